@@ -1,0 +1,64 @@
+# The two commands of the README, and the developers' others.
+#   make run    set-up, build, open the viewer on the bundled sample
+#   make test   set-up, build, every test (then again under ASan and UBSan)
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build run test test-fast test-asan bench fuzz fuzz-long clean format
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+$(BUILD)/build.ninja: CMakeLists.txt | deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD)/tolvane ]; then \
+		./scripts/run-viewer.sh $(BUILD); \
+	else \
+		$(BUILD)/tolvane-tool index $(BUILD)/GUIDE; \
+	fi
+
+test-fast: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+test: test-fast test-asan
+
+bench:
+	@./scripts/install-deps.sh --bench
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVANE_BENCH=ON -DTOLVANE_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	./scripts/run-benchmarks.sh $(BENCH_BUILD)
+
+fuzz:
+	@./scripts/install-deps.sh --fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DTOLVANE_FUZZ=ON -DTOLVANE_UI=OFF -DTOLVANE_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	./scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz-long:
+	$(MAKE) fuzz FUZZ_SECONDS=600
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

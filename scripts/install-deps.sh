@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the viewer need, and only
+# those that are missing. Runs apt-get as root, through sudo otherwise.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n qt6-qpa-plugins
+    libgl-dev libxkbcommon-dev
+    libgtest-dev libgmock-dev googletest libbenchmark-dev
+    fonts-liberation fonts-dejavu-core fontconfig
+    xvfb xauth
+)
+case "${1:-}" in
+    --bench) packages+=(catdoc unrtf) ;;
+    --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+esac
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing missing Debian packages: ${missing[*]}"
+if [[ $(id -u) -eq 0 ]]; then
+    sudo=()
+elif command -v sudo >/dev/null; then
+    sudo=(sudo)
+else
+    echo "These packages are missing and neither root nor sudo is available: ${missing[*]}" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

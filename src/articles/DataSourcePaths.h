@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace tolvane {
+
+// The four files of a data source, as native paths resolved on disk.
+struct DataSourcePaths {
+    std::string pgh; // article index
+    std::string pgd; // titles and bodies
+    std::string pgl; // link tables
+    std::string fic; // outline
+
+    // Resolves the files of base (native path without extension)
+    // case-insensitively; a file that does not exist keeps the upper-case
+    // extension.
+    static DataSourcePaths fromBase(const std::string& base);
+};
+
+} // namespace tolvane

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tolvane {
+
+// Replaces a file with new contents so that a reader, a crash or a full disk
+// sees either the old file or the complete new one, never a half-written
+// one: the bytes go to a temporary name in the same directory, are flushed
+// to the disk, and the temporary file is renamed over the target.
+class AtomicFile {
+public:
+    // On failure the target is untouched, the temporary file is removed and
+    // *error (when given) says why in a sentence for the user's message.
+    static bool write(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+};
+
+} // namespace tolvane

@@ -1,0 +1,88 @@
+#include "DataSourceLocation.h"
+
+#include "StartupSettings.h"
+#include "common/Cp1252.h"
+#include "common/PathResolver.h"
+
+#include <sys/stat.h>
+#include <vector>
+
+namespace tolvane {
+namespace {
+
+bool endsWith(const std::string& s, const std::string& suffix) {
+    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+bool isRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace
+
+std::string FindDataSource(const std::string& exePath) {
+    const std::string dirNative = PathResolver::directoryOf(exePath);
+    std::vector<std::string> names;
+    if (!PathResolver::listDirectory(dirNative, names))
+        return {};
+    for (const std::string& name : names) {
+        const std::string upper = PathResolver::nameKey(name);
+        if (upper.size() > 4 && endsWith(upper, ".PGD") && isRegularFile(dirNative + name)) {
+            const std::string dir = cp1252::toUpper(cp1252::fromUtf8(dirNative));
+            return dir + upper.substr(0, upper.find(".PGD"));
+        }
+    }
+    return {};
+}
+
+bool DataSourceMissing(const std::string& base) {
+    const std::string native = cp1252::toUtf8(base);
+    bool missing = false;
+    for (const char* ext : {".FIC", ".PGH", ".PGD", ".PGL"}) {
+        if (!PathResolver::exists(native + ext))
+            missing = true;
+    }
+    return missing;
+}
+
+std::string WindowTitle(const std::string& titleOverride, const std::string& dataSource) {
+    if (!titleOverride.empty())
+        return titleOverride;
+    const std::string s = cp1252::toUpper(dataSource);
+    auto has = [&s](const char* code) { return s.find(code) != std::string::npos; };
+    if (has("KORVA"))
+        return "Aide Korvaline";
+    if (has("MELDRU"))
+        return "Aide Meldo Trusane";
+    if (has("MELD"))
+        return "Aide Meldo";
+    if (has("VORNI"))
+        return "Aide Vornel";
+    if (has("SALDE"))
+        return has("TRU") ? "Aide Saldeno Trusane" : "Aide Saldeno";
+    if (has("PLIVE"))
+        return "Aide Plivenne";
+    if (has("GOSKA"))
+        return "Aide Goskarel";
+    if (has("DAVRO") || has("ELUNA"))
+        return "Aide Davro/Eluna";
+    return "Aide";
+}
+
+std::string WindowTitle() { return WindowTitle(g_strTitleOverride, g_strDataSource); }
+
+std::string MakeInstanceClassName(const std::string& value) {
+    std::string q = "AAAAAAAAAA";
+    for (const char c : value) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
+            q += c;
+    }
+    return q.substr(q.size() - 10);
+}
+
+std::string ResolvedBase(const std::string& base) {
+    return PathResolver::fileOfBase(cp1252::toUtf8(base), "");
+}
+
+} // namespace tolvane

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+
+namespace tolvane {
+
+// Data-source discovery, the completeness check, the window title and the
+// single-instance key. Bases are Windows-1252 text (as the command line gives
+// them); the file system is reached through their native form, resolved
+// case-insensitively.
+
+// The first data source (by name) beside the executable: the executable's
+// directory and the base name of its first *.PGD file, all upper case; empty
+// when there is none. exePath is the native path of the running executable.
+std::string FindDataSource(const std::string& exePath);
+
+// True when any of base + .FIC, .PGH, .PGD, .PGL is missing (all four are
+// always looked up).
+bool DataSourceMissing(const std::string& base);
+
+// The title from an override, else from the title table on the upper-cased
+// data-source base; never empty.
+std::string WindowTitle(const std::string& titleOverride, const std::string& dataSource);
+// The same on the process-wide settings.
+std::string WindowTitle();
+
+// The last ten ASCII letters of value, padded on the left with 'A'.
+std::string MakeInstanceClassName(const std::string& value);
+
+// The native path of a base with its directory and name spelled as on disk
+// (from the files of that base that exist); the base as given otherwise.
+std::string ResolvedBase(const std::string& base);
+
+inline constexpr const char* kMissingDataSourceMessage =
+    "Impossible de trouver une source de donn\xE9""es !";
+
+} // namespace tolvane

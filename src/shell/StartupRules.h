@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tolvane {
+
+// The platform-free start-up decisions, in their order: reset the settings,
+// parse the command line, discover the data source when none was named,
+// default the user-file base to the data source, check that the data source
+// is complete. What follows (the message, the single-instance rule, the
+// windows) belongs to the application object.
+struct StartupOutcome {
+    bool dataSourceMissing = false;
+};
+
+// args: the command-line tokens after the program name, as native (UTF-8)
+// strings; exePath: the native path of the executable.
+StartupOutcome ApplyStartupRules(const std::vector<std::string>& args, const std::string& exePath);
+
+} // namespace tolvane

@@ -1,0 +1,59 @@
+#include "ToolCommand.h"
+
+#include "articles/ArticleStore.h"
+#include "common/Cp1252.h"
+
+#include <ostream>
+
+namespace tolvane::tool {
+
+int RunArticle(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> positional;
+    std::string mode;
+    for (const std::string& a : args) {
+        if (a == "--title" || a == "--rtf" || a == "--links") {
+            if (!mode.empty()) {
+                err << "tolvane-tool article : une seule option parmi --title, --rtf, --links\n";
+                return kUsage;
+            }
+            mode = a;
+        } else if (a.rfind("--", 0) == 0) {
+            err << "tolvane-tool article : option inconnue " << a << "\n";
+            return kUsage;
+        } else {
+            positional.push_back(a);
+        }
+    }
+    int32_t number = 0;
+    if (positional.size() != 2 || mode.empty() || !ParseInt32(positional[1], number)) {
+        err << "Usage : tolvane-tool article BASE N (--title | --rtf | --links)\n";
+        return kUsage;
+    }
+    if (number <= 0)
+        return kNotFound;
+
+    ArticleIndex index;
+    ArticleStore store(DataSourcePaths::fromBase(DataSourceBaseArgument(positional[0])), index);
+    store.LoadIndex();
+    if (!store.FindEntry(number)) {
+        err << cp1252::toUtf8("Cet article n'existe pas ! (ER" + std::to_string(number) + ")")
+            << "\n";
+        return kNotFound;
+    }
+    if (mode == "--links") {
+        std::vector<LinkRecord> links;
+        store.ReadLinks(number, links);
+        for (const LinkRecord& l : links)
+            out << l.first << ' ' << l.last << ' ' << l.target << ' ' << l.reserved << '\n';
+        return kOk;
+    }
+    ArticleRecord record;
+    store.ReadArticle(number, record);
+    if (mode == "--title")
+        out << cp1252::toUtf8(record.title) << '\n';
+    else
+        out.write(record.body.data(), static_cast<std::streamsize>(record.body.size()));
+    return kOk;
+}
+
+} // namespace tolvane::tool

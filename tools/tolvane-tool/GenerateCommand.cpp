@@ -1,0 +1,51 @@
+#include "ToolCommand.h"
+
+#include "articles/DataSourceGenerator.h"
+
+#include <ostream>
+
+namespace tolvane::tool {
+
+int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string outBase;
+    GeneratorOptions options;
+    bool haveCount = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if ((a == "--articles" || a == "--seed" || a == "--body-bytes") && i + 1 < args.size()) {
+            int32_t v = 0;
+            if (!ParseInt32(args[++i], v) || v < (a == "--seed" ? 0 : 1)) {
+                err << "tolvane-tool generate : valeur invalide pour " << a << "\n";
+                return kUsage;
+            }
+            if (a == "--articles") {
+                options.articles = v;
+                haveCount = true;
+            } else if (a == "--seed") {
+                options.seed = static_cast<uint64_t>(v);
+            } else {
+                options.averageBodyBytes = static_cast<uint32_t>(v);
+            }
+        } else if (a.rfind("--", 0) == 0 || !outBase.empty()) {
+            err << "Usage : tolvane-tool generate OUTBASE --articles N [--seed S]\n";
+            return kUsage;
+        } else {
+            outBase = a;
+        }
+    }
+    if (outBase.empty() || !haveCount) {
+        err << "Usage : tolvane-tool generate OUTBASE --articles N [--seed S]\n";
+        return kUsage;
+    }
+    DataSourceWriter writer;
+    DataSourceGenerator(options).generate(writer);
+    std::string error;
+    if (!writer.write(DataSourceBaseArgument(outBase), &error)) {
+        err << "tolvane-tool generate : \xC3\xA9" "criture impossible : " << error << "\n";
+        return kNotFound;
+    }
+    out << "articles: " << options.articles << "\n";
+    return kOk;
+}
+
+} // namespace tolvane::tool

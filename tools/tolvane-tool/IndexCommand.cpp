@@ -1,0 +1,35 @@
+#include "ToolCommand.h"
+
+#include "articles/DataSourcePaths.h"
+#include "common/InputFile.h"
+#include "common/LittleEndian.h"
+
+#include <ostream>
+#include <unordered_set>
+
+namespace tolvane::tool {
+
+int RunIndex(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1) {
+        err << "Usage : tolvane-tool index BASE\n";
+        return kUsage;
+    }
+    const DataSourcePaths paths = DataSourcePaths::fromBase(DataSourceBaseArgument(args[0]));
+    InputFile pgh;
+    if (!pgh.open(paths.pgh)) {
+        err << "tolvane-tool index : impossible d'ouvrir " << paths.pgh << "\n";
+        return kNotFound;
+    }
+    std::unordered_set<int32_t> numbers;
+    unsigned char e[16];
+    for (uint64_t offset = 0; pgh.readAt(offset, e, sizeof e) == sizeof e; offset += sizeof e) {
+        const int32_t number = loadI32LE(e);
+        numbers.insert(number);
+        out << number << ' ' << loadU32LE(e + 4) << ' ' << loadU32LE(e + 8) << ' '
+            << loadU32LE(e + 12) << '\n';
+    }
+    out << "articles: " << numbers.size() << '\n';
+    return kOk;
+}
+
+} // namespace tolvane::tool

@@ -1,0 +1,63 @@
+#include "ToolCommand.h"
+
+#include "common/Cp1252.h"
+#include "shell/DataSourceLocation.h"
+#include "shell/StartupRules.h"
+#include "shell/StartupSettings.h"
+
+#include <ostream>
+#include <unistd.h>
+
+namespace tolvane::tool {
+namespace {
+
+std::string ownExecutable() {
+    char buf[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+}
+
+} // namespace
+
+int RunStartup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string exe = ownExecutable();
+    std::vector<std::string> viewerArgs;
+    size_t i = 0;
+    while (i < args.size()) {
+        if (args[i] == "--") {
+            ++i;
+            break;
+        }
+        if (args[i] == "--exe") {
+            if (i + 1 >= args.size()) {
+                err << "tolvane-tool startup : --exe demande un chemin\n";
+                return kUsage;
+            }
+            exe = args[i + 1];
+            i += 2;
+            continue;
+        }
+        if (args[i].rfind("--", 0) == 0) {
+            err << "tolvane-tool startup : option inconnue " << args[i] << "\n";
+            return kUsage;
+        }
+        break; // the viewer's own arguments start here
+    }
+    viewerArgs.assign(args.begin() + static_cast<long>(i), args.end());
+
+    const StartupOutcome outcome = ApplyStartupRules(viewerArgs, exe);
+    out << "data_source=" << ResolvedBase(g_strDataSource) << "\n";
+    out << "user_base=" << ResolvedBase(g_strUserBase) << "\n";
+    out << "class_name=" << g_strClassName << "\n";
+    out << "title=" << cp1252::toUtf8(WindowTitle()) << "\n";
+    out << "start_article=" << (g_bStartArticle ? std::to_string(g_nStartArticle) : "none") << "\n";
+    out << "close_running=" << (g_bCloseRunning ? "yes" : "no") << "\n";
+    out << "missing=" << (outcome.dataSourceMissing ? "yes" : "no") << "\n";
+    if (outcome.dataSourceMissing) {
+        err << cp1252::toUtf8(kMissingDataSourceMessage) << "\n";
+        return kNotFound;
+    }
+    return kOk;
+}
+
+} // namespace tolvane::tool

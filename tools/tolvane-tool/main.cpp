@@ -1,0 +1,46 @@
+#include "ToolCommand.h"
+
+#include <iostream>
+
+using namespace tolvane::tool;
+
+namespace {
+
+void printOverview(std::ostream& out) {
+    out << "Usage : tolvane-tool COMMANDE [OPTIONS] ARGUMENTS...\n\n"
+           "Outil compagnon de la visionneuse Tolvane.\n\nCommandes :\n";
+    for (const ToolCommand& c : Commands())
+        out << "  " << c.name << std::string(14 - std::min<size_t>(13, std::string(c.name).size()), ' ')
+            << c.summary << "\n";
+    out << "\n`tolvane-tool COMMANDE --help` d\xC3\xA9" "crit chaque commande.\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    if (argc < 2) {
+        printOverview(std::cerr);
+        return kUsage;
+    }
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        printOverview(std::cout);
+        return kOk;
+    }
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    for (const ToolCommand& c : Commands()) {
+        if (name == c.name) {
+            if (WantsHelp(args)) {
+                std::cout << c.usage;
+                return kOk;
+            }
+            const int status = c.run(args, std::cout, std::cerr);
+            std::cout.flush();
+            return status;
+        }
+    }
+    std::cerr << "tolvane-tool : commande inconnue \xC2\xAB" << name << "\xC2\xBB\n\n";
+    printOverview(std::cerr);
+    return kUsage;
+}
