@@ -56,4 +56,15 @@ int RunArticle(const std::vector<std::string>& args, std::ostream& out, std::ost
     return kOk;
 }
 
+namespace {
+const CommandRegistration registration{
+    {30, "article", "affiche le titre, le corps RTF ou les liens d'un article",
+     "Usage : tolvane-tool article BASE N (--title | --rtf | --links)\n\n"
+     "  --title   le titre de l'article\n"
+     "  --rtf     les octets bruts du corps RTF\n"
+     "  --links   une ligne PREMIER DERNIER CIBLE R\xC3\x89SERV\xC3\x89 par lien\n"
+     "Code 1 quand l'article n'existe pas.\n",
+     RunArticle}};
+} // namespace
+
 } // namespace tolvane::tool

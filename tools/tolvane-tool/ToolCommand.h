@@ -10,20 +10,21 @@ namespace tolvane::tool {
 enum ExitStatus { kOk = 0, kNotFound = 1, kUsage = 2 };
 
 struct ToolCommand {
+    int order; // place in the `tolvane-tool --help` listing
     const char* name;
     const char* summary;
     const char* usage; // the full --help text
     int (*run)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 };
 
-// Every subcommand, in the order `tolvane-tool --help` lists them.
+// Every subcommand, in listing order.
 const std::vector<ToolCommand>& Commands();
 
-// Each subcommand's entry point, defined in its own file.
-int RunStartup(const std::vector<std::string>&, std::ostream&, std::ostream&);
-int RunIndex(const std::vector<std::string>&, std::ostream&, std::ostream&);
-int RunArticle(const std::vector<std::string>&, std::ostream&, std::ostream&);
-int RunGenerate(const std::vector<std::string>&, std::ostream&, std::ostream&);
+// Each subcommand lives in its own *Command.cpp and registers itself with a
+// file-scope object:  static const CommandRegistration reg{{10, "index", ...}};
+struct CommandRegistration {
+    explicit CommandRegistration(const ToolCommand& command);
+};
 
 // Helpers for the subcommands.
 bool WantsHelp(const std::vector<std::string>& args);
