@@ -475,13 +475,11 @@ void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
     case Word::Ansi:
     case Word::Pc:
     case Word::Pca:
-        m_documentCodePage = 1252;
-        break;
     case Word::Mac:
-        m_documentCodePage = RtfCodePages::kMacRoman;
-        break;
     case Word::AnsiCodePage:
-        m_documentCodePage = RtfCodePages::normalize(parameter);
+        m_documentCodePage = word.word == Word::Mac ? RtfCodePages::kMacRoman
+                             : word.word == Word::AnsiCodePage ? RtfCodePages::normalize(parameter)
+                                                               : 1252;
         if (c.font < 0)
             setCodePage(s, m_documentCodePage);
         break;

@@ -76,11 +76,8 @@ bool RtfTokenizer::scan(RtfToken& token) {
         return true;
     }
     // A backslash.
-    if (m_pos >= size) {
-        token.type = RtfToken::Type::ControlSymbol;
-        token.symbol = '\\';
-        return true;
-    }
+    if (m_pos >= size)
+        return true; // a backslash ending the input means nothing
     const unsigned char first = data[m_pos];
     if (!isLetter(first)) {
         ++m_pos;
