@@ -308,6 +308,10 @@ void CMainFrame::OnInitialLoad() {
     } else {
         m_view->ShowArticle(1, 0);
     }
+    // A popup article as the start article opens only its popup; the view
+    // must not stay empty behind it.
+    if (m_view->currentArticle() == 0)
+        m_view->ShowArticle(1, 0);
     m_bInitialLoadDone = true;
     UpdateCommandStates();
     emit initialLoadFinished();

@@ -17,6 +17,12 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+// The icons live in the window library; a static library's resources are
+// registered by name.
+static void initResources() {
+    Q_INIT_RESOURCE(tolvane);
+}
+
 namespace tolvane {
 
 namespace {
@@ -28,7 +34,9 @@ constexpr int kAnswerTimeoutMs = 60000;
 } // namespace
 
 CTolvaneApp::CTolvaneApp(AppServices& services, QObject* parent)
-    : QObject(parent), m_services(services) {}
+    : QObject(parent), m_services(services) {
+    initResources();
+}
 
 CTolvaneApp::~CTolvaneApp() {
     if (qApp != nullptr)
