@@ -14,6 +14,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
 
 namespace {
 
@@ -23,6 +26,23 @@ constexpr int32_t kArticles = 20000;
 // Popup notes are a tenth of the articles with a tenth of the size: this
 // average brings the .PGD file to about 100 MB.
 constexpr uint32_t kAverageBodyBytes = 5500;
+
+// CPU seconds used so far by this process (every thread) or by its waited-for
+// children. Wall time on a shared machine swings with the load of others;
+// CPU time much less, so both are reported.
+double cpuSeconds(int who) {
+    rusage usage{};
+    ::getrusage(who, &usage);
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+void setProcessCpu(benchmark::State& state, double seconds) {
+    state.counters["process_cpu_ms"] =
+        benchmark::Counter(seconds * 1e3, benchmark::Counter::kAvgIterations);
+}
 
 class GeneratedSource {
 public:
@@ -73,6 +93,7 @@ void search(benchmark::State& state, bool wholeWord, unsigned threads) {
     }
     const SearchRequest request{DataSourceGenerator::absentWord(), false, wholeWord, true, true};
     const SearchEngine engine(*store, threads);
+    const double cpuBefore = cpuSeconds(RUSAGE_SELF);
     for (auto _ : state) {
         const std::vector<SearchMatch> matches = engine.SearchArticles(request);
         if (!matches.empty()) {
@@ -80,6 +101,7 @@ void search(benchmark::State& state, bool wholeWord, unsigned threads) {
             return;
         }
     }
+    setProcessCpu(state, cpuSeconds(RUSAGE_SELF) - cpuBefore);
     state.SetBytesProcessed(state.iterations() * source().pgdBytes());
     state.counters["MB"] = static_cast<double>(source().pgdBytes()) / 1e6;
 }
@@ -105,6 +127,7 @@ void grep(benchmark::State& state, const char* options) {
     const std::string command = std::string("grep ") + options + " " +
                                 DataSourceGenerator::absentWord() + " '" +
                                 source().store()->paths().pgd + "' > /dev/null";
+    const double cpuBefore = cpuSeconds(RUSAGE_CHILDREN);
     for (auto _ : state) {
         // grep exits 1 when it counts no line, which is the expected outcome.
         const int status = std::system(command.c_str());
@@ -113,6 +136,7 @@ void grep(benchmark::State& state, const char* options) {
             return;
         }
     }
+    setProcessCpu(state, cpuSeconds(RUSAGE_CHILDREN) - cpuBefore);
     state.SetBytesProcessed(state.iterations() * source().pgdBytes());
 }
 
@@ -123,54 +147,71 @@ void BM_GrepCiw(benchmark::State& state) {
     grep(state, "-ciw");
 }
 
-BENCHMARK(BM_GrepCi)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_GrepCiw)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_SearchPlain)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_SearchWholeWord)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_SearchPlainOneThread)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_SearchWholeWordOneThread)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+// Repetitions run interleaved at random (see main), so that the load of a
+// shared machine weighs on grep and on the search alike; ratios use medians.
+void configure(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5)->Repetitions(5);
+}
 
-// Prints as usual, keeps each benchmark's real time per iteration for the
-// ratios printed at the end.
+BENCHMARK(BM_GrepCi)->Apply(configure);
+BENCHMARK(BM_GrepCiw)->Apply(configure);
+BENCHMARK(BM_SearchPlain)->Apply(configure);
+BENCHMARK(BM_SearchWholeWord)->Apply(configure);
+BENCHMARK(BM_SearchPlainOneThread)->Apply(configure);
+BENCHMARK(BM_SearchWholeWordOneThread)->Apply(configure);
+
+// Prints as usual, keeps each benchmark's median real time for the ratios
+// printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (!run.error_occurred && run.iterations > 0)
-                m_seconds[run.benchmark_name()] =
-                    run.real_accumulated_time / static_cast<double>(run.iterations);
+            if (run.error_occurred || run.aggregate_name != "median")
+                continue;
+            m_realMedian[run.run_name.function_name] = run.GetAdjustedRealTime();
+            const auto cpu = run.counters.find("process_cpu_ms");
+            if (cpu != run.counters.end())
+                m_cpuMedian[run.run_name.function_name] = cpu->second.value;
         }
     }
 
     void printRatios() const {
-        const auto ratio = [this](const char* over, const char* under) {
-            const auto a = m_seconds.find(over);
-            const auto b = m_seconds.find(under);
-            if (a == m_seconds.end() || b == m_seconds.end() || b->second <= 0)
-                return;
-            std::printf("%-32s / %-22s = %.2f\n", over, under, a->second / b->second);
-        };
-        std::printf("\nRatios of real times (targets: grep / search >= 0.25, "
-                    "whole word / plain <= 1.2):\n");
-        ratio("BM_GrepCi/min_time:2.000/real_time", "BM_SearchPlain/min_time:2.000/real_time");
-        ratio("BM_GrepCi/min_time:2.000/real_time", "BM_SearchWholeWord/min_time:2.000/real_time");
-        ratio("BM_SearchWholeWord/min_time:2.000/real_time",
-              "BM_SearchPlain/min_time:2.000/real_time");
-        ratio("BM_SearchWholeWordOneThread/min_time:2.000/real_time",
-              "BM_SearchPlainOneThread/min_time:2.000/real_time");
-        ratio("BM_GrepCiw/min_time:2.000/real_time", "BM_GrepCi/min_time:2.000/real_time");
+        for (const auto* medians : {&m_realMedian, &m_cpuMedian}) {
+            const auto ratio = [medians](const char* over, const char* under, const char* target) {
+                const auto a = medians->find(over);
+                const auto b = medians->find(under);
+                if (a == medians->end() || b == medians->end() || b->second <= 0)
+                    return;
+                std::printf("  %-28s / %-24s = %5.2f  %s\n", over, under, a->second / b->second,
+                            target);
+            };
+            std::printf(medians == &m_realMedian ? "\nRatios of median real times:\n"
+                                                 : "\nRatios of median process CPU times "
+                                                   "(all threads; grep's child process):\n");
+            ratio("BM_GrepCi", "BM_SearchPlain", "(target >= 0.25)");
+            ratio("BM_GrepCi", "BM_SearchWholeWord", "(target >= 0.25)");
+            ratio("BM_SearchWholeWord", "BM_SearchPlain", "(target <= 1.2)");
+            ratio("BM_SearchWholeWordOneThread", "BM_SearchPlainOneThread", "(target <= 1.2)");
+            ratio("BM_SearchPlainOneThread", "BM_SearchPlain", "(effect of the threads)");
+            ratio("BM_GrepCiw", "BM_GrepCi", "(grep's own whole-word cost)");
+        }
     }
 
 private:
-    std::map<std::string, double> m_seconds;
+    std::map<std::string, double> m_realMedian;
+    std::map<std::string, double> m_cpuMedian;
 };
 
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    std::vector<char*> args(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave); // a later flag on the command line wins
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
         return 1;
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

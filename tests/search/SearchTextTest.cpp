@@ -26,6 +26,9 @@ TEST(StripBraceGroups, CleansAsTheStepsSay) {
         {"ab {123456} xyz", "abyz"},
         // A "} " among the six characters after the brace does not close.
         {"x {ab} cd} ef", "xf"},
+        // Braces without the blank do not open or close a group.
+        {"a{b {1234567}x} y z", "a{b z"},
+        {"ab {123456}", "ab"},
         // Groups that follow one another directly.
         {"a {bcdefghij} kl {mnopqrstu} v w", "al w"},
         // Bytes outside ASCII are copied untouched.
