@@ -128,6 +128,8 @@ bool AnnotationStore::ReadAnnotationAt(const std::string& path, uint64_t offset,
 
 int AnnotationStore::AppendPending(ArticleNumber article, std::string_view text,
                                    uint64_t& bodyOffset) {
+    if (m_pendingPath.empty())
+        return EINVAL;
     if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
         return EFBIG;
     std::string record;
@@ -159,6 +161,8 @@ bool AnnotationStore::latestText(ArticleNumber article, std::string& text) const
 }
 
 int AnnotationStore::writePermanent() {
+    if (m_permanentPath.empty())
+        return EINVAL;
     if (m_permanentUnreadable)
         return EACCES;
     InputFile permanent;

@@ -25,6 +25,9 @@ class InputFile;
 // whole, through a temporary file renamed over it.
 //
 // Destroying the store does not save: it leaves .NO$ as a killed run would.
+// Commits and saves before OpenAnnotations fail. Every file access goes
+// through FileOperations, the place for a lock between two processes
+// sharing a user base.
 class AnnotationStore {
 public:
     explicit AnnotationStore(FileOperations& files = FileOperations::system());

@@ -328,6 +328,21 @@ TEST_F(AnnotationStoreTest, FoldFailsAtStart_PendingTextsStayAndLaterAppendsFoll
     EXPECT_EQ(TempDir::readFile(notPath), notFile({{5, "CINQ"}, {6, "s"}}));
 }
 
+TEST_F(AnnotationStoreTest, UnreadableNot_NotReplacedByTheNewTexts) {
+    TempDir::writeFile(notPath, notFile({{8, "intacte"}}));
+    FaultyFileOperations files;
+    files.unreadablePath = notPath;
+    AnnotationStore store(files);
+    store.OpenAnnotations(base);
+    EXPECT_EQ(store.LoadAnnotation(8), "");
+    store.CommitAnnotation(12, "douze");
+    std::string error;
+    EXPECT_FALSE(store.SaveAnnotations(&error));
+    EXPECT_NE(error.find(notPath), std::string::npos);
+    EXPECT_EQ(TempDir::readFile(notPath), notFile({{8, "intacte"}}));
+    EXPECT_EQ(pendingBytes(), record(12, "douze"));
+}
+
 TEST_F(AnnotationStoreTest, FilesFoundWhateverTheirCase) {
     const std::string lower = dir.file("guide.not");
     TempDir::writeFile(lower, notFile({{12, "douze"}}));

@@ -19,6 +19,8 @@ public:
     // When not 0, every replacement fails with this errno and leaves the target alone.
     int replaceError = 0;
     int appendCalls = 0;
+    // A file that exists but cannot be opened, as without read permission.
+    std::string unreadablePath;
 
     int appendSynced(const std::string& path, uint64_t offset, std::string_view bytes) override {
         ++appendCalls;
@@ -28,6 +30,11 @@ public:
             std::min(bytes.size(), static_cast<size_t>(appendBytesBeforeFailure));
         SystemFileOperations::appendSynced(path, offset, bytes.substr(0, written));
         return appendError;
+    }
+    bool openForReading(const std::string& path, InputFile& file) override {
+        if (path == unreadablePath)
+            return false;
+        return SystemFileOperations::openForReading(path, file);
     }
     int replaceAtomically(const std::string& path, std::string_view bytes) override {
         if (replaceError != 0)
