@@ -6,9 +6,11 @@
 #include "support/FaultyFileOperations.h"
 #include "support/TempDir.h"
 
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -203,27 +205,29 @@ TEST_F(AnnotationStoreTest, MalformedNot_KeepsWholeRecordsBeforeTheFault) {
 
 TEST_F(AnnotationStoreTest, KilledRun_PendingTextsRestoredAtNextStart) {
     TempDir::writeFile(notPath, notFile({{3, "ancienne"}, {8, "intacte"}}));
-    {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
         AnnotationStore store;
         store.OpenAnnotations(base);
         store.LoadAnnotation(3);
-        store.CommitAnnotation(3, "modifi\xE9"
-                                  "e");
+        store.CommitAnnotation(3, "r\xE9vis\xE9");
         store.LoadAnnotation(12);
         store.CommitAnnotation(12, "douze\r\n");
         store.LoadAnnotation(40);
         store.CommitAnnotation(40, "quarante");
-        // Destroyed without SaveAnnotations, as by a kill.
+        ::kill(::getpid(), SIGKILL);
+        ::_exit(1);
     }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
     EXPECT_EQ(TempDir::readFile(notPath), notFile({{3, "ancienne"}, {8, "intacte"}}));
     AnnotationStore store;
     store.OpenAnnotations(base);
     EXPECT_FALSE(fileExists(pendingPath));
-    EXPECT_EQ(TempDir::readFile(notPath), notFile({{3, "modifi\xE9"
-                                                       "e"},
-                                                   {8, "intacte"},
-                                                   {12, "douze\r\n"},
-                                                   {40, "quarante"}}));
+    EXPECT_EQ(TempDir::readFile(notPath),
+              notFile({{3, "r\xE9vis\xE9"}, {8, "intacte"}, {12, "douze\r\n"}, {40, "quarante"}}));
     EXPECT_EQ(store.LoadAnnotation(12), "douze\r\n");
 }
 

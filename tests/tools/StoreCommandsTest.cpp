@@ -13,6 +13,9 @@ namespace {
 
 using test::TempDir;
 
+// "zèbre" in Windows-1252.
+const std::string kZebre = std::string("z\xE8") + "bre";
+
 struct ToolRun {
     int status = -1;
     std::string out;
@@ -39,15 +42,10 @@ TEST(StoreCommandsTest, NotesAndBookmarks_ListShowAndExitStatus) {
     appendI32LE(notes, 3);
     AnnotationFile::AppendRecord(notes, 12, "premi\xE8re\r\nligne");
     AnnotationFile::AppendRecord(notes, 5, "cinq");
-    AnnotationFile::AppendRecord(notes, 12,
-                                 "remplac\xE9"
-                                 "e");
+    AnnotationFile::AppendRecord(notes, 12, "r\xE9vis\xE9");
     TempDir::writeFile(dir.file("guide.not"), notes);
-    TempDir::writeFile(dir.file("Guide.Sig"), BookmarkFile::Bytes({{"z\xE8"
-                                                                    "bre",
-                                                                    3},
-                                                                   {"", 7},
-                                                                   {"Index", 12}}));
+    TempDir::writeFile(dir.file("Guide.Sig"),
+                       BookmarkFile::Bytes({{kZebre, 3}, {"", 7}, {"Index", 12}}));
     const std::string base = dir.file("GUIDE");
     struct Case {
         std::string arguments;
@@ -55,19 +53,16 @@ TEST(StoreCommandsTest, NotesAndBookmarks_ListShowAndExitStatus) {
         std::string out;
     };
     const std::vector<Case> cases = {
-        {"notes " + base, 0, "12 15\n5 4\n12 9\nannotations: 2\n"},
-        {"notes " + base + ".sig", 0, "12 15\n5 4\n12 9\nannotations: 2\n"},
-        {"notes " + base + " --show 12", 0,
-         "remplac\xC3\xA9"
-         "e"},
+        {"notes " + base, 0, "12 15\n5 4\n12 6\nannotations: 2\n"},
+        {"notes " + base + ".sig", 0, "12 15\n5 4\n12 6\nannotations: 2\n"},
+        {"notes " + base + " --show 12", 0, "r\xC3\xA9vis\xC3\xA9"},
         {"notes " + base + " --show 5", 0, "cinq"},
         {"notes " + base + " --show 6", 1, ""},
         {"notes " + base + " --show x", 2, ""},
         {"notes " + dir.file("ABSENT"), 1, ""},
         {"notes", 2, ""},
         {"bookmarks " + base + ".NO$", 0,
-         "3 z\xC3\xA8"
-         "bre\n7 \n12 Index\nbookmarks: 3\n"},
+         std::string("3 z\xC3\xA8") + "bre\n7 \n12 Index\nbookmarks: 3\n"},
         {"bookmarks " + dir.file("ABSENT"), 1, ""},
         {"bookmarks", 2, ""},
     };
