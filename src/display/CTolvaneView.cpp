@@ -183,13 +183,13 @@ void CTolvaneView::keyPressEvent(QKeyEvent* event) {
         h->triggerAction(QAbstractSlider::SliderSingleStepSub);
         break;
     case Qt::Key_Up:
-        v->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        lineScroll(-1);
         break;
     case Qt::Key_Right:
         h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         break;
     case Qt::Key_Down:
-        v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        lineScroll(1);
         break;
     default:
         break;
