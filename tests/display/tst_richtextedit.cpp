@@ -223,6 +223,15 @@ void RichTextEditTest::lineQueriesAndScrollRoundTrip() {
     QCOMPARE(m_edit->firstVisibleLine(), 100);
     m_edit->lineScroll(5);
     QCOMPARE(m_edit->firstVisibleLine(), 105);
+
+    // Far into a long article, before the lazy layout has reached it.
+    m_edit->loadRtf(rtfDocument(manyParagraphs(5000)));
+    const int p4900 = positionOf(*m_edit, u"Ligne 4900");
+    QCOMPARE(m_edit->lineFromChar(p4900), 4900);
+    m_edit->lineScroll(m_edit->lineFromChar(p4900));
+    QCOMPARE(m_edit->firstVisibleLine(), 4900);
+    QCOMPARE(m_edit->lineIndex(m_edit->firstVisibleLine()), p4900);
+    QCOMPARE(m_edit->lineCount(), 5000);
 }
 
 void RichTextEditTest::wrappedLines() {
