@@ -70,7 +70,7 @@ void RichTextEdit::loadDocument(rtf::RichDocument document) {
     if (ours) {
         delete previous;
     }
-    setTextCursor(QTextCursor(this->document()));
+
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
 }
