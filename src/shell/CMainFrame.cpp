@@ -295,7 +295,15 @@ void CMainFrame::showEvent(QShowEvent* event) {
     }
 }
 
+void CMainFrame::EnsureInitialLoad() {
+    if (m_loadState == LoadState::NotStarted)
+        OnInitialLoad();
+}
+
 void CMainFrame::OnInitialLoad() {
+    if (m_loadState != LoadState::NotStarted)
+        return;
+    m_loadState = LoadState::Running;
     m_services.PumpMessages();
     LoadOutline();
     m_store.LoadIndex([this] { m_services.PumpMessages(); });
@@ -311,7 +319,7 @@ void CMainFrame::OnInitialLoad() {
     // must not stay empty behind it.
     if (m_view->currentArticle() == 0)
         m_view->ShowArticle(1, 0);
-    m_bInitialLoadDone = true;
+    m_loadState = LoadState::Done;
     UpdateCommandStates();
     emit initialLoadFinished();
     // For start-up measurements: quit once the first article is painted.
@@ -338,6 +346,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         m_annotations->SaveAnnotations();
     m_app.SaveBookmarks();
     event->accept();
+    // The application ends with its main window, whatever else is open.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
 }
 
 void CMainFrame::keyPressEvent(QKeyEvent* event) {

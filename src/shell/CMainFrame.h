@@ -66,8 +66,11 @@ public:
     Q_INVOKABLE void RecalcLayout();
 
     // The initial load: outline, index, then the start article or article 1.
+    // It runs once: later calls return at once.
     void OnInitialLoad();
-    bool initialLoadDone() const { return m_bInitialLoadDone; }
+    bool initialLoadDone() const { return m_loadState == LoadState::Done; }
+    // Runs the initial load now unless it has started already.
+    void EnsureInitialLoad();
     // A second start asked for article number.
     void OnShowArticleRequest(ArticleNumber number);
     // Prints the article through the print dialog.
@@ -113,7 +116,8 @@ private:
     QHash<int, QAction*> m_actions;
     QList<QLabel*> m_indicators;
     bool m_bFirstActivation = true;
-    bool m_bInitialLoadDone = false;
+    enum class LoadState { NotStarted, Running, Done };
+    LoadState m_loadState = LoadState::NotStarted;
 };
 
 } // namespace tolvane

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 
