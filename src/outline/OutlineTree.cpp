@@ -139,9 +139,10 @@ void OutlineTree::onExpansionChanged(QTreeWidgetItem* item, bool expanded) {
         return;
     auto* outlineItem = static_cast<OutlineItem*>(item);
     // The image at load plus 5 while expanded: books open, the page of an
-    // article heading with children becomes the open booklet.
+    // article heading with children becomes the open booklet. The control
+    // also reports leaves as expanded (expand all), which open nothing.
     const int closed = m_model.image(outlineItem->node());
-    outlineItem->setImage(expanded ? closed + 5 : closed);
+    outlineItem->setImage(expanded && item->childCount() > 0 ? closed + 5 : closed);
 }
 
 void OutlineTree::keyboardSearch(const QString&) {}

@@ -218,6 +218,10 @@ private slots:
         QCOMPARE(OutlineTree::ImageOf(deux), OutlineImageList::kPage);
         QCOMPARE(deux->data(0, Qt::DecorationRole).value<QIcon>().cacheKey(),
                  m_tree->images().icon(OutlineImageList::kPage).cacheKey());
+        // Expanding everything opens no leaf.
+        m_tree->expandAll();
+        QCOMPARE(OutlineTree::ImageOf(item(QStringLiteral("Article un"))), OutlineImageList::kPage);
+        QCOMPARE(OutlineTree::ImageOf(item(QStringLiteral("Sous-dossier"))), 6);
     }
 
     void syncExpandsAndSelectsWithoutShowing() {
