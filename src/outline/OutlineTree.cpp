@@ -49,7 +49,7 @@ void OutlineTree::deleteAllItems() {
     // turn into a stack overflow. Taken in reverse creation order, each item
     // is a leaf and the last child of its parent, so it comes off in
     // constant time with nothing below it.
-    invisibleRootItem()->takeChildren();
+    const QList<QTreeWidgetItem*> topLevel = invisibleRootItem()->takeChildren();
     for (auto it = m_items.rbegin(); it != m_items.rend(); ++it) {
         OutlineItem* item = *it;
         if (QTreeWidgetItem* parent = item->parent())
@@ -57,6 +57,11 @@ void OutlineTree::deleteAllItems() {
         delete item;
     }
     m_items.clear();
+    // Items added through the QTreeWidget interface go the ordinary way.
+    for (QTreeWidgetItem* item : topLevel) {
+        if (item->type() != OutlineItem::kType)
+            delete item;
+    }
 }
 
 bool OutlineTree::LoadOutline(const std::string& ficPathNative) {
