@@ -49,19 +49,20 @@ void OutlineTree::deleteAllItems() {
     // turn into a stack overflow. Taken in reverse creation order, each item
     // is a leaf and the last child of its parent, so it comes off in
     // constant time with nothing below it.
-    const QList<QTreeWidgetItem*> topLevel = invisibleRootItem()->takeChildren();
+    QList<QTreeWidgetItem*> foreign = invisibleRootItem()->takeChildren();
+    // Items added through the QTreeWidget interface go the ordinary way.
+    foreign.removeIf(
+        [](const QTreeWidgetItem* item) { return item->type() == OutlineItem::kType; });
     for (auto it = m_items.rbegin(); it != m_items.rend(); ++it) {
         OutlineItem* item = *it;
-        if (QTreeWidgetItem* parent = item->parent())
-            parent->takeChild(parent->childCount() - 1);
+        if (QTreeWidgetItem* parent = item->parent()) {
+            const int last = parent->childCount() - 1;
+            parent->takeChild(parent->child(last) == item ? last : parent->indexOfChild(item));
+        }
         delete item;
     }
     m_items.clear();
-    // Items added through the QTreeWidget interface go the ordinary way.
-    for (QTreeWidgetItem* item : topLevel) {
-        if (item->type() != OutlineItem::kType)
-            delete item;
-    }
+    qDeleteAll(foreign);
 }
 
 bool OutlineTree::LoadOutline(const std::string& ficPathNative) {

@@ -326,6 +326,8 @@ private slots:
             tree.SyncArticle(5);
             QCOMPARE(tree.currentItem(), last);
             QVERIFY(QTest::qWaitForWindowExposed(&tree));
+            // An item added from outside goes with the tree too.
+            tree.addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("autre")}));
         }
         m_bar->LoadOutline(m_dir.file("absent.FIC"));
         QCOMPARE(m_tree->topLevelItemCount(), 0);
