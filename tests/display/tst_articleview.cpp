@@ -16,11 +16,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolBar>
 
 #include <memory>
@@ -98,6 +100,7 @@ private slots:
     void menusAndToolbarInOrder();
     void aboutBoxClosesPopup();
     void panesFollowTheirSizeRules();
+    void contextMenuItemsInOrder();
 };
 
 void TestArticleView::startUp_data() {
@@ -445,6 +448,29 @@ void TestArticleView::panesFollowTheirSizeRules() {
     frame->RecalcLayout();
     QTRY_COMPARE(annotation->height(), 120);
     QTRY_VERIFY(v.view()->height() < viewHeight);
+}
+
+void TestArticleView::contextMenuItemsInOrder() {
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    QStringList items;
+    QTimer::singleShot(0, [&items] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr)
+            return;
+        for (QAction* a : menu->actions())
+            items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
+                            v.view()->viewport()->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(v.view()->viewport(), &event);
+    QCOMPARE(items, (QStringList{QStringLiteral("&Copier"), QStringLiteral("&Tout sélectionner"),
+                                 QStringLiteral("-"), QStringLiteral("&Rechercher..."),
+                                 QStringLiteral("-"), QStringLiteral("&Historique"),
+                                 QStringLiteral("Liste des &signets"), QStringLiteral("-"),
+                                 QStringLiteral("&Annoter...")}));
+    QCOMPARE(v.view()->currentArticle(), 1);
 }
 
 QTEST_MAIN(TestArticleView)
