@@ -5,6 +5,8 @@
 #include "display/TextFinder.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -75,6 +77,22 @@ void RichTextEdit::loadDocument(rtf::RichDocument document) {
     verticalScrollBar()->setValue(0);
 }
 
+void RichTextEdit::applyPendingResize() const {
+    // A hidden widget gets its resize events only when shown; the popup
+    // measures its text at several widths before that.
+    auto* self = const_cast<RichTextEdit*>(this);
+    if (self->testAttribute(Qt::WA_PendingResizeEvent)) {
+        self->setAttribute(Qt::WA_PendingResizeEvent, false);
+        QResizeEvent event(size(), QSize());
+        QCoreApplication::sendEvent(self, &event);
+        // The event places the viewport; the text follows its width.
+        const qreal width = viewport()->width();
+        if (lineWrapMode() == QTextEdit::WidgetWidth && document()->pageSize().width() != width) {
+            document()->setPageSize(QSizeF(width, -1));
+        }
+    }
+}
+
 int RichTextEdit::textLength() const {
     return static_cast<int>(m_document.length());
 }
@@ -99,6 +117,7 @@ QPointF RichTextEdit::scrollOffset() const {
 }
 
 int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
+    applyPendingResize();
     if (textLength() == 0) {
         return -1;
     }
@@ -132,6 +151,7 @@ int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
 }
 
 QPoint RichTextEdit::posFromChar(int position) const {
+    applyPendingResize();
     const QTextDocument* doc = document();
     const int widget = widgetPosition(position);
     const QTextBlock block = doc->findBlock(widget);
@@ -149,6 +169,7 @@ QPoint RichTextEdit::posFromChar(int position) const {
 }
 
 int RichTextEdit::firstVisibleLine() const {
+    applyPendingResize();
     const QTextDocument* doc = document();
     const qreal top = verticalScrollBar()->value();
     int index = 0;
@@ -177,6 +198,7 @@ int RichTextEdit::lineIndex(int line) const {
     if (line < 0) {
         return -1;
     }
+    applyPendingResize();
     const QTextDocument* doc = document();
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
         layoutOrigin(doc, block);
@@ -190,6 +212,7 @@ int RichTextEdit::lineIndex(int line) const {
 }
 
 int RichTextEdit::lineFromChar(int position) const {
+    applyPendingResize();
     const QTextDocument* doc = document();
     const int widget = widgetPosition(position);
     const QTextBlock target = doc->findBlock(widget);
@@ -208,6 +231,7 @@ int RichTextEdit::lineFromChar(int position) const {
 }
 
 int RichTextEdit::lineCount() const {
+    applyPendingResize();
     const QTextDocument* doc = document();
     doc->documentLayout()->documentSize();
     int count = 0;
@@ -218,6 +242,7 @@ int RichTextEdit::lineCount() const {
 }
 
 void RichTextEdit::lineScroll(int lines) {
+    applyPendingResize();
     const QTextDocument* doc = document();
     int target = std::max(firstVisibleLine() + lines, 0);
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {

@@ -75,6 +75,7 @@ private slots:
     void pictures();
     void handBuiltDocument();
     void inconsistentModelIsShownSafely();
+    void hiddenControlMeasuresAtItsNewWidth();
 
 private:
     RichTextEdit* m_edit = nullptr;
@@ -462,6 +463,24 @@ void RichTextEditTest::inconsistentModelIsShownSafely() {
     }
     QVERIFY(m_edit->charFromPos(QPoint(5, 5)) >= 0);
     QVERIFY(m_edit->lineCount() > 0);
+}
+
+void RichTextEditTest::hiddenControlMeasuresAtItsNewWidth() {
+    // The popup sizes its control before showing it: the text height must
+    // follow each new width.
+    RichTextEdit hidden;
+    hidden.resize(600, 1000);
+    std::string words;
+    for (int i = 0; i < 60; ++i) {
+        words += "mot ";
+    }
+    hidden.loadRtf(rtfDocument(words));
+    const int wide = hidden.posFromChar(32000).y();
+    hidden.resize(200, 1000);
+    const int narrow = hidden.posFromChar(32000).y();
+    QVERIFY2(narrow > wide, qPrintable(QStringLiteral("%1 %2").arg(narrow).arg(wide)));
+    hidden.resize(600, 1000);
+    QCOMPARE(hidden.posFromChar(32000).y(), wide);
 }
 
 QTEST_MAIN(RichTextEditTest)
