@@ -276,6 +276,7 @@ void RichTextEditTest::find_data() {
     QTest::newRow("accent match case") << u"école"_qs << true << false << 0 << QString();
     QTest::newRow("accent kept") << u"ecole"_qs << false << false << 0 << QString();
     QTest::newRow("from after") << u"motif"_qs << false << false << 4 << QString();
+    QTest::newRow("from past the end") << u"mot"_qs << false << false << 1000 << QString();
     QTest::newRow("across mark") << u"mot\r\nde"_qs << false << false << 0 << u"Le motif, le "_qs;
 }
 
