@@ -63,6 +63,10 @@ void RichTextEdit::loadDocument(rtf::RichDocument document) {
     RichTextBuilder builder(logicalDpiY());
     std::unique_ptr<QTextDocument> built = builder.build(m_document, m_positions);
     built->setDefaultFont(font());
+    // An empty page size keeps the new document from being laid out when the
+    // widget attaches its layout; the widget then lays it out once, at its
+    // own width.
+    built->setPageSize(QSizeF(0, 0));
     built->setParent(this);
     // Documents of earlier loads are ours to delete; the widget deletes its
     // first one itself when it is replaced.
