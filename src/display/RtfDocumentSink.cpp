@@ -36,6 +36,12 @@ void RtfDocumentSink::text(const unsigned char* bytes, size_t size,
     extend(state.character, begin);
 }
 
+void RtfDocumentSink::units(const char16_t* units, size_t size, const RtfGroupState& state) {
+    const size_t begin = m_document.text.size();
+    m_document.text.append(units, size);
+    extend(state.character, begin);
+}
+
 void RtfDocumentSink::character(char16_t unit, const RtfGroupState& state) {
     const size_t begin = m_document.text.size();
     m_document.text += unit;

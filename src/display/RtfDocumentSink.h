@@ -24,6 +24,7 @@ public:
 
     void text(const unsigned char* bytes, size_t size, const RtfCodePages::Table& table,
               const RtfGroupState& state);
+    void units(const char16_t* units, size_t size, const RtfGroupState& state);
     void character(char16_t unit, const RtfGroupState& state);
     void mark(MarkKind kind, const RtfGroupState& state);
     void picture(Picture&& picture, const RtfGroupState& state);

@@ -8,6 +8,7 @@
 #include "RtfTokenizer.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -20,6 +21,7 @@ namespace tolvane::rtf {
 //   static constexpr bool kFull;  // wants formats, tables and picture data
 //   void text(const unsigned char* bytes, size_t n, const RtfCodePages::Table&,
 //             const RtfGroupState&);
+//   void units(const char16_t* units, size_t n, const RtfGroupState&);
 //   void character(char16_t, const RtfGroupState&);
 //   void mark(MarkKind, const RtfGroupState&);
 //   void picture(Picture&&, const RtfGroupState&);
@@ -110,7 +112,14 @@ private:
 };
 
 template <class Sink> void RtfParser<Sink>::run() {
+    char16_t units[2048];
     while (!m_done) {
+        const RtfGroupState& s = state();
+        if (s.destination == Destination::Text && !s.hidden && m_skip == 0 &&
+            !RtfCodePages::isDoubleByte(s.codePage)) {
+            while (const size_t n = m_tokens.decodeText(*s.table, units, std::size(units)))
+                m_sink.units(units, n, s);
+        }
         const RtfToken token = m_tokens.next();
         switch (token.type) {
         case RtfToken::Type::End:
@@ -466,13 +475,11 @@ void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
     case Word::Ansi:
     case Word::Pc:
     case Word::Pca:
-        m_documentCodePage = 1252;
-        break;
     case Word::Mac:
-        m_documentCodePage = RtfCodePages::kMacRoman;
-        break;
     case Word::AnsiCodePage:
-        m_documentCodePage = RtfCodePages::normalize(parameter);
+        m_documentCodePage = word.word == Word::Mac ? RtfCodePages::kMacRoman
+                             : word.word == Word::AnsiCodePage ? RtfCodePages::normalize(parameter)
+                                                               : 1252;
         if (c.font < 0)
             setCodePage(s, m_documentCodePage);
         break;

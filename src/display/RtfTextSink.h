@@ -23,6 +23,9 @@ struct RtfTextSink {
         for (size_t i = 0; i < size; ++i)
             d[i] = table[bytes[i]];
     }
+    void units(const char16_t* units, size_t size, const RtfGroupState&) {
+        out.append(units, size);
+    }
     void character(char16_t unit, const RtfGroupState&) { out += unit; }
     void mark(MarkKind kind, const RtfGroupState&) {
         if (kind == MarkKind::Cell)

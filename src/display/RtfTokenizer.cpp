@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace tolvane::rtf {
 namespace {
 
@@ -72,11 +76,8 @@ bool RtfTokenizer::scan(RtfToken& token) {
         return true;
     }
     // A backslash.
-    if (m_pos >= size) {
-        token.type = RtfToken::Type::ControlSymbol;
-        token.symbol = '\\';
-        return true;
-    }
+    if (m_pos >= size)
+        return true; // a backslash ending the input means nothing
     const unsigned char first = data[m_pos];
     if (!isLetter(first)) {
         ++m_pos;
@@ -128,6 +129,66 @@ bool RtfTokenizer::scan(RtfToken& token) {
     if (m_pos < size && data[m_pos] == ' ')
         ++m_pos;
     return true;
+}
+
+size_t RtfTokenizer::decodeText(const std::array<char16_t, 256>& table, char16_t* out,
+                                size_t capacity) {
+    const auto* data = reinterpret_cast<const unsigned char*>(m_input.data());
+    const size_t size = m_input.size();
+    size_t p = m_pos;
+    size_t k = 0;
+    // Pages whose lower half is ASCII widen runs of printable ASCII as they
+    // are, sixteen bytes at a time.
+    const bool asciiIdentity = table['A'] == u'A' && table['\\'] == u'\\';
+    while (p < size && k < capacity) {
+#ifdef __SSE2__
+        if (asciiIdentity) {
+            const __m128i low = _mm_set1_epi8(0x20);
+            const __m128i backslash = _mm_set1_epi8('\\');
+            const __m128i open = _mm_set1_epi8('{');
+            const __m128i close = _mm_set1_epi8('}');
+            const __m128i zero = _mm_setzero_si128();
+            while (p + 16 <= size && k + 16 <= capacity) {
+                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
+                // Bytes below 0x20 or from 0x80 up compare below 0x20 as signed.
+                const __m128i special =
+                    _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(x, low), _mm_cmpeq_epi8(x, backslash)),
+                                 _mm_or_si128(_mm_cmpeq_epi8(x, open), _mm_cmpeq_epi8(x, close)));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm_unpacklo_epi8(x, zero));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k + 8),
+                                 _mm_unpackhi_epi8(x, zero));
+                const int mask = _mm_movemask_epi8(special);
+                // The units past the first special byte are overwritten later.
+                const int plain = mask == 0 ? 16 : __builtin_ctz(static_cast<unsigned>(mask));
+                p += static_cast<size_t>(plain);
+                k += static_cast<size_t>(plain);
+                if (plain < 16)
+                    break;
+            }
+            if (p >= size || k >= capacity)
+                break;
+        }
+#endif
+        const unsigned char c = data[p];
+        const uint8_t cls = kClasses[c];
+        if (cls == kPlain) {
+            out[k++] = table[c];
+            ++p;
+        } else if (cls == kDropped) {
+            ++p;
+        } else if (c == '\\' && p + 3 < size && data[p + 1] == '\'') {
+            const int high = hexValue(data[p + 2]);
+            const int low = hexValue(data[p + 3]);
+            if (high < 0 || low < 0)
+                break;
+            out[k++] = table[high * 16 + low];
+            p += 4;
+        } else {
+            break;
+        }
+    }
+    m_pos = p;
+    return k;
 }
 
 std::string_view RtfTokenizer::takeBinary(int32_t size) {

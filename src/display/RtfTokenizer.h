@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -40,6 +41,12 @@ public:
     // The raw bytes of \binN following its control word, cut to the input.
     std::string_view takeBinary(int32_t size);
     size_t offset() const { return m_pos; }
+
+    // The fast path of plain text: decodes plain bytes and \'hh escapes from
+    // the current position through `table` into `out` (at most `capacity`
+    // units), dropping CR, LF and control bytes as next() would, and stops
+    // before anything else. Returns the number of units written.
+    size_t decodeText(const std::array<char16_t, 256>& table, char16_t* out, size_t capacity);
 
 private:
     // One token into `token`; false when it read a malformed \' and must go on.
