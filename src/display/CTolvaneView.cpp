@@ -46,6 +46,9 @@ CTolvaneView::CTolvaneView(CMainFrame& frame, ArticleStore& store, NavigationHis
     viewport()->setMouseTracking(true);
     viewport()->setCursor(Qt::ArrowCursor);
     setContextMenuPolicy(Qt::DefaultContextMenu);
+    // A scroll bar that comes and goes would lay a long article out twice,
+    // once at each width.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
 CTolvaneView::~CTolvaneView() {
@@ -183,13 +186,13 @@ void CTolvaneView::keyPressEvent(QKeyEvent* event) {
         h->triggerAction(QAbstractSlider::SliderSingleStepSub);
         break;
     case Qt::Key_Up:
-        v->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        lineScroll(-1);
         break;
     case Qt::Key_Right:
         h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         break;
     case Qt::Key_Down:
-        v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        lineScroll(1);
         break;
     default:
         break;

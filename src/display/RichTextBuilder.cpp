@@ -176,6 +176,15 @@ void RichTextBuilder::addAnchor(uint32_t numbering) {
     m_map->add(int32_t(std::min<uint32_t>(numbering, INT32_MAX)), m_cursor.position());
 }
 
+void RichTextBuilder::addMarkAnchors(const rtf::Paragraph& paragraph) {
+    addAnchor(paragraph.end);
+    // Both positions of a two-position mark land on the one widget position
+    // that stands for it.
+    if (paragraph.mark != rtf::MarkKind::None && paragraph.mark != rtf::MarkKind::Cell) {
+        addAnchor(paragraph.end + 1);
+    }
+}
+
 void RichTextBuilder::buildParagraph(const rtf::Paragraph& paragraph) {
     if (m_needBlock) {
         m_cursor.insertBlock(blockFormat(paragraph.format));
@@ -186,7 +195,7 @@ void RichTextBuilder::buildParagraph(const rtf::Paragraph& paragraph) {
     m_continuesLine = false;
     addAnchor(paragraph.begin);
     insertSegments(paragraph);
-    addAnchor(paragraph.end);
+    addMarkAnchors(paragraph);
     switch (paragraph.mark) {
     case rtf::MarkKind::Line:
         m_cursor.insertText(QString(QChar(QChar::LineSeparator)));
@@ -337,7 +346,7 @@ size_t RichTextBuilder::buildTable(size_t first) {
         if (p.mark == rtf::MarkKind::Row && p.begin == p.end && cell >= 0) {
             // The row mark closes the last cell: nothing of its own to show.
             addAnchor(p.begin);
-            addAnchor(p.end);
+            addMarkAnchors(p);
             continue;
         }
         // Cells are filled in order; a paragraph that names an earlier cell

@@ -41,6 +41,7 @@ private:
     void insertSegments(const rtf::Paragraph& paragraph);
     void insertPicture(const rtf::Segment& segment);
     void addAnchor(uint32_t numbering);
+    void addMarkAnchors(const rtf::Paragraph& paragraph);
 
     void applyCellBorders(QTextTable* table, int row, int column, int32_t modelRow);
     QTextBlockFormat blockFormat(const rtf::ParaFormat& format);

@@ -62,13 +62,15 @@ void RichTextEdit::loadDocument(rtf::RichDocument document) {
     std::unique_ptr<QTextDocument> built = builder.build(m_document, m_positions);
     built->setDefaultFont(font());
     built->setParent(this);
+    // Documents of earlier loads are ours to delete; the widget deletes its
+    // first one itself when it is replaced.
     QTextDocument* previous = this->document();
+    const bool ours = previous && previous->parent() == this;
     setDocument(built.release());
-    // Documents of earlier loads are ours; the widget's first one is not.
-    if (previous && previous->parent() == this) {
+    if (ours) {
         delete previous;
     }
-    setTextCursor(QTextCursor(this->document()));
+
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
 }

@@ -11,7 +11,9 @@ QMessageBox::StandardButton AppServices::MessageBox(QWidget* owner, const QStrin
 }
 
 void AppServices::PumpMessages() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // A second start's request waits until the load that pumps is over: it
+    // would otherwise act on a half-loaded index.
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::ExcludeSocketNotifiers);
 }
 
 } // namespace tolvane

@@ -19,7 +19,8 @@ public:
                                                    const QString& text, QMessageBox::Icon icon);
 
     // Handles every event waiting in the queue, then returns; long loads call
-    // it so that the window keeps repainting.
+    // it so that the window keeps repainting. Requests of a second start are
+    // left for later.
     virtual void PumpMessages();
 };
 

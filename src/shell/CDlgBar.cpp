@@ -38,11 +38,11 @@ void CDlgBar::applyDockedSize() {
     if (isFloating())
         return;
     if (horizontalBar()) {
-        setMinimumHeight(m_sizeDocked.height());
-        setMaximumHeight(m_sizeDocked.height());
+        setMinimumSize(0, m_sizeDocked.height());
+        setMaximumSize(QWIDGETSIZE_MAX, m_sizeDocked.height());
     } else {
-        setMinimumWidth(m_sizeDocked.width());
-        setMaximumWidth(m_sizeDocked.width());
+        setMinimumSize(m_sizeDocked.width(), 0);
+        setMaximumSize(m_sizeDocked.width(), QWIDGETSIZE_MAX);
     }
     updateGeometry();
 }

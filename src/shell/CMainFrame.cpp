@@ -12,6 +12,7 @@
 #include "display/CTolvaneDoc.h"
 #include "display/CTolvaneView.h"
 #include "display/QtText.h"
+#include "outline/COutlineBar.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -204,12 +205,11 @@ void CMainFrame::createStatusBar() {
 }
 
 bool CMainFrame::createPanes() {
-    m_pOutlineBar = new CDlgBar(this);
-    if (!m_pOutlineBar->Create(this, QSize(200, 300), Qt::LeftDockWidgetArea, kOutlineBarId, true))
+    m_pOutlineBar = new COutlineBar(this, m_services);
+    if (!m_pOutlineBar->Create())
         return false;
-    m_pOutlineBar->setWidget(new QWidget(m_pOutlineBar));
-    m_outlineSash = new CSash(m_pOutlineBar);
-    m_outlineSash->Create(m_pOutlineBar, 104, 0, 0.25f);
+    m_pOutlineBar->SetShowArticle(
+        [this](ArticleNumber article) { return m_view->ShowArticle(article, 0); });
 
     m_pAnnotationBar = new CDlgBar(this);
     if (!m_pAnnotationBar->Create(this, QSize(600, kAnnotationMinHeight), Qt::BottomDockWidgetArea,
@@ -223,16 +223,8 @@ bool CMainFrame::createPanes() {
 }
 
 void CMainFrame::UpdateOutlineWidth() {
-    if (m_pOutlineBar == nullptr || m_outlineSash == nullptr)
-        return;
-    const int clientWidth = width();
-    int w = static_cast<int>(m_outlineSash->value() * float(clientWidth));
-    if (w <= kOutlineMinWidth)
-        w = kOutlineMinWidth;
-    if (w >= clientWidth)
-        w = clientWidth;
-    m_pOutlineBar->SetDockedSize(QSize(w, m_view->height()));
-    m_outlineSash->PlaceInPane(m_pOutlineBar->width(), m_pOutlineBar->height());
+    if (m_pOutlineBar != nullptr)
+        m_pOutlineBar->UpdateSize();
 }
 
 void CMainFrame::UpdateAnnotationHeight() {
@@ -256,9 +248,13 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
 }
 
-void CMainFrame::LoadOutline() {}
+void CMainFrame::LoadOutline() {
+    m_pOutlineBar->LoadOutline(m_store.paths().fic);
+}
 
-void CMainFrame::SyncArticle(ArticleNumber) {}
+void CMainFrame::SyncArticle(ArticleNumber article) {
+    m_pOutlineBar->SyncArticle(article);
+}
 
 bool CMainFrame::SaveArticleAnnotation(ArticleNumber article) {
     if (article == 0)
@@ -296,7 +292,15 @@ void CMainFrame::showEvent(QShowEvent* event) {
     }
 }
 
+void CMainFrame::EnsureInitialLoad() {
+    if (m_loadState == LoadState::NotStarted)
+        OnInitialLoad();
+}
+
 void CMainFrame::OnInitialLoad() {
+    if (m_loadState != LoadState::NotStarted)
+        return;
+    m_loadState = LoadState::Running;
     m_services.PumpMessages();
     LoadOutline();
     m_store.LoadIndex([this] { m_services.PumpMessages(); });
@@ -312,7 +316,7 @@ void CMainFrame::OnInitialLoad() {
     // must not stay empty behind it.
     if (m_view->currentArticle() == 0)
         m_view->ShowArticle(1, 0);
-    m_bInitialLoadDone = true;
+    m_loadState = LoadState::Done;
     UpdateCommandStates();
     emit initialLoadFinished();
     // For start-up measurements: quit once the first article is painted.
@@ -339,6 +343,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         m_annotations->SaveAnnotations();
     m_app.SaveBookmarks();
     event->accept();
+    // The application ends with its main window, whatever else is open.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
 }
 
 void CMainFrame::keyPressEvent(QKeyEvent* event) {

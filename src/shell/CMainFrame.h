@@ -15,6 +15,7 @@ namespace tolvane {
 class AnnotationHooks;
 class AppServices;
 class CDlgBar;
+class COutlineBar;
 class CSash;
 class CTolvaneApp;
 class CTolvaneDoc;
@@ -32,7 +33,6 @@ public:
     static constexpr int kOutlineBarId = 102;
     static constexpr int kAnnotationBarId = 155;
     static constexpr int kAnnotationMinHeight = 46;
-    static constexpr int kOutlineMinWidth = 10;
 
     CMainFrame(CTolvaneApp& app, AppServices& services);
     ~CMainFrame() override;
@@ -44,7 +44,7 @@ public:
     CTolvaneDoc* document() const { return m_doc; }
     ArticleIndex& index() { return m_index; }
     ArticleStore& store() { return m_store; }
-    CDlgBar* outlineBar() const { return m_pOutlineBar; }
+    COutlineBar* outlineBar() const { return m_pOutlineBar; }
     CDlgBar* annotationBar() const { return m_pAnnotationBar; }
     QToolBar* toolBar() const { return m_toolBar; }
 
@@ -66,8 +66,11 @@ public:
     Q_INVOKABLE void RecalcLayout();
 
     // The initial load: outline, index, then the start article or article 1.
+    // It runs once: later calls return at once.
     void OnInitialLoad();
-    bool initialLoadDone() const { return m_bInitialLoadDone; }
+    bool initialLoadDone() const { return m_loadState == LoadState::Done; }
+    // Runs the initial load now unless it has started already.
+    void EnsureInitialLoad();
     // A second start asked for article number.
     void OnShowArticleRequest(ArticleNumber number);
     // Prints the article through the print dialog.
@@ -100,8 +103,7 @@ private:
     ArticleIndex m_index;
     ArticleStore m_store;
     CDlgBar* m_pAnnotationBar = nullptr;
-    CDlgBar* m_pOutlineBar = nullptr;
-    CSash* m_outlineSash = nullptr;
+    COutlineBar* m_pOutlineBar = nullptr;
     CSash* m_annotationSash = nullptr;
     QToolBar* m_toolBar = nullptr;
     QIcon m_iconNoAnnotation;
@@ -113,7 +115,8 @@ private:
     QHash<int, QAction*> m_actions;
     QList<QLabel*> m_indicators;
     bool m_bFirstActivation = true;
-    bool m_bInitialLoadDone = false;
+    enum class LoadState { NotStarted, Running, Done };
+    LoadState m_loadState = LoadState::NotStarted;
 };
 
 } // namespace tolvane

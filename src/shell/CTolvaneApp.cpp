@@ -109,7 +109,17 @@ bool CTolvaneApp::ActivateRunningInstance() {
 void CTolvaneApp::HandleInstanceRequest(const InstanceMessage& message) {
     if (!m_frame)
         return;
+    // A request that comes before the first article acts after it.
+    m_frame->EnsureInitialLoad();
     if (message.command == InstanceMessage::Command::Close) {
+        // Open dialogs would keep the application running past its window.
+        QDialog* last = nullptr;
+        while (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            if (dialog == last)
+                break;
+            dialog->reject();
+            last = dialog;
+        }
         m_frame->close();
         return;
     }

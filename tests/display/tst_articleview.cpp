@@ -15,6 +15,8 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QStatusBar>
+#include <QTextDocument>
 #include <QTest>
 #include <QToolBar>
 
@@ -186,6 +188,11 @@ void TestArticleView::popupLinkOpensPopupAndChangesNothingElse() {
     QCOMPARE(popup->anchor(), v.view()->viewport()->mapToGlobal(point));
     QVERIFY(popup->isVisible());
     QVERIFY(popup->width() > 20 && popup->height() > 30);
+    // Sized on the text laid out at the width tried: the text height found
+    // lies within the text itself.
+    std::unique_ptr<QTextDocument> laidOut(popup->textControl()->document()->clone());
+    laidOut->setTextWidth(popup->width() - 20);
+    QVERIFY(popup->height() - 30 <= laidOut->size().height());
     QCOMPARE(v.view()->currentArticle(), 1);
     QCOMPARE(v.frame()->windowTitle(), title);
     QCOMPARE(v.app->history().size(), size_t(1));
