@@ -337,11 +337,11 @@ size_t RichTextBuilder::buildTable(size_t first) {
         }
         previous = p.tableRow;
         if (size_t(p.tableRow) < m_source->rows.size()) {
-            columns = std::max(columns, int(m_source->rows[size_t(p.tableRow)].cells.size()));
+            const size_t declared = m_source->rows[size_t(p.tableRow)].cells.size();
+            columns = std::max(columns, int(std::min<size_t>(declared, kMaxTableColumns)));
         }
-        columns = std::max(columns, p.cell + 1);
+        columns = std::max(columns, std::clamp(p.cell, 0, kMaxTableColumns - 1) + 1);
     }
-    columns = std::min(columns, kMaxTableColumns);
     // Rows that declare many cells but fill few must not make a table of
     // empty cells far larger than its text.
     const qint64 cellBudget = kCellsPerParagraph * qint64(last - first) + kMaxTableColumns;

@@ -441,8 +441,8 @@ void RichTextEditTest::inconsistentModelIsShownSafely() {
     cell.begin = 8;
     cell.end = 11;
     cell.mark = rtf::MarkKind::Cell;
-    cell.tableRow = 3; // no such row
-    cell.cell = 99;
+    cell.tableRow = 0; // a row that declares far more cells than it has
+    cell.cell = INT32_MAX;
     cell.segments = {{8, 11, {}, -1}};
     rtf::Paragraph last;
     last.begin = 12;
