@@ -71,6 +71,34 @@ TEST(DataSourceWriterTest, RoundTripThroughTheStore) {
     EXPECT_EQ(noEnd.ficBytes().size(), OutlineRecord::kSize);
 }
 
+TEST(DataSourceWriterTest, OutlineRecordsHaveTheirFixedLayout) {
+    const OutlineRecord full{std::string(12, 'K'), std::string(80, '\xE9'), "0", -2, 2, 7};
+    const std::string bytes = full.encode();
+    ASSERT_EQ(bytes.size(), OutlineRecord::kSize);
+    EXPECT_EQ(bytes.substr(104, 4), std::string("\xFE\xFF\xFF\xFF", 4));
+    EXPECT_EQ(bytes.substr(108, 4), std::string("\x07\0\0\0", 4));
+    EXPECT_EQ(bytes.substr(112, 4), std::string("\x02\0\0\0", 4));
+    // Texts that fill their field have no NUL and decode to the whole width.
+    const OutlineRecord back =
+        OutlineRecord::decode(reinterpret_cast<const unsigned char*>(bytes.data()));
+    EXPECT_EQ(back.nodeKey, full.nodeKey);
+    EXPECT_EQ(back.title, full.title);
+    EXPECT_EQ(back.referenceKey, "0");
+    EXPECT_EQ(back.article, -2);
+    EXPECT_EQ(back.placement, 2);
+    EXPECT_EQ(back.reserved, 7u);
+
+    const OutlineRecord longer{std::string(20, 'k'), std::string(100, 't'), "ref", 3, 0, 0};
+    const std::string cut = longer.encode();
+    ASSERT_EQ(cut.size(), OutlineRecord::kSize);
+    const OutlineRecord shortened =
+        OutlineRecord::decode(reinterpret_cast<const unsigned char*>(cut.data()));
+    EXPECT_EQ(shortened.nodeKey, std::string(12, 'k'));
+    EXPECT_EQ(shortened.title, std::string(80, 't'));
+    EXPECT_EQ(shortened.referenceKey, "ref");
+    EXPECT_EQ(cut.substr(92, 4), std::string("ref\0", 4));
+}
+
 TEST(DataSourceWriterTest, WriteIntoAMissingFolderFails) {
     TempDir dir;
     DataSourceWriter w;
