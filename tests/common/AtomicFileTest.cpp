@@ -34,6 +34,29 @@ TEST(AtomicFileTest, ReplacesTheWholeContent) {
     EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"GUIDE.SIG"});
 }
 
+// Before: every replacement came out 0644, so a private annotation or
+// bookmark file became readable by everyone at its first save.
+TEST(AtomicFileTest, ReplacementKeepsThePermissions) {
+    TempDir dir;
+    struct Case {
+        mode_t before;
+        mode_t after;
+    };
+    const Case cases[] = {{0600, 0600}, {0640, 0640}, {0644, 0644}, {0, 0644}};
+    for (const Case& c : cases) {
+        const std::string path = dir.file("GUIDE.NOT");
+        ::unlink(path.c_str());
+        if (c.before != 0) {
+            TempDir::writeFile(path, "old");
+            ASSERT_EQ(::chmod(path.c_str(), c.before), 0);
+        }
+        ASSERT_TRUE(AtomicFile::write(path, "new"));
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.after) << std::oct << c.before;
+    }
+}
+
 TEST(AtomicFileTest, FailureLeavesTheTargetAndNoTemporaryFile) {
     struct Case {
         const char* name;
