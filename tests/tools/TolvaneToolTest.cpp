@@ -1,6 +1,7 @@
 #include "articles/DataSourceWriter.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <cctype>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -248,15 +249,26 @@ TEST_F(TolvaneToolTest, BadUsageExitsWith2AndHelpWith0) {
         EXPECT_EQ(r.status, 2) << line;
         EXPECT_FALSE(r.err.empty()) << line;
     }
-    for (const char* command : {"startup", "index", "article", "generate"}) {
+    // Every subcommand the overview lists, those of later issues included,
+    // answers --help with its usage and status 0.
+    const ToolRun overview = tool({"--help"});
+    EXPECT_EQ(overview.status, 0);
+    std::vector<std::string> commands;
+    const size_t list = overview.out.find("Commandes :\n");
+    ASSERT_NE(list, std::string::npos);
+    for (size_t at = list + 12; at < overview.out.size() && overview.out.compare(at, 2, "  ") == 0;
+         at = overview.out.find('\n', at) + 1) {
+        const size_t end = overview.out.find(' ', at + 2);
+        commands.push_back(overview.out.substr(at + 2, end - at - 2));
+    }
+    for (const char* required : {"startup", "index", "article", "generate"})
+        EXPECT_NE(std::find(commands.begin(), commands.end(), required), commands.end());
+    for (const std::string& command : commands) {
         const ToolRun r = tool({command, "--help"});
         EXPECT_EQ(r.status, 0) << command;
         EXPECT_NE(r.out.find("Usage"), std::string::npos) << command;
+        EXPECT_EQ(r.err, "") << command;
     }
-    const ToolRun overview = tool({"--help"});
-    EXPECT_EQ(overview.status, 0);
-    for (const char* command : {"startup", "index", "article", "generate"})
-        EXPECT_NE(overview.out.find(command), std::string::npos);
 }
 
 } // namespace
