@@ -1,0 +1,70 @@
+#pragma once
+
+#include "display/PositionMap.h"
+#include "display/RichDocument.h"
+
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+class QTextDocument;
+class QTextTable;
+
+namespace tolvane {
+
+// Turns the document model of an article into a QTextDocument and records,
+// while it goes, where each run of the article's numbering lands in the
+// QTextDocument (PositionMap). The document is built detached from any
+// widget, segment by segment, with undo off.
+class RichTextBuilder {
+public:
+    // dpi: the logical resolution twips are converted with (1 twip is
+    // 1/1440 inch), the one the document will be shown at.
+    explicit RichTextBuilder(qreal dpi);
+
+    std::unique_ptr<QTextDocument> build(const rtf::RichDocument& document, PositionMap& map);
+
+    // The pixels of a length in twips at this builder's resolution.
+    qreal pixels(int32_t twips) const;
+
+private:
+    struct FormatHash {
+        size_t operator()(const rtf::CharFormat& f) const;
+    };
+
+    void buildParagraph(const rtf::Paragraph& paragraph);
+    size_t buildTable(size_t first);
+    void insertSegments(const rtf::Paragraph& paragraph);
+    void insertPicture(const rtf::Segment& segment);
+    void addAnchor(uint32_t numbering);
+
+    void applyCellBorders(QTextTable* table, int row, int column, int32_t modelRow);
+    QTextBlockFormat blockFormat(const rtf::ParaFormat& format);
+    const QTextCharFormat& charFormat(const rtf::CharFormat& format);
+    QTextCharFormat makeCharFormat(const rtf::CharFormat& format) const;
+    void resolveFonts();
+
+    qreal m_dpi;
+    const rtf::RichDocument* m_source = nullptr;
+    QTextDocument* m_target = nullptr;
+    PositionMap* m_map = nullptr;
+    QTextCursor m_cursor;
+    // The next paragraph opens a block of its own (the previous one ended
+    // with a paragraph mark) rather than continuing the current block.
+    bool m_needBlock = false;
+    // The current block continues after a line mark: it keeps its format.
+    bool m_continuesLine = false;
+    std::unordered_map<rtf::CharFormat, QTextCharFormat, FormatHash> m_charFormats;
+    std::vector<QStringList> m_fontFamilies;
+    std::vector<int> m_fontHints;
+    std::vector<bool> m_pictureAdded;
+    rtf::ParaFormat m_lastParaFormat;
+    QTextBlockFormat m_lastBlockFormat;
+    bool m_hasLastBlock = false;
+};
+
+} // namespace tolvane
