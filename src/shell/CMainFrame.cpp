@@ -128,8 +128,7 @@ void CMainFrame::createActions() {
     addAction(print);
 
     // The commands of the windows that are not built yet stay disabled.
-    for (int id :
-         {cmd::AddBookmark, cmd::Find, cmd::Annotation, cmd::History, cmd::Bookmarks, cmd::Results})
+    for (int id : {cmd::AddBookmark, cmd::Annotation})
         action(id)->setEnabled(false);
 }
 

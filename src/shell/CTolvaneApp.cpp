@@ -4,6 +4,7 @@
 #include "BookmarkHooks.h"
 #include "CAboutDlg.h"
 #include "CMainFrame.h"
+#include "CommandTable.h"
 #include "DataSourceLocation.h"
 #include "InstanceChannel.h"
 #include "StartupRules.h"
@@ -11,7 +12,12 @@
 #include "display/CPopupWnd.h"
 #include "display/CTolvaneView.h"
 #include "display/QtText.h"
+#include "lists/BookmarkFile.h"
+#include "lists/CListWindow.h"
+#include "search/CFindDialog.h"
+#include "search/SearchEngine.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QLibraryInfo>
@@ -75,6 +81,8 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
 
     m_frame = std::make_unique<CMainFrame>(*this, m_services);
     if (!m_frame->OnCreate())
+        return false;
+    if (!CreateSecondaryWindows())
         return false;
     qApp->installEventFilter(this);
     m_frame->show();
@@ -174,6 +182,154 @@ bool CTolvaneApp::eventFilter(QObject* watched, QEvent* event) {
         qobject_cast<QDialog*>(watched) != nullptr)
         CPopupWnd::ClosePopup();
     return QObject::eventFilter(watched, event);
+}
+
+// The find window and the list windows.
+
+bool CTolvaneApp::CreateSecondaryWindows() {
+    if (!createFindDialog())
+        return false;
+    m_pHistoryWnd = createListWindow(LISTMODE_HISTORY);
+    m_pResultsWnd = createListWindow(LISTMODE_RESULTS);
+    m_pBookmarksWnd = createListWindow(LISTMODE_BOOKMARKS);
+    if (!m_pHistoryWnd || !m_pResultsWnd || !m_pBookmarksWnd)
+        return false;
+    const std::pair<int, void (CTolvaneApp::*)()> commands[] = {
+        {cmd::Find, &CTolvaneApp::OnFind},
+        {cmd::History, &CTolvaneApp::OnHistory},
+        {cmd::Bookmarks, &CTolvaneApp::OnBookmarks},
+        {cmd::Results, &CTolvaneApp::OnResults},
+    };
+    for (const auto& [id, handler] : commands) {
+        QAction* action = m_frame->action(id);
+        action->setCheckable(true);
+        action->setChecked(false);
+        action->setEnabled(true);
+        connect(action, &QAction::triggered, this, handler);
+    }
+    return true;
+}
+
+CFindDialog* CTolvaneApp::findDialog() const {
+    return m_pFindDlg;
+}
+
+CListWindow* CTolvaneApp::historyWindow() const {
+    return m_pHistoryWnd;
+}
+
+CListWindow* CTolvaneApp::resultsWindow() const {
+    return m_pResultsWnd;
+}
+
+CListWindow* CTolvaneApp::bookmarksWindow() const {
+    return m_pBookmarksWnd;
+}
+
+void CTolvaneApp::followVisibility(QObject* window, int command) {
+    QAction* action = m_frame->action(command);
+    if (auto* list = qobject_cast<CListWindow*>(window))
+        connect(list, &CListWindow::visibilityChanged, action, &QAction::setChecked);
+    else if (auto* find = qobject_cast<CFindDialog*>(window))
+        connect(find, &CFindDialog::visibilityChanged, action, &QAction::setChecked);
+    connect(window, &QObject::destroyed, action, [action] { action->setChecked(false); });
+}
+
+bool CTolvaneApp::createFindDialog() {
+    auto* dialog = new CFindDialog(*this, m_frame.get());
+    if (!dialog->CreateFind()) {
+        delete dialog;
+        return false;
+    }
+    m_pFindDlg = dialog;
+    followVisibility(dialog, cmd::Find);
+    return true;
+}
+
+CListWindow* CTolvaneApp::createListWindow(int mode) {
+    auto* window = new CListWindow(*this, m_frame.get());
+    // The bookmarks window reads the bookmark file while it is being made.
+    if (mode == LISTMODE_BOOKMARKS)
+        m_pBookmarksWnd = window;
+    if (!window->CreateList(ListMode(mode))) {
+        delete window;
+        return nullptr;
+    }
+    static constexpr int kCommands[] = {0, cmd::History, cmd::Results, cmd::Bookmarks};
+    followVisibility(window, kCommands[mode]);
+    return window;
+}
+
+void CTolvaneApp::OnFind() {
+    if (!m_pFindDlg && !createFindDialog())
+        return;
+    if (m_pFindDlg->isVisible())
+        m_pFindDlg->hide();
+    else
+        m_pFindDlg->showNormal();
+    m_frame->action(cmd::Find)->setChecked(m_pFindDlg->isVisible());
+}
+
+void CTolvaneApp::toggleListWindow(QPointer<CListWindow>& window, int mode) {
+    if (!window)
+        window = createListWindow(mode);
+    if (!window)
+        return;
+    if (window->isVisible())
+        window->hide();
+    else
+        window->showNormal();
+}
+
+void CTolvaneApp::OnHistory() {
+    toggleListWindow(m_pHistoryWnd, LISTMODE_HISTORY);
+    m_frame->action(cmd::History)->setChecked(m_pHistoryWnd && m_pHistoryWnd->isVisible());
+}
+
+void CTolvaneApp::OnBookmarks() {
+    toggleListWindow(m_pBookmarksWnd, LISTMODE_BOOKMARKS);
+    m_frame->action(cmd::Bookmarks)->setChecked(m_pBookmarksWnd && m_pBookmarksWnd->isVisible());
+}
+
+void CTolvaneApp::OnResults() {
+    toggleListWindow(m_pResultsWnd, LISTMODE_RESULTS);
+    m_frame->action(cmd::Results)->setChecked(m_pResultsWnd && m_pResultsWnd->isVisible());
+}
+
+bool CTolvaneApp::SearchArticles(const std::string& text, bool matchCase, bool wholeWord,
+                                 bool inTitle, bool inText) {
+    if (!m_frame || !m_pResultsWnd)
+        return false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    SearchRequest request;
+    request.text = text;
+    request.matchCase = matchCase;
+    request.wholeWord = wholeWord;
+    request.inTitle = inTitle;
+    request.inText = inText;
+    m_pResultsWnd->SetQuery(text, matchCase, wholeWord);
+    m_pResultsWnd->ClearRows();
+    const std::vector<SearchMatch> matches = SearchEngine(m_frame->store()).SearchArticles(request);
+    m_pResultsWnd->AddRows(matches);
+    if (!matches.empty())
+        m_pResultsWnd->ShowList();
+    QApplication::restoreOverrideCursor();
+    return !matches.empty();
+}
+
+int CTolvaneApp::HighlightQuery(const std::string& text, bool matchCase, bool wholeWord) {
+    if (!m_frame || text.empty())
+        return -1;
+    return m_frame->view()->FindInArticle(cp1252::toUtf16(text), matchCase, wholeWord);
+}
+
+void CTolvaneApp::LoadBookmarks() {
+    if (!m_pBookmarksWnd)
+        return;
+    const std::vector<BookmarkRow> rows =
+        BookmarkFile::LoadBookmarks(BookmarkFile::FileName(g_strUserBase));
+    for (const BookmarkRow& row : rows)
+        m_pBookmarksWnd->AddRow(row.name, row.article);
 }
 
 } // namespace tolvane
