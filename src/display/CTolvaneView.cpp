@@ -216,6 +216,8 @@ void CTolvaneView::contextMenuEvent(QContextMenuEvent* event) {
         if (frameAction != nullptr) {
             item->setShortcut(frameAction->shortcut());
             item->setEnabled(frameAction->isEnabled());
+            item->setCheckable(frameAction->isCheckable());
+            item->setChecked(frameAction->isChecked());
             item->setStatusTip(frameAction->statusTip());
             connect(item, &QAction::triggered, frameAction, &QAction::trigger);
         }

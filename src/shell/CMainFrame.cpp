@@ -8,6 +8,7 @@
 #include "CommandTable.h"
 #include "DataSourceLocation.h"
 #include "StartupSettings.h"
+#include "annotations/CAnnotationBar.h"
 #include "common/Cp1252.h"
 #include "display/CTolvaneDoc.h"
 #include "display/CTolvaneView.h"
@@ -210,13 +211,19 @@ bool CMainFrame::createPanes() {
     m_outlineSash = new CSash(m_pOutlineBar);
     m_outlineSash->Create(m_pOutlineBar, 104, 0, 0.25f);
 
-    m_pAnnotationBar = new CDlgBar(this);
-    if (!m_pAnnotationBar->Create(this, QSize(600, kAnnotationMinHeight), Qt::BottomDockWidgetArea,
-                                  kAnnotationBarId, true))
+    auto* annotationBar = new CAnnotationBar(this, m_services);
+    if (!annotationBar->Create(g_strUserBase))
         return false;
-    m_pAnnotationBar->setWidget(new QWidget(m_pAnnotationBar));
-    m_annotationSash = new CSash(m_pAnnotationBar);
-    m_annotationSash->Create(m_pAnnotationBar, 104, 1, float(kAnnotationMinHeight));
+    m_pAnnotationBar = annotationBar;
+    m_annotations = annotationBar;
+    // The Annotation button follows the text once the typing has been handled.
+    connect(
+        annotationBar, &CAnnotationBar::textEdited, this,
+        [this] {
+            if (m_annotations != nullptr)
+                UpdateAnnotationButton(!m_annotations->IsAnnotationEmpty());
+        },
+        Qt::QueuedConnection);
     m_pAnnotationBar->hide();
     return true;
 }
@@ -235,13 +242,8 @@ void CMainFrame::UpdateOutlineWidth() {
 }
 
 void CMainFrame::UpdateAnnotationHeight() {
-    if (m_pAnnotationBar == nullptr || m_annotationSash == nullptr)
-        return;
-    int h = static_cast<int>(m_annotationSash->value());
-    if (h <= kAnnotationMinHeight)
-        h = kAnnotationMinHeight;
-    m_pAnnotationBar->SetDockedSize(QSize(width(), h));
-    m_annotationSash->PlaceInPane(m_pAnnotationBar->width(), m_pAnnotationBar->height());
+    if (m_pAnnotationBar != nullptr)
+        m_pAnnotationBar->UpdateSize();
 }
 
 void CMainFrame::RecalcLayout() {

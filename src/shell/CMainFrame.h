@@ -105,7 +105,6 @@ private:
     CDlgBar* m_pAnnotationBar = nullptr;
     CDlgBar* m_pOutlineBar = nullptr;
     CSash* m_outlineSash = nullptr;
-    CSash* m_annotationSash = nullptr;
     QToolBar* m_toolBar = nullptr;
     QIcon m_iconNoAnnotation;
     QIcon m_iconAnnotation;
