@@ -66,6 +66,8 @@ public:
     // How long the user must stop typing before the text is committed.
     void setIdleCommitDelay(int milliseconds) { m_idleCommit.setInterval(milliseconds); }
     int idleCommitDelay() const { return m_idleCommit.interval(); }
+    // Typed text is waiting for the pause that commits it.
+    bool idleCommitPending() const { return m_idleCommit.isActive(); }
 
     // The control's text as the store keeps it: Windows-1252, CR LF line
     // breaks; and back.
