@@ -60,6 +60,7 @@ private slots:
     void textConversions();
     void closeCommitsThenWritesNotesThenBookmarks();
     void failedSavesAreReportedAndLoseNothing();
+    void failedCommitsAreReportedOnceAndKeptForTheSave();
     void killedRunKeepsItsNotes();
 };
 
@@ -288,6 +289,29 @@ void TestAnnotationBar::failedSavesAreReportedAndLoseNothing() {
     QCOMPARE(again.note(), QStringLiteral("Gardé"));
     QVERIFY(again.app->ShowArticle(3, 0));
     QCOMPARE(again.note(), QStringLiteral("Note ancienne\nsur deux lignes"));
+}
+
+void TestAnnotationBar::failedCommitsAreReportedOnceAndKeptForTheSave() {
+    Fixture f;
+    {
+        NotesViewer v(f.services, f.base);
+        QVERIFY(v.started);
+        f.services.files.refusedExtensions = {".NO$"};
+        typeText(v.bar()->edit(), QStringLiteral("Un"));
+        QVERIFY(v.app->ShowArticle(2, 0));
+        QCOMPARE(f.services.messages.size(), 1);
+        QVERIFY(f.services.messages[0].contains(QString::fromStdString(f.pendingFile())));
+        typeText(v.bar()->edit(), QStringLiteral("Deux"));
+        QVERIFY(v.app->ShowArticle(1, 0));
+        QCOMPARE(f.services.messages.size(), 1);
+        QCOMPARE(v.note(), QStringLiteral("Un"));
+        v.close();
+        QCOMPARE(f.services.messages.size(), 1);
+    }
+    const auto records = noteRecords(TempDir::readFile(f.notFile()));
+    QCOMPARE(records.size(), size_t(3));
+    QCOMPARE(records.at(1), std::string("Un"));
+    QCOMPARE(records.at(2), std::string("Deux"));
 }
 
 void TestAnnotationBar::killedRunKeepsItsNotes() {
