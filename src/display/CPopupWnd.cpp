@@ -77,10 +77,11 @@ void CPopupWnd::sizeToText() {
     const PopupSize size = PopupSizeSearch(desktop.width(), [this](int width) {
         const QSize old = m_text->size();
         m_text->resize(width, 1000);
-        // A hidden widget gets its resize event only when shown; the text
-        // must be laid out at this width now.
+        // A hidden text edit lays its text out at its new width only once
+        // shown; the search needs that layout now.
         QResizeEvent resize(m_text->size(), old);
         QCoreApplication::sendEvent(m_text, &resize);
+        m_text->document()->setTextWidth(m_text->viewport()->width());
         return m_text->posFromChar(kEndOfText).y();
     });
     resize(size.width, size.height);

@@ -46,6 +46,9 @@ CTolvaneView::CTolvaneView(CMainFrame& frame, ArticleStore& store, NavigationHis
     viewport()->setMouseTracking(true);
     viewport()->setCursor(Qt::ArrowCursor);
     setContextMenuPolicy(Qt::DefaultContextMenu);
+    // A scroll bar that comes and goes would lay a long article out twice,
+    // once at each width.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
 CTolvaneView::~CTolvaneView() {

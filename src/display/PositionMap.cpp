@@ -38,9 +38,7 @@ int32_t PositionMap::toWidget(int32_t numbering) const {
     const Anchor& at = *(next - 1);
     int64_t widget = int64_t(at.widget) + (int64_t(numbering) - at.numbering);
     if (next != m_anchors.end()) {
-        // Positions the widget does not have (the second half of a paragraph
-        // mark) stay on the last widget position of the run.
-        widget = std::min<int64_t>(widget, std::max(next->widget - 1, at.widget));
+        widget = std::min<int64_t>(widget, next->widget);
     }
     return static_cast<int32_t>(std::min<int64_t>(widget, INT32_MAX));
 }
@@ -49,19 +47,32 @@ int32_t PositionMap::toNumbering(int32_t widget) const {
     if (m_anchors.empty()) {
         return widget;
     }
-    auto next =
-        std::upper_bound(m_anchors.begin(), m_anchors.end(), widget,
-                         [](int32_t value, const Anchor& anchor) { return value < anchor.widget; });
-    if (next == m_anchors.begin()) {
-        return m_anchors.front().numbering;
+    // The first numbering position that lands on or after the widget
+    // position: of the two positions of a paragraph mark that share one
+    // widget position, the first.
+    const size_t count = m_anchors.size();
+    auto runEnd = [this, count](size_t i) {
+        if (i + 1 == count) {
+            return int64_t(INT32_MAX);
+        }
+        const Anchor& at = m_anchors[i];
+        const Anchor& next = m_anchors[i + 1];
+        return std::min<int64_t>(int64_t(at.widget) + (next.numbering - 1 - at.numbering),
+                                 next.widget);
+    };
+    size_t low = 0;
+    size_t high = count - 1;
+    while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        if (runEnd(middle) >= widget) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
     }
-    const Anchor& at = *(next - 1);
-    int64_t numbering = int64_t(at.numbering) + (int64_t(widget) - at.widget);
-    if (next != m_anchors.end()) {
-        // Widget positions of their own (table frames) fall on the last
-        // numbering position before the next run.
-        numbering = std::min<int64_t>(numbering, std::max(next->numbering - 1, at.numbering));
-    }
+    const Anchor& at = m_anchors[low];
+    const int64_t numbering =
+        int64_t(at.numbering) + std::max<int64_t>(0, int64_t(widget) - at.widget);
     return static_cast<int32_t>(std::min<int64_t>(numbering, INT32_MAX));
 }
 

@@ -1,10 +1,12 @@
 #include "display/RichTextBuilder.h"
 
+#include <QBuffer>
 #include <QColor>
 #include <QFont>
 #include <QFontDatabase>
 #include <QHash>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QTextDocument>
 #include <QTextTable>
@@ -23,6 +25,9 @@ constexpr int kMaxPlaceholderPixels = 2048;
 constexpr int kDefaultPicturePixels = 32;
 constexpr qreal kMaxPointSize = 1000.0;
 constexpr int kMaxTableColumns = 64;
+constexpr qint64 kPlaceholderPixelBudget = 16 * 1024 * 1024;
+// Cells a table may have per paragraph it holds, beyond a small table.
+constexpr qint64 kCellsPerParagraph = 8;
 
 // Metric-compatible faces of the common Windows fonts, as fontconfig
 // aliases them; used when the named face itself is not installed.
@@ -145,7 +150,9 @@ std::unique_ptr<QTextDocument> RichTextBuilder::build(const rtf::RichDocument& d
     m_map = &map;
     m_map->clear();
     m_charFormats.clear();
-    m_pictureAdded.assign(document.pictures.size(), false);
+    m_resources.clear();
+    m_failedPictures.clear();
+    m_placeholderPixels = 0;
     m_needBlock = false;
     m_continuesLine = false;
     m_hasLastBlock = false;
@@ -176,6 +183,15 @@ void RichTextBuilder::addAnchor(uint32_t numbering) {
     m_map->add(int32_t(std::min<uint32_t>(numbering, INT32_MAX)), m_cursor.position());
 }
 
+void RichTextBuilder::addMarkAnchors(const rtf::Paragraph& paragraph) {
+    addAnchor(paragraph.end);
+    // Both positions of a two-position mark land on the one widget position
+    // that stands for it.
+    if (paragraph.mark != rtf::MarkKind::None && paragraph.mark != rtf::MarkKind::Cell) {
+        addAnchor(paragraph.end + 1);
+    }
+}
+
 void RichTextBuilder::buildParagraph(const rtf::Paragraph& paragraph) {
     if (m_needBlock) {
         m_cursor.insertBlock(blockFormat(paragraph.format));
@@ -186,7 +202,7 @@ void RichTextBuilder::buildParagraph(const rtf::Paragraph& paragraph) {
     m_continuesLine = false;
     addAnchor(paragraph.begin);
     insertSegments(paragraph);
-    addAnchor(paragraph.end);
+    addMarkAnchors(paragraph);
     switch (paragraph.mark) {
     case rtf::MarkKind::Line:
         m_cursor.insertText(QString(QChar(QChar::LineSeparator)));
@@ -220,6 +236,64 @@ void RichTextBuilder::insertSegments(const rtf::Paragraph& paragraph) {
     }
 }
 
+QString RichTextBuilder::placeholderResource(int width, int height) {
+    const QString name = QStringLiteral("tolvane-box:%1x%2").arg(width).arg(height);
+    if (m_resources.contains(name)) {
+        return name;
+    }
+    // Past the budget, boxes are drawn small and stretched to their size.
+    int boxWidth = width;
+    int boxHeight = height;
+    if (m_placeholderPixels + qint64(width) * height > kPlaceholderPixelBudget) {
+        boxWidth = std::min(width, kDefaultPicturePixels);
+        boxHeight = std::min(height, kDefaultPicturePixels);
+    }
+    m_placeholderPixels += qint64(boxWidth) * boxHeight;
+    QImage image(boxWidth, boxHeight, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setPen(QColor(128, 128, 128));
+    painter.drawRect(0, 0, boxWidth - 1, boxHeight - 1);
+    painter.end();
+    m_target->addResource(QTextDocument::ImageResource, QUrl(name), QVariant(image));
+    m_resources.insert(name);
+    return name;
+}
+
+QString RichTextBuilder::pictureResource(size_t index, const rtf::Picture& picture) {
+    if (picture.kind == rtf::Picture::Kind::Placeholder) {
+        return QString();
+    }
+    const QString name = QStringLiteral("tolvane-picture:%1").arg(index);
+    if (m_resources.contains(name)) {
+        return name;
+    }
+    if (m_failedPictures.count(index)) {
+        return QString();
+    }
+    QByteArray data = QByteArray::fromRawData(picture.data.data(), qsizetype(picture.data.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    const char* format = picture.kind == rtf::Picture::Kind::Png    ? "PNG"
+                         : picture.kind == rtf::Picture::Kind::Jpeg ? "JPEG"
+                                                                    : "BMP";
+    QImageReader reader(&buffer, format);
+    // A picture is never decoded larger than it can be shown.
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > kMaxPicturePixels || size.height() > kMaxPicturePixels)) {
+        reader.setScaledSize(
+            size.scaled(kMaxPicturePixels, kMaxPicturePixels, Qt::KeepAspectRatio));
+    }
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        m_failedPictures.insert(index);
+        return QString();
+    }
+    m_target->addResource(QTextDocument::ImageResource, QUrl(name), QVariant(image));
+    m_resources.insert(name);
+    return name;
+}
+
 void RichTextBuilder::insertPicture(const rtf::Segment& segment) {
     const auto index = size_t(segment.picture);
     if (index >= m_source->pictures.size()) {
@@ -229,41 +303,22 @@ void RichTextBuilder::insertPicture(const rtf::Segment& segment) {
     const rtf::Picture& picture = m_source->pictures[index];
     int width = int(std::clamp(pixels(picture.widthTwips), 0.0, qreal(kMaxPicturePixels)));
     int height = int(std::clamp(pixels(picture.heightTwips), 0.0, qreal(kMaxPicturePixels)));
-    const QUrl name(QStringLiteral("tolvane-picture:%1").arg(index));
-    if (!m_pictureAdded[index]) {
-        QImage image;
-        if (picture.kind != rtf::Picture::Kind::Placeholder) {
-            const char* kind = picture.kind == rtf::Picture::Kind::Png    ? "PNG"
-                               : picture.kind == rtf::Picture::Kind::Jpeg ? "JPEG"
-                                                                          : "BMP";
-            image.loadFromData(
-                QByteArray::fromRawData(picture.data.data(), qsizetype(picture.data.size())), kind);
-        }
-        if (image.isNull()) {
-            // A framed box of the declared size stands for pictures that
-            // cannot be shown.
-            const int boxWidth =
-                std::clamp(width > 0 ? width : kDefaultPicturePixels, 2, kMaxPlaceholderPixels);
-            const int boxHeight =
-                std::clamp(height > 0 ? height : kDefaultPicturePixels, 2, kMaxPlaceholderPixels);
-            image = QImage(boxWidth, boxHeight, QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            QPainter painter(&image);
-            painter.setPen(QColor(128, 128, 128));
-            painter.drawRect(0, 0, boxWidth - 1, boxHeight - 1);
-        }
-        m_target->addResource(QTextDocument::ImageResource, name, QVariant(image));
-        m_pictureAdded[index] = true;
+    QString name = pictureResource(index, picture);
+    if (name.isEmpty()) {
+        // A framed box of the declared size stands for pictures that cannot
+        // be shown.
+        width = std::clamp(width > 0 ? width : kDefaultPicturePixels, 2, kMaxPlaceholderPixels);
+        height = std::clamp(height > 0 ? height : kDefaultPicturePixels, 2, kMaxPlaceholderPixels);
+        name = placeholderResource(width, height);
     }
     QTextImageFormat format;
     format.merge(charFormat(segment.format));
-    format.setName(name.toString());
-    if (width > 0 && height > 0) {
+    format.setName(name);
+    if (width > 0) {
         format.setWidth(width);
+    }
+    if (height > 0) {
         format.setHeight(height);
-    } else if (picture.kind == rtf::Picture::Kind::Placeholder || width > 0 || height > 0) {
-        format.setWidth(width > 0 ? width : kDefaultPicturePixels);
-        format.setHeight(height > 0 ? height : kDefaultPicturePixels);
     }
     m_cursor.insertImage(format);
 }
@@ -287,6 +342,12 @@ size_t RichTextBuilder::buildTable(size_t first) {
         columns = std::max(columns, p.cell + 1);
     }
     columns = std::min(columns, kMaxTableColumns);
+    // Rows that declare many cells but fill few must not make a table of
+    // empty cells far larger than its text.
+    const qint64 cellBudget = kCellsPerParagraph * qint64(last - first) + kMaxTableColumns;
+    if (qint64(rowCount) * columns > cellBudget) {
+        columns = int(std::max<qint64>(1, cellBudget / rowCount));
+    }
 
     // Column widths and the table's place come from the widest row.
     const rtf::TableRow* model = nullptr;
@@ -337,7 +398,7 @@ size_t RichTextBuilder::buildTable(size_t first) {
         if (p.mark == rtf::MarkKind::Row && p.begin == p.end && cell >= 0) {
             // The row mark closes the last cell: nothing of its own to show.
             addAnchor(p.begin);
-            addAnchor(p.end);
+            addMarkAnchors(p);
             continue;
         }
         // Cells are filled in order; a paragraph that names an earlier cell
@@ -451,6 +512,12 @@ QTextBlockFormat RichTextBuilder::blockFormat(const rtf::ParaFormat& format) {
             }
             tabs.append(tab);
         }
+        // Stops are looked for in order of position, whatever order the
+        // article gave them in.
+        std::stable_sort(tabs.begin(), tabs.end(),
+                         [](const QTextOption::Tab& a, const QTextOption::Tab& b) {
+                             return a.position < b.position;
+                         });
         block.setTabPositions(tabs);
     }
     m_lastParaFormat = format;

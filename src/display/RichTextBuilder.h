@@ -3,11 +3,13 @@
 #include "display/PositionMap.h"
 #include "display/RichDocument.h"
 
+#include <QSet>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
 #include <memory>
+#include <set>
 #include <unordered_map>
 #include <vector>
 
@@ -40,7 +42,12 @@ private:
     size_t buildTable(size_t first);
     void insertSegments(const rtf::Paragraph& paragraph);
     void insertPicture(const rtf::Segment& segment);
+    // The resource names of a decoded picture (empty when it cannot be
+    // shown) and of a framed box of a size.
+    QString pictureResource(size_t index, const rtf::Picture& picture);
+    QString placeholderResource(int width, int height);
     void addAnchor(uint32_t numbering);
+    void addMarkAnchors(const rtf::Paragraph& paragraph);
 
     void applyCellBorders(QTextTable* table, int row, int column, int32_t modelRow);
     QTextBlockFormat blockFormat(const rtf::ParaFormat& format);
@@ -61,7 +68,9 @@ private:
     std::unordered_map<rtf::CharFormat, QTextCharFormat, FormatHash> m_charFormats;
     std::vector<QStringList> m_fontFamilies;
     std::vector<int> m_fontHints;
-    std::vector<bool> m_pictureAdded;
+    QSet<QString> m_resources;
+    std::set<size_t> m_failedPictures;
+    qint64 m_placeholderPixels = 0;
     rtf::ParaFormat m_lastParaFormat;
     QTextBlockFormat m_lastBlockFormat;
     bool m_hasLastBlock = false;

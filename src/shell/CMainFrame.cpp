@@ -13,6 +13,7 @@
 #include "display/CTolvaneDoc.h"
 #include "display/CTolvaneView.h"
 #include "display/QtText.h"
+#include "outline/COutlineBar.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -204,12 +205,11 @@ void CMainFrame::createStatusBar() {
 }
 
 bool CMainFrame::createPanes() {
-    m_pOutlineBar = new CDlgBar(this);
-    if (!m_pOutlineBar->Create(this, QSize(200, 300), Qt::LeftDockWidgetArea, kOutlineBarId, true))
+    m_pOutlineBar = new COutlineBar(this, m_services);
+    if (!m_pOutlineBar->Create())
         return false;
-    m_pOutlineBar->setWidget(new QWidget(m_pOutlineBar));
-    m_outlineSash = new CSash(m_pOutlineBar);
-    m_outlineSash->Create(m_pOutlineBar, 104, 0, 0.25f);
+    m_pOutlineBar->SetShowArticle(
+        [this](ArticleNumber article) { return m_view->ShowArticle(article, 0); });
 
     auto* annotationBar = new CAnnotationBar(this, m_services);
     if (!annotationBar->Create(g_strUserBase))
@@ -229,16 +229,8 @@ bool CMainFrame::createPanes() {
 }
 
 void CMainFrame::UpdateOutlineWidth() {
-    if (m_pOutlineBar == nullptr || m_outlineSash == nullptr)
-        return;
-    const int clientWidth = width();
-    int w = static_cast<int>(m_outlineSash->value() * float(clientWidth));
-    if (w <= kOutlineMinWidth)
-        w = kOutlineMinWidth;
-    if (w >= clientWidth)
-        w = clientWidth;
-    m_pOutlineBar->SetDockedSize(QSize(w, m_view->height()));
-    m_outlineSash->PlaceInPane(m_pOutlineBar->width(), m_pOutlineBar->height());
+    if (m_pOutlineBar != nullptr)
+        m_pOutlineBar->UpdateSize();
 }
 
 void CMainFrame::UpdateAnnotationHeight() {
@@ -257,9 +249,13 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
 }
 
-void CMainFrame::LoadOutline() {}
+void CMainFrame::LoadOutline() {
+    m_pOutlineBar->LoadOutline(m_store.paths().fic);
+}
 
-void CMainFrame::SyncArticle(ArticleNumber) {}
+void CMainFrame::SyncArticle(ArticleNumber article) {
+    m_pOutlineBar->SyncArticle(article);
+}
 
 bool CMainFrame::SaveArticleAnnotation(ArticleNumber article) {
     if (article == 0)

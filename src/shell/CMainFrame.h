@@ -15,6 +15,7 @@ namespace tolvane {
 class AnnotationHooks;
 class AppServices;
 class CDlgBar;
+class COutlineBar;
 class CSash;
 class CTolvaneApp;
 class CTolvaneDoc;
@@ -32,7 +33,6 @@ public:
     static constexpr int kOutlineBarId = 102;
     static constexpr int kAnnotationBarId = 155;
     static constexpr int kAnnotationMinHeight = 46;
-    static constexpr int kOutlineMinWidth = 10;
 
     CMainFrame(CTolvaneApp& app, AppServices& services);
     ~CMainFrame() override;
@@ -44,7 +44,7 @@ public:
     CTolvaneDoc* document() const { return m_doc; }
     ArticleIndex& index() { return m_index; }
     ArticleStore& store() { return m_store; }
-    CDlgBar* outlineBar() const { return m_pOutlineBar; }
+    COutlineBar* outlineBar() const { return m_pOutlineBar; }
     CDlgBar* annotationBar() const { return m_pAnnotationBar; }
     QToolBar* toolBar() const { return m_toolBar; }
 
@@ -103,8 +103,7 @@ private:
     ArticleIndex m_index;
     ArticleStore m_store;
     CDlgBar* m_pAnnotationBar = nullptr;
-    CDlgBar* m_pOutlineBar = nullptr;
-    CSash* m_outlineSash = nullptr;
+    COutlineBar* m_pOutlineBar = nullptr;
     QToolBar* m_toolBar = nullptr;
     QIcon m_iconNoAnnotation;
     QIcon m_iconAnnotation;

@@ -63,6 +63,7 @@ TEST(SearchCommand, PrintsMatchesInUtf8AndExitsByOutcome) {
         {base + " '\xE2\x82\xAC\xE2\x88\x9E'", 2, ""}, // the infinity sign has no Windows-1252 byte
         {base + " port --regex", 2, ""},
         {base, 2, ""},
+        {"'" + dir.file("ABSENT") + "' port", 1, ""},
     };
     for (const auto& c : cases) {
         const ToolRun run = runTool(c.arguments);

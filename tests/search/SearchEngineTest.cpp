@@ -110,8 +110,11 @@ TEST(SearchArticles, StopsAtTheFirstThousandInEnumerationOrder) {
             expected.push_back(n);
     }
     for (const unsigned threads : {1u, 2u, 3u}) {
-        EXPECT_EQ(source.search(request("mot", true, true, true), threads), expected)
-            << threads << " threads";
+        const std::vector<ArticleNumber> found =
+            source.search(request("mot", true, true, true), threads);
+        EXPECT_EQ(found, expected) << threads << " threads";
+        EXPECT_EQ(ResultsCaption("mot", found.size()),
+                  "Recherche sur \xABmot\xBB (1000 sujets trouv\xE9s)");
     }
 }
 

@@ -1,6 +1,7 @@
 #include "ToolCommand.h"
 #include "articles/ArticleStore.h"
 #include "common/Cp1252.h"
+#include "common/InputFile.h"
 #include "search/SearchEngine.h"
 
 #include <ostream>
@@ -52,8 +53,14 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return kUsage;
     }
 
+    const DataSourcePaths paths = DataSourcePaths::fromBase(DataSourceBaseArgument(positional[0]));
+    if (!InputFile(paths.pgh).isOpen() || !InputFile(paths.pgd).isOpen()) {
+        err << "tolvane-tool search : impossible d'ouvrir " << paths.pgh << " ou " << paths.pgd
+            << "\n";
+        return kNotFound;
+    }
     ArticleIndex index;
-    ArticleStore store(DataSourcePaths::fromBase(DataSourceBaseArgument(positional[0])), index);
+    ArticleStore store(paths, index);
     store.LoadIndex();
     const std::vector<SearchMatch> matches = SearchEngine(store).SearchArticles(request);
     for (const SearchMatch& m : matches)
