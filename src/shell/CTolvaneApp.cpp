@@ -300,7 +300,11 @@ void CTolvaneApp::OnResults() {
 
 bool CTolvaneApp::SearchArticles(const std::string& text, bool matchCase, bool wholeWord,
                                  bool inTitle, bool inText) {
-    if (!m_frame || !m_pResultsWnd)
+    if (!m_frame)
+        return false;
+    if (!m_pResultsWnd)
+        m_pResultsWnd = createListWindow(LISTMODE_RESULTS);
+    if (!m_pResultsWnd)
         return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SearchRequest request;
