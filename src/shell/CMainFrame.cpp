@@ -128,10 +128,6 @@ void CMainFrame::createActions() {
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(print, &QAction::triggered, this, &CMainFrame::OnPrint);
     addAction(print);
-
-    // The commands of the windows that are not built yet stay disabled.
-    for (int id : {cmd::AddBookmark, cmd::Annotation})
-        action(id)->setEnabled(false);
 }
 
 void CMainFrame::createMenus() {

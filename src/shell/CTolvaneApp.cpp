@@ -341,12 +341,10 @@ void CTolvaneApp::LoadBookmarks() {
 // The annotation pane's command and the bookmarks.
 
 void CTolvaneApp::ConnectNotesCommands() {
-    QAction* annotation = m_frame->action(cmd::Annotation);
-    annotation->setEnabled(true);
-    connect(annotation, &QAction::triggered, this, &CTolvaneApp::OnAnnotation);
-    QAction* addBookmark = m_frame->action(cmd::AddBookmark);
-    addBookmark->setEnabled(true);
-    connect(addBookmark, &QAction::triggered, this, &CTolvaneApp::AddBookmark);
+    connect(m_frame->action(cmd::Annotation), &QAction::triggered, this,
+            &CTolvaneApp::OnAnnotation);
+    connect(m_frame->action(cmd::AddBookmark), &QAction::triggered, this,
+            &CTolvaneApp::AddBookmark);
 }
 
 void CTolvaneApp::OnAnnotation() {
