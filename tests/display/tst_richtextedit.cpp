@@ -194,6 +194,8 @@ void RichTextEditTest::pointBeyondLineEndGivesLastCharacter() {
     const QPoint second = m_edit->posFromChar(ligne);
     QCOMPARE(m_edit->charFromPos(QPoint(450, second.y() + 3)), ligne + 4);
     QCOMPARE(m_edit->charFromPos(QPoint(-5, second.y() + 3)), ligne);
+    // Below the text: its last character.
+    QCOMPARE(m_edit->charFromPos(QPoint(450, 290)), m_edit->textLength() - 3);
 }
 
 void RichTextEditTest::posFromCharPastTheEnd() {
@@ -216,6 +218,9 @@ void RichTextEditTest::lineQueriesAndScrollRoundTrip() {
     const int p120 = positionOf(*m_edit, u"Ligne 120");
     QCOMPARE(m_edit->lineFromChar(p120), 120);
     QCOMPARE(m_edit->lineFromChar(p120 + 4), 120);
+    // Both positions of the mark before it belong to the line they end.
+    QCOMPARE(m_edit->lineFromChar(p120 - 2), 119);
+    QCOMPARE(m_edit->lineFromChar(p120 - 1), 119);
     QCOMPARE(m_edit->lineIndex(120), p120);
     QCOMPARE(m_edit->lineIndex(100000), -1);
 
@@ -441,8 +446,8 @@ void RichTextEditTest::inconsistentModelIsShownSafely() {
     cell.begin = 8;
     cell.end = 11;
     cell.mark = rtf::MarkKind::Cell;
-    cell.tableRow = 3; // no such row
-    cell.cell = 99;
+    cell.tableRow = 0; // a row that declares far more cells than it has
+    cell.cell = INT32_MAX;
     cell.segments = {{8, 11, {}, -1}};
     rtf::Paragraph last;
     last.begin = 12;
