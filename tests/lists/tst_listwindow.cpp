@@ -10,7 +10,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMap>
+#include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolBar>
 
 using namespace tolvane;
@@ -61,6 +65,7 @@ private slots:
     void activationClosesPopup();
     void commandsToggleWithCheckMarks_data();
     void commandsToggleWithCheckMarks();
+    void contextMenuShowsCheckMarks();
 };
 
 void TestListWindow::createdHiddenWithCaptionAndPlace_data() {
@@ -337,6 +342,27 @@ void TestListWindow::commandsToggleWithCheckMarks() {
         v.app->ShowArticle(2, 0);
         QCOMPARE(again->RowCount(), 2);
     }
+}
+
+void TestListWindow::contextMenuShowsCheckMarks() {
+    SearchViewer v(listSource());
+    QVERIFY(v.started);
+    v.frame()->action(cmd::History)->trigger();
+    QMap<QString, bool> checked;
+    QTimer::singleShot(0, [&checked] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr)
+            return;
+        for (QAction* a : menu->actions())
+            checked.insert(a->text(), a->isChecked());
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
+                            v.view()->viewport()->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(v.view()->viewport(), &event);
+    QCOMPARE(checked.value(QStringLiteral("&Historique")), true);
+    QCOMPARE(checked.value(QStringLiteral("Liste des &signets")), false);
+    QCOMPARE(checked.value(QStringLiteral("&Rechercher...")), false);
 }
 
 QTEST_MAIN(TestListWindow)
