@@ -3,6 +3,7 @@
 #include "AppServices.h"
 #include "BookmarkHooks.h"
 #include "CAboutDlg.h"
+#include "CDlgBar.h"
 #include "CMainFrame.h"
 #include "CommandTable.h"
 #include "DataSourceLocation.h"
@@ -13,6 +14,7 @@
 #include "display/CTolvaneView.h"
 #include "display/QtText.h"
 #include "lists/BookmarkFile.h"
+#include "lists/CBookmarkNameDialog.h"
 #include "lists/CListWindow.h"
 #include "search/CFindDialog.h"
 #include "search/SearchEngine.h"
@@ -21,6 +23,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLibraryInfo>
+#include <QListWidget>
 #include <QTranslator>
 
 // The icons live in the window library; a static library's resources are
@@ -84,6 +87,7 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
         return false;
     if (!CreateSecondaryWindows())
         return false;
+    ConnectNotesCommands();
     qApp->installEventFilter(this);
     m_frame->show();
     return true;
@@ -158,11 +162,6 @@ void CTolvaneApp::GoBack() {
 void CTolvaneApp::GoHome() {
     const HistoryEntry home = NavigationHistory::GoHome();
     ShowArticle(home.article, home.topPosition);
-}
-
-void CTolvaneApp::SaveBookmarks() {
-    if (m_bookmarks != nullptr)
-        m_bookmarks->SaveBookmarks();
 }
 
 void CTolvaneApp::OnAbout() {
@@ -249,8 +248,11 @@ bool CTolvaneApp::createFindDialog() {
 CListWindow* CTolvaneApp::createListWindow(int mode) {
     auto* window = new CListWindow(*this, m_frame.get());
     // The bookmarks window reads the bookmark file while it is being made.
-    if (mode == LISTMODE_BOOKMARKS)
+    if (mode == LISTMODE_BOOKMARKS) {
         m_pBookmarksWnd = window;
+        window->setRowActions([this](CListWindow& list, int row) { RenameBookmark(list, row); },
+                              [this](CListWindow& list, int row) { DeleteBookmark(list, row); });
+    }
     if (!window->CreateList(ListMode(mode))) {
         delete window;
         return nullptr;
@@ -331,9 +333,82 @@ void CTolvaneApp::LoadBookmarks() {
     if (!m_pBookmarksWnd)
         return;
     const std::vector<BookmarkRow> rows =
-        BookmarkFile::LoadBookmarks(BookmarkFile::FileName(g_strUserBase));
+        BookmarkFile::LoadBookmarks(BookmarkFile::FileName(g_strUserBase), m_services.Files());
     for (const BookmarkRow& row : rows)
         m_pBookmarksWnd->AddRow(row.name, row.article);
+}
+
+// The annotation pane's command and the bookmarks.
+
+void CTolvaneApp::ConnectNotesCommands() {
+    connect(m_frame->action(cmd::Annotation), &QAction::triggered, this,
+            &CTolvaneApp::OnAnnotation);
+    connect(m_frame->action(cmd::AddBookmark), &QAction::triggered, this,
+            &CTolvaneApp::AddBookmark);
+}
+
+void CTolvaneApp::OnAnnotation() {
+    CDlgBar* bar = m_frame->annotationBar();
+    if (bar == nullptr)
+        return;
+    bar->setVisible(!bar->isVisible());
+    m_frame->RecalcLayout();
+}
+
+void CTolvaneApp::AddBookmark() {
+    if (!m_frame)
+        return;
+    // The bookmark is for the article shown now, whatever happens while the
+    // dialog is open.
+    const ArticleNumber article = m_frame->view()->currentArticle();
+    CBookmarkNameDialog dialog(QStringLiteral("Ajouter un signet"),
+                               fromCp1252(m_frame->view()->currentTitle()), m_frame.get());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!m_pBookmarksWnd && !(m_pBookmarksWnd = createListWindow(LISTMODE_BOOKMARKS)))
+        return;
+    m_pBookmarksWnd->AddRow(toCp1252(dialog.name()), article);
+}
+
+void CTolvaneApp::RenameBookmark(CListWindow& list, int row) {
+    const ArticleNumber article = list.RowArticle(row);
+    CBookmarkNameDialog dialog(QStringLiteral("Renommer le signet"), fromCp1252(list.RowText(row)),
+                               &list);
+    if (dialog.exec() != QDialog::Accepted || row >= list.RowCount())
+        return;
+    delete list.listBox()->takeItem(row);
+    list.AddRow(toCp1252(dialog.name()), article);
+    list.listBox()->clearSelection();
+    list.UpdateButtons();
+}
+
+void CTolvaneApp::DeleteBookmark(CListWindow& list, int row) {
+    const QString text = QStringLiteral("Voulez-vous supprimer le signet «") +
+                         fromCp1252(list.RowText(row)) + QStringLiteral("» ?");
+    if (m_services.Question(&list, fromCp1252(WindowTitle()), text) != QMessageBox::Yes ||
+        row >= list.RowCount())
+        return;
+    delete list.listBox()->takeItem(row);
+    list.listBox()->clearSelection();
+    list.UpdateButtons();
+}
+
+void CTolvaneApp::SaveBookmarks() {
+    if (m_bookmarks != nullptr) {
+        m_bookmarks->SaveBookmarks();
+        return;
+    }
+    // Without the window its rows never existed: the file stays as it is.
+    if (!m_pBookmarksWnd || !m_pBookmarksWnd->isCreated())
+        return;
+    std::vector<BookmarkRow> rows;
+    rows.reserve(size_t(m_pBookmarksWnd->RowCount()));
+    for (int i = 0; i < m_pBookmarksWnd->RowCount(); ++i)
+        rows.push_back({m_pBookmarksWnd->RowText(i), m_pBookmarksWnd->RowArticle(i)});
+    std::string error;
+    if (!BookmarkFile::SaveBookmarks(BookmarkFile::FileName(g_strUserBase), rows, &error,
+                                     m_services.Files()))
+        AppMessageBox(fromCp1252(error), QMessageBox::Warning);
 }
 
 } // namespace tolvane

@@ -48,7 +48,13 @@ public:
     void GoBack();
     void GoHome();
     bool CanGoBack() const { return m_history.CanGoBack(); }
+    // Writes the bookmarks window's rows to the bookmark file; a failure is
+    // reported and leaves the old file whole.
     void SaveBookmarks();
+    // Command 32789: names a bookmark for the article on screen.
+    void AddBookmark();
+    // Command 32793: shows or hides the annotation pane.
+    void OnAnnotation();
     void OnAbout();
 
     // A message box captioned with the window title, owned by the main
@@ -93,6 +99,10 @@ private:
     bool createFindDialog();
     void toggleListWindow(QPointer<CListWindow>& window, int mode);
     void followVisibility(QObject* window, int command);
+    void ConnectNotesCommands();
+    // The bookmarks window's "&Renommer" and "&Supprimer" on a row.
+    void RenameBookmark(CListWindow& list, int row);
+    void DeleteBookmark(CListWindow& list, int row);
 
     AppServices& m_services;
     NavigationHistory m_history;

@@ -233,10 +233,7 @@ void TestListWindow::bookmarksButtons() {
     buttonOf(b, "showButton")->click();
     QCOMPARE(v.view()->currentArticle(), 10);
     QCOMPARE(v.view()->TopPosition(), 0);
-    // Without the bookmarks code's handlers, rename and delete do nothing.
-    buttonOf(b, "renameButton")->click();
-    buttonOf(b, "deleteButton")->click();
-    QCOMPARE(b->RowCount(), 2);
+    // Rename and delete act through the handlers installed on the window.
     QList<int> acted;
     b->setRowActions([&](CListWindow&, int row) { acted << row; },
                      [&](CListWindow&, int row) { acted << -row - 1; });
