@@ -36,9 +36,9 @@ struct Color {
 };
 
 struct FontInfo {
-    std::string name;   // UTF-8, without the trailing ';'
+    std::string name; // UTF-8, without the trailing ';'
     FontFamily family = FontFamily::Nil;
-    int charset = 0;    // \fcharset
+    int charset = 0;     // \fcharset
     int codePage = 1252; // the code page \'hh bytes of this font are read in
 };
 
@@ -54,11 +54,10 @@ struct CharFormat {
     bool italic = false;
     bool strike = false;
     bool operator==(const CharFormat& o) const {
-        return font == o.font && sizeHalfPoints == o.sizeHalfPoints &&
-               foreground == o.foreground && background == o.background &&
-               offsetHalfPoints == o.offsetHalfPoints && vertical == o.vertical &&
-               underline == o.underline && bold == o.bold && italic == o.italic &&
-               strike == o.strike;
+        return font == o.font && sizeHalfPoints == o.sizeHalfPoints && foreground == o.foreground &&
+               background == o.background && offsetHalfPoints == o.offsetHalfPoints &&
+               vertical == o.vertical && underline == o.underline && bold == o.bold &&
+               italic == o.italic && strike == o.strike;
     }
     bool operator!=(const CharFormat& o) const { return !(*this == o); }
 };
@@ -83,8 +82,8 @@ struct ParaFormat {
 struct Picture {
     enum class Kind : uint8_t { Png, Jpeg, Bmp, Placeholder };
     Kind kind = Kind::Placeholder;
-    std::string data;         // PNG or JPEG bytes; for Bmp a complete BMP file
-    int32_t widthTwips = 0;   // the size to show, after scaling (\picwgoal * \picscalex / 100)
+    std::string data;       // PNG or JPEG bytes; for Bmp a complete BMP file
+    int32_t widthTwips = 0; // the size to show, after scaling (\picwgoal * \picscalex / 100)
     int32_t heightTwips = 0;
 };
 
@@ -98,7 +97,7 @@ struct Segment {
 };
 
 enum class MarkKind : uint8_t {
-    None, // the document ended without a mark: nothing counted
+    None,      // the document ended without a mark: nothing counted
     Paragraph, // \par or \sect: two positions
     Page,      // \page: two positions
     Line,      // \line: two positions
@@ -118,8 +117,8 @@ struct TableRow {
 };
 
 struct Paragraph {
-    uint32_t begin = 0;   // first position of the paragraph's text
-    uint32_t end = 0;     // position of its mark (one past its last character)
+    uint32_t begin = 0; // first position of the paragraph's text
+    uint32_t end = 0;   // position of its mark (one past its last character)
     MarkKind mark = MarkKind::None;
     ParaFormat format;
     std::vector<Segment> segments; // in order, covering [begin, end) without gaps

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "display/RichDocument.h"
 #include "display/PositionMap.h"
+#include "display/RichDocument.h"
 
 #include <QTextEdit>
 
@@ -41,10 +41,10 @@ public:
 
     // Display lines, counted from 0 over the whole text.
     int firstVisibleLine() const;
-    int lineIndex(int line) const;      // first position of a line
+    int lineIndex(int line) const; // first position of a line
     int lineFromChar(int position) const;
     int lineCount() const;
-    void lineScroll(int lines);         // scrolls down (negative: up) by whole lines
+    void lineScroll(int lines); // scrolls down (negative: up) by whole lines
 
     // Selects [first, last) in numbering positions; (0, -1) selects everything.
     void setSelection(int first, int last);

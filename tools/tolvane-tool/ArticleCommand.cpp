@@ -1,7 +1,7 @@
 #include "ToolCommand.h"
-
 #include "articles/ArticleStore.h"
 #include "common/Cp1252.h"
+#include "display/RichTextDump.h"
 
 #include <ostream>
 
@@ -11,9 +11,11 @@ int RunArticle(const std::vector<std::string>& args, std::ostream& out, std::ost
     std::vector<std::string> positional;
     std::string mode;
     for (const std::string& a : args) {
-        if (a == "--title" || a == "--rtf" || a == "--links") {
+        if (a == "--title" || a == "--rtf" || a == "--links" || a == "--text" ||
+            a == "--paragraphs" || a == "--count") {
             if (!mode.empty()) {
-                err << "tolvane-tool article : une seule option parmi --title, --rtf, --links\n";
+                err << "tolvane-tool article : une seule option parmi --title, --rtf, --links, "
+                       "--text, --paragraphs, --count\n";
                 return kUsage;
             }
             mode = a;
@@ -26,7 +28,8 @@ int RunArticle(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
     int32_t number = 0;
     if (positional.size() != 2 || mode.empty() || !ParseInt32(positional[1], number)) {
-        err << "Usage : tolvane-tool article BASE N (--title | --rtf | --links)\n";
+        err << "Usage : tolvane-tool article BASE N (--title | --rtf | --links | --text | "
+               "--paragraphs | --count)\n";
         return kUsage;
     }
     if (number <= 0)
@@ -51,6 +54,12 @@ int RunArticle(const std::vector<std::string>& args, std::ostream& out, std::ost
     store.ReadArticle(number, record);
     if (mode == "--title")
         out << cp1252::toUtf8(record.title) << '\n';
+    else if (mode == "--text")
+        out << rtf::RichTextDump::dump(record.body, rtf::RichTextDump::Mode::Text);
+    else if (mode == "--paragraphs")
+        out << rtf::RichTextDump::dump(record.body, rtf::RichTextDump::Mode::Paragraphs);
+    else if (mode == "--count")
+        out << rtf::RichTextDump::dump(record.body, rtf::RichTextDump::Mode::Count);
     else
         out.write(record.body.data(), static_cast<std::streamsize>(record.body.size()));
     return kOk;
@@ -59,10 +68,17 @@ int RunArticle(const std::vector<std::string>& args, std::ostream& out, std::ost
 namespace {
 const CommandRegistration registration{
     {30, "article", "affiche le titre, le corps RTF ou les liens d'un article",
-     "Usage : tolvane-tool article BASE N (--title | --rtf | --links)\n\n"
-     "  --title   le titre de l'article\n"
-     "  --rtf     les octets bruts du corps RTF\n"
-     "  --links   une ligne PREMIER DERNIER CIBLE R\xC3\x89SERV\xC3\x89 par lien\n"
+     "Usage : tolvane-tool article BASE N (--title | --rtf | --links | --text | --paragraphs |\n"
+     "                                    --count)\n\n"
+     "  --title        le titre de l'article\n"
+     "  --rtf          les octets bruts du corps RTF\n"
+     "  --links        une ligne PREMIER DERNIER CIBLE R\xC3\x89SERV\xC3\x89 par lien\n"
+     "  --text         le texte affich\xC3\xA9 du corps : un saut de ligne par marque de\n"
+     "                 paragraphe, une tabulation par tabulation ou cellule, U+FFFC par\n"
+     "                 image ou objet\n"
+     "  --paragraphs   une ligne par paragraphe : sa premi\xC3\xA8re position, une tabulation,\n"
+     "                 son texte\n"
+     "  --count        le nombre total de positions du texte affich\xC3\xA9\n"
      "Code 1 quand l'article n'existe pas.\n",
      RunArticle}};
 } // namespace

@@ -1,0 +1,163 @@
+#include "display/RtfReader.h"
+#include "display/TextFinder.h"
+
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+using tolvane::rtf::RtfReader;
+
+// About 10 MB of French help text as a word processor writes it: font and
+// colour tables, accents as \'hh, bold and italic runs, a field, a table,
+// some \uN, paragraphs. Deterministic, so every run measures the same bytes.
+std::string makeDocument() {
+    static const char* const kWords[] = {
+        "le",          "fichier",        "de",          "donn\\'e9es",
+        "est",         "ouvert",         "dans",        "la",
+        "fen\\'eatre", "principale",     "et",          "l'article",
+        "s'affiche",   "\\'e0",          "droite",      "avec",
+        "ses",         "liens",          "vers",        "d'autres",
+        "rubriques",   "cliquez",        "sur",         "un",
+        "mot",         "soulign\\'e9",   "pour",        "acc\\'e9der",
+        "\\'e0",       "l'aide",         "de",          "cette",
+        "commande",    "puis",           "fermez",      "bo\\'eete",
+        "dialogue",    "param\\'e8tres", "m\\'e9moire", "d\\'e9j\\'e0"};
+    constexpr size_t kWordCount = sizeof kWords / sizeof kWords[0];
+    std::string rtf =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1036{\\fonttbl{\\f0\\froman\\fcharset0 Times "
+        "New Roman;}{\\f1\\fswiss\\fcharset0 Arial;}{\\f2\\fmodern\\fcharset0 Courier "
+        "New;}}{\\colortbl;\\red0\\green0\\blue0;\\red0\\green128\\blue0;\\red255\\green0\\blue0;}"
+        "\\viewkind4\\uc1\\pard\\f0\\fs20 ";
+    uint32_t seed = 12345;
+    size_t paragraph = 0;
+    while (rtf.size() < 10 * 1000 * 1000) {
+        ++paragraph;
+        rtf += "\\pard\\sb60\\sa60\\li360 ";
+        if (paragraph % 50 == 0) {
+            rtf += "{\\field{\\*\\fldinst HYPERLINK \"http://exemple.fr/\"}{\\fldrslt "
+                   "\\cf2\\ul exemple}}\\par\n";
+            continue;
+        }
+        if (paragraph % 200 == 0) {
+            rtf += "\\trowd\\trgaph108\\cellx3000\\cellx6000\\intbl Nom\\cell "
+                   "Valeur\\cell\\row\\pard\n";
+            continue;
+        }
+        const size_t words = 20 + (seed >> 8) % 60;
+        for (size_t w = 0; w < words; ++w) {
+            seed = seed * 1103515245u + 12345u;
+            const char* word = kWords[(seed >> 16) % kWordCount];
+            if ((seed >> 4) % 23 == 0) {
+                rtf += "{\\b ";
+                rtf += word;
+                rtf += "}";
+            } else if ((seed >> 4) % 29 == 0) {
+                rtf += "{\\i ";
+                rtf += word;
+                rtf += "}";
+            } else if ((seed >> 4) % 97 == 0) {
+                rtf += "\\u8364?";
+            } else {
+                rtf += word;
+            }
+            rtf += (w + 1 < words) ? " " : ".";
+            if (w % 12 == 11)
+                rtf += "\n";
+        }
+        rtf += "\\par\n";
+    }
+    rtf += "}";
+    return rtf;
+}
+
+struct Fixture {
+    std::string rtf = makeDocument();
+    std::string path;
+    Fixture() {
+        char name[] = "/tmp/tolvane-rtf-bench-XXXXXX";
+        const int fd = mkstemp(name);
+        if (fd >= 0)
+            close(fd);
+        path = name;
+        std::ofstream(path, std::ios::binary) << rtf;
+    }
+    ~Fixture() { std::remove(path.c_str()); }
+};
+
+const Fixture& fixture() {
+    static const Fixture f;
+    return f;
+}
+
+void BM_DisplayedText(benchmark::State& state) {
+    const std::string& rtf = fixture().rtf;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RtfReader::displayedText(rtf));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * rtf.size()));
+}
+BENCHMARK(BM_DisplayedText)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ReadModel(benchmark::State& state) {
+    const std::string& rtf = fixture().rtf;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RtfReader::read(rtf));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * rtf.size()));
+}
+BENCHMARK(BM_ReadModel)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void runCommand(benchmark::State& state, const std::string& command) {
+    const Fixture& f = fixture();
+    for (auto _ : state) {
+        if (std::system(command.c_str()) == -1) {
+            state.SkipWithError("the command could not run");
+            return;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.rtf.size()));
+}
+
+void BM_Catdoc(benchmark::State& state) {
+    runCommand(state, "catdoc " + fixture().path + " > /dev/null 2>&1");
+}
+BENCHMARK(BM_Catdoc)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_GrepCountIgnoreCase(benchmark::State& state) {
+    runCommand(state, "grep -ci commande " + fixture().path + " > /dev/null");
+}
+BENCHMARK(BM_GrepCountIgnoreCase)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+const std::u16string& benchText() {
+    static const std::u16string text = RtfReader::displayedText(fixture().rtf);
+    return text;
+}
+
+void BM_TextFinder(benchmark::State& state) {
+    const std::u16string& text = benchText();
+    tolvane::rtf::FindOptions options;
+    options.wholeWord = state.range(0) != 0;
+    const tolvane::rtf::TextFinder finder(u"introuvable", options);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(finder.find(text));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size() * 2));
+}
+BENCHMARK(BM_TextFinder)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_StdSearch(benchmark::State& state) {
+    const std::u16string& text = benchText();
+    const std::u16string needle = u"introuvable";
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            std::search(text.begin(), text.end(), needle.begin(), needle.end()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size() * 2));
+}
+BENCHMARK(BM_StdSearch)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();

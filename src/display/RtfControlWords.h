@@ -1,0 +1,153 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace tolvane::rtf {
+
+// What the reader does with a control word it recognises.
+enum class WordKind : uint8_t {
+    Flag,        // a switch without meaningful parameter (\pard, \qc)
+    Toggle,      // on without parameter or with a non-zero one, off with 0 (\b, \b0)
+    Value,       // carries a number (\fs24, \li360)
+    Destination, // opens a destination for the rest of its group (\fonttbl, \pict)
+    Symbol,      // stands for one character (\emdash)
+};
+
+// Every control word the reader acts on; the rest are ignored.
+enum class Word : uint16_t {
+    Unknown,
+    // destinations
+    FontTable,
+    ColorTable,
+    Picture,
+    Field,
+    FieldInstruction,
+    FieldResult,
+    Object,
+    ObjectData,
+    ObjectResult,
+    ShapePicture,
+    NonShapePicture,
+    ListText,
+    SkippedDestination,
+    // document
+    Ansi,
+    Mac,
+    Pc,
+    Pca,
+    AnsiCodePage,
+    DefaultFont,
+    UnicodeCount,
+    Unicode,
+    Binary,
+    // font and colour tables
+    Font,
+    FontCharset,
+    FontCodePage,
+    FamilyNil,
+    FamilyRoman,
+    FamilySwiss,
+    FamilyModern,
+    FamilyScript,
+    FamilyDecor,
+    FamilyTech,
+    FamilyBidi,
+    Red,
+    Green,
+    Blue,
+    // character formatting
+    Plain,
+    FontSize,
+    Bold,
+    Italic,
+    Underline,
+    UnderlineDouble,
+    UnderlineDotted,
+    UnderlineDashed,
+    UnderlineWave,
+    UnderlineThick,
+    UnderlineWord,
+    UnderlineNone,
+    Strike,
+    Foreground,
+    Background,
+    Highlight,
+    Superscript,
+    Subscript,
+    NoSuperSub,
+    Up,
+    Down,
+    Hidden,
+    // paragraph formatting
+    ParagraphDefault,
+    AlignLeft,
+    AlignCenter,
+    AlignRight,
+    AlignJustify,
+    LeftIndent,
+    RightIndent,
+    FirstIndent,
+    SpaceBefore,
+    SpaceAfter,
+    LineSpacing,
+    LineMultiple,
+    TabPosition,
+    TabRight,
+    TabCenter,
+    TabDecimal,
+    TabBar,
+    InTable,
+    SectionDefault,
+    // tables
+    RowDefault,
+    CellRight,
+    RowLeft,
+    RowGap,
+    BorderLeft,
+    BorderTop,
+    BorderRight,
+    BorderBottom,
+    // marks
+    Paragraph,
+    Section,
+    Page,
+    Line,
+    Row,
+    Cell,
+    NestedCell,
+    NestedRow,
+    Tab,
+    // pictures and objects
+    PngBlip,
+    JpegBlip,
+    DeviceIndependentBitmap,
+    WindowsBitmap,
+    EnhancedMetafile,
+    Metafile,
+    OtherPicture,
+    PictureWidth,
+    PictureHeight,
+    GoalWidth,
+    GoalHeight,
+    ScaleX,
+    ScaleY,
+    BitsPerPixel,
+    WidthBytes,
+    ObjectWidth,
+    ObjectHeight,
+    // characters
+    Character,
+};
+
+struct ControlWord {
+    WordKind kind = WordKind::Flag;
+    Word word = Word::Unknown;
+    int32_t value = 0; // the character of a Symbol; the default parameter of a Value
+};
+
+// Looks a control word up by name (letters only, case-sensitive); an unknown
+// word gives Word::Unknown.
+const ControlWord& LookUpControlWord(std::string_view name);
+
+} // namespace tolvane::rtf

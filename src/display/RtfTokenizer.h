@@ -1,0 +1,59 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace tolvane::rtf {
+
+// One token of RTF. Views point into the tokenizer's input.
+struct RtfToken {
+    enum class Type : uint8_t {
+        End,
+        GroupStart,    // {
+        GroupEnd,      // }
+        Text,          // a run of plain bytes: none of \ { } and no control byte but tab
+        ControlWord,   // \letters[-digits], name in `text`
+        ControlSymbol, // \ and one non-letter, in `symbol` (\' is returned as HexByte)
+        HexByte,       // \'hh with two hex digits, the byte in `symbol`
+    };
+    Type type = Type::End;
+    bool hasParameter = false;
+    unsigned char symbol = 0;
+    int32_t parameter = 0;
+    std::string_view text;
+};
+
+// Splits RTF bytes into tokens without allocating. Control word names are
+// cut to 32 letters and parameters clamped to +-1,000,000,000 (further
+// letters and digits are consumed); a space after a control word belongs to
+// it. CR, LF and other control bytes except tab are dropped between tokens.
+// A \' without two hex digits is dropped with the digits it has.
+class RtfTokenizer {
+public:
+    static constexpr size_t kMaxWordLength = 32;
+    static constexpr int32_t kMaxParameter = 1000000000;
+
+    explicit RtfTokenizer(std::string_view input) : m_input(input) {}
+
+    RtfToken next();
+    // The raw bytes of \binN following its control word, cut to the input.
+    std::string_view takeBinary(int32_t size);
+    size_t offset() const { return m_pos; }
+
+    // The fast path of plain text: decodes plain bytes and \'hh escapes from
+    // the current position through `table` into `out` (at most `capacity`
+    // units), dropping CR, LF and control bytes as next() would, and stops
+    // before anything else. Returns the number of units written.
+    size_t decodeText(const std::array<char16_t, 256>& table, char16_t* out, size_t capacity);
+
+private:
+    // One token into `token`; false when it read a malformed \' and must go on.
+    bool scan(RtfToken& token);
+
+    std::string_view m_input;
+    size_t m_pos = 0;
+};
+
+} // namespace tolvane::rtf

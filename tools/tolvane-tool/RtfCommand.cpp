@@ -1,0 +1,69 @@
+#include "ToolCommand.h"
+#include "common/InputFile.h"
+#include "display/RichTextDump.h"
+
+#include <iostream>
+#include <iterator>
+#include <ostream>
+
+namespace tolvane::tool {
+
+int RunRtf(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string file;
+    rtf::RichTextDump::Mode mode = rtf::RichTextDump::Mode::Text;
+    bool modeGiven = false;
+    bool fileGiven = false;
+    for (const std::string& a : args) {
+        if (a == "--paragraphs" || a == "--count" || a == "--text") {
+            if (modeGiven) {
+                err << "tolvane-tool rtf : une seule option parmi --text, --paragraphs, --count\n";
+                return kUsage;
+            }
+            modeGiven = true;
+            mode = a == "--paragraphs" ? rtf::RichTextDump::Mode::Paragraphs
+                   : a == "--count"    ? rtf::RichTextDump::Mode::Count
+                                       : rtf::RichTextDump::Mode::Text;
+        } else if (a.size() > 1 && a[0] == '-') {
+            err << "tolvane-tool rtf : option inconnue " << a << "\n";
+            return kUsage;
+        } else if (fileGiven) {
+            err << "Usage : tolvane-tool rtf FICHIER [--text | --paragraphs | --count]\n";
+            return kUsage;
+        } else {
+            file = a;
+            fileGiven = true;
+        }
+    }
+    if (!fileGiven) {
+        err << "Usage : tolvane-tool rtf FICHIER [--text | --paragraphs | --count]\n";
+        return kUsage;
+    }
+    std::string bytes;
+    if (file == "-") {
+        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    } else if (!InputFile::readAll(file, bytes)) {
+        err << "tolvane-tool rtf : impossible de lire " << file << "\n";
+        return kNotFound;
+    }
+    out << rtf::RichTextDump::dump(bytes, mode);
+    return kOk;
+}
+
+namespace {
+const CommandRegistration registration{
+    {35, "rtf", "affiche le texte d'un document RTF dans la num\xC3\xA9rotation des liens",
+     "Usage : tolvane-tool rtf FICHIER [--text | --paragraphs | --count]\n\n"
+     "FICHIER est un document RTF, ou - pour l'entr\xC3\xA9"
+     "e standard.\n"
+     "  --text         le texte affich\xC3\xA9 (par d\xC3\xA9"
+     "faut) : un saut de ligne par\n"
+     "                 marque de paragraphe, une tabulation par tabulation ou cellule,\n"
+     "                 U+FFFC par image ou objet\n"
+     "  --paragraphs   une ligne par paragraphe : sa premi\xC3\xA8re position, une\n"
+     "                 tabulation, son texte\n"
+     "  --count        le nombre total de positions\n"
+     "Code 1 quand le fichier ne peut pas \xC3\xAAtre lu.\n",
+     RunRtf}};
+} // namespace
+
+} // namespace tolvane::tool
