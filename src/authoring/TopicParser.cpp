@@ -723,6 +723,10 @@ void Session::word(const Token& t) {
         const auto it = m_styles.find(t.param);
         if (it == m_styles.end())
             return;
+        // The viewer does not apply styles: what the style hides is hidden
+        // explicitly, so that both agree on what is shown.
+        if (it->second.hidden && !c.hidden)
+            emitWord("\\v ", true);
         c.hidden = c.hidden || it->second.hidden;
         c.doubleUnderline = c.doubleUnderline || it->second.doubleUnderline;
         c.strike = c.strike || it->second.strike;
