@@ -73,6 +73,7 @@ bool DataSourceBuilder::picture(const std::string& name, const std::string& from
         folders = m_project->bitmapRoots();
     const std::string dir = PathResolver::directoryOf(fromFile);
     folders.push_back(dir.empty() ? std::string("./") : dir);
+    folders.insert(folders.end(), m_bitmapFolders.begin(), m_bitmapFolders.end());
     const std::string path = HelpProject::findIn(folders, name);
     std::string bytes, reason;
     BitmapConverter::Image image;

@@ -30,6 +30,8 @@ public:
     // (any other name). Without a .cnt, a project's CNT= or a .cnt of the
     // project's name beside it is used.
     void addSource(const std::string& path);
+    // A further folder where bitmaps are looked for (after the project's).
+    void addBitmapFolder(const std::string& folder) { m_bitmapFolders.push_back(folder); }
     // Topic file bytes given in memory (tests, benchmark).
     void addTopicText(const std::string& name, std::string_view rtf);
     // Reads every source and fills writer; false when errors were reported.
@@ -58,6 +60,7 @@ private:
     std::unique_ptr<HelpProject> m_project;
     std::unique_ptr<ContentsFile> m_contents;
     std::vector<std::string> m_topicFiles;
+    std::vector<std::string> m_bitmapFolders;
     std::vector<std::pair<std::string, std::string>> m_topicTexts;
     std::vector<SourceTopic> m_topics;
     std::unordered_map<std::string, size_t> m_ids;               // upper-case id

@@ -7,18 +7,22 @@ namespace tolvane::tool {
 
 namespace {
 
-const char* const kUsageText = "Usage : tolvane-tool build SOURCE... -o BASE [--keep-going]\n";
+const char* const kUsageText =
+    "Usage : tolvane-tool build SOURCE... -o BASE [--bitmaps DOSSIER] [--keep-going]\n";
 
 } // namespace
 
 int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> sources;
     std::string outBase;
+    std::vector<std::string> bitmapFolders;
     bool keepGoing = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "-o" && i + 1 < args.size() && outBase.empty()) {
             outBase = args[++i];
+        } else if (a == "--bitmaps" && i + 1 < args.size()) {
+            bitmapFolders.push_back(args[++i]);
         } else if (a == "--keep-going") {
             keepGoing = true;
         } else if (a.rfind("-", 0) == 0) {
@@ -34,6 +38,8 @@ int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     authoring::BuildMessages messages;
     authoring::DataSourceBuilder builder(messages);
+    for (const std::string& folder : bitmapFolders)
+        builder.addBitmapFolder(folder);
     for (const std::string& s : sources)
         builder.addSource(s);
     DataSourceWriter writer;
@@ -68,8 +74,9 @@ const CommandRegistration registration{
     {60, "build",
      "construit une source de donn\xC3\xA9"
      "es depuis un projet d'aide",
-     "Usage : tolvane-tool build SOURCE... -o BASE [--keep-going]\n\n"
+     "Usage : tolvane-tool build SOURCE... -o BASE [--bitmaps DOSSIER] [--keep-going]\n\n"
      "SOURCE : un projet .hpj, un sommaire .cnt ou des fichiers de topiques RTF.\n"
+     "--bitmaps : un dossier de plus o\xC3\xB9 chercher les images {bmc ...}.\n"
      "\xC3\x89"
      "crit BASE.PGH, BASE.PGD, BASE.PGL et BASE.FIC. Les erreurs (fichier:ligne)\n"
      "arr\xC3\xAAtent la construction (code 1) sauf avec --keep-going, qui \xC3\xA9"
