@@ -400,6 +400,7 @@ private:
 
     size_t m_lineOffset = 0;
     size_t m_at = 0; // the token being read
+    size_t m_topicOffset = 0;
     int m_macroFootnotes = 0;
     int m_firstMacroLine = 0;
     int m_line = 1;
@@ -595,7 +596,8 @@ void Session::closeGroup(size_t at) {
 void Session::startTopic(size_t offset) {
     m_topic = SourceTopic{};
     m_topic.file = m_file;
-    m_topic.line = lineAt(offset);
+    m_topic.line = 0;
+    m_topicOffset = offset;
     m_contentChars = 0;
     m_topicHasFootnote = false;
     m_content.clear();
@@ -620,6 +622,8 @@ void Session::finishTopic() {
     closeAnchor();
     if (!m_topicHasFootnote && m_contentChars == 0)
         return;
+    if (m_topic.line == 0)
+        m_topic.line = lineAt(m_topicOffset);
     if (m_topic.id.empty()) {
         if (m_contentChars > 0 || !m_topic.title.empty())
             m_messages.error(
@@ -823,6 +827,7 @@ void Session::text(const Token& t) {
             continue;
         }
         m_content += ch;
+        m_at = k;
         visible(ch == '\t' ? u'\t' : cp1252::toUnicode(static_cast<unsigned char>(ch)));
         m_lastCharAt = m_content.size() - 1;
     }
@@ -830,8 +835,11 @@ void Session::text(const Token& t) {
 
 void Session::visible(char16_t unit) {
     m_lastCharAt = std::string::npos;
-    if (unit != u' ' && unit != u'\t')
+    if (unit != u' ' && unit != u'\t') {
+        if (m_topic.line == 0)
+            m_topic.line = lineAt(m_at);
         ++m_contentChars;
+    }
     const Hot hot = m_levels.back().chars.hot();
     if (hot == Hot::None) {
         closeAnchor();
@@ -896,6 +904,8 @@ void Session::closeAnchor() {
 
 void Session::footnote(size_t begin, size_t end) {
     m_topicHasFootnote = true;
+    if (m_topic.line == 0)
+        m_topic.line = lineAt(begin);
     // The footnote's mark is the character written just before the group.
     char markChar = 0;
     if (m_lastCharAt != std::string::npos && m_lastCharAt + 1 == m_content.size()) {
