@@ -5,6 +5,7 @@
 #include "common/InputFile.h"
 #include "common/PathResolver.h"
 
+#include <array>
 #include <set>
 
 namespace tolvane::authoring {
@@ -57,7 +58,7 @@ void DataSourceBuilder::addSource(const std::string& path) {
 }
 
 void DataSourceBuilder::addTopicText(const std::string& name, std::string_view rtf) {
-    m_topicTexts.emplace_back(name, std::string(rtf));
+    m_topicTexts.emplace_back(name, rtf);
 }
 
 bool DataSourceBuilder::picture(const std::string& name, const std::string& fromFile,
@@ -107,16 +108,50 @@ void DataSourceBuilder::readTopicFiles() {
     }
 }
 
+namespace {
+
+// The code page's upper case of every byte, looked up per character when
+// hashing ids.
+const unsigned char* UpperTable() {
+    static const auto table = [] {
+        std::array<unsigned char, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[b] = cp1252::toUpper(static_cast<unsigned char>(b));
+        return t;
+    }();
+    return table.data();
+}
+
+} // namespace
+
+size_t DataSourceBuilder::NoCaseHash::operator()(const std::string& s) const {
+    const unsigned char* upper = UpperTable();
+    size_t h = 14695981039346656037ull;
+    for (char c : s)
+        h = (h ^ upper[static_cast<unsigned char>(c)]) * 1099511628211ull;
+    return h;
+}
+
+bool DataSourceBuilder::NoCaseEqual::operator()(const std::string& a, const std::string& b) const {
+    if (a.size() != b.size())
+        return false;
+    const unsigned char* upper = UpperTable();
+    for (size_t k = 0; k < a.size(); ++k)
+        if (upper[static_cast<unsigned char>(a[k])] != upper[static_cast<unsigned char>(b[k])])
+            return false;
+    return true;
+}
+
 long DataSourceBuilder::findTopic(const std::string& id) const {
-    std::string key = Key(id);
+    const std::string* key = &id;
     for (int hop = 0; hop < 16; ++hop) {
-        const auto it = m_ids.find(key);
+        const auto it = m_ids.find(*key);
         if (it != m_ids.end())
             return static_cast<long>(it->second);
-        const auto alias = m_aliases.find(key);
+        const auto alias = m_aliases.find(*key);
         if (alias == m_aliases.end())
             return -1;
-        key = alias->second;
+        key = &alias->second;
     }
     return -1;
 }
@@ -129,7 +164,7 @@ void DataSourceBuilder::number() {
         std::vector<std::string> ids{m_topics[t].id};
         ids.insert(ids.end(), m_topics[t].otherIds.begin(), m_topics[t].otherIds.end());
         for (size_t k = 0; k < ids.size(); ++k) {
-            const auto [it, inserted] = m_ids.emplace(Key(ids[k]), t);
+            const auto [it, inserted] = m_ids.emplace(ids[k], t);
             if (inserted || it->second == t)
                 continue;
             const SourceTopic& first = m_topics[it->second];
@@ -142,7 +177,7 @@ void DataSourceBuilder::number() {
     }
     if (m_project)
         for (const auto& [from, to] : m_project->aliases())
-            m_aliases[Key(from)] = Key(to);
+            m_aliases[from] = to;
     if (n == 0)
         return;
 
@@ -165,7 +200,7 @@ void DataSourceBuilder::number() {
     }
     if (m_project) {
         for (const HelpProject::MapEntry& e : m_project->map()) {
-            const auto it = m_ids.find(Key(e.id));
+            const auto it = m_ids.find(e.id);
             if (it == m_ids.end() || m_numbers[it->second] != 0)
                 continue;
             const size_t t = it->second;
@@ -249,6 +284,12 @@ bool DataSourceBuilder::build(DataSourceWriter& writer) {
     }
 
     m_articles.clear();
+    size_t bodyBytes = 0, linkCount = 0;
+    for (size_t t = 0; t < n; ++t) {
+        bodyBytes += m_topics[t].body.size() + m_topics[t].title.size() + 16;
+        linkCount += links[t].size();
+    }
+    writer.reserve(bodyBytes, linkCount * kLinkRecordSize);
     for (size_t t = 0; t < n; ++t) {
         if (m_numbers[t] == 0)
             continue;

@@ -32,7 +32,8 @@ public:
     void addSource(const std::string& path);
     // A further folder where bitmaps are looked for (after the project's).
     void addBitmapFolder(const std::string& folder) { m_bitmapFolders.push_back(folder); }
-    // Topic file bytes given in memory (tests, benchmark).
+    // Topic file bytes given in memory (tests, benchmark); the bytes must
+    // stay alive until build() returns.
     void addTopicText(const std::string& name, std::string_view rtf);
     // Reads every source and fills writer; false when errors were reported.
     bool build(DataSourceWriter& writer);
@@ -61,10 +62,17 @@ private:
     std::unique_ptr<ContentsFile> m_contents;
     std::vector<std::string> m_topicFiles;
     std::vector<std::string> m_bitmapFolders;
-    std::vector<std::pair<std::string, std::string>> m_topicTexts;
+    std::vector<std::pair<std::string, std::string_view>> m_topicTexts;
     std::vector<SourceTopic> m_topics;
-    std::unordered_map<std::string, size_t> m_ids;               // upper-case id
-    std::unordered_map<std::string, std::string> m_aliases;      // upper-case
+    // Topic ids compare without regard to case (Windows-1252 case pairs).
+    struct NoCaseHash {
+        size_t operator()(const std::string& s) const;
+    };
+    struct NoCaseEqual {
+        bool operator()(const std::string& a, const std::string& b) const;
+    };
+    std::unordered_map<std::string, size_t, NoCaseHash, NoCaseEqual> m_ids;
+    std::unordered_map<std::string, std::string, NoCaseHash, NoCaseEqual> m_aliases;
     std::unordered_map<std::string, std::string> m_pictureCache; // name key -> RTF ("" = none)
     std::vector<ArticleNumber> m_numbers;                        // per topic; 0 = not written
     std::vector<Article> m_articles;

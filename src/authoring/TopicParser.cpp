@@ -35,7 +35,9 @@ struct Level {
     // Formatting control words of this group, as written to the body, for
     // re-opening the group at the start of a later topic.
     std::string words;
-    bool inBody = false; // whether its '{' was written to the current body
+    size_t compressedSize = 0; // words.size() when last compressed
+    size_t contentStart = 0;   // where its content begins in the body being written
+    bool inBody = false;       // whether its '{' was written to the current body
 };
 
 struct StyleFlags {
@@ -160,13 +162,21 @@ size_t GroupEnd(std::string_view s, size_t open) {
 
 // One control word of the symbols that stand for a Windows-1252 character.
 int SymbolByte(std::string_view name) {
-    static const std::unordered_map<std::string_view, int> table = {
+    struct Entry {
+        std::string_view name;
+        int byte;
+    };
+    static constexpr Entry kTable[] = {
         {"lquote", 0x91}, {"rquote", 0x92}, {"ldblquote", 0x93}, {"rdblquote", 0x94},
         {"bullet", 0x95}, {"endash", 0x96}, {"emdash", 0x97},    {"emspace", ' '},
         {"enspace", ' '}, {"qmspace", ' '}, {"tab", '\t'},
     };
-    const auto it = table.find(name);
-    return it == table.end() ? -1 : it->second;
+    if (name.size() < 3 || name.size() > 9 || std::strchr("lrbeqt", name[0]) == nullptr)
+        return -1;
+    for (const Entry& e : kTable)
+        if (e.name == name)
+            return e.byte;
+    return -1;
 }
 
 bool IsMarkWord(std::string_view name) {
@@ -175,7 +185,7 @@ bool IsMarkWord(std::string_view name) {
 
 // Groups whose content the body never shows and the tool does not keep.
 bool IsDroppedDestination(std::string_view name) {
-    static const std::unordered_set<std::string_view> set = {
+    static constexpr std::string_view kNames[] = {
         "info",      "comment",    "header",
         "headerl",   "headerr",    "headerf",
         "footer",    "footerl",    "footerr",
@@ -187,7 +197,12 @@ bool IsDroppedDestination(std::string_view name) {
         "colortbl",  "stylesheet", "nonshppict",
         "object",    "private",
     };
-    return set.count(name) != 0;
+    if (name.size() < 2 || name.size() > 17)
+        return false;
+    for (std::string_view n : kNames)
+        if (n == name)
+            return true;
+    return false;
 }
 
 // Words that do not describe a group's formatting (they write something,
@@ -372,7 +387,9 @@ private:
         m_messages.error(m_file, lineAt(offset), text);
     }
 
-    void startTopic(size_t offset);
+    void startTopic(size_t offset, bool afterPage);
+    // Reads the formatting words of every open group back from the body.
+    void captureOpenGroups();
     void finishTopic();
     void openGroup(size_t at);
     void closeGroup(size_t at);
@@ -415,7 +432,8 @@ private:
     int32_t m_contentChars = 0;
     bool m_topicHasFootnote = false;
     std::string m_content;
-    std::string m_reopened; // the groups re-opened at the start of the topic
+    bool m_contentHasHeader = false;
+    size_t m_lastBodySize = 4096;
     std::string m_rootWords;
     int32_t m_count = 0;
     int m_skipChars = 0;
@@ -456,8 +474,11 @@ void Session::run() {
     m_topic.file = m_file;
     size_t i = 0;
     bool ended = false;
+    Token peeked;
+    bool havePeeked = false;
     while (i < m_s.size() && !ended) {
-        const Token t = NextToken(m_s, i);
+        const Token t = havePeeked ? peeked : NextToken(m_s, i);
+        havePeeked = false;
         i = t.end;
         m_at = t.begin;
         switch (t.kind) {
@@ -502,6 +523,11 @@ void Session::run() {
                 break;
             }
             openGroup(t.begin);
+            if (!star && n.kind == Token::Word) {
+                // The group's first word was read already.
+                peeked = n;
+                havePeeked = true;
+            }
             break;
         }
         case Token::Close:
@@ -523,8 +549,9 @@ void Session::run() {
             if (t.name == "page") {
                 if (m_skipChars > 0)
                     m_skipChars = 0;
+                captureOpenGroups();
                 finishTopic();
-                startTopic(t.end);
+                startTopic(t.end, true);
                 break;
             }
             word(t);
@@ -572,14 +599,16 @@ void Session::openGroup(size_t at) {
     if (m_levels.empty()) {
         m_levels.push_back(Level{});
         m_levels.back().inBody = true;
-        startTopic(at);
+        startTopic(at, false);
         return;
     }
-    Level next = m_levels.back();
-    next.words.clear();
+    Level next;
+    next.chars = m_levels.back().chars;
+    next.uc = m_levels.back().uc;
     next.inBody = true;
-    m_levels.push_back(std::move(next));
     m_content += '{';
+    next.contentStart = m_content.size();
+    m_levels.push_back(std::move(next));
 }
 
 void Session::closeGroup(size_t at) {
@@ -593,7 +622,37 @@ void Session::closeGroup(size_t at) {
     m_skipChars = 0;
 }
 
-void Session::startTopic(size_t offset) {
+void Session::captureOpenGroups() {
+    for (size_t k = 1; k < m_levels.size(); ++k) {
+        const size_t begin = std::min(m_levels[k].contentStart, m_content.size());
+        size_t end = k + 1 < m_levels.size() ? m_levels[k + 1].contentStart - 1 : m_content.size();
+        end = std::clamp(end, begin, m_content.size());
+        const std::string_view part = std::string_view(m_content).substr(begin, end - begin);
+        std::string words;
+        size_t i = 0;
+        while (i < part.size()) {
+            const Token t = NextToken(part, i);
+            if (t.end <= i)
+                break;
+            i = t.end;
+            if (t.kind == Token::Open) {
+                i = GroupEnd(part, t.begin);
+            } else if (t.kind == Token::Word) {
+                if (t.name == "bin" && t.param > 0)
+                    i = std::min(part.size(), i + static_cast<size_t>(t.param));
+                else if (IsStateWord(t.name)) {
+                    words.append(part.substr(t.begin, t.end - t.begin));
+                    if (words.back() != ' ')
+                        words += ' ';
+                }
+            }
+        }
+        m_levels[k].words = CompressWords(words);
+        m_levels[k].compressedSize = m_levels[k].words.size();
+    }
+}
+
+void Session::startTopic(size_t offset, bool afterPage) {
     m_topic = SourceTopic{};
     m_topic.file = m_file;
     m_topic.line = 0;
@@ -601,20 +660,30 @@ void Session::startTopic(size_t offset) {
     m_contentChars = 0;
     m_topicHasFootnote = false;
     m_content.clear();
-    m_reopened.clear();
+    m_contentHasHeader = false;
     m_count = 0;
     m_anchorOpen = false;
     m_lastCharAt = std::string::npos;
     if (m_levels.empty())
         return;
     for (Level& l : m_levels) {
-        if (l.words.size() > 2048)
+        if (l.words.size() != l.compressedSize) {
             l.words = CompressWords(l.words);
+            l.compressedSize = l.words.size();
+        }
     }
-    m_rootWords = CompressWords(m_levels[0].words);
+    m_rootWords = m_levels[0].words;
+    if (afterPage) {
+        // The tables are known: the body is written in place, header first.
+        m_content = std::string();
+        m_content.reserve(m_lastBodySize + m_lastBodySize / 4 + 256);
+        m_content += header();
+        m_contentHasHeader = true;
+    }
     for (size_t k = 1; k < m_levels.size(); ++k) {
-        m_reopened += '{';
-        m_reopened += CompressWords(m_levels[k].words);
+        m_content += '{';
+        m_levels[k].contentStart = m_content.size();
+        m_content += m_levels[k].words;
     }
 }
 
@@ -634,13 +703,18 @@ void Session::finishTopic() {
                          : " : \xC2\xAB " + cp1252::toUtf8(m_topic.title) + " \xC2\xBB"));
         return;
     }
-    std::string body = header();
-    body.reserve(body.size() + m_reopened.size() + m_content.size() + m_levels.size() + 8);
-    body += m_reopened;
-    body += m_content;
     const size_t open = m_levels.empty() ? 0 : m_levels.size() - 1;
+    std::string body;
+    if (m_contentHasHeader) {
+        body = std::move(m_content);
+    } else {
+        body = header();
+        body.reserve(body.size() + m_content.size() + open + 8);
+        body += m_content;
+    }
     body.append(open, '}');
     body += "}";
+    m_lastBodySize = body.size();
     m_topic.body = std::move(body);
     m_topic.length = m_count;
     m_topics.push_back(std::move(m_topic));
@@ -649,7 +723,9 @@ void Session::finishTopic() {
 
 void Session::emitWord(const std::string& word, bool record) {
     m_content += word;
-    if (record && !m_levels.empty())
+    // Only the document's own level keeps its words as they come: a group's
+    // words are read back from the body when a topic ends inside it.
+    if (record && m_levels.size() == 1)
         m_levels.back().words += word;
 }
 
@@ -809,8 +885,39 @@ void Session::symbol(const Token& t) {
 
 void Session::text(const Token& t) {
     const CharState& c = m_levels.back().chars;
-    for (size_t k = t.begin; k < t.end; ++k) {
-        const char ch = m_s[k];
+    size_t k = t.begin;
+    while (k < t.end) {
+        if (m_skipChars == 0 && !c.hidden && c.hot() == Hot::None) {
+            // Ordinary visible text: copied and counted a run at a time.
+            closeAnchor();
+            size_t firstNonSpace = std::string::npos;
+            int32_t counted = 0, nonSpace = 0;
+            size_t j = k;
+            for (; j < t.end && m_s[j] != '\0'; ++j) {
+                const char ch = m_s[j];
+                if (ch == '\r' || ch == '\n')
+                    continue;
+                ++counted;
+                if (ch != ' ' && ch != '\t') {
+                    ++nonSpace;
+                    if (firstNonSpace == std::string::npos)
+                        firstNonSpace = j;
+                }
+            }
+            m_content.append(m_s.data() + k, j - k);
+            if (counted > 0) {
+                m_count += counted;
+                m_contentChars += nonSpace;
+                if (nonSpace > 0 && m_topic.line == 0)
+                    m_topic.line = lineAt(firstNonSpace);
+                const char last = m_s[j - 1];
+                m_lastCharAt =
+                    last != '\r' && last != '\n' ? m_content.size() - 1 : std::string::npos;
+            }
+            k = j < t.end ? j + 1 : j; // a NUL byte is dropped
+            continue;
+        }
+        const char ch = m_s[k++];
         if (ch == '\r' || ch == '\n') {
             m_content += ch;
             continue;
@@ -827,7 +934,7 @@ void Session::text(const Token& t) {
             continue;
         }
         m_content += ch;
-        m_at = k;
+        m_at = k - 1;
         visible(ch == '\t' ? u'\t' : cp1252::toUnicode(static_cast<unsigned char>(ch)));
         m_lastCharAt = m_content.size() - 1;
     }

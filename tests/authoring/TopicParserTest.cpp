@@ -121,6 +121,22 @@ TEST(TopicParser, TopicsSplitAtPageWithTheirFootnotesAndOpenGroups) {
     EXPECT_EQ(p.messages.list().size(), 0u);
 }
 
+// A group that spans three topics keeps its formatting in each of them,
+// including what the middle topic added to it.
+TEST(TopicParser, GroupsSpanningSeveralTopicsKeepTheirFormatting) {
+    Parsed p;
+    Parse(Doc("{\\i #{\\footnote A}a\\page #{\\footnote B}\\b b\\page #{\\footnote C}c}\\par"), p);
+    ASSERT_EQ(p.topics.size(), 3u);
+    const rtf::CharFormat b =
+        rtf::RtfReader::read(p.topics[1].body).paragraphs.at(0).segments.at(0).format;
+    EXPECT_TRUE(b.italic);
+    EXPECT_TRUE(b.bold);
+    const rtf::CharFormat c =
+        rtf::RtfReader::read(p.topics[2].body).paragraphs.at(0).segments.at(0).format;
+    EXPECT_TRUE(c.italic);
+    EXPECT_TRUE(c.bold);
+}
+
 TEST(TopicParser, ErrorsAndWarningsNameFileAndLine) {
     struct Case {
         const char* name;
