@@ -136,7 +136,8 @@ std::string ColourCss(const rtf::RichDocument& doc, int32_t index) {
     return buffer;
 }
 
-std::string CharStyle(const rtf::RichDocument& doc, const rtf::CharFormat& f) {
+// bodySize: the document's most used size, shown as the page's own size.
+std::string CharStyle(const rtf::RichDocument& doc, const rtf::CharFormat& f, int32_t bodySize) {
     std::string style;
     if (f.bold)
         style += "font-weight:bold;";
@@ -157,8 +158,10 @@ std::string CharStyle(const rtf::RichDocument& doc, const rtf::CharFormat& f) {
     const std::string bg = ColourCss(doc, f.background);
     if (!bg.empty())
         style += "background:" + bg + ";";
-    if (f.sizeHalfPoints != 20 && f.sizeHalfPoints > 0)
-        style += "font-size:" + std::to_string(std::clamp(f.sizeHalfPoints * 5, 40, 400)) + "%;";
+    if (f.sizeHalfPoints != bodySize && f.sizeHalfPoints > 0 && bodySize > 0)
+        style +=
+            "font-size:" + std::to_string(std::clamp(f.sizeHalfPoints * 100 / bodySize, 60, 300)) +
+            "%;";
     if (f.vertical == rtf::VerticalAlign::Superscript)
         style += "vertical-align:super;font-size:75%;";
     else if (f.vertical == rtf::VerticalAlign::Subscript)
@@ -224,6 +227,18 @@ std::string BodyHtml(const Site& site, const rtf::RichDocument& doc,
         return site.exists(links[k].target) ? std::string("</a>") : std::string("</span>");
     };
 
+    std::map<int32_t, size_t> sizes;
+    for (const rtf::Paragraph& para : doc.paragraphs)
+        for (const rtf::Segment& seg : para.segments)
+            sizes[seg.format.sizeHalfPoints] += seg.end - seg.begin;
+    int32_t bodySize = 24;
+    size_t most = 0;
+    for (const auto& [size, count] : sizes)
+        if (count > most) {
+            most = count;
+            bodySize = size;
+        }
+
     std::string out;
     int32_t row = -1, cell = -1;
     bool inTable = false;
@@ -271,7 +286,7 @@ std::string BodyHtml(const Site& site, const rtf::RichDocument& doc,
                     ++q;
                 if (link >= 0)
                     out += openLink(link);
-                const std::string cs = CharStyle(doc, seg.format);
+                const std::string cs = CharStyle(doc, seg.format, bodySize);
                 if (!cs.empty())
                     out += "<span style=\"" + cs + "\">";
                 if (seg.picture >= 0 && static_cast<size_t>(seg.picture) < doc.pictures.size()) {
