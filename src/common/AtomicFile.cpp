@@ -10,12 +10,15 @@
 
 namespace tolvane {
 
-bool AtomicFile::write(const std::string& path, std::string_view bytes, std::string* error) {
+bool AtomicFile::write(const std::string& path, std::string_view bytes, std::string* error,
+                       int* errorNumber) {
     auto fail = [&](const std::string& tmp, int err) {
         if (!tmp.empty())
             ::unlink(tmp.c_str());
         if (error)
             *error = std::strerror(err);
+        if (errorNumber)
+            *errorNumber = err;
         return false;
     };
 

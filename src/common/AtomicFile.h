@@ -12,8 +12,10 @@ namespace tolvane {
 class AtomicFile {
 public:
     // On failure the target is untouched, the temporary file is removed and
-    // *error (when given) says why in a sentence for the user's message.
-    static bool write(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+    // *error (when given) says why in a sentence for the user's message and
+    // *errorNumber (when given) holds the errno value behind it.
+    static bool write(const std::string& path, std::string_view bytes, std::string* error = nullptr,
+                      int* errorNumber = nullptr);
 };
 
 } // namespace tolvane

@@ -46,6 +46,15 @@ std::string DataSourceBaseArgument(const std::string& arg) {
     return arg;
 }
 
+std::string UserBaseArgument(const std::string& arg) {
+    const std::string key = cp1252::toUpper(cp1252::fromUtf8(arg));
+    for (const char* ext : {".NOT", ".NO$", ".SIG"}) {
+        if (key.size() > 4 && key.compare(key.size() - 4, 4, ext) == 0)
+            return arg.substr(0, arg.size() - 4);
+    }
+    return arg;
+}
+
 bool ParseInt32(const std::string& text, int32_t& value) {
     if (text.empty())
         return false;

@@ -31,6 +31,9 @@ bool WantsHelp(const std::vector<std::string>& args);
 // A data-source base given on the command line (a base, or a file of it
 // with one of the four extensions), as a native path.
 std::string DataSourceBaseArgument(const std::string& arg);
+// A user-file base given on the command line (a base, or its .NOT, .NO$ or
+// .SIG file), as a native path.
+std::string UserBaseArgument(const std::string& arg);
 // Parses a whole decimal 32-bit integer; false for anything else.
 bool ParseInt32(const std::string& text, int32_t& value);
 

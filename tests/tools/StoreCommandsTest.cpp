@@ -1,0 +1,78 @@
+#include "annotations/AnnotationFile.h"
+#include "common/LittleEndian.h"
+#include "lists/BookmarkFile.h"
+#include "support/TempDir.h"
+
+#include <array>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace tolvane {
+namespace {
+
+using test::TempDir;
+
+// "zèbre" in Windows-1252.
+const std::string kZebre = std::string("z\xE8") + "bre";
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+};
+
+ToolRun runTool(const std::string& arguments) {
+    ToolRun run;
+    const std::string command = std::string(TOLVANE_TOOL_PATH) + " " + arguments + " 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    std::array<char, 4096> buffer;
+    size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        run.out.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+TEST(StoreCommandsTest, NotesAndBookmarks_ListShowAndExitStatus) {
+    TempDir dir;
+    std::string notes;
+    appendI32LE(notes, 3);
+    AnnotationFile::AppendRecord(notes, 12, "premi\xE8re\r\nligne");
+    AnnotationFile::AppendRecord(notes, 5, "cinq");
+    AnnotationFile::AppendRecord(notes, 12, "r\xE9vis\xE9");
+    TempDir::writeFile(dir.file("guide.not"), notes);
+    TempDir::writeFile(dir.file("Guide.Sig"),
+                       BookmarkFile::Bytes({{kZebre, 3}, {"", 7}, {"Index", 12}}));
+    const std::string base = dir.file("GUIDE");
+    struct Case {
+        std::string arguments;
+        int status;
+        std::string out;
+    };
+    const std::vector<Case> cases = {
+        {"notes " + base, 0, "12 15\n5 4\n12 6\nannotations: 2\n"},
+        {"notes " + base + ".sig", 0, "12 15\n5 4\n12 6\nannotations: 2\n"},
+        {"notes " + base + " --show 12", 0, "r\xC3\xA9vis\xC3\xA9"},
+        {"notes " + base + " --show 5", 0, "cinq"},
+        {"notes " + base + " --show 6", 1, ""},
+        {"notes " + base + " --show x", 2, ""},
+        {"notes " + dir.file("ABSENT"), 1, ""},
+        {"notes", 2, ""},
+        {"bookmarks " + base + ".NO$", 0,
+         std::string("3 z\xC3\xA8") + "bre\n7 \n12 Index\nbookmarks: 3\n"},
+        {"bookmarks " + dir.file("ABSENT"), 1, ""},
+        {"bookmarks", 2, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const ToolRun run = runTool(c.arguments);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.out, c.out);
+    }
+}
+
+} // namespace
+} // namespace tolvane

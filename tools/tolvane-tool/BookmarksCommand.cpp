@@ -1,0 +1,39 @@
+#include "ToolCommand.h"
+#include "common/Cp1252.h"
+#include "common/PathResolver.h"
+#include "lists/BookmarkFile.h"
+
+#include <ostream>
+
+namespace tolvane::tool {
+
+int RunBookmarks(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
+        err << "Usage : tolvane-tool bookmarks USERBASE\n";
+        return kUsage;
+    }
+    const std::string path = PathResolver::fileOfBase(UserBaseArgument(args[0]), ".SIG");
+    if (!PathResolver::exists(path)) {
+        err << "tolvane-tool bookmarks : impossible d'ouvrir " << path << "\n";
+        return kNotFound;
+    }
+    const std::vector<BookmarkRow> rows = BookmarkFile::LoadBookmarks(path);
+    for (const BookmarkRow& row : rows)
+        out << row.article << ' ' << cp1252::toUtf8(row.name) << '\n';
+    out << "bookmarks: " << rows.size() << '\n';
+    return kOk;
+}
+
+namespace {
+const CommandRegistration registration{
+    {70, "bookmarks", "liste les signets du fichier .SIG",
+     "Usage : tolvane-tool bookmarks USERBASE\n\n"
+     "USERBASE est la base des fichiers de l'utilisateur (ou son .NOT, .NO$ ou .SIG).\n"
+     "Une ligne ARTICLE NOM (en UTF-8) par signet dans l'ordre du fichier,\n"
+     "puis \xC2\xAB"
+     "bookmarks: N\xC2\xBB.\n"
+     "Code 1 quand le fichier n'existe pas.\n",
+     RunBookmarks}};
+} // namespace
+
+} // namespace tolvane::tool
