@@ -189,7 +189,7 @@ bool IsDroppedDestination(std::string_view name) {
         "info",      "comment",    "header",
         "headerl",   "headerr",    "headerf",
         "footer",    "footerl",    "footerr",
-        "footerf",   "pntext",     "pntxta",
+        "footerf",   "pntxta",
         "pntxtb",    "xe",         "tc",
         "txe",       "annotation", "atnid",
         "atnauthor", "listtable",  "listoverridetable",
