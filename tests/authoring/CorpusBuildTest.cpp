@@ -1,5 +1,7 @@
 #include "authoring/DataSourceBuilder.h"
+#include "authoring/DataSourceChecker.h"
 #include "display/RtfReader.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -65,6 +67,13 @@ TEST(CorpusBuild, AnchorsLandOnTheirHotSpots) {
             }
         }
         EXPECT_GT(links, 0u);
+        // What the build kept checks without errors (unreachable articles,
+        // reached only through the application's context help, are warnings).
+        test::TempDir dir;
+        ASSERT_TRUE(writer.write(dir.file("S")));
+        BuildMessages findings;
+        DataSourceChecker(findings).check(DataSourcePaths::fromBase(dir.file("S")));
+        EXPECT_EQ(findings.errorCount(), 0u);
     }
 }
 
