@@ -203,13 +203,30 @@ struct Site {
 std::string BodyHtml(const Site& site, const rtf::RichDocument& doc,
                      const std::vector<LinkRecord>& links, std::vector<ArticleNumber>& notes) {
     // The link each position belongs to: the first record that holds it.
-    std::vector<int32_t> owner(doc.text.size(), -1);
-    for (size_t k = links.size(); k-- > 0;) {
+    // Each position is given once: a skip list jumps over the positions an
+    // earlier link already took, so overlapping ranges cost no more than the text.
+    const size_t length = doc.text.size();
+    std::vector<int32_t> owner(length, -1);
+    std::vector<size_t> nextFree(length + 1);
+    for (size_t p = 0; p <= length; ++p)
+        nextFree[p] = p;
+    auto find = [&](size_t p) {
+        while (nextFree[p] != p) {
+            nextFree[p] = nextFree[nextFree[p]];
+            p = nextFree[p];
+        }
+        return p;
+    };
+    for (size_t k = 0; k < links.size(); ++k) {
         const LinkRecord& l = links[k];
-        const int64_t first = std::max<int64_t>(0, l.first);
-        const int64_t last = std::min<int64_t>(static_cast<int64_t>(doc.text.size()) - 1, l.last);
-        for (int64_t p = first; p <= last; ++p)
+        if (l.last < 0 || l.first > l.last || length == 0)
+            continue;
+        const size_t first = static_cast<size_t>(std::max<int32_t>(0, l.first));
+        const size_t last = std::min<size_t>(length - 1, static_cast<size_t>(l.last));
+        for (size_t p = find(std::min(first, length)); p <= last; p = find(p)) {
             owner[p] = static_cast<int32_t>(k);
+            nextFree[p] = p + 1;
+        }
     }
     auto openLink = [&](int32_t k) {
         const ArticleNumber target = links[k].target;

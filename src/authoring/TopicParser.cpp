@@ -186,16 +186,12 @@ bool IsMarkWord(std::string_view name) {
 // Groups whose content the body never shows and the tool does not keep.
 bool IsDroppedDestination(std::string_view name) {
     static constexpr std::string_view kNames[] = {
-        "info",      "comment",    "header",
-        "headerl",   "headerr",    "headerf",
-        "footer",    "footerl",    "footerr",
-        "footerf",   "pntxta",
-        "pntxtb",    "xe",         "tc",
-        "txe",       "annotation", "atnid",
-        "atnauthor", "listtable",  "listoverridetable",
-        "revtbl",    "rsidtbl",    "fonttbl",
-        "colortbl",  "stylesheet", "nonshppict",
-        "object",    "private",
+        "info",       "comment", "header",    "headerl",   "headerr",
+        "headerf",    "footer",  "footerl",   "footerr",   "footerf",
+        "pntxta",     "pntxtb",  "xe",        "tc",        "txe",
+        "annotation", "atnid",   "atnauthor", "listtable", "listoverridetable",
+        "revtbl",     "rsidtbl", "fonttbl",   "colortbl",  "stylesheet",
+        "nonshppict", "object",  "private",
     };
     if (name.size() < 2 || name.size() > 17)
         return false;
@@ -419,6 +415,8 @@ private:
     size_t m_at = 0; // the token being read
     size_t m_topicOffset = 0;
     int m_macroFootnotes = 0;
+    bool m_tooDeep = false;
+    static constexpr size_t kMaxDepth = 256;
     int m_firstMacroLine = 0;
     int m_line = 1;
 
@@ -520,6 +518,15 @@ void Session::run() {
                     visible(0xFFFC);
                 }
                 i = end;
+                break;
+            }
+            if (m_levels.size() >= kMaxDepth) {
+                // Deeper nesting is no help text: the group is left out, so
+                // that re-opening the open groups at each page stays cheap.
+                if (!m_tooDeep)
+                    fail(t.begin, "RTF trop imbriqu\xC3\xA9 : groupe ignor\xC3\xA9");
+                m_tooDeep = true;
+                i = GroupEnd(m_s, t.begin);
                 break;
             }
             openGroup(t.begin);

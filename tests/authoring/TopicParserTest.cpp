@@ -194,6 +194,24 @@ TEST(TopicParser, BitmapsBecomePicturesOrVisiblePlaceholders) {
     EXPECT_EQ(Narrow(rtf::RtfReader::read(p.topics.at(0).body).text), "[image absente : x.bmp]");
 }
 
+// Many page breaks inside deep nesting: groups past the depth limit are
+// left out with one error, and the work stays linear.
+TEST(TopicParser, DeepNestingIsCutOff) {
+    std::string rtf = "{\\rtf1 ";
+    for (int k = 0; k < 100000; ++k)
+        rtf += "{\\b ";
+    for (int k = 0; k < 20000; ++k)
+        rtf += "#{\\footnote A" + std::to_string(k) + "}x\\page ";
+    Parsed p;
+    Parse(rtf, p);
+    EXPECT_EQ(p.messages.errorCount(), 2u); // too deep, then never closed
+    EXPECT_TRUE(p.topics.empty());
+    Parsed q;
+    Parse("{\\rtf1 {{{#{\\footnote A}a\\page #{\\footnote B}b}}}}", q);
+    EXPECT_EQ(q.topics.size(), 2u);
+    EXPECT_EQ(q.messages.errorCount(), 0u);
+}
+
 TEST(TopicParser, BadInputNeverCrashes) {
     const std::string inputs[] = {"",
                                   "{",
