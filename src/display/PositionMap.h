@@ -10,7 +10,8 @@ namespace tolvane {
 // map holds the pairs where runs of one-to-one positions begin (a paragraph
 // mark counts two in the numbering and one in a QTextDocument, a table adds
 // positions of its own, hidden text none). Between two anchors positions
-// advance one for one, clamped to the next anchor.
+// advance one for one, clamped to the next anchor. toNumbering gives the
+// first numbering position that toWidget maps on or after the position.
 class PositionMap {
 public:
     void clear() { m_anchors.clear(); }

@@ -68,6 +68,13 @@ public:
     }
 
 private:
+    // Numbering position to QTextDocument position and back, clamped to the
+    // text; the end of the text maps to the end of the document.
+    int widgetPosition(int position) const;
+    int numberingPosition(int widgetPosition) const;
+    QPointF scrollOffset() const;
+    void applyPendingResize() const;
+
     rtf::RichDocument m_document;
     PositionMap m_positions;
 };
