@@ -1,0 +1,238 @@
+#include "CTolvaneView.h"
+
+#include "articles/ArticleStore.h"
+#include "display/CPopupWnd.h"
+#include "display/QtText.h"
+#include "lists/NavigationHistory.h"
+#include "shell/AppServices.h"
+#include "shell/CMainFrame.h"
+#include "shell/CommandTable.h"
+#include "shell/DataSourceLocation.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScrollBar>
+
+namespace tolvane {
+
+QPoint CTolvaneView::s_lastLinkClick;
+
+namespace {
+
+// Switches the application's wait cursor on for the life of the object.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+CTolvaneView::CTolvaneView(CMainFrame& frame, ArticleStore& store, NavigationHistory& history,
+                           AppServices& services, QWidget* parent)
+    : RichTextEdit(parent), m_frame(frame), m_store(store), m_history(history),
+      m_services(services) {
+    setObjectName(QStringLiteral("articleView"));
+    setReadOnly(true);
+    // Selectable with the mouse only: a read-only text without keyboard
+    // interaction has no caret.
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setCursorWidth(0);
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+    viewport()->setCursor(Qt::ArrowCursor);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    // A scroll bar that comes and goes would lay a long article out twice,
+    // once at each width.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+CTolvaneView::~CTolvaneView() {
+    CPopupWnd::ClosePopup();
+}
+
+bool CTolvaneView::ShowArticle(ArticleNumber number, int topPosition) {
+    CPopupWnd::ClosePopup();
+    const IndexEntry* entry = m_store.FindEntry(number);
+    if (number <= 0)
+        return false;
+    if (number == m_currentArticle)
+        return true;
+    if (entry == nullptr) {
+        m_services.MessageBox(this, QStringLiteral("VEK-Info"),
+                              QStringLiteral("Cet article n'existe pas ! (ER%1)").arg(number),
+                              QMessageBox::Warning);
+        return false;
+    }
+    ArticleRecord record;
+    {
+        WaitCursor wait;
+        m_store.ReadArticle(number, record);
+    }
+    if (IsPopupTitle(record.title)) {
+        CPopupWnd::ShowPopup(record.title, record.body, s_lastLinkClick, window());
+        return true;
+    }
+    WaitCursor wait;
+    m_frame.SaveArticleAnnotation(m_currentArticle);
+    m_frame.LoadArticleAnnotation(number);
+    if (m_currentArticle != 0)
+        m_history.UpdateTopPosition(m_currentArticle, TopPosition());
+    m_currentArticle = number;
+    m_strTitle = record.title;
+    m_history.RecordVisit(number);
+    m_frame.setWindowTitle(fromCp1252(WindowTitle()) + QStringLiteral(" - ") +
+                           fromCp1252(record.title));
+    // One pass with painting off, so the text is not drawn piecemeal.
+    viewport()->setUpdatesEnabled(false);
+    loadRtf(record.body);
+    viewport()->setUpdatesEnabled(true);
+    if (topPosition > 0)
+        lineScroll(lineFromChar(topPosition));
+    m_store.ReadLinks(number, m_links);
+    m_overLink = false;
+    viewport()->update();
+    emit articleChanged(number);
+    return true;
+}
+
+std::optional<ArticleNumber> CTolvaneView::LinkAt(int position) const {
+    for (const LinkRecord& link : m_links) {
+        if (link.contains(position))
+            return link.target;
+    }
+    return std::nullopt;
+}
+
+int CTolvaneView::TopPosition() const {
+    return lineIndex(firstVisibleLine());
+}
+
+int CTolvaneView::FindInArticle(const std::u16string& text, bool matchCase, bool wholeWord) {
+    return findNext(text, matchCase, wholeWord);
+}
+
+int CTolvaneView::FindFromStart(const std::u16string& text, bool matchCase, bool wholeWord) {
+    setSelection(0, 0);
+    return FindInArticle(text, matchCase, wholeWord);
+}
+
+bool CTolvaneView::event(QEvent* event) {
+    // The window's shortcuts (copy, select all, print...) come before the
+    // text: a read-only text would otherwise claim them.
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->ignore();
+        return true;
+    }
+    return RichTextEdit::event(event);
+}
+
+void CTolvaneView::updateLinkCursor(const QPoint& viewportPoint) {
+    const int position = charFromPos(viewportPoint);
+    const bool overLink = position >= 0 && LinkAt(position).has_value();
+    viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    m_overLink = overLink;
+}
+
+void CTolvaneView::mouseMoveEvent(QMouseEvent* event) {
+    RichTextEdit::mouseMoveEvent(event);
+    updateLinkCursor(event->position().toPoint());
+}
+
+void CTolvaneView::mousePressEvent(QMouseEvent* event) {
+    CPopupWnd::ClosePopup();
+    if (event->button() == Qt::LeftButton) {
+        const QPoint point = event->position().toPoint();
+        const int position = charFromPos(point);
+        if (const auto target = position >= 0 ? LinkAt(position) : std::nullopt) {
+            s_lastLinkClick = viewport()->mapToGlobal(point);
+            event->accept();
+            ShowArticle(*target, 0);
+            return;
+        }
+    }
+    RichTextEdit::mousePressEvent(event);
+}
+
+void CTolvaneView::keyPressEvent(QKeyEvent* event) {
+    QScrollBar* v = verticalScrollBar();
+    QScrollBar* h = horizontalScrollBar();
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        if (CPopupWnd::IsOpen())
+            CPopupWnd::ClosePopup();
+        else
+            window()->showMinimized();
+        break;
+    case Qt::Key_PageUp:
+        v->triggerAction(QAbstractSlider::SliderPageStepSub);
+        break;
+    case Qt::Key_PageDown:
+        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        break;
+    case Qt::Key_End:
+        v->triggerAction(QAbstractSlider::SliderToMaximum);
+        h->triggerAction(QAbstractSlider::SliderToMinimum);
+        break;
+    case Qt::Key_Home:
+        v->triggerAction(QAbstractSlider::SliderToMinimum);
+        h->triggerAction(QAbstractSlider::SliderToMinimum);
+        break;
+    case Qt::Key_Left:
+        h->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Up:
+        lineScroll(-1);
+        break;
+    case Qt::Key_Right:
+        h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case Qt::Key_Down:
+        lineScroll(1);
+        break;
+    default:
+        break;
+    }
+    event->accept();
+}
+
+void CTolvaneView::inputMethodEvent(QInputMethodEvent* event) {
+    event->accept();
+}
+
+void CTolvaneView::focusInEvent(QFocusEvent* event) {
+    RichTextEdit::focusInEvent(event);
+    setCursorWidth(0);
+}
+
+void CTolvaneView::contextMenuEvent(QContextMenuEvent* event) {
+    m_frame.UpdateCommandStates();
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("CLIC_DROIT_SUR_VUE"));
+    const auto add = [&](int id, const QString& text) {
+        QAction* frameAction = m_frame.action(id);
+        QAction* item = menu.addAction(text);
+        if (frameAction != nullptr) {
+            item->setShortcut(frameAction->shortcut());
+            item->setEnabled(frameAction->isEnabled());
+            item->setStatusTip(frameAction->statusTip());
+            connect(item, &QAction::triggered, frameAction, &QAction::trigger);
+        }
+    };
+    add(cmd::Copy, QStringLiteral("&Copier"));
+    add(cmd::SelectAll, QStringLiteral("&Tout sélectionner"));
+    menu.addSeparator();
+    add(cmd::Find, QStringLiteral("&Rechercher..."));
+    menu.addSeparator();
+    add(cmd::History, QStringLiteral("&Historique"));
+    add(cmd::Bookmarks, QStringLiteral("Liste des &signets"));
+    menu.addSeparator();
+    add(cmd::Annotation, QStringLiteral("&Annoter..."));
+    menu.exec(event->globalPos());
+}
+
+} // namespace tolvane

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+namespace tolvane {
+
+// What the windows ask of the desktop that a test must be able to answer
+// instead: message boxes (which would block a test) and the event pump.
+// The default implementation is the real one; tests derive and record.
+class AppServices {
+public:
+    virtual ~AppServices() = default;
+
+    // A message box with one OK button; returns the button pressed.
+    virtual QMessageBox::StandardButton MessageBox(QWidget* owner, const QString& caption,
+                                                   const QString& text, QMessageBox::Icon icon);
+
+    // Handles every event waiting in the queue, then returns; long loads call
+    // it so that the window keeps repainting. Requests of a second start are
+    // left for later.
+    virtual void PumpMessages();
+};
+
+} // namespace tolvane

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDialog>
+
+namespace tolvane {
+
+// The About box: the application's icon, its name and version, one line
+// about the program and an OK button.
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+
+protected:
+    void changeEvent(QEvent* event) override;
+};
+
+} // namespace tolvane

@@ -1,0 +1,79 @@
+#include "CDlgBar.h"
+
+#include <QMainWindow>
+#include <QResizeEvent>
+
+namespace tolvane {
+
+CDlgBar::CDlgBar(QWidget* parent) : QDockWidget(parent) {
+    connect(this, &QDockWidget::topLevelChanged, this, &CDlgBar::onTopLevelChanged);
+}
+
+bool CDlgBar::Create(QMainWindow* parent, QSize templateSize, Qt::DockWidgetArea area, int barId,
+                     bool changeDockedSize) {
+    if (parent == nullptr)
+        return false;
+    m_mainFrame = parent;
+    m_area = area;
+    m_bChangeDockedSize = changeDockedSize;
+    m_sizeDocked = templateSize;
+    m_sizeFloating = templateSize;
+    setObjectName(QStringLiteral("bar%1").arg(barId));
+    setParent(parent);
+    // A dialog bar has no caption while docked and stays where it is docked.
+    setTitleBarWidget(new QWidget(this));
+    setFeatures(QDockWidget::NoDockWidgetFeatures);
+    setAllowedAreas(area);
+    parent->addDockWidget(area, this);
+    applyDockedSize();
+    return true;
+}
+
+void CDlgBar::SetDockedSize(QSize size) {
+    m_sizeDocked = size;
+    applyDockedSize();
+}
+
+void CDlgBar::applyDockedSize() {
+    if (isFloating())
+        return;
+    if (horizontalBar()) {
+        setMinimumSize(0, m_sizeDocked.height());
+        setMaximumSize(QWIDGETSIZE_MAX, m_sizeDocked.height());
+    } else {
+        setMinimumSize(m_sizeDocked.width(), 0);
+        setMaximumSize(m_sizeDocked.width(), QWIDGETSIZE_MAX);
+    }
+    updateGeometry();
+}
+
+void CDlgBar::onTopLevelChanged(bool floating) {
+    if (floating) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        resize(m_sizeFloating);
+    } else {
+        applyDockedSize();
+    }
+}
+
+QSize CDlgBar::sizeHint() const {
+    return isFloating() ? m_sizeFloating : m_sizeDocked;
+}
+
+void CDlgBar::resizeEvent(QResizeEvent* event) {
+    QDockWidget::resizeEvent(event);
+    if (!isFloating())
+        return;
+    // A floating pane resized by the user keeps that size, and with the flag
+    // set its docked size follows along the pane's length.
+    m_sizeFloating = event->size();
+    if (m_bChangeDockedSize) {
+        if (horizontalBar())
+            m_sizeDocked.setHeight(event->size().height());
+        else
+            m_sizeDocked.setWidth(event->size().width());
+    }
+}
+
+} // namespace tolvane

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDockWidget>
+#include <QSize>
+
+class QMainWindow;
+
+namespace tolvane {
+
+class CSash;
+
+// A docked pane whose size is a field the program sets: the base of the
+// outline pane (left) and the annotation pane (bottom).
+//
+// How a pane derives from it:
+//   1. Construct the pane, then call Create(mainWindow, templateSize, area,
+//      barId, true). Create docks the pane in the given area, gives it an
+//      object name ("bar<barId>") and sets the docked and floating sizes to
+//      templateSize. Put the pane's content in with setWidget().
+//   2. Create a CSash as a child of the pane (CSash::Create(this, 104,
+//      orientation, initialValue)) and keep the pointer.
+//   3. Override UpdateSize(), the pane's width or height update: turn the
+//      sash's value into a size with the pane's own floor and ceiling and
+//      call SetDockedSize(). The main frame calls UpdateSize() whenever it is
+//      resized or lays itself out; the sash calls it after a drag.
+//   4. Override resizeEvent(): call the base first, then place the content
+//      and call the sash's PlaceInPane() so that it sits along the pane's
+//      edge (6 pixels from the right edge, or 1 pixel from the top).
+//
+// While docked, the pane is held at its docked size along the frame's axis
+// (its width when docked left or right, its height at the top or bottom):
+// the size comes from the program, not from the frame's own splitters.
+class CDlgBar : public QDockWidget {
+    Q_OBJECT
+
+public:
+    explicit CDlgBar(QWidget* parent = nullptr);
+
+    // Docks the pane in area of parent; false when parent is missing.
+    bool Create(QMainWindow* parent, QSize templateSize, Qt::DockWidgetArea area, int barId,
+                bool changeDockedSize);
+
+    // The pane's width or height update; the base does nothing.
+    virtual void UpdateSize() {}
+
+    QSize dockedSize() const { return m_sizeDocked; }
+    QSize floatingSize() const { return m_sizeFloating; }
+    bool changeDockedSize() const { return m_bChangeDockedSize; }
+    // Sets the docked size and, while docked, applies it.
+    void SetDockedSize(QSize size);
+
+    Qt::DockWidgetArea area() const { return m_area; }
+    QMainWindow* mainFrame() const { return m_mainFrame; }
+
+    // What the frame lays out: the docked size while docked, the floating
+    // size while floating.
+    QSize sizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void applyDockedSize();
+    void onTopLevelChanged(bool floating);
+    bool horizontalBar() const {
+        return m_area == Qt::TopDockWidgetArea || m_area == Qt::BottomDockWidgetArea;
+    }
+
+    QSize m_sizeDocked;
+    QSize m_sizeFloating;
+    bool m_bChangeDockedSize = false;
+    Qt::DockWidgetArea m_area = Qt::LeftDockWidgetArea;
+    QMainWindow* m_mainFrame = nullptr;
+};
+
+} // namespace tolvane

@@ -1,0 +1,41 @@
+#include "ToolCommand.h"
+#include "articles/DataSourcePaths.h"
+#include "common/Cp1252.h"
+#include "outline/OutlineModel.h"
+
+#include <ostream>
+
+namespace tolvane::tool {
+
+int RunOutline(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1) {
+        err << "Usage : tolvane-tool outline BASE\n";
+        return kUsage;
+    }
+    const DataSourcePaths paths = DataSourcePaths::fromBase(DataSourceBaseArgument(args[0]));
+    OutlineModel model;
+    if (!model.LoadOutline(paths.fic)) {
+        err << "tolvane-tool outline : impossible d'ouvrir " << paths.fic << "\n";
+        return kNotFound;
+    }
+    int depth = 0;
+    for (OutlineModel::NodeId n = model.firstTopLevel(); n != OutlineModel::kNoNode;
+         n = model.nextInTreeOrder(n, depth)) {
+        out << depth << ' ' << model.image(n) << ' ' << model.ArticleOfNode(n) << ' '
+            << cp1252::toUtf8(model.title(n)) << '\n';
+    }
+    return kOk;
+}
+
+namespace {
+const CommandRegistration registration{
+    {40, "outline", "affiche l'arborescence du sommaire .FIC",
+     "Usage : tolvane-tool outline BASE\n\n"
+     "Une ligne par n\xC5\x93ud dans l'ordre de l'arbre (en profondeur, les enfants dans\n"
+     "l'ordre) : PROFONDEUR IMAGE ARTICLE TITRE.\n"
+     "PROFONDEUR vaut 0 au premier niveau, IMAGE est l'indice d'image au chargement,\n"
+     "ARTICLE vaut 0 pour un titre de dossier. Code 1 quand le .FIC n'existe pas.\n",
+     RunOutline}};
+} // namespace
+
+} // namespace tolvane::tool
