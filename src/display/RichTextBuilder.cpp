@@ -1,10 +1,9 @@
 #include "display/RichTextBuilder.h"
 
+#include <QBuffer>
 #include <QColor>
-#include <QFont>
-#include <QFontDatabase>
-#include <QHash>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QTextDocument>
 #include <QTextTable>
@@ -16,75 +15,14 @@ namespace tolvane {
 
 namespace {
 
-constexpr qreal kTwipsPerInch = 1440.0;
 // Bounds that keep absurd declared sizes from costing memory or layout time.
 constexpr int kMaxPicturePixels = 4096;
 constexpr int kMaxPlaceholderPixels = 2048;
 constexpr int kDefaultPicturePixels = 32;
-constexpr qreal kMaxPointSize = 1000.0;
 constexpr int kMaxTableColumns = 64;
-
-// Metric-compatible faces of the common Windows fonts, as fontconfig
-// aliases them; used when the named face itself is not installed.
-const char* const kMetricAliases[][2] = {
-    {"arial", "Liberation Sans"},
-    {"helvetica", "Liberation Sans"},
-    {"arial narrow", "Liberation Sans Narrow"},
-    {"times new roman", "Liberation Serif"},
-    {"times", "Liberation Serif"},
-    {"courier new", "Liberation Mono"},
-    {"courier", "Liberation Mono"},
-};
-
-QString installedFamily(const QString& name) {
-    static QHash<QString, QString> cache;
-    const QString key = name.toLower();
-    auto found = cache.constFind(key);
-    if (found != cache.constEnd()) {
-        return *found;
-    }
-    QString family;
-    if (!name.isEmpty() && QFontDatabase::hasFamily(name)) {
-        family = name;
-    } else {
-        for (const auto& alias : kMetricAliases) {
-            if (key == QLatin1String(alias[0]) &&
-                QFontDatabase::hasFamily(QLatin1String(alias[1]))) {
-                family = QLatin1String(alias[1]);
-                break;
-            }
-        }
-    }
-    cache.insert(key, family);
-    return family;
-}
-
-QString genericFamily(rtf::FontFamily family, QFont::StyleHint* hint) {
-    switch (family) {
-    case rtf::FontFamily::Roman:
-        *hint = QFont::Serif;
-        return QStringLiteral("serif");
-    case rtf::FontFamily::Swiss:
-        *hint = QFont::SansSerif;
-        return QStringLiteral("sans-serif");
-    case rtf::FontFamily::Modern:
-        *hint = QFont::Monospace;
-        return QStringLiteral("monospace");
-    case rtf::FontFamily::Script:
-        *hint = QFont::Cursive;
-        return QStringLiteral("cursive");
-    case rtf::FontFamily::Decor:
-        *hint = QFont::Fantasy;
-        return QStringLiteral("fantasy");
-    default:
-        *hint = QFont::AnyStyle;
-        return QString();
-    }
-}
-
-QColor toQColor(const rtf::Color& color) {
-    return QColor(color.red, color.green, color.blue);
-}
+constexpr qint64 kPlaceholderPixelBudget = 16 * 1024 * 1024;
+// Cells a table may have per paragraph it holds, beyond a small table.
+constexpr qint64 kCellsPerParagraph = 8;
 
 // Characters QTextCursor::insertText would turn into blocks or frames; they
 // become spaces so that every position of a segment stays one position.
@@ -100,40 +38,12 @@ QString segmentText(const std::u16string& text, uint32_t begin, uint32_t end) {
     return out;
 }
 
-bool sameParaFormat(const rtf::ParaFormat& a, const rtf::ParaFormat& b) {
-    if (a.alignment != b.alignment || a.leftIndentTwips != b.leftIndentTwips ||
-        a.rightIndentTwips != b.rightIndentTwips || a.firstIndentTwips != b.firstIndentTwips ||
-        a.spaceBeforeTwips != b.spaceBeforeTwips || a.spaceAfterTwips != b.spaceAfterTwips ||
-        a.lineSpacingTwips != b.lineSpacingTwips ||
-        a.lineSpacingMultiple != b.lineSpacingMultiple || a.tabs.size() != b.tabs.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.tabs.size(); ++i) {
-        if (a.tabs[i].positionTwips != b.tabs[i].positionTwips ||
-            a.tabs[i].alignment != b.tabs[i].alignment) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
-
-size_t RichTextBuilder::FormatHash::operator()(const rtf::CharFormat& f) const {
-    size_t h = size_t(uint32_t(f.font)) * 1000003u;
-    h ^= size_t(uint32_t(f.sizeHalfPoints)) * 7919u;
-    h ^= size_t(uint32_t(f.foreground)) << 8;
-    h ^= size_t(uint32_t(f.background)) << 16;
-    h ^= size_t(uint32_t(f.offsetHalfPoints)) * 31u;
-    h ^= (size_t(f.vertical) << 1) ^ (size_t(f.underline) << 3) ^ (size_t(f.bold) << 7) ^
-         (size_t(f.italic) << 9) ^ (size_t(f.strike) << 11);
-    return h;
-}
 
 RichTextBuilder::RichTextBuilder(qreal dpi) : m_dpi(dpi > 0 ? dpi : 96.0) {}
 
 qreal RichTextBuilder::pixels(int32_t twips) const {
-    return qreal(twips) * m_dpi / kTwipsPerInch;
+    return twipsToPixels(twips, m_dpi);
 }
 
 std::unique_ptr<QTextDocument> RichTextBuilder::build(const rtf::RichDocument& document,
@@ -144,12 +54,12 @@ std::unique_ptr<QTextDocument> RichTextBuilder::build(const rtf::RichDocument& d
     m_target = target.get();
     m_map = &map;
     m_map->clear();
-    m_charFormats.clear();
-    m_pictureAdded.assign(document.pictures.size(), false);
+    m_resources.clear();
+    m_failedPictures.clear();
+    m_placeholderPixels = 0;
     m_needBlock = false;
     m_continuesLine = false;
-    m_hasLastBlock = false;
-    resolveFonts();
+    m_formats = std::make_unique<RichTextFormats>(document, m_dpi);
 
     m_cursor = QTextCursor(m_target);
     m_cursor.beginEditBlock();
@@ -166,6 +76,7 @@ std::unique_ptr<QTextDocument> RichTextBuilder::build(const rtf::RichDocument& d
     addAnchor(document.length());
     m_cursor.endEditBlock();
     m_cursor = QTextCursor();
+    m_formats.reset();
     m_source = nullptr;
     m_target = nullptr;
     m_map = nullptr;
@@ -187,10 +98,10 @@ void RichTextBuilder::addMarkAnchors(const rtf::Paragraph& paragraph) {
 
 void RichTextBuilder::buildParagraph(const rtf::Paragraph& paragraph) {
     if (m_needBlock) {
-        m_cursor.insertBlock(blockFormat(paragraph.format));
+        m_cursor.insertBlock(m_formats->blockFormat(paragraph.format));
         m_needBlock = false;
     } else if (!m_continuesLine) {
-        m_cursor.setBlockFormat(blockFormat(paragraph.format));
+        m_cursor.setBlockFormat(m_formats->blockFormat(paragraph.format));
     }
     m_continuesLine = false;
     addAnchor(paragraph.begin);
@@ -224,55 +135,95 @@ void RichTextBuilder::insertSegments(const rtf::Paragraph& paragraph) {
         if (segment.picture >= 0) {
             insertPicture(segment);
         } else {
-            m_cursor.insertText(segmentText(text, segment.begin, end), charFormat(segment.format));
+            m_cursor.insertText(segmentText(text, segment.begin, end),
+                                m_formats->charFormat(segment.format));
         }
     }
+}
+
+QString RichTextBuilder::placeholderResource(int width, int height) {
+    const QString name = QStringLiteral("tolvane-box:%1x%2").arg(width).arg(height);
+    if (m_resources.contains(name)) {
+        return name;
+    }
+    // Past the budget, boxes are drawn small and stretched to their size.
+    int boxWidth = width;
+    int boxHeight = height;
+    if (m_placeholderPixels + qint64(width) * height > kPlaceholderPixelBudget) {
+        boxWidth = std::min(width, kDefaultPicturePixels);
+        boxHeight = std::min(height, kDefaultPicturePixels);
+    }
+    m_placeholderPixels += qint64(boxWidth) * boxHeight;
+    QImage image(boxWidth, boxHeight, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setPen(QColor(128, 128, 128));
+    painter.drawRect(0, 0, boxWidth - 1, boxHeight - 1);
+    painter.end();
+    m_target->addResource(QTextDocument::ImageResource, QUrl(name), QVariant(image));
+    m_resources.insert(name);
+    return name;
+}
+
+QString RichTextBuilder::pictureResource(size_t index, const rtf::Picture& picture) {
+    if (picture.kind == rtf::Picture::Kind::Placeholder) {
+        return QString();
+    }
+    const QString name = QStringLiteral("tolvane-picture:%1").arg(index);
+    if (m_resources.contains(name)) {
+        return name;
+    }
+    if (m_failedPictures.count(index)) {
+        return QString();
+    }
+    QByteArray data = QByteArray::fromRawData(picture.data.data(), qsizetype(picture.data.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    const char* format = picture.kind == rtf::Picture::Kind::Png    ? "PNG"
+                         : picture.kind == rtf::Picture::Kind::Jpeg ? "JPEG"
+                                                                    : "BMP";
+    QImageReader reader(&buffer, format);
+    // A picture is never decoded larger than it can be shown.
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > kMaxPicturePixels || size.height() > kMaxPicturePixels)) {
+        reader.setScaledSize(
+            size.scaled(kMaxPicturePixels, kMaxPicturePixels, Qt::KeepAspectRatio));
+    }
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        m_failedPictures.insert(index);
+        return QString();
+    }
+    m_target->addResource(QTextDocument::ImageResource, QUrl(name), QVariant(image));
+    m_resources.insert(name);
+    return name;
 }
 
 void RichTextBuilder::insertPicture(const rtf::Segment& segment) {
     const auto index = size_t(segment.picture);
     if (index >= m_source->pictures.size()) {
-        m_cursor.insertText(QStringLiteral(" "), charFormat(segment.format));
+        m_cursor.insertText(QStringLiteral(" "), m_formats->charFormat(segment.format));
         return;
     }
     const rtf::Picture& picture = m_source->pictures[index];
     int width = int(std::clamp(pixels(picture.widthTwips), 0.0, qreal(kMaxPicturePixels)));
     int height = int(std::clamp(pixels(picture.heightTwips), 0.0, qreal(kMaxPicturePixels)));
-    const QUrl name(QStringLiteral("tolvane-picture:%1").arg(index));
-    if (!m_pictureAdded[index]) {
-        QImage image;
-        if (picture.kind != rtf::Picture::Kind::Placeholder) {
-            const char* kind = picture.kind == rtf::Picture::Kind::Png    ? "PNG"
-                               : picture.kind == rtf::Picture::Kind::Jpeg ? "JPEG"
-                                                                          : "BMP";
-            image.loadFromData(
-                QByteArray::fromRawData(picture.data.data(), qsizetype(picture.data.size())), kind);
-        }
-        if (image.isNull()) {
-            // A framed box of the declared size stands for pictures that
-            // cannot be shown.
-            const int boxWidth =
-                std::clamp(width > 0 ? width : kDefaultPicturePixels, 2, kMaxPlaceholderPixels);
-            const int boxHeight =
-                std::clamp(height > 0 ? height : kDefaultPicturePixels, 2, kMaxPlaceholderPixels);
-            image = QImage(boxWidth, boxHeight, QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            QPainter painter(&image);
-            painter.setPen(QColor(128, 128, 128));
-            painter.drawRect(0, 0, boxWidth - 1, boxHeight - 1);
-        }
-        m_target->addResource(QTextDocument::ImageResource, name, QVariant(image));
-        m_pictureAdded[index] = true;
+    QString name = pictureResource(index, picture);
+    if (name.isEmpty()) {
+        // A framed box of the declared size stands for pictures that cannot
+        // be shown.
+        width = std::clamp(width > 0 ? width : kDefaultPicturePixels, 2, kMaxPlaceholderPixels);
+        height = std::clamp(height > 0 ? height : kDefaultPicturePixels, 2, kMaxPlaceholderPixels);
+        name = placeholderResource(width, height);
     }
     QTextImageFormat format;
-    format.merge(charFormat(segment.format));
-    format.setName(name.toString());
-    if (width > 0 && height > 0) {
+    format.merge(m_formats->charFormat(segment.format));
+    format.setName(name);
+    if (width > 0) {
         format.setWidth(width);
+    }
+    if (height > 0) {
         format.setHeight(height);
-    } else if (picture.kind == rtf::Picture::Kind::Placeholder || width > 0 || height > 0) {
-        format.setWidth(width > 0 ? width : kDefaultPicturePixels);
-        format.setHeight(height > 0 ? height : kDefaultPicturePixels);
     }
     m_cursor.insertImage(format);
 }
@@ -291,11 +242,17 @@ size_t RichTextBuilder::buildTable(size_t first) {
         }
         previous = p.tableRow;
         if (size_t(p.tableRow) < m_source->rows.size()) {
-            columns = std::max(columns, int(m_source->rows[size_t(p.tableRow)].cells.size()));
+            const size_t declared = m_source->rows[size_t(p.tableRow)].cells.size();
+            columns = std::max(columns, int(std::min<size_t>(declared, kMaxTableColumns)));
         }
-        columns = std::max(columns, p.cell + 1);
+        columns = std::max(columns, std::clamp(p.cell, 0, kMaxTableColumns - 1) + 1);
     }
-    columns = std::min(columns, kMaxTableColumns);
+    // Rows that declare many cells but fill few must not make a table of
+    // empty cells far larger than its text.
+    const qint64 cellBudget = kCellsPerParagraph * qint64(last - first) + kMaxTableColumns;
+    if (qint64(rowCount) * columns > cellBudget) {
+        columns = int(std::max<qint64>(1, cellBudget / rowCount));
+    }
 
     // Column widths and the table's place come from the widest row.
     const rtf::TableRow* model = nullptr;
@@ -395,162 +352,6 @@ void RichTextBuilder::applyCellBorders(QTextTable* table, int row, int column, i
     format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
     format.setBorderBrush(QColor(0, 0, 0));
     table->cellAt(row, column).setFormat(format);
-}
-
-QTextBlockFormat RichTextBuilder::blockFormat(const rtf::ParaFormat& format) {
-    // Neighbouring paragraphs mostly share their format.
-    if (m_hasLastBlock && sameParaFormat(format, m_lastParaFormat)) {
-        return m_lastBlockFormat;
-    }
-    auto clampPixels = [this](int32_t twips) {
-        return std::clamp(pixels(twips), -10000.0, 10000.0);
-    };
-    QTextBlockFormat block;
-    switch (format.alignment) {
-    case rtf::Alignment::Left:
-        block.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
-        break;
-    case rtf::Alignment::Center:
-        block.setAlignment(Qt::AlignHCenter);
-        break;
-    case rtf::Alignment::Right:
-        block.setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
-        break;
-    case rtf::Alignment::Justify:
-        block.setAlignment(Qt::AlignJustify);
-        break;
-    }
-    block.setLeftMargin(std::max(0.0, clampPixels(format.leftIndentTwips)));
-    block.setRightMargin(std::max(0.0, clampPixels(format.rightIndentTwips)));
-    block.setTextIndent(clampPixels(format.firstIndentTwips));
-    block.setTopMargin(std::max(0.0, clampPixels(format.spaceBeforeTwips)));
-    block.setBottomMargin(std::max(0.0, clampPixels(format.spaceAfterTwips)));
-    const int32_t spacing = format.lineSpacingTwips;
-    if (spacing != 0 && spacing != INT32_MIN) {
-        if (format.lineSpacingMultiple) {
-            // 240 stands for one line.
-            block.setLineHeight(std::clamp(qreal(std::abs(spacing)) * 100.0 / 240.0, 10.0, 1000.0),
-                                QTextBlockFormat::ProportionalHeight);
-        } else if (spacing > 0) {
-            block.setLineHeight(std::min(pixels(spacing), 2000.0), QTextBlockFormat::MinimumHeight);
-        } else {
-            block.setLineHeight(std::min(pixels(-spacing), 2000.0), QTextBlockFormat::FixedHeight);
-        }
-    }
-    if (!format.tabs.empty()) {
-        QList<QTextOption::Tab> tabs;
-        tabs.reserve(qsizetype(format.tabs.size()));
-        for (const rtf::TabStop& stop : format.tabs) {
-            QTextOption::Tab tab;
-            tab.position = std::clamp(pixels(stop.positionTwips), 0.0, 20000.0);
-            switch (stop.alignment) {
-            case rtf::TabAlignment::Left:
-                tab.type = QTextOption::LeftTab;
-                break;
-            case rtf::TabAlignment::Center:
-                tab.type = QTextOption::CenterTab;
-                break;
-            case rtf::TabAlignment::Right:
-                tab.type = QTextOption::RightTab;
-                break;
-            case rtf::TabAlignment::Decimal:
-                tab.type = QTextOption::DelimiterTab;
-                tab.delimiter = QLatin1Char(',');
-                break;
-            }
-            tabs.append(tab);
-        }
-        block.setTabPositions(tabs);
-    }
-    m_lastParaFormat = format;
-    m_lastBlockFormat = block;
-    m_hasLastBlock = true;
-    return block;
-}
-
-void RichTextBuilder::resolveFonts() {
-    m_fontFamilies.clear();
-    m_fontHints.clear();
-    for (const rtf::FontInfo& font : m_source->fonts) {
-        QFont::StyleHint hint = QFont::AnyStyle;
-        const QString generic = genericFamily(font.family, &hint);
-        const QString installed = installedFamily(QString::fromUtf8(font.name));
-        QStringList families;
-        if (!installed.isEmpty()) {
-            families.append(installed);
-        } else if (!generic.isEmpty()) {
-            families.append(generic);
-        }
-        m_fontFamilies.push_back(families);
-        m_fontHints.push_back(hint);
-    }
-}
-
-const QTextCharFormat& RichTextBuilder::charFormat(const rtf::CharFormat& format) {
-    auto found = m_charFormats.find(format);
-    if (found == m_charFormats.end()) {
-        found = m_charFormats.emplace(format, makeCharFormat(format)).first;
-    }
-    return found->second;
-}
-
-QTextCharFormat RichTextBuilder::makeCharFormat(const rtf::CharFormat& format) const {
-    QTextCharFormat out;
-    const int32_t font = format.font >= 0 ? format.font : m_source->defaultFont;
-    if (font >= 0 && size_t(font) < m_fontFamilies.size()) {
-        if (!m_fontFamilies[size_t(font)].isEmpty()) {
-            out.setFontFamilies(m_fontFamilies[size_t(font)]);
-        }
-        out.setFontStyleHint(QFont::StyleHint(m_fontHints[size_t(font)]));
-    }
-    const qreal points = std::clamp(qreal(format.sizeHalfPoints) / 2.0, 1.0, kMaxPointSize);
-    out.setFontPointSize(points);
-    if (format.bold) {
-        out.setFontWeight(QFont::Bold);
-    }
-    if (format.italic) {
-        out.setFontItalic(true);
-    }
-    switch (format.underline) {
-    case rtf::UnderlineStyle::None:
-        break;
-    case rtf::UnderlineStyle::Single:
-    case rtf::UnderlineStyle::Double:
-    case rtf::UnderlineStyle::Thick:
-    case rtf::UnderlineStyle::Word:
-        out.setUnderlineStyle(QTextCharFormat::SingleUnderline);
-        break;
-    case rtf::UnderlineStyle::Dotted:
-        out.setUnderlineStyle(QTextCharFormat::DotLine);
-        break;
-    case rtf::UnderlineStyle::Dashed:
-        out.setUnderlineStyle(QTextCharFormat::DashUnderline);
-        break;
-    case rtf::UnderlineStyle::Wave:
-        out.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-        break;
-    }
-    if (format.strike) {
-        out.setFontStrikeOut(true);
-    }
-    const auto& colors = m_source->colors;
-    if (format.foreground >= 0 && size_t(format.foreground) < colors.size()) {
-        out.setForeground(toQColor(colors[size_t(format.foreground)]));
-    }
-    if (format.background >= 0 && size_t(format.background) < colors.size()) {
-        out.setBackground(toQColor(colors[size_t(format.background)]));
-    }
-    if (format.vertical == rtf::VerticalAlign::Superscript) {
-        out.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
-    } else if (format.vertical == rtf::VerticalAlign::Subscript) {
-        out.setVerticalAlignment(QTextCharFormat::AlignSubScript);
-    }
-    if (format.offsetHalfPoints != 0 && format.sizeHalfPoints > 0) {
-        // The offset is given in half points; Qt wants a share of the height.
-        const qreal percent = qreal(format.offsetHalfPoints) * 100.0 / qreal(format.sizeHalfPoints);
-        out.setBaselineOffset(std::clamp(percent, -200.0, 200.0));
-    }
-    return out;
 }
 
 } // namespace tolvane

@@ -2,13 +2,13 @@
 
 #include "display/PositionMap.h"
 #include "display/RichDocument.h"
+#include "display/RichTextFormats.h"
 
-#include <QTextBlockFormat>
-#include <QTextCharFormat>
+#include <QSet>
 #include <QTextCursor>
 
 #include <memory>
-#include <unordered_map>
+#include <set>
 #include <vector>
 
 class QTextDocument;
@@ -32,22 +32,18 @@ public:
     qreal pixels(int32_t twips) const;
 
 private:
-    struct FormatHash {
-        size_t operator()(const rtf::CharFormat& f) const;
-    };
-
     void buildParagraph(const rtf::Paragraph& paragraph);
     size_t buildTable(size_t first);
     void insertSegments(const rtf::Paragraph& paragraph);
     void insertPicture(const rtf::Segment& segment);
+    // The resource names of a decoded picture (empty when it cannot be
+    // shown) and of a framed box of a size.
+    QString pictureResource(size_t index, const rtf::Picture& picture);
+    QString placeholderResource(int width, int height);
     void addAnchor(uint32_t numbering);
     void addMarkAnchors(const rtf::Paragraph& paragraph);
 
     void applyCellBorders(QTextTable* table, int row, int column, int32_t modelRow);
-    QTextBlockFormat blockFormat(const rtf::ParaFormat& format);
-    const QTextCharFormat& charFormat(const rtf::CharFormat& format);
-    QTextCharFormat makeCharFormat(const rtf::CharFormat& format) const;
-    void resolveFonts();
 
     qreal m_dpi;
     const rtf::RichDocument* m_source = nullptr;
@@ -59,13 +55,10 @@ private:
     bool m_needBlock = false;
     // The current block continues after a line mark: it keeps its format.
     bool m_continuesLine = false;
-    std::unordered_map<rtf::CharFormat, QTextCharFormat, FormatHash> m_charFormats;
-    std::vector<QStringList> m_fontFamilies;
-    std::vector<int> m_fontHints;
-    std::vector<bool> m_pictureAdded;
-    rtf::ParaFormat m_lastParaFormat;
-    QTextBlockFormat m_lastBlockFormat;
-    bool m_hasLastBlock = false;
+    std::unique_ptr<RichTextFormats> m_formats;
+    QSet<QString> m_resources;
+    std::set<size_t> m_failedPictures;
+    qint64 m_placeholderPixels = 0;
 };
 
 } // namespace tolvane

@@ -5,6 +5,8 @@
 #include "display/TextFinder.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -61,6 +63,10 @@ void RichTextEdit::loadDocument(rtf::RichDocument document) {
     RichTextBuilder builder(logicalDpiY());
     std::unique_ptr<QTextDocument> built = builder.build(m_document, m_positions);
     built->setDefaultFont(font());
+    // An empty page size keeps the new document from being laid out when the
+    // widget attaches its layout; the widget then lays it out once, at its
+    // own width.
+    built->setPageSize(QSizeF(0, 0));
     built->setParent(this);
     // Documents of earlier loads are ours to delete; the widget deletes its
     // first one itself when it is replaced.
@@ -73,6 +79,22 @@ void RichTextEdit::loadDocument(rtf::RichDocument document) {
 
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
+}
+
+void RichTextEdit::applyPendingResize() const {
+    // A hidden widget gets its resize events only when shown; the popup
+    // measures its text at several widths before that.
+    auto* self = const_cast<RichTextEdit*>(this);
+    if (self->testAttribute(Qt::WA_PendingResizeEvent)) {
+        self->setAttribute(Qt::WA_PendingResizeEvent, false);
+        QResizeEvent event(size(), QSize());
+        QCoreApplication::sendEvent(self, &event);
+        // The event places the viewport; the text follows its width.
+        const qreal width = viewport()->width();
+        if (lineWrapMode() == QTextEdit::WidgetWidth && document()->pageSize().width() != width) {
+            document()->setPageSize(QSizeF(width, -1));
+        }
+    }
 }
 
 int RichTextEdit::textLength() const {
@@ -99,6 +121,7 @@ QPointF RichTextEdit::scrollOffset() const {
 }
 
 int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
+    applyPendingResize();
     if (textLength() == 0) {
         return -1;
     }
@@ -132,6 +155,7 @@ int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
 }
 
 QPoint RichTextEdit::posFromChar(int position) const {
+    applyPendingResize();
     const QTextDocument* doc = document();
     const int widget = widgetPosition(position);
     const QTextBlock block = doc->findBlock(widget);
@@ -149,6 +173,7 @@ QPoint RichTextEdit::posFromChar(int position) const {
 }
 
 int RichTextEdit::firstVisibleLine() const {
+    applyPendingResize();
     const QTextDocument* doc = document();
     const qreal top = verticalScrollBar()->value();
     int index = 0;
@@ -177,6 +202,7 @@ int RichTextEdit::lineIndex(int line) const {
     if (line < 0) {
         return -1;
     }
+    applyPendingResize();
     const QTextDocument* doc = document();
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
         layoutOrigin(doc, block);
@@ -190,6 +216,7 @@ int RichTextEdit::lineIndex(int line) const {
 }
 
 int RichTextEdit::lineFromChar(int position) const {
+    applyPendingResize();
     const QTextDocument* doc = document();
     const int widget = widgetPosition(position);
     const QTextBlock target = doc->findBlock(widget);
@@ -208,6 +235,7 @@ int RichTextEdit::lineFromChar(int position) const {
 }
 
 int RichTextEdit::lineCount() const {
+    applyPendingResize();
     const QTextDocument* doc = document();
     doc->documentLayout()->documentSize();
     int count = 0;
@@ -218,6 +246,7 @@ int RichTextEdit::lineCount() const {
 }
 
 void RichTextEdit::lineScroll(int lines) {
+    applyPendingResize();
     const QTextDocument* doc = document();
     int target = std::max(firstVisibleLine() + lines, 0);
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {

@@ -73,6 +73,7 @@ private:
     int widgetPosition(int position) const;
     int numberingPosition(int widgetPosition) const;
     QPointF scrollOffset() const;
+    void applyPendingResize() const;
 
     rtf::RichDocument m_document;
     PositionMap m_positions;

@@ -114,6 +114,9 @@ void InstanceChannel::onNewConnection() {
         timeout->setSingleShot(true);
         connect(timeout, &QTimer::timeout, socket, &QLocalSocket::abort);
         timeout->start(kReadTimeoutMs);
+        // Bytes that came with the connection are not announced again.
+        if (socket->bytesAvailable() > 0)
+            onReadyRead(socket);
     }
 }
 

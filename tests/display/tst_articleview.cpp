@@ -4,8 +4,11 @@
 #include "display/CPopupWnd.h"
 #include "display/CTolvaneDoc.h"
 #include "display/CTolvaneView.h"
+#include "outline/COutlineBar.h"
 #include "shell/CAboutDlg.h"
+#include "shell/CDlgBar.h"
 #include "shell/CMainFrame.h"
+#include "shell/CSash.h"
 #include "shell/CTolvaneApp.h"
 #include "shell/CommandTable.h"
 #include "support/ViewerFixture.h"
@@ -13,11 +16,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
 #include <QStatusBar>
-#include <QTextDocument>
 #include <QTest>
+#include <QTextDocument>
+#include <QTimer>
 #include <QToolBar>
 
 #include <memory>
@@ -94,6 +99,8 @@ private slots:
     void printingCancelledOrToPdf();
     void menusAndToolbarInOrder();
     void aboutBoxClosesPopup();
+    void panesFollowTheirSizeRules();
+    void contextMenuItemsInOrder();
 };
 
 void TestArticleView::startUp_data() {
@@ -405,6 +412,65 @@ void TestArticleView::aboutBoxClosesPopup() {
     about.show();
     QApplication::setActiveWindow(&about);
     QTRY_VERIFY(!CPopupWnd::IsOpen());
+}
+
+void TestArticleView::panesFollowTheirSizeRules() {
+    // The sash's value from where a drag ends: the width fraction counts
+    // from the left limit plus the sash's 6 pixels; the height from the
+    // bottom limit. An empty range changes nothing.
+    float value = -1;
+    QVERIFY(CSash::WidthFraction(250, 0, 1000, value));
+    QCOMPARE(value, 0.256f);
+    QVERIFY(CSash::HeightPixels(600, 100, 700, value));
+    QCOMPARE(value, 101.0f);
+    value = -1;
+    QVERIFY(!CSash::WidthFraction(5, 10, 10, value));
+    QVERIFY(!CSash::HeightPixels(5, 10, 7, value));
+    QCOMPARE(value, -1.0f);
+
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    CMainFrame* frame = v.frame();
+    QTRY_COMPARE(frame->outlineBar()->width(), frame->width() / 4);
+    frame->resize(1200, 700);
+    QTRY_COMPARE(frame->outlineBar()->width(), 300);
+    frame->outlineBar()->sash()->setValue(0.001f);
+    frame->RecalcLayout();
+    QTRY_COMPARE(frame->outlineBar()->width(), 10);
+
+    CDlgBar* annotation = frame->annotationBar();
+    QVERIFY(!annotation->isVisible());
+    annotation->show();
+    frame->RecalcLayout();
+    QTRY_COMPARE(annotation->height(), CMainFrame::kAnnotationMinHeight);
+    const int viewHeight = v.view()->height();
+    annotation->findChild<CSash*>()->setValue(120.0f);
+    frame->RecalcLayout();
+    QTRY_COMPARE(annotation->height(), 120);
+    QTRY_VERIFY(v.view()->height() < viewHeight);
+}
+
+void TestArticleView::contextMenuItemsInOrder() {
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    QStringList items;
+    QTimer::singleShot(0, [&items] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr)
+            return;
+        for (QAction* a : menu->actions())
+            items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
+                            v.view()->viewport()->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(v.view()->viewport(), &event);
+    QCOMPARE(items, (QStringList{QStringLiteral("&Copier"), QStringLiteral("&Tout sélectionner"),
+                                 QStringLiteral("-"), QStringLiteral("&Rechercher..."),
+                                 QStringLiteral("-"), QStringLiteral("&Historique"),
+                                 QStringLiteral("Liste des &signets"), QStringLiteral("-"),
+                                 QStringLiteral("&Annoter...")}));
+    QCOMPARE(v.view()->currentArticle(), 1);
 }
 
 QTEST_MAIN(TestArticleView)

@@ -74,6 +74,8 @@ private slots:
     void formats();
     void pictures();
     void handBuiltDocument();
+    void inconsistentModelIsShownSafely();
+    void hiddenControlMeasuresAtItsNewWidth();
 
 private:
     RichTextEdit* m_edit = nullptr;
@@ -104,6 +106,9 @@ void RichTextEditTest::positions_data() {
     QTest::newRow("picture") << QByteArray(("Image " + pngPicture(720, 720) + " fin\\par").c_str())
                              << 13;
     QTest::newRow("hidden") << QByteArray("Vu{\\v cach\\'e9}vu\\par") << 6;
+    QTest::newRow("table first, paragraphs in a cell")
+        << QByteArray("\\trowd\\cellx2000\\cellx4000 A\\par B\\line C\\cell D\\cell\\row Fin")
+        << 15;
 }
 
 void RichTextEditTest::positions() {
@@ -189,6 +194,8 @@ void RichTextEditTest::pointBeyondLineEndGivesLastCharacter() {
     const QPoint second = m_edit->posFromChar(ligne);
     QCOMPARE(m_edit->charFromPos(QPoint(450, second.y() + 3)), ligne + 4);
     QCOMPARE(m_edit->charFromPos(QPoint(-5, second.y() + 3)), ligne);
+    // Below the text: its last character.
+    QCOMPARE(m_edit->charFromPos(QPoint(450, 290)), m_edit->textLength() - 3);
 }
 
 void RichTextEditTest::posFromCharPastTheEnd() {
@@ -211,6 +218,9 @@ void RichTextEditTest::lineQueriesAndScrollRoundTrip() {
     const int p120 = positionOf(*m_edit, u"Ligne 120");
     QCOMPARE(m_edit->lineFromChar(p120), 120);
     QCOMPARE(m_edit->lineFromChar(p120 + 4), 120);
+    // Both positions of the mark before it belong to the line they end.
+    QCOMPARE(m_edit->lineFromChar(p120 - 2), 119);
+    QCOMPARE(m_edit->lineFromChar(p120 - 1), 119);
     QCOMPARE(m_edit->lineIndex(120), p120);
     QCOMPARE(m_edit->lineIndex(100000), -1);
 
@@ -271,6 +281,7 @@ void RichTextEditTest::find_data() {
     QTest::newRow("accent match case") << u"école"_qs << true << false << 0 << QString();
     QTest::newRow("accent kept") << u"ecole"_qs << false << false << 0 << QString();
     QTest::newRow("from after") << u"motif"_qs << false << false << 4 << QString();
+    QTest::newRow("from past the end") << u"mot"_qs << false << false << 1000 << QString();
     QTest::newRow("across mark") << u"mot\r\nde"_qs << false << false << 0 << u"Le motif, le "_qs;
 }
 
@@ -354,6 +365,20 @@ void RichTextEditTest::formats() {
         QCOMPARE(formatAt(u't').fontFamilies().toStringList(), QStringList{u"Liberation Serif"_qs});
         QCOMPARE(formatAt(u'c').fontFamilies().toStringList(), QStringList{u"Liberation Mono"_qs});
     }
+
+    // Paragraph format, tab stops sorted by position.
+    m_edit->loadRtf(rtfDocument("\\pard\\qc\\li1440\\fi-720\\sb240\\tqr\\tx4000\\tx1000 a\\par"));
+    const QTextBlockFormat block = m_edit->document()->firstBlock().blockFormat();
+    const qreal inch = m_edit->logicalDpiY();
+    QCOMPARE(block.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    QCOMPARE(block.leftMargin(), inch);
+    QCOMPARE(block.textIndent(), -inch / 2);
+    QCOMPARE(block.topMargin(), inch / 6);
+    const QList<QTextOption::Tab> tabs = block.tabPositions();
+    QCOMPARE(tabs.size(), 2);
+    QCOMPARE(tabs[0].type, QTextOption::LeftTab);
+    QCOMPARE(tabs[1].type, QTextOption::RightTab);
+    QCOMPARE(tabs[1].position, 4000 * inch / 1440);
 }
 
 void RichTextEditTest::pictures() {
@@ -403,6 +428,65 @@ void RichTextEditTest::handBuiltDocument() {
     QCOMPARE(m_edit->charFromPos(deux + QPoint(2, 3)), 8);
     QCOMPARE(m_edit->lineFromChar(7), 0);
     QCOMPARE(m_edit->lineFromChar(8), 1);
+}
+
+void RichTextEditTest::inconsistentModelIsShownSafely() {
+    rtf::RichDocument document;
+    document.text = u"abcdef\r\nghi\tjk";
+    rtf::Paragraph p;
+    p.begin = 0;
+    p.end = 6;
+    p.mark = rtf::MarkKind::Paragraph;
+    // Overlapping, reversed, past the end, and a picture that does not exist.
+    p.segments = {{0, 4, {}, -1}, {2, 6, {}, -1}, {5, 3, {}, -1}, {4, 5, {}, 7}, {6, 999, {}, -1}};
+    p.segments[0].format.font = 12;
+    p.segments[1].format.foreground = 40;
+    p.segments[1].format.sizeHalfPoints = -5;
+    rtf::Paragraph cell;
+    cell.begin = 8;
+    cell.end = 11;
+    cell.mark = rtf::MarkKind::Cell;
+    cell.tableRow = 0; // a row that declares far more cells than it has
+    cell.cell = INT32_MAX;
+    cell.segments = {{8, 11, {}, -1}};
+    rtf::Paragraph last;
+    last.begin = 12;
+    last.end = 14;
+    last.tableRow = 3;
+    last.cell = -4;
+    last.segments = {{12, 14, {}, -1}};
+    document.paragraphs = {p, cell, last};
+    document.rows.resize(1);
+    document.rows[0].cells.resize(100000);
+    m_edit->loadDocument(document);
+    QCOMPARE(m_edit->textLength(), 14);
+    for (int position = -2; position < 20; ++position) {
+        const int widget = m_edit->toWidgetPosition(position);
+        QVERIFY(widget >= 0);
+        m_edit->setSelection(position, position + 1);
+        m_edit->lineFromChar(position);
+        m_edit->posFromChar(position);
+    }
+    QVERIFY(m_edit->charFromPos(QPoint(5, 5)) >= 0);
+    QVERIFY(m_edit->lineCount() > 0);
+}
+
+void RichTextEditTest::hiddenControlMeasuresAtItsNewWidth() {
+    // The popup sizes its control before showing it: the text height must
+    // follow each new width.
+    RichTextEdit hidden;
+    hidden.resize(600, 1000);
+    std::string words;
+    for (int i = 0; i < 60; ++i) {
+        words += "mot ";
+    }
+    hidden.loadRtf(rtfDocument(words));
+    const int wide = hidden.posFromChar(32000).y();
+    hidden.resize(200, 1000);
+    const int narrow = hidden.posFromChar(32000).y();
+    QVERIFY2(narrow > wide, qPrintable(QStringLiteral("%1 %2").arg(narrow).arg(wide)));
+    hidden.resize(600, 1000);
+    QCOMPARE(hidden.posFromChar(32000).y(), wide);
 }
 
 QTEST_MAIN(RichTextEditTest)

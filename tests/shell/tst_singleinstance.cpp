@@ -30,7 +30,7 @@ QString socketPathFor(const std::string& base) {
 
 // Runs the viewer with args and waits for it to end while this process
 // keeps handling its own events; returns its exit code, -1 on a timeout.
-int runViewer(const QStringList& args, int timeoutMs = 30000) {
+int runViewer(const QStringList& args, int timeoutMs = 90000) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
