@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Runs every benchmark program of a bench build, one after the other.
+# Runs every benchmark program of a bench build, one after the other, from
+# inside the build folder (the sample data source lies there).
 set -euo pipefail
 build=${1:-build-bench}
 for bench in "$build"/bench/*_bench; do
-    echo "== $(basename "$bench")"
-    (cd "$build" && "$bench" --benchmark_counters_tabular=true)
+    [[ -x "$bench" ]] || continue
+    name=$(basename "$bench")
+    echo "== $name"
+    (cd "$build" && "./bench/$name" --benchmark_counters_tabular=true)
 done

@@ -43,7 +43,8 @@ public:
     const DataSourcePaths& paths() const { return m_paths; }
     ArticleIndex& index() const { return m_index; }
 
-    // Fills the index from .PGH; pump is called about every 10 ms of loading.
+    // Fills the index from .PGH; pump is called once after the first block
+    // of entries, then about every 10 ms of loading, never once per entry.
     // Returns the number of entries read (duplicates included).
     size_t LoadIndex(const PumpCallback& pump = {});
 

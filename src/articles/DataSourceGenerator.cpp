@@ -69,6 +69,8 @@ bool DataSourceGenerator::isPopup(int32_t n) const {
 void DataSourceGenerator::generate(DataSourceWriter& writer) {
     m_state = m_options.seed;
     const int32_t count = m_options.articles;
+    if (count <= 0)
+        return;
     std::vector<std::string> titles(static_cast<size_t>(count) + 1);
     for (int32_t n = 1; n <= count; ++n) {
         std::string t;
@@ -101,6 +103,7 @@ void DataSourceGenerator::generate(DataSourceWriter& writer) {
         pos += appendText(rtf, title);
         rtf += "\\b0\\fs20\\par\n";
         pos += 2;
+        bool hasBodyWord = false;
 
         const uint32_t target = popup ? m_options.averageBodyBytes / 10 + 1
                                       : m_options.averageBodyBytes / 2 + below(m_options.averageBodyBytes) + 1;
@@ -134,12 +137,21 @@ void DataSourceGenerator::generate(DataSourceWriter& writer) {
                     rtf += '}';
                 } else if (w == words / 2) {
                     pos += appendText(rtf, bodyOnlyWord());
+                    hasBodyWord = true;
                 } else {
                     pos += appendText(rtf, kWords[below(static_cast<uint32_t>(kWords.size()))]);
                 }
             }
             rtf += ".\\par\n";
             pos += 3;
+        }
+        // The middle word of a paragraph can lose its turn to a link or a
+        // bold run, and a short body has no paragraph at all: the word every
+        // body promises then gets a closing paragraph of its own.
+        if (!hasBodyWord) {
+            rtf += "\\pard\\sa80\\fi284 ";
+            appendText(rtf, bodyOnlyWord());
+            rtf += ".\\par\n";
         }
         rtf += "}";
         writer.addArticle(n, titles[static_cast<size_t>(n)], rtf, links);

@@ -38,7 +38,7 @@ public:
 
 private:
     uint64_t next();
-    uint32_t below(uint32_t n) { return static_cast<uint32_t>(next() % n); }
+    uint32_t below(uint32_t n) { return n == 0 ? 0 : static_cast<uint32_t>(next() % n); }
 
     GeneratorOptions m_options;
     uint64_t m_state = 0;

@@ -26,7 +26,12 @@ bool AtomicFile::write(const std::string& path, std::string_view bytes, std::str
     const int fd = ::mkstemp(tmp.data());
     if (fd < 0)
         return fail({}, errno);
-    ::fchmod(fd, 0644);
+    // The new file keeps the permissions of the one it replaces, so a
+    // per-user file kept private stays private; a new file is 0644.
+    struct stat old {};
+    const mode_t mode =
+        ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : 0644;
+    ::fchmod(fd, mode);
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);

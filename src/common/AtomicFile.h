@@ -11,7 +11,8 @@ namespace tolvane {
 // to the disk, and the temporary file is renamed over the target.
 class AtomicFile {
 public:
-    // On failure the target is untouched, the temporary file is removed and
+    // A file that replaces another keeps its permission bits; a new one is
+    // created 0644. On failure the target is untouched, the temporary file is removed and
     // *error (when given) says why in a sentence for the user's message and
     // *errorNumber (when given) holds the errno value behind it.
     static bool write(const std::string& path, std::string_view bytes, std::string* error = nullptr,

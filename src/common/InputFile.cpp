@@ -26,7 +26,9 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
 
 bool InputFile::open(const std::string& path) {
     close();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO that carries a data-source name would
+    // otherwise wait for a writer forever; only regular files are kept.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat st {};
@@ -34,6 +36,9 @@ bool InputFile::open(const std::string& path) {
         ::close(fd);
         return false;
     }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     m_fd = fd;
     m_size = static_cast<uint64_t>(st.st_size);
     return true;

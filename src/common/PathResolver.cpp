@@ -106,13 +106,22 @@ std::string PathResolver::fileOfBase(const std::string& base, const std::string&
     std::vector<std::string> names;
     if (!stem.empty() && listDirectory(dir, names)) {
         const std::string stemKey = nameKey(stem);
+        std::string variant;
         for (const std::string& n : names) {
             const size_t dot = n.rfind('.');
-            if (dot != std::string::npos && dot > 0 && nameKey(n.substr(0, dot)) == stemKey) {
-                stem = n.substr(0, dot);
+            if (dot == std::string::npos || dot == 0)
+                continue;
+            const std::string candidate = n.substr(0, dot);
+            if (candidate == stem) {
+                // A sibling spelled as given wins over its case variants.
+                variant.clear();
                 break;
             }
+            if (variant.empty() && nameKey(candidate) == stemKey)
+                variant = candidate;
         }
+        if (!variant.empty())
+            stem = variant;
     }
     return dir + stem + ext;
 }

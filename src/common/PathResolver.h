@@ -22,8 +22,9 @@ public:
     // (".PGD", ".NOT", ...). An existing file is found case-insensitively.
     // For a file that does not exist yet, the directory is resolved and the
     // base name takes the spelling of another existing file of the same base
-    // in that directory when there is one, so Guide.NOT is created beside
-    // Guide.pgd; the extension is written as given.
+    // in that directory when there is one (a sibling spelled as given first),
+    // so Guide.NOT is created beside Guide.pgd; the extension is written as
+    // given.
     static std::string fileOfBase(const std::string& base, const std::string& ext);
 
     // Whether path names an existing entry, found case-insensitively.

@@ -219,6 +219,9 @@ void CTolvaneView::contextMenuEvent(QContextMenuEvent* event) {
         if (frameAction != nullptr) {
             item->setShortcut(frameAction->shortcut());
             item->setEnabled(frameAction->isEnabled());
+            // The window commands show their check mark here too.
+            item->setCheckable(frameAction->isCheckable());
+            item->setChecked(frameAction->isChecked());
             item->setStatusTip(frameAction->statusTip());
             connect(item, &QAction::triggered, frameAction, &QAction::trigger);
         }

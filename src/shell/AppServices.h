@@ -7,6 +7,8 @@ class QWidget;
 
 namespace tolvane {
 
+class FileOperations;
+
 // What the windows ask of the desktop that a test must be able to answer
 // instead: message boxes (which would block a test) and the event pump.
 // The default implementation is the real one; tests derive and record.
@@ -17,6 +19,13 @@ public:
     // A message box with one OK button; returns the button pressed.
     virtual QMessageBox::StandardButton MessageBox(QWidget* owner, const QString& caption,
                                                    const QString& text, QMessageBox::Icon icon);
+
+    // A question with the buttons "&Oui" and "&Non"; returns Yes or No.
+    virtual QMessageBox::StandardButton Question(QWidget* owner, const QString& caption,
+                                                 const QString& text);
+
+    // The files the per-user stores write through; tests make them fail.
+    virtual FileOperations& Files();
 
     // Handles every event waiting in the queue, then returns; long loads call
     // it so that the window keeps repainting. Requests of a second start are

@@ -8,6 +8,7 @@
 #include "CommandTable.h"
 #include "DataSourceLocation.h"
 #include "StartupSettings.h"
+#include "annotations/CAnnotationBar.h"
 #include "common/Cp1252.h"
 #include "display/CTolvaneDoc.h"
 #include "display/CTolvaneView.h"
@@ -127,11 +128,6 @@ void CMainFrame::createActions() {
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(print, &QAction::triggered, this, &CMainFrame::OnPrint);
     addAction(print);
-
-    // The commands of the windows that are not built yet stay disabled.
-    for (int id :
-         {cmd::AddBookmark, cmd::Find, cmd::Annotation, cmd::History, cmd::Bookmarks, cmd::Results})
-        action(id)->setEnabled(false);
 }
 
 void CMainFrame::createMenus() {
@@ -211,13 +207,19 @@ bool CMainFrame::createPanes() {
     m_pOutlineBar->SetShowArticle(
         [this](ArticleNumber article) { return m_view->ShowArticle(article, 0); });
 
-    m_pAnnotationBar = new CDlgBar(this);
-    if (!m_pAnnotationBar->Create(this, QSize(600, kAnnotationMinHeight), Qt::BottomDockWidgetArea,
-                                  kAnnotationBarId, true))
+    auto* annotationBar = new CAnnotationBar(this, m_services);
+    if (!annotationBar->Create(g_strUserBase))
         return false;
-    m_pAnnotationBar->setWidget(new QWidget(m_pAnnotationBar));
-    m_annotationSash = new CSash(m_pAnnotationBar);
-    m_annotationSash->Create(m_pAnnotationBar, 104, 1, float(kAnnotationMinHeight));
+    m_pAnnotationBar = annotationBar;
+    m_annotations = annotationBar;
+    // The Annotation button follows the text once the typing has been handled.
+    connect(
+        annotationBar, &CAnnotationBar::textEdited, this,
+        [this] {
+            if (m_annotations != nullptr)
+                UpdateAnnotationButton(!m_annotations->IsAnnotationEmpty());
+        },
+        Qt::QueuedConnection);
     m_pAnnotationBar->hide();
     return true;
 }
@@ -228,13 +230,8 @@ void CMainFrame::UpdateOutlineWidth() {
 }
 
 void CMainFrame::UpdateAnnotationHeight() {
-    if (m_pAnnotationBar == nullptr || m_annotationSash == nullptr)
-        return;
-    int h = static_cast<int>(m_annotationSash->value());
-    if (h <= kAnnotationMinHeight)
-        h = kAnnotationMinHeight;
-    m_pAnnotationBar->SetDockedSize(QSize(width(), h));
-    m_annotationSash->PlaceInPane(m_pAnnotationBar->width(), m_pAnnotationBar->height());
+    if (m_pAnnotationBar != nullptr)
+        m_pAnnotationBar->UpdateSize();
 }
 
 void CMainFrame::RecalcLayout() {

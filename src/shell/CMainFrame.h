@@ -104,7 +104,6 @@ private:
     ArticleStore m_store;
     CDlgBar* m_pAnnotationBar = nullptr;
     COutlineBar* m_pOutlineBar = nullptr;
-    CSash* m_annotationSash = nullptr;
     QToolBar* m_toolBar = nullptr;
     QIcon m_iconNoAnnotation;
     QIcon m_iconAnnotation;

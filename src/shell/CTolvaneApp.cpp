@@ -3,7 +3,9 @@
 #include "AppServices.h"
 #include "BookmarkHooks.h"
 #include "CAboutDlg.h"
+#include "CDlgBar.h"
 #include "CMainFrame.h"
+#include "CommandTable.h"
 #include "DataSourceLocation.h"
 #include "InstanceChannel.h"
 #include "StartupRules.h"
@@ -11,10 +13,17 @@
 #include "display/CPopupWnd.h"
 #include "display/CTolvaneView.h"
 #include "display/QtText.h"
+#include "lists/BookmarkFile.h"
+#include "lists/CBookmarkNameDialog.h"
+#include "lists/CListWindow.h"
+#include "search/CFindDialog.h"
+#include "search/SearchEngine.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QLibraryInfo>
+#include <QListWidget>
 #include <QTranslator>
 
 // The icons live in the window library; a static library's resources are
@@ -76,6 +85,9 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
     m_frame = std::make_unique<CMainFrame>(*this, m_services);
     if (!m_frame->OnCreate())
         return false;
+    if (!CreateSecondaryWindows())
+        return false;
+    ConnectNotesCommands();
     qApp->installEventFilter(this);
     m_frame->show();
     return true;
@@ -152,11 +164,6 @@ void CTolvaneApp::GoHome() {
     ShowArticle(home.article, home.topPosition);
 }
 
-void CTolvaneApp::SaveBookmarks() {
-    if (m_bookmarks != nullptr)
-        m_bookmarks->SaveBookmarks();
-}
-
 void CTolvaneApp::OnAbout() {
     CAboutDlg dialog(m_frame.get());
     dialog.exec();
@@ -174,6 +181,234 @@ bool CTolvaneApp::eventFilter(QObject* watched, QEvent* event) {
         qobject_cast<QDialog*>(watched) != nullptr)
         CPopupWnd::ClosePopup();
     return QObject::eventFilter(watched, event);
+}
+
+// The find window and the list windows.
+
+bool CTolvaneApp::CreateSecondaryWindows() {
+    if (!createFindDialog())
+        return false;
+    m_pHistoryWnd = createListWindow(LISTMODE_HISTORY);
+    m_pResultsWnd = createListWindow(LISTMODE_RESULTS);
+    m_pBookmarksWnd = createListWindow(LISTMODE_BOOKMARKS);
+    if (!m_pHistoryWnd || !m_pResultsWnd || !m_pBookmarksWnd)
+        return false;
+    const std::pair<int, void (CTolvaneApp::*)()> commands[] = {
+        {cmd::Find, &CTolvaneApp::OnFind},
+        {cmd::History, &CTolvaneApp::OnHistory},
+        {cmd::Bookmarks, &CTolvaneApp::OnBookmarks},
+        {cmd::Results, &CTolvaneApp::OnResults},
+    };
+    for (const auto& [id, handler] : commands) {
+        QAction* action = m_frame->action(id);
+        action->setCheckable(true);
+        action->setChecked(false);
+        action->setEnabled(true);
+        connect(action, &QAction::triggered, this, handler);
+    }
+    return true;
+}
+
+CFindDialog* CTolvaneApp::findDialog() const {
+    return m_pFindDlg;
+}
+
+CListWindow* CTolvaneApp::historyWindow() const {
+    return m_pHistoryWnd;
+}
+
+CListWindow* CTolvaneApp::resultsWindow() const {
+    return m_pResultsWnd;
+}
+
+CListWindow* CTolvaneApp::bookmarksWindow() const {
+    return m_pBookmarksWnd;
+}
+
+void CTolvaneApp::followVisibility(QObject* window, int command) {
+    QAction* action = m_frame->action(command);
+    if (auto* list = qobject_cast<CListWindow*>(window))
+        connect(list, &CListWindow::visibilityChanged, action, &QAction::setChecked);
+    else if (auto* find = qobject_cast<CFindDialog*>(window))
+        connect(find, &CFindDialog::visibilityChanged, action, &QAction::setChecked);
+    connect(window, &QObject::destroyed, action, [action] { action->setChecked(false); });
+}
+
+bool CTolvaneApp::createFindDialog() {
+    auto* dialog = new CFindDialog(*this, m_frame.get());
+    if (!dialog->CreateFind()) {
+        delete dialog;
+        return false;
+    }
+    m_pFindDlg = dialog;
+    followVisibility(dialog, cmd::Find);
+    return true;
+}
+
+CListWindow* CTolvaneApp::createListWindow(int mode) {
+    auto* window = new CListWindow(*this, m_frame.get());
+    // The bookmarks window reads the bookmark file while it is being made.
+    if (mode == LISTMODE_BOOKMARKS) {
+        m_pBookmarksWnd = window;
+        window->setRowActions([this](CListWindow& list, int row) { RenameBookmark(list, row); },
+                              [this](CListWindow& list, int row) { DeleteBookmark(list, row); });
+    }
+    if (!window->CreateList(ListMode(mode))) {
+        delete window;
+        return nullptr;
+    }
+    static constexpr int kCommands[] = {0, cmd::History, cmd::Results, cmd::Bookmarks};
+    followVisibility(window, kCommands[mode]);
+    return window;
+}
+
+void CTolvaneApp::OnFind() {
+    if (!m_pFindDlg && !createFindDialog())
+        return;
+    if (m_pFindDlg->isVisible())
+        m_pFindDlg->hide();
+    else
+        m_pFindDlg->showNormal();
+    m_frame->action(cmd::Find)->setChecked(m_pFindDlg->isVisible());
+}
+
+void CTolvaneApp::toggleListWindow(QPointer<CListWindow>& window, int mode) {
+    if (!window)
+        window = createListWindow(mode);
+    if (!window)
+        return;
+    if (window->isVisible())
+        window->hide();
+    else
+        window->showNormal();
+}
+
+void CTolvaneApp::OnHistory() {
+    toggleListWindow(m_pHistoryWnd, LISTMODE_HISTORY);
+    m_frame->action(cmd::History)->setChecked(m_pHistoryWnd && m_pHistoryWnd->isVisible());
+}
+
+void CTolvaneApp::OnBookmarks() {
+    toggleListWindow(m_pBookmarksWnd, LISTMODE_BOOKMARKS);
+    m_frame->action(cmd::Bookmarks)->setChecked(m_pBookmarksWnd && m_pBookmarksWnd->isVisible());
+}
+
+void CTolvaneApp::OnResults() {
+    toggleListWindow(m_pResultsWnd, LISTMODE_RESULTS);
+    m_frame->action(cmd::Results)->setChecked(m_pResultsWnd && m_pResultsWnd->isVisible());
+}
+
+bool CTolvaneApp::SearchArticles(const std::string& text, bool matchCase, bool wholeWord,
+                                 bool inTitle, bool inText) {
+    if (!m_frame)
+        return false;
+    if (!m_pResultsWnd)
+        m_pResultsWnd = createListWindow(LISTMODE_RESULTS);
+    if (!m_pResultsWnd)
+        return false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    SearchRequest request;
+    request.text = text;
+    request.matchCase = matchCase;
+    request.wholeWord = wholeWord;
+    request.inTitle = inTitle;
+    request.inText = inText;
+    m_pResultsWnd->SetQuery(text, matchCase, wholeWord);
+    m_pResultsWnd->ClearRows();
+    const std::vector<SearchMatch> matches = SearchEngine(m_frame->store()).SearchArticles(request);
+    m_pResultsWnd->AddRows(matches);
+    if (!matches.empty())
+        m_pResultsWnd->ShowList();
+    QApplication::restoreOverrideCursor();
+    return !matches.empty();
+}
+
+int CTolvaneApp::HighlightQuery(const std::string& text, bool matchCase, bool wholeWord) {
+    if (!m_frame || text.empty())
+        return -1;
+    return m_frame->view()->FindInArticle(cp1252::toUtf16(text), matchCase, wholeWord);
+}
+
+void CTolvaneApp::LoadBookmarks() {
+    if (!m_pBookmarksWnd)
+        return;
+    const std::vector<BookmarkRow> rows =
+        BookmarkFile::LoadBookmarks(BookmarkFile::FileName(g_strUserBase), m_services.Files());
+    for (const BookmarkRow& row : rows)
+        m_pBookmarksWnd->AddRow(row.name, row.article);
+}
+
+// The annotation pane's command and the bookmarks.
+
+void CTolvaneApp::ConnectNotesCommands() {
+    connect(m_frame->action(cmd::Annotation), &QAction::triggered, this,
+            &CTolvaneApp::OnAnnotation);
+    connect(m_frame->action(cmd::AddBookmark), &QAction::triggered, this,
+            &CTolvaneApp::AddBookmark);
+}
+
+void CTolvaneApp::OnAnnotation() {
+    CDlgBar* bar = m_frame->annotationBar();
+    if (bar == nullptr)
+        return;
+    bar->setVisible(!bar->isVisible());
+    m_frame->RecalcLayout();
+}
+
+void CTolvaneApp::AddBookmark() {
+    if (!m_frame)
+        return;
+    // The bookmark is for the article shown now, whatever happens while the
+    // dialog is open.
+    const ArticleNumber article = m_frame->view()->currentArticle();
+    CBookmarkNameDialog dialog(QStringLiteral("Ajouter un signet"),
+                               fromCp1252(m_frame->view()->currentTitle()), m_frame.get());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!m_pBookmarksWnd && !(m_pBookmarksWnd = createListWindow(LISTMODE_BOOKMARKS)))
+        return;
+    m_pBookmarksWnd->AddRow(toCp1252(dialog.name()), article);
+}
+
+void CTolvaneApp::RenameBookmark(CListWindow& list, int row) {
+    const ArticleNumber article = list.RowArticle(row);
+    CBookmarkNameDialog dialog(QStringLiteral("Renommer le signet"), fromCp1252(list.RowText(row)),
+                               &list);
+    if (dialog.exec() != QDialog::Accepted || row >= list.RowCount())
+        return;
+    delete list.listBox()->takeItem(row);
+    list.AddRow(toCp1252(dialog.name()), article);
+    list.listBox()->clearSelection();
+    list.UpdateButtons();
+}
+
+void CTolvaneApp::DeleteBookmark(CListWindow& list, int row) {
+    const QString text = QStringLiteral("Voulez-vous supprimer le signet «") +
+                         fromCp1252(list.RowText(row)) + QStringLiteral("» ?");
+    if (m_services.Question(&list, fromCp1252(WindowTitle()), text) != QMessageBox::Yes ||
+        row >= list.RowCount())
+        return;
+    delete list.listBox()->takeItem(row);
+    list.listBox()->clearSelection();
+    list.UpdateButtons();
+}
+
+void CTolvaneApp::SaveBookmarks() {
+    if (m_bookmarks != nullptr) {
+        m_bookmarks->SaveBookmarks();
+        return;
+    }
+    // Without the window its rows never existed: the file stays as it is.
+    if (!m_pBookmarksWnd || !m_pBookmarksWnd->isCreated())
+        return;
+    std::vector<BookmarkRow> rows;
+    rows.reserve(size_t(m_pBookmarksWnd->RowCount()));
+    for (int i = 0; i < m_pBookmarksWnd->RowCount(); ++i)
+        rows.push_back({m_pBookmarksWnd->RowText(i), m_pBookmarksWnd->RowArticle(i)});
+    std::string error;
+    if (!BookmarkFile::SaveBookmarks(BookmarkFile::FileName(g_strUserBase), rows, &error,
+                                     m_services.Files()))
+        AppMessageBox(fromCp1252(error), QMessageBox::Warning);
 }
 
 } // namespace tolvane

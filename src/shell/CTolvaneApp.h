@@ -5,6 +5,7 @@
 
 #include <QMessageBox>
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
 #include <string>
@@ -16,6 +17,8 @@ namespace tolvane {
 
 class AppServices;
 class BookmarkHooks;
+class CFindDialog;
+class CListWindow;
 class CMainFrame;
 class InstanceChannel;
 struct InstanceMessage;
@@ -45,7 +48,13 @@ public:
     void GoBack();
     void GoHome();
     bool CanGoBack() const { return m_history.CanGoBack(); }
+    // Writes the bookmarks window's rows to the bookmark file; a failure is
+    // reported and leaves the old file whole.
     void SaveBookmarks();
+    // Command 32789: names a bookmark for the article on screen.
+    void AddBookmark();
+    // Command 32793: shows or hides the annotation pane.
+    void OnAnnotation();
     void OnAbout();
 
     // A message box captioned with the window title, owned by the main
@@ -57,12 +66,43 @@ public:
     InstanceChannel* channel() const { return m_channel.get(); }
     void setBookmarkHooks(BookmarkHooks* hooks) { m_bookmarks = hooks; }
 
+    // The find window and the three list windows: made hidden at start-up,
+    // then shown and hidden by their commands, whose check marks follow
+    // them.
+    bool CreateSecondaryWindows();
+    void OnFind();
+    void OnHistory();
+    void OnBookmarks();
+    void OnResults();
+    CFindDialog* findDialog() const;
+    CListWindow* historyWindow() const;
+    CListWindow* resultsWindow() const;
+    CListWindow* bookmarksWindow() const;
+
+    // Searches every article (text in Windows-1252) and fills the results
+    // window, showing it when something matched.
+    bool SearchArticles(const std::string& text, bool matchCase, bool wholeWord, bool inTitle,
+                        bool inText);
+    // Selects the next occurrence of text in the view from its selection;
+    // the start of the occurrence or -1.
+    int HighlightQuery(const std::string& text, bool matchCase, bool wholeWord);
+    // Reads the bookmark file into the bookmarks window (as it is made).
+    void LoadBookmarks();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void HandleInstanceRequest(const InstanceMessage& message);
     void LoadTranslations();
+    CListWindow* createListWindow(int mode);
+    bool createFindDialog();
+    void toggleListWindow(QPointer<CListWindow>& window, int mode);
+    void followVisibility(QObject* window, int command);
+    void ConnectNotesCommands();
+    // The bookmarks window's "&Renommer" and "&Supprimer" on a row.
+    void RenameBookmark(CListWindow& list, int row);
+    void DeleteBookmark(CListWindow& list, int row);
 
     AppServices& m_services;
     NavigationHistory m_history;
@@ -70,6 +110,11 @@ private:
     std::unique_ptr<InstanceChannel> m_channel;
     std::unique_ptr<QTranslator> m_translator;
     BookmarkHooks* m_bookmarks = nullptr;
+    // Owned by the main window, so they go with it.
+    QPointer<CFindDialog> m_pFindDlg;
+    QPointer<CListWindow> m_pHistoryWnd;
+    QPointer<CListWindow> m_pResultsWnd;
+    QPointer<CListWindow> m_pBookmarksWnd;
 };
 
 } // namespace tolvane

@@ -82,7 +82,15 @@ std::string MakeInstanceClassName(const std::string& value) {
 }
 
 std::string ResolvedBase(const std::string& base) {
-    return PathResolver::fileOfBase(cp1252::toUtf8(base), "");
+    const std::string native = cp1252::toUtf8(base);
+    // The data-source files name the base, whatever other file of the same
+    // stem (GUIDE.txt beside Guide.pgd) sorts before them.
+    for (const char* ext : {".PGD", ".PGH", ".PGL", ".FIC"}) {
+        const std::string file = PathResolver::resolve(native + ext);
+        if (!native.empty() && isRegularFile(file))
+            return file.substr(0, file.size() - 4);
+    }
+    return PathResolver::fileOfBase(native, "");
 }
 
 } // namespace tolvane

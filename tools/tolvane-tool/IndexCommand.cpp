@@ -1,11 +1,13 @@
 #include "ToolCommand.h"
 
+#include "articles/ArticleRecords.h"
 #include "articles/DataSourcePaths.h"
 #include "common/InputFile.h"
 #include "common/LittleEndian.h"
 
 #include <ostream>
 #include <unordered_set>
+#include <vector>
 
 namespace tolvane::tool {
 
@@ -21,12 +23,21 @@ int RunIndex(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return kNotFound;
     }
     std::unordered_set<int32_t> numbers;
-    unsigned char e[16];
-    for (uint64_t offset = 0; pgh.readAt(offset, e, sizeof e) == sizeof e; offset += sizeof e) {
-        const int32_t number = loadI32LE(e);
-        numbers.insert(number);
-        out << number << ' ' << loadU32LE(e + 4) << ' ' << loadU32LE(e + 8) << ' '
-            << loadU32LE(e + 12) << '\n';
+    // Whole entries only, read a block at a time: a final fragment is no entry.
+    std::vector<unsigned char> block(4096 * kIndexEntrySize);
+    uint64_t offset = 0;
+    for (;;) {
+        const size_t got = pgh.readAt(offset, block.data(), block.size());
+        for (size_t at = 0; at + kIndexEntrySize <= got; at += kIndexEntrySize) {
+            const unsigned char* e = block.data() + at;
+            const int32_t number = loadI32LE(e);
+            numbers.insert(number);
+            out << number << ' ' << loadU32LE(e + 4) << ' ' << loadU32LE(e + 8) << ' '
+                << loadU32LE(e + 12) << '\n';
+        }
+        offset += got - got % kIndexEntrySize;
+        if (got < block.size())
+            break;
     }
     out << "articles: " << numbers.size() << '\n';
     return kOk;

@@ -1,0 +1,39 @@
+// Feeds arbitrary command lines to the start-up parser: the input is split
+// into tokens at NUL bytes.
+
+#include "shell/CTolvaneCommandLineInfo.h"
+#include "shell/DataSourceLocation.h"
+#include "shell/StartupSettings.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace tolvane;
+    std::vector<std::string> tokens(1);
+    for (size_t i = 0; i < size; ++i) {
+        if (data[i] == 0)
+            tokens.emplace_back();
+        else
+            tokens.back() += static_cast<char>(data[i]);
+    }
+
+    ResetStartupSettings();
+    CTolvaneCommandLineInfo().ParseCommandLine(tokens);
+
+    const std::string title = WindowTitle();
+    if (title.empty())
+        std::abort();
+    for (const std::string& value : {g_strDataSource, g_strUserBase, g_strTitleOverride}) {
+        const std::string name = MakeInstanceClassName(value);
+        if (name.size() != 10)
+            std::abort();
+    }
+    if (g_strClassName.size() != 10 && g_strClassName != kDefaultClassName)
+        std::abort();
+    for (const std::string& t : tokens)
+        CTolvaneCommandLineInfo::LeadingNumber(t);
+    return 0;
+}

@@ -1,0 +1,263 @@
+#include "CFindDialog.h"
+
+#include "display/CPopupWnd.h"
+#include "display/CTolvaneView.h"
+#include "display/QtText.h"
+#include "shell/CMainFrame.h"
+#include "shell/CTolvaneApp.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <QValidator>
+
+namespace tolvane {
+
+namespace {
+
+// Article titles and the engine's request are Windows-1252: a character
+// outside the code page could only be searched as a '?' that it is not, so
+// the text field does not take it.
+class Cp1252Validator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        bool lossless = true;
+        cp1252::fromUtf16(input.toStdU16String(), &lossless);
+        return lossless ? Acceptable : Invalid;
+    }
+};
+
+} // namespace
+
+CFindDialog::CFindDialog(CTolvaneApp& app, QWidget* parent) : QDialog(parent), m_app(app) {
+    setObjectName(QStringLiteral("findDialog"));
+}
+
+CFindDialog::~CFindDialog() = default;
+
+bool CFindDialog::CreateFind() {
+    if (m_bCreated)
+        return true;
+    setWindowTitle(QStringLiteral("Rechercher..."));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+
+    m_combo = new QComboBox(this);
+    m_combo->setObjectName(QStringLiteral("findText"));
+    m_combo->setEditable(true);
+    m_combo->setInsertPolicy(QComboBox::NoInsert);
+    m_combo->setDuplicatesEnabled(true);
+    // The list is a record of earlier texts, not a source of completions.
+    m_combo->setCompleter(nullptr);
+    m_combo->lineEdit()->setValidator(new Cp1252Validator(m_combo));
+    m_combo->setMinimumContentsLength(24);
+    m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    auto* label = new QLabel(QStringLiteral("Rechercher:"), this);
+    label->setBuddy(m_combo);
+
+    auto* scope = new QGroupBox(QStringLiteral("Rechercher dans"), this);
+    m_allArticles = new QRadioButton(QStringLiteral("&Tous les articles"), scope);
+    m_allArticles->setObjectName(QStringLiteral("allArticles"));
+    m_currentArticle = new QRadioButton(QStringLiteral("Article &courant"), scope);
+    m_currentArticle->setObjectName(QStringLiteral("currentArticle"));
+    auto* scopeLayout = new QVBoxLayout(scope);
+    scopeLayout->addWidget(m_allArticles);
+    scopeLayout->addWidget(m_currentArticle);
+
+    const auto checkBox = [this](const QString& text, const QString& name) {
+        auto* box = new QCheckBox(text, this);
+        box->setObjectName(name);
+        return box;
+    };
+    m_matchCase = checkBox(QStringLiteral("&Respecter la casse"), QStringLiteral("matchCase"));
+    m_inTitle = checkBox(QStringLiteral("Chercher dans le &titre"), QStringLiteral("inTitle"));
+    m_inText = checkBox(QStringLiteral("Chercher dans le t&exte"), QStringLiteral("inText"));
+    m_wholeWord = checkBox(QStringLiteral("&Mot entier"), QStringLiteral("wholeWord"));
+
+    const auto button = [this](const QString& text, const QString& name) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        return b;
+    };
+    m_search = button(QStringLiteral("&Chercher"), QStringLiteral("searchButton"));
+    m_search->setDefault(true);
+    m_findNext = button(QStringLiteral("&Suivant"), QStringLiteral("findNextButton"));
+    m_cancel = button(QStringLiteral("&Annuler"), QStringLiteral("cancelButton"));
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(label, 0, 0);
+    grid->addWidget(m_combo, 0, 1, 1, 2);
+    grid->addWidget(scope, 1, 0, 2, 1);
+    grid->addWidget(m_matchCase, 1, 1);
+    grid->addWidget(m_wholeWord, 2, 1);
+    grid->addWidget(m_inTitle, 1, 2);
+    grid->addWidget(m_inText, 2, 2);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(m_search);
+    buttons->addWidget(m_findNext);
+    buttons->addWidget(m_cancel);
+    buttons->addStretch();
+    grid->addLayout(buttons, 0, 3, 3, 1);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+
+    m_allArticles->setChecked(true);
+    m_currentArticle->setChecked(false);
+    m_matchCase->setChecked(false);
+    m_inTitle->setChecked(true);
+    m_inText->setChecked(true);
+    m_wholeWord->setChecked(false);
+
+    for (QAbstractButton* b :
+         {static_cast<QAbstractButton*>(m_allArticles),
+          static_cast<QAbstractButton*>(m_currentArticle), static_cast<QAbstractButton*>(m_inTitle),
+          static_cast<QAbstractButton*>(m_inText)})
+        connect(b, &QAbstractButton::clicked, this, &CFindDialog::UpdateControls);
+    connect(m_combo->lineEdit(), &QLineEdit::textEdited, this, [this] {
+        m_listSelection = -1;
+        UpdateControls();
+    });
+    connect(m_combo, &QComboBox::activated, this, [this](int index) {
+        m_listSelection = index;
+        UpdateControls();
+    });
+    connect(m_search, &QPushButton::clicked, this, &CFindDialog::OnSearch);
+    connect(m_findNext, &QPushButton::clicked, this, &CFindDialog::OnFindNext);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    m_bCanFindNext = false;
+    m_bCreated = true;
+    UpdateControls();
+    return true;
+}
+
+QString CFindDialog::editText() const {
+    return m_combo->currentText();
+}
+
+QStringList CFindDialog::historyTexts() const {
+    QStringList texts;
+    if (m_combo != nullptr) {
+        for (int i = 0; i < m_combo->count(); ++i)
+            texts << m_combo->itemText(i);
+    }
+    return texts;
+}
+
+void CFindDialog::UpdateControls() {
+    if (!m_bCreated)
+        return;
+    if (m_listSelection >= 0 && m_listSelection < m_combo->count() &&
+        m_combo->currentText() != m_combo->itemText(m_listSelection))
+        m_combo->setEditText(m_combo->itemText(m_listSelection));
+    const qsizetype length = editText().size();
+    // The title and text boxes count even while they are disabled.
+    m_search->setEnabled(length > 0 && (m_inTitle->isChecked() || m_inText->isChecked()));
+    bool next = m_bCanFindNext;
+    if (m_allArticles->isChecked())
+        next = false;
+    m_findNext->setEnabled(next);
+    m_inTitle->setEnabled(m_allArticles->isChecked());
+    m_inText->setEnabled(m_allArticles->isChecked());
+    m_matchCase->setEnabled(true);
+    m_wholeWord->setEnabled(true);
+}
+
+void CFindDialog::rememberText(const QString& text) {
+    // The list is changed under blocked signals: its own index changes are
+    // not the user's picks.
+    const QSignalBlocker blocker(m_combo);
+    for (int i = 0; i < m_combo->count(); ++i) {
+        if (m_combo->itemText(i).compare(text, Qt::CaseInsensitive) == 0) {
+            m_combo->removeItem(i);
+            break;
+        }
+    }
+    m_combo->insertItem(0, text);
+    m_combo->setCurrentIndex(-1);
+    m_combo->setEditText(text);
+    m_listSelection = -1;
+}
+
+void CFindDialog::OnSearch() {
+    if (!m_search->isEnabled())
+        return;
+    const bool allArticles = m_allArticles->isChecked();
+    const QString text = editText();
+    rememberText(text);
+    if (allArticles)
+        SearchAllArticles();
+    else
+        SearchCurrentArticle();
+}
+
+void CFindDialog::SearchAllArticles() {
+    const bool found = m_app.SearchArticles(toCp1252(editText()), m_matchCase->isChecked(),
+                                            m_wholeWord->isChecked(), m_inTitle->isChecked(),
+                                            m_inText->isChecked());
+    if (found)
+        hide();
+    else
+        m_app.AppMessageBox(QStringLiteral("La chaîne recherchée n'a pu être trouvée."),
+                            QMessageBox::NoIcon);
+}
+
+void CFindDialog::SearchCurrentArticle() {
+    CMainFrame* frame = m_app.mainFrame();
+    const int start = frame == nullptr ? -1
+                                       : frame->view()->FindFromStart(editText().toStdU16String(),
+                                                                      m_matchCase->isChecked(),
+                                                                      m_wholeWord->isChecked());
+    if (start == -1) {
+        m_app.AppMessageBox(QStringLiteral("Le texte recherché est introuvable."),
+                            QMessageBox::NoIcon);
+        m_bCanFindNext = false;
+    } else {
+        m_bCanFindNext = true;
+    }
+    UpdateControls();
+}
+
+void CFindDialog::OnFindNext() {
+    if (!m_findNext->isEnabled())
+        return;
+    CMainFrame* frame = m_app.mainFrame();
+    const int start = frame == nullptr ? -1
+                                       : frame->view()->FindInArticle(editText().toStdU16String(),
+                                                                      m_matchCase->isChecked(),
+                                                                      m_wholeWord->isChecked());
+    if (start == -1) {
+        m_app.AppMessageBox(QStringLiteral("La recherche est terminée."), QMessageBox::NoIcon);
+        m_bCanFindNext = false;
+    } else {
+        m_bCanFindNext = true;
+    }
+    UpdateControls();
+}
+
+void CFindDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange)
+        CPopupWnd::ClosePopup();
+    QDialog::changeEvent(event);
+}
+
+void CFindDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    emit visibilityChanged(isVisible());
+}
+
+void CFindDialog::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    emit visibilityChanged(isVisible());
+}
+
+} // namespace tolvane
