@@ -14,6 +14,7 @@ packages=(
 case "${1:-}" in
     --bench) packages+=(catdoc unrtf) ;;
     --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    --browser) packages+=(chromium) ;; # the test of the exported HTML site
 esac
 
 missing=()

@@ -28,6 +28,12 @@ public:
     // Whether write() ends .FIC with an end record (on by default).
     void setOutlineEndRecord(bool on) { m_outlineEnd = on; }
 
+    // Room for this many more .PGD and .PGL bytes, so that building a large
+    // data source does not copy it again and again as it grows.
+    void reserve(size_t pgdBytes, size_t pglBytes) {
+        m_pgd.reserve(m_pgd.size() + pgdBytes);
+        m_pgl.reserve(m_pgl.size() + pglBytes);
+    }
     size_t pgdSize() const { return m_pgd.size(); }
     size_t pglSize() const { return m_pgl.size(); }
 

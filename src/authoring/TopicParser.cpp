@@ -1,0 +1,1153 @@
+#include "TopicParser.h"
+
+#include "common/Cp1252.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace tolvane::authoring {
+
+namespace {
+
+enum class Hot : uint8_t { None, Jump, Popup };
+
+// Character properties that decide what a character is for the help
+// compiler: hidden, a jump or popup hot spot, and the colour in effect.
+struct CharState {
+    bool hidden = false;
+    bool doubleUnderline = false;
+    bool strike = false;
+    bool underline = false;
+    int32_t colour = 0;
+    bool linkColoured = false; // we gave the run the link colour
+    Hot hot() const {
+        if (doubleUnderline || strike)
+            return Hot::Jump;
+        return underline ? Hot::Popup : Hot::None;
+    }
+};
+
+struct Level {
+    CharState chars;
+    int uc = 1;
+    // Formatting control words of this group, as written to the body, for
+    // re-opening the group at the start of a later topic.
+    std::string words;
+    size_t compressedSize = 0; // words.size() when last compressed
+    size_t contentStart = 0;   // where its content begins in the body being written
+    bool inBody = false;       // whether its '{' was written to the current body
+};
+
+struct StyleFlags {
+    bool hidden = false, doubleUnderline = false, strike = false, underline = false;
+};
+
+struct Token {
+    enum Kind { End, Open, Close, Word, Symbol, Text } kind = End;
+    std::string_view name; // control word name, or the symbol character
+    bool hasParam = false;
+    int32_t param = 0;
+    size_t begin = 0, end = 0; // bytes of the token in the source
+};
+
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Reads the token at i; text tokens are runs of ordinary bytes.
+Token NextToken(std::string_view s, size_t i) {
+    Token t;
+    t.begin = i;
+    if (i >= s.size())
+        return t;
+    const char c = s[i];
+    if (c == '{') {
+        t.kind = Token::Open;
+        t.end = i + 1;
+    } else if (c == '}') {
+        t.kind = Token::Close;
+        t.end = i + 1;
+    } else if (c == '\\') {
+        size_t j = i + 1;
+        if (j < s.size() && IsLetter(s[j])) {
+            while (j < s.size() && IsLetter(s[j]) && j - i < 40)
+                ++j;
+            t.kind = Token::Word;
+            t.name = s.substr(i + 1, j - i - 1);
+            size_t k = j;
+            bool negative = false;
+            if (k < s.size() && s[k] == '-' && k + 1 < s.size() && IsDigit(s[k + 1])) {
+                negative = true;
+                ++k;
+            }
+            if (k < s.size() && IsDigit(s[k])) {
+                int64_t v = 0;
+                while (k < s.size() && IsDigit(s[k])) {
+                    if (v < 100000000000LL)
+                        v = v * 10 + (s[k] - '0');
+                    ++k;
+                }
+                v = negative ? -v : v;
+                t.hasParam = true;
+                t.param = static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+                j = k;
+            }
+            if (j < s.size() && s[j] == ' ')
+                ++j;
+            t.end = j;
+        } else if (j < s.size()) {
+            t.kind = Token::Symbol;
+            t.name = s.substr(j, 1);
+            t.end = j + 1;
+            if (s[j] == '\'') {
+                t.end = std::min(s.size(), j + 3);
+                const int hi = j + 1 < s.size() ? HexValue(s[j + 1]) : -1;
+                const int lo = j + 2 < s.size() ? HexValue(s[j + 2]) : -1;
+                t.param = hi >= 0 && lo >= 0 ? hi * 16 + lo : -1;
+            }
+        } else {
+            t.kind = Token::Text;
+            t.end = j;
+        }
+    } else {
+        size_t j = i;
+        while (j < s.size() && s[j] != '{' && s[j] != '}' && s[j] != '\\')
+            ++j;
+        t.kind = Token::Text;
+        t.end = j;
+    }
+    return t;
+}
+
+// The byte after the group that opens at s[open] ('{'), or s.size().
+size_t GroupEnd(std::string_view s, size_t open) {
+    int depth = 0;
+    for (size_t i = open; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '\\') {
+            if (i + 4 < s.size() && s.compare(i + 1, 3, "bin") == 0 && IsDigit(s[i + 4])) {
+                const Token t = NextToken(s, i);
+                const size_t skip = t.param > 0 ? static_cast<size_t>(t.param) : 0;
+                i = std::min(s.size(), t.end + skip) - 1;
+            } else {
+                ++i;
+            }
+        } else if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            if (--depth == 0)
+                return i + 1;
+        }
+    }
+    return s.size();
+}
+
+// One control word of the symbols that stand for a Windows-1252 character.
+int SymbolByte(std::string_view name) {
+    struct Entry {
+        std::string_view name;
+        int byte;
+    };
+    static constexpr Entry kTable[] = {
+        {"lquote", 0x91}, {"rquote", 0x92}, {"ldblquote", 0x93}, {"rdblquote", 0x94},
+        {"bullet", 0x95}, {"endash", 0x96}, {"emdash", 0x97},    {"emspace", ' '},
+        {"enspace", ' '}, {"qmspace", ' '}, {"tab", '\t'},
+    };
+    if (name.size() < 3 || name.size() > 9 || std::strchr("lrbeqt", name[0]) == nullptr)
+        return -1;
+    for (const Entry& e : kTable)
+        if (e.name == name)
+            return e.byte;
+    return -1;
+}
+
+bool IsMarkWord(std::string_view name) {
+    return name == "par" || name == "line" || name == "sect" || name == "row";
+}
+
+// Groups whose content the body never shows and the tool does not keep.
+bool IsDroppedDestination(std::string_view name) {
+    static constexpr std::string_view kNames[] = {
+        "info",       "comment", "header",    "headerl",   "headerr",
+        "headerf",    "footer",  "footerl",   "footerr",   "footerf",
+        "pntxta",     "pntxtb",  "xe",        "tc",        "txe",
+        "annotation", "atnid",   "atnauthor", "listtable", "listoverridetable",
+        "revtbl",     "rsidtbl", "fonttbl",   "colortbl",  "stylesheet",
+        "nonshppict", "object",  "private",
+    };
+    if (name.size() < 2 || name.size() > 17)
+        return false;
+    for (std::string_view n : kNames)
+        if (n == name)
+            return true;
+    return false;
+}
+
+// Words that do not describe a group's formatting (they write something,
+// or belong to tables and are only meaningful in their row).
+bool IsStateWord(std::string_view name) {
+    if (name == "rtf" || name == "page" || name == "cell" || name == "nestcell" ||
+        name == "nestrow" || IsMarkWord(name) || name == "u" || name == "bin" ||
+        SymbolByte(name) >= 0)
+        return false;
+    if (name.rfind("tr", 0) == 0 || name.rfind("cl", 0) == 0 || name.rfind("brdr", 0) == 0 ||
+        name == "intbl" || name == "cellx")
+        return false;
+    return true;
+}
+
+// Keeps the last occurrence of each control word (by name) of a list of
+// formatting words; replaying them gives the same state. Tab stops keep
+// every position.
+std::string CompressWords(const std::string& words) {
+    std::vector<std::pair<std::string, std::string>> items; // key, word
+    size_t i = 0;
+    while (i < words.size()) {
+        size_t j = words.find('\\', i + 1);
+        if (j == std::string::npos)
+            j = words.size();
+        std::string word = words.substr(i, j - i);
+        size_t k = 1;
+        while (k < word.size() && IsLetter(word[k]))
+            ++k;
+        std::string key = word.substr(1, k - 1);
+        if (key == "tx" || key == "tb" || key.rfind("tq", 0) == 0 || key.rfind("tl", 0) == 0)
+            key = word;
+        items.erase(std::remove_if(items.begin(), items.end(),
+                                   [&](const auto& item) { return item.first == key; }),
+                    items.end());
+        items.emplace_back(std::move(key), std::move(word));
+        i = j;
+    }
+    std::string out;
+    for (const auto& item : items)
+        out += item.second;
+    return out;
+}
+
+std::string Trim(const std::string& text) {
+    size_t b = 0, e = text.size();
+    while (b < e && IsSpace(text[b]))
+        ++b;
+    while (e > b && IsSpace(text[e - 1]))
+        --e;
+    return text.substr(b, e - b);
+}
+
+// The plain Windows-1252 text of an RTF fragment (a footnote): nested
+// destinations and hidden text are skipped.
+std::string PlainText(std::string_view s) {
+    std::string out;
+    std::vector<int> ucStack{1};
+    std::vector<bool> skipStack{false};
+    int skipChars = 0;
+    size_t i = 0;
+    while (i < s.size()) {
+        const Token t = NextToken(s, i);
+        i = t.end;
+        const bool skipping = skipStack.back();
+        switch (t.kind) {
+        case Token::End:
+            i = s.size();
+            break;
+        case Token::Open: {
+            const Token n = NextToken(s, i);
+            bool dest = n.kind == Token::Symbol && n.name == "*";
+            if (n.kind == Token::Word &&
+                (IsDroppedDestination(n.name) || n.name == "footnote" || n.name == "pict"))
+                dest = true;
+            ucStack.push_back(ucStack.back());
+            skipStack.push_back(skipping || dest);
+            break;
+        }
+        case Token::Close:
+            if (ucStack.size() > 1) {
+                ucStack.pop_back();
+                skipStack.pop_back();
+            }
+            break;
+        case Token::Word:
+            if (t.name == "uc" && t.hasParam)
+                ucStack.back() = std::clamp(t.param, 0, 16);
+            else if (t.name == "bin" && t.param > 0)
+                i = std::min(s.size(), i + static_cast<size_t>(t.param));
+            else if (skipping)
+                break;
+            else if (t.name == "v" && (!t.hasParam || t.param != 0))
+                skipStack.back() = true;
+            else if (t.name == "u" && t.hasParam) {
+                const int b = cp1252::fromUnicode(static_cast<char16_t>(t.param));
+                out += static_cast<char>(b >= 0 ? b : '?');
+                skipChars = ucStack.back();
+            } else if (IsMarkWord(t.name))
+                out += ' ';
+            else if (SymbolByte(t.name) >= 0)
+                out += static_cast<char>(SymbolByte(t.name) == '\t' ? ' ' : SymbolByte(t.name));
+            break;
+        case Token::Symbol:
+            if (skipping)
+                break;
+            if (skipChars > 0) {
+                --skipChars;
+                break;
+            }
+            if (t.name == "'" && t.param >= 0)
+                out += static_cast<char>(t.param);
+            else if (t.name == "{" || t.name == "}" || t.name == "\\")
+                out += t.name[0];
+            else if (t.name == "~")
+                out += ' ';
+            break;
+        case Token::Text:
+            for (size_t k = t.begin; k < t.end; ++k) {
+                if (s[k] == '\r' || s[k] == '\n')
+                    continue;
+                if (skipChars > 0) {
+                    --skipChars;
+                    continue;
+                }
+                if (!skipping)
+                    out += s[k];
+            }
+            break;
+        }
+    }
+    return out;
+}
+
+// A bitmap reference "bmc name" (bml, bmr, optional t) at s[i], ended by
+// the closing text: "}" or "\}". Sets name and the end of the reference.
+bool BitmapReference(std::string_view s, size_t i, std::string_view close, std::string& name,
+                     size_t& end) {
+    while (i < s.size() && s[i] == ' ')
+        ++i;
+    if (i + 4 > s.size() || (s[i] != 'b' && s[i] != 'B') || (s[i + 1] != 'm' && s[i + 1] != 'M'))
+        return false;
+    const char kind = static_cast<char>(s[i + 2] | 0x20);
+    if (kind != 'c' && kind != 'l' && kind != 'r')
+        return false;
+    size_t j = i + 3;
+    if (j < s.size() && (s[j] | 0x20) == 't')
+        ++j;
+    if (j >= s.size() || s[j] != ' ')
+        return false;
+    const size_t stop = s.find(close, j);
+    if (stop == std::string_view::npos || stop - j > 260)
+        return false;
+    const std::string_view inside = s.substr(j, stop - j);
+    if (inside.find_first_of("{}\\") != std::string_view::npos)
+        return false;
+    std::string text = Trim(std::string(inside));
+    const size_t semicolon = text.find(';');
+    if (semicolon != std::string::npos)
+        text = Trim(text.substr(0, semicolon));
+    if (text.empty())
+        return false;
+    name = text;
+    end = stop + close.size();
+    return true;
+}
+
+class Session {
+public:
+    Session(BuildMessages& messages, const TopicParser::PictureSource& pictures,
+            const std::string& file, std::string_view s, std::vector<SourceTopic>& topics)
+        : m_messages(messages), m_pictures(pictures), m_file(file), m_s(s), m_topics(topics) {}
+
+    void run();
+
+private:
+    int lineAt(size_t offset);
+    void warn(size_t offset, const std::string& text) {
+        m_messages.warning(m_file, lineAt(offset), text);
+    }
+    void fail(size_t offset, const std::string& text) {
+        m_messages.error(m_file, lineAt(offset), text);
+    }
+
+    void startTopic(size_t offset, bool afterPage);
+    // Reads the formatting words of every open group back from the body.
+    void captureOpenGroups();
+    void finishTopic();
+    void openGroup(size_t at);
+    void closeGroup(size_t at);
+    void word(const Token& t);
+    void symbol(const Token& t);
+    void text(const Token& t);
+    void footnote(size_t begin, size_t end);
+    void styleSheet(std::string_view group);
+    void colourTable(std::string_view group);
+    void picture(const std::string& name, size_t at);
+
+    // One displayed character (or picture) written to the body.
+    void visible(char16_t unit);
+    void hiddenChar(char byte);
+    void mark(int positions);
+    void closeAnchor();
+    void emitWord(const std::string& word, bool record);
+    std::string header() const;
+
+    BuildMessages& m_messages;
+    const TopicParser::PictureSource& m_pictures;
+    const std::string& m_file;
+    std::string_view m_s;
+    std::vector<SourceTopic>& m_topics;
+
+    size_t m_lineOffset = 0;
+    size_t m_at = 0; // the token being read
+    size_t m_topicOffset = 0;
+    int m_macroFootnotes = 0;
+    bool m_tooDeep = false;
+    static constexpr size_t kMaxDepth = 256;
+    int m_firstMacroLine = 0;
+    int m_line = 1;
+
+    std::vector<Level> m_levels;
+    std::string m_fontTable;
+    std::string m_colourTable = ";"; // the entries, without the group's braces
+    int32_t m_colourCount = 1;
+    std::unordered_map<int32_t, StyleFlags> m_styles;
+
+    SourceTopic m_topic;
+    int32_t m_contentChars = 0;
+    bool m_topicHasFootnote = false;
+    std::string m_content;
+    bool m_contentHasHeader = false;
+    size_t m_lastBodySize = 4096;
+    std::string m_rootWords;
+    int32_t m_count = 0;
+    int m_skipChars = 0;
+
+    // The mark character before a footnote group: where it was written.
+    size_t m_lastCharAt = std::string::npos;
+    bool m_lastCharCounted = false;
+
+    // The hot spot being read.
+    bool m_anchorOpen = false;
+    bool m_targetStarted = false;
+    bool m_anchorPopup = false;
+    SourceLink m_anchor;
+};
+
+int Session::lineAt(size_t offset) {
+    if (offset < m_lineOffset) {
+        m_lineOffset = 0;
+        m_line = 1;
+    }
+    m_line += static_cast<int>(std::count(m_s.begin() + m_lineOffset, m_s.begin() + offset, '\n'));
+    m_lineOffset = offset;
+    return m_line;
+}
+
+std::string Session::header() const {
+    std::string h = "{\\rtf1" + m_rootWords;
+    h += m_fontTable;
+    h += "{\\colortbl";
+    h += m_colourTable;
+    h += TopicParser::kLinkColour;
+    h += "}";
+    return h;
+}
+
+void Session::run() {
+    m_levels.reserve(64);
+    m_topic.file = m_file;
+    size_t i = 0;
+    bool ended = false;
+    Token peeked;
+    bool havePeeked = false;
+    while (i < m_s.size() && !ended) {
+        const Token t = havePeeked ? peeked : NextToken(m_s, i);
+        havePeeked = false;
+        i = t.end;
+        m_at = t.begin;
+        switch (t.kind) {
+        case Token::End:
+            ended = true;
+            break;
+        case Token::Open: {
+            std::string name;
+            size_t end = 0;
+            if (!m_levels.empty() && BitmapReference(m_s, i, "}", name, end)) {
+                picture(name, t.begin);
+                i = end;
+                break;
+            }
+            const Token n = NextToken(m_s, i);
+            const bool star = n.kind == Token::Symbol && n.name == "*";
+            const Token w = star ? NextToken(m_s, n.end) : n;
+            if (!m_levels.empty() &&
+                (star || (w.kind == Token::Word &&
+                          (IsDroppedDestination(w.name) || w.name == "footnote")))) {
+                const size_t end = GroupEnd(m_s, t.begin);
+                if (w.kind == Token::Word && w.name == "footnote")
+                    footnote(t.begin, end);
+                else if (w.kind == Token::Word && w.name == "fonttbl")
+                    m_fontTable = std::string(m_s.substr(t.begin, end - t.begin));
+                else if (w.kind == Token::Word && w.name == "colortbl")
+                    colourTable(m_s.substr(w.end, end - w.end));
+                else if (w.kind == Token::Word && w.name == "stylesheet")
+                    styleSheet(m_s.substr(w.end, end - w.end));
+                i = end;
+                break;
+            }
+            if (w.kind == Token::Word && w.name == "pict" && !m_levels.empty()) {
+                const size_t end = GroupEnd(m_s, t.begin);
+                if (m_levels.back().chars.hidden)
+                    hiddenChar(' ');
+                else {
+                    m_content.append(m_s.substr(t.begin, end - t.begin));
+                    visible(0xFFFC);
+                }
+                i = end;
+                break;
+            }
+            if (m_levels.size() >= kMaxDepth) {
+                // Deeper nesting is no help text: the group is left out, so
+                // that re-opening the open groups at each page stays cheap.
+                if (!m_tooDeep)
+                    fail(t.begin, "RTF trop imbriqu\xC3\xA9 : groupe ignor\xC3\xA9");
+                m_tooDeep = true;
+                i = GroupEnd(m_s, t.begin);
+                break;
+            }
+            openGroup(t.begin);
+            if (!star && n.kind == Token::Word) {
+                // The group's first word was read already.
+                peeked = n;
+                havePeeked = true;
+            }
+            break;
+        }
+        case Token::Close:
+            closeGroup(t.begin);
+            if (m_levels.empty())
+                ended = true;
+            break;
+        case Token::Word:
+            if (m_levels.empty())
+                break;
+            if (t.name == "bin") {
+                const size_t skip = t.param > 0 ? static_cast<size_t>(t.param) : 0;
+                const size_t end = std::min(m_s.size(), t.end + skip);
+                m_content += "\\bin" + std::to_string(end - t.end) + " ";
+                m_content.append(m_s.substr(t.end, end - t.end));
+                i = end;
+                break;
+            }
+            if (t.name == "page") {
+                if (m_skipChars > 0)
+                    m_skipChars = 0;
+                captureOpenGroups();
+                finishTopic();
+                startTopic(t.end, true);
+                break;
+            }
+            word(t);
+            break;
+        case Token::Symbol:
+            if (m_levels.empty())
+                break;
+            if (t.name == "{") {
+                std::string name;
+                size_t end = 0;
+                if (BitmapReference(m_s, i, "\\}", name, end)) {
+                    picture(name, t.begin);
+                    i = end;
+                    break;
+                }
+            }
+            symbol(t);
+            break;
+        case Token::Text:
+            if (!m_levels.empty())
+                text(t);
+            break;
+        }
+    }
+    if (!m_levels.empty())
+        fail(m_s.size(),
+             "RTF d\xC3\xA9s\xC3\xA9quilibr\xC3\xA9 : " + std::to_string(m_levels.size()) +
+                 " groupe(s) non ferm\xC3\xA9(s) en fin de fichier");
+    finishTopic();
+    if (m_macroFootnotes > 0)
+        m_messages.warning(m_file, m_firstMacroLine,
+                           std::to_string(m_macroFootnotes) + " note(s) de macro (!) ignor\xC3\xA9"
+                                                              "e(s), la premi\xC3\xA8re ici");
+    if (i < m_s.size()) {
+        size_t k = i;
+        while (k < m_s.size() && (IsSpace(m_s[k]) || m_s[k] == '\0' || m_s[k] == '\x1A'))
+            ++k;
+        if (k < m_s.size())
+            fail(k,
+                 "RTF d\xC3\xA9s\xC3\xA9quilibr\xC3\xA9 : texte apr\xC3\xA8s la fin du document");
+    }
+}
+
+void Session::openGroup(size_t at) {
+    if (m_levels.empty()) {
+        m_levels.push_back(Level{});
+        m_levels.back().inBody = true;
+        startTopic(at, false);
+        return;
+    }
+    Level next;
+    next.chars = m_levels.back().chars;
+    next.uc = m_levels.back().uc;
+    next.inBody = true;
+    m_content += '{';
+    next.contentStart = m_content.size();
+    m_levels.push_back(std::move(next));
+}
+
+void Session::closeGroup(size_t at) {
+    if (m_levels.empty()) {
+        fail(at, "RTF d\xC3\xA9s\xC3\xA9quilibr\xC3\xA9 : accolade fermante en trop");
+        return;
+    }
+    if (m_levels.size() > 1)
+        m_content += '}';
+    m_levels.pop_back();
+    m_skipChars = 0;
+}
+
+void Session::captureOpenGroups() {
+    for (size_t k = 1; k < m_levels.size(); ++k) {
+        const size_t begin = std::min(m_levels[k].contentStart, m_content.size());
+        size_t end = k + 1 < m_levels.size() ? m_levels[k + 1].contentStart - 1 : m_content.size();
+        end = std::clamp(end, begin, m_content.size());
+        const std::string_view part = std::string_view(m_content).substr(begin, end - begin);
+        std::string words;
+        size_t i = 0;
+        while (i < part.size()) {
+            const Token t = NextToken(part, i);
+            if (t.end <= i)
+                break;
+            i = t.end;
+            if (t.kind == Token::Open) {
+                i = GroupEnd(part, t.begin);
+            } else if (t.kind == Token::Word) {
+                if (t.name == "bin" && t.param > 0)
+                    i = std::min(part.size(), i + static_cast<size_t>(t.param));
+                else if (IsStateWord(t.name)) {
+                    words.append(part.substr(t.begin, t.end - t.begin));
+                    if (words.back() != ' ')
+                        words += ' ';
+                }
+            }
+        }
+        m_levels[k].words = CompressWords(words);
+        m_levels[k].compressedSize = m_levels[k].words.size();
+    }
+}
+
+void Session::startTopic(size_t offset, bool afterPage) {
+    m_topic = SourceTopic{};
+    m_topic.file = m_file;
+    m_topic.line = 0;
+    m_topicOffset = offset;
+    m_contentChars = 0;
+    m_topicHasFootnote = false;
+    m_content.clear();
+    m_contentHasHeader = false;
+    m_count = 0;
+    m_anchorOpen = false;
+    m_lastCharAt = std::string::npos;
+    if (m_levels.empty())
+        return;
+    for (Level& l : m_levels) {
+        if (l.words.size() != l.compressedSize) {
+            l.words = CompressWords(l.words);
+            l.compressedSize = l.words.size();
+        }
+    }
+    m_rootWords = m_levels[0].words;
+    if (afterPage) {
+        // The tables are known: the body is written in place, header first.
+        m_content = std::string();
+        m_content.reserve(m_lastBodySize + m_lastBodySize / 4 + 256);
+        m_content += header();
+        m_contentHasHeader = true;
+    }
+    for (size_t k = 1; k < m_levels.size(); ++k) {
+        m_content += '{';
+        m_levels[k].contentStart = m_content.size();
+        m_content += m_levels[k].words;
+    }
+}
+
+void Session::finishTopic() {
+    closeAnchor();
+    if (!m_topicHasFootnote && m_contentChars == 0)
+        return;
+    if (m_topic.line == 0)
+        m_topic.line = lineAt(m_topicOffset);
+    if (m_topic.id.empty()) {
+        if (m_contentChars > 0 || !m_topic.title.empty())
+            m_messages.error(
+                m_file, m_topic.line,
+                "topique sans identifiant (note #)" +
+                    (m_topic.title.empty()
+                         ? std::string()
+                         : " : \xC2\xAB " + cp1252::toUtf8(m_topic.title) + " \xC2\xBB"));
+        return;
+    }
+    const size_t open = m_levels.empty() ? 0 : m_levels.size() - 1;
+    std::string body;
+    if (m_contentHasHeader) {
+        body = std::move(m_content);
+    } else {
+        body = header();
+        body.reserve(body.size() + m_content.size() + open + 8);
+        body += m_content;
+    }
+    body.append(open, '}');
+    body += "}";
+    m_lastBodySize = body.size();
+    m_topic.body = std::move(body);
+    m_topic.length = m_count;
+    m_topics.push_back(std::move(m_topic));
+    m_topic = SourceTopic{};
+}
+
+void Session::emitWord(const std::string& word, bool record) {
+    m_content += word;
+    // Only the document's own level keeps its words as they come: a group's
+    // words are read back from the body when a topic ends inside it.
+    if (record && m_levels.size() == 1)
+        m_levels.back().words += word;
+}
+
+void Session::word(const Token& t) {
+    Level& level = m_levels.back();
+    CharState& c = level.chars;
+    const std::string_view name = t.name;
+    const bool on = !t.hasParam || t.param != 0;
+    std::string raw(m_s.substr(t.begin, t.end - t.begin));
+    if (raw.back() != ' ')
+        raw += ' ';
+
+    if (name == "rtf")
+        return;
+    if (name == "u" && t.hasParam) {
+        m_content += raw;
+        if (c.hidden)
+            hiddenChar('?');
+        else
+            visible(static_cast<char16_t>(t.param));
+        m_skipChars = level.uc;
+        return;
+    }
+    if (name == "uc") {
+        level.uc = t.hasParam ? std::clamp(t.param, 0, 16) : 1;
+        emitWord(raw, true);
+        return;
+    }
+    if (IsMarkWord(name)) {
+        m_content += raw;
+        if (!c.hidden)
+            mark(2);
+        return;
+    }
+    if (name == "cell" || name == "nestcell") {
+        m_content += raw;
+        if (!c.hidden)
+            mark(1);
+        return;
+    }
+    const int symbolByte = SymbolByte(name);
+    if (symbolByte >= 0) {
+        m_content += raw;
+        if (c.hidden)
+            hiddenChar(static_cast<char>(symbolByte));
+        else
+            visible(cp1252::toUnicode(static_cast<unsigned char>(symbolByte)));
+        return;
+    }
+
+    // Formatting that decides links: rewritten so that a jump shows as an
+    // underlined link and a popup with a dotted underline.
+    const Hot before = c.hot();
+    if (name == "v") {
+        c.hidden = on;
+    } else if (name == "uldb") {
+        c.doubleUnderline = on;
+    } else if (name == "strike") {
+        c.strike = on;
+    } else if (name == "ul") {
+        c.underline = on;
+    } else if (name == "ulnone") {
+        c.underline = c.doubleUnderline = false;
+    } else if (name == "plain") {
+        c = CharState{};
+        emitWord(raw, true);
+        return;
+    } else if (name == "cf") {
+        c.colour = t.hasParam ? t.param : 0;
+        c.linkColoured = false;
+        emitWord(raw, true);
+        return;
+    } else if (name == "cs" && t.hasParam) {
+        emitWord(raw, true);
+        const auto it = m_styles.find(t.param);
+        if (it == m_styles.end())
+            return;
+        // The viewer does not apply styles: what the style hides is hidden
+        // explicitly, so that both agree on what is shown.
+        if (it->second.hidden && !c.hidden)
+            emitWord("\\v ", true);
+        c.hidden = c.hidden || it->second.hidden;
+        c.doubleUnderline = c.doubleUnderline || it->second.doubleUnderline;
+        c.strike = c.strike || it->second.strike;
+        c.underline = c.underline || it->second.underline;
+    } else {
+        if (IsStateWord(name))
+            emitWord(raw, true);
+        else
+            m_content += raw;
+        return;
+    }
+    if (name == "v") {
+        emitWord(on ? "\\v " : "\\v0 ", true);
+        return;
+    }
+    const Hot after = c.hot();
+    if (after == before)
+        return;
+    std::string out;
+    if (before == Hot::Jump && c.linkColoured) {
+        out += "\\cf" + std::to_string(c.colour) + " ";
+        c.linkColoured = false;
+    }
+    if (after == Hot::Jump) {
+        out += "\\ul ";
+        if (c.colour == 0) {
+            out += "\\cf" + std::to_string(m_colourCount) + " ";
+            c.linkColoured = true;
+        }
+    } else if (after == Hot::Popup) {
+        out += "\\uld ";
+    } else {
+        out += "\\ulnone ";
+    }
+    emitWord(out, true);
+}
+
+void Session::symbol(const Token& t) {
+    const CharState& c = m_levels.back().chars;
+    const char s = t.name[0];
+    if (s == '\'') {
+        m_content.append(m_s.substr(t.begin, t.end - t.begin));
+        if (m_skipChars > 0) {
+            --m_skipChars;
+            return;
+        }
+        const unsigned char byte = static_cast<unsigned char>(t.param < 0 ? '?' : t.param);
+        if (c.hidden)
+            hiddenChar(static_cast<char>(byte));
+        else
+            visible(cp1252::toUnicode(byte));
+        return;
+    }
+    if (s == '{' || s == '}' || s == '\\' || s == '~' || s == '_') {
+        if (m_skipChars > 0) {
+            --m_skipChars;
+            m_content.append(m_s.substr(t.begin, t.end - t.begin));
+            return;
+        }
+        if (c.hidden) {
+            hiddenChar(s);
+            return;
+        }
+        m_content.append(m_s.substr(t.begin, t.end - t.begin));
+        visible(s == '~' ? u'\u00A0' : s == '_' ? u'\u2011' : static_cast<char16_t>(s));
+        return;
+    }
+    if (s == '\r' || s == '\n') {
+        m_content += "\\par ";
+        if (!c.hidden)
+            mark(2);
+        return;
+    }
+    m_content.append(m_s.substr(t.begin, t.end - t.begin));
+}
+
+void Session::text(const Token& t) {
+    const CharState& c = m_levels.back().chars;
+    size_t k = t.begin;
+    while (k < t.end) {
+        if (m_skipChars == 0 && !c.hidden && c.hot() == Hot::None) {
+            // Ordinary visible text: copied and counted a run at a time.
+            closeAnchor();
+            size_t firstNonSpace = std::string::npos;
+            int32_t counted = 0, nonSpace = 0;
+            size_t j = k;
+            for (; j < t.end && m_s[j] != '\0'; ++j) {
+                const char ch = m_s[j];
+                if (ch == '\r' || ch == '\n')
+                    continue;
+                ++counted;
+                if (ch != ' ' && ch != '\t') {
+                    ++nonSpace;
+                    if (firstNonSpace == std::string::npos)
+                        firstNonSpace = j;
+                }
+            }
+            m_content.append(m_s.data() + k, j - k);
+            if (counted > 0) {
+                m_count += counted;
+                m_contentChars += nonSpace;
+                if (nonSpace > 0 && m_topic.line == 0)
+                    m_topic.line = lineAt(firstNonSpace);
+                const char last = m_s[j - 1];
+                m_lastCharAt =
+                    last != '\r' && last != '\n' ? m_content.size() - 1 : std::string::npos;
+            }
+            k = j < t.end ? j + 1 : j; // a NUL byte is dropped
+            continue;
+        }
+        const char ch = m_s[k++];
+        if (ch == '\r' || ch == '\n') {
+            m_content += ch;
+            continue;
+        }
+        if (ch == '\0')
+            continue;
+        if (m_skipChars > 0) {
+            --m_skipChars;
+            m_content += ch;
+            continue;
+        }
+        if (c.hidden) {
+            hiddenChar(ch);
+            continue;
+        }
+        m_content += ch;
+        m_at = k - 1;
+        visible(ch == '\t' ? u'\t' : cp1252::toUnicode(static_cast<unsigned char>(ch)));
+        m_lastCharAt = m_content.size() - 1;
+    }
+}
+
+void Session::visible(char16_t unit) {
+    m_lastCharAt = std::string::npos;
+    if (unit != u' ' && unit != u'\t') {
+        if (m_topic.line == 0)
+            m_topic.line = lineAt(m_at);
+        ++m_contentChars;
+    }
+    const Hot hot = m_levels.back().chars.hot();
+    if (hot == Hot::None) {
+        closeAnchor();
+    } else {
+        const bool popup = hot == Hot::Popup;
+        if (!m_anchorOpen || m_targetStarted || popup != m_anchorPopup) {
+            closeAnchor();
+            m_anchorOpen = true;
+            m_anchorPopup = popup;
+            m_anchor = SourceLink{};
+            m_anchor.first = m_count;
+            m_anchor.popup = popup;
+            m_anchor.line = lineAt(m_at);
+        }
+        m_anchor.last = m_count;
+        m_anchor.hotText += unit;
+    }
+    ++m_count;
+}
+
+void Session::hiddenChar(char byte) {
+    if (m_anchorOpen) {
+        m_targetStarted = true;
+        m_anchor.target += byte;
+    }
+}
+
+void Session::mark(int positions) {
+    m_lastCharAt = std::string::npos;
+    if (m_anchorOpen && m_targetStarted)
+        closeAnchor();
+    m_count += positions;
+}
+
+void Session::closeAnchor() {
+    if (!m_anchorOpen)
+        return;
+    m_anchorOpen = false;
+    const bool hadTarget = m_targetStarted;
+    m_targetStarted = false;
+    if (!hadTarget)
+        return;
+    std::string target = Trim(m_anchor.target);
+    if (!target.empty() && target[0] == '!') {
+        m_messages.warning(m_file, m_anchor.line,
+                           "macro ignor\xC3\xA9"
+                           "e dans un lien : " +
+                               cp1252::toUtf8(target));
+        return;
+    }
+    while (!target.empty() && (target[0] == '%' || target[0] == '*'))
+        target.erase(0, 1);
+    const size_t cut = target.find_first_of(">@");
+    if (cut != std::string::npos)
+        target = Trim(target.substr(0, cut));
+    if (target.empty())
+        return;
+    m_anchor.target = target;
+    m_topic.links.push_back(std::move(m_anchor));
+    m_anchor = SourceLink{};
+}
+
+void Session::footnote(size_t begin, size_t end) {
+    m_topicHasFootnote = true;
+    if (m_topic.line == 0)
+        m_topic.line = lineAt(begin);
+    // The footnote's mark is the character written just before the group.
+    char markChar = 0;
+    if (m_lastCharAt != std::string::npos && m_lastCharAt + 1 == m_content.size()) {
+        markChar = m_content[m_lastCharAt];
+        m_content.erase(m_lastCharAt);
+        --m_count;
+        if (markChar != ' ' && markChar != '\t')
+            --m_contentChars;
+        if (m_anchorOpen && m_anchor.last == m_count) {
+            m_anchor.hotText.pop_back();
+            if (m_anchor.hotText.empty())
+                m_anchorOpen = false;
+            else
+                --m_anchor.last;
+        }
+    }
+    m_lastCharAt = std::string::npos;
+    size_t inner = begin + 1;
+    const Token w = NextToken(m_s, inner);
+    inner = w.end;
+    const size_t stop = end > inner && m_s[end - 1] == '}' ? end - 1 : end;
+    std::string text = Trim(PlainText(m_s.substr(inner, stop - inner)));
+    if (markChar != 0 && !text.empty() && text[0] == markChar)
+        text = Trim(text.substr(1));
+    if (markChar == 0 && !text.empty() && std::strchr("#$K+!", text[0]) != nullptr &&
+        text.size() > 1 && IsSpace(text[1])) {
+        markChar = text[0];
+        text = Trim(text.substr(1));
+    }
+    const int line = lineAt(begin);
+    switch (markChar) {
+    case '#':
+        if (text.empty())
+            m_messages.warning(m_file, line, "note # vide");
+        else if (!m_topic.id.empty())
+            m_topic.otherIds.push_back(text);
+        else
+            m_topic.id = text;
+        break;
+    case '$':
+        m_topic.title = text;
+        break;
+    case 'K':
+        m_topic.keywords.push_back(text);
+        break;
+    case '!':
+        if (m_macroFootnotes++ == 0)
+            m_firstMacroLine = line;
+        break;
+    default:
+        break;
+    }
+}
+
+void Session::colourTable(std::string_view group) {
+    // Entries up to the group's closing brace; each ';' ends one.
+    const size_t close = group.rfind('}');
+    std::string entries(group.substr(0, close == std::string_view::npos ? group.size() : close));
+    m_colourCount = static_cast<int32_t>(std::count(entries.begin(), entries.end(), ';'));
+    const size_t lastSemicolon = entries.rfind(';');
+    entries =
+        lastSemicolon == std::string::npos ? std::string() : entries.substr(0, lastSemicolon + 1);
+    m_colourTable = entries;
+}
+
+void Session::styleSheet(std::string_view group) {
+    // Each style is a group; only character styles (\csN) and their flags
+    // matter here.
+    size_t i = 0;
+    while (i < group.size()) {
+        const size_t open = group.find('{', i);
+        if (open == std::string_view::npos)
+            break;
+        const size_t end = GroupEnd(group, open);
+        const std::string_view style = group.substr(open, end - open);
+        int32_t number = -1;
+        StyleFlags flags;
+        size_t k = 1;
+        while (k < style.size()) {
+            const Token t = NextToken(style, k);
+            if (t.kind == Token::End || t.end <= k)
+                break;
+            k = t.end;
+            if (t.kind != Token::Word)
+                continue;
+            const bool on = !t.hasParam || t.param != 0;
+            if (t.name == "cs" && t.hasParam)
+                number = t.param;
+            else if (t.name == "v")
+                flags.hidden = on;
+            else if (t.name == "uldb")
+                flags.doubleUnderline = on;
+            else if (t.name == "strike")
+                flags.strike = on;
+            else if (t.name == "ul")
+                flags.underline = on;
+        }
+        if (number >= 0)
+            m_styles[number] = flags;
+        i = end;
+    }
+}
+
+void Session::picture(const std::string& name, size_t at) {
+    if (m_levels.back().chars.hidden)
+        return;
+    std::string pict;
+    if (m_pictures && m_pictures(name, pict)) {
+        m_content += pict;
+        visible(0xFFFC);
+        return;
+    }
+    warn(at, "image introuvable : " + cp1252::toUtf8(name));
+    const std::string placeholder = "[image absente : " + name + "]";
+    for (char ch : placeholder) {
+        if (ch == '{' || ch == '}' || ch == '\\')
+            m_content += '\\';
+        m_content += ch;
+        visible(cp1252::toUnicode(static_cast<unsigned char>(ch)));
+    }
+}
+
+} // namespace
+
+void TopicParser::parse(const std::string& file, std::string_view rtf,
+                        std::vector<SourceTopic>& topics) {
+    Session session(m_messages, m_pictures, file, rtf, topics);
+    session.run();
+}
+
+} // namespace tolvane::authoring

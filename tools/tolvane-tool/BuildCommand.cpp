@@ -1,0 +1,89 @@
+#include "ToolCommand.h"
+#include "authoring/DataSourceBuilder.h"
+
+#include <ostream>
+
+namespace tolvane::tool {
+
+namespace {
+
+const char* const kUsageText =
+    "Usage : tolvane-tool build SOURCE... -o BASE [--bitmaps DOSSIER] [--keep-going]\n";
+
+} // namespace
+
+int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> sources;
+    std::string outBase;
+    std::vector<std::string> bitmapFolders;
+    bool keepGoing = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-o" && i + 1 < args.size() && outBase.empty()) {
+            outBase = args[++i];
+        } else if (a == "--bitmaps" && i + 1 < args.size()) {
+            bitmapFolders.push_back(args[++i]);
+        } else if (a == "--keep-going") {
+            keepGoing = true;
+        } else if (a.rfind("-", 0) == 0) {
+            err << kUsageText;
+            return kUsage;
+        } else {
+            sources.push_back(a);
+        }
+    }
+    if (sources.empty() || outBase.empty()) {
+        err << kUsageText;
+        return kUsage;
+    }
+    authoring::BuildMessages messages;
+    authoring::DataSourceBuilder builder(messages);
+    for (const std::string& folder : bitmapFolders)
+        builder.addBitmapFolder(folder);
+    for (const std::string& s : sources)
+        builder.addSource(s);
+    DataSourceWriter writer;
+    builder.build(writer);
+    for (const authoring::BuildMessage& m : messages.list())
+        err << m.format() << "\n";
+    const size_t errors = messages.errorCount();
+    if (errors > 0 && !keepGoing) {
+        err << "tolvane-tool build : " << errors << " erreur(s), " << messages.warningCount()
+            << " avertissement(s) ; rien n'est \xC3\xA9"
+               "crit\n";
+        return kNotFound;
+    }
+    if (builder.articles().empty()) {
+        err << "tolvane-tool build : aucun topique\n";
+        return kNotFound;
+    }
+    std::string error;
+    if (!writer.write(DataSourceBaseArgument(outBase), &error)) {
+        err << "tolvane-tool build : \xC3\xA9"
+               "criture impossible : "
+            << error << "\n";
+        return kNotFound;
+    }
+    out << "articles: " << builder.articles().size() << ", erreurs: " << errors
+        << ", avertissements: " << messages.warningCount() << "\n";
+    return kOk;
+}
+
+namespace {
+const CommandRegistration registration{
+    {60, "build",
+     "construit une source de donn\xC3\xA9"
+     "es depuis un projet d'aide",
+     "Usage : tolvane-tool build SOURCE... -o BASE [--bitmaps DOSSIER] [--keep-going]\n\n"
+     "SOURCE : un projet .hpj, un sommaire .cnt ou des fichiers de topiques RTF.\n"
+     "--bitmaps : un dossier de plus o\xC3\xB9 chercher les images {bmc ...}.\n"
+     "\xC3\x89"
+     "crit BASE.PGH, BASE.PGD, BASE.PGL et BASE.FIC. Les erreurs (fichier:ligne)\n"
+     "arr\xC3\xAAtent la construction (code 1) sauf avec --keep-going, qui \xC3\xA9"
+     "crit quand m\xC3\xAA"
+     "me\n"
+     "et sort avec le code 0 ; les avertissements n'arr\xC3\xAAtent rien.\n",
+     RunBuild}};
+} // namespace
+
+} // namespace tolvane::tool

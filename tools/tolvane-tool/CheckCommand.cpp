@@ -1,0 +1,41 @@
+#include "ToolCommand.h"
+#include "authoring/DataSourceChecker.h"
+
+#include <ostream>
+
+namespace tolvane::tool {
+
+int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1 || args[0].rfind("-", 0) == 0) {
+        err << "Usage : tolvane-tool check BASE\n";
+        return kUsage;
+    }
+    authoring::BuildMessages findings;
+    authoring::DataSourceChecker checker(findings);
+    checker.check(DataSourcePaths::fromBase(DataSourceBaseArgument(args[0])));
+    for (const authoring::BuildMessage& m : findings.list())
+        out << m.format() << "\n";
+    out << findings.errorCount() << " erreur(s), " << findings.warningCount()
+        << " avertissement(s)\n";
+    return findings.errorCount() > 0 ? kNotFound : kOk;
+}
+
+namespace {
+const CommandRegistration registration{
+    {61, "check",
+     "v\xC3\xA9rifie une source de donn\xC3\xA9"
+     "es",
+     "Usage : tolvane-tool check BASE\n\n"
+     "Lit la source comme la visionneuse et signale, une ligne chacun : les cibles de liens\n"
+     "absentes de l'index, les ancres hors du texte de leur article (num\xC3\xA9rotation de la\n"
+     "visionneuse), les ancres qui se chevauchent, les n\xC5\x93uds du sommaire dont l'article "
+     "est\n"
+     "absent, les num\xC3\xA9ros en double, les enregistrements qui d\xC3\xA9passent la fin de "
+     "leur\n"
+     "fichier (erreurs) et les articles inaccessibles (avertissements). Derni\xC3\xA8re ligne : "
+     "le\n"
+     "compte. Code 1 s'il y a au moins une erreur.\n",
+     RunCheck}};
+} // namespace
+
+} // namespace tolvane::tool
