@@ -5,8 +5,12 @@
 #include "common/LittleEndian.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <new>
+#include <utility>
 
 namespace tolvane {
 namespace {
@@ -37,10 +41,10 @@ struct Key {
         std::memcpy(&k.high, bytes + 8, 4);
         return k;
     }
-    bool operator==(const Key& o) const { return low == o.low && high == o.high; }
     // Every key byte reaches the low bits that pick the slot.
     size_t hash() const {
-        uint64_t h = low * 0x9E3779B97F4A7C15ull ^ uint64_t { high } * 0xC2B2AE3D27D4EB4Full;
+        uint64_t h =
+            low * 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(high) * 0xC2B2AE3D27D4EB4Full;
         h ^= h >> 32;
         h *= 0xD6E8FEB86659FD93ull;
         h ^= h >> 32;
@@ -50,71 +54,85 @@ struct Key {
 static_assert(OutlineRecord::kKeyWidth == 12 && OutlineRecord::kReferenceWidth == 12);
 
 // nodeKey -> most recent node with that key. Open addressing in one array,
-// so a record costs no allocation of its own.
+// so a record costs no allocation of its own. The array comes zeroed from
+// calloc, an empty slot being all zeros, so the room reserved for a large
+// file costs memory only where slots are used.
 class KeyTable {
 public:
     void reserve(size_t keys) {
         size_t capacity = 16;
         while (capacity < keys * 2)
             capacity *= 2;
-        if (capacity > m_slots.size())
+        if (capacity > m_capacity)
             rehash(capacity);
     }
 
     void assign(const Key& key, OutlineModel::NodeId node) {
-        if ((m_used + 1) * 2 > m_slots.size())
-            rehash(std::max<size_t>(16, m_slots.size() * 2));
+        if ((m_used + 1) * 2 > m_capacity)
+            rehash(std::max<size_t>(16, m_capacity * 2));
         Slot& s = find(key);
-        if (s.node == OutlineModel::kNoNode)
+        if (s.empty())
             ++m_used;
         s.low = key.low;
         s.high = key.high;
-        s.node = node;
+        s.nodePlusOne = static_cast<uint32_t>(node) + 1;
     }
 
     OutlineModel::NodeId lookup(const Key& key) const {
-        if (m_slots.empty())
+        if (m_capacity == 0)
             return OutlineModel::kNoNode;
-        return const_cast<KeyTable*>(this)->find(key).node;
+        const Slot& s = find(key);
+        return s.empty() ? OutlineModel::kNoNode
+                         : static_cast<OutlineModel::NodeId>(s.nodePlusOne - 1);
     }
 
     // Asks the processor for the slot where key starts its probe: on a large
     // outline the table outgrows the caches and each probe would otherwise
     // wait for memory.
     void prefetch(const Key& key) const {
-        if (!m_slots.empty())
-            __builtin_prefetch(&m_slots[key.hash() & (m_slots.size() - 1)]);
+        if (m_capacity != 0)
+            __builtin_prefetch(&m_slots[key.hash() & (m_capacity - 1)]);
     }
 
 private:
     struct Slot {
-        uint64_t low = 0;
-        uint32_t high = 0;
-        OutlineModel::NodeId node = OutlineModel::kNoNode;
+        uint64_t low;
+        uint32_t high;
+        uint32_t nodePlusOne; // 0: the slot is empty
 
+        bool empty() const { return nodePlusOne == 0; }
         Key key() const { return Key{low, high}; }
     };
     static_assert(sizeof(Slot) == 16);
 
-    Slot& find(const Key& key) {
-        const size_t mask = m_slots.size() - 1;
+    struct Free {
+        void operator()(Slot* p) const { std::free(p); }
+    };
+
+    Slot& find(const Key& key) const {
+        const size_t mask = m_capacity - 1;
         for (size_t i = key.hash() & mask;; i = (i + 1) & mask) {
             Slot& s = m_slots[i];
-            if (s.node == OutlineModel::kNoNode || (s.low == key.low && s.high == key.high))
+            if (s.empty() || (s.low == key.low && s.high == key.high))
                 return s;
         }
     }
 
     void rehash(size_t capacity) {
-        std::vector<Slot> old(capacity);
-        old.swap(m_slots);
-        for (const Slot& s : old) {
-            if (s.node != OutlineModel::kNoNode)
-                find(s.key()) = s;
+        std::unique_ptr<Slot[], Free> slots(
+            static_cast<Slot*>(std::calloc(capacity, sizeof(Slot))));
+        if (!slots)
+            throw std::bad_alloc();
+        std::swap(slots, m_slots);
+        const size_t old = std::exchange(m_capacity, capacity);
+        for (size_t i = 0; i < old; ++i) {
+            if (!slots[i].empty())
+                find(slots[i].key()) = slots[i];
         }
     }
 
-    std::vector<Slot> m_slots;
+    std::unique_ptr<Slot[], Free> m_slots;
+    size_t m_capacity = 0;
     size_t m_used = 0;
 };
 
