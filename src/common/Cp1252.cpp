@@ -11,24 +11,6 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Decodes one UTF-8 sequence at text[i]; returns the code point or
 // 0xFFFFFFFF for a malformed sequence, advancing i past what was consumed.
 char32_t decodeUtf8(std::string_view text, size_t& i) {
@@ -65,6 +47,24 @@ char32_t decodeUtf8(std::string_view text, size_t& i) {
 }
 
 } // namespace
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
 
 char16_t toUnicode(unsigned char byte) {
     if (byte >= 0x80 && byte <= 0x9F)
@@ -148,11 +148,16 @@ unsigned char toUpper(unsigned char b) {
     if (b >= 0xE0 && b <= 0xFE && b != 0xF7)
         return static_cast<unsigned char>(b - 0x20);
     switch (b) {
-    case 0x9A: return 0x8A; // š
-    case 0x9C: return 0x8C; // œ
-    case 0x9E: return 0x8E; // ž
-    case 0xFF: return 0x9F; // ÿ
-    default: return b;
+    case 0x9A:
+        return 0x8A; // š
+    case 0x9C:
+        return 0x8C; // œ
+    case 0x9E:
+        return 0x8E; // ž
+    case 0xFF:
+        return 0x9F; // ÿ
+    default:
+        return b;
     }
 }
 
@@ -162,11 +167,16 @@ unsigned char toLower(unsigned char b) {
     if (b >= 0xC0 && b <= 0xDE && b != 0xD7)
         return static_cast<unsigned char>(b + 0x20);
     switch (b) {
-    case 0x8A: return 0x9A;
-    case 0x8C: return 0x9C;
-    case 0x8E: return 0x9E;
-    case 0x9F: return 0xFF;
-    default: return b;
+    case 0x8A:
+        return 0x9A;
+    case 0x8C:
+        return 0x9C;
+    case 0x8E:
+        return 0x9E;
+    case 0x9F:
+        return 0xFF;
+    default:
+        return b;
     }
 }
 
@@ -187,8 +197,17 @@ bool isLetter(unsigned char b) {
     if (b >= 0xC0 && b != 0xD7 && b != 0xF7)
         return true;
     switch (b) {
-    case 0x83: case 0x8A: case 0x8C: case 0x8E: case 0x9A: case 0x9C: case 0x9E: case 0x9F:
-    case 0xAA: case 0xB5: case 0xBA:
+    case 0x83:
+    case 0x8A:
+    case 0x8C:
+    case 0x8E:
+    case 0x9A:
+    case 0x9C:
+    case 0x9E:
+    case 0x9F:
+    case 0xAA:
+    case 0xB5:
+    case 0xBA:
         return true;
     default:
         return false;

@@ -16,6 +16,9 @@ char16_t toUnicode(unsigned char byte);
 int fromUnicode(char32_t codePoint);
 
 std::string toUtf8(std::string_view text);
+
+// Appends the UTF-8 form of one Unicode code point.
+void appendUtf8(std::string& out, char32_t codePoint);
 std::u16string toUtf16(std::string_view text);
 
 // Characters without a Windows-1252 byte become '?'; *lossless (when given)

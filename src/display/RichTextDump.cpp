@@ -1,29 +1,9 @@
 #include "RichTextDump.h"
 
 #include "RtfReader.h"
+#include "common/Cp1252.h"
 
 namespace tolvane::rtf {
-namespace {
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-} // namespace
 
 std::string RichTextDump::toUtf8(std::u16string_view text) {
     std::string out;
@@ -35,12 +15,13 @@ std::string RichTextDump::toUtf8(std::u16string_view text) {
             ++i;
         } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
                    text[i + 1] <= 0xDFFF) {
-            appendUtf8(out, 0x10000 + ((char32_t{u} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            cp1252::appendUtf8(out,
+                               0x10000 + ((char32_t{u} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
         } else if (u >= 0xD800 && u <= 0xDFFF) {
-            appendUtf8(out, 0xFFFD);
+            cp1252::appendUtf8(out, 0xFFFD);
         } else {
-            appendUtf8(out, u);
+            cp1252::appendUtf8(out, u);
         }
     }
     return out;
