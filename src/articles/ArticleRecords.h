@@ -42,6 +42,8 @@ constexpr size_t kIndexEntrySize = 16;
 constexpr size_t kLinkRecordSize = 16;
 
 // A title that is empty or whose first character is '#' marks a popup article.
-inline bool IsPopupTitle(std::string_view title) { return title.empty() || title[0] == '#'; }
+inline bool IsPopupTitle(std::string_view title) {
+    return title.empty() || title[0] == '#';
+}
 
 } // namespace tolvane

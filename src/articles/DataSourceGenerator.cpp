@@ -8,26 +8,143 @@ namespace {
 
 // Windows-1252 words of French help text.
 const std::vector<std::string_view> kWords = {
-    "le", "la", "les", "un", "une", "des", "du", "de", "et", "ou", "pour", "avec", "dans", "sur",
-    "par", "sans", "fen\xEAtre", "article", "menu", "commande", "bouton", "\xE9" "cran",
-    "r\xE9sultat", "recherche", "signet", "annotation", "historique", "param\xE8tre",
-    "propri\xE9t\xE9", "s\xE9lection", "donn\xE9" "es", "fichier", "dossier", "acc\xE8s",
-    "syst\xE8me", "biblioth\xE8que", "\xE9l\xE9ment", "contr\xF4le", "clavier", "souris",
-    "touche", "cliquez", "choisissez", "affichez", "v\xE9rifiez", "ouvrez", "fermez", "permet",
-    "indique", "montre", "contient", "pr\xE9" "c\xE9" "dent", "suivant", "g\xE9n\xE9ral",
-    "particulier", "d\xE9" "faut", "option", "r\xE9glage", "fa\xE7on", "\xE0", "o\xF9", "d\xE9j\xE0",
-    "tr\xE8s", "plus", "moins", "toujours", "jamais", "souvent", "ensuite", "enfin", "c\x9Cur",
-    "\x9Cuvre", "na\xEFve", "No\xEBl", "\xE9t\xE9", "hiver", "\xE9" "cole", "ma\xEEtre",
-    "mod\xE8le", "exemple", "aper\xE7u", "cha\xEEne", "texte", "mot", "motif", "titre",
-    "sommaire", "rubrique", "chapitre", "partie", "aide", "utilisateur", "logiciel", "version",
-    "imprimer", "copier", "coller", "ins\xE9rer", "supprimer", "renommer", "valider", "annuler",
+    "le",
+    "la",
+    "les",
+    "un",
+    "une",
+    "des",
+    "du",
+    "de",
+    "et",
+    "ou",
+    "pour",
+    "avec",
+    "dans",
+    "sur",
+    "par",
+    "sans",
+    "fen\xEAtre",
+    "article",
+    "menu",
+    "commande",
+    "bouton",
+    "\xE9"
+    "cran",
+    "r\xE9sultat",
+    "recherche",
+    "signet",
+    "annotation",
+    "historique",
+    "param\xE8tre",
+    "propri\xE9t\xE9",
+    "s\xE9lection",
+    "donn\xE9"
+    "es",
+    "fichier",
+    "dossier",
+    "acc\xE8s",
+    "syst\xE8me",
+    "biblioth\xE8que",
+    "\xE9l\xE9ment",
+    "contr\xF4le",
+    "clavier",
+    "souris",
+    "touche",
+    "cliquez",
+    "choisissez",
+    "affichez",
+    "v\xE9rifiez",
+    "ouvrez",
+    "fermez",
+    "permet",
+    "indique",
+    "montre",
+    "contient",
+    "pr\xE9"
+    "c\xE9"
+    "dent",
+    "suivant",
+    "g\xE9n\xE9ral",
+    "particulier",
+    "d\xE9"
+    "faut",
+    "option",
+    "r\xE9glage",
+    "fa\xE7on",
+    "\xE0",
+    "o\xF9",
+    "d\xE9j\xE0",
+    "tr\xE8s",
+    "plus",
+    "moins",
+    "toujours",
+    "jamais",
+    "souvent",
+    "ensuite",
+    "enfin",
+    "c\x9Cur",
+    "\x9Cuvre",
+    "na\xEFve",
+    "No\xEBl",
+    "\xE9t\xE9",
+    "hiver",
+    "\xE9"
+    "cole",
+    "ma\xEEtre",
+    "mod\xE8le",
+    "exemple",
+    "aper\xE7u",
+    "cha\xEEne",
+    "texte",
+    "mot",
+    "motif",
+    "titre",
+    "sommaire",
+    "rubrique",
+    "chapitre",
+    "partie",
+    "aide",
+    "utilisateur",
+    "logiciel",
+    "version",
+    "imprimer",
+    "copier",
+    "coller",
+    "ins\xE9rer",
+    "supprimer",
+    "renommer",
+    "valider",
+    "annuler",
 };
 
 const std::vector<std::string_view> kTitleWords = {
-    "Utilisation", "Pr\xE9sentation", "Configuration", "R\xE9glages", "Impression", "Recherche",
-    "Navigation", "Signets", "Annotations", "Historique", "Sommaire", "Fen\xEAtres", "Menus",
-    "Commandes", "Raccourcis", "Fichiers", "Donn\xE9" "es", "\xC9" "l\xE9ments", "Options",
-    "Affichage", "Contr\xF4les", "Mod\xE8les", "G\xE9n\xE9ralit\xE9s", "Exemples",
+    "Utilisation",
+    "Pr\xE9sentation",
+    "Configuration",
+    "R\xE9glages",
+    "Impression",
+    "Recherche",
+    "Navigation",
+    "Signets",
+    "Annotations",
+    "Historique",
+    "Sommaire",
+    "Fen\xEAtres",
+    "Menus",
+    "Commandes",
+    "Raccourcis",
+    "Fichiers",
+    "Donn\xE9"
+    "es",
+    "\xC9"
+    "l\xE9ments",
+    "Options",
+    "Affichage",
+    "Contr\xF4les",
+    "Mod\xE8les",
+    "G\xE9n\xE9ralit\xE9s",
+    "Exemples",
 };
 
 // Appends Windows-1252 text to RTF: bytes >= 0x80 as \'hh, returns the
@@ -86,10 +203,11 @@ void DataSourceGenerator::generate(DataSourceWriter& writer) {
         titles[static_cast<size_t>(n)] = isPopup(n) ? "#POPUP:" + t : t;
     }
 
-    const char* header = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
-                         "{\\f1\\froman\\fcharset0 Times New Roman;}}"
-                         "{\\colortbl;\\red0\\green0\\blue0;\\red0\\green128\\blue0;"
-                         "\\red0\\green0\\blue160;}\n";
+    const char* header =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
+        "{\\f1\\froman\\fcharset0 Times New Roman;}}"
+        "{\\colortbl;\\red0\\green0\\blue0;\\red0\\green128\\blue0;"
+        "\\red0\\green0\\blue160;}\n";
     std::string rtf;
     std::vector<LinkRecord> links;
     for (int32_t n = 1; n <= count; ++n) {
@@ -97,7 +215,8 @@ void DataSourceGenerator::generate(DataSourceWriter& writer) {
         links.clear();
         uint32_t pos = 0;
         const bool popup = isPopup(n);
-        const std::string_view title = std::string_view(titles[static_cast<size_t>(n)]).substr(popup ? 7 : 0);
+        const std::string_view title =
+            std::string_view(titles[static_cast<size_t>(n)]).substr(popup ? 7 : 0);
         rtf += "\\pard\\sb120\\sa120\\b\\fs";
         rtf += popup ? "20 " : "32 ";
         pos += appendText(rtf, title);
@@ -105,8 +224,9 @@ void DataSourceGenerator::generate(DataSourceWriter& writer) {
         pos += 2;
         bool hasBodyWord = false;
 
-        const uint32_t target = popup ? m_options.averageBodyBytes / 10 + 1
-                                      : m_options.averageBodyBytes / 2 + below(m_options.averageBodyBytes) + 1;
+        const uint32_t target =
+            popup ? m_options.averageBodyBytes / 10 + 1
+                  : m_options.averageBodyBytes / 2 + below(m_options.averageBodyBytes) + 1;
         while (rtf.size() < target) {
             rtf += "\\pard\\sa80\\fi284 ";
             const uint32_t words = 20 + below(60);
@@ -122,11 +242,13 @@ void DataSourceGenerator::generate(DataSourceWriter& writer) {
                         to = n == 1 ? 2 : 1;
                     const bool toPopup = isPopup(to);
                     rtf += toPopup ? "{\\uld\\cf3 " : "{\\ul\\cf2 ";
-                    const std::string_view anchor = kWords[below(static_cast<uint32_t>(kWords.size()))];
+                    const std::string_view anchor =
+                        kWords[below(static_cast<uint32_t>(kWords.size()))];
                     const uint32_t first = pos;
                     pos += appendText(rtf, anchor);
                     rtf += '}';
-                    links.push_back({static_cast<int32_t>(first), static_cast<int32_t>(pos - 1), to, 0});
+                    links.push_back(
+                        {static_cast<int32_t>(first), static_cast<int32_t>(pos - 1), to, 0});
                 } else if (roll < 8) {
                     rtf += "{\\b ";
                     pos += appendText(rtf, kWords[below(static_cast<uint32_t>(kWords.size()))]);
@@ -167,7 +289,8 @@ void DataSourceGenerator::generate(DataSourceWriter& writer) {
             if (inPart == 10) {
                 ++part;
                 inPart = 0;
-                writer.addOutline({keyOf('P', part), "Partie " + std::to_string(part), "0", 0, 0, 0});
+                writer.addOutline(
+                    {keyOf('P', part), "Partie " + std::to_string(part), "0", 0, 0, 0});
             }
             ++chapter;
             ++inPart;

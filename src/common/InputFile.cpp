@@ -10,7 +10,9 @@
 
 namespace tolvane {
 
-InputFile::~InputFile() { close(); }
+InputFile::~InputFile() {
+    close();
+}
 
 InputFile::InputFile(InputFile&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)), m_size(std::exchange(other.m_size, 0)) {}
@@ -57,7 +59,8 @@ size_t InputFile::readAt(uint64_t offset, void* buffer, size_t count) const {
     size_t done = 0;
     auto* out = static_cast<char*>(buffer);
     while (done < count) {
-        const ssize_t n = ::pread(m_fd, out + done, count - done, static_cast<off_t>(offset + done));
+        const ssize_t n =
+            ::pread(m_fd, out + done, count - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)

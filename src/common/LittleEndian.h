@@ -12,7 +12,9 @@ inline uint32_t loadU32LE(const unsigned char* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-inline int32_t loadI32LE(const unsigned char* p) { return static_cast<int32_t>(loadU32LE(p)); }
+inline int32_t loadI32LE(const unsigned char* p) {
+    return static_cast<int32_t>(loadU32LE(p));
+}
 
 inline void appendU32LE(std::string& out, uint32_t v) {
     out += static_cast<char>(v & 0xFF);
@@ -21,7 +23,9 @@ inline void appendU32LE(std::string& out, uint32_t v) {
     out += static_cast<char>((v >> 24) & 0xFF);
 }
 
-inline void appendI32LE(std::string& out, int32_t v) { appendU32LE(out, static_cast<uint32_t>(v)); }
+inline void appendI32LE(std::string& out, int32_t v) {
+    appendU32LE(out, static_cast<uint32_t>(v));
+}
 
 // Reads little-endian fields from a byte buffer it does not own. Every read
 // checks the bytes left first; a read that does not fit consumes nothing and

@@ -477,7 +477,7 @@ void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
     case Word::Pca:
     case Word::Mac:
     case Word::AnsiCodePage:
-        m_documentCodePage = word.word == Word::Mac ? RtfCodePages::kMacRoman
+        m_documentCodePage = word.word == Word::Mac            ? RtfCodePages::kMacRoman
                              : word.word == Word::AnsiCodePage ? RtfCodePages::normalize(parameter)
                                                                : 1252;
         if (c.font < 0)

@@ -11,7 +11,8 @@ namespace tolvane {
 namespace {
 
 bool endsWith(const std::string& s, const std::string& suffix) {
-    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return s.size() >= suffix.size() &&
+           s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 bool isRegularFile(const std::string& path) {
@@ -70,7 +71,9 @@ std::string WindowTitle(const std::string& titleOverride, const std::string& dat
     return "Aide";
 }
 
-std::string WindowTitle() { return WindowTitle(g_strTitleOverride, g_strDataSource); }
+std::string WindowTitle() {
+    return WindowTitle(g_strTitleOverride, g_strDataSource);
+}
 
 std::string MakeInstanceClassName(const std::string& value) {
     std::string q = "AAAAAAAAAA";

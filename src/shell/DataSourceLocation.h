@@ -32,6 +32,7 @@ std::string MakeInstanceClassName(const std::string& value);
 std::string ResolvedBase(const std::string& base);
 
 inline constexpr const char* kMissingDataSourceMessage =
-    "Impossible de trouver une source de donn\xE9""es !";
+    "Impossible de trouver une source de donn\xE9"
+    "es !";
 
 } // namespace tolvane

@@ -1,7 +1,7 @@
 #include "articles/ArticleStore.h"
+#include "display/RtfReader.h"
 #include "outline/OutlineRecord.h"
 #include "shell/DataSourceLocation.h"
-#include "display/RtfReader.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
 #include "ToolCommand.h"
-
 #include "common/Cp1252.h"
 #include "shell/DataSourceLocation.h"
 #include "shell/StartupRules.h"
@@ -64,10 +63,13 @@ namespace {
 const CommandRegistration registration{
     {10, "startup", "applique les r\xC3\xA8gles de d\xC3\xA9marrage de la visionneuse",
      "Usage : tolvane-tool startup [--exe CHEMIN] [--] ARGUMENTS...\n\n"
-     "Applique la ligne de commande et la recherche de la source de donn\xC3\xA9" "es comme la\n"
-     "visionneuse, avec CHEMIN comme chemin de l'ex\xC3\xA9" "cutable, et affiche une ligne\n"
+     "Applique la ligne de commande et la recherche de la source de donn\xC3\xA9"
+     "es comme la\n"
+     "visionneuse, avec CHEMIN comme chemin de l'ex\xC3\xA9"
+     "cutable, et affiche une ligne\n"
      "cl\xC3\xA9=valeur pour data_source, user_base, class_name, title, start_article,\n"
-     "close_running et missing. Code 1 quand la source de donn\xC3\xA9" "es manque.\n",
+     "close_running et missing. Code 1 quand la source de donn\xC3\xA9"
+     "es manque.\n",
      RunStartup}};
 } // namespace
 

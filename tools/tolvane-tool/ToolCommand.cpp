@@ -25,7 +25,9 @@ CommandRegistration::CommandRegistration(const ToolCommand& command) {
     commands.insert(it, command);
 }
 
-const std::vector<ToolCommand>& Commands() { return registry(); }
+const std::vector<ToolCommand>& Commands() {
+    return registry();
+}
 
 bool WantsHelp(const std::vector<std::string>& args) {
     for (const std::string& a : args) {

@@ -10,9 +10,11 @@ void printOverview(std::ostream& out) {
     out << "Usage : tolvane-tool COMMANDE [OPTIONS] ARGUMENTS...\n\n"
            "Outil compagnon de la visionneuse Tolvane.\n\nCommandes :\n";
     for (const ToolCommand& c : Commands())
-        out << "  " << c.name << std::string(14 - std::min<size_t>(13, std::string(c.name).size()), ' ')
-            << c.summary << "\n";
-    out << "\n`tolvane-tool COMMANDE --help` d\xC3\xA9" "crit chaque commande.\n";
+        out << "  " << c.name
+            << std::string(14 - std::min<size_t>(13, std::string(c.name).size()), ' ') << c.summary
+            << "\n";
+    out << "\n`tolvane-tool COMMANDE --help` d\xC3\xA9"
+           "crit chaque commande.\n";
 }
 
 } // namespace
