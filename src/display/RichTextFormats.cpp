@@ -152,12 +152,28 @@ QTextBlockFormat RichTextFormats::blockFormat(const rtf::ParaFormat& format) {
                                 QTextBlockFormat::FixedHeight);
         }
     }
-    if (!format.tabs.empty()) {
+    // RTF measures stops from the margin, Qt from where the first line
+    // starts (left indent plus first-line indent). A paragraph with a hanging
+    // indent has an implicit stop at its left indent, so that "bullet, tab,
+    // text" lines the text up with the lines that follow.
+    const int64_t firstLineTwips =
+        std::max<int64_t>(0, int64_t(format.leftIndentTwips) + format.firstIndentTwips);
+    const bool hanging = format.firstIndentTwips < 0 && format.leftIndentTwips > 0;
+    if (!format.tabs.empty() || hanging) {
         QList<QTextOption::Tab> tabs;
-        tabs.reserve(qsizetype(format.tabs.size()));
+        tabs.reserve(qsizetype(format.tabs.size()) + 1);
+        if (hanging)
+            tabs.append(QTextOption::Tab(
+                twipsToPixels(int32_t(format.leftIndentTwips - firstLineTwips), m_dpi),
+                QTextOption::LeftTab));
         for (const rtf::TabStop& stop : format.tabs) {
             QTextOption::Tab tab;
-            tab.position = std::clamp(twipsToPixels(stop.positionTwips, m_dpi), 0.0, 20000.0);
+            const int64_t fromLineStart = int64_t(stop.positionTwips) - firstLineTwips;
+            if (fromLineStart <= 0)
+                continue;
+            tab.position = std::clamp(
+                twipsToPixels(int32_t(std::min<int64_t>(fromLineStart, INT32_MAX)), m_dpi), 0.0,
+                20000.0);
             switch (stop.alignment) {
             case rtf::TabAlignment::Left:
                 tab.type = QTextOption::LeftTab;

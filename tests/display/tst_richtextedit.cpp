@@ -366,7 +366,9 @@ void RichTextEditTest::formats() {
         QCOMPARE(formatAt(u'c').fontFamilies().toStringList(), QStringList{u"Liberation Mono"_qs});
     }
 
-    // Paragraph format, tab stops sorted by position.
+    // Paragraph format; tab stops sorted by position and measured from the
+    // start of the first line (720 twips here), with the implicit stop at the
+    // hanging indent.
     m_edit->loadRtf(rtfDocument("\\pard\\qc\\li1440\\fi-720\\sb240\\tqr\\tx4000\\tx1000 a\\par"));
     const QTextBlockFormat block = m_edit->document()->firstBlock().blockFormat();
     const qreal inch = m_edit->logicalDpiY();
@@ -375,10 +377,13 @@ void RichTextEditTest::formats() {
     QCOMPARE(block.textIndent(), -inch / 2);
     QCOMPARE(block.topMargin(), inch / 6);
     const QList<QTextOption::Tab> tabs = block.tabPositions();
-    QCOMPARE(tabs.size(), 2);
+    QCOMPARE(tabs.size(), 3);
     QCOMPARE(tabs[0].type, QTextOption::LeftTab);
-    QCOMPARE(tabs[1].type, QTextOption::RightTab);
-    QCOMPARE(tabs[1].position, 4000 * inch / 1440);
+    QCOMPARE(tabs[0].position, (1000 - 720) * inch / 1440);
+    QCOMPARE(tabs[1].type, QTextOption::LeftTab);
+    QCOMPARE(tabs[1].position, (1440 - 720) * inch / 1440);
+    QCOMPARE(tabs[2].type, QTextOption::RightTab);
+    QCOMPARE(tabs[2].position, (4000 - 720) * inch / 1440);
 }
 
 void RichTextEditTest::pictures() {
