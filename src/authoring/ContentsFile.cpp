@@ -1,5 +1,6 @@
 #include "ContentsFile.h"
 
+#include "Trim.h"
 #include "common/Cp1252.h"
 #include "common/InputFile.h"
 
@@ -7,19 +8,6 @@
 #include <sstream>
 
 namespace tolvane::authoring {
-
-namespace {
-
-std::string Trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
-        --e;
-    return s.substr(b, e - b);
-}
-
-} // namespace
 
 bool ContentsFile::load(const std::string& path, BuildMessages& messages) {
     std::string text;

@@ -1,5 +1,6 @@
 #include "HelpProject.h"
 
+#include "Trim.h"
 #include "common/Cp1252.h"
 #include "common/InputFile.h"
 #include "common/PathResolver.h"
@@ -12,15 +13,6 @@
 namespace tolvane::authoring {
 
 namespace {
-
-std::string Trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
-        --e;
-    return s.substr(b, e - b);
-}
 
 std::string Upper(const std::string& s) {
     return cp1252::toUpper(s);
