@@ -29,8 +29,11 @@ uint64_t recordEnd(const AnnotationLocation& location) {
 
 } // namespace
 
-std::vector<AnnotationLocation> AnnotationFile::ReadPermanentIndex(const InputFile& file) {
+std::vector<AnnotationLocation> AnnotationFile::ReadPermanentIndex(const InputFile& file,
+                                                                   bool* whole) {
     std::vector<AnnotationLocation> records;
+    if (whole)
+        *whole = file.size() == 0;
     uint32_t rawCount = 0;
     if (!file.readU32At(0, rawCount))
         return records;
@@ -41,6 +44,9 @@ std::vector<AnnotationLocation> AnnotationFile::ReadPermanentIndex(const InputFi
         records.push_back(location);
         offset = recordEnd(location);
     }
+    if (whole)
+        *whole =
+            count >= 0 && records.size() == static_cast<size_t>(count) && offset == file.size();
     return records;
 }
 

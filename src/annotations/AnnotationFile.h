@@ -42,8 +42,11 @@ public:
     static constexpr uint64_t kArticleSize = 4;
     static constexpr uint64_t kLengthSize = 4;
 
-    // The records of a .NOT file, in file order.
-    static std::vector<AnnotationLocation> ReadPermanentIndex(const InputFile& file);
+    // The records of a .NOT file, in file order. *whole (when given) says
+    // whether they are all the file holds: its count, then exactly that
+    // many records and nothing after them.
+    static std::vector<AnnotationLocation> ReadPermanentIndex(const InputFile& file,
+                                                              bool* whole = nullptr);
     // The whole records of a .NO$ file, in file order; *validEnd (when given)
     // is the offset just after the last of them.
     static std::vector<AnnotationLocation> ReadPendingIndex(const InputFile& file,

@@ -18,12 +18,18 @@ const char* const kPermanentExtension = ".NOT";
 const char* const kPendingExtension = ".NO$";
 const char* const kAnnotationsWhat = "les annotations";
 const char* const kAnnotationWhat = "l'annotation";
+const char* const kReadOnlyMessage =
+    "Les annotations sont en lecture seule : une autre fen\xEAtre de Tolvane utilise les "
+    "m\xEAmes fichiers personnels.";
 
 } // namespace
 
 AnnotationStore::AnnotationStore(FileOperations& files) : m_files(files) {}
 
-void AnnotationStore::OpenAnnotations(const std::string& userBase) {
+void AnnotationStore::OpenAnnotations(const std::string& userBase, bool readOnly) {
+    m_readOnly = readOnly;
+    m_permanentSnapshot.close();
+    m_pendingSnapshot.close();
     loadedText.clear();
     m_loadedArticle = 0;
     savedIndex.clear();
@@ -31,6 +37,7 @@ void AnnotationStore::OpenAnnotations(const std::string& userBase) {
     m_unwritten.clear();
     m_pendingEnd = 0;
     m_permanentUnreadable = false;
+    m_permanentDamaged = false;
 
     const std::string base = cp1252::toUtf8(userBase);
     m_permanentPath = PathResolver::fileOfBase(base, kPermanentExtension);
@@ -38,19 +45,30 @@ void AnnotationStore::OpenAnnotations(const std::string& userBase) {
 
     InputFile permanent;
     if (m_files.openForReading(m_permanentPath, permanent)) {
-        for (const AnnotationLocation& record : AnnotationFile::ReadPermanentIndex(permanent))
+        bool whole = true;
+        for (const AnnotationLocation& record :
+             AnnotationFile::ReadPermanentIndex(permanent, &whole))
             savedIndex[record.article] = record.bodyOffset;
+        m_permanentDamaged = !whole;
     } else {
         m_permanentUnreadable = PathResolver::exists(m_permanentPath);
     }
-    permanent.close();
 
     InputFile pending;
-    if (!m_files.openForReading(m_pendingPath, pending))
+    if (m_files.openForReading(m_pendingPath, pending)) {
+        for (const AnnotationLocation& record :
+             AnnotationFile::ReadPendingIndex(pending, &m_pendingEnd))
+            pendingIndex[record.article] = record.bodyOffset;
+    }
+    if (m_readOnly) {
+        // The other run's texts of this moment, .NO$ over .NOT as for it.
+        m_permanentSnapshot = std::move(permanent);
+        m_pendingSnapshot = std::move(pending);
         return;
-    for (const AnnotationLocation& record :
-         AnnotationFile::ReadPendingIndex(pending, &m_pendingEnd))
-        pendingIndex[record.article] = record.bodyOffset;
+    }
+    permanent.close();
+    if (!pending.isOpen())
+        return;
     pending.close();
     // The texts of a run that did not close normally become permanent now;
     // if .NOT cannot be written they stay pending, and the next append goes
@@ -75,6 +93,14 @@ bool AnnotationStore::CommitAnnotation(ArticleNumber article, std::string_view t
                                        std::string* error) {
     if (article <= 0)
         return true;
+    if (m_readOnly) {
+        std::string current;
+        if (latestText(article, current) && text == current)
+            return true;
+        if (error)
+            *error = kReadOnlyMessage;
+        return false;
+    }
     if (article == m_loadedArticle) {
         if (text == loadedText)
             return true;
@@ -100,6 +126,8 @@ bool AnnotationStore::CommitAnnotation(ArticleNumber article, std::string_view t
 }
 
 bool AnnotationStore::SaveAnnotations(std::string* error) {
+    if (m_readOnly)
+        return true;
     const int err = writePermanent();
     if (err != 0) {
         if (error)
@@ -120,6 +148,10 @@ const std::string& AnnotationStore::AnnotationFileName(bool permanent) const {
 bool AnnotationStore::ReadAnnotationAt(const std::string& path, uint64_t offset,
                                        std::string& text) const {
     text.clear();
+    if (m_readOnly) {
+        const InputFile& kept = path == m_pendingPath ? m_pendingSnapshot : m_permanentSnapshot;
+        return kept.isOpen() && AnnotationFile::ReadBodyAt(kept, offset, text);
+    }
     InputFile file;
     if (!m_files.openForReading(path, file))
         return false;
@@ -208,6 +240,12 @@ int AnnotationStore::writePermanent() {
 
     permanent.close();
     pending.close();
+    // What the reader could not make sense of is not ours to drop.
+    if (m_permanentDamaged) {
+        if (const int err = m_files.keepCopy(m_permanentPath); err != 0)
+            return err;
+        m_permanentDamaged = false;
+    }
     if (const int err = m_files.replaceAtomically(m_permanentPath, bytes); err != 0)
         return err;
     savedIndex = std::move(written);

@@ -2,6 +2,7 @@
 
 #include "articles/ArticleRecords.h"
 #include "common/FileOperations.h"
+#include "common/InputFile.h"
 
 #include <cstdint>
 #include <map>
@@ -9,8 +10,6 @@
 #include <string_view>
 
 namespace tolvane {
-
-class InputFile;
 
 // The annotations of one user base: one Windows-1252 text per article, kept
 // in base.NOT between runs (layout in AnnotationFile.h). The annotation pane
@@ -39,7 +38,13 @@ public:
     // .NO$ are folded into a new .NOT; when that cannot be written they stay
     // in .NO$ and count as this run's pending texts. A missing or unreadable
     // .NOT means no annotations.
-    void OpenAnnotations(const std::string& userBase);
+    //
+    // Read-only, for a run while another one holds the user base: the texts
+    // of .NOT and of the other run's .NO$ are shown as they were at this
+    // call (both files stay open, so the other run replacing or removing
+    // them changes nothing here), and nothing is ever written or removed.
+    void OpenAnnotations(const std::string& userBase, bool readOnly = false);
+    bool readOnly() const { return m_readOnly; }
 
     // The text of article's annotation (empty when it has none); it becomes
     // loadedText, the reference the next CommitAnnotation compares with.
@@ -51,6 +56,7 @@ public:
     // pane may call this as often as it likes. Articles <= 0 are ignored.
     // When .NO$ cannot be written the text is kept in memory until the save
     // and false is returned with *error (Windows-1252) naming the file.
+    // A read-only store refuses any change the same way, keeping nothing.
     bool CommitAnnotation(ArticleNumber article, std::string_view text,
                           std::string* error = nullptr);
 
@@ -58,6 +64,7 @@ public:
     // removes .NO$. On failure nothing on disk is changed (the old .NOT stays,
     // the pending texts stay in .NO$ for the next start) and *error says, in
     // French (Windows-1252), which file could not be written and why.
+    // A read-only store writes nothing and succeeds.
     bool SaveAnnotations(std::string* error = nullptr);
 
     // Native path of .NOT (permanent) or .NO$ of the open user base.
@@ -88,6 +95,13 @@ private:
     uint64_t m_pendingEnd = 0;
     // .NOT exists but could not be read: replacing it would lose its texts.
     bool m_permanentUnreadable = false;
+    bool m_readOnly = false;
+    // .NOT holds bytes its records do not account for: a copy is kept
+    // before it is replaced.
+    bool m_permanentDamaged = false;
+    // The files a read-only store reads from, open for the whole run.
+    InputFile m_permanentSnapshot;
+    InputFile m_pendingSnapshot;
     ArticleNumber m_loadedArticle = 0;
     std::string loadedText;
 };

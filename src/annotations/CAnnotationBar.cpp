@@ -58,7 +58,7 @@ CAnnotationBar::CAnnotationBar(QMainWindow* mainFrame, AppServices& services)
 
 CAnnotationBar::~CAnnotationBar() = default;
 
-bool CAnnotationBar::Create(const std::string& userBase) {
+bool CAnnotationBar::Create(const std::string& userBase, bool readOnly) {
     if (!CDlgBar::Create(m_mainFrame, QSize(kTemplateWidth, kTemplateHeight),
                          Qt::BottomDockWidgetArea, kBarId, true))
         return false;
@@ -68,7 +68,8 @@ bool CAnnotationBar::Create(const std::string& userBase) {
         delete m_sash;
         m_sash = nullptr;
     }
-    m_store.OpenAnnotations(userBase);
+    m_edit->setReadOnly(readOnly);
+    m_store.OpenAnnotations(userBase, readOnly);
     return true;
 }
 

@@ -48,7 +48,9 @@ public:
 
     // Docks the pane at the bottom of the main window, creates its sash and
     // opens the annotations of the user base; false without a main window.
-    bool Create(const std::string& userBase);
+    // Read-only (another run holds the user base), the control shows the
+    // texts but takes no typing and nothing is written.
+    bool Create(const std::string& userBase, bool readOnly = false);
 
     // The height update: the sash's value truncated, at least 46 pixels,
     // across the main window's width.

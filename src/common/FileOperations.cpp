@@ -1,16 +1,45 @@
 #include "FileOperations.h"
 
 #include "Cp1252.h"
+#include "InputFile.h"
 #include "SystemFileOperations.h"
 
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace tolvane {
+
+namespace {
+
+constexpr int kCopies = 9;
+
+} // namespace
 
 FileOperations& FileOperations::system() {
     static SystemFileOperations operations;
     return operations;
+}
+
+LockResult FileOperations::lockExclusive(const std::string& path, std::unique_ptr<FileLock>& lock) {
+    return UserFileLock::take(path, lock);
+}
+
+int FileOperations::keepCopy(const std::string& path) {
+    InputFile file;
+    if (!openForReading(path, file))
+        return ::access(path.c_str(), F_OK) != 0 ? 0 : EACCES; // gone: nothing to keep
+    std::string bytes(static_cast<size_t>(file.size()), '\0');
+    if (file.readAt(0, bytes.data(), bytes.size()) != bytes.size())
+        return EIO;
+    file.close();
+    std::string copy;
+    for (int n = 1; n <= kCopies; ++n) {
+        copy = path + ".BAK" + (n == 1 ? std::string() : std::to_string(n));
+        if (::access(copy.c_str(), F_OK) != 0)
+            break;
+    }
+    return replaceAtomically(copy, bytes);
 }
 
 std::string FileOperations::errorText(int errorNumber) {

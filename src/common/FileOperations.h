@@ -1,6 +1,9 @@
 #pragma once
 
+#include "UserFileLock.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -30,6 +33,15 @@ public:
 
     // Removes path; an absent file counts as removed.
     virtual int remove(const std::string& path) = 0;
+
+    // Tries, without waiting, to take the lock that one run holds on a user
+    // base for its whole length (UserFileLock on path by default).
+    virtual LockResult lockExclusive(const std::string& path, std::unique_ptr<FileLock>& lock);
+
+    // Copies path, before a damaged file is replaced, to the first free name
+    // of path + ".BAK", ".BAK2" ... ".BAK9" (the last is reused when all
+    // are taken); 0 or the errno of the failure.
+    int keepCopy(const std::string& path);
 
     // The operations on the real file system.
     static FileOperations& system();

@@ -23,12 +23,16 @@ std::string BookmarkFile::FileName(const std::string& userBase) {
     return PathResolver::fileOfBase(cp1252::toUtf8(userBase), kExtension);
 }
 
-std::vector<BookmarkRow> BookmarkFile::LoadBookmarks(const std::string& path,
-                                                     FileOperations& files) {
+std::vector<BookmarkRow> BookmarkFile::LoadBookmarks(const std::string& path, FileOperations& files,
+                                                     bool* whole) {
     std::vector<BookmarkRow> rows;
+    if (whole)
+        *whole = true;
     InputFile file;
     if (!files.openForReading(path, file))
         return rows;
+    if (whole)
+        *whole = file.size() == 0;
     uint32_t rawCount = 0;
     if (!file.readU32At(0, rawCount))
         return rows;
@@ -51,6 +55,8 @@ std::vector<BookmarkRow> BookmarkFile::LoadBookmarks(const std::string& path,
         rows.push_back(std::move(row));
         offset = nameStart + static_cast<uint64_t>(length);
     }
+    if (whole)
+        *whole = count >= 0 && rows.size() == static_cast<size_t>(count) && offset == file.size();
     return rows;
 }
 
@@ -66,7 +72,7 @@ std::string BookmarkFile::Bytes(const std::vector<BookmarkRow>& rows) {
 }
 
 bool BookmarkFile::SaveBookmarks(const std::string& path, const std::vector<BookmarkRow>& rows,
-                                 std::string* error, FileOperations& files) {
+                                 std::string* error, FileOperations& files, bool keepOld) {
     int err = 0;
     constexpr size_t kMax = static_cast<size_t>(std::numeric_limits<int32_t>::max());
     bool fits = rows.size() <= kMax;
@@ -74,7 +80,9 @@ bool BookmarkFile::SaveBookmarks(const std::string& path, const std::vector<Book
         fits = fits && row.name.size() <= kMax;
     if (!fits)
         err = EFBIG;
-    else
+    else if (keepOld)
+        err = files.keepCopy(path);
+    if (err == 0)
         err = files.replaceAtomically(path, Bytes(rows));
     if (err != 0 && error)
         *error = FileOperations::saveFailureMessage("les signets", path, err);

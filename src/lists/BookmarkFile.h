@@ -39,8 +39,12 @@ public:
     // The rows of the file at path, in file order. A missing or unreadable
     // file, or a count <= 0, gives none; a negative length or a record cut
     // by the end of the file ends the reading, keeping the records before it.
+    // *whole (when given) says whether the rows are all the file holds: its
+    // count, exactly that many records and nothing after them (an absent
+    // file is whole).
     static std::vector<BookmarkRow> LoadBookmarks(const std::string& path,
-                                                  FileOperations& files = FileOperations::system());
+                                                  FileOperations& files = FileOperations::system(),
+                                                  bool* whole = nullptr);
 
     // The exact bytes of a file holding rows.
     static std::string Bytes(const std::vector<BookmarkRow>& rows);
@@ -48,9 +52,12 @@ public:
     // Replaces the file at path with rows, through a temporary file renamed
     // over it, so a failure leaves the old file whole. On failure *error says,
     // in French (Windows-1252), which file could not be written and why.
+    // With keepOld, the old file is first copied aside (FileOperations::
+    // keepCopy): a damaged file's unread bytes are not lost.
     static bool SaveBookmarks(const std::string& path, const std::vector<BookmarkRow>& rows,
                               std::string* error = nullptr,
-                              FileOperations& files = FileOperations::system());
+                              FileOperations& files = FileOperations::system(),
+                              bool keepOld = false);
 };
 
 } // namespace tolvane

@@ -257,8 +257,9 @@ void CListWindow::UpdateButtons() {
     if (m_nMode != LISTMODE_BOOKMARKS)
         return;
     const bool enabled = RowCount() > 0 && SelectedRow() >= 0;
-    for (QPushButton* button : {m_btnShow, m_btnDelete, m_btnRename})
-        button->setEnabled(enabled);
+    m_btnShow->setEnabled(enabled);
+    for (QPushButton* button : {m_btnDelete, m_btnRename})
+        button->setEnabled(enabled && !m_bRowsReadOnly);
 }
 
 void CListWindow::OpenSelected() {
@@ -308,13 +309,13 @@ void CListWindow::setRowActions(RowAction rename, RowAction remove) {
 
 void CListWindow::RenameSelected() {
     const int i = SelectedRow();
-    if (i >= 0 && m_renameAction)
+    if (i >= 0 && m_renameAction && !m_bRowsReadOnly)
         m_renameAction(*this, i);
 }
 
 void CListWindow::DeleteSelected() {
     const int i = SelectedRow();
-    if (i >= 0 && m_deleteAction)
+    if (i >= 0 && m_deleteAction && !m_bRowsReadOnly)
         m_deleteAction(*this, i);
 }
 

@@ -81,6 +81,10 @@ public:
     void setRowActions(RowAction rename, RowAction remove);
     void RenameSelected();
     void DeleteSelected();
+    // Rows that may be opened but neither renamed nor deleted: the buttons
+    // stay disabled and the actions do nothing.
+    void setRowsReadOnly(bool readOnly) { m_bRowsReadOnly = readOnly; }
+    bool rowsReadOnly() const { return m_bRowsReadOnly; }
 
     const std::string& query() const { return m_strQuery; }
     bool queryMatchCase() const { return m_bQueryMatchCase; }
@@ -125,6 +129,7 @@ private:
     bool m_bQueryMatchCase = false;
     bool m_bQueryWholeWord = false;
     bool m_bCreated = false;
+    bool m_bRowsReadOnly = false;
 
     CTolvaneApp& m_app;
     QListWidget* m_list = nullptr;

@@ -29,7 +29,10 @@ namespace tolvane {
 
 namespace {
 
-QString readyText() {
+QString readyText(bool userFilesReadOnly) {
+    if (userFilesReadOnly)
+        return QStringLiteral("Notes et signets en lecture seule : une autre fenêtre de Tolvane "
+                              "utilise les mêmes fichiers personnels.");
     return QStringLiteral("Prêt");
 }
 
@@ -89,7 +92,8 @@ void CMainFrame::createActions() {
             [this] { m_app.GoBack(); });
     connect(makeAction(cmd::Sync, QStringLiteral("&Synchroniser l'article")), &QAction::triggered,
             this, [this] { SyncArticle(m_view->currentArticle()); });
-    makeAction(cmd::AddBookmark, QStringLiteral("&Définir signet"));
+    makeAction(cmd::AddBookmark, QStringLiteral("&Définir signet"))
+        ->setEnabled(!m_app.userFilesReadOnly());
     QAction* quit = makeAction(cmd::Quit, QStringLiteral("&Quitter"));
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
@@ -197,7 +201,8 @@ void CMainFrame::createStatusBar() {
         bar->addPermanentWidget(label);
         m_indicators.append(label);
     }
-    bar->showMessage(readyText());
+    m_readyText = readyText(m_app.userFilesReadOnly());
+    bar->showMessage(m_readyText);
 }
 
 bool CMainFrame::createPanes() {
@@ -208,7 +213,7 @@ bool CMainFrame::createPanes() {
         [this](ArticleNumber article) { return m_view->ShowArticle(article, 0); });
 
     auto* annotationBar = new CAnnotationBar(this, m_services);
-    if (!annotationBar->Create(g_strUserBase))
+    if (!annotationBar->Create(g_strUserBase, m_app.userFilesReadOnly()))
         return false;
     m_pAnnotationBar = annotationBar;
     m_annotations = annotationBar;
@@ -355,7 +360,7 @@ bool CMainFrame::event(QEvent* event) {
     // Between prompts the status bar says it is ready.
     if (event->type() == QEvent::StatusTip &&
         static_cast<QStatusTipEvent*>(event)->tip().isEmpty()) {
-        statusBar()->showMessage(readyText());
+        statusBar()->showMessage(m_readyText);
         return true;
     }
     return QMainWindow::event(event);

@@ -114,6 +114,8 @@ private:
     QHash<int, QAction*> m_actions;
     QList<QLabel*> m_indicators;
     bool m_bFirstActivation = true;
+    // What the status bar says between prompts.
+    QString m_readyText;
     enum class LoadState { NotStarted, Running, Done };
     LoadState m_loadState = LoadState::NotStarted;
 };

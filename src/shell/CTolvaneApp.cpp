@@ -10,6 +10,8 @@
 #include "InstanceChannel.h"
 #include "StartupRules.h"
 #include "StartupSettings.h"
+#include "common/Cp1252.h"
+#include "common/PathResolver.h"
 #include "display/CPopupWnd.h"
 #include "display/CTolvaneView.h"
 #include "display/QtText.h"
@@ -82,6 +84,7 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
         g_bClassRegistered = true;
     }
 
+    m_userFilesReadOnly = !LockUserFiles();
     m_frame = std::make_unique<CMainFrame>(*this, m_services);
     if (!m_frame->OnCreate())
         return false;
@@ -102,7 +105,15 @@ int CTolvaneApp::ExitInstance() {
         qApp->removeEventFilter(this);
     CPopupWnd::ClosePopup();
     m_frame.reset();
+    m_userFilesLock.reset();
     return 0;
+}
+
+bool CTolvaneApp::LockUserFiles() {
+    const std::string path = PathResolver::fileOfBase(cp1252::toUtf8(g_strUserBase), ".LCK");
+    // A folder where no lock file can be made is one where nothing can be
+    // written either: the saves there fail and say so.
+    return m_services.Files().lockExclusive(path, m_userFilesLock) != LockResult::HeldElsewhere;
 }
 
 bool CTolvaneApp::ActivateRunningInstance() {
@@ -250,6 +261,7 @@ CListWindow* CTolvaneApp::createListWindow(int mode) {
     // The bookmarks window reads the bookmark file while it is being made.
     if (mode == LISTMODE_BOOKMARKS) {
         m_pBookmarksWnd = window;
+        window->setRowsReadOnly(m_userFilesReadOnly);
         window->setRowActions([this](CListWindow& list, int row) { RenameBookmark(list, row); },
                               [this](CListWindow& list, int row) { DeleteBookmark(list, row); });
     }
@@ -332,8 +344,10 @@ int CTolvaneApp::HighlightQuery(const std::string& text, bool matchCase, bool wh
 void CTolvaneApp::LoadBookmarks() {
     if (!m_pBookmarksWnd)
         return;
-    const std::vector<BookmarkRow> rows =
-        BookmarkFile::LoadBookmarks(BookmarkFile::FileName(g_strUserBase), m_services.Files());
+    bool whole = true;
+    const std::vector<BookmarkRow> rows = BookmarkFile::LoadBookmarks(
+        BookmarkFile::FileName(g_strUserBase), m_services.Files(), &whole);
+    m_bookmarkFileDamaged = !whole;
     for (const BookmarkRow& row : rows)
         m_pBookmarksWnd->AddRow(row.name, row.article);
 }
@@ -356,7 +370,7 @@ void CTolvaneApp::OnAnnotation() {
 }
 
 void CTolvaneApp::AddBookmark() {
-    if (!m_frame)
+    if (!m_frame || m_userFilesReadOnly)
         return;
     // The bookmark is for the article shown now, whatever happens while the
     // dialog is open.
@@ -394,6 +408,8 @@ void CTolvaneApp::DeleteBookmark(CListWindow& list, int row) {
 }
 
 void CTolvaneApp::SaveBookmarks() {
+    if (m_userFilesReadOnly)
+        return;
     if (m_bookmarks != nullptr) {
         m_bookmarks->SaveBookmarks();
         return;
@@ -406,8 +422,10 @@ void CTolvaneApp::SaveBookmarks() {
     for (int i = 0; i < m_pBookmarksWnd->RowCount(); ++i)
         rows.push_back({m_pBookmarksWnd->RowText(i), m_pBookmarksWnd->RowArticle(i)});
     std::string error;
-    if (!BookmarkFile::SaveBookmarks(BookmarkFile::FileName(g_strUserBase), rows, &error,
-                                     m_services.Files()))
+    if (BookmarkFile::SaveBookmarks(BookmarkFile::FileName(g_strUserBase), rows, &error,
+                                    m_services.Files(), m_bookmarkFileDamaged))
+        m_bookmarkFileDamaged = false;
+    else
         AppMessageBox(fromCp1252(error), QMessageBox::Warning);
 }
 

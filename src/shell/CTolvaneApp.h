@@ -20,6 +20,7 @@ class BookmarkHooks;
 class CFindDialog;
 class CListWindow;
 class CMainFrame;
+class FileLock;
 class InstanceChannel;
 struct InstanceMessage;
 
@@ -42,6 +43,9 @@ public:
     // Hands the request of this start to a running instance of the same
     // class name; true when there is none (start-up goes on).
     bool ActivateRunningInstance();
+    // Another run holds the user base: annotations and bookmarks are shown
+    // but neither changed nor written.
+    bool userFilesReadOnly() const { return m_userFilesReadOnly; }
 
     // Shows an article in the main window's view.
     bool ShowArticle(ArticleNumber number, int position);
@@ -94,6 +98,9 @@ protected:
 
 private:
     void HandleInstanceRequest(const InstanceMessage& message);
+    // Takes the lock of the user base for the run; false when another run
+    // has it.
+    bool LockUserFiles();
     void LoadTranslations();
     CListWindow* createListWindow(int mode);
     bool createFindDialog();
@@ -110,6 +117,11 @@ private:
     std::unique_ptr<InstanceChannel> m_channel;
     std::unique_ptr<QTranslator> m_translator;
     BookmarkHooks* m_bookmarks = nullptr;
+    // Held from start-up to ExitInstance, after the last write of the close.
+    std::unique_ptr<FileLock> m_userFilesLock;
+    bool m_userFilesReadOnly = false;
+    // The bookmark file held bytes its rows do not account for.
+    bool m_bookmarkFileDamaged = false;
     // Owned by the main window, so they go with it.
     QPointer<CFindDialog> m_pFindDlg;
     QPointer<CListWindow> m_pHistoryWnd;

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +24,14 @@ bool isPrivateDirectory(const QByteArray& path) {
     if (lstat(path.constData(), &st) != 0)
         return false;
     return S_ISDIR(st.st_mode) && st.st_uid == getuid() && (st.st_mode & 077) == 0;
+}
+
+bool fromThisUser(const QLocalSocket& socket) {
+    struct ucred peer {};
+    socklen_t size = sizeof peer;
+    const auto fd = static_cast<int>(socket.socketDescriptor());
+    return fd >= 0 && getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+           size == sizeof peer && peer.uid == getuid();
 }
 
 } // namespace
@@ -86,8 +95,10 @@ InstanceChannel::InstanceChannel(Handler handler, QObject* parent)
     : QObject(parent), m_handler(std::move(handler)) {}
 
 InstanceChannel::~InstanceChannel() {
+    // Deleted here, while the list its connections leave still exists.
     if (m_server != nullptr)
         m_server->close();
+    delete m_server;
 }
 
 bool InstanceChannel::Listen(const QString& path) {
@@ -108,6 +119,15 @@ bool InstanceChannel::Listen(const QString& path) {
 
 void InstanceChannel::onNewConnection() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        if (!fromThisUser(*socket)) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        if (m_waiting.size() >= kMaxConnections)
+            m_waiting.takeFirst()->abort();
+        m_waiting.append(socket);
+        connect(socket, &QObject::destroyed, this, [this, socket] { m_waiting.removeOne(socket); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         auto* timeout = new QTimer(socket);
@@ -133,6 +153,7 @@ void InstanceChannel::onReadyRead(QLocalSocket* socket) {
     const auto message =
         InstanceMessage::parse(std::string_view(buffer.constData(), size_t(buffer.size())));
     disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+    m_waiting.removeOne(socket);
     if (!message || message->command == InstanceMessage::Command::Done) {
         socket->abort();
         return;

@@ -2,6 +2,7 @@
 
 #include "InstanceMessage.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -23,11 +24,16 @@ namespace tolvane {
 // counts it as no instance and the next server removes it. The server reads
 // without blocking; a connection that sends nothing, or half a message, or
 // anything malformed is dropped after kReadTimeoutMs without any effect.
+// A connection from another user (the peer's credentials, should the
+// directory ever let one through) is dropped as it comes; past
+// kMaxConnections waiting at once, the oldest is dropped for the newest, so
+// idle connections never lock a real second start out.
 class InstanceChannel : public QObject {
     Q_OBJECT
 
 public:
     static constexpr int kReadTimeoutMs = 3000;
+    static constexpr int kMaxConnections = 16;
 
     // The per-user directory, created when missing; empty when it cannot be
     // made private to this user.
@@ -61,6 +67,8 @@ private:
     Handler m_handler;
     QLocalServer* m_server = nullptr;
     QString m_path;
+    // The connections still waiting for their message, oldest first.
+    QList<QLocalSocket*> m_waiting;
 };
 
 } // namespace tolvane

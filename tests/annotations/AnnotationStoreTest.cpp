@@ -347,6 +347,94 @@ TEST_F(AnnotationStoreTest, UnreadableNot_NotReplacedByTheNewTexts) {
     EXPECT_EQ(pendingBytes(), record(12, "douze"));
 }
 
+TEST_F(AnnotationStoreTest, ReadOnly_ShowsTheOtherRunsTextsAndNeverWrites) {
+    TempDir::writeFile(notPath, notFile({{8, "huit"}, {12, "douze"}}));
+    AnnotationStore holder;
+    holder.OpenAnnotations(base);
+    holder.LoadAnnotation(12);
+    ASSERT_TRUE(holder.CommitAnnotation(12, "douze, revu"));
+    const std::string notBytes = TempDir::readFile(notPath);
+    const std::string pendingAtStart = pendingBytes();
+
+    AnnotationStore reader;
+    reader.OpenAnnotations(base, true);
+    EXPECT_TRUE(reader.readOnly());
+    // Opening neither folds nor removes the holder's pending texts.
+    EXPECT_EQ(pendingBytes(), pendingAtStart);
+    EXPECT_EQ(reader.LoadAnnotation(8), "huit");
+    EXPECT_EQ(reader.LoadAnnotation(12), "douze, revu");
+    std::string error;
+    EXPECT_FALSE(reader.CommitAnnotation(12, "autre", &error));
+    EXPECT_NE(error.find("lecture seule"), std::string::npos);
+    EXPECT_TRUE(reader.CommitAnnotation(12, "douze, revu"));
+    EXPECT_TRUE(reader.SaveAnnotations());
+    EXPECT_EQ(TempDir::readFile(notPath), notBytes);
+    EXPECT_EQ(pendingBytes(), pendingAtStart);
+
+    // The holder's close replaces .NOT and removes .NO$; the reader still
+    // reads the texts it opened, not bytes at stale offsets of new files.
+    holder.LoadAnnotation(8);
+    ASSERT_TRUE(holder.CommitAnnotation(8, "un texte bien plus long que huit"));
+    ASSERT_TRUE(holder.SaveAnnotations());
+    EXPECT_FALSE(fileExists(pendingPath));
+    EXPECT_EQ(reader.LoadAnnotation(8), "huit");
+    EXPECT_EQ(reader.LoadAnnotation(12), "douze, revu");
+}
+
+TEST_F(AnnotationStoreTest, DamagedNot_CopyKeptBeforeItIsReplaced) {
+    const std::string copyPath = notPath + ".BAK";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool copied;
+    };
+    const std::string whole = notFile({{1, "un"}, {2, "deux"}});
+    const std::vector<Case> cases = {
+        {"whole file", whole, false},
+        {"no annotations", notFile({}), false},
+        {"empty file", "", false},
+        {"cut in a record", whole.substr(0, whole.size() - 2), true},
+        {"count larger than records", notFile(3, {{1, "un"}, {2, "deux"}}), true},
+        {"bytes after the records", whole + "xyz", true},
+        {"negative count", notFile(-1, {{1, "un"}}), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::unlink(copyPath.c_str());
+        TempDir::writeFile(notPath, c.bytes);
+        AnnotationStore store;
+        store.OpenAnnotations(base);
+        store.LoadAnnotation(7);
+        store.CommitAnnotation(7, "sept");
+        ASSERT_TRUE(store.SaveAnnotations());
+        EXPECT_EQ(fileExists(copyPath), c.copied);
+        if (c.copied) {
+            EXPECT_EQ(TempDir::readFile(copyPath), c.bytes);
+        }
+        EXPECT_EQ(store.LoadAnnotation(7), "sept");
+    }
+
+    // An older copy is never overwritten; a copy that cannot be made stops
+    // the save before anything is replaced.
+    const std::string damaged = whole.substr(0, whole.size() - 1);
+    TempDir::writeFile(notPath, damaged);
+    FaultyFileOperations files;
+    AnnotationStore store(files);
+    store.OpenAnnotations(base);
+    ASSERT_TRUE(fileExists(copyPath));
+    const std::string olderCopy = TempDir::readFile(copyPath);
+    files.replaceError = ENOSPC;
+    std::string error;
+    EXPECT_FALSE(store.SaveAnnotations(&error));
+    EXPECT_NE(error.find(notPath), std::string::npos);
+    EXPECT_EQ(TempDir::readFile(notPath), damaged);
+    files.replaceError = 0;
+    ASSERT_TRUE(store.SaveAnnotations());
+    EXPECT_EQ(TempDir::readFile(copyPath), olderCopy);
+    EXPECT_EQ(TempDir::readFile(notPath + ".BAK2"), damaged);
+    EXPECT_EQ(TempDir::readFile(notPath), notFile({{1, "un"}}));
+}
+
 TEST_F(AnnotationStoreTest, FilesFoundWhateverTheirCase) {
     const std::string lower = dir.file("guide.not");
     TempDir::writeFile(lower, notFile({{12, "douze"}}));

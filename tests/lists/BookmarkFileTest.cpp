@@ -106,6 +106,49 @@ TEST(BookmarkFileTest, MalformedFile_KeepsTheWholeRecordsBeforeTheFault) {
     EXPECT_EQ(BookmarkFile::LoadBookmarks(dir.file("ABSENT.SIG")), Rows{});
 }
 
+TEST(BookmarkFileTest, DamagedFile_ToldAndKeptAsideByTheSave) {
+    TempDir dir;
+    const std::string path = dir.file("GUIDE.SIG");
+    const std::string two = BookmarkFile::Bytes({{"un", 1}, {"deux", 2}});
+    std::string negativeLength = two;
+    negativeLength[0] = 3;
+    appendI32LE(negativeLength, 3);
+    appendI32LE(negativeLength, -4);
+    negativeLength += "trois";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool whole;
+    };
+    const std::vector<Case> cases = {
+        {"whole", two, true},
+        {"no bookmarks", BookmarkFile::Bytes({}), true},
+        {"empty file", "", true},
+        {"negative length", negativeLength, false},
+        {"cut in a name", two.substr(0, two.size() - 1), false},
+        {"bytes after the records", two + "x", false},
+        {"negative count", std::string(4, '\xFF'), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir::writeFile(path, c.bytes);
+        bool whole = !c.whole;
+        BookmarkFile::LoadBookmarks(path, FileOperations::system(), &whole);
+        EXPECT_EQ(whole, c.whole);
+    }
+    bool whole = false;
+    EXPECT_TRUE(
+        BookmarkFile::LoadBookmarks(dir.file("ABSENT.SIG"), FileOperations::system(), &whole)
+            .empty());
+    EXPECT_TRUE(whole);
+
+    TempDir::writeFile(path, negativeLength);
+    ASSERT_TRUE(
+        BookmarkFile::SaveBookmarks(path, {{"un", 1}}, nullptr, FileOperations::system(), true));
+    EXPECT_EQ(TempDir::readFile(path + ".BAK"), negativeLength);
+    EXPECT_EQ(TempDir::readFile(path), BookmarkFile::Bytes({{"un", 1}}));
+}
+
 TEST(BookmarkFileTest, WriteFailure_OldFileKeptAndMessageNamesTheFile) {
     TempDir dir;
     const std::string path = dir.file("GUIDE.SIG");

@@ -10,12 +10,19 @@
 #include "shell/InstanceChannel.h"
 #include "support/ViewerFixture.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 
+#include <algorithm>
+#include <fcntl.h>
+#include <functional>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tolvane;
 using namespace tolvane::test;
@@ -90,6 +97,8 @@ private slots:
     void twoViewerProcesses();
     void staleSocketDoesNotBlockAStart();
     void silentOrMalformedConnectionsDoNotFreeze();
+    void floodsAndGarbageNeitherFreezeNorLockOut();
+    void socketAndFolderAreThisUsersOnly();
     void missingDataSourceIsReportedBeforeTheRule();
 };
 
@@ -204,6 +213,141 @@ void TestSingleInstance::missingDataSourceIsReportedBeforeTheRule() {
     second.ExitInstance();
     QCOMPARE(r.current(), 1);
     QVERIFY(r.app->mainFrame()->isVisible());
+}
+
+void TestSingleInstance::floodsAndGarbageNeitherFreezeNorLockOut() {
+    Running r;
+    QVERIFY(r.start());
+    const QString path = socketPathFor(r.base);
+    // The longest the window goes without handling its timer.
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+    ticker.start(10);
+    sinceTick.start();
+
+    std::vector<std::unique_ptr<QLocalSocket>> clients;
+    auto connectClient = [&](const QByteArray& bytes) {
+        auto socket = std::make_unique<QLocalSocket>();
+        socket->connectToServer(path);
+        if (!socket->waitForConnected(2000))
+            return false;
+        if (!bytes.isEmpty())
+            socket->write(bytes);
+        clients.push_back(std::move(socket));
+        return true;
+    };
+    // More idle connections than the instance keeps waiting at once.
+    for (int i = 0; i < InstanceChannel::kMaxConnections + 4; ++i)
+        QVERIFY(connectClient({}));
+    QVERIFY(connectClient(QByteArray(4 << 20, 'A')));
+    QVERIFY(connectClient(QByteArray("\0\xFF\nTOLVANE 1 SHOW 2\n", 20)));
+    QVERIFY(connectClient(QByteArray("TOLVANE 1 SHOW 2") + QByteArray(64, ' ') + "\n"));
+    QVERIFY(connectClient("TOLVANE 1 SHOW 99999999999\n"));
+    QVERIFY(connectClient("TOLVANE 1 DONE\n"));
+    QVERIFY(connectClient("TOLVANE 1 CLOSE"));
+
+    // A real request right after is served long before any timeout.
+    QElapsedTimer answered;
+    answered.start();
+    QLocalSocket valid;
+    valid.connectToServer(path);
+    QVERIFY(valid.waitForConnected(2000));
+    valid.write(
+        QByteArray::fromStdString(InstanceMessage{InstanceMessage::Command::Show, 3}.encode()));
+    QByteArray answer;
+    QTRY_VERIFY_WITH_TIMEOUT((answer += valid.readAll()).contains('\n'), 10000);
+    QCOMPARE(answer, QByteArray::fromStdString(
+                         InstanceMessage{InstanceMessage::Command::Done, 0}.encode()));
+    QVERIFY2(answered.elapsed() < InstanceChannel::kReadTimeoutMs,
+             qPrintable(QString::number(answered.elapsed())));
+    QCOMPARE(r.current(), 3);
+
+    // Every bad connection is dropped in the end, with no other effect.
+    for (const auto& client : clients)
+        QTRY_COMPARE_WITH_TIMEOUT(client->state(), QLocalSocket::UnconnectedState,
+                                  InstanceChannel::kReadTimeoutMs + 5000);
+    QCOMPARE(r.current(), 3);
+    QVERIFY(r.app->mainFrame()->isVisible());
+    QVERIFY(r.services.messages.isEmpty());
+    QVERIFY(std::find(r.hooks.calls.begin(), r.hooks.calls.end(), "save annotations") ==
+            r.hooks.calls.end());
+    QVERIFY2(longestGap < InstanceChannel::kReadTimeoutMs / 2,
+             qPrintable(QString::number(longestGap)));
+    QCOMPARE(runViewer({r.dArg, QStringLiteral("/P:2")}), 0);
+    QCOMPARE(r.current(), 2);
+}
+
+void TestSingleInstance::socketAndFolderAreThisUsersOnly() {
+    TempDir runtime;
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.path()));
+    struct Restore {
+        QByteArray value;
+        ~Restore() { qputenv("XDG_RUNTIME_DIR", value); }
+    } restore{oldRuntime};
+    const std::string folder = runtime.file("tolvane");
+    auto mode = [](const std::string& p) {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0)
+            st = {};
+        return st;
+    };
+
+    // Made for this user alone; the socket in it is this user's alone too.
+    QCOMPARE(InstanceChannel::PrivateDirectory(), QString::fromStdString(folder));
+    QCOMPARE(mode(folder).st_mode & 07777, mode_t(0700));
+    QCOMPARE(mode(folder).st_uid, ::getuid());
+    {
+        Running r;
+        QVERIFY(r.start());
+        QVERIFY(r.app->channel() != nullptr);
+        const std::string socket = r.app->channel()->path().toStdString();
+        QVERIFY(QString::fromStdString(socket).startsWith(QString::fromStdString(folder + "/")));
+        QVERIFY(S_ISSOCK(mode(socket).st_mode));
+        QCOMPARE(mode(socket).st_mode & 077, mode_t(0));
+        QCOMPARE(mode(socket).st_uid, ::getuid());
+    }
+
+    // A folder others may enter, or someone else's, or not a folder at all
+    // is not used: the viewer then runs on its own, without the rule.
+    struct Case {
+        const char* name;
+        std::function<bool()> spoil;
+    };
+    const std::vector<Case> cases = {
+        {"open to the group", [&] { return ::chmod(folder.c_str(), 0750) == 0; }},
+        {"open to all", [&] { return ::chmod(folder.c_str(), 0777) == 0; }},
+        {"someone else's",
+         [&] { return ::getuid() == 0 && ::chown(folder.c_str(), 65534, 65534) == 0; }},
+        {"a link to a private folder",
+         [&] {
+             const std::string target = runtime.file("ailleurs");
+             return ::mkdir(target.c_str(), 0700) == 0 && ::rmdir(folder.c_str()) == 0 &&
+                    ::symlink(target.c_str(), folder.c_str()) == 0;
+         }},
+        {"a file",
+         [&] {
+             return ::rmdir(folder.c_str()) == 0 && ::close(::creat(folder.c_str(), 0600)) == 0;
+         }},
+    };
+    for (const Case& c : cases) {
+        ::unlink(folder.c_str());
+        ::rmdir(folder.c_str());
+        QCOMPARE(InstanceChannel::PrivateDirectory(), QString::fromStdString(folder));
+        if (!c.spoil()) {
+            qInfo("%s: cannot be set up here, not checked", c.name);
+            continue;
+        }
+        QVERIFY2(InstanceChannel::PrivateDirectory().isEmpty(), c.name);
+        QVERIFY2(InstanceChannel::SocketPath("AIDE").isEmpty(), c.name);
+        Running r;
+        QVERIFY2(r.start(), c.name);
+        QVERIFY2(r.app->channel() == nullptr, c.name);
+        (void)!::chown(folder.c_str(), ::getuid(), ::getgid());
+    }
 }
 
 QTEST_MAIN(TestSingleInstance)
