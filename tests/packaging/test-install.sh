@@ -86,4 +86,16 @@ grep -qx "missing=no" <<<"$out" || fail "startup: $out"
 [[ -d $work/data/tolvane ]] || fail "the user's folder was not made"
 out=$("$prefix/bin/tolvane-tool" index "$prefix/share/tolvane/GUIDE") || fail "index: $out"
 grep -q '^articles: [1-9]' <<<"$out" || fail "index: $out"
+# The installed viewer itself: it quits once the first article is painted,
+# while a missing data source would leave its message box open until the
+# timeout.
+if [[ $ui == yes ]]; then
+    mkdir -m 700 "$work/run"
+    XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=offscreen TOLVANE_EXIT_AFTER_FIRST_ARTICLE=1 \
+        ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
+        timeout 60 "$prefix/bin/tolvane" >"$work/viewer.log" 2>&1 || {
+        cat "$work/viewer.log"
+        fail "the installed viewer did not show the installed guide"
+    }
+fi
 echo "installed tree complete"
