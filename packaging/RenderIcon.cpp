@@ -13,8 +13,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s ICON.svg SIZE OUT.png\n", argv[0]);
         return 2;
     }
-    // No window is shown: the offscreen platform needs no display.
+    // No window is shown: the offscreen platform needs no display, and its
+    // remarks about the session (no XDG_RUNTIME_DIR in a build) are noise.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_LOGGING_RULES", "default.warning=false");
     QGuiApplication application(argc, argv);
     QSvgRenderer renderer(QString::fromLocal8Bit(argv[1]));
     const int size = std::atoi(argv[2]);
