@@ -34,8 +34,9 @@ StartupOutcome ApplyStartupRules(const std::vector<std::string>& args, const std
     bool installedGuide = false;
     if (g_strDataSource.empty()) {
         g_strDataSource = FindDataSource(exePath);
-        if (g_strDataSource.empty()) {
-            g_strDataSource = FindDataSourceIn(InstalledDataDirectory(exePath));
+        const std::string installedDir = InstalledDataDirectory(exePath);
+        if (g_strDataSource.empty() && !installedDir.empty()) {
+            g_strDataSource = FindDataSourceIn(installedDir);
             installedGuide = !g_strDataSource.empty();
         }
     }
