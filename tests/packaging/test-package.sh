@@ -44,6 +44,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM HUP # through the EXIT trap, so the package goes too
 
 (cd "$build" && cpack -G DEB -B "$work" >"$work/cpack.log" 2>&1) || {
     cat "$work/cpack.log"
