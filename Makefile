@@ -1,6 +1,7 @@
 # The two commands of the README, and the developers' others.
 #   make run    set-up, build, open the viewer on the bundled sample
 #   make test   set-up, build, every test (then again under ASan and UBSan)
+#   make package  the Debian package tolvane_*.deb, in the build folder
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -10,7 +11,9 @@ JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-fast test-asan bench fuzz fuzz-long clean format
+PREFIX     ?= /usr/local
+
+.PHONY: all deps build run test test-fast test-asan package install bench fuzz fuzz-long clean format
 
 all: build
 
@@ -40,6 +43,12 @@ test-asan: deps
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 test: test-fast test-asan
+
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 bench:
 	@./scripts/install-deps.sh --bench

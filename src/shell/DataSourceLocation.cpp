@@ -23,7 +23,10 @@ bool isRegularFile(const std::string& path) {
 } // namespace
 
 std::string FindDataSource(const std::string& exePath) {
-    const std::string dirNative = PathResolver::directoryOf(exePath);
+    return FindDataSourceIn(PathResolver::directoryOf(exePath));
+}
+
+std::string FindDataSourceIn(const std::string& dirNative) {
     std::vector<std::string> names;
     if (!PathResolver::listDirectory(dirNative, names))
         return {};
@@ -35,6 +38,37 @@ std::string FindDataSource(const std::string& exePath) {
         }
     }
     return {};
+}
+
+std::string InstalledDataDirectory(const std::string& exePath) {
+    // Components are applied to the executable's folder one at a time, so
+    // "../share/tolvane" from /usr/bin/ gives /usr/share/tolvane/ and the
+    // base shown in titles and messages carries no "..".
+    std::vector<std::string> parts;
+    const std::string dir = PathResolver::directoryOf(exePath);
+    if (dir.empty() || dir[0] != '/')
+        return {};
+    const std::string relative = TOLVANE_DATA_FROM_BIN;
+    for (const std::string* text : {&dir, &relative}) {
+        size_t pos = 0;
+        while (pos <= text->size()) {
+            size_t slash = text->find('/', pos);
+            if (slash == std::string::npos)
+                slash = text->size();
+            const std::string part = text->substr(pos, slash - pos);
+            if (part == "..") {
+                if (!parts.empty())
+                    parts.pop_back();
+            } else if (!part.empty() && part != ".") {
+                parts.push_back(part);
+            }
+            pos = slash + 1;
+        }
+    }
+    std::string out = "/";
+    for (const std::string& part : parts)
+        out += part + "/";
+    return out;
 }
 
 bool DataSourceMissing(const std::string& base) {

@@ -14,6 +14,15 @@ namespace tolvane {
 // when there is none. exePath is the native path of the running executable.
 std::string FindDataSource(const std::string& exePath);
 
+// The same search in one directory (native, with its trailing '/').
+std::string FindDataSourceIn(const std::string& dirNative);
+
+// Where an installed viewer keeps its bundled data source: the data folder
+// that the installation placed relative to the executable's bin folder
+// (share/tolvane/ beside bin/), as a native directory with its trailing
+// '/'. Worked out from the path alone, so a relocated tree still finds it.
+std::string InstalledDataDirectory(const std::string& exePath);
+
 // True when any of base + .FIC, .PGH, .PGD, .PGL is missing (all four are
 // always looked up).
 bool DataSourceMissing(const std::string& base);

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Installs the build tree under a temporary prefix and checks what lands
+# there: the programs, the guide the installed viewer finds on its own, the
+# desktop entry, the file type, the icons and the manual pages.
+# Usage: test-install.sh BUILD_DIR
+set -euo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+prefix=$work/usr
+cmake --install "$build" --prefix "$prefix" >"$work/install.log" || {
+    cat "$work/install.log"
+    fail "cmake --install"
+}
+ui=$(grep -q '^TOLVANE_UI:BOOL=ON' "$build/CMakeCache.txt" && echo yes || echo no)
+
+expected=(bin/tolvane-tool share/tolvane/GUIDE.PGD share/tolvane/GUIDE.PGH share/tolvane/GUIDE.PGL
+    share/tolvane/GUIDE.FIC share/applications/tolvane.desktop share/mime/packages/tolvane.xml
+    share/icons/hicolor/scalable/apps/tolvane.svg share/man/man1/tolvane.1.gz
+    share/man/man1/tolvane-tool.1.gz share/man/fr/man1/tolvane.1.gz
+    share/man/fr/man1/tolvane-tool.1.gz)
+sizes=(16 22 24 32 48 64 128 256)
+if [[ $ui == yes ]]; then
+    expected+=(bin/tolvane)
+    for s in "${sizes[@]}"; do expected+=("share/icons/hicolor/${s}x${s}/apps/tolvane.png"); done
+fi
+for f in "${expected[@]}"; do
+    [[ -s $prefix/$f ]] || fail "not installed: $f"
+done
+
+# Each PNG is square and of the size its folder names (IHDR width and height).
+if [[ $ui == yes ]]; then
+    for s in "${sizes[@]}"; do
+        png=$prefix/share/icons/hicolor/${s}x${s}/apps/tolvane.png
+        magic=$(od -An -tx1 -N8 "$png" | tr -d ' \n')
+        [[ $magic == 89504e470d0a1a0a ]] || fail "$png is no PNG"
+        read -r w h < <(od -An -tu4 --endian=big -j16 -N8 "$png")
+        [[ $w == "$s" && $h == "$s" ]] || fail "$png is ${w}x${h}, not ${s}x${s}"
+    done
+fi
+
+# The desktop entry and the file type as the desktop's own tools read them.
+if command -v desktop-file-validate >/dev/null; then
+    out=$(desktop-file-validate "$prefix/share/applications/tolvane.desktop" 2>&1) ||
+        fail "desktop-file-validate: $out"
+    [[ -z $out ]] || fail "desktop-file-validate: $out"
+else
+    echo "note: desktop-file-validate absent (Debian package desktop-file-utils), entry not validated"
+fi
+grep -qx 'Exec=tolvane-tool open %f' "$prefix/share/applications/tolvane.desktop" || fail "Exec line"
+grep -qx 'MimeType=application/x-tolvane-help;' "$prefix/share/applications/tolvane.desktop" ||
+    fail "MimeType line"
+if command -v update-mime-database >/dev/null; then
+    update-mime-database "$prefix/share/mime" >"$work/mime.log" 2>&1 || {
+        cat "$work/mime.log"
+        fail "update-mime-database"
+    }
+    for glob in '*.pgd' '*.PGD'; do
+        grep -qF "application/x-tolvane-help:$glob" "$prefix/share/mime/globs2" ||
+            fail "no glob $glob in the mime database"
+    done
+fi
+
+# Manual pages: no groff warning, and a NAME line for whatis.
+for page in man1/tolvane man1/tolvane-tool fr/man1/tolvane fr/man1/tolvane-tool; do
+    gz=$prefix/share/man/$page.1.gz
+    warnings=$(zcat "$gz" | groff -k -wall -man -z 2>&1)
+    [[ -z $warnings ]] || fail "$page: $warnings"
+    if command -v lexgrog >/dev/null; then
+        lexgrog "$gz" | grep -q ' - ' || fail "$page: no NAME line"
+    fi
+done
+
+# The installed viewer, started without arguments, finds the installed
+# guide and keeps its notes in the user's folder.
+export XDG_DATA_HOME=$work/data
+out=$("$prefix/bin/tolvane-tool" startup --exe "$prefix/bin/tolvane") || fail "startup: $out"
+grep -qx "data_source=$prefix/share/tolvane/GUIDE" <<<"$out" || fail "startup: $out"
+grep -qx "user_base=$work/data/tolvane/GUIDE" <<<"$out" || fail "startup: $out"
+grep -qx "missing=no" <<<"$out" || fail "startup: $out"
+[[ -d $work/data/tolvane ]] || fail "the user's folder was not made"
+out=$("$prefix/bin/tolvane-tool" index "$prefix/share/tolvane/GUIDE") || fail "index: $out"
+grep -q '^articles: [1-9]' <<<"$out" || fail "index: $out"
+# The installed viewer itself: it quits once the first article is painted,
+# while a missing data source would leave its message box open until the
+# timeout.
+if [[ $ui == yes ]]; then
+    mkdir -m 700 "$work/run"
+    XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=offscreen TOLVANE_EXIT_AFTER_FIRST_ARTICLE=1 \
+        ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
+        timeout 60 "$prefix/bin/tolvane" >"$work/viewer.log" 2>&1 || {
+        cat "$work/viewer.log"
+        fail "the installed viewer did not show the installed guide"
+    }
+fi
+echo "installed tree complete"
