@@ -1,7 +1,6 @@
 #include "RtfControlWords.h"
 
 #include <array>
-#include <cstring>
 
 namespace tolvane::rtf {
 namespace {
@@ -265,55 +264,81 @@ constexpr Entry kWords[] = {
     {"rtlmark", {S, Word::Character, 0x200F}},
 };
 
-// Open addressing over a power-of-two table; names are short, so hashing
-// them costs less than a comparison chain.
+// Open addressing over a power-of-two table built by the compiler; the
+// names sit in their slots, so a look-up reads one or two slots and nothing
+// else.
 constexpr size_t kSlots = 1024;
+constexpr size_t kMaxName = 23;
 
-uint32_t hashName(std::string_view name) {
+constexpr uint32_t hashName(std::string_view name) {
     uint32_t h = 2166136261u;
     for (char c : name)
         h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
     return h;
 }
 
-struct Table {
-    std::array<const char*, kSlots> names{};
-    std::array<ControlWord, kSlots> words{};
-
-    void add(const char* name, const ControlWord& word) {
-        size_t slot = hashName(name) & (kSlots - 1);
-        while (names[slot] != nullptr)
-            slot = (slot + 1) & (kSlots - 1);
-        names[slot] = name;
-        words[slot] = word;
-    }
-
-    Table() {
-        for (const Entry& e : kWords)
-            add(e.name, e.word);
-        for (const char* name : kSkipped)
-            add(name, ControlWord{D, Word::SkippedDestination, 0});
-    }
+struct Slot {
+    uint8_t length = 0; // 0: an empty slot
+    char name[kMaxName] = {};
+    ControlWord word{};
 };
 
-const Table& table() {
-    static const Table t;
+using Table = std::array<Slot, kSlots>;
+
+constexpr void add(Table& table, std::string_view name, const ControlWord& word) {
+    size_t slot = hashName(name) & (kSlots - 1);
+    while (table[slot].length != 0)
+        slot = (slot + 1) & (kSlots - 1);
+    Slot& s = table[slot];
+    s.length = static_cast<uint8_t>(name.size());
+    for (size_t i = 0; i < name.size(); ++i)
+        s.name[i] = name[i];
+    s.word = word;
+}
+
+constexpr Table makeTable() {
+    Table t{};
+    for (const Entry& e : kWords)
+        add(t, e.name, e.word);
+    for (const char* name : kSkipped)
+        add(t, name, ControlWord{D, Word::SkippedDestination, 0});
     return t;
 }
+
+constexpr Table kTable = makeTable();
+
+constexpr bool fits() {
+    size_t used = 0;
+    for (const Entry& e : kWords)
+        used += std::string_view(e.name).size() <= kMaxName ? 1 : kSlots;
+    for (const char* name : kSkipped)
+        used += std::string_view(name).size() <= kMaxName ? 1 : kSlots;
+    return used <= kSlots / 2;
+}
+static_assert(fits(), "every name fits its slot and the table stays sparse");
+
+constexpr ControlWord kUnknown{};
 
 } // namespace
 
 const ControlWord& LookUpControlWord(std::string_view name) {
-    static const ControlWord unknown{};
-    const Table& t = table();
+    const size_t length = name.size();
+    if (length == 0 || length > kMaxName)
+        return kUnknown;
     size_t slot = hashName(name) & (kSlots - 1);
-    while (const char* candidate = t.names[slot]) {
-        if (std::strncmp(candidate, name.data(), name.size()) == 0 &&
-            candidate[name.size()] == '\0')
-            return t.words[slot];
+    for (;;) {
+        const Slot& s = kTable[slot];
+        if (s.length == 0)
+            return kUnknown;
+        if (s.length == length) {
+            size_t i = 0;
+            while (i < length && s.name[i] == name[i])
+                ++i;
+            if (i == length)
+                return s.word;
+        }
         slot = (slot + 1) & (kSlots - 1);
     }
-    return unknown;
 }
 
 } // namespace tolvane::rtf

@@ -36,9 +36,11 @@ void RtfDocumentSink::text(const unsigned char* bytes, size_t size,
     extend(state.character, begin);
 }
 
-void RtfDocumentSink::units(const char16_t* units, size_t size, const RtfGroupState& state) {
+void RtfDocumentSink::wrote(size_t size, const RtfGroupState& state) {
+    if (size == 0)
+        return;
     const size_t begin = m_document.text.size();
-    m_document.text.append(units, size);
+    m_document.text.append(m_units.data(), size);
     extend(state.character, begin);
 }
 

@@ -5,6 +5,7 @@
 #include "RtfControlWords.h"
 #include "RtfGroupState.h"
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -19,12 +20,17 @@ namespace tolvane::rtf {
 class RtfDocumentSink {
 public:
     static constexpr bool kFull = true;
+    using State = RtfGroupState;
 
     explicit RtfDocumentSink(size_t inputSize);
 
     void text(const unsigned char* bytes, size_t size, const RtfCodePages::Table& table,
               const RtfGroupState& state);
-    void units(const char16_t* units, size_t size, const RtfGroupState& state);
+    char16_t* space(size_t& room) {
+        room = m_units.size();
+        return m_units.data();
+    }
+    void wrote(size_t size, const RtfGroupState& state);
     void character(char16_t unit, const RtfGroupState& state);
     void mark(MarkKind kind, const RtfGroupState& state);
     void picture(Picture&& picture, const RtfGroupState& state);
@@ -39,6 +45,7 @@ private:
     void extend(const CharFormat& format, size_t begin);
     void endParagraph(MarkKind kind, const RtfGroupState& state);
 
+    std::array<char16_t, 2048> m_units; // plain text on its way into the model
     RichDocument m_document;
     Paragraph m_paragraph;
     TableRow m_rowDefinition;

@@ -19,17 +19,22 @@ namespace tolvane::rtf {
 // stack (never recursing on the input's nesting). The sink receives decoded
 // characters, marks and pictures with the group state they appear in:
 //   static constexpr bool kFull;  // wants formats, tables and picture data
+//   using State;                  // RtfGroupState when kFull, else RtfTextState
 //   void text(const unsigned char* bytes, size_t n, const RtfCodePages::Table&,
-//             const RtfGroupState&);
-//   void units(const char16_t* units, size_t n, const RtfGroupState&);
-//   void character(char16_t, const RtfGroupState&);
-//   void mark(MarkKind, const RtfGroupState&);
-//   void picture(Picture&&, const RtfGroupState&);
+//             const State&);
+//   char16_t* space(size_t& room);  // where plain text is decoded, `room` units
+//   void wrote(size_t n, const State&); // n units decoded into space()
+//   void character(char16_t, const State&);
+//   void mark(MarkKind, const State&);
+//   void picture(Picture&&, const State&);
 //   void tableWord(Word, int32_t parameter);
 // Both sinks share this one reading, so the fast text and the full model
 // cannot disagree on a position.
 template <class Sink> class RtfParser {
 public:
+    // RtfTextState for a sink of text only, RtfGroupState for the full model.
+    using State = typename Sink::State;
+
     // Groups deeper than this share the deepest state: a million nested
     // braces then cost a counter, not a million states.
     static constexpr size_t kMaxDepth = 4096;
@@ -51,10 +56,10 @@ public:
     std::vector<Color>& colors() { return m_colors; }
     int32_t defaultFont() const { return fontIndex(m_defaultFontNumber); }
     // The state in force where the document's text ended.
-    const RtfGroupState& finalState() const { return m_final; }
+    const State& finalState() const { return m_final; }
 
 private:
-    RtfGroupState& state() { return m_stack.back(); }
+    State& state() { return m_stack.back(); }
 
     void openGroup();
     void closeGroup();
@@ -75,19 +80,20 @@ private:
     void commitFont();
     void commitColor();
 
-    void setCodePage(RtfGroupState& s, int codePage);
-    void applyFont(RtfGroupState& s, int32_t index);
+    void formatWord(Word word, int32_t parameter, bool on);
+    void setCodePage(State& s, int codePage);
+    void applyFont(State& s, int32_t index);
     int32_t fontIndex(int32_t number) const;
     int32_t colorIndex(int32_t index) const;
 
     RtfTokenizer m_tokens;
     Sink& m_sink;
     RtfCodePages m_codePages;
-    std::vector<RtfGroupState> m_stack;
+    std::vector<State> m_stack;
     size_t m_overflow = 0; // groups opened beyond kMaxDepth and not yet closed
     bool m_done = false;   // the outermost group has closed
     bool m_ending = false; // unwinding the groups a truncated input left open
-    RtfGroupState m_final;
+    State m_final;
     int m_skip = 0;  // fallback characters of a \uN still to skip
     int m_lead = -1; // a DBCS lead byte waiting for its trail byte
     int m_documentCodePage = 1252;
@@ -112,13 +118,17 @@ private:
 };
 
 template <class Sink> void RtfParser<Sink>::run() {
-    char16_t units[2048];
     while (!m_done) {
-        const RtfGroupState& s = state();
-        if (s.destination == Destination::Text && !s.hidden && m_skip == 0 &&
-            !RtfCodePages::isDoubleByte(s.codePage)) {
-            while (const size_t n = m_tokens.decodeText(*s.table, units, std::size(units)))
-                m_sink.units(units, n, s);
+        const State& s = state();
+        if (s.destination == Destination::Text && !s.hidden && m_skip == 0 && !s.doubleByte) {
+            for (;;) {
+                size_t room = 0;
+                char16_t* space = m_sink.space(room);
+                const size_t n = m_tokens.decodeText(*s.table, space, room);
+                m_sink.wrote(n, s);
+                if (n < room)
+                    break;
+            }
         }
         const RtfToken token = m_tokens.next();
         switch (token.type) {
@@ -196,13 +206,13 @@ template <class Sink> void RtfParser<Sink>::closeGroup() {
         return; // a stray '}' outside every group
     if (m_stack.size() == 2 && !m_ending)
         m_final = m_stack.back();
-    const RtfGroupState closed = std::move(m_stack.back());
+    const State closed = std::move(m_stack.back());
     m_stack.pop_back();
     const Destination outer = state().destination;
     if (closed.destination == Destination::FontTable) {
         if (m_fontOpen)
             commitFont();
-        if (outer != Destination::FontTable && state().character.font < 0)
+        if (outer != Destination::FontTable && state().font < 0)
             applyFont(state(), fontIndex(m_defaultFontNumber));
     } else if (closed.destination == Destination::Picture && outer != Destination::Picture) {
         if (!closed.hidden)
@@ -231,7 +241,7 @@ template <class Sink> void RtfParser<Sink>::onText(std::string_view text) {
         if (size == 0)
             return;
     }
-    RtfGroupState& s = state();
+    State& s = state();
     switch (s.destination) {
     case Destination::Text:
         if (!s.hidden)
@@ -254,7 +264,7 @@ template <class Sink> void RtfParser<Sink>::onText(std::string_view text) {
 }
 
 template <class Sink> void RtfParser<Sink>::onByte(unsigned char byte) {
-    RtfGroupState& s = state();
+    State& s = state();
     if (s.destination == Destination::Text) {
         if (!s.hidden)
             emitBytes(&byte, 1);
@@ -264,8 +274,8 @@ template <class Sink> void RtfParser<Sink>::onByte(unsigned char byte) {
 }
 
 template <class Sink> void RtfParser<Sink>::emitBytes(const unsigned char* bytes, size_t size) {
-    RtfGroupState& s = state();
-    if (!RtfCodePages::isDoubleByte(s.codePage)) {
+    State& s = state();
+    if (!s.doubleByte) {
         m_sink.text(bytes, size, *s.table, s);
         return;
     }
@@ -287,14 +297,14 @@ template <class Sink> void RtfParser<Sink>::emitBytes(const unsigned char* bytes
 
 template <class Sink> void RtfParser<Sink>::emitChar(char16_t unit) {
     m_lead = -1;
-    RtfGroupState& s = state();
+    State& s = state();
     if (s.destination == Destination::Text && !s.hidden)
         m_sink.character(unit, s);
 }
 
 template <class Sink> void RtfParser<Sink>::emitMark(MarkKind kind) {
     m_lead = -1;
-    RtfGroupState& s = state();
+    State& s = state();
     if (s.destination == Destination::Text && !s.hidden)
         m_sink.mark(kind, s);
 }
@@ -378,7 +388,7 @@ template <class Sink> void RtfParser<Sink>::onWord(const RtfToken& token, bool i
 }
 
 template <class Sink> void RtfParser<Sink>::setDestination(Word word) {
-    RtfGroupState& s = state();
+    State& s = state();
     if (s.destination == Destination::Skip)
         return;
     switch (word) {
@@ -429,10 +439,9 @@ template <class Sink> void RtfParser<Sink>::setDestination(Word word) {
 
 template <class Sink>
 void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
-    RtfGroupState& s = state();
+    State& s = state();
     const int32_t parameter = token.hasParameter ? token.parameter : word.value;
     const bool on = !token.hasParameter || token.parameter != 0;
-    CharFormat& c = s.character;
     switch (word.word) {
     case Word::Unknown:
         break;
@@ -480,7 +489,7 @@ void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
         m_documentCodePage = word.word == Word::Mac            ? RtfCodePages::kMacRoman
                              : word.word == Word::AnsiCodePage ? RtfCodePages::normalize(parameter)
                                                                : 1252;
-        if (c.font < 0)
+        if (s.font < 0)
             setCodePage(s, m_documentCodePage);
         break;
     case Word::DefaultFont:
@@ -490,10 +499,26 @@ void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
         applyFont(s, fontIndex(parameter));
         break;
     case Word::Plain:
-        c = CharFormat{};
+        if constexpr (Sink::kFull)
+            s.character = CharFormat{};
         s.hidden = false;
         applyFont(s, fontIndex(m_defaultFontNumber));
         break;
+    case Word::Hidden:
+        s.hidden = on;
+        break;
+    default:
+        if constexpr (Sink::kFull) {
+            formatWord(word.word, parameter, on);
+            paragraphWord(word.word, parameter, on);
+        }
+        break;
+    }
+}
+
+template <class Sink> void RtfParser<Sink>::formatWord(Word word, int32_t parameter, bool on) {
+    CharFormat& c = state().character;
+    switch (word) {
     case Word::FontSize:
         c.sizeHalfPoints = std::clamp(parameter, 1, 3276);
         break;
@@ -552,18 +577,13 @@ void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
     case Word::Down:
         c.offsetHalfPoints = -std::clamp(parameter, -3276, 3276);
         break;
-    case Word::Hidden:
-        s.hidden = on;
-        break;
     default:
-        if constexpr (Sink::kFull)
-            paragraphWord(word.word, parameter, on);
         break;
     }
 }
 
 template <class Sink> void RtfParser<Sink>::paragraphWord(Word word, int32_t parameter, bool on) {
-    RtfGroupState& s = state();
+    State& s = state();
     ParaFormat& p = s.paragraph;
     switch (word) {
     case Word::ParagraphDefault:
@@ -793,13 +813,16 @@ template <class Sink> void RtfParser<Sink>::commitColor() {
     m_colorGiven = false;
 }
 
-template <class Sink> void RtfParser<Sink>::setCodePage(RtfGroupState& s, int codePage) {
+template <class Sink> void RtfParser<Sink>::setCodePage(State& s, int codePage) {
     s.codePage = codePage;
     s.table = &RtfCodePages::table(codePage);
+    s.doubleByte = RtfCodePages::isDoubleByte(codePage);
 }
 
-template <class Sink> void RtfParser<Sink>::applyFont(RtfGroupState& s, int32_t index) {
-    s.character.font = index;
+template <class Sink> void RtfParser<Sink>::applyFont(State& s, int32_t index) {
+    s.font = index;
+    if constexpr (Sink::kFull)
+        s.character.font = index;
     setCodePage(s, index >= 0 ? m_fonts[static_cast<size_t>(index)].codePage : m_documentCodePage);
 }
 

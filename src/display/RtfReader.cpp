@@ -15,11 +15,11 @@ RichDocument RtfReader::read(std::string_view rtf) {
 }
 
 std::u16string RtfReader::displayedText(std::string_view rtf) {
-    RtfTextSink sink;
-    sink.out.reserve(rtf.size() / 2);
+    // Every unit of text takes at least one byte of RTF.
+    RtfTextSink sink(rtf.size());
     RtfParser<RtfTextSink> parser(rtf, sink);
     parser.run();
-    return std::move(sink.out);
+    return sink.finish();
 }
 
 } // namespace tolvane::rtf

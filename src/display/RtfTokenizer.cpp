@@ -24,6 +24,22 @@ constexpr std::array<uint8_t, 256> makeClasses() {
 }
 constexpr std::array<uint8_t, 256> kClasses = makeClasses();
 
+constexpr uint8_t kNoHex = 0xFF;
+
+constexpr std::array<uint8_t, 256> makeHexValues() {
+    std::array<uint8_t, 256> v{};
+    for (int b = 0; b < 256; ++b)
+        v[b] = kNoHex;
+    for (int d = 0; d < 10; ++d)
+        v['0' + d] = static_cast<uint8_t>(d);
+    for (int d = 0; d < 6; ++d) {
+        v['a' + d] = static_cast<uint8_t>(10 + d);
+        v['A' + d] = static_cast<uint8_t>(10 + d);
+    }
+    return v;
+}
+constexpr std::array<uint8_t, 256> kHexValues = makeHexValues();
+
 bool isLetter(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
@@ -42,7 +58,7 @@ int hexValue(unsigned char c) {
 
 } // namespace
 
-RtfToken RtfTokenizer::next() {
+RtfToken RtfTokenizer::nextOther() {
     for (;;) {
         RtfToken token;
         if (scan(token))
@@ -102,9 +118,9 @@ bool RtfTokenizer::scan(RtfToken& token) {
     while (m_pos < size && isLetter(data[m_pos]))
         ++m_pos;
     token.type = RtfToken::Type::ControlWord;
-    token.text = m_input.substr(start, std::min(m_pos - start, kMaxWordLength));
-    if (m_pos - start > kMaxWordLength)
-        token.text = std::string_view(); // no word of ours is that long
+    // No word of ours is longer than that: a longer one has no name.
+    if (m_pos - start <= kMaxWordLength)
+        token.text = std::string_view(m_input.data() + start, m_pos - start);
     if (m_pos < size && (data[m_pos] == '-' || isDigit(data[m_pos]))) {
         bool negative = false;
         size_t p = m_pos;
@@ -131,44 +147,61 @@ bool RtfTokenizer::scan(RtfToken& token) {
     return true;
 }
 
-size_t RtfTokenizer::decodeText(const std::array<char16_t, 256>& table, char16_t* out,
-                                size_t capacity) {
+size_t RtfTokenizer::decodeRun(const std::array<char16_t, 256>& table, char16_t* out,
+                               size_t capacity) {
     const auto* data = reinterpret_cast<const unsigned char*>(m_input.data());
     const size_t size = m_input.size();
     size_t p = m_pos;
     size_t k = 0;
-    // Pages whose lower half is ASCII widen runs of printable ASCII as they
-    // are, sixteen bytes at a time.
-    const bool asciiIdentity = table['A'] == u'A' && table['\\'] == u'\\';
-    while (p < size && k < capacity) {
 #ifdef __SSE2__
-        if (asciiIdentity) {
-            const __m128i low = _mm_set1_epi8(0x20);
-            const __m128i backslash = _mm_set1_epi8('\\');
-            const __m128i open = _mm_set1_epi8('{');
-            const __m128i close = _mm_set1_epi8('}');
-            const __m128i zero = _mm_setzero_si128();
-            while (p + 16 <= size && k + 16 <= capacity) {
-                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
-                // Bytes below 0x20 or from 0x80 up compare below 0x20 as signed.
-                const __m128i special =
-                    _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(x, low), _mm_cmpeq_epi8(x, backslash)),
-                                 _mm_or_si128(_mm_cmpeq_epi8(x, open), _mm_cmpeq_epi8(x, close)));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm_unpacklo_epi8(x, zero));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k + 8),
-                                 _mm_unpackhi_epi8(x, zero));
-                const int mask = _mm_movemask_epi8(special);
-                // The units past the first special byte are overwritten later.
-                const int plain = mask == 0 ? 16 : __builtin_ctz(static_cast<unsigned>(mask));
-                p += static_cast<size_t>(plain);
-                k += static_cast<size_t>(plain);
-                if (plain < 16)
-                    break;
+    // Pages whose lower half is ASCII widen printable ASCII as it is, sixteen
+    // bytes at a time; each block is stored whole and the units past its
+    // first other byte are overwritten by what follows.
+    if (table['A'] == u'A' && table['\\'] == u'\\') {
+        const __m128i space = _mm_set1_epi8(0x20);
+        const __m128i backslash = _mm_set1_epi8('\\');
+        const __m128i open = _mm_set1_epi8('{');
+        const __m128i close = _mm_set1_epi8('}');
+        const __m128i zero = _mm_setzero_si128();
+        while (p + 16 <= size && k + 16 <= capacity) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
+            // Bytes below 0x20 or from 0x80 up compare below 0x20 as signed.
+            const __m128i special =
+                _mm_or_si128(_mm_or_si128(_mm_cmpgt_epi8(space, x), _mm_cmpeq_epi8(x, backslash)),
+                             _mm_or_si128(_mm_cmpeq_epi8(x, open), _mm_cmpeq_epi8(x, close)));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm_unpacklo_epi8(x, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k + 8), _mm_unpackhi_epi8(x, zero));
+            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
+            if (mask == 0) {
+                p += 16;
+                k += 16;
+                continue;
             }
-            if (p >= size || k >= capacity)
-                break;
+            const auto plain = static_cast<unsigned>(__builtin_ctz(mask));
+            p += plain;
+            k += plain;
+            const unsigned char c = data[p];
+            if (c == '\\') {
+                if (p + 3 >= size || data[p + 1] != '\'')
+                    break;
+                const unsigned high = kHexValues[data[p + 2]];
+                const unsigned low = kHexValues[data[p + 3]];
+                if ((high | low) > 15) // either is kNoHex
+                    break;
+                out[k++] = table[high * 16 + low];
+                p += 4;
+            } else if (c >= 0x80 || c == '\t') {
+                out[k++] = table[c];
+                ++p;
+            } else if (c < 0x20) {
+                ++p;
+            } else {
+                break; // a brace
+            }
         }
+    }
 #endif
+    while (p < size && k < capacity) {
         const unsigned char c = data[p];
         const uint8_t cls = kClasses[c];
         if (cls == kPlain) {
@@ -177,9 +210,9 @@ size_t RtfTokenizer::decodeText(const std::array<char16_t, 256>& table, char16_t
         } else if (cls == kDropped) {
             ++p;
         } else if (c == '\\' && p + 3 < size && data[p + 1] == '\'') {
-            const int high = hexValue(data[p + 2]);
-            const int low = hexValue(data[p + 3]);
-            if (high < 0 || low < 0)
+            const unsigned high = kHexValues[data[p + 2]];
+            const unsigned low = kHexValues[data[p + 3]];
+            if ((high | low) > 15)
                 break;
             out[k++] = table[high * 16 + low];
             p += 4;

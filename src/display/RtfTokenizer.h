@@ -37,7 +37,19 @@ public:
 
     explicit RtfTokenizer(std::string_view input) : m_input(input) {}
 
-    RtfToken next();
+    RtfToken next() {
+        // Braces are the commonest tokens after text: they cost a compare.
+        if (m_pos < m_input.size()) {
+            const char c = m_input[m_pos];
+            if (c == '{' || c == '}') {
+                ++m_pos;
+                RtfToken token;
+                token.type = c == '{' ? RtfToken::Type::GroupStart : RtfToken::Type::GroupEnd;
+                return token;
+            }
+        }
+        return nextOther();
+    }
     // The raw bytes of \binN following its control word, cut to the input.
     std::string_view takeBinary(int32_t size);
     size_t offset() const { return m_pos; }
@@ -46,9 +58,20 @@ public:
     // the current position through `table` into `out` (at most `capacity`
     // units), dropping CR, LF and control bytes as next() would, and stops
     // before anything else. Returns the number of units written.
-    size_t decodeText(const std::array<char16_t, 256>& table, char16_t* out, size_t capacity);
+    size_t decodeText(const std::array<char16_t, 256>& table, char16_t* out, size_t capacity) {
+        // Text often stops at once, between two braces or control words.
+        if (m_pos < m_input.size()) {
+            const char c = m_input[m_pos];
+            if (c == '{' || c == '}' ||
+                (c == '\\' && m_pos + 1 < m_input.size() && m_input[m_pos + 1] != '\''))
+                return 0;
+        }
+        return decodeRun(table, out, capacity);
+    }
 
 private:
+    RtfToken nextOther();
+    size_t decodeRun(const std::array<char16_t, 256>& table, char16_t* out, size_t capacity);
     // One token into `token`; false when it read a malformed \' and must go on.
     bool scan(RtfToken& token);
 
