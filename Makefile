@@ -34,6 +34,7 @@ run: build
 	fi
 
 test-fast: build
+	@./scripts/install-deps.sh --browser
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 test-asan: deps
