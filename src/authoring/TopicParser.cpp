@@ -195,6 +195,15 @@ bool IsDroppedDestination(std::string_view name) {
     };
     if (name.size() < 2 || name.size() > 17)
         return false;
+    // Most words of a body start with a letter no listed name starts with.
+    constexpr uint32_t kFirstLetters = [] {
+        uint32_t mask = 0;
+        for (std::string_view n : kNames)
+            mask |= 1u << (n[0] - 'a');
+        return mask;
+    }();
+    if (name[0] < 'a' || name[0] > 'z' || (kFirstLetters & (1u << (name[0] - 'a'))) == 0)
+        return false;
     for (std::string_view n : kNames)
         if (n == name)
             return true;
@@ -217,30 +226,47 @@ bool IsStateWord(std::string_view name) {
 // Keeps the last occurrence of each control word (by name) of a list of
 // formatting words; replaying them gives the same state. Tab stops keep
 // every position.
-std::string CompressWords(const std::string& words) {
-    std::vector<std::pair<std::string, std::string>> items; // key, word
+std::string CompressWords(std::string_view words) {
+    struct Item {
+        std::string_view key, word;
+    };
+    std::vector<Item> items;
+    items.reserve(32);
     size_t i = 0;
     while (i < words.size()) {
         size_t j = words.find('\\', i + 1);
-        if (j == std::string::npos)
+        if (j == std::string_view::npos)
             j = words.size();
-        std::string word = words.substr(i, j - i);
+        const std::string_view word = words.substr(i, j - i);
         size_t k = 1;
         while (k < word.size() && IsLetter(word[k]))
             ++k;
-        std::string key = word.substr(1, k - 1);
+        std::string_view key = word.substr(std::min<size_t>(1, word.size()), k - 1);
         if (key == "tx" || key == "tb" || key.rfind("tq", 0) == 0 || key.rfind("tl", 0) == 0)
             key = word;
-        items.erase(std::remove_if(items.begin(), items.end(),
-                                   [&](const auto& item) { return item.first == key; }),
-                    items.end());
-        items.emplace_back(std::move(key), std::move(word));
+        items.push_back({key, word});
         i = j;
     }
+    // A word stays when no later word has its key.
     std::string out;
-    for (const auto& item : items)
-        out += item.second;
+    out.reserve(words.size());
+    for (size_t a = 0; a < items.size(); ++a) {
+        bool later = false;
+        for (size_t b = a + 1; b < items.size() && !later; ++b)
+            later = items[b].key == items[a].key;
+        if (!later)
+            out += items[a].word;
+    }
     return out;
+}
+
+std::string_view TrimView(std::string_view text) {
+    size_t b = 0, e = text.size();
+    while (b < e && IsSpace(text[b]))
+        ++b;
+    while (e > b && IsSpace(text[e - 1]))
+        --e;
+    return text.substr(b, e - b);
 }
 
 std::string Trim(const std::string& text) {
@@ -402,7 +428,9 @@ private:
     void hiddenChar(char byte);
     void mark(int positions);
     void closeAnchor();
-    void emitWord(const std::string& word, bool record);
+    void emitWord(std::string_view word, bool record);
+    // The control word as read, ended by a space.
+    void emitRaw(const Token& t, bool record);
     std::string header() const;
 
     BuildMessages& m_messages;
@@ -432,13 +460,13 @@ private:
     std::string m_content;
     bool m_contentHasHeader = false;
     size_t m_lastBodySize = 4096;
+    size_t m_lastLinkCount = 0;
     std::string m_rootWords;
     int32_t m_count = 0;
     int m_skipChars = 0;
 
     // The mark character before a footnote group: where it was written.
     size_t m_lastCharAt = std::string::npos;
-    bool m_lastCharCounted = false;
 
     // The hot spot being read.
     bool m_anchorOpen = false;
@@ -663,6 +691,7 @@ void Session::startTopic(size_t offset, bool afterPage) {
     m_topic = SourceTopic{};
     m_topic.file = m_file;
     m_topic.line = 0;
+    m_topic.links.reserve(m_lastLinkCount);
     m_topicOffset = offset;
     m_contentChars = 0;
     m_topicHasFootnote = false;
@@ -722,13 +751,14 @@ void Session::finishTopic() {
     body.append(open, '}');
     body += "}";
     m_lastBodySize = body.size();
+    m_lastLinkCount = m_topic.links.size();
     m_topic.body = std::move(body);
     m_topic.length = m_count;
     m_topics.push_back(std::move(m_topic));
     m_topic = SourceTopic{};
 }
 
-void Session::emitWord(const std::string& word, bool record) {
+void Session::emitWord(std::string_view word, bool record) {
     m_content += word;
     // Only the document's own level keeps its words as they come: a group's
     // words are read back from the body when a topic ends inside it.
@@ -736,19 +766,30 @@ void Session::emitWord(const std::string& word, bool record) {
         m_levels.back().words += word;
 }
 
+void Session::emitRaw(const Token& t, bool record) {
+    const std::string_view raw = m_s.substr(t.begin, t.end - t.begin);
+    const bool space = raw.back() != ' ';
+    m_content += raw;
+    if (space)
+        m_content += ' ';
+    if (record && m_levels.size() == 1) {
+        std::string& words = m_levels.back().words;
+        words += raw;
+        if (space)
+            words += ' ';
+    }
+}
+
 void Session::word(const Token& t) {
     Level& level = m_levels.back();
     CharState& c = level.chars;
     const std::string_view name = t.name;
     const bool on = !t.hasParam || t.param != 0;
-    std::string raw(m_s.substr(t.begin, t.end - t.begin));
-    if (raw.back() != ' ')
-        raw += ' ';
 
     if (name == "rtf")
         return;
     if (name == "u" && t.hasParam) {
-        m_content += raw;
+        emitRaw(t, false);
         if (c.hidden)
             hiddenChar('?');
         else
@@ -758,24 +799,24 @@ void Session::word(const Token& t) {
     }
     if (name == "uc") {
         level.uc = t.hasParam ? std::clamp(t.param, 0, 16) : 1;
-        emitWord(raw, true);
+        emitRaw(t, true);
         return;
     }
     if (IsMarkWord(name)) {
-        m_content += raw;
+        emitRaw(t, false);
         if (!c.hidden)
             mark(2);
         return;
     }
     if (name == "cell" || name == "nestcell") {
-        m_content += raw;
+        emitRaw(t, false);
         if (!c.hidden)
             mark(1);
         return;
     }
     const int symbolByte = SymbolByte(name);
     if (symbolByte >= 0) {
-        m_content += raw;
+        emitRaw(t, false);
         if (c.hidden)
             hiddenChar(static_cast<char>(symbolByte));
         else
@@ -798,15 +839,15 @@ void Session::word(const Token& t) {
         c.underline = c.doubleUnderline = false;
     } else if (name == "plain") {
         c = CharState{};
-        emitWord(raw, true);
+        emitRaw(t, true);
         return;
     } else if (name == "cf") {
         c.colour = t.hasParam ? t.param : 0;
         c.linkColoured = false;
-        emitWord(raw, true);
+        emitRaw(t, true);
         return;
     } else if (name == "cs" && t.hasParam) {
-        emitWord(raw, true);
+        emitRaw(t, true);
         const auto it = m_styles.find(t.param);
         if (it == m_styles.end())
             return;
@@ -819,10 +860,7 @@ void Session::word(const Token& t) {
         c.strike = c.strike || it->second.strike;
         c.underline = c.underline || it->second.underline;
     } else {
-        if (IsStateWord(name))
-            emitWord(raw, true);
-        else
-            m_content += raw;
+        emitRaw(t, m_levels.size() == 1 && IsStateWord(name));
         return;
     }
     if (name == "v") {
@@ -833,14 +871,19 @@ void Session::word(const Token& t) {
     if (after == before)
         return;
     std::string out;
+    out.reserve(40);
     if (before == Hot::Jump && c.linkColoured) {
-        out += "\\cf" + std::to_string(c.colour) + " ";
+        out += "\\cf";
+        out += std::to_string(c.colour);
+        out += ' ';
         c.linkColoured = false;
     }
     if (after == Hot::Jump) {
         out += "\\ul ";
         if (c.colour == 0) {
-            out += "\\cf" + std::to_string(m_colourCount) + " ";
+            out += "\\cf";
+            out += std::to_string(m_colourCount);
+            out += ' ';
             c.linkColoured = true;
         }
     } else if (after == Hot::Popup) {
@@ -996,7 +1039,7 @@ void Session::closeAnchor() {
     m_targetStarted = false;
     if (!hadTarget)
         return;
-    std::string target = Trim(m_anchor.target);
+    std::string_view target = TrimView(m_anchor.target);
     if (!target.empty() && target[0] == '!') {
         m_messages.warning(m_file, m_anchor.line,
                            "macro ignor\xC3\xA9"
@@ -1005,13 +1048,14 @@ void Session::closeAnchor() {
         return;
     }
     while (!target.empty() && (target[0] == '%' || target[0] == '*'))
-        target.erase(0, 1);
+        target.remove_prefix(1);
     const size_t cut = target.find_first_of(">@");
-    if (cut != std::string::npos)
-        target = Trim(target.substr(0, cut));
+    if (cut != std::string_view::npos)
+        target = TrimView(target.substr(0, cut));
     if (target.empty())
         return;
-    m_anchor.target = target;
+    if (target.size() != m_anchor.target.size())
+        m_anchor.target = std::string(target);
     m_topic.links.push_back(std::move(m_anchor));
     m_anchor = SourceLink{};
 }
