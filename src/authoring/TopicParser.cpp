@@ -1,8 +1,10 @@
 #include "TopicParser.h"
 
 #include "common/Cp1252.h"
+#include "display/RtfControlWords.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <unordered_map>
 #include <unordered_set>
@@ -60,6 +62,12 @@ bool IsDigit(char c) {
 }
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Control bytes other than the tab: copied, but the reader shows nothing
+// for them, so they take no position.
+bool IsDropped(char c) {
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t';
 }
 
 int HexValue(char c) {
@@ -124,12 +132,19 @@ Token NextToken(std::string_view s, size_t i) {
                 t.param = hi >= 0 && lo >= 0 ? hi * 16 + lo : -1;
             }
         } else {
+            // A backslash that ends the input stands for nothing; copied, it
+            // would take the body's closing brace.
             t.kind = Token::Text;
-            t.end = j;
+            t.begin = t.end = j;
         }
     } else {
         size_t j = i;
-        while (j < s.size() && s[j] != '{' && s[j] != '}' && s[j] != '\\')
+        static constexpr auto kStops = [] {
+            std::array<bool, 256> stops{};
+            stops['{'] = stops['}'] = stops['\\'] = true;
+            return stops;
+        }();
+        while (j < s.size() && !kStops[static_cast<unsigned char>(s[j])])
             ++j;
         t.kind = Token::Text;
         t.end = j;
@@ -158,6 +173,57 @@ size_t GroupEnd(std::string_view s, size_t open) {
         }
     }
     return s.size();
+}
+
+// The '}' that closes the group s[from] lies in, or s.size().
+size_t GroupClose(std::string_view s, size_t from) {
+    int depth = 0;
+    for (size_t i = from; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '\\') {
+            if (i + 4 < s.size() && s.compare(i + 1, 3, "bin") == 0 && IsDigit(s[i + 4])) {
+                const Token t = NextToken(s, i);
+                const size_t skip = t.param > 0 ? static_cast<size_t>(t.param) : 0;
+                i = std::min(s.size(), t.end + skip) - 1;
+            } else {
+                ++i;
+            }
+        } else if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            if (depth-- == 0)
+                return i;
+        }
+    }
+    return s.size();
+}
+
+// What the reader shows of the rest of a group once it meets a control
+// word: the reader's own table says which words open a destination.
+enum class Rest { Shown, Hidden, Picture, Dropped };
+
+Rest RestOfGroupAfter(std::string_view name) {
+    const rtf::ControlWord& w = rtf::LookUpControlWord(name);
+    if (w.kind != rtf::WordKind::Destination)
+        return Rest::Shown;
+    switch (w.word) {
+    case rtf::Word::Field:
+    case rtf::Word::FieldResult:
+    case rtf::Word::ShapePicture:
+    case rtf::Word::ListText:
+    case rtf::Word::ObjectResult:
+        return Rest::Shown;
+    case rtf::Word::Picture:
+        return Rest::Picture;
+    case rtf::Word::Object:
+    case rtf::Word::FontTable:
+    case rtf::Word::ColorTable:
+        // Their content would change what the reader shows (a placeholder,
+        // the fonts of the body): left out of the body.
+        return Rest::Dropped;
+    default:
+        return Rest::Hidden;
+    }
 }
 
 // One control word of the symbols that stand for a Windows-1252 character.
@@ -581,6 +647,17 @@ void Session::run() {
                 i = end;
                 break;
             }
+            if (const Rest rest = RestOfGroupAfter(t.name); rest != Rest::Shown) {
+                // A destination met inside a group: the reader shows none of
+                // what follows in the group (a picture counts one).
+                const size_t close = GroupClose(m_s, t.end);
+                if (rest != Rest::Dropped)
+                    m_content.append(m_s.substr(t.begin, close - t.begin));
+                if (rest == Rest::Picture && !m_levels.back().chars.hidden)
+                    visible(0xFFFC);
+                i = close;
+                break;
+            }
             if (t.name == "page") {
                 if (m_skipChars > 0)
                     m_skipChars = 0;
@@ -594,6 +671,18 @@ void Session::run() {
         case Token::Symbol:
             if (m_levels.empty())
                 break;
+            if (t.name == "*") {
+                // Inside a group, a word the reader does not know as a
+                // destination after \* hides the rest of the group.
+                const Token n = NextToken(m_s, i);
+                if (n.kind == Token::Word &&
+                    rtf::LookUpControlWord(n.name).kind != rtf::WordKind::Destination) {
+                    const size_t close = GroupClose(m_s, i);
+                    m_content.append(m_s.substr(t.begin, close - t.begin));
+                    i = close;
+                    break;
+                }
+            }
             if (t.name == "{") {
                 std::string name;
                 size_t end = 0;
@@ -940,40 +1029,42 @@ void Session::text(const Token& t) {
         if (m_skipChars == 0 && !c.hidden && c.hot() == Hot::None) {
             // Ordinary visible text: copied and counted a run at a time.
             closeAnchor();
-            size_t firstNonSpace = std::string::npos;
-            int32_t counted = 0, nonSpace = 0;
-            size_t j = k;
-            for (; j < t.end && m_s[j] != '\0'; ++j) {
-                const char ch = m_s[j];
-                if (ch == '\r' || ch == '\n')
-                    continue;
-                ++counted;
-                if (ch != ' ' && ch != '\t') {
-                    ++nonSpace;
-                    if (firstNonSpace == std::string::npos)
-                        firstNonSpace = j;
-                }
+            const char* const p = m_s.data();
+            const void* nul = std::memchr(p + k, '\0', t.end - k);
+            const size_t j = nul ? static_cast<size_t>(static_cast<const char*>(nul) - p) : t.end;
+            // Counted without branches: control bytes (line ends among them)
+            // are no characters, and blanks do not make a topic's content.
+            int32_t dropped = 0, blanks = 0;
+            for (size_t q = k; q < j; ++q) {
+                const unsigned char ch = static_cast<unsigned char>(p[q]);
+                dropped += (ch < 0x20) & (ch != '\t');
+                blanks += (ch == ' ') | (ch == '\t');
             }
+            const int32_t counted = static_cast<int32_t>(j - k) - dropped;
+            const int32_t nonSpace = counted - blanks;
+            size_t firstNonSpace = k;
+            if (nonSpace > 0 && m_topic.line == 0)
+                while (IsDropped(p[firstNonSpace]) || p[firstNonSpace] == ' ' ||
+                       p[firstNonSpace] == '\t')
+                    ++firstNonSpace;
             m_content.append(m_s.data() + k, j - k);
             if (counted > 0) {
                 m_count += counted;
                 m_contentChars += nonSpace;
                 if (nonSpace > 0 && m_topic.line == 0)
                     m_topic.line = lineAt(firstNonSpace);
-                const char last = m_s[j - 1];
-                m_lastCharAt =
-                    last != '\r' && last != '\n' ? m_content.size() - 1 : std::string::npos;
+                m_lastCharAt = !IsDropped(m_s[j - 1]) ? m_content.size() - 1 : std::string::npos;
             }
             k = j < t.end ? j + 1 : j; // a NUL byte is dropped
             continue;
         }
         const char ch = m_s[k++];
-        if (ch == '\r' || ch == '\n') {
+        if (ch == '\0')
+            continue;
+        if (IsDropped(ch)) {
             m_content += ch;
             continue;
         }
-        if (ch == '\0')
-            continue;
         if (m_skipChars > 0) {
             --m_skipChars;
             m_content += ch;
