@@ -578,6 +578,8 @@ void Session::run() {
             ended = true;
             break;
         case Token::Open: {
+            // A group ends the characters a \u stands for, as its end does.
+            m_skipChars = 0;
             std::string name;
             size_t end = 0;
             if (!m_levels.empty() && BitmapReference(m_s, i, "}", name, end)) {
@@ -642,9 +644,25 @@ void Session::run() {
             if (t.name == "bin") {
                 const size_t skip = t.param > 0 ? static_cast<size_t>(t.param) : 0;
                 const size_t end = std::min(m_s.size(), t.end + skip);
+                if (m_skipChars > 0)
+                    --m_skipChars;
                 m_content += "\\bin" + std::to_string(end - t.end) + " ";
                 m_content.append(m_s.substr(t.end, end - t.end));
                 i = end;
+                break;
+            }
+            if (t.name == "page") {
+                if (m_skipChars > 0)
+                    m_skipChars = 0;
+                captureOpenGroups();
+                finishTopic();
+                startTopic(t.end, true);
+                break;
+            }
+            if (m_skipChars > 0) {
+                // A control word is one of the characters a \u stands for.
+                --m_skipChars;
+                emitRaw(t, false);
                 break;
             }
             if (const Rest rest = RestOfGroupAfter(t.name); rest != Rest::Shown) {
@@ -658,20 +676,12 @@ void Session::run() {
                 i = close;
                 break;
             }
-            if (t.name == "page") {
-                if (m_skipChars > 0)
-                    m_skipChars = 0;
-                captureOpenGroups();
-                finishTopic();
-                startTopic(t.end, true);
-                break;
-            }
             word(t);
             break;
         case Token::Symbol:
             if (m_levels.empty())
                 break;
-            if (t.name == "*") {
+            if (t.name == "*" && m_skipChars == 0) {
                 // Inside a group, a word the reader does not know as a
                 // destination after \* hides the rest of the group.
                 const Token n = NextToken(m_s, i);
@@ -877,12 +887,15 @@ void Session::word(const Token& t) {
 
     if (name == "rtf")
         return;
-    if (name == "u" && t.hasParam) {
+    if (name == "u") {
+        // As the reader takes it: no parameter is 0, and the value is kept
+        // to 16 bits, negative ones counting from 65536.
         emitRaw(t, false);
+        const int32_t value = t.hasParam ? std::clamp(t.param, -32768, 65535) : 0;
         if (c.hidden)
             hiddenChar('?');
         else
-            visible(static_cast<char16_t>(t.param));
+            visible(static_cast<char16_t>(value < 0 ? value + 65536 : value));
         m_skipChars = level.uc;
         return;
     }
@@ -1013,9 +1026,13 @@ void Session::symbol(const Token& t) {
         visible(s == '~' ? u'\u00A0' : s == '_' ? u'\u2011' : static_cast<char16_t>(s));
         return;
     }
+    // Any other symbol is one of the characters a \u stands for.
+    const bool skipped = m_skipChars > 0;
+    if (skipped)
+        --m_skipChars;
     if (s == '\r' || s == '\n') {
         m_content += "\\par ";
-        if (!c.hidden)
+        if (!c.hidden && !skipped)
             mark(2);
         return;
     }

@@ -50,6 +50,18 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         // A backslash ending the input would escape the body's last brace.
         std::string("{#{\\footnote\x10}\\pn\\", 18),
         "{\\rtf1 #{\\footnote A}text\\",
+        // \u without a parameter is a character all the same.
+        "{#{\\footnote\xff}\\u",
+        "{\\rtf1 #{\\footnote A}{\\uldb a\\u b\\u70000 c}{\\v B}}",
+        // Control words, symbols and binary data are characters a \u
+        // stands for; groups end them.
+        std::string("{#{\\footnote\0}\\u\\\n", 18),
+        "{\\rtf1 #{\\footnote A}\\uc2 a\\u233\\par\\-b \\u233{c}d \\u233\\bin1 xy}",
+        // Destinations met inside a group hide the rest of it.
+        "{\\fonttbl{2}{\\footnote # d \n",
+        std::string("{\\fonttbl\x01\\f0U#{\\footnote o", 28),
+        "{\\rtf1 #{\\footnote A}a {\\b b\\pn c} {\\i d\\*\\zz e} {\\pict\\wmetafile8 01} f}",
+        "{\\rtf1 #{\\footnote A}{\\b x\\pict\\wmetafile8 01}{\\b y\\object z}{\\pn w}}",
     };
     for (const std::string& in : inputs) {
         SCOPED_TRACE(testing::PrintToString(in));
