@@ -126,9 +126,11 @@ Token NextToken(std::string_view s, size_t i) {
             t.name = s.substr(j, 1);
             t.end = j + 1;
             if (s[j] == '\'') {
-                t.end = std::min(s.size(), j + 3);
+                // As the reader takes it: the digits up to the first that is
+                // not one are taken, and a broken escape stands for nothing.
                 const int hi = j + 1 < s.size() ? HexValue(s[j + 1]) : -1;
-                const int lo = j + 2 < s.size() ? HexValue(s[j + 2]) : -1;
+                const int lo = hi >= 0 && j + 2 < s.size() ? HexValue(s[j + 2]) : -1;
+                t.end = hi < 0 ? j + 1 : lo < 0 ? j + 2 : j + 3;
                 t.param = hi >= 0 && lo >= 0 ? hi * 16 + lo : -1;
             }
         } else {
@@ -596,9 +598,11 @@ void Session::run() {
                 const size_t end = GroupEnd(m_s, t.begin);
                 if (w.kind == Token::Word && w.name == "footnote")
                     footnote(t.begin, end);
-                else if (w.kind == Token::Word && w.name == "fonttbl")
-                    m_fontTable = std::string(m_s.substr(t.begin, end - t.begin));
-                else if (w.kind == Token::Word && w.name == "colortbl")
+                else if (w.kind == Token::Word && w.name == "fonttbl") {
+                    // Only a closed table: an open one would take the body.
+                    if (GroupClose(m_s, t.begin + 1) < m_s.size())
+                        m_fontTable = std::string(m_s.substr(t.begin, end - t.begin));
+                } else if (w.kind == Token::Word && w.name == "colortbl")
                     colourTable(m_s.substr(w.end, end - w.end));
                 else if (w.kind == Token::Word && w.name == "stylesheet")
                     styleSheet(m_s.substr(w.end, end - w.end));
@@ -1001,6 +1005,8 @@ void Session::symbol(const Token& t) {
     const char s = t.name[0];
     if (s == '\'') {
         m_content.append(m_s.substr(t.begin, t.end - t.begin));
+        if (t.param < 0)
+            return;
         if (m_skipChars > 0) {
             --m_skipChars;
             return;
@@ -1234,6 +1240,12 @@ void Session::colourTable(std::string_view group) {
     const size_t lastSemicolon = entries.rfind(';');
     entries =
         lastSemicolon == std::string::npos ? std::string() : entries.substr(0, lastSemicolon + 1);
+    if (entries.find_first_of("{}") != std::string::npos) {
+        // Groups inside the table would unbalance every body's header.
+        m_colourTable = ";";
+        m_colourCount = 1;
+        return;
+    }
     m_colourTable = entries;
 }
 

@@ -57,6 +57,12 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         // stands for; groups end them.
         std::string("{#{\\footnote\0}\\u\\\n", 18),
         "{\\rtf1 #{\\footnote A}\\uc2 a\\u233\\par\\-b \\u233{c}d \\u233\\bin1 xy}",
+        // A broken hexadecimal escape stands for nothing.
+        "{\\'e\x15#{\\footnote e",
+        "{\\rtf1 #{\\footnote A}a\\'zz b\\'4 c\\'",
+        // Tables left open or holding groups stay out of the bodies' header.
+        "{#{\\footnote\xff}1{\\fonttbl",
+        "{\\rtf1{\\colortbl;{\\red1;}}#{\\footnote A}{\\uldb a}{\\v A}}",
         // Destinations met inside a group hide the rest of it.
         "{\\fonttbl{2}{\\footnote # d \n",
         std::string("{\\fonttbl\x01\\f0U#{\\footnote o", 28),
