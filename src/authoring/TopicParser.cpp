@@ -541,6 +541,7 @@ private:
     bool m_targetStarted = false;
     bool m_anchorPopup = false;
     SourceLink m_anchor;
+    std::u16string m_anchorMarks; // marks met since its last character
 };
 
 int Session::lineAt(size_t offset) {
@@ -1118,6 +1119,7 @@ void Session::visible(char16_t unit) {
         const bool popup = hot == Hot::Popup;
         if (!m_anchorOpen || m_targetStarted || popup != m_anchorPopup) {
             closeAnchor();
+            m_anchorMarks.clear();
             m_anchorOpen = true;
             m_anchorPopup = popup;
             m_anchor = SourceLink{};
@@ -1126,6 +1128,10 @@ void Session::visible(char16_t unit) {
             m_anchor.line = lineAt(m_at);
         }
         m_anchor.last = m_count;
+        if (!m_anchorMarks.empty()) {
+            m_anchor.hotText += m_anchorMarks;
+            m_anchorMarks.clear();
+        }
         m_anchor.hotText += unit;
     }
     ++m_count;
@@ -1142,6 +1148,10 @@ void Session::mark(int positions) {
     m_lastCharAt = std::string::npos;
     if (m_anchorOpen && m_targetStarted)
         closeAnchor();
+    // Inside a hot spot, the mark is part of its text once a further hot
+    // character follows: the reader shows a cell as a tab, others as CR LF.
+    if (m_anchorOpen)
+        m_anchorMarks += positions == 1 ? u"\t" : u"\r\n";
     m_count += positions;
 }
 

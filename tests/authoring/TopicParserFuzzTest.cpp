@@ -63,6 +63,9 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         // Tables left open or holding groups stay out of the bodies' header.
         "{#{\\footnote\xff}1{\\fonttbl",
         "{\\rtf1{\\colortbl;{\\red1;}}#{\\footnote A}{\\uldb a}{\\v A}}",
+        // Marks inside a hot spot are part of its text.
+        "{\\ul f#{\\footnote\xff}\\\nL\\v.",
+        "{\\rtf1 #{\\footnote A}{\\uldb a\\par b\\cell c\\line}{\\v A} d}",
         // Destinations met inside a group hide the rest of it.
         "{\\fonttbl{2}{\\footnote # d \n",
         std::string("{\\fonttbl\x01\\f0U#{\\footnote o", 28),
