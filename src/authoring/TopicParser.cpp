@@ -909,7 +909,7 @@ void Session::word(const Token& t) {
         emitRaw(t, true);
         return;
     }
-    if (IsMarkWord(name)) {
+    if (IsMarkWord(name) || name == "nestrow") {
         emitRaw(t, false);
         if (!c.hidden)
             mark(2);
@@ -1005,9 +1005,11 @@ void Session::symbol(const Token& t) {
     const CharState& c = m_levels.back().chars;
     const char s = t.name[0];
     if (s == '\'') {
-        m_content.append(m_s.substr(t.begin, t.end - t.begin));
+        // A broken escape is left out: copied, it could join the bytes
+        // after it (once a NUL byte is dropped) into an escape of its own.
         if (t.param < 0)
             return;
+        m_content.append(m_s.substr(t.begin, t.end - t.begin));
         if (m_skipChars > 0) {
             --m_skipChars;
             return;

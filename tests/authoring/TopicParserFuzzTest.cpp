@@ -60,12 +60,19 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         // A broken hexadecimal escape stands for nothing.
         "{\\'e\x15#{\\footnote e",
         "{\\rtf1 #{\\footnote A}a\\'zz b\\'4 c\\'",
+        std::string("{#{\\footnote\0}\\'\0e", 18),
+        std::string("{#{\\footnote A}\\'e\0"
+                    "5",
+                    20),
         // Tables left open or holding groups stay out of the bodies' header.
         "{#{\\footnote\xff}1{\\fonttbl",
         "{\\rtf1{\\colortbl;{\\red1;}}#{\\footnote A}{\\uldb a}{\\v A}}",
         // Marks inside a hot spot are part of its text.
         "{\\ul f#{\\footnote\xff}\\\nL\\v.",
         "{\\rtf1 #{\\footnote A}{\\uldb a\\par b\\cell c\\line}{\\v A} d}",
+        // A nested row ends as a row does.
+        "{\\nestrow#{\\footnote\x0f",
+        "{\\rtf1 #{\\footnote A}a\\nestcell b\\nestrow c}",
         // Destinations met inside a group hide the rest of it.
         "{\\fonttbl{2}{\\footnote # d \n",
         std::string("{\\fonttbl\x01\\f0U#{\\footnote o", 28),
