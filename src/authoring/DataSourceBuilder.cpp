@@ -145,9 +145,9 @@ bool DataSourceBuilder::NoCaseEqual::operator()(const std::string& a, const std:
 long DataSourceBuilder::findTopic(const std::string& id) const {
     const std::string* key = &id;
     for (int hop = 0; hop < 16; ++hop) {
-        const auto it = m_ids.find(*key);
-        if (it != m_ids.end())
-            return static_cast<long>(it->second);
+        const long topic = m_ids.find(*key);
+        if (topic >= 0)
+            return topic;
         const auto alias = m_aliases.find(*key);
         if (alias == m_aliases.end())
             return -1;
@@ -161,15 +161,15 @@ void DataSourceBuilder::number() {
     m_numbers.assign(n, 0);
     std::vector<bool> dropped(n, false);
     for (size_t t = 0; t < n; ++t) {
-        std::vector<std::string> ids{m_topics[t].id};
-        ids.insert(ids.end(), m_topics[t].otherIds.begin(), m_topics[t].otherIds.end());
-        for (size_t k = 0; k < ids.size(); ++k) {
-            const auto [it, inserted] = m_ids.emplace(ids[k], t);
-            if (inserted || it->second == t)
+        const SourceTopic& topic = m_topics[t];
+        for (size_t k = 0; k <= topic.otherIds.size(); ++k) {
+            const std::string& id = k == 0 ? topic.id : topic.otherIds[k - 1];
+            const auto [known, inserted] = m_ids.emplace(id, t);
+            if (inserted || known == t)
                 continue;
-            const SourceTopic& first = m_topics[it->second];
+            const SourceTopic& first = m_topics[known];
             m_messages.error(m_topics[t].file, m_topics[t].line,
-                             "identifiant en double " + Quoted(ids[k]) + " (d\xC3\xA9j\xC3\xA0 " +
+                             "identifiant en double " + Quoted(id) + " (d\xC3\xA9j\xC3\xA0 " +
                                  first.file + ":" + std::to_string(first.line) + ")");
             if (k == 0)
                 dropped[t] = true;
@@ -200,10 +200,10 @@ void DataSourceBuilder::number() {
     }
     if (m_project) {
         for (const HelpProject::MapEntry& e : m_project->map()) {
-            const auto it = m_ids.find(e.id);
-            if (it == m_ids.end() || m_numbers[it->second] != 0)
+            const long found = m_ids.find(e.id);
+            if (found < 0 || m_numbers[found] != 0)
                 continue;
-            const size_t t = it->second;
+            const size_t t = static_cast<size_t>(found);
             if (e.number == 1) {
                 m_messages.error(e.file, e.line,
                                  "le num\xC3\xA9ro 1 est celui de l'accueil, pas de " +

@@ -3,6 +3,7 @@
 #include "BuildMessages.h"
 #include "ContentsFile.h"
 #include "HelpProject.h"
+#include "TopicIdTable.h"
 #include "TopicParser.h"
 #include "articles/DataSourceWriter.h"
 
@@ -71,7 +72,7 @@ private:
     struct NoCaseEqual {
         bool operator()(const std::string& a, const std::string& b) const;
     };
-    std::unordered_map<std::string, size_t, NoCaseHash, NoCaseEqual> m_ids;
+    TopicIdTable m_ids;
     std::unordered_map<std::string, std::string, NoCaseHash, NoCaseEqual> m_aliases;
     std::unordered_map<std::string, std::string> m_pictureCache; // name key -> RTF ("" = none)
     std::vector<ArticleNumber> m_numbers;                        // per topic; 0 = not written

@@ -1,8 +1,10 @@
 #include "TopicParser.h"
 
 #include "common/Cp1252.h"
+#include "display/RtfControlWords.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <unordered_map>
 #include <unordered_set>
@@ -62,6 +64,12 @@ bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// Control bytes other than the tab: copied, but the reader shows nothing
+// for them, so they take no position.
+bool IsDropped(char c) {
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+}
+
 int HexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -118,18 +126,27 @@ Token NextToken(std::string_view s, size_t i) {
             t.name = s.substr(j, 1);
             t.end = j + 1;
             if (s[j] == '\'') {
-                t.end = std::min(s.size(), j + 3);
+                // As the reader takes it: the digits up to the first that is
+                // not one are taken, and a broken escape stands for nothing.
                 const int hi = j + 1 < s.size() ? HexValue(s[j + 1]) : -1;
-                const int lo = j + 2 < s.size() ? HexValue(s[j + 2]) : -1;
+                const int lo = hi >= 0 && j + 2 < s.size() ? HexValue(s[j + 2]) : -1;
+                t.end = hi < 0 ? j + 1 : lo < 0 ? j + 2 : j + 3;
                 t.param = hi >= 0 && lo >= 0 ? hi * 16 + lo : -1;
             }
         } else {
+            // A backslash that ends the input stands for nothing; copied, it
+            // would take the body's closing brace.
             t.kind = Token::Text;
-            t.end = j;
+            t.begin = t.end = j;
         }
     } else {
         size_t j = i;
-        while (j < s.size() && s[j] != '{' && s[j] != '}' && s[j] != '\\')
+        static constexpr auto kStops = [] {
+            std::array<bool, 256> stops{};
+            stops['{'] = stops['}'] = stops['\\'] = true;
+            return stops;
+        }();
+        while (j < s.size() && !kStops[static_cast<unsigned char>(s[j])])
             ++j;
         t.kind = Token::Text;
         t.end = j;
@@ -158,6 +175,57 @@ size_t GroupEnd(std::string_view s, size_t open) {
         }
     }
     return s.size();
+}
+
+// The '}' that closes the group s[from] lies in, or s.size().
+size_t GroupClose(std::string_view s, size_t from) {
+    int depth = 0;
+    for (size_t i = from; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '\\') {
+            if (i + 4 < s.size() && s.compare(i + 1, 3, "bin") == 0 && IsDigit(s[i + 4])) {
+                const Token t = NextToken(s, i);
+                const size_t skip = t.param > 0 ? static_cast<size_t>(t.param) : 0;
+                i = std::min(s.size(), t.end + skip) - 1;
+            } else {
+                ++i;
+            }
+        } else if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            if (depth-- == 0)
+                return i;
+        }
+    }
+    return s.size();
+}
+
+// What the reader shows of the rest of a group once it meets a control
+// word: the reader's own table says which words open a destination.
+enum class Rest { Shown, Hidden, Picture, Dropped };
+
+Rest RestOfGroupAfter(std::string_view name) {
+    const rtf::ControlWord& w = rtf::LookUpControlWord(name);
+    if (w.kind != rtf::WordKind::Destination)
+        return Rest::Shown;
+    switch (w.word) {
+    case rtf::Word::Field:
+    case rtf::Word::FieldResult:
+    case rtf::Word::ShapePicture:
+    case rtf::Word::ListText:
+    case rtf::Word::ObjectResult:
+        return Rest::Shown;
+    case rtf::Word::Picture:
+        return Rest::Picture;
+    case rtf::Word::Object:
+    case rtf::Word::FontTable:
+    case rtf::Word::ColorTable:
+        // Their content would change what the reader shows (a placeholder,
+        // the fonts of the body): left out of the body.
+        return Rest::Dropped;
+    default:
+        return Rest::Hidden;
+    }
 }
 
 // One control word of the symbols that stand for a Windows-1252 character.
@@ -195,6 +263,15 @@ bool IsDroppedDestination(std::string_view name) {
     };
     if (name.size() < 2 || name.size() > 17)
         return false;
+    // Most words of a body start with a letter no listed name starts with.
+    constexpr uint32_t kFirstLetters = [] {
+        uint32_t mask = 0;
+        for (std::string_view n : kNames)
+            mask |= 1u << (n[0] - 'a');
+        return mask;
+    }();
+    if (name[0] < 'a' || name[0] > 'z' || (kFirstLetters & (1u << (name[0] - 'a'))) == 0)
+        return false;
     for (std::string_view n : kNames)
         if (n == name)
             return true;
@@ -217,30 +294,47 @@ bool IsStateWord(std::string_view name) {
 // Keeps the last occurrence of each control word (by name) of a list of
 // formatting words; replaying them gives the same state. Tab stops keep
 // every position.
-std::string CompressWords(const std::string& words) {
-    std::vector<std::pair<std::string, std::string>> items; // key, word
+std::string CompressWords(std::string_view words) {
+    struct Item {
+        std::string_view key, word;
+    };
+    std::vector<Item> items;
+    items.reserve(32);
     size_t i = 0;
     while (i < words.size()) {
         size_t j = words.find('\\', i + 1);
-        if (j == std::string::npos)
+        if (j == std::string_view::npos)
             j = words.size();
-        std::string word = words.substr(i, j - i);
+        const std::string_view word = words.substr(i, j - i);
         size_t k = 1;
         while (k < word.size() && IsLetter(word[k]))
             ++k;
-        std::string key = word.substr(1, k - 1);
+        std::string_view key = word.substr(std::min<size_t>(1, word.size()), k - 1);
         if (key == "tx" || key == "tb" || key.rfind("tq", 0) == 0 || key.rfind("tl", 0) == 0)
             key = word;
-        items.erase(std::remove_if(items.begin(), items.end(),
-                                   [&](const auto& item) { return item.first == key; }),
-                    items.end());
-        items.emplace_back(std::move(key), std::move(word));
+        items.push_back({key, word});
         i = j;
     }
+    // A word stays when no later word has its key.
     std::string out;
-    for (const auto& item : items)
-        out += item.second;
+    out.reserve(words.size());
+    for (size_t a = 0; a < items.size(); ++a) {
+        bool later = false;
+        for (size_t b = a + 1; b < items.size() && !later; ++b)
+            later = items[b].key == items[a].key;
+        if (!later)
+            out += items[a].word;
+    }
     return out;
+}
+
+std::string_view TrimView(std::string_view text) {
+    size_t b = 0, e = text.size();
+    while (b < e && IsSpace(text[b]))
+        ++b;
+    while (e > b && IsSpace(text[e - 1]))
+        --e;
+    return text.substr(b, e - b);
 }
 
 std::string Trim(const std::string& text) {
@@ -402,7 +496,9 @@ private:
     void hiddenChar(char byte);
     void mark(int positions);
     void closeAnchor();
-    void emitWord(const std::string& word, bool record);
+    void emitWord(std::string_view word, bool record);
+    // The control word as read, ended by a space.
+    void emitRaw(const Token& t, bool record);
     std::string header() const;
 
     BuildMessages& m_messages;
@@ -432,19 +528,20 @@ private:
     std::string m_content;
     bool m_contentHasHeader = false;
     size_t m_lastBodySize = 4096;
+    size_t m_lastLinkCount = 0;
     std::string m_rootWords;
     int32_t m_count = 0;
     int m_skipChars = 0;
 
     // The mark character before a footnote group: where it was written.
     size_t m_lastCharAt = std::string::npos;
-    bool m_lastCharCounted = false;
 
     // The hot spot being read.
     bool m_anchorOpen = false;
     bool m_targetStarted = false;
     bool m_anchorPopup = false;
     SourceLink m_anchor;
+    std::u16string m_anchorMarks; // marks met since its last character
 };
 
 int Session::lineAt(size_t offset) {
@@ -484,6 +581,8 @@ void Session::run() {
             ended = true;
             break;
         case Token::Open: {
+            // A group ends the characters a \u stands for, as its end does.
+            m_skipChars = 0;
             std::string name;
             size_t end = 0;
             if (!m_levels.empty() && BitmapReference(m_s, i, "}", name, end)) {
@@ -500,9 +599,11 @@ void Session::run() {
                 const size_t end = GroupEnd(m_s, t.begin);
                 if (w.kind == Token::Word && w.name == "footnote")
                     footnote(t.begin, end);
-                else if (w.kind == Token::Word && w.name == "fonttbl")
-                    m_fontTable = std::string(m_s.substr(t.begin, end - t.begin));
-                else if (w.kind == Token::Word && w.name == "colortbl")
+                else if (w.kind == Token::Word && w.name == "fonttbl") {
+                    // Only a closed table: an open one would take the body.
+                    if (GroupClose(m_s, t.begin + 1) < m_s.size())
+                        m_fontTable = std::string(m_s.substr(t.begin, end - t.begin));
+                } else if (w.kind == Token::Word && w.name == "colortbl")
                     colourTable(m_s.substr(w.end, end - w.end));
                 else if (w.kind == Token::Word && w.name == "stylesheet")
                     styleSheet(m_s.substr(w.end, end - w.end));
@@ -548,6 +649,8 @@ void Session::run() {
             if (t.name == "bin") {
                 const size_t skip = t.param > 0 ? static_cast<size_t>(t.param) : 0;
                 const size_t end = std::min(m_s.size(), t.end + skip);
+                if (m_skipChars > 0)
+                    --m_skipChars;
                 m_content += "\\bin" + std::to_string(end - t.end) + " ";
                 m_content.append(m_s.substr(t.end, end - t.end));
                 i = end;
@@ -561,11 +664,40 @@ void Session::run() {
                 startTopic(t.end, true);
                 break;
             }
+            if (m_skipChars > 0) {
+                // A control word is one of the characters a \u stands for.
+                --m_skipChars;
+                emitRaw(t, false);
+                break;
+            }
+            if (const Rest rest = RestOfGroupAfter(t.name); rest != Rest::Shown) {
+                // A destination met inside a group: the reader shows none of
+                // what follows in the group (a picture counts one).
+                const size_t close = GroupClose(m_s, t.end);
+                if (rest != Rest::Dropped)
+                    m_content.append(m_s.substr(t.begin, close - t.begin));
+                if (rest == Rest::Picture && !m_levels.back().chars.hidden)
+                    visible(0xFFFC);
+                i = close;
+                break;
+            }
             word(t);
             break;
         case Token::Symbol:
             if (m_levels.empty())
                 break;
+            if (t.name == "*" && m_skipChars == 0) {
+                // Inside a group, a word the reader does not know as a
+                // destination after \* hides the rest of the group.
+                const Token n = NextToken(m_s, i);
+                if (n.kind == Token::Word &&
+                    rtf::LookUpControlWord(n.name).kind != rtf::WordKind::Destination) {
+                    const size_t close = GroupClose(m_s, i);
+                    m_content.append(m_s.substr(t.begin, close - t.begin));
+                    i = close;
+                    break;
+                }
+            }
             if (t.name == "{") {
                 std::string name;
                 size_t end = 0;
@@ -663,6 +795,7 @@ void Session::startTopic(size_t offset, bool afterPage) {
     m_topic = SourceTopic{};
     m_topic.file = m_file;
     m_topic.line = 0;
+    m_topic.links.reserve(m_lastLinkCount);
     m_topicOffset = offset;
     m_contentChars = 0;
     m_topicHasFootnote = false;
@@ -722,13 +855,14 @@ void Session::finishTopic() {
     body.append(open, '}');
     body += "}";
     m_lastBodySize = body.size();
+    m_lastLinkCount = m_topic.links.size();
     m_topic.body = std::move(body);
     m_topic.length = m_count;
     m_topics.push_back(std::move(m_topic));
     m_topic = SourceTopic{};
 }
 
-void Session::emitWord(const std::string& word, bool record) {
+void Session::emitWord(std::string_view word, bool record) {
     m_content += word;
     // Only the document's own level keeps its words as they come: a group's
     // words are read back from the body when a topic ends inside it.
@@ -736,46 +870,60 @@ void Session::emitWord(const std::string& word, bool record) {
         m_levels.back().words += word;
 }
 
+void Session::emitRaw(const Token& t, bool record) {
+    const std::string_view raw = m_s.substr(t.begin, t.end - t.begin);
+    const bool space = raw.back() != ' ';
+    m_content += raw;
+    if (space)
+        m_content += ' ';
+    if (record && m_levels.size() == 1) {
+        std::string& words = m_levels.back().words;
+        words += raw;
+        if (space)
+            words += ' ';
+    }
+}
+
 void Session::word(const Token& t) {
     Level& level = m_levels.back();
     CharState& c = level.chars;
     const std::string_view name = t.name;
     const bool on = !t.hasParam || t.param != 0;
-    std::string raw(m_s.substr(t.begin, t.end - t.begin));
-    if (raw.back() != ' ')
-        raw += ' ';
 
     if (name == "rtf")
         return;
-    if (name == "u" && t.hasParam) {
-        m_content += raw;
+    if (name == "u") {
+        // As the reader takes it: no parameter is 0, and the value is kept
+        // to 16 bits, negative ones counting from 65536.
+        emitRaw(t, false);
+        const int32_t value = t.hasParam ? std::clamp(t.param, -32768, 65535) : 0;
         if (c.hidden)
             hiddenChar('?');
         else
-            visible(static_cast<char16_t>(t.param));
+            visible(static_cast<char16_t>(value < 0 ? value + 65536 : value));
         m_skipChars = level.uc;
         return;
     }
     if (name == "uc") {
         level.uc = t.hasParam ? std::clamp(t.param, 0, 16) : 1;
-        emitWord(raw, true);
+        emitRaw(t, true);
         return;
     }
-    if (IsMarkWord(name)) {
-        m_content += raw;
+    if (IsMarkWord(name) || name == "nestrow") {
+        emitRaw(t, false);
         if (!c.hidden)
             mark(2);
         return;
     }
     if (name == "cell" || name == "nestcell") {
-        m_content += raw;
+        emitRaw(t, false);
         if (!c.hidden)
             mark(1);
         return;
     }
     const int symbolByte = SymbolByte(name);
     if (symbolByte >= 0) {
-        m_content += raw;
+        emitRaw(t, false);
         if (c.hidden)
             hiddenChar(static_cast<char>(symbolByte));
         else
@@ -798,15 +946,15 @@ void Session::word(const Token& t) {
         c.underline = c.doubleUnderline = false;
     } else if (name == "plain") {
         c = CharState{};
-        emitWord(raw, true);
+        emitRaw(t, true);
         return;
     } else if (name == "cf") {
         c.colour = t.hasParam ? t.param : 0;
         c.linkColoured = false;
-        emitWord(raw, true);
+        emitRaw(t, true);
         return;
     } else if (name == "cs" && t.hasParam) {
-        emitWord(raw, true);
+        emitRaw(t, true);
         const auto it = m_styles.find(t.param);
         if (it == m_styles.end())
             return;
@@ -819,10 +967,7 @@ void Session::word(const Token& t) {
         c.strike = c.strike || it->second.strike;
         c.underline = c.underline || it->second.underline;
     } else {
-        if (IsStateWord(name))
-            emitWord(raw, true);
-        else
-            m_content += raw;
+        emitRaw(t, m_levels.size() == 1 && IsStateWord(name));
         return;
     }
     if (name == "v") {
@@ -833,14 +978,19 @@ void Session::word(const Token& t) {
     if (after == before)
         return;
     std::string out;
+    out.reserve(40);
     if (before == Hot::Jump && c.linkColoured) {
-        out += "\\cf" + std::to_string(c.colour) + " ";
+        out += "\\cf";
+        out += std::to_string(c.colour);
+        out += ' ';
         c.linkColoured = false;
     }
     if (after == Hot::Jump) {
         out += "\\ul ";
         if (c.colour == 0) {
-            out += "\\cf" + std::to_string(m_colourCount) + " ";
+            out += "\\cf";
+            out += std::to_string(m_colourCount);
+            out += ' ';
             c.linkColoured = true;
         }
     } else if (after == Hot::Popup) {
@@ -855,6 +1005,10 @@ void Session::symbol(const Token& t) {
     const CharState& c = m_levels.back().chars;
     const char s = t.name[0];
     if (s == '\'') {
+        // A broken escape is left out: copied, it could join the bytes
+        // after it (once a NUL byte is dropped) into an escape of its own.
+        if (t.param < 0)
+            return;
         m_content.append(m_s.substr(t.begin, t.end - t.begin));
         if (m_skipChars > 0) {
             --m_skipChars;
@@ -881,9 +1035,13 @@ void Session::symbol(const Token& t) {
         visible(s == '~' ? u'\u00A0' : s == '_' ? u'\u2011' : static_cast<char16_t>(s));
         return;
     }
+    // Any other symbol is one of the characters a \u stands for.
+    const bool skipped = m_skipChars > 0;
+    if (skipped)
+        --m_skipChars;
     if (s == '\r' || s == '\n') {
         m_content += "\\par ";
-        if (!c.hidden)
+        if (!c.hidden && !skipped)
             mark(2);
         return;
     }
@@ -897,40 +1055,42 @@ void Session::text(const Token& t) {
         if (m_skipChars == 0 && !c.hidden && c.hot() == Hot::None) {
             // Ordinary visible text: copied and counted a run at a time.
             closeAnchor();
-            size_t firstNonSpace = std::string::npos;
-            int32_t counted = 0, nonSpace = 0;
-            size_t j = k;
-            for (; j < t.end && m_s[j] != '\0'; ++j) {
-                const char ch = m_s[j];
-                if (ch == '\r' || ch == '\n')
-                    continue;
-                ++counted;
-                if (ch != ' ' && ch != '\t') {
-                    ++nonSpace;
-                    if (firstNonSpace == std::string::npos)
-                        firstNonSpace = j;
-                }
+            const char* const p = m_s.data();
+            const void* nul = std::memchr(p + k, '\0', t.end - k);
+            const size_t j = nul ? static_cast<size_t>(static_cast<const char*>(nul) - p) : t.end;
+            // Counted without branches: control bytes (line ends among them)
+            // are no characters, and blanks do not make a topic's content.
+            int32_t dropped = 0, blanks = 0;
+            for (size_t q = k; q < j; ++q) {
+                const unsigned char ch = static_cast<unsigned char>(p[q]);
+                dropped += (ch < 0x20) & (ch != '\t');
+                blanks += (ch == ' ') | (ch == '\t');
             }
+            const int32_t counted = static_cast<int32_t>(j - k) - dropped;
+            const int32_t nonSpace = counted - blanks;
+            size_t firstNonSpace = k;
+            if (nonSpace > 0 && m_topic.line == 0)
+                while (IsDropped(p[firstNonSpace]) || p[firstNonSpace] == ' ' ||
+                       p[firstNonSpace] == '\t')
+                    ++firstNonSpace;
             m_content.append(m_s.data() + k, j - k);
             if (counted > 0) {
                 m_count += counted;
                 m_contentChars += nonSpace;
                 if (nonSpace > 0 && m_topic.line == 0)
                     m_topic.line = lineAt(firstNonSpace);
-                const char last = m_s[j - 1];
-                m_lastCharAt =
-                    last != '\r' && last != '\n' ? m_content.size() - 1 : std::string::npos;
+                m_lastCharAt = !IsDropped(m_s[j - 1]) ? m_content.size() - 1 : std::string::npos;
             }
             k = j < t.end ? j + 1 : j; // a NUL byte is dropped
             continue;
         }
         const char ch = m_s[k++];
-        if (ch == '\r' || ch == '\n') {
+        if (ch == '\0')
+            continue;
+        if (IsDropped(ch)) {
             m_content += ch;
             continue;
         }
-        if (ch == '\0')
-            continue;
         if (m_skipChars > 0) {
             --m_skipChars;
             m_content += ch;
@@ -961,6 +1121,7 @@ void Session::visible(char16_t unit) {
         const bool popup = hot == Hot::Popup;
         if (!m_anchorOpen || m_targetStarted || popup != m_anchorPopup) {
             closeAnchor();
+            m_anchorMarks.clear();
             m_anchorOpen = true;
             m_anchorPopup = popup;
             m_anchor = SourceLink{};
@@ -969,6 +1130,10 @@ void Session::visible(char16_t unit) {
             m_anchor.line = lineAt(m_at);
         }
         m_anchor.last = m_count;
+        if (!m_anchorMarks.empty()) {
+            m_anchor.hotText += m_anchorMarks;
+            m_anchorMarks.clear();
+        }
         m_anchor.hotText += unit;
     }
     ++m_count;
@@ -985,6 +1150,10 @@ void Session::mark(int positions) {
     m_lastCharAt = std::string::npos;
     if (m_anchorOpen && m_targetStarted)
         closeAnchor();
+    // Inside a hot spot, the mark is part of its text once a further hot
+    // character follows: the reader shows a cell as a tab, others as CR LF.
+    if (m_anchorOpen)
+        m_anchorMarks += positions == 1 ? u"\t" : u"\r\n";
     m_count += positions;
 }
 
@@ -996,7 +1165,7 @@ void Session::closeAnchor() {
     m_targetStarted = false;
     if (!hadTarget)
         return;
-    std::string target = Trim(m_anchor.target);
+    std::string_view target = TrimView(m_anchor.target);
     if (!target.empty() && target[0] == '!') {
         m_messages.warning(m_file, m_anchor.line,
                            "macro ignor\xC3\xA9"
@@ -1005,13 +1174,14 @@ void Session::closeAnchor() {
         return;
     }
     while (!target.empty() && (target[0] == '%' || target[0] == '*'))
-        target.erase(0, 1);
+        target.remove_prefix(1);
     const size_t cut = target.find_first_of(">@");
-    if (cut != std::string::npos)
-        target = Trim(target.substr(0, cut));
+    if (cut != std::string_view::npos)
+        target = TrimView(target.substr(0, cut));
     if (target.empty())
         return;
-    m_anchor.target = target;
+    if (target.size() != m_anchor.target.size())
+        m_anchor.target = std::string(target);
     m_topic.links.push_back(std::move(m_anchor));
     m_anchor = SourceLink{};
 }
@@ -1082,6 +1252,12 @@ void Session::colourTable(std::string_view group) {
     const size_t lastSemicolon = entries.rfind(';');
     entries =
         lastSemicolon == std::string::npos ? std::string() : entries.substr(0, lastSemicolon + 1);
+    if (entries.find_first_of("{}") != std::string::npos) {
+        // Groups inside the table would unbalance every body's header.
+        m_colourTable = ";";
+        m_colourCount = 1;
+        return;
+    }
     m_colourTable = entries;
 }
 

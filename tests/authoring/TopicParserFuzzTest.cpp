@@ -1,0 +1,89 @@
+#include "authoring/TopicParser.h"
+#include "display/RtfReader.h"
+
+#include <gtest/gtest.h>
+
+namespace tolvane::authoring {
+namespace {
+
+// What the topic parser fuzzer checks on every input: each body numbers as
+// the parser counted it, and each anchor lies on its hot text in the
+// reader's own numbering.
+void ExpectCountsAgreeWithTheReader(const std::string& rtf) {
+    BuildMessages messages;
+    TopicParser parser(messages, [](const std::string& name, std::string& pict) {
+        if (name.size() % 2)
+            return false;
+        pict = "{\\pict\\pngblip 00}";
+        return true;
+    });
+    std::vector<SourceTopic> topics;
+    parser.parse("fuzz.rtf", rtf, topics);
+    for (const SourceTopic& t : topics) {
+        SCOPED_TRACE(t.id);
+        const std::u16string text = rtf::RtfReader::displayedText(t.body);
+        ASSERT_EQ(text.size(), static_cast<size_t>(t.length));
+        for (const SourceLink& l : t.links) {
+            ASSERT_GE(l.first, 0);
+            ASSERT_LE(l.first, l.last);
+            ASSERT_LT(l.last, t.length);
+            ASSERT_EQ(l.hotText.size(), static_cast<size_t>(l.last - l.first + 1));
+            for (size_t k = 0; k < l.hotText.size(); ++k) {
+                if (l.hotText[k] < 0x80) {
+                    EXPECT_EQ(text[l.first + k], l.hotText[k]);
+                }
+            }
+        }
+    }
+}
+
+// Inputs the fuzzer found where the parser's count and the reader's
+// disagreed, reduced to their core.
+TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
+    const std::string inputs[] = {
+        // Control bytes are copied but the reader shows nothing for them.
+        std::string("{#{\\footnote\x01}\x03", 15),
+        std::string("{\\rtf1 #{\\footnote A}a\x02"
+                    "b\x1f"
+                    "c {\\uldb d\x05"
+                    "e}{\\v B}}"),
+        // A backslash ending the input would escape the body's last brace.
+        std::string("{#{\\footnote\x10}\\pn\\", 18),
+        "{\\rtf1 #{\\footnote A}text\\",
+        // \u without a parameter is a character all the same.
+        "{#{\\footnote\xff}\\u",
+        "{\\rtf1 #{\\footnote A}{\\uldb a\\u b\\u70000 c}{\\v B}}",
+        // Control words, symbols and binary data are characters a \u
+        // stands for; groups end them.
+        std::string("{#{\\footnote\0}\\u\\\n", 18),
+        "{\\rtf1 #{\\footnote A}\\uc2 a\\u233\\par\\-b \\u233{c}d \\u233\\bin1 xy}",
+        // A broken hexadecimal escape stands for nothing.
+        "{\\'e\x15#{\\footnote e",
+        "{\\rtf1 #{\\footnote A}a\\'zz b\\'4 c\\'",
+        std::string("{#{\\footnote\0}\\'\0e", 18),
+        std::string("{#{\\footnote A}\\'e\0"
+                    "5",
+                    20),
+        // Tables left open or holding groups stay out of the bodies' header.
+        "{#{\\footnote\xff}1{\\fonttbl",
+        "{\\rtf1{\\colortbl;{\\red1;}}#{\\footnote A}{\\uldb a}{\\v A}}",
+        // Marks inside a hot spot are part of its text.
+        "{\\ul f#{\\footnote\xff}\\\nL\\v.",
+        "{\\rtf1 #{\\footnote A}{\\uldb a\\par b\\cell c\\line}{\\v A} d}",
+        // A nested row ends as a row does.
+        "{\\nestrow#{\\footnote\x0f",
+        "{\\rtf1 #{\\footnote A}a\\nestcell b\\nestrow c}",
+        // Destinations met inside a group hide the rest of it.
+        "{\\fonttbl{2}{\\footnote # d \n",
+        std::string("{\\fonttbl\x01\\f0U#{\\footnote o", 28),
+        "{\\rtf1 #{\\footnote A}a {\\b b\\pn c} {\\i d\\*\\zz e} {\\pict\\wmetafile8 01} f}",
+        "{\\rtf1 #{\\footnote A}{\\b x\\pict\\wmetafile8 01}{\\b y\\object z}{\\pn w}}",
+    };
+    for (const std::string& in : inputs) {
+        SCOPED_TRACE(testing::PrintToString(in));
+        ExpectCountsAgreeWithTheReader(in);
+    }
+}
+
+} // namespace
+} // namespace tolvane::authoring
