@@ -374,6 +374,10 @@ void TestAccessibility::linkOutsideTextOrUnderAnEarlierOneIsLeftOut() {
     w.write(base);
     RecordingServices services;
     CTolvaneApp app(services);
+    struct Exit {
+        CTolvaneApp& app;
+        ~Exit() { app.ExitInstance(); }
+    } exit{app};
     QVERIFY(app.InitInstance({"/D:" + base, "/A:" + dir.file("user")}, "/nonexistent/tolvane"));
     QVERIFY(QTest::qWaitFor([&app] { return app.mainFrame()->initialLoadDone(); }));
     const auto links = app.mainFrame()->view()->ShownLinks();
@@ -382,7 +386,6 @@ void TestAccessibility::linkOutsideTextOrUnderAnEarlierOneIsLeftOut() {
         anchors << link.anchor + QLatin1Char('>') + QString::number(link.target);
     QCOMPARE(anchors, (QStringList{QStringLiteral("deux>2"), QStringLiteral("trois>3"),
                                    QStringLiteral("e.>2")}));
-    app.ExitInstance();
 }
 
 void TestAccessibility::escapeClosesDialogsAndPopup() {
