@@ -83,8 +83,8 @@ struct Viewer {
         const std::string base = dir.file("guide");
         writeFixture(base);
         app = std::make_unique<CTolvaneApp>(services);
-        started = app->InitInstance({"/D:" + base, "/A:" + dir.file("user")},
-                                    "/nonexistent/tolvane");
+        started =
+            app->InitInstance({"/D:" + base, "/A:" + dir.file("user")}, "/nonexistent/tolvane");
     }
     ~Viewer() { app->ExitInstance(); }
     bool load() {
