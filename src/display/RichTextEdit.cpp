@@ -94,8 +94,8 @@ void RichTextEdit::loadDocument(rtf::RichDocument document) {
     updatePage();
 }
 
-std::unique_ptr<QTextDocument> RichTextEdit::buildDocument(int zoomPercent) const {
-    PositionMap positions;
+std::unique_ptr<QTextDocument> RichTextEdit::makeDocument(int zoomPercent,
+                                                          PositionMap& positions) const {
     const qreal zoom = qreal(std::clamp(zoomPercent, kMinZoom, kMaxZoom)) / 100.0;
     RichTextBuilder builder(logicalDpiY(), zoom);
     std::unique_ptr<QTextDocument> built = builder.build(m_document, positions);
@@ -106,14 +106,13 @@ std::unique_ptr<QTextDocument> RichTextEdit::buildDocument(int zoomPercent) cons
     return built;
 }
 
+std::unique_ptr<QTextDocument> RichTextEdit::buildDocument(int zoomPercent) const {
+    PositionMap positions;
+    return makeDocument(zoomPercent, positions);
+}
+
 void RichTextEdit::rebuild() {
-    const qreal zoom = qreal(m_zoom) / 100.0;
-    RichTextBuilder builder(logicalDpiY(), zoom);
-    std::unique_ptr<QTextDocument> built = builder.build(m_document, m_positions);
-    QFont base = font();
-    if (base.pointSizeF() > 0)
-        base.setPointSizeF(base.pointSizeF() * zoom);
-    built->setDefaultFont(base);
+    std::unique_ptr<QTextDocument> built = makeDocument(m_zoom, m_positions);
     // An empty page size keeps the new document from being laid out when the
     // widget attaches its layout; the widget then lays it out once, at its
     // own width.
@@ -169,7 +168,10 @@ void RichTextEdit::wheelEvent(QWheelEvent* event) {
     event->accept();
     if (!m_wheelZoom)
         return;
-    m_wheelDelta += event->angleDelta().y();
+    // Far more than the whole scale, and never enough to overflow.
+    const int limit = kWheelNotch * int(std::size(kZoomSteps));
+    m_wheelDelta = std::clamp(m_wheelDelta + std::clamp(event->angleDelta().y(), -limit, limit),
+                              -limit, limit);
     const int steps = m_wheelDelta / kWheelNotch;
     if (steps != 0) {
         m_wheelDelta -= steps * kWheelNotch;

@@ -20,6 +20,7 @@
 #include <QTextDocument>
 #include <QWheelEvent>
 
+#include <climits>
 #include <memory>
 
 using namespace tolvane;
@@ -138,6 +139,13 @@ void TestZoom::ctrlWheelZoomsAndTheSizeStaysForTheRun() {
     QCOMPARE(view->zoomPercent(), RichTextEdit::kMaxZoom);
     for (int i = 0; i < 30; ++i)
         wheel(view, -120, Qt::ControlModifier);
+    QCOMPARE(view->zoomPercent(), RichTextEdit::kMinZoom);
+    // Absurd deltas stay within the scale (and within int).
+    wheel(view, INT_MAX, Qt::ControlModifier);
+    wheel(view, INT_MAX, Qt::ControlModifier);
+    QCOMPARE(view->zoomPercent(), RichTextEdit::kMaxZoom);
+    wheel(view, INT_MIN, Qt::ControlModifier);
+    wheel(view, INT_MIN, Qt::ControlModifier);
     QCOMPARE(view->zoomPercent(), RichTextEdit::kMinZoom);
     wheel(view, 120 * 6, Qt::ControlModifier);
     QCOMPARE(view->zoomPercent(), 110);
