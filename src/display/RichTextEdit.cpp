@@ -78,6 +78,20 @@ bool hasVisibleText(const std::u16string& text, uint32_t begin, uint32_t end) {
 
 } // namespace
 
+// The article of edit as a document at a text size, with its position map.
+static std::unique_ptr<QTextDocument> makeDocument(const RichTextEdit& edit, int zoomPercent,
+                                                   PositionMap& positions) {
+    const qreal zoom =
+        qreal(std::clamp(zoomPercent, RichTextEdit::kMinZoom, RichTextEdit::kMaxZoom)) / 100.0;
+    RichTextBuilder builder(edit.logicalDpiY(), zoom);
+    std::unique_ptr<QTextDocument> built = builder.build(edit.richDocument(), positions);
+    QFont base = edit.font();
+    if (base.pointSizeF() > 0)
+        base.setPointSizeF(base.pointSizeF() * zoom);
+    built->setDefaultFont(base);
+    return built;
+}
+
 RichTextEdit::RichTextEdit(QWidget* parent) : QTextEdit(parent) {
     setUndoRedoEnabled(false);
 }
@@ -94,25 +108,13 @@ void RichTextEdit::loadDocument(rtf::RichDocument document) {
     updatePage();
 }
 
-std::unique_ptr<QTextDocument> RichTextEdit::makeDocument(int zoomPercent,
-                                                          PositionMap& positions) const {
-    const qreal zoom = qreal(std::clamp(zoomPercent, kMinZoom, kMaxZoom)) / 100.0;
-    RichTextBuilder builder(logicalDpiY(), zoom);
-    std::unique_ptr<QTextDocument> built = builder.build(m_document, positions);
-    QFont base = font();
-    if (base.pointSizeF() > 0)
-        base.setPointSizeF(base.pointSizeF() * zoom);
-    built->setDefaultFont(base);
-    return built;
-}
-
 std::unique_ptr<QTextDocument> RichTextEdit::buildDocument(int zoomPercent) const {
     PositionMap positions;
-    return makeDocument(zoomPercent, positions);
+    return makeDocument(*this, zoomPercent, positions);
 }
 
 void RichTextEdit::rebuild() {
-    std::unique_ptr<QTextDocument> built = makeDocument(m_zoom, m_positions);
+    std::unique_ptr<QTextDocument> built = makeDocument(*this, m_zoom, m_positions);
     // An empty page size keeps the new document from being laid out when the
     // widget attaches its layout; the widget then lays it out once, at its
     // own width.

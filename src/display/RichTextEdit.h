@@ -113,8 +113,6 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // The article's document at a text size, with its position map.
-    std::unique_ptr<QTextDocument> makeDocument(int zoomPercent, PositionMap& positions) const;
     void rebuild();
     void updatePage();
     // Numbering position to QTextDocument position and back, clamped to the
