@@ -2,6 +2,7 @@
 #include "shell/AppServices.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTolvaneApp.h"
+#include "shell/Theme.h"
 
 #include <QApplication>
 #include <QFile>
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VEK-Info"));
+    tolvane::ApplyThemeFromEnvironment(application);
     const std::string exePath =
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
 

@@ -29,18 +29,29 @@ CAnnotationBar::CAnnotationBar(QMainWindow* mainFrame, AppServices& services)
     m_content->setObjectName(QStringLiteral("dialog155"));
     m_icon = new QLabel(m_content);
     m_icon->setGeometry(kIconRect);
-    m_icon->setPixmap(
-        QIcon(QStringLiteral(":/icons/annotation-pane.svg")).pixmap(kIconRect.size()));
+    m_icon->setAccessibleName(QStringLiteral("Annotation"));
+    m_icon->setAccessibleDescription(QStringLiteral("Image d'une main qui écrit"));
+    updateIcon();
+    setWindowTitle(QStringLiteral("Annotation"));
+    setAccessibleName(QStringLiteral("Volet d'annotation"));
+    setAccessibleDescription(QStringLiteral("Annotation personnelle de l'article affiché"));
 
     m_edit = new QPlainTextEdit(m_content);
     m_edit->setObjectName(QStringLiteral("edit%1").arg(kEditId));
     m_edit->setTabChangesFocus(true);
+    m_edit->setAccessibleName(QStringLiteral("Annotation de l'article"));
+    m_edit->setAccessibleDescription(
+        QStringLiteral("Note personnelle sur l'article affiché, enregistrée quand vous changez "
+                       "d'article"));
     m_edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     // The scroll bar stands on the left: the edit's own one is replaced by
     // a twin that follows it.
     m_edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_leftScrollBar = new QScrollBar(Qt::Vertical, m_content);
     m_leftScrollBar->setObjectName(QStringLiteral("leftScrollBar"));
+    m_leftScrollBar->setAccessibleName(QStringLiteral("Défilement de l'annotation"));
+    m_leftScrollBar->setAccessibleDescription(
+        QStringLiteral("Fait défiler le texte de l'annotation"));
     QScrollBar* own = m_edit->verticalScrollBar();
     connect(own, &QScrollBar::rangeChanged, m_leftScrollBar, [this, own](int min, int max) {
         m_leftScrollBar->setRange(min, max);
@@ -108,6 +119,20 @@ void CAnnotationBar::layoutControls(QSize paneSize) {
     const int bar = std::min(w, style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this));
     m_leftScrollBar->setGeometry(x, 5, bar, h);
     m_edit->setGeometry(x + bar, 5, w - bar, h);
+}
+
+void CAnnotationBar::updateIcon() {
+    // Drawn from its SVG at the screen's pixel ratio, so it stays sharp at
+    // any scale.
+    const QIcon icon(QStringLiteral(":/icons/annotation-pane.svg"));
+    m_icon->setPixmap(icon.pixmap(kIconRect.size(), m_icon->devicePixelRatioF()));
+}
+
+bool CAnnotationBar::event(QEvent* event) {
+    // Moved to a screen of another pixel ratio: the icon is drawn again.
+    if (event->type() == QEvent::ScreenChangeInternal)
+        updateIcon();
+    return CDlgBar::event(event);
 }
 
 void CAnnotationBar::mousePressEvent(QMouseEvent* event) {

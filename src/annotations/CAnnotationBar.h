@@ -85,6 +85,7 @@ signals:
     void textEdited();
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     // Clicks on the pane's own background do nothing at all.
     void mousePressEvent(QMouseEvent* event) override;
@@ -92,6 +93,7 @@ protected:
 
 private:
     void layoutControls(QSize paneSize);
+    void updateIcon();
     void onTextChanged();
     void commitIdle();
     // The control's text for the store; the bytes loaded when unchanged.

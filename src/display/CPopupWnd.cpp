@@ -33,11 +33,18 @@ CPopupWnd::CPopupWnd(QPoint anchor, QWidget* owner)
 }
 
 void CPopupWnd::ShowPopup(const std::string& title, const std::string& body, QPoint anchor,
-                          QWidget* owner) {
+                          QWidget* owner, int zoomPercent) {
     auto* popup = new CPopupWnd(anchor, owner);
-    popup->setWindowTitle(fromCp1252(PopupCaption(title)));
+    const QString caption = fromCp1252(PopupCaption(title));
+    popup->setWindowTitle(caption);
+    popup->setAccessibleName(QStringLiteral("Note : ") + caption);
+    popup->setAccessibleDescription(QStringLiteral(
+        "Note contextuelle ; elle se ferme au prochain clic ou à la prochaine touche."));
     popup->m_text = new RichTextEdit(popup);
     popup->m_text->setObjectName(QStringLiteral("popupText"));
+    popup->m_text->setAccessibleName(QStringLiteral("Texte de la note ") + caption);
+    popup->m_text->setAccessibleDescription(QStringLiteral("Texte de la note contextuelle"));
+    popup->m_text->setZoomPercent(zoomPercent);
     popup->m_text->setGeometry(0, 0, 100, 100);
     popup->m_text->setFrameShape(QFrame::NoFrame);
     popup->m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -133,8 +140,12 @@ void CPopupWnd::focusOutEvent(QFocusEvent*) {
 
 void CPopupWnd::paintEvent(QPaintEvent*) {
     // A thin frame stands in for the dialog frame of a caption-less window.
+    // On a dark palette the shadow colour would vanish into the window's.
     QPainter painter(this);
-    painter.setPen(palette().color(QPalette::Shadow));
+    const QPalette& p = palette();
+    const bool dark =
+        p.color(QPalette::Window).lightness() < p.color(QPalette::WindowText).lightness();
+    painter.setPen(dark ? p.color(QPalette::WindowText).darker(150) : p.color(QPalette::Shadow));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 

@@ -19,9 +19,10 @@ class CPopupWnd : public QWidget {
 
 public:
     // Opens a popup for an article, anchored at a screen point; the popup
-    // belongs to owner (the main window).
+    // belongs to owner (the main window) and shows its text at the article
+    // view's text size (zoomPercent).
     static void ShowPopup(const std::string& title, const std::string& body, QPoint anchor,
-                          QWidget* owner);
+                          QWidget* owner, int zoomPercent = 100);
     // Closes the open popup, if any.
     static void ClosePopup();
     static bool IsOpen() { return s_openPopup != nullptr; }

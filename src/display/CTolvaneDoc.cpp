@@ -4,6 +4,7 @@
 
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTextDocument>
 
 namespace tolvane {
 
@@ -17,7 +18,8 @@ bool CTolvaneDoc::Print(CTolvaneView& view, QWidget* parent) {
 }
 
 void CTolvaneDoc::PrintArticle(CTolvaneView& view, QPrinter& printer) {
-    view.document()->print(&printer);
+    // The article prints at its own sizes, whatever the text size on screen.
+    view.buildDocument(100)->print(&printer);
 }
 
 bool CTolvaneDoc::RunPrintDialog(QPrinter& printer, QWidget* parent) {

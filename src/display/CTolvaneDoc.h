@@ -11,8 +11,9 @@ class CTolvaneView;
 
 // The document behind the article view. It holds no content (the view
 // loads its articles itself) and carries printing: the print dialog, then
-// the current article's formatted text as the view shows it, paginated by
-// the text's own layout. There is no print preview: no menu item, button or
+// the current article's formatted text as the view shows it, at the
+// article's own sizes (the text size chosen on screen does not print),
+// paginated by the text's own layout. There is no print preview: no menu item, button or
 // shortcut of the viewer offers one.
 class CTolvaneDoc : public QObject {
     Q_OBJECT

@@ -1,7 +1,9 @@
 #include "CTolvaneView.h"
 
 #include "articles/ArticleStore.h"
+#include "display/ArticleAccessible.h"
 #include "display/CPopupWnd.h"
+#include "display/PopupGeometry.h"
 #include "display/QtText.h"
 #include "lists/NavigationHistory.h"
 #include "shell/AppServices.h"
@@ -9,11 +11,14 @@
 #include "shell/CommandTable.h"
 #include "shell/DataSourceLocation.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
+
+#include <algorithm>
 
 namespace tolvane {
 
@@ -49,6 +54,19 @@ CTolvaneView::CTolvaneView(CMainFrame& frame, ArticleStore& store, NavigationHis
     // A scroll bar that comes and goes would lay a long article out twice,
     // once at each width.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Ctrl + wheel changes the text size for the rest of the run.
+    setWheelZoomEnabled(true);
+    setAccessibleName(QStringLiteral("Article"));
+    setAccessibleDescription(
+        QStringLiteral("Texte de l'article affiché ; ses liens mènent à d'autres articles. "
+                       "Ctrl + molette change la taille du texte."));
+    verticalScrollBar()->setAccessibleName(QStringLiteral("Défilement vertical de l'article"));
+    verticalScrollBar()->setAccessibleDescription(
+        QStringLiteral("Fait défiler l'article vers le haut ou le bas"));
+    horizontalScrollBar()->setAccessibleName(QStringLiteral("Défilement horizontal de l'article"));
+    horizontalScrollBar()->setAccessibleDescription(
+        QStringLiteral("Fait défiler l'article vers la gauche ou la droite"));
+    ArticleAccessible::Install();
 }
 
 CTolvaneView::~CTolvaneView() {
@@ -74,7 +92,7 @@ bool CTolvaneView::ShowArticle(ArticleNumber number, int topPosition) {
         m_store.ReadArticle(number, record);
     }
     if (IsPopupTitle(record.title)) {
-        CPopupWnd::ShowPopup(record.title, record.body, s_lastLinkClick, window());
+        CPopupWnd::ShowPopup(record.title, record.body, s_lastLinkClick, window(), zoomPercent());
         return true;
     }
     WaitCursor wait;
@@ -95,6 +113,12 @@ bool CTolvaneView::ShowArticle(ArticleNumber number, int topPosition) {
         lineScroll(lineFromChar(topPosition));
     m_store.ReadLinks(number, m_links);
     m_overLink = false;
+    ++m_generation;
+    setAccessibleName(QStringLiteral("Article : ") + fromCp1252(record.title));
+    if (QAccessible::isActive()) {
+        QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&reorder);
+    }
     viewport()->update();
     emit articleChanged(number);
     return true;
@@ -106,6 +130,63 @@ std::optional<ArticleNumber> CTolvaneView::LinkAt(int position) const {
             return link.target;
     }
     return std::nullopt;
+}
+
+std::vector<CTolvaneView::ShownLink> CTolvaneView::ShownLinks() const {
+    const int length = textLength();
+    const std::u16string& text = richDocument().text;
+    std::vector<ShownLink> shown;
+    std::vector<std::pair<int, int>> earlier;
+    for (const LinkRecord& link : m_links) {
+        const int first = std::max(0, link.first);
+        const int last = std::min(length - 1, link.last);
+        if (first > last)
+            continue;
+        // Reachable when some position of the range lies under no earlier
+        // link: the earlier ranges that meet it, merged, leave a gap.
+        std::vector<std::pair<int, int>> cover;
+        for (const auto& range : earlier) {
+            if (range.second >= first && range.first <= last)
+                cover.push_back(range);
+        }
+        std::sort(cover.begin(), cover.end());
+        int reach = first; // the first position not yet covered
+        for (const auto& range : cover) {
+            if (range.first > reach)
+                break;
+            reach = std::max(reach, range.second + 1);
+        }
+        earlier.emplace_back(first, last);
+        if (reach > last)
+            continue;
+        ShownLink item;
+        item.first = first;
+        item.last = last;
+        item.target = link.target;
+        item.anchor =
+            QString::fromStdU16String(text.substr(size_t(first), size_t(last - first + 1)))
+                .simplified();
+        const bool exists = link.target > 0 && m_store.FindEntry(link.target) != nullptr;
+        const std::string title = exists ? m_store.ReadArticleTitle(link.target) : std::string();
+        if (!exists)
+            item.description = QStringLiteral("Lien vers un article absent (%1)").arg(link.target);
+        else if (IsPopupTitle(title))
+            item.description =
+                QStringLiteral("Ouvre la note « %1 »").arg(fromCp1252(PopupCaption(title)));
+        else
+            item.description = QStringLiteral("Ouvre l'article « %1 »").arg(fromCp1252(title));
+        shown.push_back(std::move(item));
+    }
+    std::stable_sort(shown.begin(), shown.end(),
+                     [](const ShownLink& a, const ShownLink& b) { return a.first < b.first; });
+    return shown;
+}
+
+void CTolvaneView::FollowLink(const ShownLink& link) {
+    // The popup of a note opens next to the link, as after a click on it.
+    const QPoint local = posFromChar(link.first) + QPoint(1, fontMetrics().height() / 2);
+    s_lastLinkClick = viewport()->mapToGlobal(local);
+    ShowArticle(link.target, 0);
 }
 
 int CTolvaneView::TopPosition() const {

@@ -4,6 +4,7 @@
 #include "display/RichTextEdit.h"
 
 #include <QPoint>
+#include <QString>
 
 #include <optional>
 #include <string>
@@ -39,6 +40,23 @@ public:
 
     // The target of the first link (in .PGL order) whose range holds position.
     std::optional<ArticleNumber> LinkAt(int position) const;
+
+    // A link as a click can reach it: its range [first, last] within the
+    // text, its target, its anchor text and what it leads to, in French.
+    struct ShownLink {
+        int first = 0;
+        int last = 0;
+        ArticleNumber target = 0;
+        QString anchor;
+        QString description;
+    };
+    // The article's links in text order, leaving out those that lie outside
+    // the text or wholly under earlier links (a click never reaches them).
+    std::vector<ShownLink> ShownLinks() const;
+    // Follows a link as a click on its first character would.
+    void FollowLink(const ShownLink& link);
+    // Changes each time another article is shown.
+    quint64 articleGeneration() const { return m_generation; }
 
     // Finds onward from the selection; selects the match and returns its
     // first position, or -1.
@@ -79,6 +97,7 @@ private:
     std::string m_strTitle;
     std::vector<LinkRecord> m_links;
     bool m_overLink = false;
+    quint64 m_generation = 0;
 
     static QPoint s_lastLinkClick;
 };

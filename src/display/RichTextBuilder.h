@@ -23,8 +23,10 @@ namespace tolvane {
 class RichTextBuilder {
 public:
     // dpi: the logical resolution twips are converted with (1 twip is
-    // 1/1440 inch), the one the document will be shown at.
-    explicit RichTextBuilder(qreal dpi);
+    // 1/1440 inch), the one the document will be shown at; zoom: the text
+    // size, 1.0 for the sizes the article gives, applied to fonts, indents,
+    // spacing and pictures alike so that the layout keeps its proportions.
+    explicit RichTextBuilder(qreal dpi, qreal zoom = 1.0);
 
     std::unique_ptr<QTextDocument> build(const rtf::RichDocument& document, PositionMap& map);
 
@@ -46,6 +48,7 @@ private:
     void applyCellBorders(QTextTable* table, int row, int column, int32_t modelRow);
 
     qreal m_dpi;
+    qreal m_zoom;
     const rtf::RichDocument* m_source = nullptr;
     QTextDocument* m_target = nullptr;
     PositionMap* m_map = nullptr;

@@ -5,16 +5,21 @@
 #include "display/TextFinder.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QWheelEvent>
 #include <QtMath>
 
 #include <algorithm>
+#include <cmath>
+#include <iterator>
 #include <memory>
+#include <optional>
 
 namespace tolvane {
 
@@ -48,7 +53,44 @@ QTextLine lineAtPosition(const QTextLayout* layout, int relative) {
     return line;
 }
 
+// The text sizes Ctrl + wheel steps through, in percent.
+constexpr int kZoomSteps[] = {50, 67, 75, 80, 90, 100, 110, 125, 150, 175, 200, 250, 300};
+// One notch of an ordinary mouse wheel.
+constexpr int kWheelNotch = 120;
+
+// Relative luminance of a colour (sRGB), 0 for black to 1 for white.
+double luminance(const QColor& colour) {
+    const auto channel = [](double c) {
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+           0.0722 * channel(colour.blueF());
+}
+
+bool hasVisibleText(const std::u16string& text, uint32_t begin, uint32_t end) {
+    for (uint32_t i = begin; i < end && i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n' && c != 0xA0)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
+
+// The article of edit as a document at a text size, with its position map.
+static std::unique_ptr<QTextDocument> makeDocument(const RichTextEdit& edit, int zoomPercent,
+                                                   PositionMap& positions) {
+    const qreal zoom =
+        qreal(std::clamp(zoomPercent, RichTextEdit::kMinZoom, RichTextEdit::kMaxZoom)) / 100.0;
+    RichTextBuilder builder(edit.logicalDpiY(), zoom);
+    std::unique_ptr<QTextDocument> built = builder.build(edit.richDocument(), positions);
+    QFont base = edit.font();
+    if (base.pointSizeF() > 0)
+        base.setPointSizeF(base.pointSizeF() * zoom);
+    built->setDefaultFont(base);
+    return built;
+}
 
 RichTextEdit::RichTextEdit(QWidget* parent) : QTextEdit(parent) {
     setUndoRedoEnabled(false);
@@ -60,9 +102,19 @@ void RichTextEdit::loadRtf(const std::string& rtfBytes) {
 
 void RichTextEdit::loadDocument(rtf::RichDocument document) {
     m_document = std::move(document);
-    RichTextBuilder builder(logicalDpiY());
-    std::unique_ptr<QTextDocument> built = builder.build(m_document, m_positions);
-    built->setDefaultFont(font());
+    rebuild();
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    updatePage();
+}
+
+std::unique_ptr<QTextDocument> RichTextEdit::buildDocument(int zoomPercent) const {
+    PositionMap positions;
+    return makeDocument(*this, zoomPercent, positions);
+}
+
+void RichTextEdit::rebuild() {
+    std::unique_ptr<QTextDocument> built = makeDocument(*this, m_zoom, m_positions);
     // An empty page size keeps the new document from being laid out when the
     // widget attaches its layout; the widget then lays it out once, at its
     // own width.
@@ -76,9 +128,118 @@ void RichTextEdit::loadDocument(rtf::RichDocument document) {
     if (ours) {
         delete previous;
     }
+}
 
+int RichTextEdit::ZoomStep(int percent, int steps) {
+    int zoom = std::clamp(percent, kMinZoom, kMaxZoom);
+    for (; steps > 0; --steps) {
+        const int* next = std::upper_bound(std::begin(kZoomSteps), std::end(kZoomSteps), zoom);
+        zoom = next != std::end(kZoomSteps) ? *next : kMaxZoom;
+    }
+    for (; steps < 0; ++steps) {
+        const int* next = std::lower_bound(std::begin(kZoomSteps), std::end(kZoomSteps), zoom);
+        zoom = next != std::begin(kZoomSteps) ? *(next - 1) : kMinZoom;
+    }
+    return zoom;
+}
+
+void RichTextEdit::setZoomPercent(int percent) {
+    percent = std::clamp(percent, kMinZoom, kMaxZoom);
+    if (percent == m_zoom)
+        return;
+    const int top = m_document.length() > 0 ? lineIndex(firstVisibleLine()) : 0;
+    const auto [first, last] = selection();
+    m_zoom = percent;
+    rebuild();
+    // The selection first: setting it scrolls to it.
+    if (first != last)
+        setSelection(first, last);
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
+    if (top > 0)
+        lineScroll(lineFromChar(top));
+    emit zoomChanged(m_zoom);
+}
+
+void RichTextEdit::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QTextEdit::wheelEvent(event);
+        return;
+    }
+    // A smooth wheel sends fractions of a notch: they add up to a step.
+    event->accept();
+    if (!m_wheelZoom)
+        return;
+    // Far more than the whole scale, and never enough to overflow.
+    const int limit = kWheelNotch * int(std::size(kZoomSteps));
+    m_wheelDelta = std::clamp(m_wheelDelta + std::clamp(event->angleDelta().y(), -limit, limit),
+                              -limit, limit);
+    const int steps = m_wheelDelta / kWheelNotch;
+    if (steps != 0) {
+        m_wheelDelta -= steps * kWheelNotch;
+        setZoomPercent(ZoomStep(m_zoom, steps));
+    }
+}
+
+double RichTextEdit::ContrastRatio(const QColor& a, const QColor& b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+bool RichTextEdit::NeedsLightPage(const rtf::RichDocument& document, const QPalette& palette) {
+    const QColor base = palette.color(QPalette::Base);
+    const QColor text = palette.color(QPalette::Text);
+    // A light page already: the article reads as written.
+    if (luminance(base) >= luminance(text))
+        return false;
+    const auto colour = [&document](int32_t index) -> std::optional<QColor> {
+        if (index < 0 || size_t(index) >= document.colors.size())
+            return std::nullopt;
+        const rtf::Color& c = document.colors[size_t(index)];
+        return QColor(c.red, c.green, c.blue);
+    };
+    for (const rtf::Paragraph& paragraph : document.paragraphs) {
+        for (const rtf::Segment& segment : paragraph.segments) {
+            if (segment.picture >= 0 || !hasVisibleText(document.text, segment.begin, segment.end))
+                continue;
+            const auto foreground = colour(segment.format.foreground);
+            const auto background = colour(segment.format.background);
+            if (foreground && !background && ContrastRatio(*foreground, base) < kMinContrast)
+                return true;
+            if (!foreground && background && ContrastRatio(text, *background) < kMinContrast)
+                return true;
+        }
+    }
+    return false;
+}
+
+void RichTextEdit::updatePage() {
+    const QPalette inherited =
+        parentWidget() != nullptr ? parentWidget()->palette() : QApplication::palette(this);
+    const bool light = NeedsLightPage(m_document, inherited);
+    if (light == m_lightPage)
+        return;
+    m_lightPage = light;
+    m_settingPalette = true;
+    if (light) {
+        // Only the page and the text of no colour change; the rest of the
+        // palette (selection, scroll bars) stays the desktop's.
+        QPalette page;
+        page.setColor(QPalette::Base, Qt::white);
+        page.setColor(QPalette::Text, Qt::black);
+        setPalette(page);
+    } else {
+        setPalette(QPalette());
+    }
+    m_settingPalette = false;
+}
+
+void RichTextEdit::changeEvent(QEvent* event) {
+    QTextEdit::changeEvent(event);
+    // The desktop's palette changed: decide the page again.
+    if (event->type() == QEvent::PaletteChange && !m_settingPalette)
+        updatePage();
 }
 
 void RichTextEdit::applyPendingResize() const {

@@ -5,6 +5,7 @@
 
 #include <QTextEdit>
 
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -15,10 +16,26 @@ namespace tolvane {
 // (RichDocument.h), which is the numbering of the .PGL link anchors. All
 // positions in and out of this class are numbering positions; the mapping to
 // the QTextDocument's own positions stays inside.
+//
+// Text size: the article is laid out at a zoom (50 % to 300 % of the sizes
+// it gives), fonts, indents and pictures alike, so that every position query
+// below stays exact at any size. Ctrl + wheel steps through the sizes when
+// enabled; a new body keeps the size.
+//
+// Page colours: text without a colour of its own takes the palette's Text
+// on its Base. When the palette is dark and the article colours some of its
+// text (or highlights text of no colour) in a way that reads badly on that
+// Base, the article is shown on the white page it was written for, black
+// for the text of no colour, so that its own colours stay as they are.
 class RichTextEdit : public QTextEdit {
     Q_OBJECT
 
 public:
+    static constexpr int kMinZoom = 50;
+    static constexpr int kMaxZoom = 300;
+    // Contrast ratio below which coloured text counts as hard to read.
+    static constexpr double kMinContrast = 3.0;
+
     explicit RichTextEdit(QWidget* parent = nullptr);
 
     // Replaces everything with the body; positions restart at 0 and the view
@@ -61,13 +78,43 @@ public:
     // the selection.
     int findNext(const std::u16string& text, bool matchCase, bool wholeWord);
 
+    // The text size in percent of the article's own sizes.
+    int zoomPercent() const { return m_zoom; }
+    // Sets the text size, kept within kMinZoom..kMaxZoom, and lays the
+    // article out again at it with the same selection and the same line at
+    // the top.
+    void setZoomPercent(int percent);
+    // Ctrl + wheel changes the text size only where this is on.
+    void setWheelZoomEnabled(bool on) { m_wheelZoom = on; }
+    // The size steps away from percent on the scale of sizes (negative
+    // steps: smaller), within the bounds.
+    static int ZoomStep(int percent, int steps);
+
+    // The article as a new document at a text size, for printing.
+    std::unique_ptr<QTextDocument> buildDocument(int zoomPercent) const;
+
+    // Whether document needs the white page under palette (class comment).
+    static bool NeedsLightPage(const rtf::RichDocument& document, const QPalette& palette);
+    // WCAG contrast ratio of two colours, 1 to 21.
+    static double ContrastRatio(const QColor& a, const QColor& b);
+    bool showsLightPage() const { return m_lightPage; }
+
     // The mapping between numbering positions and QTextDocument positions.
     int toWidgetPosition(int position) const { return m_positions.toWidget(position); }
     int toNumberingPosition(int widgetPosition) const {
         return m_positions.toNumbering(widgetPosition);
     }
 
+signals:
+    void zoomChanged(int percent);
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
+    void rebuild();
+    void updatePage();
     // Numbering position to QTextDocument position and back, clamped to the
     // text; the end of the text maps to the end of the document.
     int widgetPosition(int position) const;
@@ -77,6 +124,11 @@ private:
 
     rtf::RichDocument m_document;
     PositionMap m_positions;
+    int m_zoom = 100;
+    bool m_wheelZoom = false;
+    int m_wheelDelta = 0;
+    bool m_lightPage = false;
+    bool m_settingPalette = false;
 };
 
 } // namespace tolvane

@@ -105,8 +105,8 @@ size_t RichTextFormats::FormatHash::operator()(const rtf::CharFormat& f) const {
     return h;
 }
 
-RichTextFormats::RichTextFormats(const rtf::RichDocument& document, qreal dpi)
-    : m_document(document), m_dpi(dpi) {
+RichTextFormats::RichTextFormats(const rtf::RichDocument& document, qreal dpi, qreal zoom)
+    : m_document(document), m_dpi(dpi * zoom), m_zoom(zoom) {
     resolveFonts();
 }
 
@@ -240,7 +240,8 @@ QTextCharFormat RichTextFormats::makeCharFormat(const rtf::CharFormat& format) c
         }
         out.setFontStyleHint(QFont::StyleHint(m_fontHints[size_t(font)]));
     }
-    const qreal points = std::clamp(qreal(format.sizeHalfPoints) / 2.0, 1.0, kMaxPointSize);
+    const qreal points =
+        std::clamp(qreal(format.sizeHalfPoints) / 2.0 * m_zoom, 1.0, kMaxPointSize);
     out.setFontPointSize(points);
     if (format.bold) {
         out.setFontWeight(QFont::Bold);

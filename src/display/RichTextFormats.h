@@ -17,12 +17,13 @@ inline qreal twipsToPixels(int32_t twips, qreal dpi) {
 }
 
 // The Qt formats of one document's character and paragraph formats, at one
-// resolution: fonts mapped to installed families by name, then by family
-// kind; automatic colours left to the palette. Each distinct format is
-// converted once.
+// resolution and one text size: fonts mapped to installed families by name,
+// then by family kind; automatic colours left to the palette. zoom scales
+// font sizes and lengths alike (1.0: the sizes the article gives). Each
+// distinct format is converted once.
 class RichTextFormats {
 public:
-    RichTextFormats(const rtf::RichDocument& document, qreal dpi);
+    RichTextFormats(const rtf::RichDocument& document, qreal dpi, qreal zoom = 1.0);
 
     const QTextCharFormat& charFormat(const rtf::CharFormat& format);
     QTextBlockFormat blockFormat(const rtf::ParaFormat& format);
@@ -37,6 +38,7 @@ private:
 
     const rtf::RichDocument& m_document;
     qreal m_dpi;
+    qreal m_zoom;
     std::unordered_map<rtf::CharFormat, QTextCharFormat, FormatHash> m_charFormats;
     std::vector<QStringList> m_fontFamilies;
     std::vector<int> m_fontHints;

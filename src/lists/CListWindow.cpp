@@ -45,9 +45,36 @@ QString modeCaption(ListMode mode) {
     return QString();
 }
 
-QPushButton* makeButton(const QString& text, const QString& name, int left, QWidget* parent) {
+QString modeDescription(ListMode mode) {
+    switch (mode) {
+    case LISTMODE_HISTORY:
+        return QStringLiteral("Les articles consultés, le plus récent en premier");
+    case LISTMODE_RESULTS:
+        return QStringLiteral("Les articles trouvés par la dernière recherche");
+    case LISTMODE_BOOKMARKS:
+        return QStringLiteral("Les signets, par ordre alphabétique");
+    }
+    return QString();
+}
+
+QString modeListName(ListMode mode) {
+    switch (mode) {
+    case LISTMODE_HISTORY:
+        return QStringLiteral("Articles consultés");
+    case LISTMODE_RESULTS:
+        return QStringLiteral("Articles trouvés");
+    case LISTMODE_BOOKMARKS:
+        return QStringLiteral("Signets");
+    }
+    return QString();
+}
+
+QPushButton* makeButton(const QString& text, const QString& name, int left,
+                        const QString& description, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
+    button->setAccessibleName(QString(text).remove(QLatin1Char('&')));
+    button->setAccessibleDescription(description);
     button->setAutoDefault(false);
     button->setGeometry(left, 0, kButtonWidth, kButtonHeight);
     return button;
@@ -70,11 +97,11 @@ CListWindow::CListWindow(CTolvaneApp& app, QWidget* parent) : QDialog(parent), m
     m_list->setUniformItemSizes(true);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_btnRename = makeButton(QStringLiteral("&Renommer"), QStringLiteral("renameButton"),
-                             kRenameButtonLeft, this);
+                             kRenameButtonLeft, QStringLiteral("Renomme le signet choisi"), this);
     m_btnShow = makeButton(QStringLiteral("&Afficher"), QStringLiteral("showButton"),
-                           kShowButtonLeft, this);
+                           kShowButtonLeft, QStringLiteral("Affiche l'article choisi"), this);
     m_btnDelete = makeButton(QStringLiteral("&Supprimer"), QStringLiteral("deleteButton"),
-                             kDeleteButtonLeft, this);
+                             kDeleteButtonLeft, QStringLiteral("Supprime le signet choisi"), this);
     m_btnShow->setDefault(true);
     m_btnShow->hide();
 
@@ -101,6 +128,11 @@ bool CListWindow::CreateList(ListMode mode) {
     resize(kWidth, kHeight);
     m_strCaption = modeCaption(mode);
     setWindowTitle(m_strCaption);
+    setAccessibleName(m_strCaption);
+    setAccessibleDescription(modeDescription(mode));
+    m_list->setAccessibleName(modeListName(mode));
+    m_list->setAccessibleDescription(
+        QStringLiteral("Entrée ou double-clic affiche l'article de la ligne choisie"));
 
     m_list->clear();
     switch (mode) {
@@ -126,6 +158,9 @@ bool CListWindow::CreateList(ListMode mode) {
     m_btnRename->setEnabled(buttons);
     layoutControls();
     UpdateButtons();
+    setTabOrder(m_list, m_btnShow);
+    setTabOrder(m_btnShow, m_btnRename);
+    setTabOrder(m_btnRename, m_btnDelete);
     return true;
 }
 

@@ -17,6 +17,13 @@ COutlineBar::COutlineBar(QMainWindow* mainFrame, AppServices& services)
     : CDlgBar(mainFrame), m_mainFrame(mainFrame), m_services(services),
       m_content(new QWidget(this)), m_tree(new OutlineTree(m_content)) {
     m_tree->setObjectName(QStringLiteral("tree1003"));
+    setWindowTitle(QStringLiteral("Arborescence"));
+    setAccessibleName(QStringLiteral("Volet de l'arborescence"));
+    setAccessibleDescription(QStringLiteral("Plan de la source de données"));
+    m_tree->setAccessibleName(QStringLiteral("Arborescence des articles"));
+    m_tree->setAccessibleDescription(
+        QStringLiteral("Plan des articles : double-clic, Entrée ou Espace affiche l'article "
+                       "du nœud choisi"));
     m_tree->move(kTreeMargin, kTreeMargin);
     setWidget(m_content);
     connect(m_tree, &OutlineTree::minimizeRequested, this, [this] {

@@ -26,13 +26,15 @@ const QColor kLine(0, 0, 255);
 // lines through unit centres, so each lands on whole device pixels at 1× and 2×.
 using Drawing = std::function<void(QPainter&)>;
 
-QPixmap render(const Drawing& draw, int scale) {
-    QImage image(OutlineImageList::kSize * scale, OutlineImageList::kSize * scale,
-                 QImage::Format_ARGB32_Premultiplied);
+QPixmap render(const Drawing& draw, qreal scale) {
+    const int side = qRound(OutlineImageList::kSize * scale);
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     image.setDevicePixelRatio(scale);
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing, false);
+    // Whole scales land every unit on whole pixels; the others blend the
+    // edges rather than drawing some lines thicker than others.
+    p.setRenderHint(QPainter::Antialiasing, scale != qRound(scale));
     draw(p);
     p.end();
     return QPixmap::fromImage(image);
@@ -107,10 +109,14 @@ void openPage(QPainter& p) {
     }
 }
 
+// The screen scales drawn ahead: the icon picks the one of its screen, and
+// the nearest larger one in between, never a smaller one blown up.
+constexpr qreal kScales[] = {1.0, 1.25, 1.5, 2.0, 3.0};
+
 QIcon makeIcon(const Drawing& draw) {
     QIcon icon;
-    icon.addPixmap(render(draw, 1));
-    icon.addPixmap(render(draw, 2));
+    for (qreal scale : kScales)
+        icon.addPixmap(render(draw, scale));
     return icon;
 }
 

@@ -6,8 +6,8 @@
 
 namespace tolvane {
 
-// The outline's 16 × 16 images, painted in code at 1× and 2× so that they
-// stay sharp on any screen:
+// The outline's 16 × 16 images, painted in code at 1×, 1.25×, 1.5×, 2× and
+// 3× so that they stay sharp on the usual screen scales:
 //
 //   0-4    closed books: teal, olive, dark red, green, navy
 //   5-9    the same books open, same colours in the same order

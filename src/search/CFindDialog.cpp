@@ -19,6 +19,8 @@
 #include <QVBoxLayout>
 #include <QValidator>
 
+#include <iterator>
+
 namespace tolvane {
 
 namespace {
@@ -61,10 +63,25 @@ bool CFindDialog::CreateFind() {
     m_combo->lineEdit()->setValidator(new Cp1252Validator(m_combo));
     m_combo->setMinimumContentsLength(24);
     m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    auto* label = new QLabel(QStringLiteral("Rechercher:"), this);
+    m_combo->setAccessibleName(QStringLiteral("Texte à rechercher"));
+    m_combo->setAccessibleDescription(
+        QStringLiteral("Le mot ou le texte cherché ; la liste garde les textes déjà cherchés"));
+    m_combo->lineEdit()->setAccessibleName(m_combo->accessibleName());
+    m_combo->lineEdit()->setAccessibleDescription(QStringLiteral("Le mot ou le texte cherché"));
+    auto* label = new QLabel(QStringLiteral("Rec&hercher:"), this);
+    label->setObjectName(QStringLiteral("findLabel"));
     label->setBuddy(m_combo);
+    label->setAccessibleName(QStringLiteral("Rechercher"));
+    label->setAccessibleDescription(QStringLiteral("Étiquette du texte à rechercher"));
 
+    setAccessibleName(QStringLiteral("Rechercher"));
+    setAccessibleDescription(
+        QStringLiteral("Recherche un mot ou un texte dans tous les articles ou dans l'article "
+                       "courant"));
     auto* scope = new QGroupBox(QStringLiteral("Rechercher dans"), this);
+    scope->setObjectName(QStringLiteral("scopeBox"));
+    scope->setAccessibleName(QStringLiteral("Rechercher dans"));
+    scope->setAccessibleDescription(QStringLiteral("Où chercher le texte"));
     m_allArticles = new QRadioButton(QStringLiteral("&Tous les articles"), scope);
     m_allArticles->setObjectName(QStringLiteral("allArticles"));
     m_currentArticle = new QRadioButton(QStringLiteral("Article &courant"), scope);
@@ -73,26 +90,44 @@ bool CFindDialog::CreateFind() {
     scopeLayout->addWidget(m_allArticles);
     scopeLayout->addWidget(m_currentArticle);
 
-    const auto checkBox = [this](const QString& text, const QString& name) {
+    const auto describe = [](QAbstractButton* b, const QString& description) {
+        b->setAccessibleName(b->text().remove(QLatin1Char('&')));
+        b->setAccessibleDescription(description);
+    };
+    describe(m_allArticles, QStringLiteral("Cherche dans les titres et les textes de tous les "
+                                           "articles ; les résultats vont dans leur liste"));
+    describe(m_currentArticle, QStringLiteral("Cherche dans l'article affiché"));
+    const auto checkBox = [this, &describe](const QString& text, const QString& name,
+                                            const QString& description) {
         auto* box = new QCheckBox(text, this);
         box->setObjectName(name);
+        describe(box, description);
         return box;
     };
-    m_matchCase = checkBox(QStringLiteral("&Respecter la casse"), QStringLiteral("matchCase"));
-    m_inTitle = checkBox(QStringLiteral("Chercher dans le &titre"), QStringLiteral("inTitle"));
-    m_inText = checkBox(QStringLiteral("Chercher dans le t&exte"), QStringLiteral("inText"));
-    m_wholeWord = checkBox(QStringLiteral("&Mot entier"), QStringLiteral("wholeWord"));
+    m_matchCase = checkBox(QStringLiteral("&Respecter la casse"), QStringLiteral("matchCase"),
+                           QStringLiteral("Les majuscules et les minuscules comptent"));
+    m_inTitle = checkBox(QStringLiteral("Chercher dans le &titre"), QStringLiteral("inTitle"),
+                         QStringLiteral("Cherche dans les titres des articles"));
+    m_inText = checkBox(QStringLiteral("Chercher dans le t&exte"), QStringLiteral("inText"),
+                        QStringLiteral("Cherche dans les textes des articles"));
+    m_wholeWord = checkBox(QStringLiteral("&Mot entier"), QStringLiteral("wholeWord"),
+                           QStringLiteral("Ne trouve le texte que s'il forme un mot entier"));
 
-    const auto button = [this](const QString& text, const QString& name) {
+    const auto button = [this, &describe](const QString& text, const QString& name,
+                                          const QString& description) {
         auto* b = new QPushButton(text, this);
         b->setObjectName(name);
         b->setAutoDefault(false);
+        describe(b, description);
         return b;
     };
-    m_search = button(QStringLiteral("&Chercher"), QStringLiteral("searchButton"));
+    m_search = button(QStringLiteral("&Chercher"), QStringLiteral("searchButton"),
+                      QStringLiteral("Lance la recherche"));
     m_search->setDefault(true);
-    m_findNext = button(QStringLiteral("&Suivant"), QStringLiteral("findNextButton"));
-    m_cancel = button(QStringLiteral("&Annuler"), QStringLiteral("cancelButton"));
+    m_findNext = button(QStringLiteral("&Suivant"), QStringLiteral("findNextButton"),
+                        QStringLiteral("Trouve l'occurrence suivante dans l'article courant"));
+    m_cancel = button(QStringLiteral("&Annuler"), QStringLiteral("cancelButton"),
+                      QStringLiteral("Ferme la fenêtre de recherche"));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(label, 0, 0);
@@ -109,6 +144,10 @@ bool CFindDialog::CreateFind() {
     buttons->addStretch();
     grid->addLayout(buttons, 0, 3, 3, 1);
     grid->setSizeConstraint(QLayout::SetFixedSize);
+    QWidget* order[] = {m_combo,   m_allArticles, m_currentArticle, m_matchCase, m_wholeWord,
+                        m_inTitle, m_inText,      m_search,         m_findNext,  m_cancel};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     m_allArticles->setChecked(true);
     m_currentArticle->setChecked(false);

@@ -1,11 +1,30 @@
 #include "CDlgBar.h"
 
+#include <QAccessibleWidget>
 #include <QMainWindow>
 #include <QResizeEvent>
 
 namespace tolvane {
 
+namespace {
+
+// A docked pane is told to assistive technologies as a pane with the name
+// and description the pane gives itself: Qt's own interface for a dock
+// widget tells only its window title, and no description.
+QAccessibleInterface* paneFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("tolvane::CDlgBar") && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Pane);
+    return nullptr;
+}
+
+} // namespace
+
 CDlgBar::CDlgBar(QWidget* parent) : QDockWidget(parent) {
+    static bool factoryInstalled = false;
+    if (!factoryInstalled) {
+        factoryInstalled = true;
+        QAccessible::installFactory(paneFactory);
+    }
     connect(this, &QDockWidget::topLevelChanged, this, &CDlgBar::onTopLevelChanged);
 }
 

@@ -14,16 +14,20 @@
 #include "display/CTolvaneView.h"
 #include "display/QtText.h"
 #include "outline/COutlineBar.h"
+#include "outline/OutlineTree.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+
+#include <utility>
 
 namespace tolvane {
 
@@ -44,6 +48,8 @@ CMainFrame::CMainFrame(CTolvaneApp& app, AppServices& services)
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(fromCp1252(WindowTitle()));
     setWindowIcon(QIcon(QStringLiteral(":/icons/tolvane.svg")));
+    setAccessibleName(QStringLiteral("Fenêtre principale"));
+    setAccessibleDescription(QStringLiteral("Visionneuse d'aide hypertexte"));
     m_doc = new CTolvaneDoc(this);
     m_view = new CTolvaneView(*this, m_store, app.history(), services, this);
     setCentralWidget(m_view);
@@ -132,6 +138,43 @@ void CMainFrame::createActions() {
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(print, &QAction::triggered, this, &CMainFrame::OnPrint);
     addAction(print);
+
+    // F6 and Shift+F6 move the keyboard focus from pane to pane.
+    auto* nextPane = new QAction(this);
+    nextPane->setObjectName(QStringLiteral("cmd57680"));
+    nextPane->setShortcut(QKeySequence(Qt::Key_F6));
+    connect(nextPane, &QAction::triggered, this, [this] { FocusPane(1); });
+    addAction(nextPane);
+    auto* previousPane = new QAction(this);
+    previousPane->setObjectName(QStringLiteral("cmd57681"));
+    previousPane->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    connect(previousPane, &QAction::triggered, this, [this] { FocusPane(-1); });
+    addAction(previousPane);
+}
+
+QList<QWidget*> CMainFrame::Panes() const {
+    QList<QWidget*> panes;
+    if (m_pOutlineBar != nullptr && m_pOutlineBar->isVisible())
+        panes << m_pOutlineBar->tree();
+    panes << m_view;
+    if (auto* notes = qobject_cast<CAnnotationBar*>(m_pAnnotationBar);
+        notes != nullptr && notes->isVisible())
+        panes << notes->edit();
+    return panes;
+}
+
+void CMainFrame::FocusPane(int direction) {
+    const QList<QWidget*> panes = Panes();
+    QWidget* focus = QApplication::focusWidget();
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < panes.size(); ++i) {
+        if (focus != nullptr && (focus == panes[i] || panes[i]->isAncestorOf(focus)))
+            at = i;
+    }
+    const qsizetype count = panes.size();
+    const qsizetype next =
+        at < 0 ? (direction > 0 ? 0 : count - 1) : ((at + direction) % count + count) % count;
+    panes[next]->setFocus(direction > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
 void CMainFrame::createMenus() {
@@ -161,6 +204,23 @@ void CMainFrame::createMenus() {
     help->addAction(action(cmd::About));
     for (QMenu* menu : {article, edit, display, help})
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    menuBar()->setObjectName(QStringLiteral("menuBar"));
+    menuBar()->setAccessibleName(QStringLiteral("Barre de menus"));
+    menuBar()->setAccessibleDescription(QStringLiteral("Les menus de la fenêtre principale"));
+    article->setObjectName(QStringLiteral("menuArticle"));
+    edit->setObjectName(QStringLiteral("menuEdition"));
+    display->setObjectName(QStringLiteral("menuAffichage"));
+    help->setObjectName(QStringLiteral("menuAide"));
+    const std::pair<QMenu*, const char16_t*> descriptions[] = {
+        {article, u"Navigation entre les articles, signets et sortie"},
+        {edit, u"Copie, sélection, recherche et annotation"},
+        {display, u"Barres et fenêtres de listes"},
+        {help, u"Informations sur le programme"},
+    };
+    for (const auto& [menu, description] : descriptions) {
+        menu->setAccessibleName(menu->title().remove(QLatin1Char('&')));
+        menu->setAccessibleDescription(QString::fromUtf16(description));
+    }
 }
 
 bool CMainFrame::createToolBar() {
@@ -178,6 +238,15 @@ bool CMainFrame::createToolBar() {
     // The last button only lends its image to the Annotation button.
     const QList<QAction*> buttons = m_toolBar->actions();
     m_toolBar->removeAction(buttons.last());
+    m_toolBar->setAccessibleName(QStringLiteral("Outils de visualisation"));
+    m_toolBar->setAccessibleDescription(QStringLiteral("Barre d'outils de la fenêtre principale"));
+    for (QAction* button : m_toolBar->actions()) {
+        QWidget* widget = m_toolBar->widgetForAction(button);
+        if (widget == nullptr || button->isSeparator())
+            continue;
+        widget->setAccessibleName(button->toolTip());
+        widget->setAccessibleDescription(button->statusTip());
+    }
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     QAction* toggle = action(cmd::ToolBar);
     connect(toggle, &QAction::triggered, m_toolBar, &QWidget::setVisible);
@@ -188,9 +257,17 @@ bool CMainFrame::createToolBar() {
 void CMainFrame::createStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("statusBar"));
-    for (const QString& text :
-         {QStringLiteral("MAJ"), QStringLiteral("NUM"), QStringLiteral("DEF")}) {
+    bar->setAccessibleName(QStringLiteral("Barre d'état"));
+    bar->setAccessibleDescription(QStringLiteral("Messages et indicateurs du clavier"));
+    const std::pair<QString, QString> indicators[] = {
+        {QStringLiteral("MAJ"), QStringLiteral("Verrouillage des majuscules")},
+        {QStringLiteral("NUM"), QStringLiteral("Verrouillage du pavé numérique")},
+        {QStringLiteral("DEF"), QStringLiteral("Arrêt du défilement")},
+    };
+    for (const auto& [text, name] : indicators) {
         auto* label = new QLabel(text, bar);
+        label->setAccessibleName(name);
+        label->setAccessibleDescription(QStringLiteral("Indicateur du clavier"));
         label->setAlignment(Qt::AlignCenter);
         label->setMinimumWidth(label->fontMetrics().horizontalAdvance(text) + 10);
         label->setFrameShape(QFrame::Panel);
@@ -226,6 +303,9 @@ bool CMainFrame::createPanes() {
         },
         Qt::QueuedConnection);
     m_pAnnotationBar->hide();
+    // Tab goes from the outline to the article, then to the annotation.
+    setTabOrder(m_pOutlineBar->tree(), m_view);
+    setTabOrder(m_view, annotationBar->edit());
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QList>
 #include <QMainWindow>
 
 class QLabel;
@@ -75,6 +76,12 @@ public:
     void OnShowArticleRequest(ArticleNumber number);
     // Prints the article through the print dialog.
     void OnPrint();
+    // The panes F6 moves through, in order: the outline tree, the article
+    // view, the annotation text while its pane is shown.
+    QList<QWidget*> Panes() const;
+    // Gives the keyboard focus to the next pane (direction 1) or the
+    // previous one (-1), around the end.
+    void FocusPane(int direction);
 
 signals:
     void initialLoadFinished();

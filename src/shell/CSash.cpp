@@ -26,6 +26,13 @@ bool CSash::Create(CDlgBar* pane, int id, int orientation, float value) {
     setParent(pane);
     setObjectName(QStringLiteral("sash%1").arg(id));
     setCursor(orientation == 0 ? Qt::SplitHCursor : Qt::SplitVCursor);
+    setAccessibleName(orientation == 0 ? QStringLiteral("Séparateur de l'arborescence")
+                                       : QStringLiteral("Séparateur de l'annotation"));
+    setAccessibleDescription(orientation == 0
+                                 ? QStringLiteral("Faites-le glisser pour élargir ou rétrécir "
+                                                  "l'arborescence")
+                                 : QStringLiteral("Faites-le glisser pour agrandir ou réduire "
+                                                  "le volet d'annotation"));
     setGeometry(0, 0, 2, 2);
     show();
     raise();

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QPalette>
+#include <QString>
+
+class QApplication;
+
+namespace tolvane {
+
+// The colours the viewer starts with. By default they are the desktop's
+// (its style and its palette, dark or light). TOLVANE_THEME=sombre (or
+// "dark") in the environment gives the Fusion style with DarkPalette(),
+// whatever the desktop says; the command line is not involved.
+QPalette DarkPalette();
+
+// Whether a TOLVANE_THEME value asks for the dark palette.
+bool WantsDarkTheme(const QString& value);
+
+// Applies TOLVANE_THEME to the application; true when the dark palette was
+// set.
+bool ApplyThemeFromEnvironment(QApplication& application);
+
+} // namespace tolvane
