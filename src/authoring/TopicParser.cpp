@@ -438,7 +438,6 @@ private:
 
     // The mark character before a footnote group: where it was written.
     size_t m_lastCharAt = std::string::npos;
-    bool m_lastCharCounted = false;
 
     // The hot spot being read.
     bool m_anchorOpen = false;
