@@ -41,7 +41,8 @@
 #endif
 #endif
 #ifdef TOLVANE_SOAK_ASAN
-#include <sanitizer/allocator_interface.h>
+// The sanitizer's allocator keeps its own count (GCC ships no header for it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 using namespace tolvane;
@@ -207,7 +208,7 @@ bool Session::start() {
 }
 
 void Session::stop() {
-    CPopupWnd::ClosePopup();
+    // Closed as it stands: a popup, the find window or a list window open.
     m_viewer->close();
     m_viewer.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -305,8 +306,14 @@ void Session::clickOutline() {
     if (!tree->viewport()->rect().contains(point))
         return;
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, point);
-    if (chance(70))
+    if (chance(60)) {
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, point);
+    } else {
+        const Qt::Key keys[] = {Qt::Key_Down,   Qt::Key_Up,   Qt::Key_Right, Qt::Key_Left,
+                                Qt::Key_Return, Qt::Key_Home, Qt::Key_End};
+        for (uint32_t n = 1 + below(4); n > 0; --n)
+            QTest::keyClick(tree, keys[below(std::size(keys))]);
+    }
 }
 
 void Session::search() {
@@ -661,7 +668,7 @@ private slots:
 void TestSoak::initTestCase() {
     static const QtMessageHandler previous = qInstallMessageHandler(
         [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
-            if (!text.contains(QLatin1String("propagateSizeHints")))
+            if (!text.startsWith(QLatin1String("This plugin does not support")))
                 previous(type, context, text);
         });
 }
