@@ -68,6 +68,15 @@ uint64_t envNumber(const char* name, uint64_t fallback) {
     return ok ? n : fallback;
 }
 
+// Qt Test ends a test function after five minutes; a longer session sets
+// its own limit, with a margin, before the test runner reads it.
+const bool g_functionTimeoutSet = [] {
+    const uint64_t seconds = envNumber("TOLVANE_SOAK_SECONDS", 0);
+    if (seconds > 200 && !qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number((seconds + 600) * 1000));
+    return true;
+}();
+
 long heapInUse() {
 #ifdef TOLVANE_SOAK_ASAN
     return static_cast<long>(__sanitizer_get_current_allocated_bytes());
