@@ -9,11 +9,12 @@ BENCH_BUILD ?= build-bench
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+SOAK_SECONDS ?= 1800
 CMAKE_FLAGS ?=
 
 PREFIX     ?= /usr/local
 
-.PHONY: all deps build run test test-fast test-asan package install bench fuzz fuzz-long clean format
+.PHONY: all deps build run test test-fast test-asan soak package install bench fuzz fuzz-long clean format
 
 all: build
 
@@ -50,6 +51,15 @@ package: build
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The random session of tests/shell/tst_soak.cpp for SOAK_SECONDS under ASan
+# and UBSan; TOLVANE_SOAK_SEED replays a session.
+soak: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target tst_soak
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 TOLVANE_SOAK_SECONDS=$(SOAK_SECONDS) \
+		ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp ./tests/tst_soak
 
 bench:
 	@./scripts/install-deps.sh --bench
