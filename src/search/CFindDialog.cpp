@@ -44,7 +44,16 @@ CFindDialog::CFindDialog(CTolvaneApp& app, QWidget* parent) : QDialog(parent), m
     setObjectName(QStringLiteral("findDialog"));
 }
 
-CFindDialog::~CFindDialog() = default;
+CFindDialog::~CFindDialog() {
+    // QDialog's destructor hides the window, which takes the focus out of the
+    // field and makes the combo box emit activated(); by then this object is
+    // no longer a CFindDialog, so nothing of it may be called any more.
+    if (m_combo) {
+        m_combo->disconnect(this);
+        if (QLineEdit* edit = m_combo->lineEdit())
+            edit->disconnect(this);
+    }
+}
 
 bool CFindDialog::CreateFind() {
     if (m_bCreated)

@@ -11,6 +11,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
+
+#include <memory>
 
 using namespace tolvane;
 using namespace tolvane::test;
@@ -64,6 +67,7 @@ private slots:
     void enterSearchesAndCancelHides();
     void findCommandTogglesWithCheckMark();
     void activationClosesPopup();
+    void closingWhileTypingInTheField();
 };
 
 void TestFindDialog::createdHiddenInFirstStates() {
@@ -231,6 +235,33 @@ void TestFindDialog::thousandRowsOfTwelveHundredMatches() {
     // Timings are informative only here; bench/ui_results_bench measures them.
     qInfo("search and rows %lld ms, engine alone %lld ms, first paint at %lld ms", searchAndRows,
           engine, paint.paintedAt);
+}
+
+// Closing the viewer while the find window has the focus in a field being
+// edited: the field loses the focus while the window is being destroyed, and
+// the combo box's signals must not reach the half-destroyed window (the
+// sanitizer build reports the call if they do).
+void TestFindDialog::closingWhileTypingInTheField() {
+    DataSourceWriter w;
+    w.addArticle(1, "Accueil", plainBody("Texte."));
+    auto v = std::make_unique<SearchViewer>(w);
+    QVERIFY(v->started);
+    v->app->OnFind();
+    QVERIFY(v->find()->isVisible());
+    // The combo box speaks up on losing the focus only when the field holds
+    // an earlier text that is not its current item.
+    v->search(QStringLiteral("texte"));
+    v->search(QStringLiteral("autre"));
+    if (!v->find()->isVisible())
+        v->app->OnFind();
+    QVERIFY(v->find()->isVisible());
+    QApplication::setActiveWindow(v->find());
+    v->combo()->lineEdit()->setFocus();
+    QTRY_VERIFY(v->combo()->lineEdit()->hasFocus());
+    v->typeText(QStringLiteral("texte"));
+    QPointer<CFindDialog> dialog = v->find();
+    v.reset();
+    QVERIFY(dialog.isNull());
 }
 
 void TestFindDialog::noMatchEmptiesVisibleResults() {
