@@ -1,5 +1,7 @@
 #include "RtfTokenizer.h"
 
+#include "RtfControlWords.h"
+
 #include <algorithm>
 #include <array>
 
@@ -114,41 +116,74 @@ bool RtfTokenizer::scan(RtfToken& token) {
         token.symbol = first;
         return true;
     }
-    const size_t start = m_pos;
-    while (m_pos < size && isLetter(data[m_pos]))
-        ++m_pos;
+    m_pos = scanWord(m_pos, token);
+    return true;
+}
+
+size_t RtfTokenizer::scanWord(size_t p, RtfToken& token) const {
+    const auto* data = reinterpret_cast<const unsigned char*>(m_input.data());
+    const size_t size = m_input.size();
+    const size_t start = p;
+    while (p < size && isLetter(data[p]))
+        ++p;
     token.type = RtfToken::Type::ControlWord;
     // No word of ours is longer than that: a longer one has no name.
-    if (m_pos - start <= kMaxWordLength)
-        token.text = std::string_view(m_input.data() + start, m_pos - start);
-    if (m_pos < size && (data[m_pos] == '-' || isDigit(data[m_pos]))) {
+    if (p - start <= kMaxWordLength)
+        token.text = std::string_view(m_input.data() + start, p - start);
+    if (p < size && (data[p] == '-' || isDigit(data[p]))) {
         bool negative = false;
-        size_t p = m_pos;
-        if (data[p] == '-') {
+        size_t q = p;
+        if (data[q] == '-') {
             negative = true;
-            ++p;
+            ++q;
         }
-        if (p < size && isDigit(data[p])) {
+        if (q < size && isDigit(data[q])) {
             int64_t value = 0;
-            while (p < size && isDigit(data[p])) {
+            while (q < size && isDigit(data[q])) {
                 if (value <= kMaxParameter)
-                    value = value * 10 + (data[p] - '0');
-                ++p;
+                    value = value * 10 + (data[q] - '0');
+                ++q;
             }
             if (value > kMaxParameter)
                 value = kMaxParameter;
             token.hasParameter = true;
             token.parameter = static_cast<int32_t>(negative ? -value : value);
-            m_pos = p;
+            p = q;
         }
     }
-    if (m_pos < size && data[m_pos] == ' ')
-        ++m_pos;
+    if (p < size && data[p] == ' ')
+        ++p;
+    return p;
+}
+
+bool RtfTokenizer::passWord(size_t& p, char16_t* out, size_t& k) const {
+    if (p + 1 >= m_input.size() || !isLetter(static_cast<unsigned char>(m_input[p + 1])))
+        return false;
+    RtfToken token;
+    const size_t end = scanWord(p + 1, token);
+    const ControlWord& word = LookUpControlWord(token.text);
+    switch (textEffect(word)) {
+    case TextEffect::Stop:
+        return false;
+    case TextEffect::Nothing:
+        break;
+    case TextEffect::Unit:
+        out[k++] = word.word == Word::Character ? static_cast<char16_t>(word.value) : u'\t';
+        break;
+    case TextEffect::Break:
+        out[k++] = u'\r';
+        out[k++] = u'\n';
+        break;
+    }
+    p = end;
     return true;
 }
 
 size_t RtfTokenizer::decodeRun(const std::array<char16_t, 256>& table, char16_t* out,
-                               size_t capacity) {
+                               size_t capacity, RtfTextPass* pass) {
+    const bool words = pass != nullptr && pass->words;
+    const bool groups = pass != nullptr && pass->groups;
+    size_t opened = pass != nullptr ? pass->opened : 0;
     const auto* data = reinterpret_cast<const unsigned char*>(m_input.data());
     const size_t size = m_input.size();
     size_t p = m_pos;
@@ -182,7 +217,12 @@ size_t RtfTokenizer::decodeRun(const std::array<char16_t, 256>& table, char16_t*
             k += plain;
             const unsigned char c = data[p];
             if (c == '\\') {
-                if (p + 3 >= size || data[p + 1] != '\'')
+                if (p + 1 < size && data[p + 1] != '\'') {
+                    if (words && passWord(p, out, k))
+                        continue;
+                    break;
+                }
+                if (p + 3 >= size)
                     break;
                 const unsigned high = kHexValues[data[p + 2]];
                 const unsigned low = kHexValues[data[p + 3]];
@@ -194,6 +234,9 @@ size_t RtfTokenizer::decodeRun(const std::array<char16_t, 256>& table, char16_t*
                 out[k++] = table[c];
                 ++p;
             } else if (c < 0x20) {
+                ++p;
+            } else if (groups && (c == '{' || opened > 0)) {
+                opened += c == '{' ? 1 : size_t(0) - 1;
                 ++p;
             } else {
                 break; // a brace
@@ -216,10 +259,18 @@ size_t RtfTokenizer::decodeRun(const std::array<char16_t, 256>& table, char16_t*
                 break;
             out[k++] = table[high * 16 + low];
             p += 4;
+        } else if (c == '\\') {
+            if (!words || k + 2 > capacity || !passWord(p, out, k))
+                break;
+        } else if (groups && (c == '{' || opened > 0)) {
+            opened += c == '{' ? 1 : size_t(0) - 1;
+            ++p;
         } else {
             break;
         }
     }
+    if (pass != nullptr)
+        pass->opened = opened;
     m_pos = p;
     return k;
 }
