@@ -189,4 +189,13 @@ constexpr TextEffect textEffect(const ControlWord& word) {
 // word gives Word::Unknown.
 const ControlWord& LookUpControlWord(std::string_view name);
 
+// The hash the look-up uses, built one letter at a time from kNameHashSeed,
+// so that a reader can compute it while it scans the name.
+constexpr uint32_t kNameHashSeed = 2166136261u;
+constexpr uint32_t nameHash(uint32_t hash, unsigned char letter) {
+    return (hash ^ letter) * 16777619u;
+}
+// The same look-up, `hash` being the name's.
+const ControlWord& LookUpControlWord(std::string_view name, uint32_t hash);
+
 } // namespace tolvane::rtf

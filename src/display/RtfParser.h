@@ -343,7 +343,7 @@ template <class Sink> void RtfParser<Sink>::onSymbol(unsigned char symbol) {
 }
 
 template <class Sink> void RtfParser<Sink>::onWord(const RtfToken& token, bool ignorable) {
-    const ControlWord& word = LookUpControlWord(token.text);
+    const ControlWord& word = LookUpControlWord(token.text, token.hash);
     if (word.word == Word::Binary) {
         const std::string_view data = m_tokens.takeBinary(token.hasParameter ? token.parameter : 0);
         if (m_skip > 0)

@@ -43,7 +43,7 @@ constexpr std::array<uint8_t, 256> makeHexValues() {
 constexpr std::array<uint8_t, 256> kHexValues = makeHexValues();
 
 bool isLetter(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return static_cast<unsigned char>((c | 0x20) - 'a') < 26;
 }
 bool isDigit(unsigned char c) {
     return c >= '0' && c <= '9';
@@ -124,9 +124,11 @@ size_t RtfTokenizer::scanWord(size_t p, RtfToken& token) const {
     const auto* data = reinterpret_cast<const unsigned char*>(m_input.data());
     const size_t size = m_input.size();
     const size_t start = p;
+    uint32_t hash = kNameHashSeed;
     while (p < size && isLetter(data[p]))
-        ++p;
+        hash = nameHash(hash, data[p++]);
     token.type = RtfToken::Type::ControlWord;
+    token.hash = hash;
     // No word of ours is longer than that: a longer one has no name.
     if (p - start <= kMaxWordLength)
         token.text = std::string_view(m_input.data() + start, p - start);
@@ -157,25 +159,38 @@ size_t RtfTokenizer::scanWord(size_t p, RtfToken& token) const {
 }
 
 bool RtfTokenizer::passWord(size_t& p, char16_t* out, size_t& k) const {
-    if (p + 1 >= m_input.size() || !isLetter(static_cast<unsigned char>(m_input[p + 1])))
+    const auto* data = reinterpret_cast<const unsigned char*>(m_input.data());
+    const size_t size = m_input.size();
+    const size_t start = p + 1;
+    size_t q = start;
+    uint32_t hash = kNameHashSeed;
+    while (q < size && isLetter(data[q]))
+        hash = nameHash(hash, data[q++]);
+    if (q == start)
         return false;
-    RtfToken token;
-    const size_t end = scanWord(p + 1, token);
-    const ControlWord& word = LookUpControlWord(token.text);
-    switch (textEffect(word)) {
-    case TextEffect::Stop:
+    // A longer name has no word, as in scanWord().
+    const size_t length = q - start <= kMaxWordLength ? q - start : 0;
+    const ControlWord& word =
+        LookUpControlWord(std::string_view(m_input.data() + start, length), hash);
+    const TextEffect effect = textEffect(word);
+    if (effect == TextEffect::Stop)
         return false;
-    case TextEffect::Nothing:
-        break;
-    case TextEffect::Unit:
+    if (effect == TextEffect::Unit) {
         out[k++] = word.word == Word::Character ? static_cast<char16_t>(word.value) : u'\t';
-        break;
-    case TextEffect::Break:
+    } else if (effect == TextEffect::Break) {
         out[k++] = u'\r';
         out[k++] = u'\n';
-        break;
     }
-    p = end;
+    // The parameter changes none of these: it is only passed over.
+    const size_t digits = q < size && data[q] == '-' ? q + 1 : q;
+    if (digits < size && isDigit(data[digits])) {
+        q = digits + 1;
+        while (q < size && isDigit(data[q]))
+            ++q;
+    }
+    if (q < size && data[q] == ' ')
+        ++q;
+    p = q;
     return true;
 }
 

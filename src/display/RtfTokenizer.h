@@ -22,6 +22,7 @@ struct RtfToken {
     bool hasParameter = false;
     unsigned char symbol = 0;
     int32_t parameter = 0;
+    uint32_t hash = 0; // of a control word's name, as LookUpControlWord() hashes it
     std::string_view text;
 };
 
