@@ -58,6 +58,16 @@ int hexValue(unsigned char c) {
     return -1;
 }
 
+// textEffect() of every word that is not a destination, read in one load.
+constexpr size_t kWordCount = static_cast<size_t>(Word::Character) + 1;
+constexpr std::array<TextEffect, kWordCount> makeEffects() {
+    std::array<TextEffect, kWordCount> effects{};
+    for (size_t w = 0; w < kWordCount; ++w)
+        effects[w] = textEffect(ControlWord{WordKind::Flag, static_cast<Word>(w), 0});
+    return effects;
+}
+constexpr std::array<TextEffect, kWordCount> kEffects = makeEffects();
+
 } // namespace
 
 RtfToken RtfTokenizer::nextOther() {
@@ -172,7 +182,9 @@ bool RtfTokenizer::passWord(size_t& p, char16_t* out, size_t& k) const {
     const size_t length = q - start <= kMaxWordLength ? q - start : 0;
     const ControlWord& word =
         LookUpControlWord(std::string_view(m_input.data() + start, length), hash);
-    const TextEffect effect = textEffect(word);
+    const TextEffect effect = word.kind == WordKind::Destination
+                                  ? TextEffect::Stop
+                                  : kEffects[static_cast<size_t>(word.word)];
     if (effect == TextEffect::Stop)
         return false;
     if (effect == TextEffect::Unit) {
