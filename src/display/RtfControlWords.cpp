@@ -271,9 +271,9 @@ constexpr size_t kSlots = 1024;
 constexpr size_t kMaxName = 23;
 
 constexpr uint32_t hashName(std::string_view name) {
-    uint32_t h = 2166136261u;
+    uint32_t h = kNameHashSeed;
     for (char c : name)
-        h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        h = nameHash(h, static_cast<unsigned char>(c));
     return h;
 }
 
@@ -322,10 +322,14 @@ constexpr ControlWord kUnknown{};
 } // namespace
 
 const ControlWord& LookUpControlWord(std::string_view name) {
+    return LookUpControlWord(name, hashName(name));
+}
+
+const ControlWord& LookUpControlWord(std::string_view name, uint32_t hash) {
     const size_t length = name.size();
     if (length == 0 || length > kMaxName)
         return kUnknown;
-    size_t slot = hashName(name) & (kSlots - 1);
+    size_t slot = hash & (kSlots - 1);
     for (;;) {
         const Slot& s = kTable[slot];
         if (s.length == 0)

@@ -146,8 +146,56 @@ struct ControlWord {
     int32_t value = 0; // the character of a Symbol; the default parameter of a Value
 };
 
+// What a word does to the displayed text when it comes in shown text with no
+// \uN fallback pending and nothing but text wanted: Stop for the words that
+// change what follows (the parser reads those), Nothing for formatting.
+enum class TextEffect : uint8_t { Stop, Nothing, Unit, Break };
+
+constexpr TextEffect textEffect(const ControlWord& word) {
+    if (word.kind == WordKind::Destination)
+        return TextEffect::Stop;
+    switch (word.word) {
+    case Word::Binary:
+    case Word::Unicode:
+    case Word::UnicodeCount:
+    case Word::Ansi:
+    case Word::Pc:
+    case Word::Pca:
+    case Word::Mac:
+    case Word::AnsiCodePage:
+    case Word::DefaultFont:
+    case Word::Font:
+    case Word::Plain:
+    case Word::Hidden:
+        return TextEffect::Stop;
+    case Word::Character:
+    case Word::Tab:
+    case Word::Cell:
+    case Word::NestedCell:
+        return TextEffect::Unit; // the character, or a tab
+    case Word::Paragraph:
+    case Word::Section:
+    case Word::Page:
+    case Word::Line:
+    case Word::Row:
+    case Word::NestedRow:
+        return TextEffect::Break; // CR LF
+    default:
+        return TextEffect::Nothing;
+    }
+}
+
 // Looks a control word up by name (letters only, case-sensitive); an unknown
 // word gives Word::Unknown.
 const ControlWord& LookUpControlWord(std::string_view name);
+
+// The hash the look-up uses, built one letter at a time from kNameHashSeed,
+// so that a reader can compute it while it scans the name.
+constexpr uint32_t kNameHashSeed = 2166136261u;
+constexpr uint32_t nameHash(uint32_t hash, unsigned char letter) {
+    return (hash ^ letter) * 16777619u;
+}
+// The same look-up, `hash` being the name's.
+const ControlWord& LookUpControlWord(std::string_view name, uint32_t hash);
 
 } // namespace tolvane::rtf

@@ -121,14 +121,24 @@ template <class Sink> void RtfParser<Sink>::run() {
     while (!m_done) {
         const State& s = state();
         if (s.destination == Destination::Text && !s.hidden && m_skip == 0 && !s.doubleByte) {
+            // Text alone: the words that change nothing here and the groups
+            // that hold only text and such words are passed over. A group
+            // opened at the outermost level would end the document when it
+            // closes, so those are left to closeGroup().
+            RtfTextPass pass;
+            pass.words = !Sink::kFull && m_lead < 0;
+            pass.groups = pass.words && m_stack.size() >= 2;
             for (;;) {
                 size_t room = 0;
                 char16_t* space = m_sink.space(room);
-                const size_t n = m_tokens.decodeText(*s.table, space, room);
+                const size_t n =
+                    m_tokens.decodeText(*s.table, space, room, pass.words ? &pass : nullptr);
                 m_sink.wrote(n, s);
                 if (n < room)
                     break;
             }
+            for (size_t i = 0; i < pass.opened; ++i)
+                openGroup();
         }
         const RtfToken token = m_tokens.next();
         switch (token.type) {
@@ -333,7 +343,7 @@ template <class Sink> void RtfParser<Sink>::onSymbol(unsigned char symbol) {
 }
 
 template <class Sink> void RtfParser<Sink>::onWord(const RtfToken& token, bool ignorable) {
-    const ControlWord& word = LookUpControlWord(token.text);
+    const ControlWord& word = LookUpControlWord(token.text, token.hash);
     if (word.word == Word::Binary) {
         const std::string_view data = m_tokens.takeBinary(token.hasParameter ? token.parameter : 0);
         if (m_skip > 0)

@@ -1,5 +1,7 @@
 #include "RtfTokenizer.h"
 
+#include "RtfControlWords.h"
+
 #include <algorithm>
 #include <array>
 
@@ -41,7 +43,7 @@ constexpr std::array<uint8_t, 256> makeHexValues() {
 constexpr std::array<uint8_t, 256> kHexValues = makeHexValues();
 
 bool isLetter(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return static_cast<unsigned char>((c | 0x20) - 'a') < 26;
 }
 bool isDigit(unsigned char c) {
     return c >= '0' && c <= '9';
@@ -55,6 +57,16 @@ int hexValue(unsigned char c) {
         return c - 'A' + 10;
     return -1;
 }
+
+// textEffect() of every word that is not a destination, read in one load.
+constexpr size_t kWordCount = static_cast<size_t>(Word::Character) + 1;
+constexpr std::array<TextEffect, kWordCount> makeEffects() {
+    std::array<TextEffect, kWordCount> effects{};
+    for (size_t w = 0; w < kWordCount; ++w)
+        effects[w] = textEffect(ControlWord{WordKind::Flag, static_cast<Word>(w), 0});
+    return effects;
+}
+constexpr std::array<TextEffect, kWordCount> kEffects = makeEffects();
 
 } // namespace
 
@@ -114,41 +126,91 @@ bool RtfTokenizer::scan(RtfToken& token) {
         token.symbol = first;
         return true;
     }
-    const size_t start = m_pos;
-    while (m_pos < size && isLetter(data[m_pos]))
-        ++m_pos;
+    m_pos = scanWord(m_pos, token);
+    return true;
+}
+
+size_t RtfTokenizer::scanWord(size_t p, RtfToken& token) const {
+    const auto* data = reinterpret_cast<const unsigned char*>(m_input.data());
+    const size_t size = m_input.size();
+    const size_t start = p;
+    uint32_t hash = kNameHashSeed;
+    while (p < size && isLetter(data[p]))
+        hash = nameHash(hash, data[p++]);
     token.type = RtfToken::Type::ControlWord;
+    token.hash = hash;
     // No word of ours is longer than that: a longer one has no name.
-    if (m_pos - start <= kMaxWordLength)
-        token.text = std::string_view(m_input.data() + start, m_pos - start);
-    if (m_pos < size && (data[m_pos] == '-' || isDigit(data[m_pos]))) {
+    if (p - start <= kMaxWordLength)
+        token.text = std::string_view(m_input.data() + start, p - start);
+    if (p < size && (data[p] == '-' || isDigit(data[p]))) {
         bool negative = false;
-        size_t p = m_pos;
-        if (data[p] == '-') {
+        size_t q = p;
+        if (data[q] == '-') {
             negative = true;
-            ++p;
+            ++q;
         }
-        if (p < size && isDigit(data[p])) {
+        if (q < size && isDigit(data[q])) {
             int64_t value = 0;
-            while (p < size && isDigit(data[p])) {
+            while (q < size && isDigit(data[q])) {
                 if (value <= kMaxParameter)
-                    value = value * 10 + (data[p] - '0');
-                ++p;
+                    value = value * 10 + (data[q] - '0');
+                ++q;
             }
             if (value > kMaxParameter)
                 value = kMaxParameter;
             token.hasParameter = true;
             token.parameter = static_cast<int32_t>(negative ? -value : value);
-            m_pos = p;
+            p = q;
         }
     }
-    if (m_pos < size && data[m_pos] == ' ')
-        ++m_pos;
+    if (p < size && data[p] == ' ')
+        ++p;
+    return p;
+}
+
+bool RtfTokenizer::passWord(size_t& p, char16_t* out, size_t& k) const {
+    const auto* data = reinterpret_cast<const unsigned char*>(m_input.data());
+    const size_t size = m_input.size();
+    const size_t start = p + 1;
+    size_t q = start;
+    uint32_t hash = kNameHashSeed;
+    while (q < size && isLetter(data[q]))
+        hash = nameHash(hash, data[q++]);
+    if (q == start)
+        return false;
+    // A longer name has no word, as in scanWord().
+    const size_t length = q - start <= kMaxWordLength ? q - start : 0;
+    const ControlWord& word =
+        LookUpControlWord(std::string_view(m_input.data() + start, length), hash);
+    const TextEffect effect = word.kind == WordKind::Destination
+                                  ? TextEffect::Stop
+                                  : kEffects[static_cast<size_t>(word.word)];
+    if (effect == TextEffect::Stop)
+        return false;
+    if (effect == TextEffect::Unit) {
+        out[k++] = word.word == Word::Character ? static_cast<char16_t>(word.value) : u'\t';
+    } else if (effect == TextEffect::Break) {
+        out[k++] = u'\r';
+        out[k++] = u'\n';
+    }
+    // The parameter changes none of these: it is only passed over.
+    const size_t digits = q < size && data[q] == '-' ? q + 1 : q;
+    if (digits < size && isDigit(data[digits])) {
+        q = digits + 1;
+        while (q < size && isDigit(data[q]))
+            ++q;
+    }
+    if (q < size && data[q] == ' ')
+        ++q;
+    p = q;
     return true;
 }
 
 size_t RtfTokenizer::decodeRun(const std::array<char16_t, 256>& table, char16_t* out,
-                               size_t capacity) {
+                               size_t capacity, RtfTextPass* pass) {
+    const bool words = pass != nullptr && pass->words;
+    const bool groups = pass != nullptr && pass->groups;
+    size_t opened = pass != nullptr ? pass->opened : 0;
     const auto* data = reinterpret_cast<const unsigned char*>(m_input.data());
     const size_t size = m_input.size();
     size_t p = m_pos;
@@ -182,7 +244,12 @@ size_t RtfTokenizer::decodeRun(const std::array<char16_t, 256>& table, char16_t*
             k += plain;
             const unsigned char c = data[p];
             if (c == '\\') {
-                if (p + 3 >= size || data[p + 1] != '\'')
+                if (p + 1 < size && data[p + 1] != '\'') {
+                    if (words && passWord(p, out, k))
+                        continue;
+                    break;
+                }
+                if (p + 3 >= size)
                     break;
                 const unsigned high = kHexValues[data[p + 2]];
                 const unsigned low = kHexValues[data[p + 3]];
@@ -194,6 +261,9 @@ size_t RtfTokenizer::decodeRun(const std::array<char16_t, 256>& table, char16_t*
                 out[k++] = table[c];
                 ++p;
             } else if (c < 0x20) {
+                ++p;
+            } else if (groups && (c == '{' || opened > 0)) {
+                opened += c == '{' ? 1 : size_t(0) - 1;
                 ++p;
             } else {
                 break; // a brace
@@ -216,10 +286,18 @@ size_t RtfTokenizer::decodeRun(const std::array<char16_t, 256>& table, char16_t*
                 break;
             out[k++] = table[high * 16 + low];
             p += 4;
+        } else if (c == '\\') {
+            if (!words || k + 2 > capacity || !passWord(p, out, k))
+                break;
+        } else if (groups && (c == '{' || opened > 0)) {
+            opened += c == '{' ? 1 : size_t(0) - 1;
+            ++p;
         } else {
             break;
         }
     }
+    if (pass != nullptr)
+        pass->opened = opened;
     m_pos = p;
     return k;
 }

@@ -22,7 +22,16 @@ struct RtfToken {
     bool hasParameter = false;
     unsigned char symbol = 0;
     int32_t parameter = 0;
+    uint32_t hash = 0; // of a control word's name, as LookUpControlWord() hashes it
     std::string_view text;
+};
+
+// What decodeText may pass over besides text, for a reader that wants only
+// the displayed text of a shown group with no \uN fallback pending.
+struct RtfTextPass {
+    bool words = false;  // words with no effect; marks and characters written
+    bool groups = false; // braces, whose state equals the one around them
+    size_t opened = 0;   // groups opened and still open where decoding stopped
 };
 
 // Splits RTF bytes into tokens without allocating. Control word names are
@@ -57,21 +66,30 @@ public:
     // The fast path of plain text: decodes plain bytes and \'hh escapes from
     // the current position through `table` into `out` (at most `capacity`
     // units), dropping CR, LF and control bytes as next() would, and stops
-    // before anything else. Returns the number of units written.
-    size_t decodeText(const std::array<char16_t, 256>& table, char16_t* out, size_t capacity) {
+    // before anything else. With `pass`, also goes on over what it allows.
+    // Returns the number of units written.
+    size_t decodeText(const std::array<char16_t, 256>& table, char16_t* out, size_t capacity,
+                      RtfTextPass* pass = nullptr) {
         // Text often stops at once, between two braces or control words.
-        if (m_pos < m_input.size()) {
+        if (pass == nullptr && m_pos < m_input.size()) {
             const char c = m_input[m_pos];
             if (c == '{' || c == '}' ||
                 (c == '\\' && m_pos + 1 < m_input.size() && m_input[m_pos + 1] != '\''))
                 return 0;
         }
-        return decodeRun(table, out, capacity);
+        return decodeRun(table, out, capacity, pass);
     }
 
 private:
     RtfToken nextOther();
-    size_t decodeRun(const std::array<char16_t, 256>& table, char16_t* out, size_t capacity);
+    size_t decodeRun(const std::array<char16_t, 256>& table, char16_t* out, size_t capacity,
+                     RtfTextPass* pass);
+    // Reads the word whose first letter is at `p` into `token`; returns the
+    // position after it (its parameter and one space included).
+    size_t scanWord(size_t p, RtfToken& token) const;
+    // Passes over the word at the backslash `p` when `pass` allows, writing
+    // what it shows at out[k] (room for two units); false to stop before it.
+    bool passWord(size_t& p, char16_t* out, size_t& k) const;
     // One token into `token`; false when it read a malformed \' and must go on.
     bool scan(RtfToken& token);
 

@@ -30,6 +30,10 @@ TEST(RtfFastTextTest, Interruptions_AtEveryOffsetOfABlock) {
         {"unicode with fallback", "\\u8364?", u"\u20AC"},
         {"malformed escape", "\\'4G", u"G"},
         {"two escapes", "\\'e0\\'e9", u"\u00E0\u00E9"},
+        {"format words", "\\b\\i0\\sb-60 ", u""},
+        {"line and tab words", "\\line\\tab ", u"\r\n\t"},
+        {"nested groups", "{{\\b x}{\\i y}}", u"xy"},
+        {"hidden inside a group", "{\\b x{\\v y}z}", u"xz"},
     };
     for (const Interruption& i : interruptions) {
         for (size_t before = 0; before < 40; ++before) {
@@ -107,6 +111,47 @@ TEST(RtfFastTextTest, ControlWords_MatchTheirWholeName) {
     }
 }
 
+// Inside shown text, words that change nothing there, marks, characters
+// and groups holding only those are gone over without leaving the text
+// loop; what stops it must then be read in the group it belongs to.
+TEST(RtfFastTextTest, PassedOverWordsAndGroups_KeepTheirMeaning) {
+    const struct {
+        const char* name;
+        const char* rtf;
+        std::u16string text;
+    } cases[] = {
+        {"group before any other ends the document", "a{b}c", u"ab"},
+        {"nested format groups", "{\\rtf1 a{\\b b{\\i c}d}e}", u"abcde"},
+        {"hidden group two levels in", "{\\rtf1 a{\\b b{\\v c}d}e}", u"abde"},
+        {"\\uc inside passed groups", "{\\rtf1 a{{\\uc0\\u233 x}}y}", u"a\u00E9xy"},
+        {"\\uc restored after them", "{\\rtf1 {{\\uc0}}\\u233 xy}", u"\u00E9y"},
+        {"font inside passed groups",
+         "{\\rtf1{\\fonttbl{\\f1\\fcharset161 G;}}a{{\\f1\\'e1}}\\'e1}", u"a\u03B1\u00E1"},
+        {"closing past the document", "{\\rtf1 {a}}b", u"a"},
+        {"parameters", "{\\rtf1 a\\sb-60 b\\b- c\\li360x d\\b0\\i0 e}", u"ab- cx de"},
+        {"marks and characters",
+         "{\\rtf1 a\\tab b\\line c\\page d\\sect e\\cell f\\nestcell g\\row h\\nestrow "
+         "i\\emdash\\bullet j}",
+         u"a\tb\r\nc\r\nd\r\ne\tf\tg\r\nh\r\ni\u2014\u2022j"},
+        {"destination in a passed group", "{\\rtf1 a{\\b{\\*\\foo x}b}c}", u"abc"},
+        {"word as the \\u fallback", "{\\rtf1 \\u233\\b ab}", u"\u00E9ab"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(RtfReader::displayedText(c.rtf), c.text);
+        EXPECT_EQ(RtfReader::read(c.rtf).text, c.text);
+    }
+    // Cut inside a word or its parameter, and a DBCS lead byte waiting
+    // across a paragraph mark in a single-byte font.
+    for (const char* rtf :
+         {"{\\rtf1 a\\b", "{\\rtf1 a\\sb-", "{\\rtf1 a\\sb60", "{\\rtf1 {a\\par",
+          "{\\rtf1{\\fonttbl{\\f0 A;}{\\f1\\fcharset128 M;}}\\f1\\'93\\f0 a\\par\\f1\\'fa}",
+          "{\\rtf1{\\fonttbl{\\f0 A;}{\\f1\\fcharset128 M;}}\\f1\\'93\\f0 a{\\b}\\f1\\'fa}"}) {
+        SCOPED_TRACE(rtf);
+        EXPECT_EQ(RtfReader::displayedText(rtf), RtfReader::read(rtf).text);
+    }
+}
+
 // Pseudo-random documents from the pieces that interact most: the text
 // read alone must be the model's text, byte for byte, whatever the mix;
 // and large documents outgrow the text's first reservation.
@@ -154,7 +199,15 @@ TEST(RtfFastTextTest, MixedDocuments_TextIsTheModelsText) {
         "\t",
         "\x01",
         "                 ",
-        "\\result "};
+        "\\result ",
+        "\\b ",
+        "\\i0",
+        "\\sb-60 ",
+        "\\b-",
+        "\\line",
+        "\\emdash ",
+        "\\'93",
+        "{\\b "};
     constexpr size_t kCount = sizeof kPieces / sizeof kPieces[0];
     uint32_t seed = 7;
     const auto next = [&seed] {
