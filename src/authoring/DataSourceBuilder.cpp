@@ -108,34 +108,14 @@ void DataSourceBuilder::readTopicFiles() {
     }
 }
 
-namespace {
-
-// The code page's upper case of every byte, looked up per character when
-// hashing ids.
-const unsigned char* UpperTable() {
-    static const auto table = [] {
-        std::array<unsigned char, 256> t{};
-        for (int b = 0; b < 256; ++b)
-            t[b] = cp1252::toUpper(static_cast<unsigned char>(b));
-        return t;
-    }();
-    return table.data();
-}
-
-} // namespace
-
 size_t DataSourceBuilder::NoCaseHash::operator()(const std::string& s) const {
-    const unsigned char* upper = UpperTable();
-    size_t h = 14695981039346656037ull;
-    for (char c : s)
-        h = (h ^ upper[static_cast<unsigned char>(c)]) * 1099511628211ull;
-    return h;
+    return static_cast<size_t>(TopicIdTable::hashOf(s));
 }
 
 bool DataSourceBuilder::NoCaseEqual::operator()(const std::string& a, const std::string& b) const {
     if (a.size() != b.size())
         return false;
-    const unsigned char* upper = UpperTable();
+    const unsigned char* upper = TopicIdTable::upperTable();
     for (size_t k = 0; k < a.size(); ++k)
         if (upper[static_cast<unsigned char>(a[k])] != upper[static_cast<unsigned char>(b[k])])
             return false;

@@ -6,9 +6,7 @@
 
 namespace tolvane::authoring {
 
-namespace {
-
-const unsigned char* UpperTable() {
+const unsigned char* TopicIdTable::upperTable() {
     static const auto table = [] {
         std::array<unsigned char, 256> t{};
         for (int b = 0; b < 256; ++b)
@@ -18,10 +16,8 @@ const unsigned char* UpperTable() {
     return table.data();
 }
 
-} // namespace
-
 uint64_t TopicIdTable::hashOf(std::string_view id) {
-    const unsigned char* upper = UpperTable();
+    const unsigned char* upper = upperTable();
     uint64_t h = 14695981039346656037ull;
     for (char c : id)
         h = (h ^ upper[static_cast<unsigned char>(c)]) * 1099511628211ull;
@@ -32,7 +28,7 @@ uint64_t TopicIdTable::hashOf(std::string_view id) {
 bool TopicIdTable::keyIs(const Slot& slot, std::string_view id) const {
     if (slot.keyLength != id.size())
         return false;
-    const unsigned char* upper = UpperTable();
+    const unsigned char* upper = upperTable();
     const char* key = m_keys.data() + slot.keyOffset;
     for (size_t k = 0; k < id.size(); ++k)
         if (static_cast<char>(upper[static_cast<unsigned char>(id[k])]) != key[k])

@@ -22,6 +22,12 @@ public:
     long find(std::string_view id) const;
     size_t size() const { return m_count; }
 
+    // The hash of an id's upper case, for any table of ids.
+    static uint64_t hashOf(std::string_view id);
+    // The code page's upper case of every byte, for comparing ids without
+    // regard to case.
+    static const unsigned char* upperTable();
+
 private:
     struct Slot {
         uint64_t hash = 0;
@@ -29,7 +35,6 @@ private:
         size_t keyLength = 0;
         size_t topic = SIZE_MAX; // SIZE_MAX: free
     };
-    static uint64_t hashOf(std::string_view id);
     bool keyIs(const Slot& slot, std::string_view id) const;
     void grow();
 

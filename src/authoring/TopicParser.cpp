@@ -154,29 +154,6 @@ Token NextToken(std::string_view s, size_t i) {
     return t;
 }
 
-// The byte after the group that opens at s[open] ('{'), or s.size().
-size_t GroupEnd(std::string_view s, size_t open) {
-    int depth = 0;
-    for (size_t i = open; i < s.size(); ++i) {
-        const char c = s[i];
-        if (c == '\\') {
-            if (i + 4 < s.size() && s.compare(i + 1, 3, "bin") == 0 && IsDigit(s[i + 4])) {
-                const Token t = NextToken(s, i);
-                const size_t skip = t.param > 0 ? static_cast<size_t>(t.param) : 0;
-                i = std::min(s.size(), t.end + skip) - 1;
-            } else {
-                ++i;
-            }
-        } else if (c == '{') {
-            ++depth;
-        } else if (c == '}') {
-            if (--depth == 0)
-                return i + 1;
-        }
-    }
-    return s.size();
-}
-
 // The '}' that closes the group s[from] lies in, or s.size().
 size_t GroupClose(std::string_view s, size_t from) {
     int depth = 0;
@@ -198,6 +175,12 @@ size_t GroupClose(std::string_view s, size_t from) {
         }
     }
     return s.size();
+}
+
+// The byte after the group that opens at s[open] ('{'), or s.size().
+size_t GroupEnd(std::string_view s, size_t open) {
+    const size_t close = GroupClose(s, open + 1);
+    return close < s.size() ? close + 1 : s.size();
 }
 
 // What the reader shows of the rest of a group once it meets a control
