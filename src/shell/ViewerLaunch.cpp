@@ -87,9 +87,8 @@ std::string FindViewer(const std::string& toolPath, const std::string& searchPat
         if (colon == std::string::npos)
             colon = searchPath.size();
         const std::string dir = searchPath.substr(pos, colon - pos);
-        const std::string candidate = (dir.empty() ? std::string(".") : dir) + "/tolvane";
-        if (isExecutableFile(candidate))
-            return candidate;
+        if (!dir.empty() && isExecutableFile(dir + "/tolvane"))
+            return dir + "/tolvane";
         pos = colon + 1;
     }
     return {};

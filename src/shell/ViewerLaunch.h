@@ -36,8 +36,9 @@ ViewerLaunch PrepareViewerLaunch(const std::string& file, const std::string& cur
                                  FolderWritable writable = UserCanWrite);
 
 // The viewer to start: the executable `tolvane` beside toolPath when there is
-// one, else the first in the directories of searchPath (a PATH value; an
-// empty entry is the current directory); empty when there is none.
+// one, else the first in the directories of searchPath (a PATH value); empty
+// when there is none. Empty entries are skipped: the folder a file manager
+// happens to start us in must not decide which program runs.
 std::string FindViewer(const std::string& toolPath, const std::string& searchPath);
 
 } // namespace tolvane

@@ -115,6 +115,15 @@ TEST(ViewerLaunchTest, FindViewer_BesideTheToolThenAlongThePath) {
     EXPECT_EQ(FindViewer(tool, path), dir.file("b/tolvane"));
     EXPECT_EQ(FindViewer(tool, dir.file("a") + ":" + dir.file("c")), "");
     EXPECT_EQ(FindViewer(tool, ""), "");
+    // Empty entries do not stand for the current folder, even when it holds a viewer.
+    char here[4096];
+    ASSERT_NE(::getcwd(here, sizeof here), nullptr);
+    ASSERT_EQ(::chdir(dir.file("b").c_str()), 0);
+    const std::string fromEmpty = FindViewer(tool, "");
+    const std::string fromEmptyEntry = FindViewer(tool, ":" + dir.file("a") + ":");
+    ASSERT_EQ(::chdir(here), 0);
+    EXPECT_EQ(fromEmpty, "");
+    EXPECT_EQ(fromEmptyEntry, "");
 
     TempDir::writeFile(dir.file("tool/tolvane"), "#!/bin/sh\n");
     ::chmod(dir.file("tool/tolvane").c_str(), 0755);
