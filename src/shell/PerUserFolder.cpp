@@ -7,7 +7,7 @@
 namespace tolvane {
 
 std::string PerUserFolder(const char* xdgDataHome, const char* home) {
-    // The base directory specification asks to ignore a relative value.
+    // XDG_DATA_HOME must be absolute; a relative value is ignored.
     if (xdgDataHome != nullptr && xdgDataHome[0] == '/')
         return std::string(xdgDataHome) + "/tolvane";
     if (home != nullptr && home[0] == '/')
