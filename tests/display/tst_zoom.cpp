@@ -8,7 +8,7 @@
 #include "display/RichTextEdit.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTolvaneApp.h"
-#include "support/ViewerFixture.h"
+#include "support/FixtureViewer.h"
 
 #include <QApplication>
 #include <QFile>
@@ -28,30 +28,7 @@ using namespace tolvane::test;
 
 namespace {
 
-struct Viewer {
-    TempDir dir;
-    RecordingServices services;
-    std::unique_ptr<CTolvaneApp> app;
-
-    Viewer() {
-        const std::string base = dir.file("guide");
-        writeFixture(base);
-        app = std::make_unique<CTolvaneApp>(services);
-        started =
-            app->InitInstance({"/D:" + base, "/A:" + dir.file("user")}, "/nonexistent/tolvane");
-    }
-    ~Viewer() { app->ExitInstance(); }
-    bool load() {
-        if (!started || !QTest::qWaitFor([this] { return frame()->initialLoadDone(); }))
-            return false;
-        frame()->show();
-        return QTest::qWaitForWindowExposed(frame());
-    }
-    CMainFrame* frame() const { return app->mainFrame(); }
-    CTolvaneView* view() const { return frame()->view(); }
-
-    bool started = false;
-};
+using Viewer = FixtureViewer;
 
 // One wheel event on a widget's viewport.
 void wheel(RichTextEdit* edit, int delta, Qt::KeyboardModifiers modifiers) {
@@ -119,7 +96,7 @@ void TestZoom::stepsStayWithinBounds() {
 
 void TestZoom::ctrlWheelZoomsAndTheSizeStaysForTheRun() {
     Viewer v;
-    QVERIFY(v.load());
+    QVERIFY(v.showLoaded());
     CTolvaneView* view = v.view();
     QCOMPARE(view->zoomPercent(), 100);
     const qreal size100 = firstPointSize(view->document());
@@ -185,7 +162,7 @@ void TestZoom::positionsAndClicksStayRightUnderZoom_data() {
 void TestZoom::positionsAndClicksStayRightUnderZoom() {
     QFETCH(int, zoom);
     Viewer v;
-    QVERIFY(v.load());
+    QVERIFY(v.showLoaded());
     // Wide enough for the first line to stay whole at 300 %.
     v.frame()->resize(1800, 800);
     CTolvaneView* view = v.view();
@@ -215,7 +192,7 @@ void TestZoom::positionsAndClicksStayRightUnderZoom() {
 
 void TestZoom::zoomKeepsTopLineAndSelection() {
     Viewer v;
-    QVERIFY(v.load());
+    QVERIFY(v.showLoaded());
     CTolvaneView* view = v.view();
     // A line that can still be the top one at 50 %, when the whole article
     // is less than two screens high.
@@ -233,7 +210,7 @@ void TestZoom::zoomKeepsTopLineAndSelection() {
 
 void TestZoom::printingIgnoresTheTextSize() {
     Viewer v;
-    QVERIFY(v.load());
+    QVERIFY(v.showLoaded());
     CTolvaneView* view = v.view();
     QVERIFY(view->ShowArticle(2, 0));
     const auto print = [&](const std::string& name) {

@@ -14,7 +14,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/CTolvaneApp.h"
 #include "shell/CommandTable.h"
-#include "support/ViewerFixture.h"
+#include "support/FixtureViewer.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -37,27 +37,7 @@ using namespace tolvane::test;
 
 namespace {
 
-struct Viewer {
-    TempDir dir;
-    RecordingServices services;
-    std::unique_ptr<CTolvaneApp> app;
-
-    Viewer() {
-        const std::string base = dir.file("guide");
-        writeFixture(base);
-        app = std::make_unique<CTolvaneApp>(services);
-        started =
-            app->InitInstance({"/D:" + base, "/A:" + dir.file("user")}, "/nonexistent/tolvane");
-    }
-    ~Viewer() { app->ExitInstance(); }
-    bool waitLoaded() {
-        return QTest::qWaitFor([this] { return frame()->initialLoadDone(); });
-    }
-    CMainFrame* frame() const { return app->mainFrame(); }
-    CTolvaneView* view() const { return frame()->view(); }
-
-    bool started = false;
-};
+using Viewer = FixtureViewer;
 
 // Roles of the things a user acts on or reads; plain containers (role
 // Client) and the rows inside lists and trees are not counted.

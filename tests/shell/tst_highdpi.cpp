@@ -11,7 +11,7 @@
 #include "shell/CAboutDlg.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTolvaneApp.h"
-#include "support/ViewerFixture.h"
+#include "support/FixtureViewer.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -73,25 +73,7 @@ QStringList clipped(QWidget* window) {
     return faults;
 }
 
-// The viewer on the fixture, ended after the windows the test made on it.
-struct Viewer {
-    TempDir dir;
-    RecordingServices services;
-    std::unique_ptr<CTolvaneApp> app;
-
-    Viewer() {
-        const std::string base = dir.file("guide");
-        writeFixture(base);
-        app = std::make_unique<CTolvaneApp>(services);
-        started =
-            app->InitInstance({"/D:" + base, "/A:" + dir.file("user")}, "/nonexistent/tolvane");
-    }
-    ~Viewer() { app->ExitInstance(); }
-    bool load() {
-        return started && QTest::qWaitFor([this] { return app->mainFrame()->initialLoadDone(); });
-    }
-    bool started = false;
-};
+using Viewer = FixtureViewer;
 
 } // namespace
 
@@ -110,7 +92,7 @@ void TestHighDpi::runsAtTheRequestedScale() {
 
 void TestHighDpi::iconsAreDrawnAtTheScreenRatio() {
     Viewer v;
-    QVERIFY(v.load());
+    QVERIFY(v.waitLoaded());
     CTolvaneApp& app = *v.app;
     CMainFrame* frame = app.mainFrame();
     frame->show();
@@ -176,7 +158,7 @@ void TestHighDpi::iconsAreDrawnAtTheScreenRatio() {
 
 void TestHighDpi::nothingClippedInWindows() {
     Viewer v;
-    QVERIFY(v.load());
+    QVERIFY(v.waitLoaded());
     CTolvaneApp& app = *v.app;
     CMainFrame* frame = app.mainFrame();
     frame->resize(1000, 720);

@@ -1,0 +1,51 @@
+#pragma once
+
+// The viewer running on the standard fixture (writeFixture), with its user
+// files in the same temporary folder and message boxes recorded; ended when
+// the object goes.
+
+#include "display/CTolvaneView.h"
+#include "shell/CMainFrame.h"
+#include "shell/CTolvaneApp.h"
+#include "support/ViewerFixture.h"
+
+#include <QTest>
+
+#include <memory>
+#include <string>
+
+namespace tolvane::test {
+
+struct FixtureViewer {
+    TempDir dir;
+    RecordingServices services;
+    std::unique_ptr<CTolvaneApp> app;
+    bool started = false;
+
+    FixtureViewer() {
+        const std::string base = dir.file("guide");
+        writeFixture(base);
+        app = std::make_unique<CTolvaneApp>(services);
+        started =
+            app->InitInstance({"/D:" + base, "/A:" + dir.file("user")}, "/nonexistent/tolvane");
+    }
+    ~FixtureViewer() { app->ExitInstance(); }
+    FixtureViewer(const FixtureViewer&) = delete;
+    FixtureViewer& operator=(const FixtureViewer&) = delete;
+
+    // Started and the first article loaded.
+    bool waitLoaded() {
+        return started && QTest::qWaitFor([this] { return frame()->initialLoadDone(); });
+    }
+    // Loaded, then the main window shown on screen.
+    bool showLoaded() {
+        if (!waitLoaded())
+            return false;
+        frame()->show();
+        return QTest::qWaitForWindowExposed(frame());
+    }
+    CMainFrame* frame() const { return app->mainFrame(); }
+    CTolvaneView* view() const { return frame()->view(); }
+};
+
+} // namespace tolvane::test
