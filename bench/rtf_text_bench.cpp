@@ -2,6 +2,7 @@
 #include "display/TextFinder.h"
 
 #include <algorithm>
+#include <cctype>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
@@ -141,8 +142,34 @@ void BM_Catdoc(benchmark::State& state) {
 }
 BENCHMARK(BM_Catdoc)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// GNU grep stops at the first match when its output is /dev/null, so the count
+// goes to a file, and the count it wrote is checked: grep has read every line.
+size_t linesContaining(const std::string& text, const std::string& lowerWord) {
+    size_t count = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        std::transform(line.begin(), line.end(), line.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (line.find(lowerWord) != std::string::npos)
+            ++count;
+        start = end + 1;
+    }
+    return count;
+}
+
 void BM_GrepCountIgnoreCase(benchmark::State& state) {
-    runCommand(state, "grep -ci commande " + fixture().path + " > /dev/null");
+    const std::string countPath = fixture().path + ".count";
+    runCommand(state, "grep -ci commande " + fixture().path + " > " + countPath);
+    std::ifstream in(countPath);
+    size_t counted = 0;
+    in >> counted;
+    std::remove(countPath.c_str());
+    if (counted != linesContaining(fixture().rtf, "commande"))
+        state.SkipWithError("grep did not count every matching line");
 }
 BENCHMARK(BM_GrepCountIgnoreCase)->Unit(benchmark::kMillisecond)->UseRealTime();
 
