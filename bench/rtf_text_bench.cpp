@@ -2,8 +2,8 @@
 #include "display/TextFinder.h"
 
 #include <algorithm>
-#include <cctype>
 #include <benchmark/benchmark.h>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
