@@ -264,16 +264,16 @@ bool DataSourceBuilder::build(DataSourceWriter& writer) {
     }
 
     m_articles.clear();
-    size_t bodyBytes = 0, linkCount = 0;
+    size_t titleBytes = 0, linkCount = 0;
     for (size_t t = 0; t < n; ++t) {
-        bodyBytes += m_topics[t].body.size() + m_topics[t].title.size() + 16;
+        titleBytes += m_topics[t].title.size() + 16;
         linkCount += links[t].size();
     }
-    writer.reserve(bodyBytes, linkCount * kLinkRecordSize);
+    writer.reserve(titleBytes, linkCount * kLinkRecordSize);
     for (size_t t = 0; t < n; ++t) {
         if (m_numbers[t] == 0)
             continue;
-        const SourceTopic& topic = m_topics[t];
+        SourceTopic& topic = m_topics[t];
         Article a;
         a.number = m_numbers[t];
         a.topic = t;
@@ -292,7 +292,8 @@ bool DataSourceBuilder::build(DataSourceWriter& writer) {
             }
         }
         a.links = std::move(links[t]);
-        writer.addArticle(a.number, a.title, topic.body, a.links);
+        // The body goes to the writer as it is; the topic keeps none.
+        writer.addArticle(a.number, a.title, std::move(m_topics[t].body), a.links);
         m_articles.push_back(std::move(a));
     }
     outline(writer);

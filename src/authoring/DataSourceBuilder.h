@@ -46,6 +46,7 @@ public:
         std::string title;
         std::vector<LinkRecord> links;
     };
+    // After build(), the bodies of the written topics belong to the writer.
     const std::vector<SourceTopic>& topics() const { return m_topics; }
     const std::vector<Article>& articles() const { return m_articles; }
 

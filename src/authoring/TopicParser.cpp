@@ -469,6 +469,15 @@ private:
     void word(const Token& t);
     void symbol(const Token& t);
     void text(const Token& t);
+    // Ordinary visible text and \'hh escapes from i, copied and counted in
+    // one pass while nothing but such text follows; the byte after them.
+    size_t plainRun(size_t i);
+    bool plain() const {
+        if (m_skipChars != 0 || m_topic.line == 0 || m_levels.empty())
+            return false;
+        const CharState& c = m_levels.back().chars;
+        return !c.hidden && c.hot() == Hot::None;
+    }
     void footnote(size_t begin, size_t end);
     void styleSheet(std::string_view group);
     void colourTable(std::string_view group);
@@ -555,6 +564,13 @@ void Session::run() {
     Token peeked;
     bool havePeeked = false;
     while (i < m_s.size() && !ended) {
+        if (!havePeeked && plain()) {
+            const size_t next = plainRun(i);
+            if (next != i) {
+                i = next;
+                continue;
+            }
+        }
         const Token t = havePeeked ? peeked : NextToken(m_s, i);
         havePeeked = false;
         i = t.end;
@@ -1088,6 +1104,81 @@ void Session::text(const Token& t) {
         visible(ch == '\t' ? u'\t' : cp1252::toUnicode(static_cast<unsigned char>(ch)));
         m_lastCharAt = m_content.size() - 1;
     }
+}
+
+namespace {
+
+struct ByteClass {
+    // Bytes that end a run of text: group marks, the escape character and
+    // NUL (which is dropped, not copied).
+    std::array<bool, 256> stop{};
+    // Positions a byte of text takes (control bytes other than the tab take
+    // none) and whether it makes the topic's content (blanks do not).
+    std::array<uint8_t, 256> counts{};
+    std::array<uint8_t, 256> content{};
+};
+
+constexpr ByteClass kBytes = [] {
+    ByteClass b{};
+    b.stop['{'] = b.stop['}'] = b.stop['\\'] = b.stop['\0'] = true;
+    for (int c = 0; c < 256; ++c) {
+        b.counts[c] = c >= 0x20 || c == '\t';
+        b.content[c] = b.counts[c] && c != ' ' && c != '\t';
+    }
+    return b;
+}();
+
+} // namespace
+
+size_t Session::plainRun(size_t i) {
+    const char* const p = m_s.data();
+    const size_t n = m_s.size();
+    size_t k = i;
+    size_t copied = i; // the bytes before it are in the body
+    int32_t counted = 0, content = 0;
+    size_t lastCharAt = m_lastCharAt;
+    for (;;) {
+        int32_t runCount = 0;
+        while (k < n && !kBytes.stop[static_cast<unsigned char>(p[k])]) {
+            const unsigned char ch = static_cast<unsigned char>(p[k]);
+            runCount += kBytes.counts[ch];
+            content += kBytes.content[ch];
+            ++k;
+        }
+        if (runCount > 0) {
+            // A footnote's mark is the text byte written last, if any.
+            counted += runCount;
+            lastCharAt = kBytes.counts[static_cast<unsigned char>(p[k - 1])]
+                             ? m_content.size() + (k - 1 - copied)
+                             : std::string::npos;
+        }
+        if (k >= n)
+            break;
+        if (p[k] == '\0') {
+            m_content.append(p + copied, k - copied);
+            copied = ++k;
+            continue;
+        }
+        if (p[k] != '\\' || k + 3 >= n || p[k + 1] != '\'')
+            break;
+        const int hi = HexValue(p[k + 2]);
+        const int lo = HexValue(p[k + 3]);
+        if (hi < 0 || lo < 0)
+            break;
+        const int byte = hi * 16 + lo;
+        ++counted;
+        content += byte != ' ' && byte != '\t';
+        lastCharAt = std::string::npos;
+        k += 4;
+    }
+    if (k == i)
+        return i;
+    closeAnchor();
+    m_content.append(p + copied, k - copied);
+    m_count += counted;
+    m_contentChars += content;
+    m_lastCharAt = lastCharAt;
+    return k;
 }
 
 void Session::visible(char16_t unit) {

@@ -12,6 +12,11 @@ namespace tolvane {
 
 bool AtomicFile::write(const std::string& path, std::string_view bytes, std::string* error,
                        int* errorNumber) {
+    return write(path, std::vector<std::string_view>{bytes}, error, errorNumber);
+}
+
+bool AtomicFile::write(const std::string& path, const std::vector<std::string_view>& pieces,
+                       std::string* error, int* errorNumber) {
     auto fail = [&](const std::string& tmp, int err) {
         if (!tmp.empty())
             ::unlink(tmp.c_str());
@@ -32,17 +37,19 @@ bool AtomicFile::write(const std::string& path, std::string_view bytes, std::str
     const mode_t mode =
         ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : 0644;
     ::fchmod(fd, mode);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int err = n < 0 ? errno : ENOSPC;
-            ::close(fd);
-            return fail(tmp, err);
+    for (const std::string_view bytes : pieces) {
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                const int err = n < 0 ? errno : ENOSPC;
+                ::close(fd);
+                return fail(tmp, err);
+            }
+            done += static_cast<size_t>(n);
         }
-        done += static_cast<size_t>(n);
     }
     if (::fsync(fd) != 0) {
         const int err = errno;

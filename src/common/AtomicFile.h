@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolvane {
 
@@ -17,6 +18,9 @@ public:
     // *errorNumber (when given) holds the errno value behind it.
     static bool write(const std::string& path, std::string_view bytes, std::string* error = nullptr,
                       int* errorNumber = nullptr);
+    // The same for contents given in pieces, written one after the other.
+    static bool write(const std::string& path, const std::vector<std::string_view>& pieces,
+                      std::string* error = nullptr, int* errorNumber = nullptr);
 };
 
 } // namespace tolvane

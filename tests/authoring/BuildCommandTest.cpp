@@ -2,6 +2,7 @@
 #include "display/RtfReader.h"
 #include "outline/OutlineRecord.h"
 #include "support/TempDir.h"
+#include "support/WrittenBodies.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -100,10 +101,11 @@ TEST(BuildCommand, BundledGuide) {
     ASSERT_TRUE(builder.build(writer));
     EXPECT_EQ(messages.list().size(), 0u);
     size_t pages = 0, popups = 0, links = 0, pictures = 0;
+    const auto bodies = test::WrittenBodies(writer);
     for (const DataSourceBuilder::Article& a : builder.articles()) {
         (a.popup ? popups : pages)++;
         const SourceTopic& t = builder.topics()[a.topic];
-        const rtf::RichDocument doc = rtf::RtfReader::read(t.body);
+        const rtf::RichDocument doc = rtf::RtfReader::read(bodies.at(a.number));
         pictures += doc.pictures.size();
         for (const SourceLink& l : t.links) {
             EXPECT_EQ(doc.text.substr(l.first, l.last - l.first + 1), l.hotText) << t.id;

@@ -19,7 +19,8 @@ uint64_t Fnv(const std::string& bytes, uint64_t h = 14695981039346656037ull) {
 }
 
 // The four files, the messages and the parse's own view of each topic
-// (length, links with their hot text), as one hexadecimal digest each.
+// (length, links with their hot text), as one hexadecimal digest each. The
+// bodies are in the files' digest: the writer takes them from the topics.
 struct Digest {
     std::string files;
     std::string messages;
@@ -71,8 +72,8 @@ Digest Build(const std::string& source, const std::string& topicText = {}) {
     d.messages = Hex(h);
     h = Fnv("");
     for (const SourceTopic& t : builder.topics()) {
-        std::string row = t.id + "|" + t.title + "|" + std::to_string(t.line) + "|" +
-                          std::to_string(t.length) + "|" + std::to_string(t.body.size());
+        std::string row =
+            t.id + "|" + t.title + "|" + std::to_string(t.line) + "|" + std::to_string(t.length);
         for (const std::string& k : t.keywords)
             row += "|K" + k;
         for (const std::string& k : t.otherIds)
@@ -188,31 +189,31 @@ TEST(BuildOutput, SameBytesAsTheFirstBuilder) {
         {"guide",
          std::string(TOLVANE_SOURCE_DIR) + "/samples/guide/GUIDE.hpj",
          {},
-         {"480ea0fe22a471a5", "0ba3946ddd3f747a", "8fc910f3d36b9c61"}},
+         {"480ea0fe22a471a5", "0ba3946ddd3f747a", "87a97d523f292630"}},
         {"generated 1",
          {},
          GeneratedTopics(400, 1),
-         {"aa8e7fcc02e8a3f1", "ddf0f13e332bb8ca", "d50c6f9ed0c93559"}},
+         {"aa8e7fcc02e8a3f1", "ddf0f13e332bb8ca", "a7d9f0d87dc6c79b"}},
         {"generated 2",
          {},
          GeneratedTopics(300, 77),
-         {"f984951f05f3ad3f", "821a6b3480299751", "54211ee1439023c0"}},
+         {"f984951f05f3ad3f", "821a6b3480299751", "295c771d0c8c0cc3"}},
         {"statlist",
          shared + "ms-statlist/statlist/StatList.Hpj",
          {},
-         {"e18a4775a26b8f30", "cbf29ce484222325", "75c237a9caa20a93"}},
+         {"e18a4775a26b8f30", "cbf29ce484222325", "0e685275aabc6b2a"}},
         {"calques3d",
          shared + "calques3d/Calques3D.hpj",
          {},
-         {"e1aaa86a391ee384", "aa88563c3579f02f", "1e49249db63c2d64"}},
+         {"e1aaa86a391ee384", "aa88563c3579f02f", "4bd14ca08c16dd80"}},
         {"cdex",
          shared + "cdex/CDex.hpj",
          {},
-         {"f0b73a31d259d027", "c54f9115afb301d0", "b6ede29fccc62f62"}},
+         {"f0b73a31d259d027", "c54f9115afb301d0", "f208d2367153fe9b"}},
         {"winprom",
          shared + "winprom/winprom.hpj",
          {},
-         {"6f7a352361035a92", "bceae42aa918a5cb", "655db4bd9b161878"}},
+         {"6f7a352361035a92", "bceae42aa918a5cb", "7388731c2ffa9fcf"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

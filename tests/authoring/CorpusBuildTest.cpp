@@ -2,6 +2,7 @@
 #include "authoring/DataSourceChecker.h"
 #include "display/RtfReader.h"
 #include "support/TempDir.h"
+#include "support/WrittenBodies.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -48,10 +49,11 @@ TEST(CorpusBuild, AnchorsLandOnTheirHotSpots) {
         builder.build(writer);
         EXPECT_GE(builder.articles().size(), p.minArticles);
         size_t links = 0;
+        const auto bodies = test::WrittenBodies(writer);
         for (const DataSourceBuilder::Article& a : builder.articles()) {
             const SourceTopic& topic = builder.topics()[a.topic];
             SCOPED_TRACE(topic.id);
-            const rtf::RichDocument doc = rtf::RtfReader::read(topic.body);
+            const rtf::RichDocument doc = rtf::RtfReader::read(bodies.at(a.number));
             EXPECT_EQ(doc.text.size(), static_cast<size_t>(topic.length));
             size_t k = 0;
             for (const SourceLink& l : topic.links) {
