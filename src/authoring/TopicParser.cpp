@@ -5,9 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstring>
 #include <unordered_map>
 #include <unordered_set>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace tolvane::authoring {
 
@@ -187,8 +192,7 @@ size_t GroupEnd(std::string_view s, size_t open) {
 // word: the reader's own table says which words open a destination.
 enum class Rest { Shown, Hidden, Picture, Dropped };
 
-Rest RestOfGroupAfter(std::string_view name) {
-    const rtf::ControlWord& w = rtf::LookUpControlWord(name);
+Rest RestOfGroupAfter(const rtf::ControlWord& w) {
     if (w.kind != rtf::WordKind::Destination)
         return Rest::Shown;
     switch (w.word) {
@@ -466,7 +470,8 @@ private:
     void finishTopic();
     void openGroup(size_t at);
     void closeGroup(size_t at);
-    void word(const Token& t);
+    // known: the reader's entry for the word (Unknown when it has none).
+    void word(const Token& t, const rtf::ControlWord& known);
     void symbol(const Token& t);
     void text(const Token& t);
     // Ordinary visible text and \'hh escapes from i, copied and counted in
@@ -642,7 +647,7 @@ void Session::run() {
             if (m_levels.empty())
                 ended = true;
             break;
-        case Token::Word:
+        case Token::Word: {
             if (m_levels.empty())
                 break;
             if (t.name == "bin") {
@@ -669,7 +674,8 @@ void Session::run() {
                 emitRaw(t, false);
                 break;
             }
-            if (const Rest rest = RestOfGroupAfter(t.name); rest != Rest::Shown) {
+            const rtf::ControlWord& known = rtf::LookUpControlWord(t.name);
+            if (const Rest rest = RestOfGroupAfter(known); rest != Rest::Shown) {
                 // A destination met inside a group: the reader shows none of
                 // what follows in the group (a picture counts one).
                 const size_t close = GroupClose(m_s, t.end);
@@ -680,8 +686,9 @@ void Session::run() {
                 i = close;
                 break;
             }
-            word(t);
+            word(t, known);
             break;
+        }
         case Token::Symbol:
             if (m_levels.empty())
                 break;
@@ -883,15 +890,19 @@ void Session::emitRaw(const Token& t, bool record) {
     }
 }
 
-void Session::word(const Token& t) {
+void Session::word(const Token& t, const rtf::ControlWord& known) {
+    using rtf::Word;
     Level& level = m_levels.back();
     CharState& c = level.chars;
     const std::string_view name = t.name;
     const bool on = !t.hasParam || t.param != 0;
+    // The reader's table names each of these words by one spelling only,
+    // except \strike (also \striked), told apart below.
+    const Word w = known.word;
 
-    if (name == "rtf")
+    if (w == Word::Unknown && name == "rtf")
         return;
-    if (name == "u") {
+    if (w == Word::Unicode) {
         // As the reader takes it: no parameter is 0, and the value is kept
         // to 16 bits, negative ones counting from 65536.
         emitRaw(t, false);
@@ -903,24 +914,25 @@ void Session::word(const Token& t) {
         m_skipChars = level.uc;
         return;
     }
-    if (name == "uc") {
+    if (w == Word::UnicodeCount) {
         level.uc = t.hasParam ? std::clamp(t.param, 0, 16) : 1;
         emitRaw(t, true);
         return;
     }
-    if (IsMarkWord(name) || name == "nestrow") {
+    if (w == Word::Paragraph || w == Word::Line || w == Word::Section || w == Word::Row ||
+        w == Word::NestedRow) {
         emitRaw(t, false);
         if (!c.hidden)
             mark(2);
         return;
     }
-    if (name == "cell" || name == "nestcell") {
+    if (w == Word::Cell || w == Word::NestedCell) {
         emitRaw(t, false);
         if (!c.hidden)
             mark(1);
         return;
     }
-    const int symbolByte = SymbolByte(name);
+    const int symbolByte = w == Word::Tab || w == Word::Character ? SymbolByte(name) : -1;
     if (symbolByte >= 0) {
         emitRaw(t, false);
         if (c.hidden)
@@ -933,26 +945,26 @@ void Session::word(const Token& t) {
     // Formatting that decides links: rewritten so that a jump shows as an
     // underlined link and a popup with a dotted underline.
     const Hot before = c.hot();
-    if (name == "v") {
+    if (w == Word::Hidden) {
         c.hidden = on;
-    } else if (name == "uldb") {
+    } else if (w == Word::UnderlineDouble) {
         c.doubleUnderline = on;
-    } else if (name == "strike") {
+    } else if (w == Word::Strike && name.size() == 6) {
         c.strike = on;
-    } else if (name == "ul") {
+    } else if (w == Word::Underline) {
         c.underline = on;
-    } else if (name == "ulnone") {
+    } else if (w == Word::UnderlineNone) {
         c.underline = c.doubleUnderline = false;
-    } else if (name == "plain") {
+    } else if (w == Word::Plain) {
         c = CharState{};
         emitRaw(t, true);
         return;
-    } else if (name == "cf") {
+    } else if (w == Word::Foreground) {
         c.colour = t.hasParam ? t.param : 0;
         c.linkColoured = false;
         emitRaw(t, true);
         return;
-    } else if (name == "cs" && t.hasParam) {
+    } else if (w == Word::Unknown && name == "cs" && t.hasParam) {
         emitRaw(t, true);
         const auto it = m_styles.find(t.param);
         if (it == m_styles.end())
@@ -969,35 +981,41 @@ void Session::word(const Token& t) {
         emitRaw(t, m_levels.size() == 1 && IsStateWord(name));
         return;
     }
-    if (name == "v") {
+    if (w == Word::Hidden) {
         emitWord(on ? "\\v " : "\\v0 ", true);
         return;
     }
     const Hot after = c.hot();
     if (after == before)
         return;
-    std::string out;
-    out.reserve(40);
+    // At most two colour words and one underline word.
+    char out[64];
+    size_t length = 0;
+    auto put = [&](std::string_view text) {
+        std::memcpy(out + length, text.data(), text.size());
+        length += text.size();
+    };
+    auto putColour = [&](int32_t colour) {
+        put("\\cf");
+        length = static_cast<size_t>(std::to_chars(out + length, out + sizeof out, colour).ptr - out);
+        put(" ");
+    };
     if (before == Hot::Jump && c.linkColoured) {
-        out += "\\cf";
-        out += std::to_string(c.colour);
-        out += ' ';
+        putColour(c.colour);
         c.linkColoured = false;
     }
     if (after == Hot::Jump) {
-        out += "\\ul ";
+        put("\\ul ");
         if (c.colour == 0) {
-            out += "\\cf";
-            out += std::to_string(m_colourCount);
-            out += ' ';
+            putColour(m_colourCount);
             c.linkColoured = true;
         }
     } else if (after == Hot::Popup) {
-        out += "\\uld ";
+        put("\\uld ");
     } else {
-        out += "\\ulnone ";
+        put("\\ulnone ");
     }
-    emitWord(out, true);
+    emitWord(std::string_view(out, length), true);
 }
 
 void Session::symbol(const Token& t) {
@@ -1128,6 +1146,68 @@ constexpr ByteClass kBytes = [] {
     return b;
 }();
 
+constexpr std::array<uint8_t, 256> kBitCount = [] {
+    std::array<uint8_t, 256> t{};
+    for (int m = 0; m < 256; ++m)
+        for (int b = 0; b < 8; ++b)
+            t[m] += (m >> b) & 1;
+    return t;
+}();
+
+int BitCount16(unsigned mask) {
+    return kBitCount[mask & 0xFF] + kBitCount[(mask >> 8) & 0xFF];
+}
+
+// A run of text bytes from p[k] up to the first stop byte (or n): where it
+// ends, the positions its bytes take and how many of them are content.
+struct TextRun {
+    size_t end;
+    int32_t positions = 0;
+    int32_t content = 0;
+};
+
+TextRun ScanText(const char* p, size_t k, size_t n) {
+    TextRun run{k};
+#ifdef __SSE2__
+    const __m128i open = _mm_set1_epi8('{');
+    const __m128i close = _mm_set1_epi8('}');
+    const __m128i backslash = _mm_set1_epi8('\\');
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i lastControl = _mm_set1_epi8(0x1F);
+    const __m128i tab = _mm_set1_epi8('\t');
+    const __m128i space = _mm_set1_epi8(' ');
+    while (k + 16 <= n) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
+        const unsigned stops = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, open), _mm_cmpeq_epi8(x, close)),
+                         _mm_or_si128(_mm_cmpeq_epi8(x, backslash), _mm_cmpeq_epi8(x, zero)))));
+        const __m128i isTab = _mm_cmpeq_epi8(x, tab);
+        const __m128i isControl = _mm_cmpeq_epi8(_mm_min_epu8(x, lastControl), x);
+        const unsigned dropped =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(isTab, isControl)));
+        const unsigned blanks = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, space), isTab)));
+        const int length = stops ? __builtin_ctz(stops) : 16;
+        const unsigned taken = (1u << length) - 1;
+        run.positions += length - BitCount16(dropped & taken);
+        run.content += length - BitCount16((dropped | blanks) & taken);
+        k += static_cast<size_t>(length);
+        if (stops) {
+            run.end = k;
+            return run;
+        }
+    }
+#endif
+    while (k < n && !kBytes.stop[static_cast<unsigned char>(p[k])]) {
+        const unsigned char ch = static_cast<unsigned char>(p[k]);
+        run.positions += kBytes.counts[ch];
+        run.content += kBytes.content[ch];
+        ++k;
+    }
+    run.end = k;
+    return run;
+}
+
 } // namespace
 
 size_t Session::plainRun(size_t i) {
@@ -1138,16 +1218,12 @@ size_t Session::plainRun(size_t i) {
     int32_t counted = 0, content = 0;
     size_t lastCharAt = m_lastCharAt;
     for (;;) {
-        int32_t runCount = 0;
-        while (k < n && !kBytes.stop[static_cast<unsigned char>(p[k])]) {
-            const unsigned char ch = static_cast<unsigned char>(p[k]);
-            runCount += kBytes.counts[ch];
-            content += kBytes.content[ch];
-            ++k;
-        }
-        if (runCount > 0) {
+        const TextRun run = ScanText(p, k, n);
+        k = run.end;
+        content += run.content;
+        if (run.positions > 0) {
             // A footnote's mark is the text byte written last, if any.
-            counted += runCount;
+            counted += run.positions;
             lastCharAt = kBytes.counts[static_cast<unsigned char>(p[k - 1])]
                              ? m_content.size() + (k - 1 - copied)
                              : std::string::npos;
