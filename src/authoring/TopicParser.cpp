@@ -47,6 +47,37 @@ struct Level {
     bool inBody = false;       // whether its '{' was written to the current body
 };
 
+// The open groups. A closed group's level is kept for the next group
+// opened at its depth, so that its strings keep their room.
+class LevelStack {
+public:
+    bool empty() const { return m_size == 0; }
+    size_t size() const { return m_size; }
+    Level& back() { return m_levels[m_size - 1]; }
+    const Level& back() const { return m_levels[m_size - 1]; }
+    Level& operator[](size_t k) { return m_levels[k]; }
+    Level* begin() { return m_levels.data(); }
+    Level* end() { return m_levels.data() + m_size; }
+    // A new innermost level, reset to the given state.
+    Level& push(CharState chars, int uc) {
+        if (m_size == m_levels.size())
+            m_levels.emplace_back();
+        Level& l = m_levels[m_size++];
+        l.chars = chars;
+        l.uc = uc;
+        l.words.clear();
+        l.compressedSize = 0;
+        l.contentStart = 0;
+        l.inBody = true;
+        return l;
+    }
+    void pop() { --m_size; }
+
+private:
+    std::vector<Level> m_levels;
+    size_t m_size = 0;
+};
+
 struct StyleFlags {
     bool hidden = false, doubleUnderline = false, strike = false, underline = false;
 };
@@ -513,7 +544,7 @@ private:
     int m_firstMacroLine = 0;
     int m_line = 1;
 
-    std::vector<Level> m_levels;
+    LevelStack m_levels;
     std::string m_fontTable;
     std::string m_colourTable = ";"; // the entries, without the group's braces
     int32_t m_colourCount = 1;
@@ -562,7 +593,6 @@ std::string Session::header() const {
 }
 
 void Session::run() {
-    m_levels.reserve(64);
     m_topic.file = m_file;
     size_t i = 0;
     bool ended = false;
@@ -742,18 +772,14 @@ void Session::run() {
 
 void Session::openGroup(size_t at) {
     if (m_levels.empty()) {
-        m_levels.push_back(Level{});
-        m_levels.back().inBody = true;
+        m_levels.push(CharState{}, 1);
         startTopic(at, false);
         return;
     }
-    Level next;
-    next.chars = m_levels.back().chars;
-    next.uc = m_levels.back().uc;
-    next.inBody = true;
+    const CharState chars = m_levels.back().chars;
+    Level& next = m_levels.push(chars, m_levels.back().uc);
     m_content += '{';
     next.contentStart = m_content.size();
-    m_levels.push_back(std::move(next));
 }
 
 void Session::closeGroup(size_t at) {
@@ -763,7 +789,7 @@ void Session::closeGroup(size_t at) {
     }
     if (m_levels.size() > 1)
         m_content += '}';
-    m_levels.pop_back();
+    m_levels.pop();
     m_skipChars = 0;
 }
 
@@ -1113,13 +1139,34 @@ void Session::text(const Token& t) {
             m_content += ch;
             continue;
         }
+        // The bytes up to the next control byte are alike: taken together.
+        size_t j = k;
+        while (j < t.end && !IsDropped(m_s[j]))
+            ++j;
         if (c.hidden) {
             hiddenChar(ch);
+            if (m_anchorOpen)
+                m_anchor.target.append(m_s.data() + k, j - k);
+            k = j;
             continue;
         }
         m_content += ch;
         m_at = k - 1;
         visible(ch == '\t' ? u'\t' : cp1252::toUnicode(static_cast<unsigned char>(ch)));
+        m_lastCharAt = m_content.size() - 1;
+        if (!m_anchorOpen || m_topic.line == 0 || j == k)
+            continue;
+        // The rest of a hot spot's run joins the anchor just opened or
+        // continued by the first character.
+        const auto rest = static_cast<int32_t>(j - k);
+        m_content.append(m_s.data() + k, j - k);
+        for (; k < j; ++k) {
+            const unsigned char b = static_cast<unsigned char>(m_s[k]);
+            m_anchor.hotText += b == '\t' ? u'\t' : cp1252::toUnicode(b);
+            m_contentChars += b != ' ' && b != '\t';
+        }
+        m_anchor.last = m_count + rest - 1;
+        m_count += rest;
         m_lastCharAt = m_content.size() - 1;
     }
 }
