@@ -17,10 +17,9 @@ inline int32_t loadI32LE(const unsigned char* p) {
 }
 
 inline void appendU32LE(std::string& out, uint32_t v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-    out += static_cast<char>((v >> 16) & 0xFF);
-    out += static_cast<char>((v >> 24) & 0xFF);
+    const char bytes[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
+                           static_cast<char>((v >> 16) & 0xFF), static_cast<char>((v >> 24) & 0xFF)};
+    out.append(bytes, 4);
 }
 
 inline void appendI32LE(std::string& out, int32_t v) {
