@@ -333,16 +333,21 @@ std::string CompressWords(std::string_view words) {
         items.push_back({key, word});
         i = j;
     }
-    // A word stays when no later word has its key.
+    // A word stays when no later word has its key: read from the end, the
+    // first word of each key stays. The keys are few (a group's formatting).
+    std::vector<std::string_view> seen;
+    std::vector<bool> stays(items.size(), false);
+    for (size_t a = items.size(); a-- > 0;) {
+        if (std::find(seen.begin(), seen.end(), items[a].key) != seen.end())
+            continue;
+        seen.push_back(items[a].key);
+        stays[a] = true;
+    }
     std::string out;
     out.reserve(words.size());
-    for (size_t a = 0; a < items.size(); ++a) {
-        bool later = false;
-        for (size_t b = a + 1; b < items.size() && !later; ++b)
-            later = items[b].key == items[a].key;
-        if (!later)
+    for (size_t a = 0; a < items.size(); ++a)
+        if (stays[a])
             out += items[a].word;
-    }
     return out;
 }
 
