@@ -37,11 +37,16 @@ void DataSourceWriter::addRecord(ArticleNumber number, const std::string& title,
     m_pgdTail += title;
     appendU32LE(m_pgdTail, static_cast<uint32_t>(bodySize));
     m_pgdSize += 8 + title.size();
+    // The link records are written in place, the room made once.
+    const size_t at = m_pgl.size();
+    m_pgl.resize(at + links.size() * kLinkRecordSize);
+    auto* out = reinterpret_cast<unsigned char*>(m_pgl.data() + at);
     for (const LinkRecord& l : links) {
-        appendI32LE(m_pgl, l.first);
-        appendI32LE(m_pgl, l.last);
-        appendI32LE(m_pgl, l.target);
-        appendU32LE(m_pgl, l.reserved);
+        storeU32LE(out, static_cast<uint32_t>(l.first));
+        storeU32LE(out + 4, static_cast<uint32_t>(l.last));
+        storeU32LE(out + 8, static_cast<uint32_t>(l.target));
+        storeU32LE(out + 12, l.reserved);
+        out += kLinkRecordSize;
     }
     m_index.push_back(e);
 }

@@ -47,6 +47,53 @@ struct Level {
     bool inBody = false;       // whether its '{' was written to the current body
 };
 
+// The body being written. Most pieces are a few bytes (a control word, a
+// brace), so the room is made ahead and the bytes are copied in place
+// without a library call each; take() gives the bytes as a string.
+class BodyBuffer {
+public:
+    size_t size() const { return m_length; }
+    char operator[](size_t k) const { return m_bytes[k]; }
+    std::string_view view() const { return std::string_view(m_bytes.data(), m_length); }
+    void append(const char* p, size_t n) {
+        if (m_length + n > m_bytes.size())
+            grow(n);
+        std::memcpy(m_bytes.data() + m_length, p, n);
+        m_length += n;
+    }
+    void append(std::string_view text) { append(text.data(), text.size()); }
+    BodyBuffer& operator+=(std::string_view text) {
+        append(text.data(), text.size());
+        return *this;
+    }
+    BodyBuffer& operator+=(char c) {
+        if (m_length == m_bytes.size())
+            grow(1);
+        m_bytes[m_length++] = c;
+        return *this;
+    }
+    // Keeps the first length bytes.
+    void truncate(size_t length) { m_length = std::min(m_length, length); }
+    void clear() { m_length = 0; }
+    // Empties the buffer and makes room for about this many bytes.
+    void reset(size_t room) {
+        m_bytes = std::string();
+        m_bytes.resize(room);
+        m_length = 0;
+    }
+    std::string take() {
+        m_bytes.resize(m_length);
+        m_length = 0;
+        return std::move(m_bytes);
+    }
+
+private:
+    void grow(size_t n) { m_bytes.resize(std::max(m_bytes.size() * 2, m_length + n + 64)); }
+
+    std::string m_bytes; // its size is the room; the bytes after m_length are free
+    size_t m_length = 0;
+};
+
 // The open groups. A closed group's level is kept for the next group
 // opened at its depth, so that its strings keep their room.
 class LevelStack {
@@ -558,7 +605,7 @@ private:
     SourceTopic m_topic;
     int32_t m_contentChars = 0;
     bool m_topicHasFootnote = false;
-    std::string m_content;
+    BodyBuffer m_content;
     bool m_contentHasHeader = false;
     size_t m_lastBodySize = 4096;
     size_t m_lastLinkCount = 0;
@@ -813,7 +860,7 @@ void Session::captureOpenGroups() {
         const size_t begin = std::min(m_levels[k].contentStart, m_content.size());
         size_t end = k + 1 < m_levels.size() ? m_levels[k + 1].contentStart - 1 : m_content.size();
         end = std::clamp(end, begin, m_content.size());
-        const std::string_view part = std::string_view(m_content).substr(begin, end - begin);
+        const std::string_view part = m_content.view().substr(begin, end - begin);
         std::string words;
         size_t i = 0;
         while (i < part.size()) {
@@ -862,8 +909,7 @@ void Session::startTopic(size_t offset, bool afterPage) {
     m_rootWords = m_levels[0].words;
     if (afterPage) {
         // The tables are known: the body is written in place, header first.
-        m_content = std::string();
-        m_content.reserve(m_lastBodySize + m_lastBodySize / 4 + 256);
+        m_content.reset(m_lastBodySize + m_lastBodySize / 4 + 256);
         m_content += header();
         m_contentHasHeader = true;
     }
@@ -893,14 +939,16 @@ void Session::finishTopic() {
     const size_t open = m_levels.empty() ? 0 : m_levels.size() - 1;
     std::string body;
     if (m_contentHasHeader) {
-        body = std::move(m_content);
+        m_content.append(std::string(open, '}'));
+        m_content += '}';
+        body = m_content.take();
     } else {
         body = header();
         body.reserve(body.size() + m_content.size() + open + 8);
-        body += m_content;
+        body += m_content.view();
+        body.append(open, '}');
+        body += "}";
     }
-    body.append(open, '}');
-    body += "}";
     m_lastBodySize = body.size();
     m_lastLinkCount = m_topic.links.size();
     m_topic.body = std::move(body);
@@ -1406,7 +1454,7 @@ void Session::footnote(size_t begin, size_t end) {
     char markChar = 0;
     if (m_lastCharAt != std::string::npos && m_lastCharAt + 1 == m_content.size()) {
         markChar = m_content[m_lastCharAt];
-        m_content.erase(m_lastCharAt);
+        m_content.truncate(m_lastCharAt);
         --m_count;
         if (markChar != ' ' && markChar != '\t')
             --m_contentChars;

@@ -16,6 +16,13 @@ inline int32_t loadI32LE(const unsigned char* p) {
     return static_cast<int32_t>(loadU32LE(p));
 }
 
+inline void storeU32LE(unsigned char* p, uint32_t v) {
+    p[0] = static_cast<unsigned char>(v & 0xFF);
+    p[1] = static_cast<unsigned char>((v >> 8) & 0xFF);
+    p[2] = static_cast<unsigned char>((v >> 16) & 0xFF);
+    p[3] = static_cast<unsigned char>((v >> 24) & 0xFF);
+}
+
 inline void appendU32LE(std::string& out, uint32_t v) {
     const char bytes[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
                            static_cast<char>((v >> 16) & 0xFF), static_cast<char>((v >> 24) & 0xFF)};
