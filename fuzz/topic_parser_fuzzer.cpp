@@ -73,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     });
     std::vector<SourceTopic> topics;
+    parser.setKeepHotText(true);
     parser.parse("fuzz.rtf", input, topics);
     for (const SourceTopic& t : topics) {
         const std::u16string text = tolvane::rtf::RtfReader::displayedText(t.body);

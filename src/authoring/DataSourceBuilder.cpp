@@ -93,6 +93,7 @@ void DataSourceBuilder::readTopicFiles() {
     TopicParser parser(m_messages, [&](const std::string& name, std::string& pict) {
         return picture(name, currentFile, pict);
     });
+    parser.setKeepHotText(m_keepHotText);
     for (const std::string& file : m_topicFiles) {
         std::string bytes;
         if (!InputFile::readAll(file, bytes)) {

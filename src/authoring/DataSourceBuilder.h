@@ -36,6 +36,8 @@ public:
     // Topic file bytes given in memory (tests, benchmark); the bytes must
     // stay alive until build() returns.
     void addTopicText(const std::string& name, std::string_view rtf);
+    // Whether the topics' links keep their hot text (checks of the numbering).
+    void setKeepHotText(bool keep) { m_keepHotText = keep; }
     // Reads every source and fills writer; false when errors were reported.
     bool build(DataSourceWriter& writer);
 
@@ -78,6 +80,7 @@ private:
     std::unordered_map<std::string, std::string> m_pictureCache; // name key -> RTF ("" = none)
     std::vector<ArticleNumber> m_numbers;                        // per topic; 0 = not written
     std::vector<Article> m_articles;
+    bool m_keepHotText = false;
 };
 
 } // namespace tolvane::authoring

@@ -533,8 +533,10 @@ bool BitmapReference(std::string_view s, size_t i, std::string_view close, std::
 class Session {
 public:
     Session(BuildMessages& messages, const TopicParser::PictureSource& pictures,
-            const std::string& file, std::string_view s, std::vector<SourceTopic>& topics)
-        : m_messages(messages), m_pictures(pictures), m_file(file), m_s(s), m_topics(topics) {}
+            const std::string& file, std::string_view s, std::vector<SourceTopic>& topics,
+            bool keepHotText)
+        : m_messages(messages), m_pictures(pictures), m_file(file), m_s(s), m_topics(topics),
+          m_keepHotText(keepHotText) {}
 
     void run();
 
@@ -586,6 +588,7 @@ private:
     const std::string& m_file;
     std::string_view m_s;
     std::vector<SourceTopic>& m_topics;
+    const bool m_keepHotText;
 
     size_t m_lineOffset = 0;
     size_t m_at = 0; // the token being read
@@ -1086,7 +1089,8 @@ void Session::word(const Token& t, const rtf::ControlWord& known) {
     };
     auto putColour = [&](int32_t colour) {
         put("\\cf");
-        length = static_cast<size_t>(std::to_chars(out + length, out + sizeof out, colour).ptr - out);
+        length =
+            static_cast<size_t>(std::to_chars(out + length, out + sizeof out, colour).ptr - out);
         put(" ");
     };
     if (before == Hot::Jump && c.linkColoured) {
@@ -1225,7 +1229,8 @@ void Session::text(const Token& t) {
         m_content.append(m_s.data() + k, j - k);
         for (; k < j; ++k) {
             const unsigned char b = static_cast<unsigned char>(m_s[k]);
-            m_anchor.hotText += b == '\t' ? u'\t' : cp1252::toUnicode(b);
+            if (m_keepHotText)
+                m_anchor.hotText += b == '\t' ? u'\t' : cp1252::toUnicode(b);
             m_contentChars += b != ' ' && b != '\t';
         }
         m_anchor.last = m_count + rest - 1;
@@ -1295,8 +1300,8 @@ TextRun ScanText(const char* p, size_t k, size_t n) {
         const __m128i isControl = _mm_cmpeq_epi8(_mm_min_epu8(x, lastControl), x);
         const unsigned dropped =
             static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(isTab, isControl)));
-        const unsigned blanks = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, space), isTab)));
+        const unsigned blanks =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, space), isTab)));
         const int length = stops ? __builtin_ctz(stops) : 16;
         const unsigned taken = (1u << length) - 1;
         run.positions += length - BitCount16(dropped & taken);
@@ -1390,11 +1395,11 @@ void Session::visible(char16_t unit) {
             m_anchor.line = lineAt(m_at);
         }
         m_anchor.last = m_count;
-        if (!m_anchorMarks.empty()) {
+        if (m_keepHotText) {
             m_anchor.hotText += m_anchorMarks;
             m_anchorMarks.clear();
+            m_anchor.hotText += unit;
         }
-        m_anchor.hotText += unit;
     }
     ++m_count;
 }
@@ -1412,7 +1417,7 @@ void Session::mark(int positions) {
         closeAnchor();
     // Inside a hot spot, the mark is part of its text once a further hot
     // character follows: the reader shows a cell as a tab, others as CR LF.
-    if (m_anchorOpen)
+    if (m_anchorOpen && m_keepHotText)
         m_anchorMarks += positions == 1 ? u"\t" : u"\r\n";
     m_count += positions;
 }
@@ -1459,8 +1464,9 @@ void Session::footnote(size_t begin, size_t end) {
         if (markChar != ' ' && markChar != '\t')
             --m_contentChars;
         if (m_anchorOpen && m_anchor.last == m_count) {
-            m_anchor.hotText.pop_back();
-            if (m_anchor.hotText.empty())
+            if (m_keepHotText)
+                m_anchor.hotText.pop_back();
+            if (m_anchor.first == m_anchor.last)
                 m_anchorOpen = false;
             else
                 --m_anchor.last;
@@ -1582,7 +1588,7 @@ void Session::picture(const std::string& name, size_t at) {
 
 void TopicParser::parse(const std::string& file, std::string_view rtf,
                         std::vector<SourceTopic>& topics) {
-    Session session(m_messages, m_pictures, file, rtf, topics);
+    Session session(m_messages, m_pictures, file, rtf, topics, m_keepHotText);
     session.run();
 }
 

@@ -19,7 +19,9 @@ struct SourceLink {
     std::string target; // Windows-1252
     bool popup = false;
     int line = 0;
-    std::u16string hotText; // the anchor's displayed characters
+    // The anchor's displayed characters, kept only when the parser is asked
+    // to (checks of the numbering): a build has no use for them.
+    std::u16string hotText;
 };
 
 // One topic of a source file, its body already turned into a complete RTF
@@ -66,6 +68,8 @@ public:
     // Appends the topics of one file to topics. file names the file in
     // messages.
     void parse(const std::string& file, std::string_view rtf, std::vector<SourceTopic>& topics);
+    // Whether each link keeps its hot text (off by default).
+    void setKeepHotText(bool keep) { m_keepHotText = keep; }
 
     // The colour (an index of the body's colour table) given to jump anchors
     // that have no colour of their own is green (0, 128, 0).
@@ -74,6 +78,7 @@ public:
 private:
     BuildMessages& m_messages;
     PictureSource m_pictures;
+    bool m_keepHotText = false;
 };
 
 } // namespace tolvane::authoring

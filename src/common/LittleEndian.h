@@ -25,7 +25,8 @@ inline void storeU32LE(unsigned char* p, uint32_t v) {
 
 inline void appendU32LE(std::string& out, uint32_t v) {
     const char bytes[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
-                           static_cast<char>((v >> 16) & 0xFF), static_cast<char>((v >> 24) & 0xFF)};
+                           static_cast<char>((v >> 16) & 0xFF),
+                           static_cast<char>((v >> 24) & 0xFF)};
     out.append(bytes, 4);
 }
 

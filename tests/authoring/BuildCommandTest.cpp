@@ -95,6 +95,7 @@ TEST(BuildCommand, BundledGuide) {
     TempDir::writeFile(dir.file("tolvane.bmp"), bmp);
     BuildMessages messages;
     DataSourceBuilder builder(messages);
+    builder.setKeepHotText(true);
     builder.addBitmapFolder(dir.path());
     builder.addSource(guide);
     DataSourceWriter writer;

@@ -58,9 +58,11 @@ std::string WithoutFolders(std::string text) {
     return text;
 }
 
-Digest Build(const std::string& source, const std::string& topicText = {}) {
+Digest Build(const std::string& source, const std::string& topicText = {},
+             bool keepHotText = true) {
     BuildMessages messages;
     DataSourceBuilder builder(messages);
+    builder.setKeepHotText(keepHotText);
     if (!source.empty())
         builder.addSource(source);
     if (!topicText.empty())
@@ -223,6 +225,10 @@ TEST(BuildOutput, SameBytesAsTheFirstBuilder) {
         EXPECT_EQ(d.files, c.expected.files);
         EXPECT_EQ(d.messages, c.expected.messages);
         EXPECT_EQ(d.topics, c.expected.topics);
+        // A build that keeps no hot text writes the same files.
+        const Digest plain = Build(c.source, c.text, false);
+        EXPECT_EQ(plain.files, c.expected.files);
+        EXPECT_EQ(plain.messages, c.expected.messages);
     }
 }
 

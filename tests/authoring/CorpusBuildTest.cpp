@@ -44,6 +44,7 @@ TEST(CorpusBuild, AnchorsLandOnTheirHotSpots) {
         SCOPED_TRACE(p.path);
         BuildMessages messages;
         DataSourceBuilder builder(messages);
+        builder.setKeepHotText(true);
         builder.addSource(root + p.path);
         DataSourceWriter writer;
         builder.build(writer);
