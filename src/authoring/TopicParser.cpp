@@ -1304,8 +1304,10 @@ TextRun ScanText(const char* p, size_t k, size_t n) {
             static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, space), isTab)));
         const int length = stops ? __builtin_ctz(stops) : 16;
         const unsigned taken = (1u << length) - 1;
-        run.positions += length - BitCount16(dropped & taken);
-        run.content += length - BitCount16((dropped | blanks) & taken);
+        // Control bytes are rare (line ends): counted only when present.
+        const int positions = (dropped & taken) ? length - BitCount16(dropped & taken) : length;
+        run.positions += positions;
+        run.content += positions - BitCount16(blanks & taken);
         k += static_cast<size_t>(length);
         if (stops) {
             run.end = k;
