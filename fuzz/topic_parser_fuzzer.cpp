@@ -79,13 +79,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::u16string text = tolvane::rtf::RtfReader::displayedText(t.body);
         if (text.size() != static_cast<size_t>(t.length))
             std::abort();
-        for (const SourceLink& l : t.links) {
+        if (t.hotTexts.size() != t.links.size())
+            std::abort();
+        for (size_t n = 0; n < t.links.size(); ++n) {
+            const SourceLink& l = t.links[n];
+            const std::u16string& hot = t.hotTexts[n];
             if (l.first < 0 || l.first > l.last || l.last >= t.length ||
-                l.hotText.size() != static_cast<size_t>(l.last - l.first + 1))
+                hot.size() != static_cast<size_t>(l.last - l.first + 1))
                 std::abort();
             // Bytes of symbol fonts map through the font; ASCII must match.
-            for (size_t k = 0; k < l.hotText.size(); ++k)
-                if (l.hotText[k] < 0x80 && text[l.first + k] != l.hotText[k])
+            for (size_t k = 0; k < hot.size(); ++k)
+                if (hot[k] < 0x80 && text[l.first + k] != hot[k])
                     std::abort();
         }
     }

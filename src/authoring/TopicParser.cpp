@@ -624,6 +624,7 @@ private:
     bool m_targetStarted = false;
     bool m_anchorPopup = false;
     SourceLink m_anchor;
+    std::u16string m_anchorHot;   // its hot text, when kept
     std::u16string m_anchorMarks; // marks met since its last character
 };
 
@@ -1230,7 +1231,7 @@ void Session::text(const Token& t) {
         for (; k < j; ++k) {
             const unsigned char b = static_cast<unsigned char>(m_s[k]);
             if (m_keepHotText)
-                m_anchor.hotText += b == '\t' ? u'\t' : cp1252::toUnicode(b);
+                m_anchorHot += b == '\t' ? u'\t' : cp1252::toUnicode(b);
             m_contentChars += b != ' ' && b != '\t';
         }
         m_anchor.last = m_count + rest - 1;
@@ -1392,15 +1393,16 @@ void Session::visible(char16_t unit) {
             m_anchorOpen = true;
             m_anchorPopup = popup;
             m_anchor = SourceLink{};
+            m_anchorHot.clear();
             m_anchor.first = m_count;
             m_anchor.popup = popup;
             m_anchor.line = lineAt(m_at);
         }
         m_anchor.last = m_count;
         if (m_keepHotText) {
-            m_anchor.hotText += m_anchorMarks;
+            m_anchorHot += m_anchorMarks;
             m_anchorMarks.clear();
-            m_anchor.hotText += unit;
+            m_anchorHot += unit;
         }
     }
     ++m_count;
@@ -1451,6 +1453,8 @@ void Session::closeAnchor() {
         m_anchor.target = std::string(target);
     m_topic.links.push_back(std::move(m_anchor));
     m_anchor = SourceLink{};
+    if (m_keepHotText)
+        m_topic.hotTexts.push_back(std::move(m_anchorHot));
 }
 
 void Session::footnote(size_t begin, size_t end) {
@@ -1467,7 +1471,7 @@ void Session::footnote(size_t begin, size_t end) {
             --m_contentChars;
         if (m_anchorOpen && m_anchor.last == m_count) {
             if (m_keepHotText)
-                m_anchor.hotText.pop_back();
+                m_anchorHot.pop_back();
             if (m_anchor.first == m_anchor.last)
                 m_anchorOpen = false;
             else

@@ -19,9 +19,6 @@ struct SourceLink {
     std::string target; // Windows-1252
     bool popup = false;
     int line = 0;
-    // The anchor's displayed characters, kept only when the parser is asked
-    // to (checks of the numbering): a build has no use for them.
-    std::u16string hotText;
 };
 
 // One topic of a source file, its body already turned into a complete RTF
@@ -38,6 +35,10 @@ struct SourceTopic {
     std::string body;
     int32_t length = 0; // number of positions of the body's displayed text
     std::vector<SourceLink> links;
+    // The displayed characters of each link's anchor, kept only when the
+    // parser is asked to (checks of the numbering): a build has no use for
+    // them. Empty, or one per link.
+    std::vector<std::u16string> hotTexts;
 };
 
 // Splits help-project RTF into topics. The file is read with a tokenizer of

@@ -108,8 +108,10 @@ TEST(BuildCommand, BundledGuide) {
         const SourceTopic& t = builder.topics()[a.topic];
         const rtf::RichDocument doc = rtf::RtfReader::read(bodies.at(a.number));
         pictures += doc.pictures.size();
-        for (const SourceLink& l : t.links) {
-            EXPECT_EQ(doc.text.substr(l.first, l.last - l.first + 1), l.hotText) << t.id;
+        ASSERT_EQ(t.hotTexts.size(), t.links.size());
+        for (size_t k = 0; k < t.links.size(); ++k) {
+            const SourceLink& l = t.links[k];
+            EXPECT_EQ(doc.text.substr(l.first, l.last - l.first + 1), t.hotTexts[k]) << t.id;
             ++links;
         }
     }

@@ -80,11 +80,13 @@ Digest Build(const std::string& source, const std::string& topicText = {},
             row += "|K" + k;
         for (const std::string& k : t.otherIds)
             row += "|#" + k;
-        for (const SourceLink& l : t.links) {
+        for (size_t k = 0; k < t.links.size(); ++k) {
+            const SourceLink& l = t.links[k];
             row += "|" + std::to_string(l.first) + "-" + std::to_string(l.last) + ">" + l.target +
                    (l.popup ? "p" : "j") + std::to_string(l.line) + ":";
-            for (char16_t c : l.hotText)
-                row += std::to_string(c) + ",";
+            if (k < t.hotTexts.size())
+                for (char16_t c : t.hotTexts[k])
+                    row += std::to_string(c) + ",";
         }
         h = Fnv(row + "\n", h);
     }

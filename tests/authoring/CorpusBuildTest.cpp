@@ -56,8 +56,10 @@ TEST(CorpusBuild, AnchorsLandOnTheirHotSpots) {
             SCOPED_TRACE(topic.id);
             const rtf::RichDocument doc = rtf::RtfReader::read(bodies.at(a.number));
             EXPECT_EQ(doc.text.size(), static_cast<size_t>(topic.length));
+            ASSERT_EQ(topic.hotTexts.size(), topic.links.size());
             size_t k = 0;
-            for (const SourceLink& l : topic.links) {
+            for (size_t n = 0; n < topic.links.size(); ++n) {
+                const SourceLink& l = topic.links[n];
                 // Links to unknown topics were dropped: find the next kept one.
                 if (k >= a.links.size() || a.links[k].first != l.first)
                     continue;
@@ -65,7 +67,8 @@ TEST(CorpusBuild, AnchorsLandOnTheirHotSpots) {
                 ASSERT_LE(l.last, static_cast<int32_t>(doc.text.size()) - 1);
                 // Symbol-font bytes are mapped by the reader through the font's
                 // code page; only the numbering is compared for them.
-                EXPECT_EQ(Ascii(doc.text.substr(l.first, l.last - l.first + 1)), Ascii(l.hotText));
+                EXPECT_EQ(Ascii(doc.text.substr(l.first, l.last - l.first + 1)),
+                          Ascii(topic.hotTexts[n]));
                 ++links;
             }
         }

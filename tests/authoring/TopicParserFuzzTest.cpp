@@ -24,14 +24,17 @@ void ExpectCountsAgreeWithTheReader(const std::string& rtf) {
         SCOPED_TRACE(t.id);
         const std::u16string text = rtf::RtfReader::displayedText(t.body);
         ASSERT_EQ(text.size(), static_cast<size_t>(t.length));
-        for (const SourceLink& l : t.links) {
+        ASSERT_EQ(t.hotTexts.size(), t.links.size());
+        for (size_t n = 0; n < t.links.size(); ++n) {
+            const SourceLink& l = t.links[n];
+            const std::u16string& hot = t.hotTexts[n];
             ASSERT_GE(l.first, 0);
             ASSERT_LE(l.first, l.last);
             ASSERT_LT(l.last, t.length);
-            ASSERT_EQ(l.hotText.size(), static_cast<size_t>(l.last - l.first + 1));
-            for (size_t k = 0; k < l.hotText.size(); ++k) {
-                if (l.hotText[k] < 0x80) {
-                    EXPECT_EQ(text[l.first + k], l.hotText[k]);
+            ASSERT_EQ(hot.size(), static_cast<size_t>(l.last - l.first + 1));
+            for (size_t k = 0; k < hot.size(); ++k) {
+                if (hot[k] < 0x80) {
+                    EXPECT_EQ(text[l.first + k], hot[k]);
                 }
             }
         }
