@@ -1262,17 +1262,17 @@ constexpr ByteClass kBytes = [] {
     return b;
 }();
 
-constexpr std::array<uint8_t, 256> kBitCount = [] {
-    std::array<uint8_t, 256> t{};
-    for (int m = 0; m < 256; ++m)
-        for (int b = 0; b < 8; ++b)
-            t[m] += (m >> b) & 1;
-    return t;
-}();
-
-int BitCount16(unsigned mask) {
-    return kBitCount[mask & 0xFF] + kBitCount[(mask >> 8) & 0xFF];
+// The bits set in a mask; where the processor has an instruction for it,
+// ScanText is built a second time to use it.
+inline int BitCount16(unsigned mask) {
+    return __builtin_popcount(mask);
 }
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__SSE2__)
+#define TOLVANE_WITH_POPCNT __attribute__((target_clones("popcnt", "default")))
+#else
+#define TOLVANE_WITH_POPCNT
+#endif
 
 // A run of text bytes from p[k] up to the first stop byte (or n): where it
 // ends, the positions its bytes take and how many of them are content.
@@ -1282,7 +1282,7 @@ struct TextRun {
     int32_t content = 0;
 };
 
-TextRun ScanText(const char* p, size_t k, size_t n) {
+TOLVANE_WITH_POPCNT TextRun ScanText(const char* p, size_t k, size_t n) {
     TextRun run{k};
 #ifdef __SSE2__
     const __m128i open = _mm_set1_epi8('{');
