@@ -1,6 +1,7 @@
 #include "CDlgBar.h"
 
 #include <QAccessibleWidget>
+#include <QHBoxLayout>
 #include <QMainWindow>
 #include <QResizeEvent>
 
@@ -40,7 +41,12 @@ bool CDlgBar::Create(QMainWindow* parent, QSize templateSize, Qt::DockWidgetArea
     setObjectName(QStringLiteral("bar%1").arg(barId));
     setParent(parent);
     // A dialog bar has no caption while docked and stays where it is docked.
-    setTitleBarWidget(new QWidget(this));
+    // The empty caption is a widget with an empty layout: a bare widget has
+    // no size hint, which the dock's layout would add as a height of -1.
+    auto* caption = new QWidget(this);
+    auto* captionLayout = new QHBoxLayout(caption);
+    captionLayout->setContentsMargins(0, 0, 0, 0);
+    setTitleBarWidget(caption);
     setFeatures(QDockWidget::NoDockWidgetFeatures);
     setAllowedAreas(area);
     parent->addDockWidget(area, this);
