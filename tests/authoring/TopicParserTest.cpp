@@ -80,6 +80,24 @@ TEST(TopicParser, HotSpotFormsGiveLinksOnTheirText) {
     }
 }
 
+// Only \\uldb, \\strike and \\ul mark hot spots: the other underlines and
+// the double strike-through, though the reader knows them as the same kind
+// of formatting, leave text followed by hidden text as plain text.
+TEST(TopicParser, OtherUnderlinesAndStrikesMakeNoLink) {
+    for (const char* body :
+         {"Voir {\\striked1 la suite}{\\v SUITE} ici.", "Voir {\\uld la suite}{\\v SUITE} ici.",
+          "Voir {\\ulw la suite}{\\v SUITE} ici.", "Voir {\\ulwave la suite}{\\v SUITE} ici."}) {
+        SCOPED_TRACE(body);
+        Parsed p;
+        Parse(Doc(std::string("#{\\footnote # T1}") + body + "\\par"), p);
+        ASSERT_EQ(p.topics.size(), 1u);
+        EXPECT_TRUE(p.topics[0].links.empty());
+        const std::u16string text = rtf::RtfReader::displayedText(p.topics[0].body);
+        EXPECT_EQ(Narrow(text), "Voir la suite ici.\r\n");
+        EXPECT_EQ(text.size(), static_cast<size_t>(p.topics[0].length));
+    }
+}
+
 TEST(TopicParser, AnchorsGetAVisibleLinkLook) {
     Parsed p;
     Parse(Doc("#{\\footnote T}{\\uldb saut}{\\v A} {\\ul note}{\\v B}\\par"), p);
