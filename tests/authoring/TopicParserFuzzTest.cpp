@@ -32,8 +32,10 @@ void ExpectCountsAgreeWithTheReader(const std::string& rtf) {
             ASSERT_LE(l.first, l.last);
             ASSERT_LT(l.last, t.length);
             ASSERT_EQ(hot.size(), static_cast<size_t>(l.last - l.first + 1));
+            // A symbol font's letters are shown as its own characters: only
+            // where both sides are ASCII must they be the same.
             for (size_t k = 0; k < hot.size(); ++k) {
-                if (hot[k] < 0x80) {
+                if (hot[k] < 0x80 && text[l.first + k] < 0x80) {
                     EXPECT_EQ(text[l.first + k], hot[k]);
                 }
             }
@@ -82,6 +84,9 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         std::string("{\\fonttbl\x01\\f0U#{\\footnote o", 28),
         "{\\rtf1 #{\\footnote A}a {\\b b\\pn c} {\\i d\\*\\zz e} {\\pict\\wmetafile8 01} f}",
         "{\\rtf1 #{\\footnote A}{\\b x\\pict\\wmetafile8 01}{\\b y\\object z}{\\pn w}}",
+        // A hot spot in a symbol font: the reader shows its letters as the
+        // font's own characters, at the same positions.
+        "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}#{\\footnote A}x {\\f1\\uldb ABC}{\\v B} y}",
     };
     for (const std::string& in : inputs) {
         SCOPED_TRACE(testing::PrintToString(in));
