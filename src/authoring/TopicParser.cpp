@@ -682,10 +682,18 @@ void Session::run() {
             break;
         case Token::Open: {
             // A group ends the characters a \u stands for, as its end does.
+            // A group left out of the body must still end them there: an
+            // empty group takes its place.
+            const bool endsFallback = m_skipChars > 0;
             m_skipChars = 0;
+            auto leftOut = [&] {
+                if (endsFallback)
+                    m_content += "{}";
+            };
             std::string name;
             size_t end = 0;
             if (!m_levels.empty() && BitmapReference(m_s, i, "}", name, end)) {
+                leftOut();
                 picture(name, t.begin);
                 i = end;
                 break;
@@ -707,14 +715,16 @@ void Session::run() {
                     colourTable(m_s.substr(w.end, end - w.end));
                 else if (w.kind == Token::Word && w.name == "stylesheet")
                     styleSheet(m_s.substr(w.end, end - w.end));
+                leftOut();
                 i = end;
                 break;
             }
             if (w.kind == Token::Word && w.name == "pict" && !m_levels.empty()) {
                 const size_t end = GroupEnd(m_s, t.begin);
-                if (m_levels.back().chars.hidden)
+                if (m_levels.back().chars.hidden) {
                     hiddenChar(' ');
-                else {
+                    leftOut();
+                } else {
                     m_content.append(m_s.substr(t.begin, end - t.begin));
                     visible(0xFFFC);
                 }
@@ -727,6 +737,7 @@ void Session::run() {
                 if (!m_tooDeep)
                     fail(t.begin, "RTF trop imbriqu\xC3\xA9 : groupe ignor\xC3\xA9");
                 m_tooDeep = true;
+                leftOut();
                 i = GroupEnd(m_s, t.begin);
                 break;
             }
@@ -800,7 +811,8 @@ void Session::run() {
                     break;
                 }
             }
-            if (t.name == "{") {
+            if (t.name == "{" && m_skipChars == 0) {
+                // Where a \u's fallback is pending, the brace is part of it.
                 std::string name;
                 size_t end = 0;
                 if (BitmapReference(m_s, i, "\\}", name, end)) {

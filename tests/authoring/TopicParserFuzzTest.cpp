@@ -84,6 +84,13 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         std::string("{\\fonttbl\x01\\f0U#{\\footnote o", 28),
         "{\\rtf1 #{\\footnote A}a {\\b b\\pn c} {\\i d\\*\\zz e} {\\pict\\wmetafile8 01} f}",
         "{\\rtf1 #{\\footnote A}{\\b x\\pict\\wmetafile8 01}{\\b y\\object z}{\\pn w}}",
+        // A group left out of the body (a footnote, an ignored destination)
+        // still ends the characters a \\u stands for; a brace escaped while
+        // they are pending is one of them, not the start of a bitmap.
+        "{\\u{\\footnote# r}r",
+        "{\\rtf1 #{\\footnote A}\\u233{\\*\\bkmkstart x}e f}",
+        "{\\rtf1 #{\\footnote A}\\u233{\\bmc absen.bmp}e f}",
+        "{\\rtf1 #{\\footnote A}\\u233\\{bmc xy.bmp\\} f}",
         // A hot spot in a symbol font: the reader shows its letters as the
         // font's own characters, at the same positions.
         "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}#{\\footnote A}x {\\f1\\uldb ABC}{\\v B} y}",
