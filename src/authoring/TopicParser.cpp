@@ -293,6 +293,60 @@ Rest RestOfGroupAfter(const rtf::ControlWord& w) {
     }
 }
 
+// Whether the reader shows the picture whose group goes on at s[from] and
+// ends before s[to]: a destination named at the picture's own level (other
+// than those shown as the text around them), or a word after \* it does not
+// know as one, makes the rest of the group a skipped destination, and then
+// the reader shows no picture.
+bool PictureShown(std::string_view s, size_t from, size_t to) {
+    size_t i = from;
+    bool star = false;
+    while (i < to) {
+        const Token t = NextToken(s, i);
+        if (t.end <= i)
+            break;
+        i = t.end;
+        switch (t.kind) {
+        case Token::Open:
+            i = GroupEnd(s, t.begin);
+            star = false;
+            break;
+        case Token::Word: {
+            if (t.name == "bin") {
+                if (t.param > 0)
+                    i = std::min(s.size(), i + static_cast<size_t>(t.param));
+                star = false;
+                break;
+            }
+            const rtf::ControlWord& w = rtf::LookUpControlWord(t.name);
+            if (w.kind == rtf::WordKind::Destination) {
+                switch (w.word) {
+                case rtf::Word::Field:
+                case rtf::Word::FieldResult:
+                case rtf::Word::ShapePicture:
+                case rtf::Word::ListText:
+                case rtf::Word::ObjectResult:
+                    break;
+                default:
+                    return false;
+                }
+            } else if (star) {
+                return false;
+            }
+            star = false;
+            break;
+        }
+        case Token::Symbol:
+            star = t.name == "*";
+            break;
+        default:
+            star = false;
+            break;
+        }
+    }
+    return true;
+}
+
 // One control word of the symbols that stand for a Windows-1252 character.
 int SymbolByte(std::string_view name) {
     struct Entry {
@@ -726,7 +780,8 @@ void Session::run() {
                     leftOut();
                 } else {
                     m_content.append(m_s.substr(t.begin, end - t.begin));
-                    visible(0xFFFC);
+                    if (PictureShown(m_s, w.end, end))
+                        visible(0xFFFC);
                 }
                 i = end;
                 break;
@@ -788,7 +843,8 @@ void Session::run() {
                 const size_t close = GroupClose(m_s, t.end);
                 if (rest != Rest::Dropped)
                     m_content.append(m_s.substr(t.begin, close - t.begin));
-                if (rest == Rest::Picture && !m_levels.back().chars.hidden)
+                if (rest == Rest::Picture && !m_levels.back().chars.hidden &&
+                    PictureShown(m_s, t.end, close))
                     visible(0xFFFC);
                 i = close;
                 break;

@@ -91,6 +91,12 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         "{\\rtf1 #{\\footnote A}\\u233{\\*\\bkmkstart x}e f}",
         "{\\rtf1 #{\\footnote A}\\u233{\\bmc absen.bmp}e f}",
         "{\\rtf1 #{\\footnote A}\\u233\\{bmc xy.bmp\\} f}",
+        // A picture whose group names another destination at its own level
+        // is not shown: the reader skips the rest of the group.
+        std::string("{#{\\footnote\0}\\pict\\pn", 22),
+        "{\\rtf1 #{\\footnote A}a {\\pict\\pn 01} b {\\b x\\pict\\fonttbl 01} c}",
+        "{\\rtf1 #{\\footnote A}a {\\pict\\*\\zz 01} b {\\pict{\\*\\blipuid 0}\\pngblip 01} c}",
+        "{\\rtf1 #{\\footnote A}{\\uldb a {\\pict\\pn 01}b}{\\v B} c}",
         // A hot spot in a symbol font: the reader shows its letters as the
         // font's own characters, at the same positions.
         "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}#{\\footnote A}x {\\f1\\uldb ABC}{\\v B} y}",
