@@ -319,20 +319,10 @@ bool PictureShown(std::string_view s, size_t from, size_t to) {
                 break;
             }
             const rtf::ControlWord& w = rtf::LookUpControlWord(t.name);
-            if (w.kind == rtf::WordKind::Destination) {
-                switch (w.word) {
-                case rtf::Word::Field:
-                case rtf::Word::FieldResult:
-                case rtf::Word::ShapePicture:
-                case rtf::Word::ListText:
-                case rtf::Word::ObjectResult:
-                    break;
-                default:
-                    return false;
-                }
-            } else if (star) {
+            if (RestOfGroupAfter(w) != Rest::Shown)
                 return false;
-            }
+            if (star && w.kind != rtf::WordKind::Destination)
+                return false;
             star = false;
             break;
         }
