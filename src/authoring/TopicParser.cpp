@@ -452,12 +452,7 @@ std::string_view TrimView(std::string_view text) {
 }
 
 std::string Trim(const std::string& text) {
-    size_t b = 0, e = text.size();
-    while (b < e && IsSpace(text[b]))
-        ++b;
-    while (e > b && IsSpace(text[e - 1]))
-        --e;
-    return text.substr(b, e - b);
+    return std::string(TrimView(text));
 }
 
 // The plain Windows-1252 text of an RTF fragment (a footnote): nested
