@@ -691,6 +691,10 @@ std::string Session::header() const {
     std::string h = "{\\rtf1" + m_rootWords;
     h += m_fontTable;
     h += "{\\colortbl";
+    // Entries that start with a letter or a digit would join the word.
+    if (!m_colourTable.empty() &&
+        (IsLetter(m_colourTable[0]) || IsDigit(m_colourTable[0]) || m_colourTable[0] == '-'))
+        h += ' ';
     h += m_colourTable;
     h += TopicParser::kLinkColour;
     h += "}";
@@ -842,8 +846,12 @@ void Session::run() {
                 break;
             if (t.name == "*" && m_skipChars == 0) {
                 // Inside a group, a word the reader does not know as a
-                // destination after \* hides the rest of the group.
-                const Token n = NextToken(m_s, i);
+                // destination after \* hides the rest of the group. The
+                // reader passes over control bytes to find that word.
+                size_t next = i;
+                while (next < m_s.size() && IsDropped(m_s[next]))
+                    ++next;
+                const Token n = NextToken(m_s, next);
                 if (n.kind == Token::Word &&
                     rtf::LookUpControlWord(n.name).kind != rtf::WordKind::Destination) {
                     const size_t close = GroupClose(m_s, i);
@@ -1210,6 +1218,11 @@ void Session::symbol(const Token& t) {
         return;
     }
     m_content.append(m_s.substr(t.begin, t.end - t.begin));
+    // A \* the reader takes as such marks the next word; what follows it
+    // here may be left out of the body (hidden text, a footnote), so an
+    // empty group stands between it and any later word.
+    if (s == '*' && !skipped)
+        m_content += "{}";
 }
 
 void Session::text(const Token& t) {

@@ -97,6 +97,15 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         "{\\rtf1 #{\\footnote A}a {\\pict\\pn 01} b {\\b x\\pict\\fonttbl 01} c}",
         "{\\rtf1 #{\\footnote A}a {\\pict\\*\\zz 01} b {\\pict{\\*\\blipuid 0}\\pngblip 01} c}",
         "{\\rtf1 #{\\footnote A}{\\uldb a {\\pict\\pn 01}b}{\\v B} c}",
+        // A \\* marks the word after it, past control bytes; text left out
+        // of the body must not bring a later word next to it.
+        std::string("{#{\\footnote\0}\\*\0\\u", 19),
+        "{#{\\footnote\xff}\\v\\*t\\plain\xff",
+        "{\\rtf1 #{\\footnote A}a {\\v \\*cach\\'e9\\plain b} c}",
+        // Colour table entries that start with a letter or a digit stay
+        // apart from the table's word.
+        "{{\\colortbl e;}#{\\footnote\x01",
+        "{\\rtf1{\\colortbl 1;\\red0\\green0\\blue0;}#{\\footnote A}a {\\uldb b}{\\v A} c}",
         // A hot spot in a symbol font: the reader shows its letters as the
         // font's own characters, at the same positions.
         "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}#{\\footnote A}x {\\f1\\uldb ABC}{\\v B} y}",
