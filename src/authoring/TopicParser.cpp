@@ -1649,6 +1649,9 @@ void Session::picture(const std::string& name, size_t at) {
     warn(at, "image introuvable : " + cp1252::toUtf8(name));
     const std::string placeholder = "[image absente : " + name + "]";
     for (char ch : placeholder) {
+        // Control bytes are no characters to the reader: a '?' shows them.
+        if (IsDropped(ch) || ch == '\t')
+            ch = '?';
         if (ch == '{' || ch == '}' || ch == '\\')
             m_content += '\\';
         m_content += ch;

@@ -106,6 +106,9 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         // apart from the table's word.
         "{{\\colortbl e;}#{\\footnote\x01",
         "{\\rtf1{\\colortbl 1;\\red0\\green0\\blue0;}#{\\footnote A}a {\\uldb b}{\\v A} c}",
+        // A missing bitmap's name with control bytes in its placeholder.
+        std::string("{{bmc \0}#{\\footnote\0", 20),
+        "{\\rtf1 #{\\footnote A}a {bmc x\ty.bmp} b}",
         // A hot spot in a symbol font: the reader shows its letters as the
         // font's own characters, at the same positions.
         "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}#{\\footnote A}x {\\f1\\uldb ABC}{\\v B} y}",
