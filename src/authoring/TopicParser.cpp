@@ -927,6 +927,10 @@ void Session::captureOpenGroups() {
         end = std::clamp(end, begin, m_content.size());
         const std::string_view part = m_content.view().substr(begin, end - begin);
         std::string words;
+        // Words that stood for a \u's characters are no formatting: they
+        // are passed over as the reader passes over them.
+        int uc = m_levels[k - 1].uc;
+        int fallback = 0;
         size_t i = 0;
         while (i < part.size()) {
             const Token t = NextToken(part, i);
@@ -935,10 +939,23 @@ void Session::captureOpenGroups() {
             i = t.end;
             if (t.kind == Token::Open) {
                 i = GroupEnd(part, t.begin);
+                fallback = 0;
+            } else if (t.kind == Token::Text) {
+                for (size_t q = t.begin; q < t.end && fallback > 0; ++q)
+                    fallback -= !IsDropped(part[q]);
+            } else if (fallback > 0) {
+                --fallback;
             } else if (t.kind == Token::Word) {
+                if (t.name == "uc")
+                    uc = t.hasParam ? std::clamp(t.param, 0, 16) : 1;
+                else if (t.name == "u")
+                    fallback = uc;
                 if (t.name == "bin" && t.param > 0)
                     i = std::min(part.size(), i + static_cast<size_t>(t.param));
-                else if (IsStateWord(t.name)) {
+                // A destination word here was one of the characters a \u
+                // stood for: re-opened alone, it would hide the group.
+                else if (IsStateWord(t.name) &&
+                         rtf::LookUpControlWord(t.name).kind != rtf::WordKind::Destination) {
                     words.append(part.substr(t.begin, t.end - t.begin));
                     if (words.back() != ' ')
                         words += ' ';
