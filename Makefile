@@ -52,7 +52,7 @@ package: build
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# The random session of tests/shell/tst_soak.cpp for SOAK_SECONDS under ASan
+# The random session of tests/app/tst_soak.cpp for SOAK_SECONDS under ASan
 # and UBSan; TOLVANE_SOAK_SEED replays a session.
 soak: deps
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=ON $(CMAKE_FLAGS)

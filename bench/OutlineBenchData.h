@@ -4,7 +4,7 @@
 // chapters of sections of article headings, with one record in ten placed
 // beside an earlier node, and titles of 20 to 60 characters.
 
-#include "outline/OutlineRecord.h"
+#include "core/articles/OutlineRecord.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
-#include "annotations/AnnotationStore.h"
-#include "common/AtomicFile.h"
+#include "core/common/AtomicFile.h"
+#include "core/stores/AnnotationStore.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

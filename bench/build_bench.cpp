@@ -1,6 +1,6 @@
-#include "articles/DataSourceWriter.h"
-#include "authoring/DataSourceBuilder.h"
-#include "display/RtfReader.h"
+#include "core/articles/DataSourceWriter.h"
+#include "core/authoring/DataSourceBuilder.h"
+#include "core/rtf/RtfReader.h"
 
 #include <benchmark/benchmark.h>
 #include <string>

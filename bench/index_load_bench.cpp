@@ -2,10 +2,10 @@
 // inserting the same keys into the same map type with no other work, in the
 // same run. Also lookups and the article reads of a generated data source.
 
-#include "articles/ArticleStore.h"
-#include "articles/DataSourceGenerator.h"
-#include "common/InputFile.h"
-#include "common/LittleEndian.h"
+#include "core/articles/ArticleStore.h"
+#include "core/articles/DataSourceGenerator.h"
+#include "core/common/InputFile.h"
+#include "core/common/LittleEndian.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

@@ -3,8 +3,8 @@
 // file in the same chunks and finding the end of each title, with no tree
 // built.
 #include "OutlineBenchData.h"
-#include "common/InputFile.h"
-#include "outline/OutlineModel.h"
+#include "core/common/InputFile.h"
+#include "core/outline/OutlineModel.h"
 
 #include <benchmark/benchmark.h>
 #include <cstring>

@@ -1,5 +1,5 @@
-#include "display/RtfReader.h"
-#include "display/TextFinder.h"
+#include "core/rtf/RtfReader.h"
+#include "core/rtf/TextFinder.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>

@@ -3,9 +3,9 @@
 // every body is read; `grep -ci` over the .PGD file is timed in the same run
 // as the anchor. Targets: at least a quarter of grep's throughput, and a
 // whole-word search at most 1.2 times as costly as a plain one.
-#include "articles/ArticleStore.h"
-#include "articles/DataSourceGenerator.h"
-#include "search/SearchEngine.h"
+#include "core/articles/ArticleStore.h"
+#include "core/articles/DataSourceGenerator.h"
+#include "core/search/SearchEngine.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

@@ -4,9 +4,9 @@
 // links, into the same widget with no file reading. Two anchors: plain
 // QTreeWidgetItems (setText, setIcon), and the outline's own item class.
 #include "OutlineBenchData.h"
-#include "display/QtText.h"
-#include "outline/OutlineItem.h"
-#include "outline/OutlineTree.h"
+#include "ui/base/QtText.h"
+#include "ui/panes/OutlineItem.h"
+#include "ui/panes/OutlineTree.h"
 
 #include <QApplication>
 

@@ -3,10 +3,10 @@
 // and the list painted; against the anchor of QListWidget's own fill and
 // sort (plain code-unit order) of the same titles, painted the same way.
 // Both must stay far below the 100 ms within which the window repaints.
-#include "lists/CListWindow.h"
-#include "search/SearchEngine.h"
-#include "shell/AppServices.h"
-#include "shell/CTolvaneApp.h"
+#include "app/CTolvaneApp.h"
+#include "core/search/SearchEngine.h"
+#include "ui/base/AppServices.h"
+#include "ui/panes/CListWindow.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -2,9 +2,9 @@
 // building the QTextDocument (against setHtml), the first screen painted
 // (against a QTextBrowser), a short article shown, and find (against
 // QTextDocument::find). Pairs are meant to be read side by side.
-#include "display/RichTextBuilder.h"
-#include "display/RichTextEdit.h"
-#include "display/RtfReader.h"
+#include "core/rtf/RtfReader.h"
+#include "ui/view/RichTextBuilder.h"
+#include "ui/view/RichTextEdit.h"
 
 #include <QApplication>
 #include <QPixmap>

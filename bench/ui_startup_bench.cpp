@@ -11,14 +11,14 @@
 //     against a QTextBrowser given the same text as HTML. Counters:
 //     viewer_ms, browser_ms, ratio.
 
-#include "articles/ArticleStore.h"
-#include "articles/DataSourceWriter.h"
-#include "display/CTolvaneView.h"
-#include "display/RtfReader.h"
-#include "outline/OutlineRecord.h"
-#include "shell/AppServices.h"
-#include "shell/CMainFrame.h"
-#include "shell/CTolvaneApp.h"
+#include "app/CMainFrame.h"
+#include "app/CTolvaneApp.h"
+#include "core/articles/ArticleStore.h"
+#include "core/articles/DataSourceWriter.h"
+#include "core/articles/OutlineRecord.h"
+#include "core/rtf/RtfReader.h"
+#include "ui/base/AppServices.h"
+#include "ui/view/CTolvaneView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "authoring/TopicParser.h"
-#include "display/RtfReader.h"
+#include "core/authoring/TopicParser.h"
+#include "core/rtf/RtfReader.h"
 
 #include <string>
 #include <string_view>

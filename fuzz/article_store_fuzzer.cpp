@@ -2,7 +2,7 @@
 // starts with two 16-bit little-endian lengths: the .PGH bytes, then the
 // .PGD bytes; the rest is .PGL.
 
-#include "articles/ArticleStore.h"
+#include "core/articles/ArticleStore.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,5 +1,5 @@
 #include "FuzzScratchFile.h"
-#include "lists/BookmarkFile.h"
+#include "core/stores/BookmarkFile.h"
 
 #include <cstdlib>
 #include <cstring>

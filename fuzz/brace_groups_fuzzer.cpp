@@ -1,4 +1,4 @@
-#include "search/SearchEngine.h"
+#include "core/search/SearchEngine.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // Feeds arbitrary command lines to the start-up parser: the input is split
 // into tokens at NUL bytes.
 
-#include "shell/CTolvaneCommandLineInfo.h"
-#include "shell/DataSourceLocation.h"
-#include "shell/StartupSettings.h"
+#include "core/startup/CTolvaneCommandLineInfo.h"
+#include "core/startup/DataSourceLocation.h"
+#include "core/startup/StartupSettings.h"
 
 #include <cstdint>
 #include <cstdlib>

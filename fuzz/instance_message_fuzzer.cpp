@@ -1,4 +1,4 @@
-#include "shell/InstanceMessage.h"
+#include "core/startup/InstanceMessage.h"
 
 #include <cstdlib>
 

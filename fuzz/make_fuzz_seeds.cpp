@@ -7,12 +7,12 @@
 // Each target's seeds go to CORPUS_ROOT/<target>/seed-*. Other files are
 // left alone, so a corpus grown by earlier runs keeps its own inputs.
 
-#include "annotations/AnnotationStore.h"
-#include "articles/ArticleStore.h"
-#include "articles/DataSourceGenerator.h"
-#include "articles/DataSourceWriter.h"
-#include "lists/BookmarkFile.h"
-#include "shell/InstanceMessage.h"
+#include "core/articles/ArticleStore.h"
+#include "core/articles/DataSourceGenerator.h"
+#include "core/articles/DataSourceWriter.h"
+#include "core/startup/InstanceMessage.h"
+#include "core/stores/AnnotationStore.h"
+#include "core/stores/BookmarkFile.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "FuzzScratchFile.h"
-#include "annotations/AnnotationFile.h"
-#include "annotations/AnnotationStore.h"
-#include "common/InputFile.h"
+#include "core/common/InputFile.h"
+#include "core/stores/AnnotationFile.h"
+#include "core/stores/AnnotationStore.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "outline/OutlineModel.h"
+#include "core/outline/OutlineModel.h"
 
 #include <cstdlib>
 #include <vector>

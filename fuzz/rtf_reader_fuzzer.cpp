@@ -1,4 +1,4 @@
-#include "display/RtfReader.h"
+#include "core/rtf/RtfReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "TopicParserCheck.h"
-#include "authoring/TopicParser.h"
-#include "common/InputFile.h"
-#include "display/RtfReader.h"
+#include "core/authoring/TopicParser.h"
+#include "core/common/InputFile.h"
+#include "core/rtf/RtfReader.h"
 
 #include <cstddef>
 #include <cstdint>

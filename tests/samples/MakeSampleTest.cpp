@@ -1,7 +1,7 @@
-#include "articles/ArticleStore.h"
-#include "display/RtfReader.h"
-#include "outline/OutlineRecord.h"
-#include "shell/DataSourceLocation.h"
+#include "core/articles/ArticleStore.h"
+#include "core/articles/OutlineRecord.h"
+#include "core/rtf/RtfReader.h"
+#include "core/startup/DataSourceLocation.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/SystemFileOperations.h"
+#include "core/common/SystemFileOperations.h"
 
 #include <algorithm>
 #include <cerrno>

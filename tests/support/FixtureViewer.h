@@ -4,10 +4,10 @@
 // files in the same temporary folder and message boxes recorded; ended when
 // the object goes.
 
-#include "display/CTolvaneView.h"
-#include "shell/CMainFrame.h"
-#include "shell/CTolvaneApp.h"
+#include "app/CMainFrame.h"
+#include "app/CTolvaneApp.h"
 #include "support/ViewerFixture.h"
+#include "ui/view/CTolvaneView.h"
 
 #include <QTest>
 

@@ -5,14 +5,14 @@
 // and bookmarks window, services that record message boxes and answer
 // questions, and files that record or refuse what the stores write.
 
-#include "annotations/CAnnotationBar.h"
-#include "common/FileOperations.h"
-#include "display/CTolvaneView.h"
-#include "lists/CBookmarkNameDialog.h"
-#include "lists/CListWindow.h"
-#include "shell/CMainFrame.h"
-#include "shell/CTolvaneApp.h"
+#include "app/CMainFrame.h"
+#include "app/CTolvaneApp.h"
+#include "core/common/FileOperations.h"
 #include "support/ViewerFixture.h"
+#include "ui/panes/CAnnotationBar.h"
+#include "ui/panes/CBookmarkNameDialog.h"
+#include "ui/panes/CListWindow.h"
+#include "ui/view/CTolvaneView.h"
 
 #include <QApplication>
 #include <QLineEdit>

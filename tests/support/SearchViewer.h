@@ -4,14 +4,14 @@
 // running viewer on a data source the test writes, with message boxes
 // recorded, and a few helpers to drive the secondary windows.
 
-#include "display/CTolvaneView.h"
-#include "display/QtText.h"
-#include "lists/CListWindow.h"
-#include "search/CFindDialog.h"
-#include "shell/CMainFrame.h"
-#include "shell/CTolvaneApp.h"
-#include "shell/DataSourceLocation.h"
+#include "app/CMainFrame.h"
+#include "app/CTolvaneApp.h"
+#include "core/startup/DataSourceLocation.h"
 #include "support/ViewerFixture.h"
+#include "ui/base/QtText.h"
+#include "ui/panes/CFindDialog.h"
+#include "ui/panes/CListWindow.h"
+#include "ui/view/CTolvaneView.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -4,11 +4,11 @@
 // the project's writer, and services that record message boxes instead of
 // showing them.
 
-#include "articles/DataSourceWriter.h"
-#include "shell/AnnotationHooks.h"
-#include "shell/AppServices.h"
-#include "shell/BookmarkHooks.h"
+#include "core/articles/DataSourceWriter.h"
 #include "support/TempDir.h"
+#include "ui/base/AnnotationHooks.h"
+#include "ui/base/AppServices.h"
+#include "ui/base/BookmarkHooks.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "articles/DataSourceWriter.h"
-#include "common/LittleEndian.h"
+#include "core/articles/DataSourceWriter.h"
+#include "core/common/LittleEndian.h"
 
 #include <map>
 #include <string>

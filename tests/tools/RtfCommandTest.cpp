@@ -1,4 +1,4 @@
-#include "articles/DataSourceWriter.h"
+#include "core/articles/DataSourceWriter.h"
 #include "support/TempDir.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "annotations/AnnotationFile.h"
-#include "common/LittleEndian.h"
-#include "lists/BookmarkFile.h"
+#include "core/common/LittleEndian.h"
+#include "core/stores/AnnotationFile.h"
+#include "core/stores/BookmarkFile.h"
 #include "support/TempDir.h"
 
 #include <array>

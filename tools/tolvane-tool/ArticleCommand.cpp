@@ -1,7 +1,7 @@
 #include "ToolCommand.h"
-#include "articles/ArticleStore.h"
-#include "common/Cp1252.h"
-#include "display/RichTextDump.h"
+#include "core/articles/ArticleStore.h"
+#include "core/common/Cp1252.h"
+#include "core/rtf/RichTextDump.h"
 
 #include <ostream>
 

@@ -1,7 +1,7 @@
 #include "ToolCommand.h"
-#include "common/Cp1252.h"
-#include "common/PathResolver.h"
-#include "lists/BookmarkFile.h"
+#include "core/common/Cp1252.h"
+#include "core/common/PathResolver.h"
+#include "core/stores/BookmarkFile.h"
 
 #include <ostream>
 

@@ -1,5 +1,5 @@
 #include "ToolCommand.h"
-#include "authoring/DataSourceBuilder.h"
+#include "core/authoring/DataSourceBuilder.h"
 
 #include <ostream>
 

@@ -1,5 +1,5 @@
 #include "ToolCommand.h"
-#include "authoring/DataSourceChecker.h"
+#include "core/authoring/DataSourceChecker.h"
 
 #include <ostream>
 

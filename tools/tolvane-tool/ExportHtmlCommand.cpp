@@ -1,7 +1,7 @@
 #include "ToolCommand.h"
-#include "authoring/HtmlExporter.h"
-#include "common/Cp1252.h"
-#include "common/PathResolver.h"
+#include "core/authoring/HtmlExporter.h"
+#include "core/common/Cp1252.h"
+#include "core/common/PathResolver.h"
 
 #include <ostream>
 

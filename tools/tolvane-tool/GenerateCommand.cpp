@@ -1,5 +1,5 @@
 #include "ToolCommand.h"
-#include "articles/DataSourceGenerator.h"
+#include "core/articles/DataSourceGenerator.h"
 
 #include <ostream>
 

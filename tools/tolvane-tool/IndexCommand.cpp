@@ -1,8 +1,8 @@
 #include "ToolCommand.h"
-#include "articles/ArticleRecords.h"
-#include "articles/DataSourcePaths.h"
-#include "common/InputFile.h"
-#include "common/LittleEndian.h"
+#include "core/articles/ArticleRecords.h"
+#include "core/articles/DataSourcePaths.h"
+#include "core/common/InputFile.h"
+#include "core/common/LittleEndian.h"
 
 #include <ostream>
 #include <unordered_set>

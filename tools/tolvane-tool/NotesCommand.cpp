@@ -1,8 +1,8 @@
 #include "ToolCommand.h"
-#include "annotations/AnnotationFile.h"
-#include "common/Cp1252.h"
-#include "common/InputFile.h"
-#include "common/PathResolver.h"
+#include "core/common/Cp1252.h"
+#include "core/common/InputFile.h"
+#include "core/common/PathResolver.h"
+#include "core/stores/AnnotationFile.h"
 
 #include <map>
 #include <ostream>

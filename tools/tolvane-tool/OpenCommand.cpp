@@ -1,6 +1,6 @@
 #include "ToolCommand.h"
-#include "shell/PerUserFolder.h"
-#include "shell/ViewerLaunch.h"
+#include "core/startup/PerUserFolder.h"
+#include "core/startup/ViewerLaunch.h"
 
 #include <cstdlib>
 #include <cstring>

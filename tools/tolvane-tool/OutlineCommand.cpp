@@ -1,7 +1,7 @@
 #include "ToolCommand.h"
-#include "articles/DataSourcePaths.h"
-#include "common/Cp1252.h"
-#include "outline/OutlineModel.h"
+#include "core/articles/DataSourcePaths.h"
+#include "core/common/Cp1252.h"
+#include "core/outline/OutlineModel.h"
 
 #include <ostream>
 

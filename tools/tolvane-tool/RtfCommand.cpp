@@ -1,6 +1,6 @@
 #include "ToolCommand.h"
-#include "common/InputFile.h"
-#include "display/RichTextDump.h"
+#include "core/common/InputFile.h"
+#include "core/rtf/RichTextDump.h"
 
 #include <iostream>
 #include <iterator>

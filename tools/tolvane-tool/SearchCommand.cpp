@@ -1,8 +1,8 @@
 #include "ToolCommand.h"
-#include "articles/ArticleStore.h"
-#include "common/Cp1252.h"
-#include "common/InputFile.h"
-#include "search/SearchEngine.h"
+#include "core/articles/ArticleStore.h"
+#include "core/common/Cp1252.h"
+#include "core/common/InputFile.h"
+#include "core/search/SearchEngine.h"
 
 #include <ostream>
 

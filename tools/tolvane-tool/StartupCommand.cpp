@@ -1,8 +1,8 @@
 #include "ToolCommand.h"
-#include "common/Cp1252.h"
-#include "shell/DataSourceLocation.h"
-#include "shell/StartupRules.h"
-#include "shell/StartupSettings.h"
+#include "core/common/Cp1252.h"
+#include "core/startup/DataSourceLocation.h"
+#include "core/startup/StartupRules.h"
+#include "core/startup/StartupSettings.h"
 
 #include <ostream>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 #include "ToolCommand.h"
 
-#include "common/Cp1252.h"
+#include "core/common/Cp1252.h"
 
 #include <cerrno>
 #include <cstdlib>

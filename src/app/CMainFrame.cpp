@@ -1,0 +1,449 @@
+#include "app/CMainFrame.h"
+
+#include "app/CTolvaneApp.h"
+#include "core/common/Cp1252.h"
+#include "core/startup/DataSourceLocation.h"
+#include "core/startup/StartupSettings.h"
+#include "ui/base/AnnotationHooks.h"
+#include "ui/base/AppServices.h"
+#include "ui/base/CDlgBar.h"
+#include "ui/base/CSash.h"
+#include "ui/base/CommandTable.h"
+#include "ui/base/QtText.h"
+#include "ui/panes/CAnnotationBar.h"
+#include "ui/panes/COutlineBar.h"
+#include "ui/panes/OutlineTree.h"
+#include "ui/view/CTolvaneDoc.h"
+#include "ui/view/CTolvaneView.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include <utility>
+
+namespace tolvane {
+
+namespace {
+
+QString readyText(bool userFilesReadOnly) {
+    if (userFilesReadOnly)
+        return QStringLiteral("Notes et signets en lecture seule : une autre fenêtre de Tolvane "
+                              "utilise les mêmes fichiers personnels.");
+    return QStringLiteral("Prêt");
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CTolvaneApp& app, AppServices& services)
+    : m_app(app), m_services(services),
+      m_store(DataSourcePaths::fromBase(cp1252::toUtf8(g_strDataSource)), m_index) {
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(fromCp1252(WindowTitle()));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tolvane.svg")));
+    setAccessibleName(QStringLiteral("Fenêtre principale"));
+    setAccessibleDescription(QStringLiteral("Visionneuse d'aide hypertexte"));
+    m_doc = new CTolvaneDoc(this);
+    m_view = new CTolvaneView(*this, m_store, app.history(), services, this);
+    setCentralWidget(m_view);
+    const QRect screen = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->availableGeometry()
+                             : QRect(0, 0, 1024, 768);
+    resize(std::min(1000, screen.width()), std::min(720, screen.height()));
+}
+
+CMainFrame::~CMainFrame() = default;
+
+bool CMainFrame::OnCreate() {
+    createActions();
+    createMenus();
+    if (!createToolBar())
+        return false;
+    createStatusBar();
+    if (!createPanes())
+        return false;
+    connect(m_view, &CTolvaneView::articleChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(m_view, &QTextEdit::copyAvailable, this, &CMainFrame::UpdateCommandStates);
+    m_services.PumpMessages();
+    RecalcLayout();
+    UpdateCommandStates();
+    return true;
+}
+
+QAction* CMainFrame::makeAction(int id, const QString& text) {
+    const CommandTexts texts = FindCommandTexts(id);
+    auto* a = new QAction(text, this);
+    a->setObjectName(QStringLiteral("cmd%1").arg(id));
+    a->setData(id);
+    a->setStatusTip(texts.prompt);
+    if (!texts.tooltip.isEmpty())
+        a->setToolTip(texts.tooltip);
+    if (!texts.icon.isEmpty())
+        a->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(texts.icon)));
+    m_actions.insert(id, a);
+    return a;
+}
+
+void CMainFrame::createActions() {
+    connect(makeAction(cmd::Home, QStringLiteral("Page d'&accueil")), &QAction::triggered, this,
+            [this] { m_app.GoHome(); });
+    connect(makeAction(cmd::Back, QStringLiteral("Article &précédent")), &QAction::triggered, this,
+            [this] { m_app.GoBack(); });
+    connect(makeAction(cmd::Sync, QStringLiteral("&Synchroniser l'article")), &QAction::triggered,
+            this, [this] { SyncArticle(m_view->currentArticle()); });
+    makeAction(cmd::AddBookmark, QStringLiteral("&Définir signet"))
+        ->setEnabled(!m_app.userFilesReadOnly());
+    QAction* quit = makeAction(cmd::Quit, QStringLiteral("&Quitter"));
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QAction* copy = makeAction(cmd::Copy, QStringLiteral("&Copier"));
+    copy->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    connect(copy, &QAction::triggered, m_view, &QTextEdit::copy);
+    QAction* selectAll = makeAction(cmd::SelectAll, QStringLiteral("&Tout sélectionner"));
+    selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    connect(selectAll, &QAction::triggered, m_view, &CTolvaneView::SelectAllText);
+    QAction* find = makeAction(cmd::Find, QStringLiteral("&Rechercher..."));
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    makeAction(cmd::Annotation, QStringLiteral("&Annotation"));
+
+    QAction* toolBar = makeAction(cmd::ToolBar, QStringLiteral("&Barre d'outils"));
+    toolBar->setCheckable(true);
+    QAction* statusBarAction = makeAction(cmd::StatusBar, QStringLiteral("Barre d'é&tat"));
+    statusBarAction->setCheckable(true);
+    connect(statusBarAction, &QAction::triggered, this, [this](bool on) {
+        statusBar()->setVisible(on);
+        UpdateCommandStates();
+    });
+    for (int id : {cmd::History, cmd::Bookmarks, cmd::Results})
+        makeAction(id, QString())->setCheckable(true);
+    m_actions.value(cmd::History)->setText(QStringLiteral("&Historique"));
+    m_actions.value(cmd::Bookmarks)->setText(QStringLiteral("Liste des &signets"));
+    m_actions.value(cmd::Results)->setText(QStringLiteral("&Résultats de la recherche"));
+    connect(makeAction(cmd::About, QStringLiteral("&A propos...")), &QAction::triggered, this,
+            [this] { m_app.OnAbout(); });
+    makeAction(cmd::AnnotationPresent, QString());
+    m_iconNoAnnotation = action(cmd::Annotation)->icon();
+    m_iconAnnotation = action(cmd::AnnotationPresent)->icon();
+
+    // Print has no menu item or button: only its shortcut reaches it.
+    QAction* print = makeAction(cmd::Print, QString());
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(print, &QAction::triggered, this, &CMainFrame::OnPrint);
+    addAction(print);
+
+    // F6 and Shift+F6 move the keyboard focus from pane to pane.
+    auto* nextPane = new QAction(this);
+    nextPane->setObjectName(QStringLiteral("cmd57680"));
+    nextPane->setShortcut(QKeySequence(Qt::Key_F6));
+    connect(nextPane, &QAction::triggered, this, [this] { FocusPane(1); });
+    addAction(nextPane);
+    auto* previousPane = new QAction(this);
+    previousPane->setObjectName(QStringLiteral("cmd57681"));
+    previousPane->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    connect(previousPane, &QAction::triggered, this, [this] { FocusPane(-1); });
+    addAction(previousPane);
+}
+
+QList<QWidget*> CMainFrame::Panes() const {
+    QList<QWidget*> panes;
+    if (m_pOutlineBar != nullptr && m_pOutlineBar->isVisible())
+        panes << m_pOutlineBar->tree();
+    panes << m_view;
+    if (auto* notes = qobject_cast<CAnnotationBar*>(m_pAnnotationBar);
+        notes != nullptr && notes->isVisible())
+        panes << notes->edit();
+    return panes;
+}
+
+void CMainFrame::FocusPane(int direction) {
+    const QList<QWidget*> panes = Panes();
+    QWidget* focus = QApplication::focusWidget();
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < panes.size(); ++i) {
+        if (focus != nullptr && (focus == panes[i] || panes[i]->isAncestorOf(focus)))
+            at = i;
+    }
+    const qsizetype count = panes.size();
+    const qsizetype next =
+        at < 0 ? (direction > 0 ? 0 : count - 1) : ((at + direction) % count + count) % count;
+    panes[next]->setFocus(direction > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
+void CMainFrame::createMenus() {
+    QMenu* article = menuBar()->addMenu(QStringLiteral("A&rticle"));
+    article->addAction(action(cmd::Home));
+    article->addAction(action(cmd::Back));
+    article->addAction(action(cmd::Sync));
+    article->addSeparator();
+    article->addAction(action(cmd::AddBookmark));
+    article->addSeparator();
+    article->addAction(action(cmd::Quit));
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edition"));
+    edit->addAction(action(cmd::Copy));
+    edit->addAction(action(cmd::SelectAll));
+    edit->addSeparator();
+    edit->addAction(action(cmd::Find));
+    edit->addSeparator();
+    edit->addAction(action(cmd::Annotation));
+    QMenu* display = menuBar()->addMenu(QStringLiteral("&Affichage"));
+    display->addAction(action(cmd::ToolBar));
+    display->addAction(action(cmd::StatusBar));
+    display->addSeparator();
+    display->addAction(action(cmd::History));
+    display->addAction(action(cmd::Bookmarks));
+    display->addAction(action(cmd::Results));
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Ai&de"));
+    help->addAction(action(cmd::About));
+    for (QMenu* menu : {article, edit, display, help})
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    menuBar()->setObjectName(QStringLiteral("menuBar"));
+    menuBar()->setAccessibleName(QStringLiteral("Barre de menus"));
+    menuBar()->setAccessibleDescription(QStringLiteral("Les menus de la fenêtre principale"));
+    article->setObjectName(QStringLiteral("menuArticle"));
+    edit->setObjectName(QStringLiteral("menuEdition"));
+    display->setObjectName(QStringLiteral("menuAffichage"));
+    help->setObjectName(QStringLiteral("menuAide"));
+    const std::pair<QMenu*, const char16_t*> descriptions[] = {
+        {article, u"Navigation entre les articles, signets et sortie"},
+        {edit, u"Copie, sélection, recherche et annotation"},
+        {display, u"Barres et fenêtres de listes"},
+        {help, u"Informations sur le programme"},
+    };
+    for (const auto& [menu, description] : descriptions) {
+        menu->setAccessibleName(menu->title().remove(QLatin1Char('&')));
+        menu->setAccessibleDescription(QString::fromUtf16(description));
+    }
+}
+
+bool CMainFrame::createToolBar() {
+    m_toolBar = new QToolBar(QStringLiteral("Outils de visualisation"), this);
+    m_toolBar->setObjectName(QStringLiteral("toolBar"));
+    m_toolBar->setIconSize(QSize(16, 16));
+    m_toolBar->setAllowedAreas(Qt::TopToolBarArea);
+    m_toolBar->setMovable(false);
+    for (int id : kToolbarButtons) {
+        if (id == 0)
+            m_toolBar->addSeparator();
+        else
+            m_toolBar->addAction(action(id));
+    }
+    // The last button only lends its image to the Annotation button.
+    const QList<QAction*> buttons = m_toolBar->actions();
+    m_toolBar->removeAction(buttons.last());
+    m_toolBar->setAccessibleName(QStringLiteral("Outils de visualisation"));
+    m_toolBar->setAccessibleDescription(QStringLiteral("Barre d'outils de la fenêtre principale"));
+    for (QAction* button : m_toolBar->actions()) {
+        QWidget* widget = m_toolBar->widgetForAction(button);
+        if (widget == nullptr || button->isSeparator())
+            continue;
+        widget->setAccessibleName(button->toolTip());
+        widget->setAccessibleDescription(button->statusTip());
+    }
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    QAction* toggle = action(cmd::ToolBar);
+    connect(toggle, &QAction::triggered, m_toolBar, &QWidget::setVisible);
+    connect(m_toolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandStates);
+    return true;
+}
+
+void CMainFrame::createStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    bar->setAccessibleName(QStringLiteral("Barre d'état"));
+    bar->setAccessibleDescription(QStringLiteral("Messages et indicateurs du clavier"));
+    const std::pair<QString, QString> indicators[] = {
+        {QStringLiteral("MAJ"), QStringLiteral("Verrouillage des majuscules")},
+        {QStringLiteral("NUM"), QStringLiteral("Verrouillage du pavé numérique")},
+        {QStringLiteral("DEF"), QStringLiteral("Arrêt du défilement")},
+    };
+    for (const auto& [text, name] : indicators) {
+        auto* label = new QLabel(text, bar);
+        label->setAccessibleName(name);
+        label->setAccessibleDescription(QStringLiteral("Indicateur du clavier"));
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(text) + 10);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        // Qt does not tell the state of the lock keys: the indicators are
+        // shown dimmed.
+        label->setEnabled(false);
+        bar->addPermanentWidget(label);
+        m_indicators.append(label);
+    }
+    m_readyText = readyText(m_app.userFilesReadOnly());
+    bar->showMessage(m_readyText);
+}
+
+bool CMainFrame::createPanes() {
+    m_pOutlineBar = new COutlineBar(this, m_services);
+    if (!m_pOutlineBar->Create())
+        return false;
+    m_pOutlineBar->SetShowArticle(
+        [this](ArticleNumber article) { return m_view->ShowArticle(article, 0); });
+
+    auto* annotationBar = new CAnnotationBar(this, m_services);
+    if (!annotationBar->Create(g_strUserBase, m_app.userFilesReadOnly()))
+        return false;
+    m_pAnnotationBar = annotationBar;
+    m_annotations = annotationBar;
+    // The Annotation button follows the text once the typing has been handled.
+    connect(
+        annotationBar, &CAnnotationBar::textEdited, this,
+        [this] {
+            if (m_annotations != nullptr)
+                UpdateAnnotationButton(!m_annotations->IsAnnotationEmpty());
+        },
+        Qt::QueuedConnection);
+    m_pAnnotationBar->hide();
+    // Tab goes from the outline to the article, then to the annotation.
+    setTabOrder(m_pOutlineBar->tree(), m_view);
+    setTabOrder(m_view, annotationBar->edit());
+    return true;
+}
+
+void CMainFrame::UpdateOutlineWidth() {
+    if (m_pOutlineBar != nullptr)
+        m_pOutlineBar->UpdateSize();
+}
+
+void CMainFrame::UpdateAnnotationHeight() {
+    if (m_pAnnotationBar != nullptr)
+        m_pAnnotationBar->UpdateSize();
+}
+
+void CMainFrame::RecalcLayout() {
+    UpdateAnnotationHeight();
+    UpdateOutlineWidth();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    UpdateOutlineWidth();
+    UpdateAnnotationHeight();
+    QMainWindow::resizeEvent(event);
+}
+
+void CMainFrame::LoadOutline() {
+    m_pOutlineBar->LoadOutline(m_store.paths().fic);
+}
+
+void CMainFrame::SyncArticle(ArticleNumber article) {
+    m_pOutlineBar->SyncArticle(article);
+}
+
+bool CMainFrame::SaveArticleAnnotation(ArticleNumber article) {
+    if (article == 0)
+        return false;
+    return m_annotations != nullptr && m_annotations->CommitAnnotation(article);
+}
+
+bool CMainFrame::LoadArticleAnnotation(ArticleNumber article) {
+    const bool hasText = m_annotations != nullptr && m_annotations->LoadAnnotation(article);
+    UpdateAnnotationButton(hasText);
+    return hasText;
+}
+
+void CMainFrame::UpdateAnnotationButton(bool hasText) {
+    if (hasText == m_bAnnotationShown)
+        return;
+    m_bAnnotationShown = hasText;
+    action(cmd::Annotation)->setIcon(hasText ? m_iconAnnotation : m_iconNoAnnotation);
+}
+
+void CMainFrame::UpdateCommandStates() {
+    action(cmd::Back)->setEnabled(m_app.CanGoBack());
+    action(cmd::Copy)->setEnabled(m_view->textCursor().hasSelection());
+    action(cmd::ToolBar)->setChecked(m_toolBar != nullptr && m_toolBar->isVisible());
+    action(cmd::StatusBar)->setChecked(statusBar()->isVisible());
+    if (m_annotations != nullptr)
+        UpdateAnnotationButton(!m_annotations->IsAnnotationEmpty());
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_bFirstActivation) {
+        m_bFirstActivation = false;
+        QMetaObject::invokeMethod(this, &CMainFrame::OnInitialLoad, Qt::QueuedConnection);
+    }
+}
+
+void CMainFrame::EnsureInitialLoad() {
+    if (m_loadState == LoadState::NotStarted)
+        OnInitialLoad();
+}
+
+void CMainFrame::OnInitialLoad() {
+    if (m_loadState != LoadState::NotStarted)
+        return;
+    m_loadState = LoadState::Running;
+    m_services.PumpMessages();
+    LoadOutline();
+    m_store.LoadIndex([this] { m_services.PumpMessages(); });
+    if (g_bStartArticle) {
+        if (m_view->ShowArticle(g_nStartArticle, 0))
+            SyncArticle(g_nStartArticle);
+        else
+            m_view->ShowArticle(1, 0);
+    } else {
+        m_view->ShowArticle(1, 0);
+    }
+    // A popup article as the start article opens only its popup; the view
+    // must not stay empty behind it.
+    if (m_view->currentArticle() == 0)
+        m_view->ShowArticle(1, 0);
+    m_loadState = LoadState::Done;
+    UpdateCommandStates();
+    emit initialLoadFinished();
+    // For start-up measurements: quit once the first article is painted.
+    if (qEnvironmentVariableIntValue("TOLVANE_EXIT_AFTER_FIRST_ARTICLE") == 1) {
+        m_view->viewport()->repaint();
+        QCoreApplication::exit(0);
+    }
+}
+
+void CMainFrame::OnShowArticleRequest(ArticleNumber number) {
+    if (!m_app.ShowArticle(number, 0))
+        m_app.ShowArticle(1, 0);
+    SyncArticle(m_view->currentArticle());
+}
+
+void CMainFrame::OnPrint() {
+    if (m_view->currentArticle() != 0)
+        m_doc->Print(*m_view, this);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    SaveArticleAnnotation(m_view->currentArticle());
+    if (m_annotations != nullptr)
+        m_annotations->SaveAnnotations();
+    m_app.SaveBookmarks();
+    event->accept();
+    // The application ends with its main window, whatever else is open.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
+}
+
+void CMainFrame::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape)
+        showMinimized();
+    event->accept();
+}
+
+bool CMainFrame::event(QEvent* event) {
+    // Between prompts the status bar says it is ready.
+    if (event->type() == QEvent::StatusTip &&
+        static_cast<QStatusTipEvent*>(event)->tip().isEmpty()) {
+        statusBar()->showMessage(m_readyText);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+} // namespace tolvane

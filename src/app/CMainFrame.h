@@ -1,0 +1,130 @@
+#pragma once
+
+#include "core/articles/ArticleRecords.h"
+#include "core/articles/ArticleStore.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+
+class QLabel;
+class QToolBar;
+
+namespace tolvane {
+
+class AnnotationHooks;
+class AppServices;
+class CDlgBar;
+class COutlineBar;
+class CSash;
+class CTolvaneApp;
+class CTolvaneDoc;
+class CTolvaneView;
+
+// The main window: the article view in the middle, the toolbar, the status
+// bar, the outline pane docked on the left and the annotation pane docked
+// at the bottom (hidden at first). It owns the article index, runs the
+// initial load once the window has first appeared, takes show-article
+// requests from a second start, and saves the user's files when it closes.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    static constexpr int kOutlineBarId = 102;
+    static constexpr int kAnnotationBarId = 155;
+    static constexpr int kAnnotationMinHeight = 46;
+
+    CMainFrame(CTolvaneApp& app, AppServices& services);
+    ~CMainFrame() override;
+
+    // Builds the bars and panes; false when one cannot be made.
+    bool OnCreate();
+
+    CTolvaneView* view() const { return m_view; }
+    CTolvaneDoc* document() const { return m_doc; }
+    ArticleIndex& index() { return m_index; }
+    ArticleStore& store() { return m_store; }
+    COutlineBar* outlineBar() const { return m_pOutlineBar; }
+    CDlgBar* annotationBar() const { return m_pAnnotationBar; }
+    QToolBar* toolBar() const { return m_toolBar; }
+
+    // The annotation pane, once one is attached (not owned).
+    void setAnnotationHooks(AnnotationHooks* hooks) { m_annotations = hooks; }
+
+    bool SaveArticleAnnotation(ArticleNumber article);
+    bool LoadArticleAnnotation(ArticleNumber article);
+    void UpdateAnnotationButton(bool hasText);
+    bool annotationButtonShowsText() const { return m_bAnnotationShown; }
+
+    // The command's action (menu item, button and shortcut share it).
+    QAction* action(int id) const { return m_actions.value(id); }
+    // Enables and checks the commands by their update rules.
+    void UpdateCommandStates();
+
+    // The outline pane's width update, then the annotation pane's height
+    // update, as after a resize.
+    Q_INVOKABLE void RecalcLayout();
+
+    // The initial load: outline, index, then the start article or article 1.
+    // It runs once: later calls return at once.
+    void OnInitialLoad();
+    bool initialLoadDone() const { return m_loadState == LoadState::Done; }
+    // Runs the initial load now unless it has started already.
+    void EnsureInitialLoad();
+    // A second start asked for article number.
+    void OnShowArticleRequest(ArticleNumber number);
+    // Prints the article through the print dialog.
+    void OnPrint();
+    // The panes F6 moves through, in order: the outline tree, the article
+    // view, the annotation text while its pane is shown.
+    QList<QWidget*> Panes() const;
+    // Gives the keyboard focus to the next pane (direction 1) or the
+    // previous one (-1), around the end.
+    void FocusPane(int direction);
+
+signals:
+    void initialLoadFinished();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    QAction* makeAction(int id, const QString& text);
+    void createActions();
+    void createMenus();
+    bool createToolBar();
+    void createStatusBar();
+    bool createPanes();
+    void UpdateOutlineWidth();
+    void UpdateAnnotationHeight();
+    void LoadOutline();
+    void SyncArticle(ArticleNumber article);
+
+    CTolvaneApp& m_app;
+    AppServices& m_services;
+    ArticleIndex m_index;
+    ArticleStore m_store;
+    CDlgBar* m_pAnnotationBar = nullptr;
+    COutlineBar* m_pOutlineBar = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QIcon m_iconNoAnnotation;
+    QIcon m_iconAnnotation;
+    bool m_bAnnotationShown = false;
+    CTolvaneView* m_view = nullptr;
+    CTolvaneDoc* m_doc = nullptr;
+    AnnotationHooks* m_annotations = nullptr;
+    QHash<int, QAction*> m_actions;
+    QList<QLabel*> m_indicators;
+    bool m_bFirstActivation = true;
+    // What the status bar says between prompts.
+    QString m_readyText;
+    enum class LoadState { NotStarted, Running, Done };
+    LoadState m_loadState = LoadState::NotStarted;
+};
+
+} // namespace tolvane

@@ -1,0 +1,432 @@
+#include "app/CTolvaneApp.h"
+
+#include "app/CMainFrame.h"
+#include "app/InstanceChannel.h"
+#include "core/common/Cp1252.h"
+#include "core/common/PathResolver.h"
+#include "core/search/SearchEngine.h"
+#include "core/startup/DataSourceLocation.h"
+#include "core/startup/StartupRules.h"
+#include "core/startup/StartupSettings.h"
+#include "core/stores/BookmarkFile.h"
+#include "ui/base/AppServices.h"
+#include "ui/base/BookmarkHooks.h"
+#include "ui/base/CDlgBar.h"
+#include "ui/base/CommandTable.h"
+#include "ui/base/QtText.h"
+#include "ui/panes/CAboutDlg.h"
+#include "ui/panes/CBookmarkNameDialog.h"
+#include "ui/panes/CFindDialog.h"
+#include "ui/panes/CListWindow.h"
+#include "ui/view/CPopupWnd.h"
+#include "ui/view/CTolvaneView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLibraryInfo>
+#include <QListWidget>
+#include <QTranslator>
+
+// The icons live in the window library; a static library's resources are
+// registered by name.
+static void initResources() {
+    Q_INIT_RESOURCE(tolvane);
+}
+
+namespace tolvane {
+
+namespace {
+
+// How long a second start waits for the running instance to act; a message
+// box there (an unknown article) holds the answer until it is closed.
+constexpr int kAnswerTimeoutMs = 60000;
+
+} // namespace
+
+CTolvaneApp::CTolvaneApp(AppServices& services, QObject* parent)
+    : QObject(parent), m_services(services) {
+    initResources();
+}
+
+CTolvaneApp::~CTolvaneApp() {
+    if (qApp != nullptr)
+        qApp->removeEventFilter(this);
+}
+
+void CTolvaneApp::LoadTranslations() {
+    if (m_translator)
+        return;
+    m_translator = std::make_unique<QTranslator>();
+    if (m_translator->load(QStringLiteral("qtbase_fr"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(m_translator.get());
+}
+
+bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::string& exePath) {
+    LoadTranslations();
+    CPopupWnd::ClosePopup();
+    m_history.Clear();
+    const StartupOutcome outcome = ApplyStartupRules(args, exePath);
+    if (outcome.dataSourceMissing) {
+        AppMessageBox(fromCp1252(kMissingDataSourceMessage), QMessageBox::Warning);
+        return false;
+    }
+    if (!ActivateRunningInstance() || g_bCloseRunning)
+        return false;
+
+    const QString socketPath = InstanceChannel::SocketPath(g_strClassName);
+    if (!socketPath.isEmpty()) {
+        m_channel = std::make_unique<InstanceChannel>(
+            [this](const InstanceMessage& message) { HandleInstanceRequest(message); });
+        if (!m_channel->Listen(socketPath))
+            return false;
+        g_bClassRegistered = true;
+    }
+
+    m_userFilesReadOnly = !LockUserFiles();
+    m_frame = std::make_unique<CMainFrame>(*this, m_services);
+    if (!m_frame->OnCreate())
+        return false;
+    if (!CreateSecondaryWindows())
+        return false;
+    ConnectNotesCommands();
+    qApp->installEventFilter(this);
+    m_frame->show();
+    return true;
+}
+
+int CTolvaneApp::ExitInstance() {
+    if (m_channel) {
+        m_channel.reset();
+        g_bClassRegistered = false;
+    }
+    if (qApp != nullptr)
+        qApp->removeEventFilter(this);
+    CPopupWnd::ClosePopup();
+    m_frame.reset();
+    m_userFilesLock.reset();
+    return 0;
+}
+
+bool CTolvaneApp::LockUserFiles() {
+    const std::string path = PathResolver::fileOfBase(cp1252::toUtf8(g_strUserBase), ".LCK");
+    // A folder where no lock file can be made is one where nothing can be
+    // written either: the saves there fail and say so.
+    return m_services.Files().lockExclusive(path, m_userFilesLock) != LockResult::HeldElsewhere;
+}
+
+bool CTolvaneApp::ActivateRunningInstance() {
+    InstanceMessage message;
+    if (g_bCloseRunning)
+        message.command = InstanceMessage::Command::Close;
+    else if (g_bStartArticle)
+        message = InstanceMessage{InstanceMessage::Command::Show, g_nStartArticle};
+    else
+        message.command = InstanceMessage::Command::Activate;
+    const auto result = InstanceChannel::Send(InstanceChannel::SocketPath(g_strClassName), message,
+                                              kAnswerTimeoutMs);
+    return result == InstanceChannel::SendResult::NoInstance;
+}
+
+void CTolvaneApp::HandleInstanceRequest(const InstanceMessage& message) {
+    if (!m_frame)
+        return;
+    // A request that comes before the first article acts after it.
+    m_frame->EnsureInitialLoad();
+    if (message.command == InstanceMessage::Command::Close) {
+        // Open dialogs would keep the application running past its window.
+        QDialog* last = nullptr;
+        while (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            if (dialog == last)
+                break;
+            dialog->reject();
+            last = dialog;
+        }
+        m_frame->close();
+        return;
+    }
+    if (m_frame->isMinimized())
+        m_frame->showNormal();
+    QWidget* front = QApplication::activeModalWidget();
+    if (front == nullptr)
+        front = m_frame.get();
+    front->raise();
+    front->activateWindow();
+    if (message.command == InstanceMessage::Command::Show)
+        m_frame->OnShowArticleRequest(message.article);
+}
+
+bool CTolvaneApp::ShowArticle(ArticleNumber number, int position) {
+    if (!m_frame)
+        return false;
+    return m_frame->view()->ShowArticle(number, position);
+}
+
+void CTolvaneApp::GoBack() {
+    if (const auto previous = m_history.GoBack())
+        ShowArticle(previous->article, previous->topPosition);
+    if (m_frame)
+        m_frame->UpdateCommandStates();
+}
+
+void CTolvaneApp::GoHome() {
+    const HistoryEntry home = NavigationHistory::GoHome();
+    ShowArticle(home.article, home.topPosition);
+}
+
+void CTolvaneApp::OnAbout() {
+    CAboutDlg dialog(m_frame.get());
+    dialog.exec();
+}
+
+QMessageBox::StandardButton CTolvaneApp::AppMessageBox(const QString& text,
+                                                       QMessageBox::Icon icon) {
+    return m_services.MessageBox(m_frame.get(), fromCp1252(WindowTitle()), text, icon);
+}
+
+bool CTolvaneApp::eventFilter(QObject* watched, QEvent* event) {
+    // Every dialog of the application closes the popup when it is
+    // activated or deactivated.
+    if ((event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate) &&
+        qobject_cast<QDialog*>(watched) != nullptr)
+        CPopupWnd::ClosePopup();
+    return QObject::eventFilter(watched, event);
+}
+
+// The find window and the list windows.
+
+bool CTolvaneApp::CreateSecondaryWindows() {
+    if (!createFindDialog())
+        return false;
+    m_pHistoryWnd = createListWindow(LISTMODE_HISTORY);
+    m_pResultsWnd = createListWindow(LISTMODE_RESULTS);
+    m_pBookmarksWnd = createListWindow(LISTMODE_BOOKMARKS);
+    if (!m_pHistoryWnd || !m_pResultsWnd || !m_pBookmarksWnd)
+        return false;
+    const std::pair<int, void (CTolvaneApp::*)()> commands[] = {
+        {cmd::Find, &CTolvaneApp::OnFind},
+        {cmd::History, &CTolvaneApp::OnHistory},
+        {cmd::Bookmarks, &CTolvaneApp::OnBookmarks},
+        {cmd::Results, &CTolvaneApp::OnResults},
+    };
+    for (const auto& [id, handler] : commands) {
+        QAction* action = m_frame->action(id);
+        action->setCheckable(true);
+        action->setChecked(false);
+        action->setEnabled(true);
+        connect(action, &QAction::triggered, this, handler);
+    }
+    return true;
+}
+
+CFindDialog* CTolvaneApp::findDialog() const {
+    return m_pFindDlg;
+}
+
+CListWindow* CTolvaneApp::historyWindow() const {
+    return m_pHistoryWnd;
+}
+
+CListWindow* CTolvaneApp::resultsWindow() const {
+    return m_pResultsWnd;
+}
+
+CListWindow* CTolvaneApp::bookmarksWindow() const {
+    return m_pBookmarksWnd;
+}
+
+void CTolvaneApp::followVisibility(QObject* window, int command) {
+    QAction* action = m_frame->action(command);
+    if (auto* list = qobject_cast<CListWindow*>(window))
+        connect(list, &CListWindow::visibilityChanged, action, &QAction::setChecked);
+    else if (auto* find = qobject_cast<CFindDialog*>(window))
+        connect(find, &CFindDialog::visibilityChanged, action, &QAction::setChecked);
+    connect(window, &QObject::destroyed, action, [action] { action->setChecked(false); });
+}
+
+bool CTolvaneApp::createFindDialog() {
+    auto* dialog = new CFindDialog(*this, m_frame.get());
+    if (!dialog->CreateFind()) {
+        delete dialog;
+        return false;
+    }
+    m_pFindDlg = dialog;
+    followVisibility(dialog, cmd::Find);
+    return true;
+}
+
+CListWindow* CTolvaneApp::createListWindow(int mode) {
+    auto* window = new CListWindow(*this, m_frame.get());
+    // The bookmarks window reads the bookmark file while it is being made.
+    if (mode == LISTMODE_BOOKMARKS) {
+        m_pBookmarksWnd = window;
+        window->setRowsReadOnly(m_userFilesReadOnly);
+        window->setRowActions([this](CListWindow& list, int row) { RenameBookmark(list, row); },
+                              [this](CListWindow& list, int row) { DeleteBookmark(list, row); });
+    }
+    if (!window->CreateList(ListMode(mode))) {
+        delete window;
+        return nullptr;
+    }
+    static constexpr int kCommands[] = {0, cmd::History, cmd::Results, cmd::Bookmarks};
+    followVisibility(window, kCommands[mode]);
+    return window;
+}
+
+void CTolvaneApp::OnFind() {
+    if (!m_pFindDlg && !createFindDialog())
+        return;
+    if (m_pFindDlg->isVisible())
+        m_pFindDlg->hide();
+    else
+        m_pFindDlg->showNormal();
+    m_frame->action(cmd::Find)->setChecked(m_pFindDlg->isVisible());
+}
+
+void CTolvaneApp::toggleListWindow(QPointer<CListWindow>& window, int mode) {
+    if (!window)
+        window = createListWindow(mode);
+    if (!window)
+        return;
+    if (window->isVisible())
+        window->hide();
+    else
+        window->showNormal();
+}
+
+void CTolvaneApp::OnHistory() {
+    toggleListWindow(m_pHistoryWnd, LISTMODE_HISTORY);
+    m_frame->action(cmd::History)->setChecked(m_pHistoryWnd && m_pHistoryWnd->isVisible());
+}
+
+void CTolvaneApp::OnBookmarks() {
+    toggleListWindow(m_pBookmarksWnd, LISTMODE_BOOKMARKS);
+    m_frame->action(cmd::Bookmarks)->setChecked(m_pBookmarksWnd && m_pBookmarksWnd->isVisible());
+}
+
+void CTolvaneApp::OnResults() {
+    toggleListWindow(m_pResultsWnd, LISTMODE_RESULTS);
+    m_frame->action(cmd::Results)->setChecked(m_pResultsWnd && m_pResultsWnd->isVisible());
+}
+
+bool CTolvaneApp::SearchArticles(const std::string& text, bool matchCase, bool wholeWord,
+                                 bool inTitle, bool inText) {
+    if (!m_frame)
+        return false;
+    if (!m_pResultsWnd)
+        m_pResultsWnd = createListWindow(LISTMODE_RESULTS);
+    if (!m_pResultsWnd)
+        return false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    SearchRequest request;
+    request.text = text;
+    request.matchCase = matchCase;
+    request.wholeWord = wholeWord;
+    request.inTitle = inTitle;
+    request.inText = inText;
+    m_pResultsWnd->SetQuery(text, matchCase, wholeWord);
+    m_pResultsWnd->ClearRows();
+    const std::vector<SearchMatch> matches = SearchEngine(m_frame->store()).SearchArticles(request);
+    m_pResultsWnd->AddRows(matches);
+    if (!matches.empty())
+        m_pResultsWnd->ShowList();
+    QApplication::restoreOverrideCursor();
+    return !matches.empty();
+}
+
+int CTolvaneApp::HighlightQuery(const std::string& text, bool matchCase, bool wholeWord) {
+    if (!m_frame || text.empty())
+        return -1;
+    return m_frame->view()->FindInArticle(cp1252::toUtf16(text), matchCase, wholeWord);
+}
+
+void CTolvaneApp::LoadBookmarks() {
+    if (!m_pBookmarksWnd)
+        return;
+    bool whole = true;
+    const std::vector<BookmarkRow> rows = BookmarkFile::LoadBookmarks(
+        BookmarkFile::FileName(g_strUserBase), m_services.Files(), &whole);
+    m_bookmarkFileDamaged = !whole;
+    for (const BookmarkRow& row : rows)
+        m_pBookmarksWnd->AddRow(row.name, row.article);
+}
+
+// The annotation pane's command and the bookmarks.
+
+void CTolvaneApp::ConnectNotesCommands() {
+    connect(m_frame->action(cmd::Annotation), &QAction::triggered, this,
+            &CTolvaneApp::OnAnnotation);
+    connect(m_frame->action(cmd::AddBookmark), &QAction::triggered, this,
+            &CTolvaneApp::AddBookmark);
+}
+
+void CTolvaneApp::OnAnnotation() {
+    CDlgBar* bar = m_frame->annotationBar();
+    if (bar == nullptr)
+        return;
+    bar->setVisible(!bar->isVisible());
+    m_frame->RecalcLayout();
+}
+
+void CTolvaneApp::AddBookmark() {
+    if (!m_frame || m_userFilesReadOnly)
+        return;
+    // The bookmark is for the article shown now, whatever happens while the
+    // dialog is open.
+    const ArticleNumber article = m_frame->view()->currentArticle();
+    CBookmarkNameDialog dialog(QStringLiteral("Ajouter un signet"),
+                               fromCp1252(m_frame->view()->currentTitle()), m_frame.get());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!m_pBookmarksWnd && !(m_pBookmarksWnd = createListWindow(LISTMODE_BOOKMARKS)))
+        return;
+    m_pBookmarksWnd->AddRow(toCp1252(dialog.name()), article);
+}
+
+void CTolvaneApp::RenameBookmark(CListWindow& list, int row) {
+    const ArticleNumber article = list.RowArticle(row);
+    CBookmarkNameDialog dialog(QStringLiteral("Renommer le signet"), fromCp1252(list.RowText(row)),
+                               &list);
+    if (dialog.exec() != QDialog::Accepted || row >= list.RowCount())
+        return;
+    delete list.listBox()->takeItem(row);
+    list.AddRow(toCp1252(dialog.name()), article);
+    list.listBox()->clearSelection();
+    list.UpdateButtons();
+}
+
+void CTolvaneApp::DeleteBookmark(CListWindow& list, int row) {
+    const QString text = QStringLiteral("Voulez-vous supprimer le signet «") +
+                         fromCp1252(list.RowText(row)) + QStringLiteral("» ?");
+    if (m_services.Question(&list, fromCp1252(WindowTitle()), text) != QMessageBox::Yes ||
+        row >= list.RowCount())
+        return;
+    delete list.listBox()->takeItem(row);
+    list.listBox()->clearSelection();
+    list.UpdateButtons();
+}
+
+void CTolvaneApp::SaveBookmarks() {
+    if (m_userFilesReadOnly)
+        return;
+    if (m_bookmarks != nullptr) {
+        m_bookmarks->SaveBookmarks();
+        return;
+    }
+    // Without the window its rows never existed: the file stays as it is.
+    if (!m_pBookmarksWnd || !m_pBookmarksWnd->isCreated())
+        return;
+    std::vector<BookmarkRow> rows;
+    rows.reserve(size_t(m_pBookmarksWnd->RowCount()));
+    for (int i = 0; i < m_pBookmarksWnd->RowCount(); ++i)
+        rows.push_back({m_pBookmarksWnd->RowText(i), m_pBookmarksWnd->RowArticle(i)});
+    std::string error;
+    if (BookmarkFile::SaveBookmarks(BookmarkFile::FileName(g_strUserBase), rows, &error,
+                                    m_services.Files(), m_bookmarkFileDamaged))
+        m_bookmarkFileDamaged = false;
+    else
+        AppMessageBox(fromCp1252(error), QMessageBox::Warning);
+}
+
+} // namespace tolvane

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "core/articles/ArticleRecords.h"
+#include "core/stores/NavigationHistory.h"
+
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QTranslator;
+
+namespace tolvane {
+
+class AppServices;
+class BookmarkHooks;
+class CFindDialog;
+class CListWindow;
+class CMainFrame;
+class FileLock;
+class InstanceChannel;
+struct InstanceMessage;
+
+// The application object: start-up in its fixed order, the single-instance
+// rule, the navigation history and the application's commands. It lives
+// for the whole run; the main window is created by InitInstance.
+class CTolvaneApp : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CTolvaneApp(AppServices& services, QObject* parent = nullptr);
+    ~CTolvaneApp() override;
+
+    // The start-up sequence. args: the command-line tokens after the program
+    // name as native strings; exePath: the executable's native path. False
+    // ends the process before the event loop.
+    bool InitInstance(const std::vector<std::string>& args, const std::string& exePath);
+    // Stops listening for second starts and closes the main window.
+    int ExitInstance();
+    // Hands the request of this start to a running instance of the same
+    // class name; true when there is none (start-up goes on).
+    bool ActivateRunningInstance();
+    // Another run holds the user base: annotations and bookmarks are shown
+    // but neither changed nor written.
+    bool userFilesReadOnly() const { return m_userFilesReadOnly; }
+
+    // Shows an article in the main window's view.
+    bool ShowArticle(ArticleNumber number, int position);
+    void GoBack();
+    void GoHome();
+    bool CanGoBack() const { return m_history.CanGoBack(); }
+    // Writes the bookmarks window's rows to the bookmark file; a failure is
+    // reported and leaves the old file whole.
+    void SaveBookmarks();
+    // Command 32789: names a bookmark for the article on screen.
+    void AddBookmark();
+    // Command 32793: shows or hides the annotation pane.
+    void OnAnnotation();
+    void OnAbout();
+
+    // A message box captioned with the window title, owned by the main
+    // window once it exists.
+    QMessageBox::StandardButton AppMessageBox(const QString& text, QMessageBox::Icon icon);
+
+    NavigationHistory& history() { return m_history; }
+    CMainFrame* mainFrame() const { return m_frame.get(); }
+    InstanceChannel* channel() const { return m_channel.get(); }
+    void setBookmarkHooks(BookmarkHooks* hooks) { m_bookmarks = hooks; }
+
+    // The find window and the three list windows: made hidden at start-up,
+    // then shown and hidden by their commands, whose check marks follow
+    // them.
+    bool CreateSecondaryWindows();
+    void OnFind();
+    void OnHistory();
+    void OnBookmarks();
+    void OnResults();
+    CFindDialog* findDialog() const;
+    CListWindow* historyWindow() const;
+    CListWindow* resultsWindow() const;
+    CListWindow* bookmarksWindow() const;
+
+    // Searches every article (text in Windows-1252) and fills the results
+    // window, showing it when something matched.
+    bool SearchArticles(const std::string& text, bool matchCase, bool wholeWord, bool inTitle,
+                        bool inText);
+    // Selects the next occurrence of text in the view from its selection;
+    // the start of the occurrence or -1.
+    int HighlightQuery(const std::string& text, bool matchCase, bool wholeWord);
+    // Reads the bookmark file into the bookmarks window (as it is made).
+    void LoadBookmarks();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void HandleInstanceRequest(const InstanceMessage& message);
+    // Takes the lock of the user base for the run; false when another run
+    // has it.
+    bool LockUserFiles();
+    void LoadTranslations();
+    CListWindow* createListWindow(int mode);
+    bool createFindDialog();
+    void toggleListWindow(QPointer<CListWindow>& window, int mode);
+    void followVisibility(QObject* window, int command);
+    void ConnectNotesCommands();
+    // The bookmarks window's "&Renommer" and "&Supprimer" on a row.
+    void RenameBookmark(CListWindow& list, int row);
+    void DeleteBookmark(CListWindow& list, int row);
+
+    AppServices& m_services;
+    NavigationHistory m_history;
+    std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<InstanceChannel> m_channel;
+    std::unique_ptr<QTranslator> m_translator;
+    BookmarkHooks* m_bookmarks = nullptr;
+    // Held from start-up to ExitInstance, after the last write of the close.
+    std::unique_ptr<FileLock> m_userFilesLock;
+    bool m_userFilesReadOnly = false;
+    // The bookmark file held bytes its rows do not account for.
+    bool m_bookmarkFileDamaged = false;
+    // Owned by the main window, so they go with it.
+    QPointer<CFindDialog> m_pFindDlg;
+    QPointer<CListWindow> m_pHistoryWnd;
+    QPointer<CListWindow> m_pResultsWnd;
+    QPointer<CListWindow> m_pBookmarksWnd;
+};
+
+} // namespace tolvane

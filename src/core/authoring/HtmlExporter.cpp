@@ -1,0 +1,599 @@
+#include "core/authoring/HtmlExporter.h"
+
+#include "core/articles/ArticleStore.h"
+#include "core/articles/OutlineRecord.h"
+#include "core/common/AtomicFile.h"
+#include "core/common/Cp1252.h"
+#include "core/common/InputFile.h"
+#include "core/rtf/RtfReader.h"
+
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+namespace tolvane::authoring {
+
+namespace {
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Escaped UTF-8 of UTF-16 text; lone surrogates become U+FFFD.
+std::string Html(std::u16string_view text) {
+    std::string out;
+    for (size_t k = 0; k < text.size(); ++k) {
+        char32_t c = text[k];
+        if (c >= 0xD800 && c < 0xDC00 && k + 1 < text.size() && text[k + 1] >= 0xDC00 &&
+            text[k + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[k + 1] - 0xDC00);
+            ++k;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = 0xFFFD;
+        }
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\t':
+            out += "<span class=\"tab\"></span>";
+            break;
+        default:
+            if (c < 0x20)
+                break;
+            AppendUtf8(out, c);
+        }
+    }
+    return out;
+}
+
+std::string HtmlOf(const std::string& cp1252Text) {
+    return Html(cp1252::toUtf16(cp1252Text));
+}
+
+std::string Json(std::u16string_view text) {
+    std::string out = "\"";
+    for (char16_t c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c == '<') {
+            out += "\\u003c";
+        } else if (c < 0x20) {
+            out += ' ';
+        } else if (c >= 0xD800 && c < 0xE000) {
+            static const char* hex = "0123456789abcdef";
+            out += "\\u";
+            for (int s = 12; s >= 0; s -= 4)
+                out += hex[(c >> s) & 15];
+        } else {
+            AppendUtf8(out, c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string Base64(const std::string& data) {
+    static const char* table = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((data.size() + 2) / 3 * 4);
+    size_t k = 0;
+    for (; k + 2 < data.size(); k += 3) {
+        const uint32_t v = static_cast<unsigned char>(data[k]) << 16 |
+                           static_cast<unsigned char>(data[k + 1]) << 8 |
+                           static_cast<unsigned char>(data[k + 2]);
+        for (int s = 18; s >= 0; s -= 6)
+            out += table[(v >> s) & 63];
+    }
+    if (k < data.size()) {
+        uint32_t v = static_cast<unsigned char>(data[k]) << 16;
+        if (k + 1 < data.size())
+            v |= static_cast<unsigned char>(data[k + 1]) << 8;
+        out += table[(v >> 18) & 63];
+        out += table[(v >> 12) & 63];
+        out += k + 1 < data.size() ? table[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+std::string PageName(ArticleNumber n) {
+    return n == 1 ? std::string("index.html") : "article-" + std::to_string(n) + ".html";
+}
+
+std::string ColourCss(const rtf::RichDocument& doc, int32_t index) {
+    if (index < 0 || static_cast<size_t>(index) >= doc.colors.size())
+        return std::string();
+    const rtf::Color& c = doc.colors[index];
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "#%02x%02x%02x", c.red, c.green, c.blue);
+    return buffer;
+}
+
+// bodySize: the document's most used size, shown as the page's own size.
+std::string CharStyle(const rtf::RichDocument& doc, const rtf::CharFormat& f, int32_t bodySize) {
+    std::string style;
+    if (f.bold)
+        style += "font-weight:bold;";
+    if (f.italic)
+        style += "font-style:italic;";
+    if (f.underline != rtf::UnderlineStyle::None || f.strike) {
+        style += "text-decoration:";
+        style += f.strike ? "line-through" : "underline";
+        if (f.underline == rtf::UnderlineStyle::Dotted)
+            style += " dotted";
+        else if (f.underline == rtf::UnderlineStyle::Double)
+            style += " double";
+        style += ";";
+    }
+    const std::string fg = ColourCss(doc, f.foreground);
+    if (!fg.empty())
+        style += "color:" + fg + ";";
+    const std::string bg = ColourCss(doc, f.background);
+    if (!bg.empty())
+        style += "background:" + bg + ";";
+    if (f.sizeHalfPoints != bodySize && f.sizeHalfPoints > 0 && bodySize > 0)
+        style +=
+            "font-size:" + std::to_string(std::clamp(f.sizeHalfPoints * 100 / bodySize, 60, 300)) +
+            "%;";
+    if (f.vertical == rtf::VerticalAlign::Superscript)
+        style += "vertical-align:super;font-size:75%;";
+    else if (f.vertical == rtf::VerticalAlign::Subscript)
+        style += "vertical-align:sub;font-size:75%;";
+    return style;
+}
+
+std::string ParaStyle(const rtf::ParaFormat& p) {
+    std::string style;
+    static const char* align[] = {"left", "center", "right", "justify"};
+    if (p.alignment != rtf::Alignment::Left)
+        style += std::string("text-align:") + align[static_cast<int>(p.alignment)] + ";";
+    auto em = [](int32_t twips) {
+        return std::to_string(std::clamp(twips, -20000, 20000) / 24 / 10.0).substr(0, 5) + "em";
+    };
+    if (p.leftIndentTwips > 0)
+        style += "margin-left:" + em(p.leftIndentTwips) + ";";
+    if (p.firstIndentTwips != 0)
+        style += "text-indent:" + em(p.firstIndentTwips) + ";";
+    if (p.spaceBeforeTwips > 0)
+        style += "margin-top:" + em(p.spaceBeforeTwips) + ";";
+    if (p.spaceAfterTwips > 0)
+        style += "margin-bottom:" + em(p.spaceAfterTwips) + ";";
+    return style;
+}
+
+struct Site {
+    const ArticleIndex* index = nullptr;
+    std::unordered_map<ArticleNumber, std::string> titles;
+    bool isPopup(ArticleNumber n) const {
+        const auto it = titles.find(n);
+        return it != titles.end() && IsPopupTitle(it->second);
+    }
+    bool exists(ArticleNumber n) const { return titles.count(n) != 0; }
+};
+
+// The HTML of an article body with its links; the popup articles it links
+// to are added to notes.
+std::string BodyHtml(const Site& site, const rtf::RichDocument& doc,
+                     const std::vector<LinkRecord>& links, std::vector<ArticleNumber>& notes) {
+    // The link each position belongs to: the first record that holds it.
+    // Each position is given once: a skip list jumps over the positions an
+    // earlier link already took, so overlapping ranges cost no more than the text.
+    const size_t length = doc.text.size();
+    std::vector<int32_t> owner(length, -1);
+    std::vector<size_t> nextFree(length + 1);
+    for (size_t p = 0; p <= length; ++p)
+        nextFree[p] = p;
+    auto find = [&](size_t p) {
+        while (nextFree[p] != p) {
+            nextFree[p] = nextFree[nextFree[p]];
+            p = nextFree[p];
+        }
+        return p;
+    };
+    for (size_t k = 0; k < links.size(); ++k) {
+        const LinkRecord& l = links[k];
+        if (l.last < 0 || l.first > l.last || length == 0)
+            continue;
+        const size_t first = static_cast<size_t>(std::max<int32_t>(0, l.first));
+        const size_t last = std::min<size_t>(length - 1, static_cast<size_t>(l.last));
+        for (size_t p = find(std::min(first, length)); p <= last; p = find(p)) {
+            owner[p] = static_cast<int32_t>(k);
+            nextFree[p] = p + 1;
+        }
+    }
+    auto openLink = [&](int32_t k) {
+        const ArticleNumber target = links[k].target;
+        if (!site.exists(target))
+            return std::string("<span class=\"broken\" title=\"article absent\">");
+        if (site.isPopup(target)) {
+            if (std::find(notes.begin(), notes.end(), target) == notes.end())
+                notes.push_back(target);
+            const std::string id = "note-" + std::to_string(target);
+            return "<a class=\"pop\" href=\"#" + id + "\" data-note=\"" + id + "\">";
+        }
+        return "<a href=\"" + PageName(target) + "\">";
+    };
+    auto closeLink = [&](int32_t k) {
+        return site.exists(links[k].target) ? std::string("</a>") : std::string("</span>");
+    };
+
+    std::map<int32_t, size_t> sizes;
+    for (const rtf::Paragraph& para : doc.paragraphs)
+        for (const rtf::Segment& seg : para.segments)
+            sizes[seg.format.sizeHalfPoints] += seg.end - seg.begin;
+    int32_t bodySize = 24;
+    size_t most = 0;
+    for (const auto& [size, count] : sizes)
+        if (count > most) {
+            most = count;
+            bodySize = size;
+        }
+
+    std::string out;
+    int32_t row = -1, cell = -1;
+    bool inTable = false;
+    for (const rtf::Paragraph& para : doc.paragraphs) {
+        // The mark that ends a row is not a cell of its own.
+        if (para.tableRow >= 0 && para.mark == rtf::MarkKind::Row && para.begin == para.end)
+            continue;
+        if (para.tableRow >= 0) {
+            if (!inTable) {
+                out += "<div class=\"table\"><table>";
+                inTable = true;
+                row = -1;
+            }
+            if (para.tableRow != row) {
+                if (row >= 0)
+                    out += "</td></tr>";
+                out += "<tr><td>";
+                row = para.tableRow;
+                cell = para.cell;
+            } else if (para.cell != cell) {
+                out += "</td><td>";
+                cell = para.cell;
+            }
+        } else if (inTable) {
+            out += "</td></tr></table></div>";
+            inTable = false;
+        }
+        const std::string style = ParaStyle(para.format);
+        out += para.tableRow >= 0 ? "<p" : "<p";
+        if (para.mark == rtf::MarkKind::Line)
+            out += " class=\"line\"";
+        if (!style.empty())
+            out += " style=\"" + style + "\"";
+        out += ">";
+        bool empty = true;
+        for (const rtf::Segment& seg : para.segments) {
+            if (seg.end <= seg.begin)
+                continue;
+            empty = false;
+            uint32_t p = seg.begin;
+            while (p < seg.end && p < doc.text.size()) {
+                const int32_t link = owner[p];
+                uint32_t q = p;
+                while (q < seg.end && q < doc.text.size() && owner[q] == link)
+                    ++q;
+                if (link >= 0)
+                    out += openLink(link);
+                const std::string cs = CharStyle(doc, seg.format, bodySize);
+                if (!cs.empty())
+                    out += "<span style=\"" + cs + "\">";
+                if (seg.picture >= 0 && static_cast<size_t>(seg.picture) < doc.pictures.size()) {
+                    const rtf::Picture& pic = doc.pictures[seg.picture];
+                    const char* mime = pic.kind == rtf::Picture::Kind::Png    ? "image/png"
+                                       : pic.kind == rtf::Picture::Kind::Jpeg ? "image/jpeg"
+                                       : pic.kind == rtf::Picture::Kind::Bmp  ? "image/bmp"
+                                                                              : nullptr;
+                    if (mime && !pic.data.empty()) {
+                        out += "<img alt=\"\" src=\"data:" + std::string(mime) + ";base64," +
+                               Base64(pic.data) + "\"";
+                        if (pic.widthTwips > 0)
+                            out += " width=\"" + std::to_string(pic.widthTwips / 15) + "\"";
+                        out += ">";
+                    } else {
+                        out += "<span class=\"picture-missing\">[image]</span>";
+                    }
+                } else {
+                    out += Html(std::u16string_view(doc.text).substr(p, q - p));
+                }
+                if (!cs.empty())
+                    out += "</span>";
+                if (link >= 0)
+                    out += closeLink(link);
+                p = q;
+            }
+        }
+        if (empty)
+            out += "&#8203;";
+        out += "</p>\n";
+    }
+    if (inTable)
+        out += "</td></tr></table></div>";
+    return out;
+}
+
+struct OutlineNode {
+    std::string title;
+    ArticleNumber article = 0;
+    std::vector<size_t> children;
+};
+
+// The outline as the viewer builds it (placement 2 beside the reference
+// node, else under it; an unknown reference falls back to the last one
+// found), as nested lists.
+std::string OutlineHtml(const Site& site, const std::string& ficPath) {
+    InputFile fic;
+    std::vector<OutlineNode> nodes;
+    std::vector<long> parents;
+    std::vector<size_t> top;
+    if (fic.open(ficPath)) {
+        std::unordered_map<std::string, size_t> keys;
+        long reference = -1;
+        for (uint64_t at = 0; at < fic.size() && nodes.size() < 100000;
+             at += OutlineRecord::kSize) {
+            unsigned char r[OutlineRecord::kSize];
+            if (fic.readAt(at, r, sizeof r) != sizeof r)
+                break;
+            const OutlineRecord rec = OutlineRecord::decode(r);
+            if (rec.title.empty())
+                break;
+            long parent = -1;
+            if (rec.referenceKey != "0") {
+                const auto it = keys.find(rec.referenceKey);
+                if (it != keys.end())
+                    reference = static_cast<long>(it->second);
+                if (reference >= 0)
+                    parent = rec.placement == OutlineRecord::kPlacementBeside ? parents[reference]
+                                                                              : reference;
+            }
+            nodes.push_back({rec.title, rec.article, {}});
+            parents.push_back(parent);
+            (parent < 0 ? top : nodes[parent].children).push_back(nodes.size() - 1);
+            keys[rec.nodeKey] = nodes.size() - 1;
+        }
+    }
+    std::string out = "<ul class=\"tree\">";
+    // Iterative walk: an outline may nest deeper than the stack allows.
+    struct Frame {
+        const std::vector<size_t>* list;
+        size_t next;
+    };
+    std::vector<Frame> stack{{&top, 0}};
+    while (!stack.empty()) {
+        Frame& f = stack.back();
+        if (f.next >= f.list->size()) {
+            stack.pop_back();
+            if (!stack.empty())
+                out += "</ul></details></li>";
+            continue;
+        }
+        const OutlineNode& n = nodes[(*f.list)[f.next++]];
+        std::string label = HtmlOf(n.title);
+        if (n.article != 0 && site.exists(n.article) && !site.isPopup(n.article))
+            label = "<a href=\"" + PageName(n.article) + "\">" + label + "</a>";
+        if (n.children.empty()) {
+            out +=
+                "<li class=\"" + std::string(n.article ? "page" : "book") + "\">" + label + "</li>";
+        } else {
+            out += "<li class=\"book\"><details><summary>" + label + "</summary><ul>";
+            stack.push_back({&n.children, 0});
+        }
+    }
+    return out + "</ul>";
+}
+
+const char* const kCss = R"(*{box-sizing:border-box}
+html{-webkit-text-size-adjust:100%}
+body{margin:0;font:16px/1.55 system-ui,-apple-system,"Segoe UI",Roboto,"DejaVu Sans",sans-serif;color:#1d2430;background:#fbfcfd}
+header{display:flex;flex-wrap:wrap;gap:.5rem 1rem;align-items:center;padding:.6rem 1rem;background:#0b4f7c;color:#fff}
+header a{color:#fff;text-decoration:none;font-weight:600}
+header form{margin-left:auto;display:flex;gap:.3rem}
+input[type=search]{font:inherit;padding:.3rem .5rem;border:0;border-radius:4px;min-width:10rem}
+button{font:inherit;padding:.3rem .7rem;border:0;border-radius:4px;background:#e3eef6;color:#0b4f7c}
+.layout{display:flex;flex-direction:column;max-width:72rem;margin:0 auto}
+nav{padding:.5rem 1rem;border-bottom:1px solid #dde3ea;font-size:.95rem}
+nav>details>summary{font-weight:600;cursor:pointer}
+main{padding:1rem 1.2rem 3rem;max-width:46rem;width:100%}
+main h1{font-size:1.5rem;line-height:1.25;margin:.3rem 0 1rem}
+main p{margin:.45rem 0}
+main p.line{margin:0}
+a{color:#0a6b2e}
+a.pop{text-decoration:underline dotted;color:inherit;cursor:help}
+.broken{color:#999;text-decoration:line-through}
+.tab{display:inline-block;width:2em}
+img{max-width:100%;height:auto;vertical-align:middle}
+.table{overflow-x:auto}
+table{border-collapse:collapse;margin:.6rem 0}
+td{border:1px solid #c9d3dd;padding:.25rem .6rem;vertical-align:top}
+td p{margin:0}
+.tree,.tree ul{list-style:none;margin:0;padding-left:1rem}
+.tree{padding-left:0}
+.tree li{margin:.15rem 0}
+.tree summary{cursor:pointer}
+.tree a[aria-current]{font-weight:700;color:#0b4f7c}
+.note{display:none;position:fixed;left:1rem;right:1rem;bottom:1rem;max-width:34rem;margin:0 auto;padding:.8rem 1rem;background:#fffdf2;border:1px solid #d8c98a;border-radius:8px;box-shadow:0 6px 24px rgba(0,0,0,.2);max-height:60vh;overflow:auto;z-index:10}
+.note.open,.note:target{display:block}
+.note-title{font-weight:700;margin-top:0}
+#resultats li{margin:.6rem 0}
+#resultats small{display:block;color:#556}
+@media (min-width:60rem){.layout{flex-direction:row}nav{flex:0 0 19rem;border-bottom:0;border-right:1px solid #dde3ea;min-height:100vh}}
+)";
+
+const char* const kJs = R"((function(){
+function closeNotes(except){document.querySelectorAll('.note.open').forEach(function(n){if(n!==except)n.classList.remove('open');});}
+document.addEventListener('click',function(e){
+  var a=e.target.closest?e.target.closest('a.pop'):null;
+  if(a){e.preventDefault();var n=document.getElementById(a.getAttribute('data-note'));closeNotes(n);if(n)n.classList.toggle('open');return;}
+  if(!e.target.closest||!e.target.closest('.note'))closeNotes(null);
+});
+document.addEventListener('keydown',function(e){if(e.key==='Escape')closeNotes(null);});
+var cur=document.querySelector('nav a[aria-current]');
+var top=document.querySelector('nav>details');
+if(top&&window.matchMedia('(min-width:60rem)').matches)top.open=true;
+if(cur){var d=cur.closest('details');while(d&&d!==top){d.open=true;d=d.parentElement.closest('details');}}
+var box=document.getElementById('q-page');
+if(box&&window.TOLVANE_INDEX){
+  var fold=function(s){return s.normalize('NFD').replace(/[\u0300-\u036f]/g,'').toLowerCase();};
+  var list=document.getElementById('resultats'),count=document.getElementById('compte');
+  var run=function(){
+    var words=fold(box.value).split(/\s+/).filter(Boolean);list.innerHTML='';
+    if(!words.length){count.textContent='';return;}
+    var found=window.TOLVANE_INDEX.filter(function(a){var t=fold(a.t+' '+a.x);return words.every(function(w){return t.indexOf(w)>=0;});});
+    count.textContent=found.length+' article(s) trouv\u00e9(s)';
+    found.forEach(function(a){var li=document.createElement('li'),l=document.createElement('a');l.href=a.p;l.textContent=a.t;li.appendChild(l);
+      var i=fold(a.x).indexOf(words[0]),s=document.createElement('small');s.textContent=i<0?a.x.slice(0,160):(i>60?'\u2026':'')+a.x.slice(Math.max(0,i-60),i+100)+'\u2026';li.appendChild(s);list.appendChild(li);});
+  };
+  var q=new URLSearchParams(location.search).get('q');if(q)box.value=q;
+  box.addEventListener('input',run);run();
+}
+})();
+)";
+
+std::string Page(const std::string& siteTitle, const std::string& title, const std::string& nav,
+                 const std::string& main, const std::string& extraHead = {}) {
+    return "<!DOCTYPE html>\n<html lang=\"fr\"><head><meta charset=\"utf-8\">"
+           "<meta name=\"viewport\" content=\"width=device-width,initial-scale=1\">"
+           "<title>" +
+           title + " - " + siteTitle + "</title><link rel=\"stylesheet\" href=\"tolvane.css\">" +
+           extraHead + "</head><body><header><a href=\"index.html\">" + siteTitle +
+           "</a><form action=\"recherche.html\" role=\"search\"><input type=\"search\" name=\"q\" "
+           "aria-label=\"Rechercher\" "
+           "placeholder=\"Rechercher\"><button>OK</button></form></header>"
+           "<div class=\"layout\"><nav><details><summary>Sommaire</summary>" +
+           nav + "</details></nav><main>" + main +
+           "</main></div><script src=\"tolvane.js\"></script></body></html>\n";
+}
+
+} // namespace
+
+bool HtmlExporter::exportSite(const DataSourcePaths& paths, const std::string& folder,
+                              const std::string& siteTitle) {
+    InputFile probe;
+    if (!probe.open(paths.pgh) || !probe.isOpen()) {
+        m_messages.error(paths.pgh, 0,
+                         "source de donn\xC3\xA9"
+                         "es illisible");
+        return false;
+    }
+    probe.close();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        m_messages.error(folder, 0,
+                         "dossier impossible \xC3\xA0 cr\xC3\xA9"
+                         "er : " +
+                             ec.message());
+        return false;
+    }
+    ArticleIndex index;
+    ArticleStore store(paths, index);
+    store.LoadIndex();
+    Site site;
+    site.index = &index;
+    std::vector<ArticleNumber> numbers;
+    for (const auto& [n, entry] : index) {
+        site.titles[n] = store.ReadArticleTitle(n);
+        numbers.push_back(n);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    const std::string siteHtml = HtmlOf(siteTitle);
+    const std::string tree = OutlineHtml(site, paths.fic);
+
+    auto write = [&](const std::string& name, const std::string& bytes) {
+        std::string error;
+        if (AtomicFile::write(folder + "/" + name, bytes, &error))
+            return true;
+        m_messages.error(folder + "/" + name, 0,
+                         "\xC3\xA9"
+                         "criture impossible : " +
+                             error);
+        return false;
+    };
+    std::string searchIndex = "window.TOLVANE_INDEX=[\n";
+    m_pages = 0;
+    for (ArticleNumber n : numbers) {
+        if (site.isPopup(n))
+            continue;
+        ArticleRecord record;
+        store.ReadArticle(n, record);
+        std::vector<LinkRecord> links;
+        store.ReadLinks(n, links);
+        const rtf::RichDocument doc = rtf::RtfReader::read(record.body);
+        std::vector<ArticleNumber> notes;
+        // Help topics usually begin with their title: it then serves as the heading.
+        const bool titled = !doc.paragraphs.empty() &&
+                            doc.text.substr(doc.paragraphs[0].begin,
+                                            doc.paragraphs[0].end - doc.paragraphs[0].begin) ==
+                                cp1252::toUtf16(record.title);
+        std::string main = (titled ? std::string() : "<h1>" + HtmlOf(record.title) + "</h1>\n") +
+                           BodyHtml(site, doc, links, notes);
+        // Popups reached from popups are notes of the same page.
+        for (size_t k = 0; k < notes.size() && k < 200; ++k) {
+            ArticleRecord note;
+            store.ReadArticle(notes[k], note);
+            std::vector<LinkRecord> noteLinks;
+            store.ReadLinks(notes[k], noteLinks);
+            std::string title =
+                note.title.rfind("#POPUP:", 0) == 0 ? note.title.substr(7) : note.title;
+            main +=
+                "<aside class=\"note\" role=\"note\" id=\"note-" + std::to_string(notes[k]) + "\">";
+            if (!title.empty())
+                main += "<p class=\"note-title\">" + HtmlOf(title) + "</p>";
+            main +=
+                BodyHtml(site, rtf::RtfReader::read(note.body), noteLinks, notes) + "</aside>\n";
+        }
+        std::string nav = tree;
+        const std::string here = "<a href=\"" + PageName(n) + "\">";
+        const size_t at = nav.find(here);
+        if (at != std::string::npos)
+            nav.insert(at + here.size() - 1, " aria-current=\"page\"");
+        if (!write(PageName(n), Page(siteHtml, HtmlOf(record.title), nav, main)))
+            return false;
+        ++m_pages;
+        std::u16string text = doc.text;
+        std::replace_if(
+            text.begin(), text.end(), [](char16_t c) { return c < 0x20 || c == 0xFFFC; }, u' ');
+        searchIndex += "{\"p\":\"" + PageName(n) +
+                       "\",\"t\":" + Json(cp1252::toUtf16(record.title)) + ",\"x\":" + Json(text) +
+                       "},\n";
+    }
+    searchIndex += "];\n";
+    const std::string searchMain =
+        "<h1>Rechercher</h1><p><input id=\"q-page\" type=\"search\" aria-label=\"Rechercher\" "
+        "placeholder=\"Mots \xC3\xA0 chercher\" autofocus></p><p id=\"compte\"></p>"
+        "<ol id=\"resultats\"></ol>";
+    return write("recherche.html", Page(siteHtml, "Rechercher", tree, searchMain,
+                                        "<script src=\"index-recherche.js\"></script>")) &&
+           write("index-recherche.js", searchIndex) && write("tolvane.css", kCss) &&
+           write("tolvane.js", kJs);
+}
+
+} // namespace tolvane::authoring

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/articles/DataSourcePaths.h"
+#include "core/authoring/BuildMessages.h"
+
+#include <string>
+
+namespace tolvane::authoring {
+
+// Writes a data source as a static web site in a folder:
+//   index.html          article 1
+//   article-N.html      one page per non-popup article
+//   recherche.html      a search page over titles and texts (no server)
+//   index-recherche.js  the search page's data
+//   tolvane.css, tolvane.js
+// Every page carries the outline as a navigation tree; links to popup
+// articles open the popup's text as a note inside the page. Pictures are
+// embedded as data: URLs, so the site uses no resource from elsewhere.
+// Pages are UTF-8.
+class HtmlExporter {
+public:
+    explicit HtmlExporter(BuildMessages& messages) : m_messages(messages) {}
+    // False when the data source cannot be read or a file cannot be written.
+    bool exportSite(const DataSourcePaths& paths, const std::string& folder,
+                    const std::string& siteTitle);
+    size_t pageCount() const { return m_pages; }
+
+private:
+    BuildMessages& m_messages;
+    size_t m_pages = 0;
+};
+
+} // namespace tolvane::authoring

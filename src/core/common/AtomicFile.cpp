@@ -1,0 +1,73 @@
+#include "core/common/AtomicFile.h"
+
+#include "core/common/PathResolver.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tolvane {
+
+bool AtomicFile::write(const std::string& path, std::string_view bytes, std::string* error,
+                       int* errorNumber) {
+    return write(path, std::vector<std::string_view>{bytes}, error, errorNumber);
+}
+
+bool AtomicFile::write(const std::string& path, const std::vector<std::string_view>& pieces,
+                       std::string* error, int* errorNumber) {
+    auto fail = [&](const std::string& tmp, int err) {
+        if (!tmp.empty())
+            ::unlink(tmp.c_str());
+        if (error)
+            *error = std::strerror(err);
+        if (errorNumber)
+            *errorNumber = err;
+        return false;
+    };
+
+    std::string tmp = path + ".tmp-XXXXXX";
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0)
+        return fail({}, errno);
+    // The new file keeps the permissions of the one it replaces, so a
+    // per-user file kept private stays private; a new file is 0644.
+    struct stat old {};
+    const mode_t mode =
+        ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : 0644;
+    ::fchmod(fd, mode);
+    for (const std::string_view bytes : pieces) {
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                const int err = n < 0 ? errno : ENOSPC;
+                ::close(fd);
+                return fail(tmp, err);
+            }
+            done += static_cast<size_t>(n);
+        }
+    }
+    if (::fsync(fd) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return fail(tmp, err);
+    }
+    if (::close(fd) != 0)
+        return fail(tmp, errno);
+    if (::rename(tmp.c_str(), path.c_str()) != 0)
+        return fail(tmp, errno);
+    // Make the rename itself durable.
+    const std::string dir = PathResolver::directoryOf(path);
+    const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
+}
+
+} // namespace tolvane

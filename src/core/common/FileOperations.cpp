@@ -1,0 +1,78 @@
+#include "core/common/FileOperations.h"
+
+#include "core/common/Cp1252.h"
+#include "core/common/InputFile.h"
+#include "core/common/SystemFileOperations.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace tolvane {
+
+namespace {
+
+constexpr int kCopies = 9;
+
+} // namespace
+
+FileOperations& FileOperations::system() {
+    static SystemFileOperations operations;
+    return operations;
+}
+
+LockResult FileOperations::lockExclusive(const std::string& path, std::unique_ptr<FileLock>& lock) {
+    return UserFileLock::take(path, lock);
+}
+
+int FileOperations::keepCopy(const std::string& path) {
+    InputFile file;
+    if (!openForReading(path, file))
+        return ::access(path.c_str(), F_OK) != 0 ? 0 : EACCES; // gone: nothing to keep
+    std::string bytes(static_cast<size_t>(file.size()), '\0');
+    if (file.readAt(0, bytes.data(), bytes.size()) != bytes.size())
+        return EIO;
+    file.close();
+    std::string copy;
+    for (int n = 1; n <= kCopies; ++n) {
+        copy = path + ".BAK" + (n == 1 ? std::string() : std::to_string(n));
+        if (::access(copy.c_str(), F_OK) != 0)
+            break;
+    }
+    return replaceAtomically(copy, bytes);
+}
+
+std::string FileOperations::errorText(int errorNumber) {
+    switch (errorNumber) {
+    case ENOSPC:
+    case EDQUOT:
+        return "le disque est plein";
+    case EACCES:
+    case EPERM:
+        return "acc\xE8s refus\xE9";
+    case EROFS:
+        return "le support est en lecture seule";
+    case ENOENT:
+    case ENOTDIR:
+        return "le dossier n'existe pas";
+    case EIO:
+        return "erreur d'entr\xE9"
+               "e/sortie";
+    default:
+        return std::strerror(errorNumber);
+    }
+}
+
+std::string FileOperations::saveFailureMessage(std::string_view what, const std::string& path,
+                                               int errorNumber) {
+    std::string message = "Impossible d'enregistrer ";
+    message += what;
+    message += " dans \xAB";
+    message += cp1252::fromUtf8(path);
+    message += "\xBB : ";
+    message += errorText(errorNumber);
+    message += '.';
+    return message;
+}
+
+} // namespace tolvane

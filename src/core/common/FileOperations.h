@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/common/UserFileLock.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tolvane {
+
+class InputFile;
+
+// The few file operations the per-user stores perform, behind an interface
+// so that tests can make the disk fill up or fail after a number of bytes.
+// Write operations return 0 on success, else the errno value of the failure.
+class FileOperations {
+public:
+    virtual ~FileOperations() = default;
+
+    // Writes bytes at offset of path (created, readable by its owner only,
+    // when absent), drops whatever followed them, and returns once the bytes
+    // are on the disk. Writing at the end of the last whole record appends
+    // and also overwrites a torn tail that a failed write left behind.
+    virtual int appendSynced(const std::string& path, uint64_t offset, std::string_view bytes) = 0;
+
+    // Replaces path with bytes: a reader, a crash or a full disk sees the
+    // old file or the complete new one, never a mixture.
+    virtual int replaceAtomically(const std::string& path, std::string_view bytes) = 0;
+
+    // Opens path for positional reads; false when it cannot be opened.
+    virtual bool openForReading(const std::string& path, InputFile& file) = 0;
+
+    // Removes path; an absent file counts as removed.
+    virtual int remove(const std::string& path) = 0;
+
+    // Tries, without waiting, to take the lock that one run holds on a user
+    // base for its whole length (UserFileLock on path by default).
+    virtual LockResult lockExclusive(const std::string& path, std::unique_ptr<FileLock>& lock);
+
+    // Copies path, before a damaged file is replaced, to the first free name
+    // of path + ".BAK", ".BAK2" ... ".BAK9" (the last is reused when all
+    // are taken); 0 or the errno of the failure.
+    int keepCopy(const std::string& path);
+
+    // The operations on the real file system.
+    static FileOperations& system();
+
+    // The reason of a failure, in French (Windows-1252), for the user's message.
+    static std::string errorText(int errorNumber);
+    // "Impossible d'enregistrer <what> dans «<path>» : <reason>.", in
+    // Windows-1252; path is native (UTF-8).
+    static std::string saveFailureMessage(std::string_view what, const std::string& path,
+                                          int errorNumber);
+};
+
+} // namespace tolvane

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/rtf/RichDocument.h"
+#include "core/rtf/RtfCodePages.h"
+#include "core/rtf/RtfControlWords.h"
+#include "core/rtf/RtfGroupState.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace tolvane::rtf {
+
+// Builds the document model from what the parser reads: paragraphs cut at
+// each mark with the paragraph format in force there, segments of equal
+// character format, pictures, and table rows. Tab stops and table cells
+// copied into paragraphs and rows are budgeted against the input's size, so
+// a short input repeating marks cannot make the model huge.
+class RtfDocumentSink {
+public:
+    static constexpr bool kFull = true;
+    using State = RtfGroupState;
+
+    explicit RtfDocumentSink(size_t inputSize);
+
+    void text(const unsigned char* bytes, size_t size, const RtfCodePages::Table& table,
+              const RtfGroupState& state);
+    char16_t* space(size_t& room) {
+        room = m_units.size();
+        return m_units.data();
+    }
+    void wrote(size_t size, const RtfGroupState& state);
+    void character(char16_t unit, const RtfGroupState& state);
+    void mark(MarkKind kind, const RtfGroupState& state);
+    void picture(Picture&& picture, const RtfGroupState& state);
+    void tableWord(Word word, int32_t parameter);
+
+    // Closes the last paragraph (when it holds anything) and hands over the
+    // model.
+    RichDocument finish(const RtfGroupState& state, std::vector<FontInfo> fonts,
+                        std::vector<Color> colors, int32_t defaultFont);
+
+private:
+    void extend(const CharFormat& format, size_t begin);
+    void endParagraph(MarkKind kind, const RtfGroupState& state);
+
+    std::array<char16_t, 2048> m_units; // plain text on its way into the model
+    RichDocument m_document;
+    Paragraph m_paragraph;
+    TableRow m_rowDefinition;
+    TableCell m_borders;
+    int32_t m_row = -1;
+    int32_t m_cell = 0;
+    size_t m_budget; // tab stops and cells still allowed in copies
+};
+
+} // namespace tolvane::rtf

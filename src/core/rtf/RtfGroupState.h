@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/rtf/RichDocument.h"
+#include "core/rtf/RtfCodePages.h"
+
+#include <cstdint>
+
+namespace tolvane::rtf {
+
+// Where the text of a group goes.
+enum class Destination : uint8_t {
+    Text,       // shown and counted
+    Skip,       // neither shown nor counted
+    FontTable,  // font entries
+    ColorTable, // colour entries
+    Picture,    // picture data, shown as one position when the group ends
+    Object,     // an embedded object, whose \result holds what is shown
+};
+
+// What a group scopes that decides which characters are shown and how its
+// bytes decode: all the displayed text needs, small enough that a '{'
+// costs a plain copy.
+struct RtfTextState {
+    Destination destination = Destination::Text;
+    bool hidden = false;
+    bool doubleByte = false; // codePage is a DBCS page
+    uint8_t unicodeSkip = 1; // \ucN: fallback characters after each \uN
+    int32_t font = -1;       // index into the fonts read; -1: none
+    int codePage = 1252;
+    const RtfCodePages::Table* table = nullptr;
+};
+
+// Everything a group scopes: a '{' copies it, the matching '}' restores the
+// copy underneath. character.font always equals font.
+struct RtfGroupState : RtfTextState {
+    bool inTable = false;
+    TabAlignment nextTab = TabAlignment::Left;
+    CharFormat character;
+    ParaFormat paragraph;
+};
+
+} // namespace tolvane::rtf

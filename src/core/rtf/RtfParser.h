@@ -1,0 +1,850 @@
+#pragma once
+
+#include "core/rtf/RichDocument.h"
+#include "core/rtf/RtfCodePages.h"
+#include "core/rtf/RtfControlWords.h"
+#include "core/rtf/RtfGroupState.h"
+#include "core/rtf/RtfPictureBuilder.h"
+#include "core/rtf/RtfTokenizer.h"
+
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tolvane::rtf {
+
+// Reads RTF tokens into a sink, keeping the group states on an explicit
+// stack (never recursing on the input's nesting). The sink receives decoded
+// characters, marks and pictures with the group state they appear in:
+//   static constexpr bool kFull;  // wants formats, tables and picture data
+//   using State;                  // RtfGroupState when kFull, else RtfTextState
+//   void text(const unsigned char* bytes, size_t n, const RtfCodePages::Table&,
+//             const State&);
+//   char16_t* space(size_t& room);  // where plain text is decoded, `room` units
+//   void wrote(size_t n, const State&); // n units decoded into space()
+//   void character(char16_t, const State&);
+//   void mark(MarkKind, const State&);
+//   void picture(Picture&&, const State&);
+//   void tableWord(Word, int32_t parameter);
+// Both sinks share this one reading, so the fast text and the full model
+// cannot disagree on a position.
+template <class Sink> class RtfParser {
+public:
+    // RtfTextState for a sink of text only, RtfGroupState for the full model.
+    using State = typename Sink::State;
+
+    // Groups deeper than this share the deepest state: a million nested
+    // braces then cost a counter, not a million states.
+    static constexpr size_t kMaxDepth = 4096;
+    static constexpr size_t kMaxFonts = 16384;
+    static constexpr size_t kMaxColors = 16384;
+    static constexpr size_t kMaxFontName = 256;
+    static constexpr size_t kMaxTabs = 64;
+
+    RtfParser(std::string_view input, Sink& sink)
+        : m_tokens(input), m_sink(sink), m_picture(Sink::kFull) {
+        m_stack.reserve(64);
+        m_stack.emplace_back();
+        setCodePage(m_stack.back(), 1252);
+    }
+
+    void run();
+
+    std::vector<FontInfo>& fonts() { return m_fonts; }
+    std::vector<Color>& colors() { return m_colors; }
+    int32_t defaultFont() const { return fontIndex(m_defaultFontNumber); }
+    // The state in force where the document's text ended.
+    const State& finalState() const { return m_final; }
+
+private:
+    State& state() { return m_stack.back(); }
+
+    void openGroup();
+    void closeGroup();
+    void onText(std::string_view text);
+    void onByte(unsigned char byte);
+    void onSymbol(unsigned char symbol);
+    void onWord(const RtfToken& token, bool ignorable);
+    void setDestination(Word word);
+    void textWord(const ControlWord& word, const RtfToken& token);
+    void paragraphWord(Word word, int32_t parameter, bool on);
+    void pictureWord(Word word, int32_t parameter);
+    void fontTableWord(Word word, int32_t parameter);
+
+    void emitBytes(const unsigned char* bytes, size_t size);
+    void emitChar(char16_t unit);
+    void emitMark(MarkKind kind);
+    void appendFontName(std::string_view bytes);
+    void commitFont();
+    void commitColor();
+
+    void formatWord(Word word, int32_t parameter, bool on);
+    void setCodePage(State& s, int codePage);
+    void applyFont(State& s, int32_t index);
+    int32_t fontIndex(int32_t number) const;
+    int32_t colorIndex(int32_t index) const;
+
+    RtfTokenizer m_tokens;
+    Sink& m_sink;
+    RtfCodePages m_codePages;
+    std::vector<State> m_stack;
+    size_t m_overflow = 0; // groups opened beyond kMaxDepth and not yet closed
+    bool m_done = false;   // the outermost group has closed
+    bool m_ending = false; // unwinding the groups a truncated input left open
+    State m_final;
+    int m_skip = 0;  // fallback characters of a \uN still to skip
+    int m_lead = -1; // a DBCS lead byte waiting for its trail byte
+    int m_documentCodePage = 1252;
+    int32_t m_defaultFontNumber = 0;
+
+    std::vector<FontInfo> m_fonts;
+    std::unordered_map<int32_t, int32_t> m_fontByNumber;
+    bool m_fontOpen = false;
+    int32_t m_fontNumber = 0;
+    int32_t m_fontCodePage = 0;
+    FontInfo m_font;
+
+    std::vector<Color> m_colors;
+    std::vector<bool> m_colorIsAuto;
+    Color m_color;
+    bool m_colorGiven = false;
+
+    RtfPictureBuilder m_picture;
+    bool m_objectHasResult = false;
+    int32_t m_objectWidth = 0;
+    int32_t m_objectHeight = 0;
+};
+
+template <class Sink> void RtfParser<Sink>::run() {
+    while (!m_done) {
+        const State& s = state();
+        if (s.destination == Destination::Text && !s.hidden && m_skip == 0 && !s.doubleByte) {
+            // Text alone: the words that change nothing here and the groups
+            // that hold only text and such words are passed over. A group
+            // opened at the outermost level would end the document when it
+            // closes, so those are left to closeGroup().
+            RtfTextPass pass;
+            pass.words = !Sink::kFull && m_lead < 0;
+            pass.groups = pass.words && m_stack.size() >= 2;
+            for (;;) {
+                size_t room = 0;
+                char16_t* space = m_sink.space(room);
+                const size_t n =
+                    m_tokens.decodeText(*s.table, space, room, pass.words ? &pass : nullptr);
+                m_sink.wrote(n, s);
+                if (n < room)
+                    break;
+            }
+            for (size_t i = 0; i < pass.opened; ++i)
+                openGroup();
+        }
+        const RtfToken token = m_tokens.next();
+        switch (token.type) {
+        case RtfToken::Type::End:
+            m_final = state();
+            m_ending = true;
+            while (m_stack.size() > 1 && !m_done) {
+                m_overflow = 0;
+                closeGroup();
+            }
+            return;
+        case RtfToken::Type::GroupStart:
+            openGroup();
+            break;
+        case RtfToken::Type::GroupEnd:
+            closeGroup();
+            break;
+        case RtfToken::Type::Text:
+            onText(token.text);
+            break;
+        case RtfToken::Type::HexByte:
+            if (m_skip > 0)
+                --m_skip;
+            else
+                onByte(token.symbol);
+            break;
+        case RtfToken::Type::ControlSymbol:
+            if (m_skip > 0) {
+                --m_skip;
+            } else if (token.symbol == '*') {
+                // Only the control word right after \* is ignorable.
+                const RtfToken next = m_tokens.next();
+                if (next.type == RtfToken::Type::ControlWord) {
+                    onWord(next, true);
+                } else if (next.type == RtfToken::Type::GroupStart) {
+                    openGroup();
+                } else if (next.type == RtfToken::Type::GroupEnd) {
+                    closeGroup();
+                } else if (next.type == RtfToken::Type::Text) {
+                    onText(next.text);
+                } else if (next.type == RtfToken::Type::HexByte) {
+                    onByte(next.symbol);
+                } else if (next.type == RtfToken::Type::ControlSymbol) {
+                    onSymbol(next.symbol);
+                }
+            } else {
+                onSymbol(token.symbol);
+            }
+            break;
+        case RtfToken::Type::ControlWord:
+            onWord(token, false);
+            break;
+        }
+    }
+}
+
+template <class Sink> void RtfParser<Sink>::openGroup() {
+    m_skip = 0;
+    m_lead = -1;
+    if (m_stack.size() >= kMaxDepth) {
+        ++m_overflow;
+        return;
+    }
+    m_stack.push_back(m_stack.back());
+}
+
+template <class Sink> void RtfParser<Sink>::closeGroup() {
+    m_skip = 0;
+    m_lead = -1;
+    if (m_overflow > 0) {
+        --m_overflow;
+        return;
+    }
+    if (m_stack.size() <= 1)
+        return; // a stray '}' outside every group
+    if (m_stack.size() == 2 && !m_ending)
+        m_final = m_stack.back();
+    const State closed = std::move(m_stack.back());
+    m_stack.pop_back();
+    const Destination outer = state().destination;
+    if (closed.destination == Destination::FontTable) {
+        if (m_fontOpen)
+            commitFont();
+        if (outer != Destination::FontTable && state().font < 0)
+            applyFont(state(), fontIndex(m_defaultFontNumber));
+    } else if (closed.destination == Destination::Picture && outer != Destination::Picture) {
+        if (!closed.hidden)
+            m_sink.picture(m_picture.build(), closed);
+        m_picture.reset();
+    } else if (closed.destination == Destination::Object && outer != Destination::Object) {
+        if (!m_objectHasResult && !closed.hidden) {
+            Picture placeholder;
+            placeholder.widthTwips = std::max(0, m_objectWidth);
+            placeholder.heightTwips = std::max(0, m_objectHeight);
+            m_sink.picture(std::move(placeholder), closed);
+        }
+    }
+    if (m_stack.size() == 1)
+        m_done = true;
+}
+
+template <class Sink> void RtfParser<Sink>::onText(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    size_t size = text.size();
+    if (m_skip > 0) {
+        const size_t skipped = std::min(static_cast<size_t>(m_skip), size);
+        bytes += skipped;
+        size -= skipped;
+        m_skip -= static_cast<int>(skipped);
+        if (size == 0)
+            return;
+    }
+    State& s = state();
+    switch (s.destination) {
+    case Destination::Text:
+        if (!s.hidden)
+            emitBytes(bytes, size);
+        break;
+    case Destination::FontTable:
+        appendFontName(std::string_view(reinterpret_cast<const char*>(bytes), size));
+        break;
+    case Destination::ColorTable:
+        for (size_t i = 0; i < size; ++i)
+            if (bytes[i] == ';')
+                commitColor();
+        break;
+    case Destination::Picture:
+        m_picture.addHex(std::string_view(reinterpret_cast<const char*>(bytes), size));
+        break;
+    default:
+        break;
+    }
+}
+
+template <class Sink> void RtfParser<Sink>::onByte(unsigned char byte) {
+    State& s = state();
+    if (s.destination == Destination::Text) {
+        if (!s.hidden)
+            emitBytes(&byte, 1);
+    } else if (s.destination == Destination::FontTable) {
+        appendFontName(std::string_view(reinterpret_cast<const char*>(&byte), 1));
+    }
+}
+
+template <class Sink> void RtfParser<Sink>::emitBytes(const unsigned char* bytes, size_t size) {
+    State& s = state();
+    if (!s.doubleByte) {
+        m_sink.text(bytes, size, *s.table, s);
+        return;
+    }
+    for (size_t i = 0; i < size; ++i) {
+        const unsigned char b = bytes[i];
+        if (m_lead >= 0) {
+            const auto lead = static_cast<unsigned char>(m_lead);
+            m_lead = -1;
+            m_sink.character(m_codePages.decodePair(s.codePage, lead, b), s);
+        } else if (b < 0x80) {
+            m_sink.character(b, s);
+        } else if (RtfCodePages::isLeadByte(s.codePage, b)) {
+            m_lead = b;
+        } else {
+            m_sink.character(m_codePages.decodeSingle(s.codePage, b), s);
+        }
+    }
+}
+
+template <class Sink> void RtfParser<Sink>::emitChar(char16_t unit) {
+    m_lead = -1;
+    State& s = state();
+    if (s.destination == Destination::Text && !s.hidden)
+        m_sink.character(unit, s);
+}
+
+template <class Sink> void RtfParser<Sink>::emitMark(MarkKind kind) {
+    m_lead = -1;
+    State& s = state();
+    if (s.destination == Destination::Text && !s.hidden)
+        m_sink.mark(kind, s);
+}
+
+template <class Sink> void RtfParser<Sink>::onSymbol(unsigned char symbol) {
+    switch (symbol) {
+    case '\\':
+    case '{':
+    case '}':
+        onByte(symbol);
+        break;
+    case '~':
+        emitChar(0x00A0);
+        break;
+    case '_':
+        emitChar(0x2011);
+        break;
+    case '\r':
+    case '\n':
+        emitMark(MarkKind::Paragraph);
+        break;
+    default:
+        // \- (optional hyphen), \| \: and the others show nothing.
+        break;
+    }
+}
+
+template <class Sink> void RtfParser<Sink>::onWord(const RtfToken& token, bool ignorable) {
+    const ControlWord& word = LookUpControlWord(token.text, token.hash);
+    if (word.word == Word::Binary) {
+        const std::string_view data = m_tokens.takeBinary(token.hasParameter ? token.parameter : 0);
+        if (m_skip > 0)
+            --m_skip;
+        else if (state().destination == Destination::Picture)
+            m_picture.addBinary(data);
+        return;
+    }
+    if (m_skip > 0) {
+        --m_skip;
+        return;
+    }
+    if (word.kind == WordKind::Destination) {
+        setDestination(word.word);
+        return;
+    }
+    if (ignorable) {
+        state().destination = Destination::Skip;
+        return;
+    }
+    const int32_t parameter = token.hasParameter ? token.parameter : word.value;
+    switch (state().destination) {
+    case Destination::Text:
+        textWord(word, token);
+        break;
+    case Destination::FontTable:
+        fontTableWord(word.word, parameter);
+        break;
+    case Destination::ColorTable:
+        if (word.word == Word::Red)
+            m_color.red = static_cast<uint8_t>(std::clamp(parameter, 0, 255));
+        else if (word.word == Word::Green)
+            m_color.green = static_cast<uint8_t>(std::clamp(parameter, 0, 255));
+        else if (word.word == Word::Blue)
+            m_color.blue = static_cast<uint8_t>(std::clamp(parameter, 0, 255));
+        else
+            break;
+        m_colorGiven = true;
+        break;
+    case Destination::Picture:
+        pictureWord(word.word, parameter);
+        break;
+    case Destination::Object:
+        if (word.word == Word::ObjectWidth)
+            m_objectWidth = parameter;
+        else if (word.word == Word::ObjectHeight)
+            m_objectHeight = parameter;
+        break;
+    case Destination::Skip:
+        break;
+    }
+}
+
+template <class Sink> void RtfParser<Sink>::setDestination(Word word) {
+    State& s = state();
+    if (s.destination == Destination::Skip)
+        return;
+    switch (word) {
+    case Word::FontTable:
+        s.destination = Destination::FontTable;
+        m_fontOpen = false;
+        break;
+    case Word::ColorTable:
+        s.destination = Destination::ColorTable;
+        m_color = Color{};
+        m_colorGiven = false;
+        break;
+    case Word::Picture:
+        if (s.destination == Destination::Text) {
+            s.destination = Destination::Picture;
+            m_picture.reset();
+        } else {
+            s.destination = Destination::Skip;
+        }
+        break;
+    case Word::Object:
+        if (s.destination == Destination::Text) {
+            s.destination = Destination::Object;
+            m_objectHasResult = false;
+            m_objectWidth = 0;
+            m_objectHeight = 0;
+        } else {
+            s.destination = Destination::Skip;
+        }
+        break;
+    case Word::ObjectResult:
+        if (s.destination == Destination::Object) {
+            s.destination = Destination::Text;
+            m_objectHasResult = true;
+        }
+        break;
+    case Word::Field:
+    case Word::FieldResult:
+    case Word::ShapePicture:
+    case Word::ListText:
+        // Shown as the text around them is.
+        break;
+    default:
+        s.destination = Destination::Skip;
+        break;
+    }
+}
+
+template <class Sink>
+void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
+    State& s = state();
+    const int32_t parameter = token.hasParameter ? token.parameter : word.value;
+    const bool on = !token.hasParameter || token.parameter != 0;
+    switch (word.word) {
+    case Word::Unknown:
+        break;
+    case Word::Character:
+        emitChar(static_cast<char16_t>(word.value));
+        break;
+    case Word::Unicode: {
+        const int32_t value = std::clamp(parameter, -32768, 65535);
+        auto unit = static_cast<char16_t>(value < 0 ? value + 65536 : value);
+        if (s.codePage == RtfCodePages::kSymbol && unit >= 0xF020 && unit <= 0xF0FF)
+            unit = (*s.table)[unit - 0xF000];
+        emitChar(unit);
+        m_skip = s.unicodeSkip;
+        break;
+    }
+    case Word::UnicodeCount:
+        s.unicodeSkip = static_cast<uint8_t>(std::clamp(parameter, 0, 16));
+        break;
+    case Word::Paragraph:
+    case Word::Section:
+        emitMark(MarkKind::Paragraph);
+        break;
+    case Word::Page:
+        emitMark(MarkKind::Page);
+        break;
+    case Word::Line:
+        emitMark(MarkKind::Line);
+        break;
+    case Word::Row:
+    case Word::NestedRow:
+        emitMark(MarkKind::Row);
+        break;
+    case Word::Cell:
+    case Word::NestedCell:
+        emitMark(MarkKind::Cell);
+        break;
+    case Word::Tab:
+        emitChar(u'\t');
+        break;
+    case Word::Ansi:
+    case Word::Pc:
+    case Word::Pca:
+    case Word::Mac:
+    case Word::AnsiCodePage:
+        m_documentCodePage = word.word == Word::Mac            ? RtfCodePages::kMacRoman
+                             : word.word == Word::AnsiCodePage ? RtfCodePages::normalize(parameter)
+                                                               : 1252;
+        if (s.font < 0)
+            setCodePage(s, m_documentCodePage);
+        break;
+    case Word::DefaultFont:
+        m_defaultFontNumber = parameter;
+        break;
+    case Word::Font:
+        applyFont(s, fontIndex(parameter));
+        break;
+    case Word::Plain:
+        if constexpr (Sink::kFull)
+            s.character = CharFormat{};
+        s.hidden = false;
+        applyFont(s, fontIndex(m_defaultFontNumber));
+        break;
+    case Word::Hidden:
+        s.hidden = on;
+        break;
+    default:
+        if constexpr (Sink::kFull) {
+            formatWord(word.word, parameter, on);
+            paragraphWord(word.word, parameter, on);
+        }
+        break;
+    }
+}
+
+template <class Sink> void RtfParser<Sink>::formatWord(Word word, int32_t parameter, bool on) {
+    CharFormat& c = state().character;
+    switch (word) {
+    case Word::FontSize:
+        c.sizeHalfPoints = std::clamp(parameter, 1, 3276);
+        break;
+    case Word::Bold:
+        c.bold = on;
+        break;
+    case Word::Italic:
+        c.italic = on;
+        break;
+    case Word::Underline:
+        c.underline = on ? UnderlineStyle::Single : UnderlineStyle::None;
+        break;
+    case Word::UnderlineDouble:
+        c.underline = on ? UnderlineStyle::Double : UnderlineStyle::None;
+        break;
+    case Word::UnderlineDotted:
+        c.underline = on ? UnderlineStyle::Dotted : UnderlineStyle::None;
+        break;
+    case Word::UnderlineDashed:
+        c.underline = on ? UnderlineStyle::Dashed : UnderlineStyle::None;
+        break;
+    case Word::UnderlineWave:
+        c.underline = on ? UnderlineStyle::Wave : UnderlineStyle::None;
+        break;
+    case Word::UnderlineThick:
+        c.underline = on ? UnderlineStyle::Thick : UnderlineStyle::None;
+        break;
+    case Word::UnderlineWord:
+        c.underline = on ? UnderlineStyle::Word : UnderlineStyle::None;
+        break;
+    case Word::UnderlineNone:
+        c.underline = UnderlineStyle::None;
+        break;
+    case Word::Strike:
+        c.strike = on;
+        break;
+    case Word::Foreground:
+        c.foreground = colorIndex(parameter);
+        break;
+    case Word::Background:
+    case Word::Highlight:
+        c.background = colorIndex(parameter);
+        break;
+    case Word::Superscript:
+        c.vertical = VerticalAlign::Superscript;
+        break;
+    case Word::Subscript:
+        c.vertical = VerticalAlign::Subscript;
+        break;
+    case Word::NoSuperSub:
+        c.vertical = VerticalAlign::Baseline;
+        break;
+    case Word::Up:
+        c.offsetHalfPoints = std::clamp(parameter, -3276, 3276);
+        break;
+    case Word::Down:
+        c.offsetHalfPoints = -std::clamp(parameter, -3276, 3276);
+        break;
+    default:
+        break;
+    }
+}
+
+template <class Sink> void RtfParser<Sink>::paragraphWord(Word word, int32_t parameter, bool on) {
+    State& s = state();
+    ParaFormat& p = s.paragraph;
+    switch (word) {
+    case Word::ParagraphDefault:
+        p = ParaFormat{};
+        s.inTable = false;
+        s.nextTab = TabAlignment::Left;
+        break;
+    case Word::AlignLeft:
+        p.alignment = Alignment::Left;
+        break;
+    case Word::AlignCenter:
+        p.alignment = Alignment::Center;
+        break;
+    case Word::AlignRight:
+        p.alignment = Alignment::Right;
+        break;
+    case Word::AlignJustify:
+        p.alignment = Alignment::Justify;
+        break;
+    case Word::LeftIndent:
+        p.leftIndentTwips = parameter;
+        break;
+    case Word::RightIndent:
+        p.rightIndentTwips = parameter;
+        break;
+    case Word::FirstIndent:
+        p.firstIndentTwips = parameter;
+        break;
+    case Word::SpaceBefore:
+        p.spaceBeforeTwips = parameter;
+        break;
+    case Word::SpaceAfter:
+        p.spaceAfterTwips = parameter;
+        break;
+    case Word::LineSpacing:
+        p.lineSpacingTwips = parameter;
+        break;
+    case Word::LineMultiple:
+        p.lineSpacingMultiple = on;
+        break;
+    case Word::TabRight:
+        s.nextTab = TabAlignment::Right;
+        break;
+    case Word::TabCenter:
+        s.nextTab = TabAlignment::Center;
+        break;
+    case Word::TabDecimal:
+        s.nextTab = TabAlignment::Decimal;
+        break;
+    case Word::TabPosition:
+    case Word::TabBar:
+        if (p.tabs.size() < kMaxTabs)
+            p.tabs.push_back(TabStop{parameter, s.nextTab});
+        s.nextTab = TabAlignment::Left;
+        break;
+    case Word::InTable:
+        s.inTable = true;
+        break;
+    case Word::RowDefault:
+    case Word::CellRight:
+    case Word::RowLeft:
+    case Word::RowGap:
+    case Word::BorderLeft:
+    case Word::BorderTop:
+    case Word::BorderRight:
+    case Word::BorderBottom:
+        m_sink.tableWord(word, parameter);
+        break;
+    default:
+        break;
+    }
+}
+
+template <class Sink> void RtfParser<Sink>::pictureWord(Word word, int32_t parameter) {
+    using Format = RtfPictureBuilder::Format;
+    switch (word) {
+    case Word::PngBlip:
+        m_picture.setFormat(Format::Png);
+        break;
+    case Word::JpegBlip:
+        m_picture.setFormat(Format::Jpeg);
+        break;
+    case Word::DeviceIndependentBitmap:
+        m_picture.setFormat(Format::Dib);
+        break;
+    case Word::WindowsBitmap:
+        m_picture.setFormat(Format::Ddb);
+        break;
+    case Word::EnhancedMetafile:
+    case Word::Metafile:
+        m_picture.setFormat(Format::Metafile);
+        break;
+    case Word::OtherPicture:
+        m_picture.setFormat(Format::Pixels);
+        break;
+    case Word::PictureWidth:
+        m_picture.setWidth(parameter);
+        break;
+    case Word::PictureHeight:
+        m_picture.setHeight(parameter);
+        break;
+    case Word::GoalWidth:
+        m_picture.setGoalWidth(parameter);
+        break;
+    case Word::GoalHeight:
+        m_picture.setGoalHeight(parameter);
+        break;
+    case Word::ScaleX:
+        m_picture.setScaleX(parameter);
+        break;
+    case Word::ScaleY:
+        m_picture.setScaleY(parameter);
+        break;
+    case Word::BitsPerPixel:
+        m_picture.setBitsPerPixel(parameter);
+        break;
+    case Word::WidthBytes:
+        m_picture.setWidthBytes(parameter);
+        break;
+    default:
+        break;
+    }
+}
+
+template <class Sink> void RtfParser<Sink>::fontTableWord(Word word, int32_t parameter) {
+    FontFamily family;
+    switch (word) {
+    case Word::Font:
+        if (m_fontOpen)
+            commitFont();
+        m_fontOpen = true;
+        m_fontNumber = parameter;
+        m_fontCodePage = 0;
+        m_font = FontInfo{};
+        return;
+    case Word::FontCharset:
+        m_font.charset = parameter;
+        return;
+    case Word::FontCodePage:
+        m_fontCodePage = parameter;
+        return;
+    case Word::FamilyNil:
+        family = FontFamily::Nil;
+        break;
+    case Word::FamilyRoman:
+        family = FontFamily::Roman;
+        break;
+    case Word::FamilySwiss:
+        family = FontFamily::Swiss;
+        break;
+    case Word::FamilyModern:
+        family = FontFamily::Modern;
+        break;
+    case Word::FamilyScript:
+        family = FontFamily::Script;
+        break;
+    case Word::FamilyDecor:
+        family = FontFamily::Decor;
+        break;
+    case Word::FamilyTech:
+        family = FontFamily::Tech;
+        break;
+    case Word::FamilyBidi:
+        family = FontFamily::Bidi;
+        break;
+    default:
+        return;
+    }
+    m_font.family = family;
+}
+
+template <class Sink> void RtfParser<Sink>::appendFontName(std::string_view bytes) {
+    if (!m_fontOpen)
+        return;
+    for (char ch : bytes) {
+        if (ch == ';') {
+            commitFont();
+            return;
+        }
+        if (m_font.name.size() < kMaxFontName)
+            m_font.name += ch; // bytes for now, made UTF-8 when committed
+    }
+}
+
+template <class Sink> void RtfParser<Sink>::commitFont() {
+    m_fontOpen = false;
+    if (m_fonts.size() >= kMaxFonts || m_fontByNumber.count(m_fontNumber) != 0)
+        return;
+    const RtfCodePages::Table& names = RtfCodePages::table(m_documentCodePage);
+    std::string utf8;
+    size_t begin = 0;
+    size_t end = m_font.name.size();
+    while (begin < end && m_font.name[begin] == ' ')
+        ++begin;
+    while (end > begin && m_font.name[end - 1] == ' ')
+        --end;
+    for (size_t i = begin; i < end; ++i) {
+        const char16_t u = names[static_cast<unsigned char>(m_font.name[i])];
+        if (u < 0x80) {
+            utf8 += static_cast<char>(u);
+        } else if (u < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (u >> 6));
+            utf8 += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | (u >> 12));
+            utf8 += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    m_font.name = std::move(utf8);
+    m_font.codePage = m_fontCodePage != 0
+                          ? RtfCodePages::normalize(m_fontCodePage)
+                          : RtfCodePages::fromCharset(m_font.charset, m_documentCodePage);
+    if (m_font.codePage == RtfCodePages::kSymbol && m_font.name != "Symbol")
+        m_font.codePage = RtfCodePages::kPrivateSymbol;
+    m_fontByNumber.emplace(m_fontNumber, static_cast<int32_t>(m_fonts.size()));
+    m_fonts.push_back(std::move(m_font));
+    m_font = FontInfo{};
+}
+
+template <class Sink> void RtfParser<Sink>::commitColor() {
+    if (m_colors.size() < kMaxColors) {
+        m_colors.push_back(m_color);
+        m_colorIsAuto.push_back(!m_colorGiven);
+    }
+    m_color = Color{};
+    m_colorGiven = false;
+}
+
+template <class Sink> void RtfParser<Sink>::setCodePage(State& s, int codePage) {
+    s.codePage = codePage;
+    s.table = &RtfCodePages::table(codePage);
+    s.doubleByte = RtfCodePages::isDoubleByte(codePage);
+}
+
+template <class Sink> void RtfParser<Sink>::applyFont(State& s, int32_t index) {
+    s.font = index;
+    if constexpr (Sink::kFull)
+        s.character.font = index;
+    setCodePage(s, index >= 0 ? m_fonts[static_cast<size_t>(index)].codePage : m_documentCodePage);
+}
+
+template <class Sink> int32_t RtfParser<Sink>::fontIndex(int32_t number) const {
+    const auto it = m_fontByNumber.find(number);
+    return it == m_fontByNumber.end() ? -1 : it->second;
+}
+
+template <class Sink> int32_t RtfParser<Sink>::colorIndex(int32_t index) const {
+    if (index < 0 || static_cast<size_t>(index) >= m_colors.size() || m_colorIsAuto[index])
+        return -1;
+    return index;
+}
+
+} // namespace tolvane::rtf

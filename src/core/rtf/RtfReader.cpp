@@ -1,0 +1,25 @@
+#include "core/rtf/RtfReader.h"
+
+#include "core/rtf/RtfDocumentSink.h"
+#include "core/rtf/RtfParser.h"
+#include "core/rtf/RtfTextSink.h"
+
+namespace tolvane::rtf {
+
+RichDocument RtfReader::read(std::string_view rtf) {
+    RtfDocumentSink sink(rtf.size());
+    RtfParser<RtfDocumentSink> parser(rtf, sink);
+    parser.run();
+    return sink.finish(parser.finalState(), std::move(parser.fonts()), std::move(parser.colors()),
+                       parser.defaultFont());
+}
+
+std::u16string RtfReader::displayedText(std::string_view rtf) {
+    // Every unit of text takes at least one byte of RTF.
+    RtfTextSink sink(rtf.size());
+    RtfParser<RtfTextSink> parser(rtf, sink);
+    parser.run();
+    return sink.finish();
+}
+
+} // namespace tolvane::rtf

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "core/rtf/RichDocument.h"
+
+#include <string>
+#include <string_view>
+
+namespace tolvane::rtf {
+
+// Turns the bytes of an RTF document (an article body) into the document
+// model, numbering its characters as RichDocument.h describes. Any input is
+// accepted: unbalanced braces, truncation, absurd parameters and deep nesting
+// give whatever text is readable, with memory bounded by a small multiple of
+// the input's size and no recursion on the input's nesting.
+class RtfReader {
+public:
+    // The whole model: text, paragraphs, formats, tables, pictures.
+    static RichDocument read(std::string_view rtf);
+
+    // Only the displayed text in the same numbering (identical to
+    // read(rtf).text), without building formats: the fast path of search.
+    static std::u16string displayedText(std::string_view rtf);
+};
+
+} // namespace tolvane::rtf

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "core/articles/ArticleRecords.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolvane {
+
+class ArticleStore;
+
+// The all-articles search stops as soon as this many articles have matched.
+constexpr size_t MAX_SEARCH_RESULTS = 1000;
+
+// What the find window asks for; text is Windows-1252.
+struct SearchRequest {
+    std::string text;
+    bool matchCase = false;
+    bool wholeWord = false; // applies to article texts only, never to titles
+    bool inTitle = true;
+    bool inText = true;
+};
+
+// One article found, with its title as stored.
+struct SearchMatch {
+    ArticleNumber article = 0;
+    std::string title;
+
+    bool operator==(const SearchMatch& o) const { return article == o.article && title == o.title; }
+};
+
+// The title test: a plain substring search, both sides upper-cased through
+// the Windows-1252 case pairs unless matchCase (accents stay, so "ecole"
+// does not find "ÉCOLE"). Whole words play no part in titles.
+bool TitleMatches(std::string_view title, std::string_view text, bool matchCase);
+
+// Cleans an article body before its text is searched: each group opened by
+// a blank and a brace takes with it the blank, the brace, the six characters
+// after it, everything up to its "} " and one character after that. A group
+// is only recognised after at least one character of the remaining text, so
+// a remainder that begins with " {" stays as it is; a group that is never
+// closed drops the rest of the body.
+void StripBraceGroups(std::string& body);
+// The same cleaning of body, appended to out (for callers reusing a buffer).
+void AppendStrippedBody(std::string_view body, std::string& out);
+
+// Captions of the results window, Windows-1252: "Recherche sur «text»" (or
+// "Résultats de la recherche" for an empty text) ...
+std::string QueryCaption(std::string_view text);
+// ... followed, once rows exist, by the number of rows.
+std::string CountedCaption(std::string_view caption, size_t count);
+std::string ResultsCaption(std::string_view text, size_t count);
+
+// The search over all articles of a data source. Articles are visited in the
+// index's own enumeration order (that of ArticleStore::ForEachArticle);
+// popup articles are never found; a body is read only when the title did
+// not match and texts are searched. The pass stops at MAX_SEARCH_RESULTS
+// matches.
+class SearchEngine {
+public:
+    // threads == 0 uses every core of the machine; 1 runs the single-thread
+    // pass. Any number gives the same results.
+    explicit SearchEngine(const ArticleStore& store, unsigned threads = 0);
+
+    // The matches in the order they were found (not sorted: the results
+    // window sorts its rows itself).
+    std::vector<SearchMatch> SearchArticles(const SearchRequest& request) const;
+
+private:
+    std::vector<SearchMatch> searchSequential(const SearchRequest& request) const;
+
+    const ArticleStore& m_store;
+    unsigned m_threads;
+};
+
+} // namespace tolvane

@@ -1,0 +1,322 @@
+#include "ui/view/CTolvaneView.h"
+
+#include "app/CMainFrame.h"
+#include "core/articles/ArticleStore.h"
+#include "core/geometry/PopupGeometry.h"
+#include "core/startup/DataSourceLocation.h"
+#include "core/stores/NavigationHistory.h"
+#include "ui/base/AppServices.h"
+#include "ui/base/CommandTable.h"
+#include "ui/base/QtText.h"
+#include "ui/view/ArticleAccessible.h"
+#include "ui/view/CPopupWnd.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace tolvane {
+
+QPoint CTolvaneView::s_lastLinkClick;
+
+namespace {
+
+// Switches the application's wait cursor on for the life of the object.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+CTolvaneView::CTolvaneView(CMainFrame& frame, ArticleStore& store, NavigationHistory& history,
+                           AppServices& services, QWidget* parent)
+    : RichTextEdit(parent), m_frame(frame), m_store(store), m_history(history),
+      m_services(services) {
+    setObjectName(QStringLiteral("articleView"));
+    setReadOnly(true);
+    // Selectable with the mouse only: a read-only text without keyboard
+    // interaction has no caret.
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setCursorWidth(0);
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+    viewport()->setCursor(Qt::ArrowCursor);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    // A scroll bar that comes and goes would lay a long article out twice,
+    // once at each width.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Ctrl + wheel changes the text size for the rest of the run.
+    setWheelZoomEnabled(true);
+    setAccessibleName(QStringLiteral("Article"));
+    setAccessibleDescription(
+        QStringLiteral("Texte de l'article affiché ; ses liens mènent à d'autres articles. "
+                       "Ctrl + molette change la taille du texte."));
+    verticalScrollBar()->setAccessibleName(QStringLiteral("Défilement vertical de l'article"));
+    verticalScrollBar()->setAccessibleDescription(
+        QStringLiteral("Fait défiler l'article vers le haut ou le bas"));
+    horizontalScrollBar()->setAccessibleName(QStringLiteral("Défilement horizontal de l'article"));
+    horizontalScrollBar()->setAccessibleDescription(
+        QStringLiteral("Fait défiler l'article vers la gauche ou la droite"));
+    ArticleAccessible::Install();
+}
+
+CTolvaneView::~CTolvaneView() {
+    CPopupWnd::ClosePopup();
+}
+
+bool CTolvaneView::ShowArticle(ArticleNumber number, int topPosition) {
+    CPopupWnd::ClosePopup();
+    const IndexEntry* entry = m_store.FindEntry(number);
+    if (number <= 0)
+        return false;
+    if (number == m_currentArticle)
+        return true;
+    if (entry == nullptr) {
+        m_services.MessageBox(this, QStringLiteral("VEK-Info"),
+                              QStringLiteral("Cet article n'existe pas ! (ER%1)").arg(number),
+                              QMessageBox::Warning);
+        return false;
+    }
+    ArticleRecord record;
+    {
+        WaitCursor wait;
+        m_store.ReadArticle(number, record);
+    }
+    if (IsPopupTitle(record.title)) {
+        CPopupWnd::ShowPopup(record.title, record.body, s_lastLinkClick, window(), zoomPercent());
+        return true;
+    }
+    WaitCursor wait;
+    m_frame.SaveArticleAnnotation(m_currentArticle);
+    m_frame.LoadArticleAnnotation(number);
+    if (m_currentArticle != 0)
+        m_history.UpdateTopPosition(m_currentArticle, TopPosition());
+    m_currentArticle = number;
+    m_strTitle = record.title;
+    m_history.RecordVisit(number);
+    m_frame.setWindowTitle(fromCp1252(WindowTitle()) + QStringLiteral(" - ") +
+                           fromCp1252(record.title));
+    // One pass with painting off, so the text is not drawn piecemeal.
+    viewport()->setUpdatesEnabled(false);
+    loadRtf(record.body);
+    viewport()->setUpdatesEnabled(true);
+    if (topPosition > 0)
+        lineScroll(lineFromChar(topPosition));
+    m_store.ReadLinks(number, m_links);
+    m_overLink = false;
+    ++m_generation;
+    setAccessibleName(QStringLiteral("Article : ") + fromCp1252(record.title));
+    if (QAccessible::isActive()) {
+        QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&reorder);
+    }
+    viewport()->update();
+    emit articleChanged(number);
+    return true;
+}
+
+std::optional<ArticleNumber> CTolvaneView::LinkAt(int position) const {
+    for (const LinkRecord& link : m_links) {
+        if (link.contains(position))
+            return link.target;
+    }
+    return std::nullopt;
+}
+
+std::vector<CTolvaneView::ShownLink> CTolvaneView::ShownLinks() const {
+    const int length = textLength();
+    const std::u16string& text = richDocument().text;
+    std::vector<ShownLink> shown;
+    std::vector<std::pair<int, int>> earlier;
+    for (const LinkRecord& link : m_links) {
+        const int first = std::max(0, link.first);
+        const int last = std::min(length - 1, link.last);
+        if (first > last)
+            continue;
+        // Reachable when some position of the range lies under no earlier
+        // link: the earlier ranges that meet it, merged, leave a gap.
+        std::vector<std::pair<int, int>> cover;
+        for (const auto& range : earlier) {
+            if (range.second >= first && range.first <= last)
+                cover.push_back(range);
+        }
+        std::sort(cover.begin(), cover.end());
+        int reach = first; // the first position not yet covered
+        for (const auto& range : cover) {
+            if (range.first > reach)
+                break;
+            reach = std::max(reach, range.second + 1);
+        }
+        earlier.emplace_back(first, last);
+        if (reach > last)
+            continue;
+        ShownLink item;
+        item.first = first;
+        item.last = last;
+        item.target = link.target;
+        item.anchor =
+            QString::fromStdU16String(text.substr(size_t(first), size_t(last - first + 1)))
+                .simplified();
+        const bool exists = link.target > 0 && m_store.FindEntry(link.target) != nullptr;
+        const std::string title = exists ? m_store.ReadArticleTitle(link.target) : std::string();
+        if (!exists)
+            item.description = QStringLiteral("Lien vers un article absent (%1)").arg(link.target);
+        else if (IsPopupTitle(title))
+            item.description =
+                QStringLiteral("Ouvre la note « %1 »").arg(fromCp1252(PopupCaption(title)));
+        else
+            item.description = QStringLiteral("Ouvre l'article « %1 »").arg(fromCp1252(title));
+        shown.push_back(std::move(item));
+    }
+    std::stable_sort(shown.begin(), shown.end(),
+                     [](const ShownLink& a, const ShownLink& b) { return a.first < b.first; });
+    return shown;
+}
+
+void CTolvaneView::FollowLink(const ShownLink& link) {
+    // The popup of a note opens next to the link, as after a click on it.
+    const QPoint local = posFromChar(link.first) + QPoint(1, fontMetrics().height() / 2);
+    s_lastLinkClick = viewport()->mapToGlobal(local);
+    ShowArticle(link.target, 0);
+}
+
+int CTolvaneView::TopPosition() const {
+    return lineIndex(firstVisibleLine());
+}
+
+int CTolvaneView::FindInArticle(const std::u16string& text, bool matchCase, bool wholeWord) {
+    return findNext(text, matchCase, wholeWord);
+}
+
+int CTolvaneView::FindFromStart(const std::u16string& text, bool matchCase, bool wholeWord) {
+    setSelection(0, 0);
+    return FindInArticle(text, matchCase, wholeWord);
+}
+
+bool CTolvaneView::event(QEvent* event) {
+    // The window's shortcuts (copy, select all, print...) come before the
+    // text: a read-only text would otherwise claim them.
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->ignore();
+        return true;
+    }
+    return RichTextEdit::event(event);
+}
+
+void CTolvaneView::updateLinkCursor(const QPoint& viewportPoint) {
+    const int position = charFromPos(viewportPoint);
+    const bool overLink = position >= 0 && LinkAt(position).has_value();
+    viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    m_overLink = overLink;
+}
+
+void CTolvaneView::mouseMoveEvent(QMouseEvent* event) {
+    RichTextEdit::mouseMoveEvent(event);
+    updateLinkCursor(event->position().toPoint());
+}
+
+void CTolvaneView::mousePressEvent(QMouseEvent* event) {
+    CPopupWnd::ClosePopup();
+    if (event->button() == Qt::LeftButton) {
+        const QPoint point = event->position().toPoint();
+        const int position = charFromPos(point);
+        if (const auto target = position >= 0 ? LinkAt(position) : std::nullopt) {
+            s_lastLinkClick = viewport()->mapToGlobal(point);
+            event->accept();
+            ShowArticle(*target, 0);
+            return;
+        }
+    }
+    RichTextEdit::mousePressEvent(event);
+}
+
+void CTolvaneView::keyPressEvent(QKeyEvent* event) {
+    QScrollBar* v = verticalScrollBar();
+    QScrollBar* h = horizontalScrollBar();
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        if (CPopupWnd::IsOpen())
+            CPopupWnd::ClosePopup();
+        else
+            window()->showMinimized();
+        break;
+    case Qt::Key_PageUp:
+        v->triggerAction(QAbstractSlider::SliderPageStepSub);
+        break;
+    case Qt::Key_PageDown:
+        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        break;
+    case Qt::Key_End:
+        v->triggerAction(QAbstractSlider::SliderToMaximum);
+        h->triggerAction(QAbstractSlider::SliderToMinimum);
+        break;
+    case Qt::Key_Home:
+        v->triggerAction(QAbstractSlider::SliderToMinimum);
+        h->triggerAction(QAbstractSlider::SliderToMinimum);
+        break;
+    case Qt::Key_Left:
+        h->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Up:
+        lineScroll(-1);
+        break;
+    case Qt::Key_Right:
+        h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case Qt::Key_Down:
+        lineScroll(1);
+        break;
+    default:
+        break;
+    }
+    event->accept();
+}
+
+void CTolvaneView::inputMethodEvent(QInputMethodEvent* event) {
+    event->accept();
+}
+
+void CTolvaneView::focusInEvent(QFocusEvent* event) {
+    RichTextEdit::focusInEvent(event);
+    setCursorWidth(0);
+}
+
+void CTolvaneView::contextMenuEvent(QContextMenuEvent* event) {
+    m_frame.UpdateCommandStates();
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("CLIC_DROIT_SUR_VUE"));
+    const auto add = [&](int id, const QString& text) {
+        QAction* frameAction = m_frame.action(id);
+        QAction* item = menu.addAction(text);
+        if (frameAction != nullptr) {
+            item->setShortcut(frameAction->shortcut());
+            item->setEnabled(frameAction->isEnabled());
+            // The window commands show their check mark here too.
+            item->setCheckable(frameAction->isCheckable());
+            item->setChecked(frameAction->isChecked());
+            item->setStatusTip(frameAction->statusTip());
+            connect(item, &QAction::triggered, frameAction, &QAction::trigger);
+        }
+    };
+    add(cmd::Copy, QStringLiteral("&Copier"));
+    add(cmd::SelectAll, QStringLiteral("&Tout sélectionner"));
+    menu.addSeparator();
+    add(cmd::Find, QStringLiteral("&Rechercher..."));
+    menu.addSeparator();
+    add(cmd::History, QStringLiteral("&Historique"));
+    add(cmd::Bookmarks, QStringLiteral("Liste des &signets"));
+    menu.addSeparator();
+    add(cmd::Annotation, QStringLiteral("&Annoter..."));
+    menu.exec(event->globalPos());
+}
+
+} // namespace tolvane

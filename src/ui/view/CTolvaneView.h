@@ -1,0 +1,105 @@
+#pragma once
+
+#include "core/articles/ArticleRecords.h"
+#include "ui/view/RichTextEdit.h"
+
+#include <QPoint>
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tolvane {
+
+class AppServices;
+class ArticleStore;
+class CMainFrame;
+class NavigationHistory;
+
+// The article pane: a read-only rich-text view that shows one article at a
+// time, follows its links and owns the show-article operation in which
+// every navigation ends. It never shows a caret; keys scroll the article
+// and are never passed on to the text.
+class CTolvaneView : public RichTextEdit {
+    Q_OBJECT
+
+public:
+    CTolvaneView(CMainFrame& frame, ArticleStore& store, NavigationHistory& history,
+                 AppServices& services, QWidget* parent = nullptr);
+    ~CTolvaneView() override;
+
+    // Shows article number with the line holding character topPosition at
+    // the top. False when nothing was shown (number <= 0, not in the
+    // index); true when shown, already current, or opened as a popup.
+    bool ShowArticle(ArticleNumber number, int topPosition);
+
+    ArticleNumber currentArticle() const { return m_currentArticle; }
+    const std::string& currentTitle() const { return m_strTitle; }
+    const std::vector<LinkRecord>& links() const { return m_links; }
+
+    // The target of the first link (in .PGL order) whose range holds position.
+    std::optional<ArticleNumber> LinkAt(int position) const;
+
+    // A link as a click can reach it: its range [first, last] within the
+    // text, its target, its anchor text and what it leads to, in French.
+    struct ShownLink {
+        int first = 0;
+        int last = 0;
+        ArticleNumber target = 0;
+        QString anchor;
+        QString description;
+    };
+    // The article's links in text order, leaving out those that lie outside
+    // the text or wholly under earlier links (a click never reaches them).
+    std::vector<ShownLink> ShownLinks() const;
+    // Follows a link as a click on its first character would.
+    void FollowLink(const ShownLink& link);
+    // Changes each time another article is shown.
+    quint64 articleGeneration() const { return m_generation; }
+
+    // Finds onward from the selection; selects the match and returns its
+    // first position, or -1.
+    int FindInArticle(const std::u16string& text, bool matchCase, bool wholeWord);
+    // The same from the start of the article.
+    int FindFromStart(const std::u16string& text, bool matchCase, bool wholeWord);
+
+    void SelectAllText() { setSelection(0, -1); }
+    // The character position of the first visible line's first character.
+    int TopPosition() const;
+
+    // Screen point of the last press on a link: the anchor of the next popup.
+    static QPoint lastLinkClick() { return s_lastLinkClick; }
+    static void setLastLinkClick(QPoint point) { s_lastLinkClick = point; }
+
+signals:
+    // The view has moved to another article (not for popups).
+    void articleChanged(ArticleNumber number);
+
+protected:
+    bool event(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    void updateLinkCursor(const QPoint& viewportPoint);
+
+    CMainFrame& m_frame;
+    ArticleStore& m_store;
+    NavigationHistory& m_history;
+    AppServices& m_services;
+
+    ArticleNumber m_currentArticle = 0;
+    std::string m_strTitle;
+    std::vector<LinkRecord> m_links;
+    bool m_overLink = false;
+    quint64 m_generation = 0;
+
+    static QPoint s_lastLinkClick;
+};
+
+} // namespace tolvane

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "core/rtf/PositionMap.h"
+#include "core/rtf/RichDocument.h"
+#include "ui/view/RichTextFormats.h"
+
+#include <QSet>
+#include <QTextCursor>
+
+#include <memory>
+#include <set>
+#include <vector>
+
+class QTextDocument;
+class QTextTable;
+
+namespace tolvane {
+
+// Turns the document model of an article into a QTextDocument and records,
+// while it goes, where each run of the article's numbering lands in the
+// QTextDocument (PositionMap). The document is built detached from any
+// widget, segment by segment, with undo off.
+class RichTextBuilder {
+public:
+    // dpi: the logical resolution twips are converted with (1 twip is
+    // 1/1440 inch), the one the document will be shown at; zoom: the text
+    // size, 1.0 for the sizes the article gives, applied to fonts, indents,
+    // spacing and pictures alike so that the layout keeps its proportions.
+    explicit RichTextBuilder(qreal dpi, qreal zoom = 1.0);
+
+    std::unique_ptr<QTextDocument> build(const rtf::RichDocument& document, PositionMap& map);
+
+    // The pixels of a length in twips at this builder's resolution.
+    qreal pixels(int32_t twips) const;
+
+private:
+    void buildParagraph(const rtf::Paragraph& paragraph);
+    size_t buildTable(size_t first);
+    void insertSegments(const rtf::Paragraph& paragraph);
+    void insertPicture(const rtf::Segment& segment);
+    // The resource names of a decoded picture (empty when it cannot be
+    // shown) and of a framed box of a size.
+    QString pictureResource(size_t index, const rtf::Picture& picture);
+    QString placeholderResource(int width, int height);
+    void addAnchor(uint32_t numbering);
+    void addMarkAnchors(const rtf::Paragraph& paragraph);
+
+    void applyCellBorders(QTextTable* table, int row, int column, int32_t modelRow);
+
+    qreal m_dpi;
+    qreal m_zoom;
+    const rtf::RichDocument* m_source = nullptr;
+    QTextDocument* m_target = nullptr;
+    PositionMap* m_map = nullptr;
+    QTextCursor m_cursor;
+    // The next paragraph opens a block of its own (the previous one ended
+    // with a paragraph mark) rather than continuing the current block.
+    bool m_needBlock = false;
+    // The current block continues after a line mark: it keeps its format.
+    bool m_continuesLine = false;
+    std::unique_ptr<RichTextFormats> m_formats;
+    QSet<QString> m_resources;
+    std::set<size_t> m_failedPictures;
+    qint64 m_placeholderPixels = 0;
+};
+
+} // namespace tolvane

@@ -1,0 +1,469 @@
+#include "ui/view/RichTextEdit.h"
+
+#include "core/rtf/RtfReader.h"
+#include "core/rtf/TextFinder.h"
+#include "ui/view/RichTextBuilder.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QWheelEvent>
+#include <QtMath>
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <memory>
+#include <optional>
+
+namespace tolvane {
+
+namespace {
+
+// The document coordinates of a block's layout origin; lines are placed
+// relative to it. Asking for it also lays the document out that far.
+QPointF layoutOrigin(const QTextDocument* document, const QTextBlock& block) {
+    return document->documentLayout()->blockBoundingRect(block).topLeft();
+}
+
+// The line of a block that holds a vertical coordinate relative to the
+// block's layout: the first whose bottom lies below it, else the last.
+QTextLine lineAtY(const QTextLayout* layout, qreal y) {
+    const int count = layout->lineCount();
+    for (int i = 0; i < count; ++i) {
+        const QTextLine line = layout->lineAt(i);
+        if (y < line.y() + line.height()) {
+            return line;
+        }
+    }
+    return count > 0 ? layout->lineAt(count - 1) : QTextLine();
+}
+
+// The line of a block that holds a position relative to the block.
+QTextLine lineAtPosition(const QTextLayout* layout, int relative) {
+    QTextLine line = layout->lineForTextPosition(relative);
+    if (!line.isValid() && layout->lineCount() > 0) {
+        line = layout->lineAt(relative <= 0 ? 0 : layout->lineCount() - 1);
+    }
+    return line;
+}
+
+// The text sizes Ctrl + wheel steps through, in percent.
+constexpr int kZoomSteps[] = {50, 67, 75, 80, 90, 100, 110, 125, 150, 175, 200, 250, 300};
+// One notch of an ordinary mouse wheel.
+constexpr int kWheelNotch = 120;
+
+// Relative luminance of a colour (sRGB), 0 for black to 1 for white.
+double luminance(const QColor& colour) {
+    const auto channel = [](double c) {
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+           0.0722 * channel(colour.blueF());
+}
+
+bool hasVisibleText(const std::u16string& text, uint32_t begin, uint32_t end) {
+    for (uint32_t i = begin; i < end && i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n' && c != 0xA0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// The article of edit as a document at a text size, with its position map.
+static std::unique_ptr<QTextDocument> makeDocument(const RichTextEdit& edit, int zoomPercent,
+                                                   PositionMap& positions) {
+    const qreal zoom =
+        qreal(std::clamp(zoomPercent, RichTextEdit::kMinZoom, RichTextEdit::kMaxZoom)) / 100.0;
+    RichTextBuilder builder(edit.logicalDpiY(), zoom);
+    std::unique_ptr<QTextDocument> built = builder.build(edit.richDocument(), positions);
+    QFont base = edit.font();
+    if (base.pointSizeF() > 0)
+        base.setPointSizeF(base.pointSizeF() * zoom);
+    built->setDefaultFont(base);
+    return built;
+}
+
+RichTextEdit::RichTextEdit(QWidget* parent) : QTextEdit(parent) {
+    setUndoRedoEnabled(false);
+}
+
+void RichTextEdit::loadRtf(const std::string& rtfBytes) {
+    loadDocument(rtf::RtfReader::read(rtfBytes));
+}
+
+void RichTextEdit::loadDocument(rtf::RichDocument document) {
+    m_document = std::move(document);
+    rebuild();
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    updatePage();
+}
+
+std::unique_ptr<QTextDocument> RichTextEdit::buildDocument(int zoomPercent) const {
+    PositionMap positions;
+    return makeDocument(*this, zoomPercent, positions);
+}
+
+void RichTextEdit::rebuild() {
+    std::unique_ptr<QTextDocument> built = makeDocument(*this, m_zoom, m_positions);
+    // An empty page size keeps the new document from being laid out when the
+    // widget attaches its layout; the widget then lays it out once, at its
+    // own width.
+    built->setPageSize(QSizeF(0, 0));
+    built->setParent(this);
+    // Documents of earlier loads are ours to delete; the widget deletes its
+    // first one itself when it is replaced.
+    QTextDocument* previous = this->document();
+    const bool ours = previous && previous->parent() == this;
+    setDocument(built.release());
+    if (ours) {
+        delete previous;
+    }
+}
+
+int RichTextEdit::ZoomStep(int percent, int steps) {
+    int zoom = std::clamp(percent, kMinZoom, kMaxZoom);
+    for (; steps > 0; --steps) {
+        const int* next = std::upper_bound(std::begin(kZoomSteps), std::end(kZoomSteps), zoom);
+        zoom = next != std::end(kZoomSteps) ? *next : kMaxZoom;
+    }
+    for (; steps < 0; ++steps) {
+        const int* next = std::lower_bound(std::begin(kZoomSteps), std::end(kZoomSteps), zoom);
+        zoom = next != std::begin(kZoomSteps) ? *(next - 1) : kMinZoom;
+    }
+    return zoom;
+}
+
+void RichTextEdit::setZoomPercent(int percent) {
+    percent = std::clamp(percent, kMinZoom, kMaxZoom);
+    if (percent == m_zoom)
+        return;
+    const int top = m_document.length() > 0 ? lineIndex(firstVisibleLine()) : 0;
+    const auto [first, last] = selection();
+    m_zoom = percent;
+    rebuild();
+    // The selection first: setting it scrolls to it.
+    if (first != last)
+        setSelection(first, last);
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    if (top > 0)
+        lineScroll(lineFromChar(top));
+    emit zoomChanged(m_zoom);
+}
+
+void RichTextEdit::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QTextEdit::wheelEvent(event);
+        return;
+    }
+    // A smooth wheel sends fractions of a notch: they add up to a step.
+    event->accept();
+    if (!m_wheelZoom)
+        return;
+    // Far more than the whole scale, and never enough to overflow.
+    const int limit = kWheelNotch * int(std::size(kZoomSteps));
+    m_wheelDelta = std::clamp(m_wheelDelta + std::clamp(event->angleDelta().y(), -limit, limit),
+                              -limit, limit);
+    const int steps = m_wheelDelta / kWheelNotch;
+    if (steps != 0) {
+        m_wheelDelta -= steps * kWheelNotch;
+        setZoomPercent(ZoomStep(m_zoom, steps));
+    }
+}
+
+double RichTextEdit::ContrastRatio(const QColor& a, const QColor& b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+bool RichTextEdit::NeedsLightPage(const rtf::RichDocument& document, const QPalette& palette) {
+    const QColor base = palette.color(QPalette::Base);
+    const QColor text = palette.color(QPalette::Text);
+    // A light page already: the article reads as written.
+    if (luminance(base) >= luminance(text))
+        return false;
+    const auto colour = [&document](int32_t index) -> std::optional<QColor> {
+        if (index < 0 || size_t(index) >= document.colors.size())
+            return std::nullopt;
+        const rtf::Color& c = document.colors[size_t(index)];
+        return QColor(c.red, c.green, c.blue);
+    };
+    for (const rtf::Paragraph& paragraph : document.paragraphs) {
+        for (const rtf::Segment& segment : paragraph.segments) {
+            if (segment.picture >= 0 || !hasVisibleText(document.text, segment.begin, segment.end))
+                continue;
+            const auto foreground = colour(segment.format.foreground);
+            const auto background = colour(segment.format.background);
+            if (foreground && !background && ContrastRatio(*foreground, base) < kMinContrast)
+                return true;
+            if (!foreground && background && ContrastRatio(text, *background) < kMinContrast)
+                return true;
+        }
+    }
+    return false;
+}
+
+void RichTextEdit::updatePage() {
+    const QPalette inherited =
+        parentWidget() != nullptr ? parentWidget()->palette() : QApplication::palette(this);
+    const bool light = NeedsLightPage(m_document, inherited);
+    if (light == m_lightPage)
+        return;
+    m_lightPage = light;
+    m_settingPalette = true;
+    if (light) {
+        // Only the page and the text of no colour change; the rest of the
+        // palette (selection, scroll bars) stays the desktop's.
+        QPalette page;
+        page.setColor(QPalette::Base, Qt::white);
+        page.setColor(QPalette::Text, Qt::black);
+        setPalette(page);
+    } else {
+        setPalette(QPalette());
+    }
+    m_settingPalette = false;
+}
+
+void RichTextEdit::changeEvent(QEvent* event) {
+    QTextEdit::changeEvent(event);
+    // The desktop's palette changed: decide the page again.
+    if (event->type() == QEvent::PaletteChange && !m_settingPalette)
+        updatePage();
+}
+
+void RichTextEdit::applyPendingResize() const {
+    // A hidden widget gets its resize events only when shown; the popup
+    // measures its text at several widths before that.
+    auto* self = const_cast<RichTextEdit*>(this);
+    if (self->testAttribute(Qt::WA_PendingResizeEvent)) {
+        self->setAttribute(Qt::WA_PendingResizeEvent, false);
+        QResizeEvent event(size(), QSize());
+        QCoreApplication::sendEvent(self, &event);
+        // The event places the viewport; the text follows its width.
+        const qreal width = viewport()->width();
+        if (lineWrapMode() == QTextEdit::WidgetWidth && document()->pageSize().width() != width) {
+            document()->setPageSize(QSizeF(width, -1));
+        }
+    }
+}
+
+int RichTextEdit::textLength() const {
+    return static_cast<int>(m_document.length());
+}
+
+int RichTextEdit::widgetPosition(int position) const {
+    const int last = document()->characterCount() - 1;
+    if (position >= textLength()) {
+        return last;
+    }
+    return std::clamp(m_positions.toWidget(std::max(position, 0)), 0, last);
+}
+
+int RichTextEdit::numberingPosition(int widgetPosition) const {
+    if (widgetPosition >= document()->characterCount() - 1) {
+        return textLength();
+    }
+    return std::clamp(m_positions.toNumbering(std::max(widgetPosition, 0)), 0, textLength());
+}
+
+QPointF RichTextEdit::scrollOffset() const {
+    return QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
+    applyPendingResize();
+    if (textLength() == 0) {
+        return -1;
+    }
+    const QTextDocument* doc = document();
+    const QPointF point = QPointF(viewportPoint) + scrollOffset();
+    const int hit = std::max(doc->documentLayout()->hitTest(point, Qt::FuzzyHit), 0);
+    const QTextBlock block = doc->findBlock(hit);
+    if (!block.isValid() || !block.layout()) {
+        return numberingPosition(hit);
+    }
+    const QPointF local = point - layoutOrigin(doc, block);
+    const QTextLine line = lineAtY(block.layout(), local.y());
+    if (!line.isValid() || line.textLength() == 0) {
+        return numberingPosition(block.position() + (line.isValid() ? line.textStart() : 0));
+    }
+    // The nearest gap may lie right of the point: then the point is on the
+    // character before that gap.
+    const int start = line.textStart();
+    const int end = start + line.textLength();
+    int index = line.xToCursor(local.x(), QTextLine::CursorBetweenCharacters);
+    if (index > start && line.cursorToX(index) > local.x()) {
+        --index;
+    }
+    index = std::clamp(index, start, end - 1);
+    // A line ended by a line mark: beyond its end is its last character.
+    if (index == end - 1 && index > start &&
+        block.text().at(index) == QChar(QChar::LineSeparator)) {
+        --index;
+    }
+    return std::min(numberingPosition(block.position() + index), textLength() - 1);
+}
+
+QPoint RichTextEdit::posFromChar(int position) const {
+    applyPendingResize();
+    const QTextDocument* doc = document();
+    const int widget = widgetPosition(position);
+    const QTextBlock block = doc->findBlock(widget);
+    if (!block.isValid() || !block.layout()) {
+        return QPoint(0, 0);
+    }
+    const QPointF origin = layoutOrigin(doc, block);
+    const QTextLine line = lineAtPosition(block.layout(), widget - block.position());
+    if (!line.isValid()) {
+        return (origin - scrollOffset()).toPoint();
+    }
+    const QPointF point =
+        origin + QPointF(line.cursorToX(widget - block.position()), line.y()) - scrollOffset();
+    return QPoint(qCeil(point.x()), qCeil(point.y()));
+}
+
+int RichTextEdit::firstVisibleLine() const {
+    applyPendingResize();
+    const QTextDocument* doc = document();
+    const qreal top = verticalScrollBar()->value();
+    int index = 0;
+    int last = 0;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        const QRectF rect = doc->documentLayout()->blockBoundingRect(block);
+        const QTextLayout* layout = block.layout();
+        const int count = layout ? layout->lineCount() : 0;
+        if (count > 0 && rect.bottom() > top) {
+            for (int i = 0; i < count; ++i) {
+                const QTextLine line = layout->lineAt(i);
+                if (rect.top() + line.y() + line.height() > top) {
+                    return index + i;
+                }
+            }
+        }
+        index += count;
+        if (count > 0) {
+            last = index - 1;
+        }
+    }
+    return last;
+}
+
+int RichTextEdit::lineIndex(int line) const {
+    if (line < 0) {
+        return -1;
+    }
+    applyPendingResize();
+    const QTextDocument* doc = document();
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        layoutOrigin(doc, block);
+        const int count = block.layout() ? block.layout()->lineCount() : 0;
+        if (line < count) {
+            return numberingPosition(block.position() + block.layout()->lineAt(line).textStart());
+        }
+        line -= count;
+    }
+    return -1;
+}
+
+int RichTextEdit::lineFromChar(int position) const {
+    applyPendingResize();
+    const QTextDocument* doc = document();
+    const int widget = widgetPosition(position);
+    const QTextBlock target = doc->findBlock(widget);
+    if (!target.isValid()) {
+        return 0;
+    }
+    layoutOrigin(doc, target);
+    int index = 0;
+    for (QTextBlock block = doc->begin(); block.isValid() && block != target;
+         block = block.next()) {
+        index += block.layout() ? block.layout()->lineCount() : 0;
+    }
+    const QTextLine line =
+        target.layout() ? lineAtPosition(target.layout(), widget - target.position()) : QTextLine();
+    return index + (line.isValid() ? line.lineNumber() : 0);
+}
+
+int RichTextEdit::lineCount() const {
+    applyPendingResize();
+    const QTextDocument* doc = document();
+    doc->documentLayout()->documentSize();
+    int count = 0;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        count += block.layout() ? block.layout()->lineCount() : 0;
+    }
+    return count;
+}
+
+void RichTextEdit::lineScroll(int lines) {
+    applyPendingResize();
+    const QTextDocument* doc = document();
+    int target = std::max(firstVisibleLine() + lines, 0);
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        const QPointF origin = layoutOrigin(doc, block);
+        const int count = block.layout() ? block.layout()->lineCount() : 0;
+        if (target < count) {
+            // Everything below must be laid out for the scroll range to
+            // reach that far.
+            doc->documentLayout()->documentSize();
+            verticalScrollBar()->setValue(qCeil(origin.y() + block.layout()->lineAt(target).y()));
+            return;
+        }
+        target -= count;
+    }
+    doc->documentLayout()->documentSize();
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void RichTextEdit::setSelection(int first, int last) {
+    const int length = textLength();
+    if (last < 0 || last > length) {
+        last = length;
+    }
+    first = std::clamp(first, 0, length);
+    if (first > last) {
+        std::swap(first, last);
+    }
+    QTextCursor cursor(document());
+    cursor.setPosition(widgetPosition(first));
+    cursor.setPosition(widgetPosition(last), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+std::pair<int, int> RichTextEdit::selection() const {
+    const QTextCursor cursor = textCursor();
+    return {numberingPosition(cursor.selectionStart()), numberingPosition(cursor.selectionEnd())};
+}
+
+int RichTextEdit::findInRange(const std::u16string& text, bool matchCase, bool wholeWord, int from,
+                              int to) const {
+    const rtf::TextFinder finder(text, rtf::FindOptions{matchCase, wholeWord});
+    const size_t end = to < 0 ? SIZE_MAX : size_t(to);
+    const int64_t found = finder.find(m_document.text, size_t(std::max(from, 0)), end);
+    return found < 0 ? -1 : static_cast<int>(found);
+}
+
+int RichTextEdit::findNext(const std::u16string& text, bool matchCase, bool wholeWord) {
+    const auto [start, end] = selection();
+    const int from = start != end ? start + 1 : start;
+    const int found = findInRange(text, matchCase, wholeWord, from, -1);
+    if (found < 0) {
+        return -1;
+    }
+    setSelection(found, found + static_cast<int>(text.size()));
+    ensureCursorVisible();
+    return found;
+}
+
+} // namespace tolvane

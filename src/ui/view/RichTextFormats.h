@@ -1,0 +1,51 @@
+#pragma once
+
+#include "core/rtf/RichDocument.h"
+
+#include <QStringList>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+
+#include <unordered_map>
+#include <vector>
+
+namespace tolvane {
+
+// The pixels of a length in twips (1/1440 inch) at a resolution.
+inline qreal twipsToPixels(int32_t twips, qreal dpi) {
+    return qreal(twips) * dpi / 1440.0;
+}
+
+// The Qt formats of one document's character and paragraph formats, at one
+// resolution and one text size: fonts mapped to installed families by name,
+// then by family kind; automatic colours left to the palette. zoom scales
+// font sizes and lengths alike (1.0: the sizes the article gives). Each
+// distinct format is converted once.
+class RichTextFormats {
+public:
+    RichTextFormats(const rtf::RichDocument& document, qreal dpi, qreal zoom = 1.0);
+
+    const QTextCharFormat& charFormat(const rtf::CharFormat& format);
+    QTextBlockFormat blockFormat(const rtf::ParaFormat& format);
+
+private:
+    struct FormatHash {
+        size_t operator()(const rtf::CharFormat& f) const;
+    };
+
+    QTextCharFormat makeCharFormat(const rtf::CharFormat& format) const;
+    void resolveFonts();
+
+    const rtf::RichDocument& m_document;
+    qreal m_dpi;
+    qreal m_zoom;
+    std::unordered_map<rtf::CharFormat, QTextCharFormat, FormatHash> m_charFormats;
+    std::vector<QStringList> m_fontFamilies;
+    std::vector<int> m_fontHints;
+    // Neighbouring paragraphs mostly share their format.
+    rtf::ParaFormat m_lastParaFormat;
+    QTextBlockFormat m_lastBlockFormat;
+    bool m_hasLastBlock = false;
+};
+
+} // namespace tolvane

@@ -1,0 +1,145 @@
+// The command table in the real main window, offscreen: texts, enabling,
+// check marks, shortcuts, the article view's context menu, and the popup
+// closed by the bookmark-name dialog.
+
+#include "support/NotesFixture.h"
+#include "ui/base/CommandTable.h"
+#include "ui/view/CPopupWnd.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+
+using namespace tolvane;
+using namespace tolvane::test;
+
+class TestCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void commandTable_data();
+    void commandTable();
+    void contextMenuInOrder();
+    void nameDialogClosesThePopup();
+
+private:
+    TempDir m_dir;
+    NotesServices m_services;
+    std::unique_ptr<NotesViewer> m_viewer;
+};
+
+void TestCommands::initTestCase() {
+    const std::string base = m_dir.file("guide");
+    writeFixture(base);
+    m_viewer = std::make_unique<NotesViewer>(m_services, base);
+    QVERIFY(m_viewer->started);
+}
+
+void TestCommands::cleanupTestCase() {
+    m_viewer.reset();
+}
+
+void TestCommands::commandTable_data() {
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<QString>("tooltip");
+    QTest::addColumn<bool>("toggles");
+    QTest::addColumn<QString>("keys");
+    const auto row = [](int id, const char16_t* prompt, const char16_t* tooltip, bool toggles,
+                        const char* keys = "") {
+        QTest::addRow("%d", id) << id << QString::fromUtf16(prompt) << QString::fromUtf16(tooltip)
+                                << toggles << QString::fromLatin1(keys);
+    };
+    row(cmd::Home, u"Retourne à la page d'accueil", u"Page d'accueil", false);
+    row(cmd::Sync, u"Synchronise l'article avec l'arborescence", u"Synchroniser l'article", false);
+    row(cmd::AddBookmark, u"Définit un signet pour cette page", u"Définir signet", false);
+    row(cmd::Quit, u"Ferme l'application ; propose d'enregistrer les documents", u"Quitter", false);
+    row(cmd::SelectAll, u"Sélectionne le document entier", u"", false, "Ctrl+A");
+    row(cmd::Find, u"Effectue la recherche d'un mot ou d'un texte", u"Rechercher", true, "Ctrl+F");
+    row(cmd::Annotation, u"Affiche ou masque l'annotation personnalisée relative à l'article",
+        u"Annotation", false);
+    row(cmd::ToolBar, u"Affiche ou masque la barre d'outils", u"Barre d'outils", true);
+    row(cmd::StatusBar, u"Affiche ou masque la barre d'état", u"Barre d'état", true);
+    row(cmd::History, u"Affiche ou masque la fenêtre d'historique", u"Historique", true);
+    row(cmd::Bookmarks, u"Affiche ou masque la liste des signets", u"Liste des signets", true);
+    row(cmd::Results, u"Affiche ou masque les résultats de la dernière recherche",
+        u"Résultats de la recherche", true);
+    row(cmd::About,
+        u"Affiche des informations sur le programme, le numéro de version et le copyright",
+        u"A propos de", false);
+}
+
+void TestCommands::commandTable() {
+    QFETCH(int, id);
+    QFETCH(QString, prompt);
+    QFETCH(QString, tooltip);
+    QFETCH(bool, toggles);
+    QFETCH(QString, keys);
+    CMainFrame* frame = m_viewer->frame();
+    frame->UpdateCommandStates();
+    QAction* action = frame->action(id);
+    QVERIFY(action != nullptr);
+    QCOMPARE(action->statusTip(), prompt);
+    if (!tooltip.isEmpty())
+        QCOMPARE(action->toolTip(), tooltip);
+    QVERIFY(action->isEnabled());
+    QCOMPARE(action->isCheckable(), toggles);
+    if (!keys.isEmpty())
+        QCOMPARE(action->shortcut(), QKeySequence(keys));
+    if (toggles) {
+        // The check mark follows the window: shown, then hidden again.
+        const bool before = action->isChecked();
+        action->trigger();
+        frame->UpdateCommandStates();
+        QTRY_COMPARE(action->isChecked(), !before);
+        action->trigger();
+        frame->UpdateCommandStates();
+        QTRY_COMPARE(action->isChecked(), before);
+    }
+}
+
+void TestCommands::contextMenuInOrder() {
+    CTolvaneView* view = m_viewer->view();
+    view->setSelection(0, 5);
+    QStringList items;
+    QList<bool> enabled;
+    QTimer::singleShot(50, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu != nullptr);
+        for (QAction* a : menu->actions()) {
+            const QString keys = a->shortcut().toString();
+            items << (a->isSeparator() ? QStringLiteral("-")
+                                       : a->text() + (keys.isEmpty() ? QString() : u'\t' + keys));
+            if (!a->isSeparator())
+                enabled << a->isEnabled();
+        }
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10),
+                            view->viewport()->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(view->viewport(), &event);
+    QCOMPARE(items,
+             (QStringList{QStringLiteral("&Copier\tCtrl+C"),
+                          QStringLiteral("&Tout sélectionner\tCtrl+A"), QStringLiteral("-"),
+                          QStringLiteral("&Rechercher...\tCtrl+F"), QStringLiteral("-"),
+                          QStringLiteral("&Historique"), QStringLiteral("Liste des &signets"),
+                          QStringLiteral("-"), QStringLiteral("&Annoter...")}));
+    QCOMPARE(enabled, QList<bool>(6, true));
+}
+
+void TestCommands::nameDialogClosesThePopup() {
+    CTolvaneView* view = m_viewer->view();
+    QVERIFY(m_viewer->app->ShowArticle(1, 0));
+    QVERIFY(m_viewer->app->ShowArticle(50, 0));
+    QVERIFY(CPopupWnd::IsOpen());
+    CBookmarkNameDialog dialog(QStringLiteral("Ajouter un signet"), QStringLiteral("x"),
+                               m_viewer->frame());
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QTRY_VERIFY(!CPopupWnd::IsOpen());
+    QCOMPARE(view->currentArticle(), 1);
+}
+
+QTEST_MAIN(TestCommands)
+#include "tst_commands.moc"

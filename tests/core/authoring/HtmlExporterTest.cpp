@@ -1,0 +1,124 @@
+#include "core/authoring/HtmlExporter.h"
+
+#include "core/authoring/DataSourceBuilder.h"
+#include "support/TempDir.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace tolvane::authoring {
+namespace {
+
+using test::TempDir;
+
+const char* const kTopics =
+    "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\n"
+    "#{\\footnote ACCUEIL}${\\footnote Accueil}{\\b Accueil}\\par Voir {\\uldb la suite}{\\v SUITE}"
+    " et le {\\ul mot}{\\v MOT}.\\par\\page\n"
+    "#{\\footnote SUITE}${\\footnote La suite d\\'e9taill\\'e9e}Texte <b>&amp; "
+    "\\trowd\\cellx2000\\cellx4000\\intbl A\\cell B\\cell\\row\\pard fin.\\par\\page\n"
+    "#{\\footnote MOT}${\\footnote Mot}D\\'e9finition du mot.\\par}\n";
+
+// Builds the small help project and exports it; returns the site folder.
+void Export(const TempDir& dir) {
+    BuildMessages messages;
+    DataSourceBuilder builder(messages);
+    builder.addTopicText("aide.rtf", kTopics);
+    DataSourceWriter writer;
+    ASSERT_TRUE(builder.build(writer));
+    ASSERT_TRUE(writer.write(dir.file("AIDE")));
+    HtmlExporter exporter(messages);
+    ASSERT_TRUE(exporter.exportSite(DataSourcePaths::fromBase(dir.file("AIDE")), dir.file("site"),
+                                    "Aide \xE9"));
+    EXPECT_EQ(exporter.pageCount(), 2u);
+}
+
+TEST(HtmlExporter, WritesPagesNotesOutlineAndSearchIndex) {
+    TempDir dir;
+    Export(dir);
+    const std::string home = TempDir::readFile(dir.file("site/index.html"));
+    const std::string suite = TempDir::readFile(dir.file("site/article-2.html"));
+    const std::string search = TempDir::readFile(dir.file("site/index-recherche.js"));
+    struct Case {
+        const std::string* page;
+        const char* fragment;
+    };
+    const Case cases[] = {
+        {&home, "<meta charset=\"utf-8\">"},
+        {&home,
+         "<a href=\"article-2.html\"><span style=\"text-decoration:underline;color:#008000;\">"
+         "la suite</span></a>"},
+        {&home, "<a class=\"pop\" href=\"#note-3\" data-note=\"note-3\"><span "
+                "style=\"text-decoration:underline dotted;\">mot</span></a>"},
+        {&home,
+         "<aside class=\"note\" role=\"note\" id=\"note-3\"><p class=\"note-title\">Mot</p>"},
+        {&home, "D\xC3\xA9"
+                "finition"},
+        {&home, "<title>Accueil - Aide \xC3\xA9</title>"},
+        {&home, "<a href=\"index.html\" aria-current=\"page\">Accueil</a>"},
+        {&suite, "<a href=\"article-2.html\" aria-current=\"page\">La suite d\xC3\xA9taill\xC3\xA9"
+                 "e</a>"},
+        {&suite, "<tr><td><p>Texte &lt;b&gt;&amp;amp; A</p>"},
+        {&suite, "</td><td><p>B</p>"},
+        {&search, "\"t\":\"La suite d\xC3\xA9taill\xC3\xA9"
+                  "e\""},
+    };
+    for (const Case& c : cases)
+        EXPECT_NE(c.page->find(c.fragment), std::string::npos) << c.fragment;
+    // Popup articles get no page of their own; nothing is fetched from elsewhere.
+    struct stat st {};
+    EXPECT_NE(stat(dir.file("site/article-3.html").c_str(), &st), 0);
+    for (const std::string* page : {&home, &suite})
+        EXPECT_EQ(page->find("http"), std::string::npos);
+}
+
+std::string Chromium(const std::string& page, const char* extra) {
+    const std::string command =
+        std::string("/usr/bin/chromium --headless --no-sandbox --disable-gpu ") + extra +
+        " --dump-dom file://" + page + " 2>/dev/null";
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            out.append(buffer, n);
+        pclose(pipe);
+    }
+    return out;
+}
+
+// In a real browser: a click on a popup link opens its note and a click
+// elsewhere closes it; a click on a link goes to the target's page.
+TEST(HtmlExporter, LinksAndPopupsWorkInChromium) {
+    struct stat st {};
+    if (stat("/usr/bin/chromium", &st) != 0)
+        GTEST_SKIP() << "/usr/bin/chromium absent (scripts/install-deps.sh --browser installs it)";
+    TempDir dir;
+    Export(dir);
+    const std::string home = TempDir::readFile(dir.file("site/index.html"));
+    auto withScript = [&](const std::string& name, const std::string& script) {
+        std::string page = home;
+        page.insert(page.rfind("</body>"),
+                    "<script>window.addEventListener('load',function(){" + script + "});</script>");
+        TempDir::writeFile(dir.file("site/" + name), page);
+        return dir.file("site/" + name);
+    };
+    const std::string popup =
+        withScript("t-popup.html",
+                   "var r=[];var a=document.querySelector('main a.pop');a.click();"
+                   "var n=document.getElementById(a.getAttribute('data-note'));"
+                   "r.push(getComputedStyle(n).display);document.querySelector('main p').click();"
+                   "r.push(getComputedStyle(n).display);document.body.setAttribute('data-result',r."
+                   "join(','));");
+    EXPECT_NE(Chromium(popup, "").find("data-result=\"block,none\""), std::string::npos);
+    const std::string jump =
+        withScript("t-jump.html", "document.querySelector('main a[href^=\"article-\"]').click();");
+    EXPECT_NE(Chromium(jump, "--virtual-time-budget=5000")
+                  .find("<title>La suite d\xC3\xA9taill\xC3\xA9"
+                        "e - Aide \xC3\xA9</title>"),
+              std::string::npos);
+}
+
+} // namespace
+} // namespace tolvane::authoring

@@ -1,0 +1,91 @@
+#include "../../../fuzz/TopicParserCheck.h"
+
+#include <gtest/gtest.h>
+
+namespace tolvane::authoring {
+namespace {
+
+// Inputs the fuzzer found where the parser's count and the reader's
+// disagreed, reduced to their core.
+TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
+    const std::string inputs[] = {
+        // Control bytes are copied but the reader shows nothing for them.
+        std::string("{#{\\footnote\x01}\x03", 15),
+        std::string("{\\rtf1 #{\\footnote A}a\x02"
+                    "b\x1f"
+                    "c {\\uldb d\x05"
+                    "e}{\\v B}}"),
+        // A backslash ending the input would escape the body's last brace.
+        std::string("{#{\\footnote\x10}\\pn\\", 18),
+        "{\\rtf1 #{\\footnote A}text\\",
+        // \u without a parameter is a character all the same.
+        "{#{\\footnote\xff}\\u",
+        "{\\rtf1 #{\\footnote A}{\\uldb a\\u b\\u70000 c}{\\v B}}",
+        // Control words, symbols and binary data are characters a \u
+        // stands for; groups end them.
+        std::string("{#{\\footnote\0}\\u\\\n", 18),
+        "{\\rtf1 #{\\footnote A}\\uc2 a\\u233\\par\\-b \\u233{c}d \\u233\\bin1 xy}",
+        // A broken hexadecimal escape stands for nothing.
+        "{\\'e\x15#{\\footnote e",
+        "{\\rtf1 #{\\footnote A}a\\'zz b\\'4 c\\'",
+        std::string("{#{\\footnote\0}\\'\0e", 18),
+        std::string("{#{\\footnote A}\\'e\0"
+                    "5",
+                    20),
+        // Tables left open or holding groups stay out of the bodies' header.
+        "{#{\\footnote\xff}1{\\fonttbl",
+        "{\\rtf1{\\colortbl;{\\red1;}}#{\\footnote A}{\\uldb a}{\\v A}}",
+        // Marks inside a hot spot are part of its text.
+        "{\\ul f#{\\footnote\xff}\\\nL\\v.",
+        "{\\rtf1 #{\\footnote A}{\\uldb a\\par b\\cell c\\line}{\\v A} d}",
+        // A nested row ends as a row does.
+        "{\\nestrow#{\\footnote\x0f",
+        "{\\rtf1 #{\\footnote A}a\\nestcell b\\nestrow c}",
+        // Destinations met inside a group hide the rest of it.
+        "{\\fonttbl{2}{\\footnote # d \n",
+        std::string("{\\fonttbl\x01\\f0U#{\\footnote o", 28),
+        "{\\rtf1 #{\\footnote A}a {\\b b\\pn c} {\\i d\\*\\zz e} {\\pict\\wmetafile8 01} f}",
+        "{\\rtf1 #{\\footnote A}{\\b x\\pict\\wmetafile8 01}{\\b y\\object z}{\\pn w}}",
+        // A group left out of the body (a footnote, an ignored destination)
+        // still ends the characters a \\u stands for; a brace escaped while
+        // they are pending is one of them, not the start of a bitmap.
+        "{\\u{\\footnote# r}r",
+        "{\\rtf1 #{\\footnote A}\\u233{\\*\\bkmkstart x}e f}",
+        "{\\rtf1 #{\\footnote A}\\u233{\\bmc absen.bmp}e f}",
+        "{\\rtf1 #{\\footnote A}\\u233\\{bmc xy.bmp\\} f}",
+        // A picture whose group names another destination at its own level
+        // is not shown: the reader skips the rest of the group.
+        std::string("{#{\\footnote\0}\\pict\\pn", 22),
+        "{\\rtf1 #{\\footnote A}a {\\pict\\pn 01} b {\\b x\\pict\\fonttbl 01} c}",
+        "{\\rtf1 #{\\footnote A}a {\\pict\\*\\zz 01} b {\\pict{\\*\\blipuid 0}\\pngblip 01} c}",
+        "{\\rtf1 #{\\footnote A}{\\uldb a {\\pict\\pn 01}b}{\\v B} c}",
+        // A \\* marks the word after it, past control bytes; text left out
+        // of the body must not bring a later word next to it.
+        std::string("{#{\\footnote\0}\\*\0\\u", 19),
+        "{#{\\footnote\xff}\\v\\*t\\plain\xff",
+        "{\\rtf1 #{\\footnote A}a {\\v \\*cach\\'e9\\plain b} c}",
+        // Colour table entries that start with a letter or a digit stay
+        // apart from the table's word.
+        "{{\\colortbl e;}#{\\footnote\x01",
+        "{\\rtf1{\\colortbl 1;\\red0\\green0\\blue0;}#{\\footnote A}a {\\uldb b}{\\v A} c}",
+        // A destination word taken as a \\u fallback is no formatting of
+        // the group re-opened after a page break.
+        "{{\\u\\pn\\page{\\footnote# e}\xff",
+        "{\\rtf1 #{\\footnote A}{\\b \\u233\\pn a\\page #{\\footnote B}b} c}",
+        "{{\\v\\u\\plain\\page{\\footnote# l}\\\n",
+        "{\\rtf1 #{\\footnote A}{\\v \\uc2\\u233\\plain x\\page #{\\footnote B}b} c}",
+        // A missing bitmap's name with control bytes in its placeholder.
+        std::string("{{bmc \0}#{\\footnote\0", 20),
+        "{\\rtf1 #{\\footnote A}a {bmc x\ty.bmp} b}",
+        // A hot spot in a symbol font: the reader shows its letters as the
+        // font's own characters, at the same positions.
+        "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}#{\\footnote A}x {\\f1\\uldb ABC}{\\v B} y}",
+    };
+    for (const std::string& in : inputs) {
+        SCOPED_TRACE(testing::PrintToString(in));
+        EXPECT_EQ(fuzz::TopicParserDisagreement(in), "");
+    }
+}
+
+} // namespace
+} // namespace tolvane::authoring

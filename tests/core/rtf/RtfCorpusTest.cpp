@@ -1,0 +1,52 @@
+#include "core/common/InputFile.h"
+#include "core/rtf/RichTextDump.h"
+#include "core/rtf/RtfReader.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace tolvane::rtf {
+namespace {
+
+// Real help sources and rich-edit documents: reading must give their words
+// and nothing of the RTF itself.
+TEST(RtfCorpusTest, EveryFile_GivesSensibleText) {
+    const std::filesystem::path corpus = std::filesystem::path(TOLVANE_SHARED_DIR) / "corpus";
+    if (!std::filesystem::is_directory(corpus))
+        GTEST_SKIP() << "no corpus at " << corpus;
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
+        std::string extension = entry.path().extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (!entry.is_regular_file() || extension != ".rtf")
+            continue;
+        ++files;
+        SCOPED_TRACE(entry.path().string());
+        std::string rtf;
+        ASSERT_TRUE(InputFile::readAll(entry.path().string(), rtf));
+        const RichDocument document = RtfReader::read(rtf);
+        EXPECT_EQ(RtfReader::displayedText(rtf), document.text);
+        const std::string text = RichTextDump::toUtf8(document.text);
+        EXPECT_GT(text.size(), 200u);
+        for (const char* leaked : {"\\par", "fonttbl", "panose", "colortbl", "HID_", "\\f0",
+                                   "stylesheet", "Normal;", "\\'"})
+            EXPECT_EQ(text.find(leaked), std::string::npos) << leaked;
+        if (entry.path().filename() == "Winprom.rtf") {
+            EXPECT_NE(text.find("Winprom"), std::string::npos);
+            EXPECT_NE(text.find("prominence"), std::string::npos);
+        }
+        if (entry.path().filename() == "CDex.rtf") {
+            EXPECT_NE(text.find("Manual for CDex"), std::string::npos);
+        }
+        if (entry.path().filename() == "help.rtf") {
+            EXPECT_NE(text.find("About us"), std::string::npos);
+        }
+    }
+    EXPECT_GE(files, 10u);
+}
+
+} // namespace
+} // namespace tolvane::rtf

@@ -1,0 +1,101 @@
+#include "core/startup/StartupRules.h"
+
+#include "core/articles/DataSourceWriter.h"
+#include "core/common/Cp1252.h"
+#include "core/startup/DataSourceLocation.h"
+#include "core/startup/StartupSettings.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace tolvane {
+namespace {
+
+using test::TempDir;
+
+class StartupRulesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DataSourceWriter w;
+        w.addArticle(1, "Accueil", "{\\rtf1 x}");
+        ASSERT_TRUE(w.write(m_dir.file("guide")));
+        m_exe = m_dir.file("visio");
+        m_found = cp1252::toUpper(cp1252::fromUtf8(m_dir.path())) + "/GUIDE";
+    }
+    TempDir m_dir;
+    std::string m_exe;
+    std::string m_found;
+};
+
+TEST_F(StartupRulesTest, BareStartFindsTheDataSourceBesideTheExecutable) {
+    const StartupOutcome outcome = ApplyStartupRules({}, m_exe);
+    EXPECT_FALSE(outcome.dataSourceMissing);
+    EXPECT_EQ(g_strDataSource, m_found);
+    EXPECT_EQ(g_strUserBase, m_found);
+    EXPECT_EQ(g_strClassName, kDefaultClassName);
+    EXPECT_FALSE(g_bStartArticle);
+    EXPECT_FALSE(g_bCloseRunning);
+}
+
+TEST_F(StartupRulesTest, SwitchesDecideBeforeDiscoveryAndDefaults) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::string dataSource;
+        std::string userBase;
+        bool missing;
+    };
+    const std::string lower = m_dir.path() + "/guide";
+    const std::string upper = cp1252::toUpper(cp1252::fromUtf8(lower));
+    const Case cases[] = {
+        {"/A keeps the user base apart", {"/A:/perso/notes"}, m_found, "/PERSO/NOTES", false},
+        {"/D names the data source", {"/D:" + lower}, upper, upper, false},
+        {"/D of a missing base",
+         {"/D:" + m_dir.path() + "/absent"},
+         cp1252::toUpper(m_dir.path() + "/absent"),
+         cp1252::toUpper(m_dir.path() + "/absent"),
+         true},
+        {"/D alone lets discovery run", {"/D"}, m_found, m_found, false},
+        {"a path is no switch", {m_dir.path() + "/absent"}, m_found, m_found, false},
+        {"/F is still checked for a data source",
+         {"/F", "/D:" + m_dir.path() + "/x"},
+         cp1252::toUpper(m_dir.path() + "/x"),
+         cp1252::toUpper(m_dir.path() + "/x"),
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const StartupOutcome outcome = ApplyStartupRules(c.args, m_exe);
+        EXPECT_EQ(g_strDataSource, c.dataSource);
+        EXPECT_EQ(g_strUserBase, c.userBase);
+        EXPECT_EQ(outcome.dataSourceMissing, c.missing);
+    }
+
+    // Nothing beside the executable and no /D: missing, with an empty base.
+    TempDir empty;
+    const StartupOutcome outcome = ApplyStartupRules({"/P:4"}, empty.file("visio"));
+    EXPECT_TRUE(outcome.dataSourceMissing);
+    EXPECT_EQ(g_strDataSource, "");
+    EXPECT_EQ(g_strUserBase, "");
+    EXPECT_EQ(g_nStartArticle, 4);
+}
+
+TEST_F(StartupRulesTest, EveryRunStartsFromTheInitialSettings) {
+    ApplyStartupRules({"/F", "/P:3", "/N:x", "/D:y", "/A:z"}, m_exe);
+    ApplyStartupRules({}, m_exe);
+    EXPECT_FALSE(g_bCloseRunning);
+    EXPECT_FALSE(g_bStartArticle);
+    EXPECT_EQ(g_nStartArticle, 0);
+    EXPECT_EQ(g_strTitleOverride, "");
+    EXPECT_EQ(g_strClassName, kDefaultClassName);
+    EXPECT_EQ(g_strDataSource, m_found);
+}
+
+TEST_F(StartupRulesTest, NativeArgumentsBecomeWindows1252) {
+    ApplyStartupRules({"/N:\xC3\xA9t\xC3\xA9_\xE6\x97\xA5"}, m_exe);
+    EXPECT_EQ(g_strTitleOverride, "\xC9T\xC9 ?");
+    EXPECT_EQ(WindowTitle(), "\xC9T\xC9 ?");
+}
+
+} // namespace
+} // namespace tolvane

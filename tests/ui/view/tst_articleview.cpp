@@ -1,0 +1,477 @@
+// The article view inside the real main window, offscreen, on a fixture data
+// source: start-up, links, popups, history, keys, copy, printing, close order.
+
+#include "app/CMainFrame.h"
+#include "app/CTolvaneApp.h"
+#include "support/ViewerFixture.h"
+#include "ui/base/CDlgBar.h"
+#include "ui/base/CSash.h"
+#include "ui/base/CommandTable.h"
+#include "ui/panes/CAboutDlg.h"
+#include "ui/panes/COutlineBar.h"
+#include "ui/view/CPopupWnd.h"
+#include "ui/view/CTolvaneDoc.h"
+#include "ui/view/CTolvaneView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QTest>
+#include <QTextDocument>
+#include <QTimer>
+#include <QToolBar>
+
+#include <memory>
+
+using namespace tolvane;
+using namespace tolvane::test;
+
+namespace {
+
+// A running viewer on the fixture; hooks are attached before the initial
+// load runs.
+struct Viewer {
+    TempDir dir;
+    RecordingServices services;
+    RecordingHooks hooks;
+    std::unique_ptr<CTolvaneApp> app;
+    std::string base;
+
+    explicit Viewer(const std::vector<std::string>& extra = {}) {
+        base = dir.file("guide");
+        writeFixture(base);
+        app = std::make_unique<CTolvaneApp>(services);
+        std::vector<std::string> args{"/D:" + base};
+        args.insert(args.end(), extra.begin(), extra.end());
+        started = app->InitInstance(args, "/nonexistent/tolvane");
+        if (started) {
+            frame()->setAnnotationHooks(&hooks);
+            app->setBookmarkHooks(&hooks);
+        }
+    }
+    ~Viewer() {
+        if (app->mainFrame())
+            app->mainFrame()->setAnnotationHooks(nullptr);
+        app->setBookmarkHooks(nullptr);
+        app->ExitInstance();
+    }
+    bool waitLoaded() {
+        return QTest::qWaitFor([this] { return frame()->initialLoadDone(); });
+    }
+    CMainFrame* frame() const { return app->mainFrame(); }
+    CTolvaneView* view() const { return frame()->view(); }
+
+    // The middle of character position's cell.
+    QPoint pointOf(int position) const {
+        const QPoint a = view()->posFromChar(position);
+        const QPoint b = view()->posFromChar(position + 1);
+        const int x = b.y() == a.y() && b.x() > a.x() ? (a.x() + b.x()) / 2 : a.x() + 2;
+        return QPoint(x, a.y() + view()->fontMetrics().height() / 2);
+    }
+    void click(int position, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseClick(view()->viewport(), button, {}, pointOf(position));
+    }
+
+    bool started = false;
+};
+
+} // namespace
+
+class TestArticleView : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startUp_data();
+    void startUp();
+    void clickOnAnchorEdges_data();
+    void clickOnAnchorEdges();
+    void linkToMissingArticleLeavesViewAsItWas();
+    void popupLinkOpensPopupAndChangesNothingElse();
+    void backAndHomeRestoreTopLines();
+    void keysScrollAndLettersDoNothing();
+    void linkCursorFollowsAnchors();
+    void copyAndSelectAll();
+    void closeSavesInOrder();
+    void printingCancelledOrToPdf();
+    void menusAndToolbarInOrder();
+    void aboutBoxClosesPopup();
+    void panesFollowTheirSizeRules();
+    void contextMenuItemsInOrder();
+};
+
+void TestArticleView::startUp_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("article");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("no /P") << QStringList() << 1 << QStringList();
+    QTest::newRow("/P:2") << QStringList{QStringLiteral("/P:2")} << 2 << QStringList();
+    QTest::newRow("/P of an absent article")
+        << QStringList{QStringLiteral("-p=999")} << 1
+        << QStringList{QStringLiteral("Cet article n'existe pas ! (ER999)")};
+    QTest::newRow("/P without digits")
+        << QStringList{QStringLiteral("/P:abc")} << 1 << QStringList();
+    QTest::newRow("/P of a popup article still leaves an article on screen")
+        << QStringList{QStringLiteral("/P:50")} << 1 << QStringList();
+}
+
+void TestArticleView::startUp() {
+    QFETCH(QStringList, args);
+    QFETCH(int, article);
+    QFETCH(QStringList, messages);
+    std::vector<std::string> extra;
+    for (const QString& a : args)
+        extra.push_back(a.toStdString());
+    Viewer v(extra);
+    QVERIFY(v.started);
+    QVERIFY(v.waitLoaded());
+    QCOMPARE(v.view()->currentArticle(), article);
+    QCOMPARE(v.services.messages, messages);
+    for (const QString& caption : v.services.captions)
+        QCOMPARE(caption, QStringLiteral("VEK-Info"));
+    QCOMPARE(v.app->history().size(), size_t(1));
+    QCOMPARE(v.frame()->windowTitle(),
+             QStringLiteral("Aide - ") +
+                 (article == 1 ? QStringLiteral("Accueil") : QStringLiteral("Deux")));
+    QVERIFY(!v.frame()->action(cmd::Back)->isEnabled());
+}
+
+void TestArticleView::clickOnAnchorEdges_data() {
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("article");
+    QTest::newRow("first character of an anchor") << kFirstLinkFirst << 2;
+    QTest::newRow("last character of an anchor") << kFirstLinkLast << 2;
+    QTest::newRow("just after the anchor") << kFirstLinkLast + 1 << 1;
+    QTest::newRow("just before the anchor") << kFirstLinkFirst - 1 << 1;
+    QTest::newRow("overlap: the first link in stored order wins") << kDoubleLinkFirst + 3 << 3;
+    QTest::newRow("overlap: the second link alone") << kOverlapOnly << 2;
+}
+
+void TestArticleView::clickOnAnchorEdges() {
+    QFETCH(int, position);
+    QFETCH(int, article);
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    v.view()->setSelection(40, 45);
+    v.click(position);
+    QCOMPARE(v.view()->currentArticle(), article);
+    QVERIFY(v.services.messages.isEmpty());
+    if (article != 1)
+        QCOMPARE(v.app->history().size(), size_t(2));
+}
+
+void TestArticleView::linkToMissingArticleLeavesViewAsItWas() {
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    const QString title = v.frame()->windowTitle();
+    const auto links = v.view()->links().size();
+    v.click(kMissingLinkFirst);
+    QCOMPARE(v.services.messages,
+             QStringList{QStringLiteral("Cet article n'existe pas ! (ER999)")});
+    QCOMPARE(v.services.captions, QStringList{QStringLiteral("VEK-Info")});
+    QCOMPARE(v.view()->currentArticle(), 1);
+    QCOMPARE(v.frame()->windowTitle(), title);
+    QCOMPARE(v.view()->links().size(), links);
+    QCOMPARE(v.app->history().size(), size_t(1));
+    // Numbers below 1 are refused without a word.
+    QVERIFY(!v.app->ShowArticle(0, 0));
+    QVERIFY(!v.app->ShowArticle(-4, 0));
+    QCOMPARE(v.services.messages.size(), 1);
+}
+
+void TestArticleView::popupLinkOpensPopupAndChangesNothingElse() {
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    const QString title = v.frame()->windowTitle();
+    const auto calls = v.hooks.calls;
+    const QPoint point = v.pointOf(kPopupLinkFirst);
+    v.click(kPopupLinkFirst);
+    QVERIFY(CPopupWnd::IsOpen());
+    CPopupWnd* popup = CPopupWnd::OpenPopup();
+    QCOMPARE(popup->windowTitle(), QStringLiteral("Une note"));
+    QCOMPARE(popup->anchor(), v.view()->viewport()->mapToGlobal(point));
+    QVERIFY(popup->isVisible());
+    QVERIFY(popup->width() > 20 && popup->height() > 30);
+    // Sized on the text laid out at the width tried: the text height found
+    // lies within the text itself.
+    std::unique_ptr<QTextDocument> laidOut(popup->textControl()->document()->clone());
+    laidOut->setTextWidth(popup->width() - 20);
+    QVERIFY(popup->height() - 30 <= laidOut->size().height());
+    QCOMPARE(v.view()->currentArticle(), 1);
+    QCOMPARE(v.frame()->windowTitle(), title);
+    QCOMPARE(v.app->history().size(), size_t(1));
+    QCOMPARE(v.hooks.calls, calls);
+
+    // Other keys of the view scroll and leave the popup open.
+    QTest::keyClick(v.view(), Qt::Key_Down);
+    QVERIFY(CPopupWnd::IsOpen());
+    QTest::keyClick(v.view(), Qt::Key_Escape);
+    QVERIFY(!CPopupWnd::IsOpen());
+    QVERIFY(!v.frame()->isMinimized());
+    QTest::keyClick(v.view(), Qt::Key_Escape);
+    QTRY_VERIFY(v.frame()->windowState() & Qt::WindowMinimized);
+
+    // A click on the popup closes it; a new popup replaces the old one.
+    v.frame()->showNormal();
+    v.click(kPopupLinkFirst);
+    QVERIFY(CPopupWnd::IsOpen());
+    QTest::mouseClick(CPopupWnd::OpenPopup()->textControl()->viewport(), Qt::RightButton);
+    QTRY_VERIFY(!CPopupWnd::IsOpen());
+}
+
+void TestArticleView::backAndHomeRestoreTopLines() {
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    CTolvaneView* view = v.view();
+    view->lineScroll(20);
+    const int topOfHome = view->TopPosition();
+    QVERIFY(topOfHome > 0);
+    QVERIFY(v.app->ShowArticle(2, 0));
+    QCOMPARE(view->TopPosition(), 0);
+    QVERIFY(v.frame()->action(cmd::Back)->isEnabled());
+    view->lineScroll(60);
+    const int topOfTwo = view->TopPosition();
+    QVERIFY(topOfTwo > 0);
+    QVERIFY(v.app->ShowArticle(3, 0));
+    QCOMPARE(v.app->history().size(), size_t(3));
+    QCOMPARE(v.app->history().entry(1), (HistoryEntry{2, topOfTwo}));
+    QCOMPARE(v.app->history().entry(2), (HistoryEntry{1, topOfHome}));
+    // Showing the current article again changes nothing, not even the scroll.
+    QVERIFY(v.app->ShowArticle(3, 5000));
+    QCOMPARE(view->TopPosition(), 0);
+
+    v.frame()->action(cmd::Back)->trigger();
+    QCOMPARE(view->currentArticle(), 2);
+    QCOMPARE(view->TopPosition(), topOfTwo);
+    QVERIFY(v.frame()->action(cmd::Back)->isEnabled());
+    v.frame()->action(cmd::Back)->trigger();
+    QCOMPARE(view->currentArticle(), 1);
+    QCOMPARE(view->TopPosition(), topOfHome);
+    QCOMPARE(v.app->history().size(), size_t(1));
+    QVERIFY(!v.frame()->action(cmd::Back)->isEnabled());
+
+    // Home on article 1 adds nothing; from another article it adds article 1.
+    v.frame()->action(cmd::Home)->trigger();
+    QCOMPARE(v.app->history().size(), size_t(1));
+    QVERIFY(v.app->ShowArticle(2, 0));
+    v.frame()->action(cmd::Home)->trigger();
+    QCOMPARE(view->currentArticle(), 1);
+    QCOMPARE(v.app->history().size(), size_t(3));
+    QCOMPARE(view->TopPosition(), 0);
+    // Annotation hooks ran for each change, leaving before entering.
+    const std::vector<std::string> tail(v.hooks.calls.end() - 4, v.hooks.calls.end());
+    QCOMPARE(tail, (std::vector<std::string>{"commit 1", "load 2", "commit 2", "load 1"}));
+}
+
+void TestArticleView::keysScrollAndLettersDoNothing() {
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    CTolvaneView* view = v.view();
+    const QString text = view->toPlainText();
+    QTest::keyClicks(view, QStringLiteral("abc xyz"));
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::keyClick(view, Qt::Key_Delete);
+    QCOMPARE(view->toPlainText(), text);
+    QCOMPARE(view->firstVisibleLine(), 0);
+    QTest::keyClick(view, Qt::Key_PageDown);
+    const int afterPage = view->firstVisibleLine();
+    QVERIFY(afterPage > 1);
+    QTest::keyClick(view, Qt::Key_Down);
+    QCOMPARE(view->firstVisibleLine(), afterPage + 1);
+    QTest::keyClick(view, Qt::Key_Up);
+    QCOMPARE(view->firstVisibleLine(), afterPage);
+    QTest::keyClick(view, Qt::Key_End);
+    QVERIFY(view->firstVisibleLine() > afterPage);
+    QTest::keyClick(view, Qt::Key_Home);
+    QCOMPARE(view->firstVisibleLine(), 0);
+    QCOMPARE(view->currentArticle(), 1);
+}
+
+void TestArticleView::linkCursorFollowsAnchors() {
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    QWidget* viewport = v.view()->viewport();
+    QTest::mouseMove(viewport, v.pointOf(kFirstLinkFirst));
+    QTRY_COMPARE(viewport->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(viewport, v.pointOf(kFirstLinkLast + 1));
+    QTRY_COMPARE(viewport->cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseMove(viewport, v.pointOf(kOverlapOnly));
+    QTRY_COMPARE(viewport->cursor().shape(), Qt::PointingHandCursor);
+}
+
+void TestArticleView::copyAndSelectAll() {
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    v.frame()->activateWindow();
+    v.view()->setFocus();
+    QVERIFY(!v.frame()->action(cmd::Copy)->isEnabled());
+    v.view()->setSelection(0, 5);
+    QVERIFY(v.frame()->action(cmd::Copy)->isEnabled());
+    v.frame()->action(cmd::Copy)->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Aller"));
+    v.frame()->action(cmd::SelectAll)->trigger();
+    QCOMPARE(v.view()->selection(), std::make_pair(0, v.view()->textLength()));
+    v.view()->setSelection(8, 12);
+    QTest::keyClick(v.view(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Deux"));
+    QTest::keyClick(v.view(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(v.view()->selection(), std::make_pair(0, v.view()->textLength()));
+}
+
+void TestArticleView::closeSavesInOrder() {
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    QVERIFY(v.app->ShowArticle(2, 0));
+    v.hooks.calls.clear();
+    QVERIFY(v.frame()->close());
+    QCOMPARE(v.hooks.calls,
+             (std::vector<std::string>{"commit 2", "save annotations", "save bookmarks"}));
+}
+
+namespace {
+
+// The print dialog answered by the test.
+class AnsweredDoc : public CTolvaneDoc {
+public:
+    bool accept = false;
+    QString pdf;
+
+protected:
+    bool RunPrintDialog(QPrinter& printer, QWidget*) override {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return accept;
+    }
+};
+
+} // namespace
+
+void TestArticleView::printingCancelledOrToPdf() {
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    AnsweredDoc doc;
+    doc.pdf = QString::fromStdString(v.dir.file("article.pdf"));
+    QVERIFY(!doc.Print(*v.view(), v.frame()));
+    QVERIFY(!QFile::exists(doc.pdf));
+    QCOMPARE(v.view()->currentArticle(), 1);
+    doc.accept = true;
+    QVERIFY(doc.Print(*v.view(), v.frame()));
+    QFile pdf(doc.pdf);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.read(5) == "%PDF-");
+    QVERIFY(pdf.size() > 1000);
+    QCOMPARE(v.frame()->action(cmd::Print)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+}
+
+void TestArticleView::menusAndToolbarInOrder() {
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    QStringList menus;
+    QStringList items;
+    for (QAction* menu : v.frame()->menuBar()->actions()) {
+        menus << menu->text();
+        for (QAction* item : menu->menu()->actions())
+            items << (item->isSeparator() ? QStringLiteral("-") : item->text());
+    }
+    QCOMPARE(menus, (QStringList{QStringLiteral("A&rticle"), QStringLiteral("&Edition"),
+                                 QStringLiteral("&Affichage"), QStringLiteral("Ai&de")}));
+    QCOMPARE(items.size(), 20);
+    QCOMPARE(items.first(), QStringLiteral("Page d'&accueil"));
+    QCOMPARE(items.at(6), QStringLiteral("&Quitter"));
+    QCOMPARE(items.at(8), QStringLiteral("&Tout sélectionner"));
+    QCOMPARE(items.last(), QStringLiteral("&A propos..."));
+
+    QList<int> buttons;
+    for (QAction* a : v.frame()->toolBar()->actions())
+        buttons << (a->isSeparator() ? 0 : a->data().toInt());
+    QList<int> expected(std::begin(kToolbarButtons), std::end(kToolbarButtons) - 1);
+    QCOMPARE(buttons, expected);
+    QCOMPARE(v.frame()->action(cmd::Home)->toolTip(), QStringLiteral("Page d'accueil"));
+    QCOMPARE(v.frame()->action(cmd::Back)->statusTip(),
+             QStringLiteral("Page précédente dans l'historique"));
+
+    QVERIFY(v.frame()->action(cmd::ToolBar)->isChecked());
+    v.frame()->action(cmd::ToolBar)->trigger();
+    QVERIFY(!v.frame()->toolBar()->isVisible());
+    QVERIFY(!v.frame()->action(cmd::ToolBar)->isChecked());
+    v.frame()->action(cmd::StatusBar)->trigger();
+    QVERIFY(!v.frame()->statusBar()->isVisible());
+    QVERIFY(!v.frame()->action(cmd::StatusBar)->isChecked());
+}
+
+void TestArticleView::aboutBoxClosesPopup() {
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    v.click(kPopupLinkFirst);
+    QVERIFY(CPopupWnd::IsOpen());
+    CAboutDlg about(v.frame());
+    QCOMPARE(about.windowTitle(), QStringLiteral("A propos de VEK-Info"));
+    about.show();
+    QApplication::setActiveWindow(&about);
+    QTRY_VERIFY(!CPopupWnd::IsOpen());
+}
+
+void TestArticleView::panesFollowTheirSizeRules() {
+    // The sash's value from where a drag ends: the width fraction counts
+    // from the left limit plus the sash's 6 pixels; the height from the
+    // bottom limit. An empty range changes nothing.
+    float value = -1;
+    QVERIFY(CSash::WidthFraction(250, 0, 1000, value));
+    QCOMPARE(value, 0.256f);
+    QVERIFY(CSash::HeightPixels(600, 100, 700, value));
+    QCOMPARE(value, 101.0f);
+    value = -1;
+    QVERIFY(!CSash::WidthFraction(5, 10, 10, value));
+    QVERIFY(!CSash::HeightPixels(5, 10, 7, value));
+    QCOMPARE(value, -1.0f);
+
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    CMainFrame* frame = v.frame();
+    QTRY_COMPARE(frame->outlineBar()->width(), frame->width() / 4);
+    frame->resize(1200, 700);
+    QTRY_COMPARE(frame->outlineBar()->width(), 300);
+    frame->outlineBar()->sash()->setValue(0.001f);
+    frame->RecalcLayout();
+    QTRY_COMPARE(frame->outlineBar()->width(), 10);
+
+    CDlgBar* annotation = frame->annotationBar();
+    QVERIFY(!annotation->isVisible());
+    annotation->show();
+    frame->RecalcLayout();
+    QTRY_COMPARE(annotation->height(), CMainFrame::kAnnotationMinHeight);
+    const int viewHeight = v.view()->height();
+    annotation->findChild<CSash*>()->setValue(120.0f);
+    frame->RecalcLayout();
+    QTRY_COMPARE(annotation->height(), 120);
+    QTRY_VERIFY(v.view()->height() < viewHeight);
+}
+
+void TestArticleView::contextMenuItemsInOrder() {
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    QStringList items;
+    QTimer::singleShot(0, [&items] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr)
+            return;
+        for (QAction* a : menu->actions())
+            items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
+                            v.view()->viewport()->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(v.view()->viewport(), &event);
+    QCOMPARE(items, (QStringList{QStringLiteral("&Copier"), QStringLiteral("&Tout sélectionner"),
+                                 QStringLiteral("-"), QStringLiteral("&Rechercher..."),
+                                 QStringLiteral("-"), QStringLiteral("&Historique"),
+                                 QStringLiteral("Liste des &signets"), QStringLiteral("-"),
+                                 QStringLiteral("&Annoter...")}));
+    QCOMPARE(v.view()->currentArticle(), 1);
+}
+
+QTEST_MAIN(TestArticleView)
+#include "tst_articleview.moc"

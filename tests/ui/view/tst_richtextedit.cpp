@@ -1,0 +1,498 @@
+#include "ui/view/RichTextEdit.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QtTest>
+
+#include <string>
+
+using tolvane::RichTextEdit;
+namespace rtf = tolvane::rtf;
+
+namespace {
+
+std::string rtfDocument(const std::string& body) {
+    return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times "
+           "New Roman;}{\\f2\\fmodern Courier New;}}{\\colortbl;\\red255\\green0\\blue0;}"
+           "\\pard\\f0\\fs24 " +
+           body + "}";
+}
+
+std::string pngPicture(int widthTwips, int heightTwips) {
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return "{\\pict\\pngblip\\picw8\\pich8\\picwgoal" + std::to_string(widthTwips) + "\\pichgoal" +
+           std::to_string(heightTwips) + " " + bytes.toHex().toStdString() + "}";
+}
+
+std::string manyParagraphs(int count) {
+    std::string body;
+    for (int i = 0; i < count; ++i) {
+        body += "Ligne " + std::to_string(i) + "\\par ";
+    }
+    return body;
+}
+
+// The numbering position of the first occurrence of a text.
+int positionOf(const RichTextEdit& edit, const std::u16string& text, size_t from = 0) {
+    return int(edit.richDocument().text.find(text, from));
+}
+
+bool isDisplayed(char16_t c) {
+    return c != u'\r' && c != u'\n';
+}
+
+} // namespace
+
+class RichTextEditTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void positions_data();
+    void positions();
+    void hitTestOnBothHalves_data();
+    void hitTestOnBothHalves();
+    void hitTestRoundTripOverEveryCharacter();
+    void pointBeyondLineEndGivesLastCharacter();
+    void posFromCharPastTheEnd();
+    void lineQueriesAndScrollRoundTrip();
+    void wrappedLines();
+    void find_data();
+    void find();
+    void findNextStepsThenFails();
+    void selectAll();
+    void loadReplacesEverything();
+    void formats();
+    void pictures();
+    void handBuiltDocument();
+    void inconsistentModelIsShownSafely();
+    void hiddenControlMeasuresAtItsNewWidth();
+
+private:
+    RichTextEdit* m_edit = nullptr;
+};
+
+void RichTextEditTest::init() {
+    m_edit = new RichTextEdit;
+    m_edit->resize(500, 300);
+    m_edit->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_edit));
+}
+
+void RichTextEditTest::cleanup() {
+    delete m_edit;
+    m_edit = nullptr;
+}
+
+void RichTextEditTest::positions_data() {
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("length");
+    QTest::newRow("paragraphs") << QByteArray("Un\\par Deux\\par\\par Trois") << 17;
+    QTest::newRow("line") << QByteArray("Un\\line Deux\\line\\line Trois\\par") << 19;
+    QTest::newRow("tabs") << QByteArray("A\\tab B\\tab\\tab C\\par D") << 9;
+    QTest::newRow("table") << QByteArray("Avant\\par\\trowd\\cellx2000\\cellx4000 Un\\cell "
+                                         "Deux\\cell\\row\\trowd\\cellx2000\\cellx4000 "
+                                         "Trois\\cell Quatre\\cell\\row Apr\\'e8s\\par")
+                           << 39;
+    QTest::newRow("picture") << QByteArray(("Image " + pngPicture(720, 720) + " fin\\par").c_str())
+                             << 13;
+    QTest::newRow("hidden") << QByteArray("Vu{\\v cach\\'e9}vu\\par") << 6;
+    QTest::newRow("table first, paragraphs in a cell")
+        << QByteArray("\\trowd\\cellx2000\\cellx4000 A\\par B\\line C\\cell D\\cell\\row Fin")
+        << 15;
+}
+
+void RichTextEditTest::positions() {
+    QFETCH(QByteArray, body);
+    QFETCH(int, length);
+    m_edit->loadRtf(rtfDocument(body.toStdString()));
+    QCOMPARE(m_edit->textLength(), length);
+    const std::u16string& text = m_edit->richDocument().text;
+    const QTextDocument* doc = m_edit->document();
+    int previousWidget = -1;
+    for (int p = 0; p < int(text.size()); ++p) {
+        const int widget = m_edit->toWidgetPosition(p);
+        QVERIFY2(widget >= previousWidget, qPrintable(QStringLiteral("position %1").arg(p)));
+        previousWidget = widget;
+        if (!isDisplayed(text[size_t(p)])) {
+            continue;
+        }
+        const bool cellMark = text[size_t(p)] == u'\t' && doc->characterAt(widget) != u'\t';
+        if (!cellMark) {
+            QCOMPARE(doc->characterAt(widget), QChar(text[size_t(p)]));
+        }
+        QCOMPARE(m_edit->toNumberingPosition(widget), p);
+    }
+}
+
+void RichTextEditTest::hitTestOnBothHalves_data() {
+    QTest::addColumn<QByteArray>("body");
+    QTest::newRow("first paragraph") << QByteArray("Voir le motif ici\\par fin");
+    QTest::newRow("after marks") << QByteArray("Un\\par\\par Deux\\line\\tab Voir le motif ici");
+    QTest::newRow("bold anchor") << QByteArray("Voir le {\\b\\ul motif} ici");
+    QTest::newRow("in a table") << QByteArray("\\trowd\\cellx3000\\cellx6000 A\\cell Voir le "
+                                              "motif ici\\cell\\row");
+}
+
+void RichTextEditTest::hitTestOnBothHalves() {
+    QFETCH(QByteArray, body);
+    m_edit->loadRtf(rtfDocument(body.toStdString()));
+    const int word = positionOf(*m_edit, u"motif");
+    QVERIFY(word > 0);
+    // The first and the last character of the word, and the one after it.
+    for (int p : {word, word + 4, word + 5}) {
+        const QPoint left = m_edit->posFromChar(p);
+        const QPoint right = m_edit->posFromChar(p + 1);
+        QCOMPARE(left.y(), right.y());
+        QVERIFY(right.x() - left.x() >= 4);
+        const int y = left.y() + 4;
+        QCOMPARE(m_edit->charFromPos(QPoint(left.x() + 1, y)), p);
+        QCOMPARE(m_edit->charFromPos(QPoint((left.x() + right.x()) / 2 - 1, y)), p);
+        QCOMPARE(m_edit->charFromPos(QPoint((left.x() + right.x()) / 2 + 1, y)), p);
+        QCOMPARE(m_edit->charFromPos(QPoint(right.x() - 2, y)), p);
+    }
+}
+
+void RichTextEditTest::hitTestRoundTripOverEveryCharacter() {
+    m_edit->loadRtf(rtfDocument(
+        "Titre {\\b gras} et {\\i italique}\\par\\pard\\qc Centr\\'e9\\tab x\\line suite\\par"
+        "\\trowd\\cellx2500\\cellx5000 Cellule une\\cell Cellule deux\\cell\\row\\pard "
+        "Image " +
+        pngPicture(600, 300) + " apr\\'e8s\\par"));
+    const std::u16string& text = m_edit->richDocument().text;
+    int checked = 0;
+    for (int p = 0; p + 1 < int(text.size()); ++p) {
+        if (!isDisplayed(text[size_t(p)]) || text[size_t(p)] == u'\t') {
+            continue;
+        }
+        const QPoint left = m_edit->posFromChar(p);
+        const QPoint right = m_edit->posFromChar(p + 1);
+        if (left.y() != right.y() || right.x() - left.x() < 3) {
+            continue;
+        }
+        QCOMPARE(m_edit->charFromPos(QPoint(left.x() + 1, left.y() + 3)), p);
+        QCOMPARE(m_edit->charFromPos(QPoint(right.x() - 1, left.y() + 3)), p);
+        ++checked;
+    }
+    QVERIFY(checked > 40);
+}
+
+void RichTextEditTest::pointBeyondLineEndGivesLastCharacter() {
+    m_edit->loadRtf(rtfDocument("Court\\par Ligne\\line suite\\par"));
+    const QPoint first = m_edit->posFromChar(0);
+    QCOMPARE(m_edit->charFromPos(QPoint(450, first.y() + 3)), 4);
+    const int ligne = positionOf(*m_edit, u"Ligne");
+    const QPoint second = m_edit->posFromChar(ligne);
+    QCOMPARE(m_edit->charFromPos(QPoint(450, second.y() + 3)), ligne + 4);
+    QCOMPARE(m_edit->charFromPos(QPoint(-5, second.y() + 3)), ligne);
+    // Below the text: its last character.
+    QCOMPARE(m_edit->charFromPos(QPoint(450, 290)), m_edit->textLength() - 3);
+}
+
+void RichTextEditTest::posFromCharPastTheEnd() {
+    m_edit->loadRtf(rtfDocument("Un\\par Deux\\par Trois"));
+    const int last = m_edit->textLength() - 1;
+    QVERIFY(m_edit->posFromChar(last).y() > m_edit->posFromChar(0).y());
+    QCOMPARE(m_edit->posFromChar(32000).y(), m_edit->posFromChar(last).y());
+    m_edit->loadRtf(rtfDocument("Seul"));
+    QCOMPARE(m_edit->posFromChar(32000).y(), m_edit->posFromChar(0).y());
+    QCOMPARE(m_edit->posFromChar(32000).x(), m_edit->posFromChar(4).x());
+    m_edit->loadDocument(rtf::RichDocument{});
+    QCOMPARE(m_edit->charFromPos(QPoint(10, 10)), -1);
+    QVERIFY(m_edit->posFromChar(32000).y() < 20);
+}
+
+void RichTextEditTest::lineQueriesAndScrollRoundTrip() {
+    m_edit->loadRtf(rtfDocument(manyParagraphs(200)));
+    QVERIFY(m_edit->lineCount() >= 200);
+    QCOMPARE(m_edit->firstVisibleLine(), 0);
+    const int p120 = positionOf(*m_edit, u"Ligne 120");
+    QCOMPARE(m_edit->lineFromChar(p120), 120);
+    QCOMPARE(m_edit->lineFromChar(p120 + 4), 120);
+    // Both positions of the mark before it belong to the line they end.
+    QCOMPARE(m_edit->lineFromChar(p120 - 2), 119);
+    QCOMPARE(m_edit->lineFromChar(p120 - 1), 119);
+    QCOMPARE(m_edit->lineIndex(120), p120);
+    QCOMPARE(m_edit->lineIndex(100000), -1);
+
+    // What the history does: leave at a line, come back to it.
+    m_edit->lineScroll(m_edit->lineFromChar(p120 + 3));
+    QCOMPARE(m_edit->firstVisibleLine(), 120);
+    QCOMPARE(m_edit->lineIndex(m_edit->firstVisibleLine()), p120);
+    QCOMPARE(m_edit->charFromPos(QPoint(10, 3)), p120);
+    m_edit->lineScroll(-20);
+    QCOMPARE(m_edit->firstVisibleLine(), 100);
+    m_edit->lineScroll(5);
+    QCOMPARE(m_edit->firstVisibleLine(), 105);
+
+    // Far into a long article, before the lazy layout has reached it.
+    m_edit->loadRtf(rtfDocument(manyParagraphs(5000)));
+    const int p4900 = positionOf(*m_edit, u"Ligne 4900");
+    QCOMPARE(m_edit->lineFromChar(p4900), 4900);
+    m_edit->lineScroll(m_edit->lineFromChar(p4900));
+    QCOMPARE(m_edit->firstVisibleLine(), 4900);
+    QCOMPARE(m_edit->lineIndex(m_edit->firstVisibleLine()), p4900);
+    QCOMPARE(m_edit->lineCount(), 5000);
+}
+
+void RichTextEditTest::wrappedLines() {
+    std::string words;
+    for (int i = 0; i < 150; ++i) {
+        words += "mot" + std::to_string(i) + " ";
+    }
+    m_edit->loadRtf(rtfDocument("Titre\\par " + words + "\\par Fin\\par " + manyParagraphs(30)));
+    const int fin = positionOf(*m_edit, u"Fin");
+    const int wrapped = m_edit->lineFromChar(fin) - 1;
+    QVERIFY(wrapped > 3);
+    int previousStart = 0;
+    for (int line = 1; line <= wrapped + 1; ++line) {
+        const int start = m_edit->lineIndex(line);
+        QVERIFY(start > previousStart);
+        QCOMPARE(m_edit->lineFromChar(start), line);
+        QCOMPARE(m_edit->lineFromChar(start - 1), line - 1);
+        previousStart = start;
+    }
+    m_edit->lineScroll(m_edit->lineFromChar(m_edit->lineIndex(3) + 2));
+    QCOMPARE(m_edit->firstVisibleLine(), 3);
+    QCOMPARE(m_edit->lineIndex(m_edit->firstVisibleLine()), m_edit->lineIndex(3));
+}
+
+void RichTextEditTest::find_data() {
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<bool>("matchCase");
+    QTest::addColumn<bool>("wholeWord");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QString>("expectedBefore");
+    // Text: "Le motif, le mot\r\nde l'ÉCOLE."
+    QTest::newRow("mot anywhere") << u"mot"_qs << false << false << 0 << u"Le "_qs;
+    QTest::newRow("mot whole word") << u"mot"_qs << false << true << 0 << u"Le motif, le "_qs;
+    QTest::newRow("case differs") << u"le"_qs << true << false << 0 << u"Le motif, "_qs;
+    QTest::newRow("accent case pair")
+        << u"école"_qs << false << false << 0 << u"Le motif, le mot\r\nde l'"_qs;
+    QTest::newRow("accent match case") << u"école"_qs << true << false << 0 << QString();
+    QTest::newRow("accent kept") << u"ecole"_qs << false << false << 0 << QString();
+    QTest::newRow("from after") << u"motif"_qs << false << false << 4 << QString();
+    QTest::newRow("from past the end") << u"mot"_qs << false << false << 1000 << QString();
+    QTest::newRow("across mark") << u"mot\r\nde"_qs << false << false << 0 << u"Le motif, le "_qs;
+}
+
+void RichTextEditTest::find() {
+    QFETCH(QString, needle);
+    QFETCH(bool, matchCase);
+    QFETCH(bool, wholeWord);
+    QFETCH(int, from);
+    QFETCH(QString, expectedBefore);
+    m_edit->loadRtf(rtfDocument("Le motif, le mot\\par de l'\\'c9COLE."));
+    const int expected = expectedBefore.isNull() ? -1 : int(expectedBefore.size());
+    QCOMPARE(m_edit->findInRange(needle.toStdU16String(), matchCase, wholeWord, from, -1),
+             expected);
+}
+
+void RichTextEditTest::findNextStepsThenFails() {
+    m_edit->loadRtf(rtfDocument(manyParagraphs(100) + "le mot\\par le motif\\par un mot."));
+    QCOMPARE(m_edit->verticalScrollBar()->value(), 0);
+    const int first = positionOf(*m_edit, u"mot");
+    const int second = positionOf(*m_edit, u"mot.");
+    QCOMPARE(m_edit->findNext(u"MOT", false, true), first);
+    QCOMPARE(m_edit->selection(), std::make_pair(first, first + 3));
+    QCOMPARE(m_edit->textCursor().selectedText(), u"mot"_qs);
+    QVERIFY(m_edit->verticalScrollBar()->value() > 0);
+    QCOMPARE(m_edit->findNext(u"MOT", false, true), second);
+    QCOMPARE(m_edit->findNext(u"MOT", false, true), -1);
+    QCOMPARE(m_edit->selection(), std::make_pair(second, second + 3));
+    QCOMPARE(m_edit->findNext(u"mot", false, false), -1);
+}
+
+void RichTextEditTest::selectAll() {
+    m_edit->loadRtf(rtfDocument("Un\\par Deux\\par"));
+    m_edit->setSelection(0, -1);
+    QCOMPARE(m_edit->selection(), std::make_pair(0, m_edit->textLength()));
+    QVERIFY(m_edit->textCursor().selectedText().startsWith(u"Un"_qs));
+    m_edit->setSelection(4, 6);
+    QCOMPARE(m_edit->selection(), std::make_pair(4, 6));
+    QCOMPARE(m_edit->textCursor().selectedText(), u"De"_qs);
+}
+
+void RichTextEditTest::loadReplacesEverything() {
+    m_edit->loadRtf(rtfDocument(manyParagraphs(300)));
+    m_edit->lineScroll(150);
+    m_edit->setSelection(10, 20);
+    QVERIFY(m_edit->verticalScrollBar()->value() > 0);
+    m_edit->loadRtf(rtfDocument("Nouveau texte"));
+    QCOMPARE(m_edit->textLength(), 13);
+    QCOMPARE(m_edit->document()->toPlainText(), u"Nouveau texte"_qs);
+    QCOMPARE(m_edit->verticalScrollBar()->value(), 0);
+    QCOMPARE(m_edit->firstVisibleLine(), 0);
+    QCOMPARE(m_edit->lineCount(), 1);
+    QCOMPARE(m_edit->selection(), std::make_pair(0, 0));
+    QCOMPARE(m_edit->charFromPos(m_edit->posFromChar(0) + QPoint(1, 3)), 0);
+}
+
+void RichTextEditTest::formats() {
+    m_edit->loadRtf(rtfDocument(
+        "n {\\b b} {\\i i} {\\ul u} {\\uld d} {\\ulwave w} {\\strike s} {\\cf1 r} {\\super e} "
+        "{\\sub x} {\\f1 t} {\\f2\\fs32 c}"));
+    auto formatAt = [this](char16_t c) {
+        const int p = int(m_edit->richDocument().text.find(c));
+        QTextCursor cursor(m_edit->document());
+        cursor.setPosition(m_edit->toWidgetPosition(p) + 1);
+        return cursor.charFormat();
+    };
+    QCOMPARE(formatAt(u'n').fontWeight(), int(QFont::Normal));
+    QCOMPARE(formatAt(u'n').fontPointSize(), 12.0);
+    QVERIFY(!formatAt(u'n').hasProperty(QTextFormat::ForegroundBrush));
+    QCOMPARE(formatAt(u'b').fontWeight(), int(QFont::Bold));
+    QVERIFY(formatAt(u'i').fontItalic());
+    QCOMPARE(formatAt(u'u').underlineStyle(), QTextCharFormat::SingleUnderline);
+    QCOMPARE(formatAt(u'd').underlineStyle(), QTextCharFormat::DotLine);
+    QCOMPARE(formatAt(u'w').underlineStyle(), QTextCharFormat::WaveUnderline);
+    QVERIFY(formatAt(u's').fontStrikeOut());
+    QCOMPARE(formatAt(u'r').foreground().color(), QColor(255, 0, 0));
+    QCOMPARE(formatAt(u'e').verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    QCOMPARE(formatAt(u'x').verticalAlignment(), QTextCharFormat::AlignSubScript);
+    QCOMPARE(formatAt(u'c').fontPointSize(), 16.0);
+    if (QFontDatabase::hasFamily(u"Liberation Sans"_qs)) {
+        QCOMPARE(formatAt(u'n').fontFamilies().toStringList(), QStringList{u"Liberation Sans"_qs});
+        QCOMPARE(formatAt(u't').fontFamilies().toStringList(), QStringList{u"Liberation Serif"_qs});
+        QCOMPARE(formatAt(u'c').fontFamilies().toStringList(), QStringList{u"Liberation Mono"_qs});
+    }
+
+    // Paragraph format; tab stops sorted by position and measured from the
+    // start of the first line (720 twips here), with the implicit stop at the
+    // hanging indent.
+    m_edit->loadRtf(rtfDocument("\\pard\\qc\\li1440\\fi-720\\sb240\\tqr\\tx4000\\tx1000 a\\par"));
+    const QTextBlockFormat block = m_edit->document()->firstBlock().blockFormat();
+    const qreal inch = m_edit->logicalDpiY();
+    QCOMPARE(block.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    QCOMPARE(block.leftMargin(), inch);
+    QCOMPARE(block.textIndent(), -inch / 2);
+    QCOMPARE(block.topMargin(), inch / 6);
+    const QList<QTextOption::Tab> tabs = block.tabPositions();
+    QCOMPARE(tabs.size(), 3);
+    QCOMPARE(tabs[0].type, QTextOption::LeftTab);
+    QCOMPARE(tabs[0].position, (1000 - 720) * inch / 1440);
+    QCOMPARE(tabs[1].type, QTextOption::LeftTab);
+    QCOMPARE(tabs[1].position, (1440 - 720) * inch / 1440);
+    QCOMPARE(tabs[2].type, QTextOption::RightTab);
+    QCOMPARE(tabs[2].position, (4000 - 720) * inch / 1440);
+}
+
+void RichTextEditTest::pictures() {
+    m_edit->loadRtf(rtfDocument("A" + pngPicture(1440, 720) +
+                                "B{\\pict\\wmetafile8\\picwgoal720\\pichgoal360 0100}C"));
+    QCOMPARE(m_edit->richDocument().text, std::u16string(u"A\uFFFCB\uFFFCC"));
+    const qreal dpi = m_edit->logicalDpiY();
+    for (auto [position, width, height] : {std::tuple{1, 1.0, 0.5}, std::tuple{3, 0.5, 0.25}}) {
+        QTextCursor cursor(m_edit->document());
+        cursor.setPosition(m_edit->toWidgetPosition(position) + 1);
+        const QTextImageFormat format = cursor.charFormat().toImageFormat();
+        QVERIFY(format.isValid());
+        QCOMPARE(qRound(format.width()), qRound(width * dpi));
+        QCOMPARE(qRound(format.height()), qRound(height * dpi));
+        const QVariant image =
+            m_edit->document()->resource(QTextDocument::ImageResource, QUrl(format.name()));
+        QVERIFY(!image.value<QImage>().isNull());
+    }
+    const QPoint b = m_edit->posFromChar(2);
+    QCOMPARE(m_edit->charFromPos(b + QPoint(-5, 3)), 1);
+}
+
+void RichTextEditTest::handBuiltDocument() {
+    // Two paragraphs, the second indented, with a segment per format.
+    rtf::RichDocument document;
+    document.text = u"Un mot\r\nDeux";
+    rtf::Paragraph first;
+    first.begin = 0;
+    first.end = 6;
+    first.mark = rtf::MarkKind::Paragraph;
+    first.segments = {{0, 3, {}, -1}, {3, 6, {}, -1}};
+    first.segments[1].format.bold = true;
+    rtf::Paragraph second;
+    second.begin = 8;
+    second.end = 12;
+    second.format.leftIndentTwips = 1440;
+    second.segments = {{8, 12, {}, -1}};
+    document.paragraphs = {first, second};
+    m_edit->loadDocument(document);
+    QCOMPARE(m_edit->document()->blockCount(), 2);
+    QCOMPARE(m_edit->toWidgetPosition(8), 7);
+    QCOMPARE(m_edit->toNumberingPosition(7), 8);
+    QCOMPARE(m_edit->toNumberingPosition(6), 6);
+    QCOMPARE(m_edit->document()->lastBlock().blockFormat().leftMargin(), m_edit->logicalDpiY());
+    const QPoint deux = m_edit->posFromChar(8);
+    QVERIFY(deux.x() >= m_edit->logicalDpiY());
+    QCOMPARE(m_edit->charFromPos(deux + QPoint(2, 3)), 8);
+    QCOMPARE(m_edit->lineFromChar(7), 0);
+    QCOMPARE(m_edit->lineFromChar(8), 1);
+}
+
+void RichTextEditTest::inconsistentModelIsShownSafely() {
+    rtf::RichDocument document;
+    document.text = u"abcdef\r\nghi\tjk";
+    rtf::Paragraph p;
+    p.begin = 0;
+    p.end = 6;
+    p.mark = rtf::MarkKind::Paragraph;
+    // Overlapping, reversed, past the end, and a picture that does not exist.
+    p.segments = {{0, 4, {}, -1}, {2, 6, {}, -1}, {5, 3, {}, -1}, {4, 5, {}, 7}, {6, 999, {}, -1}};
+    p.segments[0].format.font = 12;
+    p.segments[1].format.foreground = 40;
+    p.segments[1].format.sizeHalfPoints = -5;
+    rtf::Paragraph cell;
+    cell.begin = 8;
+    cell.end = 11;
+    cell.mark = rtf::MarkKind::Cell;
+    cell.tableRow = 0; // a row that declares far more cells than it has
+    cell.cell = INT32_MAX;
+    cell.segments = {{8, 11, {}, -1}};
+    rtf::Paragraph last;
+    last.begin = 12;
+    last.end = 14;
+    last.tableRow = 3;
+    last.cell = -4;
+    last.segments = {{12, 14, {}, -1}};
+    document.paragraphs = {p, cell, last};
+    document.rows.resize(1);
+    document.rows[0].cells.resize(100000);
+    m_edit->loadDocument(document);
+    QCOMPARE(m_edit->textLength(), 14);
+    for (int position = -2; position < 20; ++position) {
+        const int widget = m_edit->toWidgetPosition(position);
+        QVERIFY(widget >= 0);
+        m_edit->setSelection(position, position + 1);
+        m_edit->lineFromChar(position);
+        m_edit->posFromChar(position);
+    }
+    QVERIFY(m_edit->charFromPos(QPoint(5, 5)) >= 0);
+    QVERIFY(m_edit->lineCount() > 0);
+}
+
+void RichTextEditTest::hiddenControlMeasuresAtItsNewWidth() {
+    // The popup sizes its control before showing it: the text height must
+    // follow each new width.
+    RichTextEdit hidden;
+    hidden.resize(600, 1000);
+    std::string words;
+    for (int i = 0; i < 60; ++i) {
+        words += "mot ";
+    }
+    hidden.loadRtf(rtfDocument(words));
+    const int wide = hidden.posFromChar(32000).y();
+    hidden.resize(200, 1000);
+    const int narrow = hidden.posFromChar(32000).y();
+    QVERIFY2(narrow > wide, qPrintable(QStringLiteral("%1 %2").arg(narrow).arg(wide)));
+    hidden.resize(600, 1000);
+    QCOMPARE(hidden.posFromChar(32000).y(), wide);
+}
+
+QTEST_MAIN(RichTextEditTest)
+#include "tst_richtextedit.moc"
