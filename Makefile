@@ -1,6 +1,6 @@
 # The two commands of the README, and the developers' others.
 #   make run    set-up, build, open the viewer on the bundled sample
-#   make test   set-up, build, every test (then again under ASan and UBSan)
+#   make test   set-up, lint, build, every test (then again under ASan and UBSan)
 #   make package  the Debian package tolvane_*.deb, in the build folder
 
 BUILD      ?= build
@@ -14,7 +14,7 @@ CMAKE_FLAGS ?=
 
 PREFIX     ?= /usr/local
 
-.PHONY: all deps build run test test-fast test-asan soak package install bench fuzz fuzz-long clean format
+.PHONY: all deps build run lint test test-fast test-asan soak package install bench fuzz fuzz-long clean format
 
 all: build
 
@@ -44,7 +44,12 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-test: test-fast test-asan
+# Include direction between the layers, and formatting.
+lint:
+	@./scripts/install-deps.sh --lint
+	./scripts/lint.sh
+
+test: lint test-fast test-asan
 
 package: build
 	cd $(BUILD) && cpack -G DEB

@@ -15,6 +15,7 @@ packages=(
 case "${1:-}" in
     --bench) packages+=(catdoc unrtf) ;;
     --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    --lint) packages+=(clang-format git) ;;
     --browser) packages+=(chromium) ;; # the test of the exported HTML site
 esac
 
