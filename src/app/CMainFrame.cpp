@@ -401,11 +401,6 @@ void CMainFrame::OnInitialLoad() {
     m_loadState = LoadState::Done;
     UpdateCommandStates();
     emit initialLoadFinished();
-    // For start-up measurements: quit once the first article is painted.
-    if (qEnvironmentVariableIntValue("TOLVANE_EXIT_AFTER_FIRST_ARTICLE") == 1) {
-        m_view->viewport()->repaint();
-        QCoreApplication::exit(0);
-    }
 }
 
 void CMainFrame::OnShowArticleRequest(ArticleNumber number) {

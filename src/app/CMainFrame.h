@@ -2,6 +2,7 @@
 
 #include "core/articles/ArticleRecords.h"
 #include "core/articles/ArticleStore.h"
+#include "ui/base/ViewHooks.h"
 
 #include <QHash>
 #include <QIcon>
@@ -27,7 +28,7 @@ class CTolvaneView;
 // at the bottom (hidden at first). It owns the article index, runs the
 // initial load once the window has first appeared, takes show-article
 // requests from a second start, and saves the user's files when it closes.
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public ViewHooks {
     Q_OBJECT
 
 public:
@@ -52,15 +53,16 @@ public:
     // The annotation pane, once one is attached (not owned).
     void setAnnotationHooks(AnnotationHooks* hooks) { m_annotations = hooks; }
 
-    bool SaveArticleAnnotation(ArticleNumber article);
-    bool LoadArticleAnnotation(ArticleNumber article);
+    bool SaveArticleAnnotation(ArticleNumber article) override;
+    bool LoadArticleAnnotation(ArticleNumber article) override;
+    void SetCaption(const QString& caption) override { setWindowTitle(caption); }
     void UpdateAnnotationButton(bool hasText);
     bool annotationButtonShowsText() const { return m_bAnnotationShown; }
 
     // The command's action (menu item, button and shortcut share it).
-    QAction* action(int id) const { return m_actions.value(id); }
+    QAction* action(int id) const override { return m_actions.value(id); }
     // Enables and checks the commands by their update rules.
-    void UpdateCommandStates();
+    void UpdateCommandStates() override;
 
     // The outline pane's width update, then the annotation pane's height
     // update, as after a resize.

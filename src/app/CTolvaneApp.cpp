@@ -10,7 +10,6 @@
 #include "core/startup/StartupSettings.h"
 #include "core/stores/BookmarkFile.h"
 #include "ui/base/AppServices.h"
-#include "ui/base/BookmarkHooks.h"
 #include "ui/base/CDlgBar.h"
 #include "ui/base/CommandTable.h"
 #include "ui/base/QtText.h"
@@ -338,7 +337,31 @@ bool CTolvaneApp::SearchArticles(const std::string& text, bool matchCase, bool w
 int CTolvaneApp::HighlightQuery(const std::string& text, bool matchCase, bool wholeWord) {
     if (!m_frame || text.empty())
         return -1;
-    return m_frame->view()->FindInArticle(cp1252::toUtf16(text), matchCase, wholeWord);
+    return FindInArticle(cp1252::toUtf16(text), matchCase, wholeWord, false);
+}
+
+int CTolvaneApp::FindInArticle(const std::u16string& text, bool matchCase, bool wholeWord,
+                               bool fromStart) {
+    if (!m_frame)
+        return -1;
+    CTolvaneView* view = m_frame->view();
+    return fromStart ? view->FindFromStart(text, matchCase, wholeWord)
+                     : view->FindInArticle(text, matchCase, wholeWord);
+}
+
+std::optional<QPoint> CTolvaneApp::SelectionScreenPoint() const {
+    if (!m_frame)
+        return std::nullopt;
+    const CTolvaneView* view = m_frame->view();
+    return view->viewport()->mapToGlobal(view->posFromChar(view->selection().first));
+}
+
+std::string CTolvaneApp::ArticleTitle(ArticleNumber number) {
+    return m_frame ? m_frame->store().ReadArticleTitle(number) : std::string();
+}
+
+QWidget* CTolvaneApp::mainWindow() const {
+    return m_frame.get();
 }
 
 void CTolvaneApp::LoadBookmarks() {
@@ -385,35 +408,22 @@ void CTolvaneApp::AddBookmark() {
 }
 
 void CTolvaneApp::RenameBookmark(CListWindow& list, int row) {
-    const ArticleNumber article = list.RowArticle(row);
     CBookmarkNameDialog dialog(QStringLiteral("Renommer le signet"), fromCp1252(list.RowText(row)),
                                &list);
-    if (dialog.exec() != QDialog::Accepted || row >= list.RowCount())
-        return;
-    delete list.listBox()->takeItem(row);
-    list.AddRow(toCp1252(dialog.name()), article);
-    list.listBox()->clearSelection();
-    list.UpdateButtons();
+    if (dialog.exec() == QDialog::Accepted)
+        list.ReplaceRow(row, toCp1252(dialog.name()));
 }
 
 void CTolvaneApp::DeleteBookmark(CListWindow& list, int row) {
     const QString text = QStringLiteral("Voulez-vous supprimer le signet «") +
                          fromCp1252(list.RowText(row)) + QStringLiteral("» ?");
-    if (m_services.Question(&list, fromCp1252(WindowTitle()), text) != QMessageBox::Yes ||
-        row >= list.RowCount())
-        return;
-    delete list.listBox()->takeItem(row);
-    list.listBox()->clearSelection();
-    list.UpdateButtons();
+    if (m_services.Question(&list, fromCp1252(WindowTitle()), text) == QMessageBox::Yes)
+        list.RemoveRow(row);
 }
 
 void CTolvaneApp::SaveBookmarks() {
     if (m_userFilesReadOnly)
         return;
-    if (m_bookmarks != nullptr) {
-        m_bookmarks->SaveBookmarks();
-        return;
-    }
     // Without the window its rows never existed: the file stays as it is.
     if (!m_pBookmarksWnd || !m_pBookmarksWnd->isCreated())
         return;

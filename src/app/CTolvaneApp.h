@@ -2,6 +2,7 @@
 
 #include "core/articles/ArticleRecords.h"
 #include "core/stores/NavigationHistory.h"
+#include "ui/base/AppHooks.h"
 
 #include <QMessageBox>
 #include <QObject>
@@ -16,7 +17,6 @@ class QTranslator;
 namespace tolvane {
 
 class AppServices;
-class BookmarkHooks;
 class CFindDialog;
 class CListWindow;
 class CMainFrame;
@@ -27,7 +27,7 @@ struct InstanceMessage;
 // The application object: start-up in its fixed order, the single-instance
 // rule, the navigation history and the application's commands. It lives
 // for the whole run; the main window is created by InitInstance.
-class CTolvaneApp : public QObject {
+class CTolvaneApp : public QObject, public AppHooks {
     Q_OBJECT
 
 public:
@@ -48,7 +48,7 @@ public:
     bool userFilesReadOnly() const { return m_userFilesReadOnly; }
 
     // Shows an article in the main window's view.
-    bool ShowArticle(ArticleNumber number, int position);
+    bool ShowArticle(ArticleNumber number, int position) override;
     void GoBack();
     void GoHome();
     bool CanGoBack() const { return m_history.CanGoBack(); }
@@ -63,12 +63,11 @@ public:
 
     // A message box captioned with the window title, owned by the main
     // window once it exists.
-    QMessageBox::StandardButton AppMessageBox(const QString& text, QMessageBox::Icon icon);
+    QMessageBox::StandardButton AppMessageBox(const QString& text, QMessageBox::Icon icon) override;
 
-    NavigationHistory& history() { return m_history; }
+    NavigationHistory& history() override { return m_history; }
     CMainFrame* mainFrame() const { return m_frame.get(); }
     InstanceChannel* channel() const { return m_channel.get(); }
-    void setBookmarkHooks(BookmarkHooks* hooks) { m_bookmarks = hooks; }
 
     // The find window and the three list windows: made hidden at start-up,
     // then shown and hidden by their commands, whose check marks follow
@@ -86,12 +85,17 @@ public:
     // Searches every article (text in Windows-1252) and fills the results
     // window, showing it when something matched.
     bool SearchArticles(const std::string& text, bool matchCase, bool wholeWord, bool inTitle,
-                        bool inText);
+                        bool inText) override;
     // Selects the next occurrence of text in the view from its selection;
     // the start of the occurrence or -1.
-    int HighlightQuery(const std::string& text, bool matchCase, bool wholeWord);
+    int HighlightQuery(const std::string& text, bool matchCase, bool wholeWord) override;
+    int FindInArticle(const std::u16string& text, bool matchCase, bool wholeWord,
+                      bool fromStart) override;
+    std::optional<QPoint> SelectionScreenPoint() const override;
+    std::string ArticleTitle(ArticleNumber number) override;
+    QWidget* mainWindow() const override;
     // Reads the bookmark file into the bookmarks window (as it is made).
-    void LoadBookmarks();
+    void LoadBookmarks() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -116,7 +120,6 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<InstanceChannel> m_channel;
     std::unique_ptr<QTranslator> m_translator;
-    BookmarkHooks* m_bookmarks = nullptr;
     // Held from start-up to ExitInstance, after the last write of the close.
     std::unique_ptr<FileLock> m_userFilesLock;
     bool m_userFilesReadOnly = false;

@@ -23,7 +23,7 @@ using namespace tolvane::test;
 
 namespace {
 
-const QString kViewer = QStringLiteral(TOLVANE_BINARY_DIR "/tolvane");
+const QString kViewer = QStringLiteral(TOLVANE_BINARY_DIR "/tolvane-harness");
 const QString kReadOnlyNotice = QStringLiteral(
     "Notes et signets en lecture seule : une autre fenêtre de Tolvane utilise les mêmes "
     "fichiers personnels.");

@@ -71,14 +71,13 @@ struct Running {
         if (!app->InitInstance({dArg.toStdString()}, "/nonexistent/tolvane"))
             return false;
         app->mainFrame()->setAnnotationHooks(&hooks);
-        app->setBookmarkHooks(&hooks);
+        services.files.log = &hooks.calls;
         return QTest::qWaitFor([this] { return app->mainFrame()->initialLoadDone(); });
     }
     ~Running() {
         if (app) {
             if (app->mainFrame())
                 app->mainFrame()->setAnnotationHooks(nullptr);
-            app->setBookmarkHooks(nullptr);
             app->ExitInstance();
         }
     }

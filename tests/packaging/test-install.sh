@@ -86,16 +86,27 @@ grep -qx "missing=no" <<<"$out" || fail "startup: $out"
 [[ -d $work/data/tolvane ]] || fail "the user's folder was not made"
 out=$("$prefix/bin/tolvane-tool" index "$prefix/share/tolvane/GUIDE") || fail "index: $out"
 grep -q '^articles: [1-9]' <<<"$out" || fail "index: $out"
-# The installed viewer itself: it quits once the first article is painted,
-# while a missing data source would leave its message box open until the
-# timeout.
+# The installed viewer itself: once it has shown the installed guide it
+# listens for a second start, and a second start with /F closes it; a
+# missing data source would leave its message box open instead, and the
+# wait below would run out.
 if [[ $ui == yes ]]; then
     mkdir -m 700 "$work/run"
-    XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=offscreen TOLVANE_EXIT_AFTER_FIRST_ARTICLE=1 \
-        ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
-        timeout 60 "$prefix/bin/tolvane" >"$work/viewer.log" 2>&1 || {
+    export XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=offscreen
+    export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
+    timeout 60 "$prefix/bin/tolvane" >"$work/viewer.log" 2>&1 &
+    viewer=$!
+    for _ in $(seq 600); do
+        [[ -n $(find "$work/run" -type s 2>/dev/null) ]] && break
+        kill -0 "$viewer" 2>/dev/null || break
+        sleep 0.1
+    done
+    [[ -n $(find "$work/run" -type s 2>/dev/null) ]] || {
+        kill "$viewer" 2>/dev/null || true
         cat "$work/viewer.log"
         fail "the installed viewer did not show the installed guide"
     }
+    timeout 60 "$prefix/bin/tolvane" /F >>"$work/viewer.log" 2>&1 || true
+    wait "$viewer" || { cat "$work/viewer.log"; fail "the installed viewer did not close on /F"; }
 fi
 echo "installed tree complete"

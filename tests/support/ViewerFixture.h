@@ -5,10 +5,10 @@
 // showing them.
 
 #include "core/articles/DataSourceWriter.h"
+#include "core/common/SystemFileOperations.h"
 #include "support/TempDir.h"
 #include "ui/base/AnnotationHooks.h"
 #include "ui/base/AppServices.h"
-#include "ui/base/BookmarkHooks.h"
 
 #include <QStringList>
 
@@ -17,8 +17,21 @@
 
 namespace tolvane::test {
 
+// The real file operations, noting in a log each bookmark file they write.
+class LoggingFileOperations : public SystemFileOperations {
+public:
+    std::vector<std::string>* log = nullptr;
+    int replaceAtomically(const std::string& path, std::string_view bytes) override {
+        if (log != nullptr && path.size() > 4 && path.compare(path.size() - 4, 4, ".SIG") == 0)
+            log->push_back("save bookmarks");
+        return SystemFileOperations::replaceAtomically(path, bytes);
+    }
+};
+
 class RecordingServices : public AppServices {
 public:
+    LoggingFileOperations files;
+    FileOperations& Files() override { return files; }
     QStringList captions;
     QStringList messages;
     QMessageBox::StandardButton MessageBox(QWidget*, const QString& caption, const QString& text,
@@ -29,8 +42,8 @@ public:
     }
 };
 
-// Records what the main frame asks of the annotation pane and the bookmarks.
-class RecordingHooks : public AnnotationHooks, public BookmarkHooks {
+// Records what the main frame asks of the annotation pane.
+class RecordingHooks : public AnnotationHooks {
 public:
     std::vector<std::string> calls;
     ArticleNumber annotated = 0; // the one article that has an annotation
@@ -45,7 +58,6 @@ public:
     }
     void SaveAnnotations() override { calls.push_back("save annotations"); }
     bool IsAnnotationEmpty() const override { return m_loaded != annotated; }
-    void SaveBookmarks() override { calls.push_back("save bookmarks"); }
 
 private:
     ArticleNumber m_loaded = 0;

@@ -1,10 +1,8 @@
 #include "ui/panes/CFindDialog.h"
 
-#include "app/CMainFrame.h"
-#include "app/CTolvaneApp.h"
+#include "ui/base/AppHooks.h"
 #include "ui/base/QtText.h"
 #include "ui/view/CPopupWnd.h"
-#include "ui/view/CTolvaneView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,7 +38,7 @@ public:
 
 } // namespace
 
-CFindDialog::CFindDialog(CTolvaneApp& app, QWidget* parent) : QDialog(parent), m_app(app) {
+CFindDialog::CFindDialog(AppHooks& app, QWidget* parent) : QDialog(parent), m_app(app) {
     setObjectName(QStringLiteral("findDialog"));
 }
 
@@ -260,11 +258,8 @@ void CFindDialog::SearchAllArticles() {
 }
 
 void CFindDialog::SearchCurrentArticle() {
-    CMainFrame* frame = m_app.mainFrame();
-    const int start = frame == nullptr ? -1
-                                       : frame->view()->FindFromStart(editText().toStdU16String(),
-                                                                      m_matchCase->isChecked(),
-                                                                      m_wholeWord->isChecked());
+    const int start = m_app.FindInArticle(editText().toStdU16String(), m_matchCase->isChecked(),
+                                          m_wholeWord->isChecked(), true);
     if (start == -1) {
         m_app.AppMessageBox(QStringLiteral("Le texte recherché est introuvable."),
                             QMessageBox::NoIcon);
@@ -278,11 +273,8 @@ void CFindDialog::SearchCurrentArticle() {
 void CFindDialog::OnFindNext() {
     if (!m_findNext->isEnabled())
         return;
-    CMainFrame* frame = m_app.mainFrame();
-    const int start = frame == nullptr ? -1
-                                       : frame->view()->FindInArticle(editText().toStdU16String(),
-                                                                      m_matchCase->isChecked(),
-                                                                      m_wholeWord->isChecked());
+    const int start = m_app.FindInArticle(editText().toStdU16String(), m_matchCase->isChecked(),
+                                          m_wholeWord->isChecked(), false);
     if (start == -1) {
         m_app.AppMessageBox(QStringLiteral("La recherche est terminée."), QMessageBox::NoIcon);
         m_bCanFindNext = false;

@@ -10,7 +10,7 @@ class QRadioButton;
 
 namespace tolvane {
 
-class CTolvaneApp;
+class AppHooks;
 
 // The find window: a modeless dialog, created hidden once and afterwards
 // only shown and hidden, so that its text, its list of earlier texts and its
@@ -33,7 +33,7 @@ public:
     static constexpr int kCancelId = 2;
 
     // The window belongs to parent (the main window) and searches through app.
-    CFindDialog(CTolvaneApp& app, QWidget* parent);
+    CFindDialog(AppHooks& app, QWidget* parent);
     ~CFindDialog() override;
 
     // Builds the controls in their first states, hidden.
@@ -68,7 +68,7 @@ private:
     QString editText() const;
     void rememberText(const QString& text);
 
-    CTolvaneApp& m_app;
+    AppHooks& m_app;
     QComboBox* m_combo = nullptr;
     QRadioButton* m_allArticles = nullptr;
     QRadioButton* m_currentArticle = nullptr;

@@ -1,13 +1,11 @@
 #include "ui/panes/CListWindow.h"
 
-#include "app/CMainFrame.h"
-#include "app/CTolvaneApp.h"
 #include "core/articles/ArticleStore.h"
 #include "core/geometry/DialogPlacement.h"
 #include "core/search/SearchEngine.h"
+#include "ui/base/AppHooks.h"
 #include "ui/base/QtText.h"
 #include "ui/view/CPopupWnd.h"
-#include "ui/view/CTolvaneView.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -82,7 +80,7 @@ QPushButton* makeButton(const QString& text, const QString& name, int left,
 
 } // namespace
 
-CListWindow::CListWindow(CTolvaneApp& app, QWidget* parent) : QDialog(parent), m_app(app) {
+CListWindow::CListWindow(AppHooks& app, QWidget* parent) : QDialog(parent), m_app(app) {
     // The platform's case-insensitive comparison of the user's language.
     m_collator = QCollator(QLocale(QLocale::French, QLocale::France));
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -202,6 +200,27 @@ void CListWindow::AddRow(const std::string& text, ArticleNumber article) {
     UpdateButtons();
 }
 
+bool CListWindow::RemoveRow(int i) {
+    if (i < 0 || i >= RowCount())
+        return false;
+    delete m_list->takeItem(i);
+    m_list->clearSelection();
+    updateCountCaption();
+    UpdateButtons();
+    return true;
+}
+
+bool CListWindow::ReplaceRow(int i, const std::string& text) {
+    if (i < 0 || i >= RowCount())
+        return false;
+    const ArticleNumber article = RowArticle(i);
+    delete m_list->takeItem(i);
+    AddRow(text, article);
+    m_list->clearSelection();
+    UpdateButtons();
+    return true;
+}
+
 void CListWindow::AddRows(const std::vector<SearchMatch>& matches) {
     if (matches.empty())
         return;
@@ -235,10 +254,7 @@ void CListWindow::AddRows(const std::vector<SearchMatch>& matches) {
 bool CListWindow::InsertTopRow(ArticleNumber article) {
     if (!m_bCreated)
         return false;
-    QString title;
-    if (CMainFrame* frame = m_app.mainFrame())
-        title = fromCp1252(frame->store().ReadArticleTitle(article));
-    insertRow(0, title, 0);
+    insertRow(0, fromCp1252(m_app.ArticleTitle(article)), 0);
     UpdateButtons();
     return true;
 }
@@ -322,17 +338,15 @@ void CListWindow::OpenSelected() {
 }
 
 void CListWindow::moveOffSelection() {
-    CMainFrame* frame = m_app.mainFrame();
-    if (frame == nullptr || !isVisible())
+    const std::optional<QPoint> point = m_app.SelectionScreenPoint();
+    if (!point || !isVisible())
         return;
-    CTolvaneView* view = frame->view();
-    const QPoint point = view->viewport()->mapToGlobal(view->posFromChar(view->selection().first));
     const QRect window = frameGeometry();
     QScreen* screen = this->screen();
     const QRect area = screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
     const auto top =
-        TopOffSelection({window.x(), window.y(), window.width(), window.height()}, point.x(),
-                        point.y(), {area.x(), area.y(), area.width(), area.height()});
+        TopOffSelection({window.x(), window.y(), window.width(), window.height()}, point->x(),
+                        point->y(), {area.x(), area.y(), area.width(), area.height()});
     if (top)
         move(window.x(), *top);
 }
@@ -374,7 +388,7 @@ void CListWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange) {
         CPopupWnd::ClosePopup();
         QDialog::changeEvent(event);
-        if (CMainFrame* frame = m_app.mainFrame())
+        if (QWidget* frame = m_app.mainWindow())
             QApplication::alert(frame, kFlashMs);
         return;
     }

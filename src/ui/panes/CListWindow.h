@@ -15,7 +15,7 @@ class QPushButton;
 
 namespace tolvane {
 
-class CTolvaneApp;
+class AppHooks;
 struct SearchMatch;
 
 // Which list a list window shows; fixed when the window is created.
@@ -44,7 +44,7 @@ public:
     static constexpr int kHeight = 200;
 
     // The window belongs to parent (the main window) and acts through app.
-    CListWindow(CTolvaneApp& app, QWidget* parent);
+    CListWindow(AppHooks& app, QWidget* parent);
     ~CListWindow() override;
 
     // Makes the window (hidden) for mode, placed by its mode, captioned and
@@ -55,6 +55,11 @@ public:
 
     // A row in its sorted place, with the article attached.
     void AddRow(const std::string& text, ArticleNumber article);
+    // Removes row i; the selection is cleared. False when there is no row i.
+    bool RemoveRow(int i);
+    // Gives row i a new text, moved to its sorted place, with the same
+    // article; the selection is cleared. False when there is no row i.
+    bool ReplaceRow(int i, const std::string& text);
     // The rows of a whole search at once, ending in the same state as one
     // AddRow per match but captioned once.
     void AddRows(const std::vector<SearchMatch>& matches);
@@ -131,7 +136,7 @@ private:
     bool m_bCreated = false;
     bool m_bRowsReadOnly = false;
 
-    CTolvaneApp& m_app;
+    AppHooks& m_app;
     QListWidget* m_list = nullptr;
     QCollator m_collator;
     RowAction m_renameAction;

@@ -1,6 +1,5 @@
 #include "ui/view/CTolvaneView.h"
 
-#include "app/CMainFrame.h"
 #include "core/articles/ArticleStore.h"
 #include "core/geometry/PopupGeometry.h"
 #include "core/startup/DataSourceLocation.h"
@@ -8,6 +7,7 @@
 #include "ui/base/AppServices.h"
 #include "ui/base/CommandTable.h"
 #include "ui/base/QtText.h"
+#include "ui/base/ViewHooks.h"
 #include "ui/view/ArticleAccessible.h"
 #include "ui/view/CPopupWnd.h"
 
@@ -37,7 +37,7 @@ public:
 
 } // namespace
 
-CTolvaneView::CTolvaneView(CMainFrame& frame, ArticleStore& store, NavigationHistory& history,
+CTolvaneView::CTolvaneView(ViewHooks& frame, ArticleStore& store, NavigationHistory& history,
                            AppServices& services, QWidget* parent)
     : RichTextEdit(parent), m_frame(frame), m_store(store), m_history(history),
       m_services(services) {
@@ -103,8 +103,8 @@ bool CTolvaneView::ShowArticle(ArticleNumber number, int topPosition) {
     m_currentArticle = number;
     m_strTitle = record.title;
     m_history.RecordVisit(number);
-    m_frame.setWindowTitle(fromCp1252(WindowTitle()) + QStringLiteral(" - ") +
-                           fromCp1252(record.title));
+    m_frame.SetCaption(fromCp1252(WindowTitle()) + QStringLiteral(" - ") +
+                       fromCp1252(record.title));
     // One pass with painting off, so the text is not drawn piecemeal.
     viewport()->setUpdatesEnabled(false);
     loadRtf(record.body);

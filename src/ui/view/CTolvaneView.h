@@ -14,7 +14,7 @@ namespace tolvane {
 
 class AppServices;
 class ArticleStore;
-class CMainFrame;
+class ViewHooks;
 class NavigationHistory;
 
 // The article pane: a read-only rich-text view that shows one article at a
@@ -25,7 +25,7 @@ class CTolvaneView : public RichTextEdit {
     Q_OBJECT
 
 public:
-    CTolvaneView(CMainFrame& frame, ArticleStore& store, NavigationHistory& history,
+    CTolvaneView(ViewHooks& frame, ArticleStore& store, NavigationHistory& history,
                  AppServices& services, QWidget* parent = nullptr);
     ~CTolvaneView() override;
 
@@ -88,7 +88,7 @@ protected:
 private:
     void updateLinkCursor(const QPoint& viewportPoint);
 
-    CMainFrame& m_frame;
+    ViewHooks& m_frame;
     ArticleStore& m_store;
     NavigationHistory& m_history;
     AppServices& m_services;

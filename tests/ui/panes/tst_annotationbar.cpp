@@ -18,7 +18,7 @@ using namespace tolvane::test;
 
 namespace {
 
-const QString kViewer = QStringLiteral(TOLVANE_BINARY_DIR "/tolvane");
+const QString kViewer = QStringLiteral(TOLVANE_BINARY_DIR "/tolvane-harness");
 
 // The fixture with article 3 annotated from an earlier run.
 struct Fixture {

@@ -50,13 +50,12 @@ struct Viewer {
         started = app->InitInstance(args, "/nonexistent/tolvane");
         if (started) {
             frame()->setAnnotationHooks(&hooks);
-            app->setBookmarkHooks(&hooks);
+            services.files.log = &hooks.calls;
         }
     }
     ~Viewer() {
         if (app->mainFrame())
             app->mainFrame()->setAnnotationHooks(nullptr);
-        app->setBookmarkHooks(nullptr);
         app->ExitInstance();
     }
     bool waitLoaded() {
