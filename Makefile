@@ -5,6 +5,7 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 BENCH_BUILD ?= build-bench
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
@@ -14,7 +15,7 @@ CMAKE_FLAGS ?=
 
 PREFIX     ?= /usr/local
 
-.PHONY: all deps build run lint test test-fast test-asan soak package install bench fuzz fuzz-long clean format
+.PHONY: all deps build run lint test test-fast test-quick test-asan test-tsan soak package install bench fuzz fuzz-long clean format
 
 all: build
 
@@ -49,7 +50,19 @@ lint:
 	@./scripts/install-deps.sh --lint
 	./scripts/lint.sh
 
-test: lint test-fast test-asan
+# The core's threaded code (the search shares its pass between threads)
+# under ThreadSanitizer.
+test-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_TSAN=ON -DTOLVANE_UI=OFF $(CMAKE_FLAGS)
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target tolvane_core_tests
+	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+		./tests/tolvane_core_tests --gtest_filter='*Search*:*Parallel*'
+
+# The fast set: no window, no long session, no system package.
+test-quick: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE 'gui|slow|system'
+
+test: lint test-fast test-asan test-tsan
 
 package: build
 	cd $(BUILD) && cpack -G DEB

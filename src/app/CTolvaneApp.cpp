@@ -80,7 +80,6 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
             [this](const InstanceMessage& message) { HandleInstanceRequest(message); });
         if (!m_channel->Listen(socketPath))
             return false;
-        g_bClassRegistered = true;
     }
 
     m_userFilesReadOnly = !LockUserFiles();
@@ -96,10 +95,7 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
 }
 
 int CTolvaneApp::ExitInstance() {
-    if (m_channel) {
-        m_channel.reset();
-        g_bClassRegistered = false;
-    }
+    m_channel.reset();
     if (qApp != nullptr)
         qApp->removeEventFilter(this);
     CPopupWnd::ClosePopup();

@@ -5,9 +5,11 @@
 // the session made must be back byte for byte, and the heap must not grow
 // from one start to the next.
 //
-//   TOLVANE_SOAK_SEED     the seed of the actions (printed at start)
-//   TOLVANE_SOAK_SECONDS  how long the session runs
-//   TOLVANE_SOAK_ACTIONS  an upper bound on the number of actions
+//   TOLVANE_SOAK_SEED     the seed of the actions (printed at start; fixed
+//                         by default, so that every run of the tests is the
+//                         same session)
+//   TOLVANE_SOAK_ACTIONS  the number of actions (fixed by default)
+//   TOLVANE_SOAK_SECONDS  a session of this length instead, for make soak
 
 #include "core/articles/DataSourceGenerator.h"
 #include "core/stores/BookmarkFile.h"
@@ -50,10 +52,11 @@ using namespace tolvane::test;
 
 namespace {
 
+constexpr uint64_t kDefaultSeed = 20261209;
 #ifdef TOLVANE_SOAK_ASAN
-constexpr double kDefaultSeconds = 50;
+constexpr uint64_t kDefaultActions = 1200;
 #else
-constexpr double kDefaultSeconds = 20;
+constexpr uint64_t kDefaultActions = 2000;
 #endif
 constexpr int kArticles = 60;
 constexpr int kWarmUpRestarts = 2;
@@ -683,13 +686,19 @@ void TestSoak::initTestCase() {
 }
 
 void TestSoak::randomSessionKeepsNotesAndBookmarks() {
-    const uint64_t seed =
-        envNumber("TOLVANE_SOAK_SEED",
-                  uint64_t(std::chrono::system_clock::now().time_since_epoch().count()) % 1000000);
-    const double seconds = double(envNumber("TOLVANE_SOAK_SECONDS", uint64_t(kDefaultSeconds)));
-    const uint64_t maxActions = envNumber("TOLVANE_SOAK_ACTIONS", UINT64_MAX);
-    qInfo("soak seed %llu (TOLVANE_SOAK_SEED=%llu to replay), %.0f s", (unsigned long long)seed,
-          (unsigned long long)seed, seconds);
+    const uint64_t seed = envNumber("TOLVANE_SOAK_SEED", kDefaultSeed);
+    // A session of a given length for make soak; else a fixed number of
+    // actions, the same in every run.
+    const bool timed = qEnvironmentVariableIsSet("TOLVANE_SOAK_SECONDS");
+    const double seconds = timed ? double(envNumber("TOLVANE_SOAK_SECONDS", 0)) : 1e9;
+    const uint64_t maxActions =
+        envNumber("TOLVANE_SOAK_ACTIONS", timed ? UINT64_MAX : kDefaultActions);
+    if (timed)
+        qInfo("soak seed %llu (TOLVANE_SOAK_SEED=%llu to replay), %.0f s", (unsigned long long)seed,
+              (unsigned long long)seed, seconds);
+    else
+        qInfo("soak seed %llu (TOLVANE_SOAK_SEED=%llu to replay), %llu actions",
+              (unsigned long long)seed, (unsigned long long)seed, (unsigned long long)maxActions);
 
     Session session(seed, seconds, maxActions);
     session.run();

@@ -9,7 +9,6 @@ std::string g_strTitleOverride;
 bool g_bStartArticle = false;
 int32_t g_nStartArticle = 0;
 bool g_bCloseRunning = false;
-bool g_bClassRegistered = false;
 
 void ResetStartupSettings() {
     g_strTitleOverride.clear();

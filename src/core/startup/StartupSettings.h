@@ -15,7 +15,6 @@ extern std::string g_strTitleOverride;
 extern bool g_bStartArticle;
 extern int32_t g_nStartArticle;
 extern bool g_bCloseRunning;
-extern bool g_bClassRegistered;
 
 inline constexpr const char* kDefaultClassName = "Mirovale0110";
 

@@ -13,7 +13,7 @@
 
 namespace tolvane {
 
-CPopupWnd* CPopupWnd::s_openPopup = nullptr;
+QPointer<CPopupWnd> CPopupWnd::s_openPopup;
 
 namespace {
 
@@ -55,13 +55,13 @@ void CPopupWnd::ShowPopup(const std::string& title, const std::string& body, QPo
     popup->sizeToText();
     popup->placeAtAnchor();
     popup->show();
-    if (s_openPopup != nullptr && s_openPopup != popup)
+    if (s_openPopup && s_openPopup != popup)
         s_openPopup->closePopup();
     s_openPopup = popup;
 }
 
 void CPopupWnd::ClosePopup() {
-    if (s_openPopup != nullptr)
+    if (s_openPopup)
         s_openPopup->closePopup();
 }
 

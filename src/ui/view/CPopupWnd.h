@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointer>
 #include <QWidget>
 
 #include <string>
@@ -25,7 +26,7 @@ public:
                           QWidget* owner, int zoomPercent = 100);
     // Closes the open popup, if any.
     static void ClosePopup();
-    static bool IsOpen() { return s_openPopup != nullptr; }
+    static bool IsOpen() { return !s_openPopup.isNull(); }
     static CPopupWnd* OpenPopup() { return s_openPopup; }
 
     RichTextEdit* textControl() const { return m_text; }
@@ -50,7 +51,8 @@ private:
     QPoint m_anchor;
     bool m_closing = false;
 
-    static CPopupWnd* s_openPopup;
+    // The one popup open, cleared when it goes whatever the way.
+    static QPointer<CPopupWnd> s_openPopup;
 };
 
 } // namespace tolvane

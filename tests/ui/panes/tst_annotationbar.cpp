@@ -154,15 +154,18 @@ void TestAnnotationBar::pauseInTypingCommitsTheText() {
     NotesViewer v(f.services, f.base);
     QVERIFY(v.started);
     QCOMPARE(v.bar()->idleCommitDelay(), 2000);
-    v.bar()->setIdleCommitDelay(1000);
+    // The pause is ended by the test, not by the clock: while typing goes on
+    // the wait is longer than any test run.
+    v.bar()->setIdleCommitDelay(3600 * 1000);
     v.trigger(cmd::Annotation);
 
-    // Each key restarts the wait: no commit while typing goes on.
+    // Each key starts the wait again: no commit while typing goes on.
     for (const char c : std::string("abcde")) {
         QTest::keyClick(v.bar()->edit(), c);
-        QTest::qWait(300);
+        QVERIFY(v.bar()->idleCommitPending());
         QVERIFY(!f.pendingExists());
     }
+    v.bar()->setIdleCommitDelay(0); // the pause
     QTRY_VERIFY_WITH_TIMEOUT(f.pendingExists(), 10000);
     const std::string once = TempDir::readFile(f.pendingFile());
     QCOMPARE(once, std::string("\x01\0\0\0\x05\0\0\0abcde", 13));
@@ -205,7 +208,7 @@ void TestAnnotationBar::heightRule() {
     QTRY_COMPARE(v.bar()->height(), height);
     // The height stays at the next layouts.
     v.frame()->resize(v.frame()->width() + 10, v.frame()->height());
-    QTest::qWait(20);
+    QCoreApplication::processEvents();
     v.frame()->RecalcLayout();
     QTRY_COMPARE(v.bar()->height(), height);
     QCOMPARE(v.bar()->dockedSize().width(), v.frame()->width());
