@@ -1346,12 +1346,15 @@ constexpr ByteClass kBytes = [] {
 }();
 
 // The bits set in a mask; where the processor has an instruction for it,
-// ScanText is built a second time to use it.
+// ScanText is built a second time to use it. Not under ThreadSanitizer: the
+// choice between the two is made while the program is being loaded, before
+// the sanitizer's run-time is ready.
 inline int BitCount16(unsigned mask) {
     return __builtin_popcount(mask);
 }
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__SSE2__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__SSE2__) &&        \
+    !defined(__SANITIZE_THREAD__)
 #define TOLVANE_WITH_POPCNT __attribute__((target_clones("popcnt", "default")))
 #else
 #define TOLVANE_WITH_POPCNT
