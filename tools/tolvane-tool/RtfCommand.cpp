@@ -45,7 +45,8 @@ int RunRtf(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "tolvane-tool rtf : impossible de lire " << file << "\n";
         return kNotFound;
     }
-    out << rtf::RichTextDump::dump(bytes, mode);
+    const std::string text = rtf::RichTextDump::dump(bytes, mode);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
     return kOk;
 }
 

@@ -1,29 +1,103 @@
 #include "core/rtf/RichTextDump.h"
 
-#include "core/common/Cp1252.h"
 #include "core/rtf/RtfReader.h"
 
+#include <algorithm>
+#include <charconv>
+#include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace tolvane::rtf {
+namespace {
+
+// Units converted per step: the part of the output zeroed ahead of them
+// stays in cache until it is overwritten.
+constexpr size_t kBlock = 4096;
+
+bool isHighSurrogate(char16_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t u) {
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
+
+// Converts the units from `p` up to `stop` into `d`, looking at most one unit
+// further (up to `end`) for the LF after a CR or the second half of a pair,
+// which it then takes too. Each unit takes at most three bytes and a pair
+// four for two, so 3 * (stop - p) + 1 bytes of room are enough. Returns the
+// end of what it wrote; `p` moves past what it read.
+char* convert(const char16_t*& p, const char16_t* stop, const char16_t* end, char* d) {
+    while (p < stop) {
+#ifdef __SSE2__
+        // Eight units at a time while they are ASCII but CR; the eight bytes
+        // are stored whole, those past the first other unit are overwritten.
+        if (stop - p >= 8) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i ascii = _mm_cmpeq_epi16(
+                _mm_and_si128(x, _mm_set1_epi16(static_cast<short>(0xFF80))), _mm_setzero_si128());
+            const __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi16(x, _mm_set1_epi16(0x0D)), ascii);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(x, x));
+            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(plain));
+            if (mask == 0xFFFF) {
+                p += 8;
+                d += 8;
+                continue;
+            }
+            const auto run = static_cast<unsigned>(__builtin_ctz(~mask)) / 2;
+            p += run;
+            d += run;
+        }
+#endif
+        const char16_t u = *p++;
+        if (u < 0x80) {
+            if (u == u'\r' && p < end && *p == u'\n') {
+                *d++ = '\n';
+                ++p;
+            } else {
+                *d++ = static_cast<char>(u);
+            }
+        } else if (u < 0x800) {
+            *d++ = static_cast<char>(0xC0 | (u >> 6));
+            *d++ = static_cast<char>(0x80 | (u & 0x3F));
+        } else if (isHighSurrogate(u) && p < end && isLowSurrogate(*p)) {
+            const char32_t c = 0x10000 + ((char32_t{u} - 0xD800) << 10) + (*p++ - 0xDC00);
+            *d++ = static_cast<char>(0xF0 | (c >> 18));
+            *d++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            *d++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *d++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            const char16_t c = isHighSurrogate(u) || isLowSurrogate(u) ? char16_t{0xFFFD} : u;
+            *d++ = static_cast<char>(0xE0 | (c >> 12));
+            *d++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *d++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return d;
+}
+
+} // namespace
+
+void RichTextDump::appendUtf8(std::string& out, std::u16string_view text) {
+    const char16_t* p = text.data();
+    const char16_t* const end = p + text.size();
+    while (p < end) {
+        const char16_t* const stop = p + std::min<size_t>(static_cast<size_t>(end - p), kBlock);
+        const size_t at = out.size();
+        out.resize(at + 3 * static_cast<size_t>(stop - p) + 1);
+        char* const begin = &out[at];
+        char* const written = convert(p, stop, end, begin);
+        out.resize(at + static_cast<size_t>(written - begin));
+    }
+}
 
 std::string RichTextDump::toUtf8(std::u16string_view text) {
     std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i];
-        if (u == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
-            out += '\n';
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                   text[i + 1] <= 0xDFFF) {
-            cp1252::appendUtf8(out,
-                               0x10000 + ((char32_t{u} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            cp1252::appendUtf8(out, 0xFFFD);
-        } else {
-            cp1252::appendUtf8(out, u);
-        }
-    }
+    // French text is mostly ASCII; the last block may want its full room.
+    out.reserve(text.size() + text.size() / 8 + 3 * kBlock + 1);
+    appendUtf8(out, text);
     return out;
 }
 
@@ -32,13 +106,16 @@ std::string RichTextDump::dump(std::string_view rtf, Mode mode) {
         return std::to_string(RtfReader::displayedText(rtf).size()) + "\n";
     if (mode == Mode::Text)
         return toUtf8(RtfReader::displayedText(rtf));
-    const RichDocument document = RtfReader::read(rtf);
-    const std::u16string_view text = document.text;
+    std::vector<TextSpan> paragraphs;
+    const std::u16string text = RtfReader::displayedText(rtf, paragraphs);
     std::string out;
-    for (const Paragraph& p : document.paragraphs) {
-        out += std::to_string(p.begin);
+    out.reserve(text.size() + text.size() / 8 + 12 * paragraphs.size() + 3 * kBlock + 1);
+    char number[16];
+    for (const TextSpan& p : paragraphs) {
+        const auto written = std::to_chars(number, number + sizeof number, p.begin);
+        out.append(number, written.ptr);
         out += '\t';
-        out += toUtf8(text.substr(p.begin, p.end - p.begin));
+        appendUtf8(out, std::u16string_view(text).substr(p.begin, p.end - p.begin));
         out += '\n';
     }
     return out;

@@ -19,6 +19,8 @@ public:
     static std::string dump(std::string_view rtf, Mode mode);
     // UTF-16 to UTF-8, CR LF pairs as one newline; lone surrogates give U+FFFD.
     static std::string toUtf8(std::u16string_view text);
+    // The same conversion appended to `out`, a block of units at a time.
+    static void appendUtf8(std::string& out, std::u16string_view text);
 };
 
 } // namespace tolvane::rtf

@@ -20,6 +20,7 @@ namespace tolvane::rtf {
 class RtfDocumentSink {
 public:
     static constexpr bool kFull = true;
+    static constexpr bool kPassWords = false;
     using State = RtfGroupState;
 
     explicit RtfDocumentSink(size_t inputSize);

@@ -22,4 +22,11 @@ std::u16string RtfReader::displayedText(std::string_view rtf) {
     return sink.finish();
 }
 
+std::u16string RtfReader::displayedText(std::string_view rtf, std::vector<TextSpan>& paragraphs) {
+    RtfParagraphSink sink(rtf.size());
+    RtfParser<RtfParagraphSink> parser(rtf, sink);
+    parser.run();
+    return sink.finish(paragraphs);
+}
+
 } // namespace tolvane::rtf

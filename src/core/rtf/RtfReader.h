@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolvane::rtf {
 
@@ -20,6 +21,10 @@ public:
     // Only the displayed text in the same numbering (identical to
     // read(rtf).text), without building formats: the fast path of search.
     static std::u16string displayedText(std::string_view rtf);
+
+    // The displayed text, with each paragraph's span as read(rtf).paragraphs
+    // gives it, still without formats.
+    static std::u16string displayedText(std::string_view rtf, std::vector<TextSpan>& paragraphs);
 };
 
 } // namespace tolvane::rtf

@@ -6,6 +6,7 @@
 #include "core/rtf/RtfGroupState.h"
 
 #include <string>
+#include <vector>
 
 namespace tolvane::rtf {
 
@@ -16,6 +17,9 @@ namespace tolvane::rtf {
 class RtfTextSink {
 public:
     static constexpr bool kFull = false;
+    // Words with no effect, and the marks, tabs and characters that words
+    // stand for, are decoded in runs without reaching the sink.
+    static constexpr bool kPassWords = true;
     using State = RtfTextState;
     static constexpr size_t kSlack = 16384;
 
@@ -56,6 +60,7 @@ public:
         m_out[m_used++] = u'\uFFFC';
     }
     void tableWord(Word, int32_t) {}
+    size_t size() const { return m_used; }
 
     std::u16string finish() {
         m_out.resize(m_used);
@@ -83,6 +88,33 @@ private:
 
     std::u16string m_out; // written up to m_used, zeros after
     size_t m_used = 0;
+};
+
+// The displayed text and where each paragraph of the full model begins and
+// ends. Marks reach the sink one by one (a cell and a tab give the same
+// unit, so a run of text could not tell them apart); formats are not built.
+class RtfParagraphSink : public RtfTextSink {
+public:
+    static constexpr bool kPassWords = false;
+    using RtfTextSink::RtfTextSink;
+
+    void mark(MarkKind kind, const State& state) {
+        m_spans.push_back({m_begin, static_cast<uint32_t>(size())});
+        RtfTextSink::mark(kind, state);
+        m_begin = static_cast<uint32_t>(size());
+    }
+    // As the full model closes its last paragraph: when it holds anything,
+    // or when there is no other.
+    std::u16string finish(std::vector<TextSpan>& paragraphs) {
+        if (m_begin < size() || m_spans.empty())
+            m_spans.push_back({m_begin, static_cast<uint32_t>(size())});
+        paragraphs = std::move(m_spans);
+        return RtfTextSink::finish();
+    }
+
+private:
+    std::vector<TextSpan> m_spans;
+    uint32_t m_begin = 0;
 };
 
 } // namespace tolvane::rtf
