@@ -45,8 +45,7 @@ int RunRtf(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "tolvane-tool rtf : impossible de lire " << file << "\n";
         return kNotFound;
     }
-    const std::string text = rtf::RichTextDump::dump(bytes, mode);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    rtf::RichTextDump::write(bytes, mode, out);
     return kOk;
 }
 

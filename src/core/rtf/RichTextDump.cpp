@@ -1,9 +1,12 @@
 #include "core/rtf/RichTextDump.h"
 
 #include "core/rtf/RtfReader.h"
+#include "core/rtf/RtfTextSink.h"
 
 #include <algorithm>
 #include <charconv>
+#include <memory>
+#include <ostream>
 #include <vector>
 
 #ifdef __SSE2__
@@ -80,17 +83,50 @@ char* convert(const char16_t*& p, const char16_t* stop, const char16_t* end, cha
 
 } // namespace
 
-void RichTextDump::appendUtf8(std::string& out, std::u16string_view text) {
-    const char16_t* p = text.data();
-    const char16_t* const end = p + text.size();
-    while (p < end) {
-        const char16_t* const stop = p + std::min<size_t>(static_cast<size_t>(end - p), kBlock);
-        const size_t at = out.size();
-        out.resize(at + 3 * static_cast<size_t>(stop - p) + 1);
-        char* const begin = &out[at];
-        char* const written = convert(p, stop, end, begin);
-        out.resize(at + static_cast<size_t>(written - begin));
+char* Utf8Converter::convert(std::u16string_view units, char* d) {
+    const char16_t* p = units.data();
+    const char16_t* end = p + units.size();
+    if (p == end)
+        return d;
+    if (m_held != 0) {
+        const char16_t held[2] = {m_held, *p};
+        m_held = 0;
+        const char16_t* h = held;
+        // A CR LF or a pair across the pieces takes two units, else one.
+        d = tolvane::rtf::convert(h, held + 1, held + 2, d);
+        p += h - held - 1;
     }
+    if (p < end && (end[-1] == u'\r' || isHighSurrogate(end[-1])))
+        m_held = *--end;
+    return tolvane::rtf::convert(p, end, end, d);
+}
+
+void Utf8Converter::append(std::u16string_view units, std::string& out) {
+    while (!units.empty()) {
+        const std::u16string_view block = units.substr(0, kBlock);
+        units.remove_prefix(block.size());
+        const size_t at = out.size();
+        out.resize(at + room(block.size()));
+        char* const begin = &out[at];
+        out.resize(at + static_cast<size_t>(convert(block, begin) - begin));
+    }
+}
+
+void Utf8Converter::finish(std::string& out) {
+    if (m_held == 0)
+        return;
+    const char16_t held[1] = {m_held};
+    m_held = 0;
+    const char16_t* h = held;
+    char bytes[4];
+    out.append(bytes,
+               static_cast<size_t>(tolvane::rtf::convert(h, held + 1, held + 1, bytes) - bytes));
+}
+
+void RichTextDump::appendUtf8(std::string& out, std::u16string_view text) {
+    Utf8Converter converter;
+    converter.append(text, out);
+    converter.finish(out);
 }
 
 std::string RichTextDump::toUtf8(std::u16string_view text) {
@@ -119,6 +155,40 @@ std::string RichTextDump::dump(std::string_view rtf, Mode mode) {
         out += '\n';
     }
     return out;
+}
+
+void RichTextDump::write(std::string_view rtf, Mode mode, std::ostream& out) {
+    if (mode == Mode::Paragraphs) {
+        const std::string text = dump(rtf, mode);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        return;
+    }
+    if (mode == Mode::Count) {
+        const size_t length = RtfReader::streamDisplayedText(rtf, [](std::u16string_view) {});
+        out << length << '\n';
+        return;
+    }
+    // Each block of text is converted once into the buffer, which goes out
+    // whenever it holds about kPiece bytes.
+    constexpr size_t kPiece = 1 << 16;
+    const size_t capacity = kPiece + Utf8Converter::room(RtfBlockSink::kBlock);
+    const std::unique_ptr<char[]> buffer(new char[capacity]);
+    char* d = buffer.get();
+    Utf8Converter converter;
+    RtfReader::streamDisplayedText(rtf, [&](std::u16string_view block) {
+        if (static_cast<size_t>(buffer.get() + capacity - d) < Utf8Converter::room(block.size())) {
+            out.write(buffer.get(), d - buffer.get());
+            d = buffer.get();
+        }
+        d = converter.convert(block, d);
+        if (static_cast<size_t>(d - buffer.get()) >= kPiece) {
+            out.write(buffer.get(), d - buffer.get());
+            d = buffer.get();
+        }
+    });
+    std::string rest(buffer.get(), d);
+    converter.finish(rest);
+    out.write(rest.data(), static_cast<std::streamsize>(rest.size()));
 }
 
 } // namespace tolvane::rtf

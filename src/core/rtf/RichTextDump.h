@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -12,11 +13,32 @@ namespace tolvane::rtf {
 //   Paragraphs: one line per paragraph, its first position in the character
 //               numbering, a tab, then its text as above;
 //   Count:      the total number of positions, on one line.
+// UTF-16 given in pieces to UTF-8, a block of units at a time: a CR or the
+// first half of a pair that ends a piece waits for the next one, so the
+// pieces convert as their whole would.
+class Utf8Converter {
+public:
+    // The bytes `convert` may need for a piece of that many units.
+    static constexpr size_t room(size_t units) { return 3 * units + 4; }
+    // Converts into `out`, which has room(units.size()) bytes; returns the
+    // end of what it wrote.
+    char* convert(std::u16string_view units, char* out);
+    void append(std::u16string_view units, std::string& out);
+    // Converts a unit still waiting (a lone CR, or U+FFFD for a lone half).
+    void finish(std::string& out);
+
+private:
+    char16_t m_held = 0;
+};
+
 class RichTextDump {
 public:
     enum class Mode { Text, Paragraphs, Count };
 
     static std::string dump(std::string_view rtf, Mode mode);
+    // The same dump written to `out` as it is made, without holding the
+    // whole text (but for Paragraphs).
+    static void write(std::string_view rtf, Mode mode, std::ostream& out);
     // UTF-16 to UTF-8, CR LF pairs as one newline; lone surrogates give U+FFFD.
     static std::string toUtf8(std::u16string_view text);
     // The same conversion appended to `out`, a block of units at a time.

@@ -29,4 +29,12 @@ std::u16string RtfReader::displayedText(std::string_view rtf, std::vector<TextSp
     return sink.finish(paragraphs);
 }
 
+size_t RtfReader::streamDisplayedText(std::string_view rtf,
+                                      const std::function<void(std::u16string_view)>& consume) {
+    RtfBlockSink sink(consume);
+    RtfParser<RtfBlockSink> parser(rtf, sink);
+    parser.run();
+    return sink.finish();
+}
+
 } // namespace tolvane::rtf

@@ -2,6 +2,7 @@
 
 #include "core/rtf/RichDocument.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,11 @@ public:
     // The displayed text, with each paragraph's span as read(rtf).paragraphs
     // gives it, still without formats.
     static std::u16string displayedText(std::string_view rtf, std::vector<TextSpan>& paragraphs);
+
+    // The displayed text handed to `consume` in blocks, in order, as it is
+    // read (never the whole text at once); returns its length.
+    static size_t streamDisplayedText(std::string_view rtf,
+                                      const std::function<void(std::u16string_view)>& consume);
 };
 
 } // namespace tolvane::rtf

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -60,8 +61,13 @@ void expectSameAsModel(std::string_view rtf) {
         EXPECT_EQ(spans[i].end, document.paragraphs[i].end) << "paragraph " << i;
     }
     for (const auto mode :
-         {RichTextDump::Mode::Text, RichTextDump::Mode::Paragraphs, RichTextDump::Mode::Count})
-        EXPECT_EQ(RichTextDump::dump(rtf, mode), modelDump(rtf, mode));
+         {RichTextDump::Mode::Text, RichTextDump::Mode::Paragraphs, RichTextDump::Mode::Count}) {
+        const std::string expected = modelDump(rtf, mode);
+        EXPECT_EQ(RichTextDump::dump(rtf, mode), expected);
+        std::ostringstream written;
+        RichTextDump::write(rtf, mode, written);
+        EXPECT_EQ(written.str(), expected) << "written as it is read";
+    }
 }
 
 // Units that take one to four bytes or stand for U+FFFD, and CR LF pairs,
@@ -103,6 +109,28 @@ TEST(RichTextDumpTest, ToUtf8_EveryUnitKindAtEveryOffset) {
     EXPECT_EQ(out, "d\xC3\xA9j\xC3\xA0 l\xC3\xA0\n");
 }
 
+// Text given in pieces converts as the whole would, wherever the pieces are
+// cut: between CR and LF, inside a pair, around lone halves, empty pieces.
+TEST(RichTextDumpTest, Utf8Converter_PiecesConvertAsTheWhole) {
+    const std::u16string text = std::u16string(u"a\r\n\u00E9\r\r\U0001F600b\r") + char16_t(0xD83D) +
+                                u"\n" + char16_t(0xDE00) + char16_t(0xD83D) + u"\r\n" +
+                                char16_t(0xD83D);
+    const std::string whole = unitByUnit(text);
+    for (size_t i = 0; i <= text.size(); ++i) {
+        for (size_t j = i; j <= text.size(); ++j) {
+            SCOPED_TRACE("cut at " + std::to_string(i) + " and " + std::to_string(j));
+            std::string out;
+            Utf8Converter converter;
+            converter.append(std::u16string_view(text).substr(0, i), out);
+            converter.append(std::u16string_view(text).substr(i, j - i), out);
+            converter.append(u"", out);
+            converter.append(std::u16string_view(text).substr(j), out);
+            converter.finish(out);
+            ASSERT_EQ(out, whole);
+        }
+    }
+}
+
 // The dump reads the displayed text alone, with paragraph spans for
 // --paragraphs: a cell and a tab look alike in the text, so the spans must
 // come from the marks themselves.
@@ -128,6 +156,19 @@ TEST(RichTextDumpTest, Dump_SameAsTheFullModel) {
         SCOPED_TRACE(rtf);
         expectSameAsModel(rtf);
     }
+    // Long enough to be read and written in many blocks, with marks, cells,
+    // pairs and CR LF escapes falling on every block boundary in turn.
+    std::string rtf = "{\\rtf1\\ansi\\uc1 ";
+    const char* const pieces[] = {"mot ",    "\\'e9t\\'e9 ",        "\\par ",     "\\tab ",
+                                  "\\cell ", "\\u-10179?\\u-8704?", "\\'0d\\'0a", "{\\b x}",
+                                  "\\'0d",   "\\u-10179?",          "\\line ",    "\\u8364?"};
+    uint32_t seed = 7;
+    while (rtf.size() < 300000) {
+        seed = seed * 1103515245u + 12345u;
+        rtf += pieces[(seed >> 16) % (sizeof pieces / sizeof pieces[0])];
+    }
+    rtf += "}";
+    expectSameAsModel(rtf);
 }
 
 // Real documents, help sources and the bundled guide: the dump in all three
