@@ -126,12 +126,6 @@ struct Paragraph {
     int32_t cell = -1;             // cell index within that row
 };
 
-// Where a paragraph's text lies, as Paragraph::begin and Paragraph::end.
-struct TextSpan {
-    uint32_t begin = 0;
-    uint32_t end = 0;
-};
-
 struct RichDocument {
     std::u16string text;
     std::vector<Paragraph> paragraphs;

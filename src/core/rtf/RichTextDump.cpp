@@ -7,7 +7,7 @@
 #include <charconv>
 #include <memory>
 #include <ostream>
-#include <vector>
+#include <sstream>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -138,57 +138,109 @@ std::string RichTextDump::toUtf8(std::u16string_view text) {
 }
 
 std::string RichTextDump::dump(std::string_view rtf, Mode mode) {
-    if (mode == Mode::Count)
-        return std::to_string(RtfReader::displayedText(rtf).size()) + "\n";
-    if (mode == Mode::Text)
-        return toUtf8(RtfReader::displayedText(rtf));
-    std::vector<TextSpan> paragraphs;
-    const std::u16string text = RtfReader::displayedText(rtf, paragraphs);
-    std::string out;
-    out.reserve(text.size() + text.size() / 8 + 12 * paragraphs.size() + 3 * kBlock + 1);
-    char number[16];
-    for (const TextSpan& p : paragraphs) {
-        const auto written = std::to_chars(number, number + sizeof number, p.begin);
-        out.append(number, written.ptr);
-        out += '\t';
-        appendUtf8(out, std::u16string_view(text).substr(p.begin, p.end - p.begin));
-        out += '\n';
-    }
-    return out;
+    std::ostringstream out;
+    write(rtf, mode, out);
+    return out.str();
 }
 
-void RichTextDump::write(std::string_view rtf, Mode mode, std::ostream& out) {
-    if (mode == Mode::Paragraphs) {
-        const std::string text = dump(rtf, mode);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        return;
+namespace {
+
+// What goes to the stream, gathered in a buffer that goes out whenever it
+// holds about kPiece bytes: each byte is written once into the buffer.
+class OutputBuffer {
+public:
+    static constexpr size_t kPiece = 1 << 16;
+
+    explicit OutputBuffer(std::ostream& out)
+        : m_out(out), m_buffer(new char[kCapacity]), m_end(m_buffer.get()) {}
+    ~OutputBuffer() { flush(); }
+    OutputBuffer(const OutputBuffer&) = delete;
+    OutputBuffer& operator=(const OutputBuffer&) = delete;
+
+    // Converts a block (of at most RtfBlockSink::kBlock units).
+    void convert(Utf8Converter& converter, std::u16string_view block) {
+        room(Utf8Converter::room(block.size()));
+        m_end = converter.convert(block, m_end);
+        if (static_cast<size_t>(m_end - m_buffer.get()) >= kPiece)
+            flush();
     }
+    void finish(Utf8Converter& converter) {
+        std::string rest;
+        converter.finish(rest);
+        append(rest);
+    }
+    void append(std::string_view bytes) {
+        room(bytes.size());
+        m_end = std::copy(bytes.begin(), bytes.end(), m_end);
+    }
+
+private:
+    static constexpr size_t kCapacity = kPiece + Utf8Converter::room(RtfBlockSink::kBlock);
+
+    // Makes room for `size` bytes (never more than kCapacity - kPiece).
+    void room(size_t size) {
+        if (static_cast<size_t>(m_buffer.get() + kCapacity - m_end) < size)
+            flush();
+    }
+    void flush() {
+        m_out.write(m_buffer.get(), m_end - m_buffer.get());
+        m_end = m_buffer.get();
+    }
+
+    std::ostream& m_out;
+    std::unique_ptr<char[]> m_buffer;
+    char* m_end;
+};
+
+} // namespace
+
+void RichTextDump::write(std::string_view rtf, Mode mode, std::ostream& out) {
     if (mode == Mode::Count) {
         const size_t length = RtfReader::streamDisplayedText(rtf, [](std::u16string_view) {});
         out << length << '\n';
         return;
     }
-    // Each block of text is converted once into the buffer, which goes out
-    // whenever it holds about kPiece bytes.
-    constexpr size_t kPiece = 1 << 16;
-    const size_t capacity = kPiece + Utf8Converter::room(RtfBlockSink::kBlock);
-    const std::unique_ptr<char[]> buffer(new char[capacity]);
-    char* d = buffer.get();
+    OutputBuffer buffer(out);
     Utf8Converter converter;
-    RtfReader::streamDisplayedText(rtf, [&](std::u16string_view block) {
-        if (static_cast<size_t>(buffer.get() + capacity - d) < Utf8Converter::room(block.size())) {
-            out.write(buffer.get(), d - buffer.get());
-            d = buffer.get();
-        }
-        d = converter.convert(block, d);
-        if (static_cast<size_t>(d - buffer.get()) >= kPiece) {
-            out.write(buffer.get(), d - buffer.get());
-            d = buffer.get();
-        }
-    });
-    std::string rest(buffer.get(), d);
-    converter.finish(rest);
-    out.write(rest.data(), static_cast<std::streamsize>(rest.size()));
+    const auto convert = [&](std::u16string_view block) { buffer.convert(converter, block); };
+    if (mode == Mode::Text) {
+        RtfReader::streamDisplayedText(rtf, convert);
+        buffer.finish(converter);
+        return;
+    }
+    // A paragraph's line starts with its first text or its mark: the last
+    // paragraph has a line only when it holds text or is the only one.
+    size_t begin = 0;
+    bool started = false;
+    bool any = false;
+    const auto start = [&] {
+        char number[24];
+        const auto written = std::to_chars(number, number + sizeof number - 1, begin);
+        *written.ptr = '\t';
+        buffer.append(std::string_view(number, static_cast<size_t>(written.ptr + 1 - number)));
+        started = true;
+    };
+    const auto end = [&] {
+        if (!started)
+            start();
+        buffer.finish(converter);
+        buffer.append("\n");
+        started = false;
+        any = true;
+    };
+    const size_t length = RtfReader::streamDisplayedText(
+        rtf,
+        [&](std::u16string_view block) {
+            if (!started)
+                start();
+            convert(block);
+        },
+        [&](MarkKind kind, size_t position) {
+            end();
+            begin = position + (kind == MarkKind::Cell ? 1 : 2);
+        });
+    if (started || !any || begin < length)
+        end();
 }
 
 } // namespace tolvane::rtf

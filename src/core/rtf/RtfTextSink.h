@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tolvane::rtf {
 
@@ -63,7 +62,6 @@ public:
         m_out[m_used++] = u'\uFFFC';
     }
     void tableWord(Word, int32_t) {}
-    size_t size() const { return m_used; }
 
     std::u16string finish() {
         m_out.resize(m_used);
@@ -91,33 +89,6 @@ private:
 
     std::u16string m_out; // written up to m_used, zeros after
     size_t m_used = 0;
-};
-
-// The displayed text and where each paragraph of the full model begins and
-// ends. Marks reach the sink one by one (a cell and a tab give the same
-// unit, so a run of text could not tell them apart); formats are not built.
-class RtfParagraphSink : public RtfTextSink {
-public:
-    static constexpr bool kPassWords = false;
-    using RtfTextSink::RtfTextSink;
-
-    void mark(MarkKind kind, const State& state) {
-        m_spans.push_back({m_begin, static_cast<uint32_t>(size())});
-        RtfTextSink::mark(kind, state);
-        m_begin = static_cast<uint32_t>(size());
-    }
-    // As the full model closes its last paragraph: when it holds anything,
-    // or when there is no other.
-    std::u16string finish(std::vector<TextSpan>& paragraphs) {
-        if (m_begin < size() || m_spans.empty())
-            m_spans.push_back({m_begin, static_cast<uint32_t>(size())});
-        paragraphs = std::move(m_spans);
-        return RtfTextSink::finish();
-    }
-
-private:
-    std::vector<TextSpan> m_spans;
-    uint32_t m_begin = 0;
 };
 
 // Hands the displayed text on in blocks as it is read, so that a long
@@ -178,7 +149,7 @@ public:
         return m_total;
     }
 
-private:
+protected:
     static constexpr size_t kMinRoom = 64;
 
     void reserve(size_t units) {
@@ -196,7 +167,28 @@ private:
     const Consumer& m_consume;
     std::unique_ptr<char16_t[]> m_block;
     size_t m_used = 0;
-    size_t m_total = 0;
+    size_t m_total = 0; // handed on so far
+};
+
+// The same blocks without the marks, which reach `onMark` one by one with
+// their position (a cell and a tab give the same unit, so a run of text
+// could not tell them apart).
+class RtfMarkBlockSink : public RtfBlockSink {
+public:
+    static constexpr bool kPassWords = false;
+    using MarkConsumer = std::function<void(MarkKind, size_t position)>;
+
+    RtfMarkBlockSink(const Consumer& consume, const MarkConsumer& onMark)
+        : RtfBlockSink(consume), m_onMark(onMark) {}
+
+    void mark(MarkKind kind, const State&) {
+        flush();
+        m_onMark(kind, m_total);
+        m_total += kind == MarkKind::Cell ? 1 : 2;
+    }
+
+private:
+    const MarkConsumer& m_onMark;
 };
 
 } // namespace tolvane::rtf
