@@ -21,6 +21,7 @@ class RtfDocumentSink {
 public:
     static constexpr bool kFull = true;
     static constexpr bool kPassWords = false;
+    static constexpr bool kPassMarks = false;
     using State = RtfGroupState;
 
     explicit RtfDocumentSink(size_t inputSize);

@@ -20,6 +20,7 @@ namespace tolvane::rtf {
 // characters, marks and pictures with the group state they appear in:
 //   static constexpr bool kFull;  // wants formats, tables and picture data
 //   static constexpr bool kPassWords; // takes runs that words wrote (text only)
+//   static constexpr bool kPassMarks; // ... marks included (else mark() has them)
 //   using State;                  // RtfGroupState when kFull, else RtfTextState
 //   void text(const unsigned char* bytes, size_t n, const RtfCodePages::Table&,
 //             const State&);
@@ -128,6 +129,7 @@ template <class Sink> void RtfParser<Sink>::run() {
             // closes, so those are left to closeGroup().
             RtfTextPass pass;
             pass.words = Sink::kPassWords && m_lead < 0;
+            pass.marks = Sink::kPassMarks;
             pass.groups = pass.words && m_stack.size() >= 2;
             for (;;) {
                 size_t room = 0;

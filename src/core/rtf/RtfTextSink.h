@@ -22,6 +22,7 @@ public:
     // Words with no effect, and the marks, tabs and characters that words
     // stand for, are decoded in runs without reaching the sink.
     static constexpr bool kPassWords = true;
+    static constexpr bool kPassMarks = true;
     using State = RtfTextState;
     static constexpr size_t kSlack = 16384;
 
@@ -97,6 +98,7 @@ class RtfBlockSink {
 public:
     static constexpr bool kFull = false;
     static constexpr bool kPassWords = true;
+    static constexpr bool kPassMarks = true;
     using State = RtfTextState;
     using Consumer = std::function<void(std::u16string_view)>;
     static constexpr size_t kBlock = 16384;
@@ -171,11 +173,11 @@ protected:
 };
 
 // The same blocks without the marks, which reach `onMark` one by one with
-// their position (a cell and a tab give the same unit, so a run of text
-// could not tell them apart).
+// their position: a run of text stops at them (a cell and a tab give the
+// same unit, so the run could not tell them apart).
 class RtfMarkBlockSink : public RtfBlockSink {
 public:
-    static constexpr bool kPassWords = false;
+    static constexpr bool kPassMarks = false;
     using MarkConsumer = std::function<void(MarkKind, size_t position)>;
 
     RtfMarkBlockSink(const Consumer& consume, const MarkConsumer& onMark)
