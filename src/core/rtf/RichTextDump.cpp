@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <memory>
 #include <ostream>
 #include <sstream>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
+#include <tmmintrin.h>
 #endif
 
 namespace tolvane::rtf {
@@ -27,58 +29,128 @@ bool isLowSurrogate(char16_t u) {
     return u >= 0xDC00 && u <= 0xDFFF;
 }
 
+#ifdef __SSE2__
+// For eight units below U+0800, none a CR: which bytes of the units' two-byte
+// forms (lead, trail) to keep, by the mask of units from U+0080 up, whose
+// trail is kept; the others keep their one byte.
+struct NarrowShuffle {
+    alignas(16) uint8_t keep[256][16];
+    uint8_t length[256];
+};
+constexpr NarrowShuffle makeNarrowShuffle() {
+    NarrowShuffle t{};
+    for (int mask = 0; mask < 256; ++mask) {
+        int n = 0;
+        for (int unit = 0; unit < 8; ++unit) {
+            t.keep[mask][n++] = static_cast<uint8_t>(2 * unit);
+            if (mask & (1 << unit))
+                t.keep[mask][n++] = static_cast<uint8_t>(2 * unit + 1);
+        }
+        t.length[mask] = static_cast<uint8_t>(n);
+        for (; n < 16; ++n)
+            t.keep[mask][n] = 0x80; // a zero byte, overwritten by what follows
+    }
+    return t;
+}
+constexpr NarrowShuffle kNarrowShuffle = makeNarrowShuffle();
+
+// Eight units below U+0800, none a CR, into one or two bytes each; sixteen
+// bytes are stored. False (nothing written) for any other unit.
+__attribute__((target("ssse3"), always_inline)) inline bool convertNarrow(const char16_t* p,
+                                                                          char*& d) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i narrow = _mm_cmpeq_epi16(
+        _mm_and_si128(x, _mm_set1_epi16(static_cast<short>(0xF800))), _mm_setzero_si128());
+    const __m128i cr = _mm_cmpeq_epi16(x, _mm_set1_epi16(0x0D));
+    if (_mm_movemask_epi8(_mm_andnot_si128(cr, narrow)) != 0xFFFF)
+        return false;
+    const __m128i wide = _mm_cmpgt_epi16(x, _mm_set1_epi16(0x7F));
+    // Lead byte low, trail byte high: 110xxxxx 10xxxxxx for wide units.
+    const __m128i lead = _mm_or_si128(_mm_srli_epi16(x, 6), _mm_set1_epi16(0xC0));
+    const __m128i trail =
+        _mm_or_si128(_mm_and_si128(x, _mm_set1_epi16(0x3F)), _mm_set1_epi16(0x80));
+    const __m128i twoBytes = _mm_or_si128(lead, _mm_slli_epi16(trail, 8));
+    const __m128i forms = _mm_or_si128(_mm_and_si128(wide, twoBytes), _mm_andnot_si128(wide, x));
+    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(wide, wide))) & 0xFF;
+    const __m128i keep =
+        _mm_load_si128(reinterpret_cast<const __m128i*>(kNarrowShuffle.keep[mask]));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_shuffle_epi8(forms, keep));
+    d += kNarrowShuffle.length[mask];
+    return true;
+}
+
+bool hasSsse3() {
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+}
+#endif
+
+// One unit, or a CR LF or a pair (looking up to `end` for its second unit).
+__attribute__((always_inline)) inline char* convertOne(const char16_t*& p, const char16_t* end,
+                                                       char* d) {
+    const char16_t u = *p++;
+    if (u < 0x80) {
+        if (u == u'\r' && p < end && *p == u'\n') {
+            *d++ = '\n';
+            ++p;
+        } else {
+            *d++ = static_cast<char>(u);
+        }
+    } else if (u < 0x800) {
+        *d++ = static_cast<char>(0xC0 | (u >> 6));
+        *d++ = static_cast<char>(0x80 | (u & 0x3F));
+    } else if (isHighSurrogate(u) && p < end && isLowSurrogate(*p)) {
+        const char32_t c = 0x10000 + ((char32_t{u} - 0xD800) << 10) + (*p++ - 0xDC00);
+        *d++ = static_cast<char>(0xF0 | (c >> 18));
+        *d++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *d++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *d++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        const char16_t c = isHighSurrogate(u) || isLowSurrogate(u) ? char16_t{0xFFFD} : u;
+        *d++ = static_cast<char>(0xE0 | (c >> 12));
+        *d++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *d++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return d;
+}
+
+char* convertScalar(const char16_t*& p, const char16_t* stop, const char16_t* end, char* d) {
+    while (p < stop)
+        d = convertOne(p, end, d);
+    return d;
+}
+
+#ifdef __SSE2__
+__attribute__((target("ssse3"))) char* convertVector(const char16_t*& p, const char16_t* stop,
+                                                     const char16_t* end, char* d) {
+    while (stop - p >= 8) {
+        // Eight units at a time while they are below U+0800 and no CR, the
+        // common case, without a branch on which of them are ASCII; else the
+        // eight one by one.
+        if (convertNarrow(p, d)) {
+            p += 8;
+            continue;
+        }
+        for (const char16_t* const next = p + 8; p < next;)
+            d = convertOne(p, end, d);
+    }
+    while (p < stop)
+        d = convertOne(p, end, d);
+    return d;
+}
+#endif
+
 // Converts the units from `p` up to `stop` into `d`, looking at most one unit
 // further (up to `end`) for the LF after a CR or the second half of a pair,
 // which it then takes too. Each unit takes at most three bytes and a pair
 // four for two, so 3 * (stop - p) + 1 bytes of room are enough. Returns the
 // end of what it wrote; `p` moves past what it read.
 char* convert(const char16_t*& p, const char16_t* stop, const char16_t* end, char* d) {
-    while (p < stop) {
 #ifdef __SSE2__
-        // Eight units at a time while they are ASCII but CR; the eight bytes
-        // are stored whole, those past the first other unit are overwritten.
-        if (stop - p >= 8) {
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const __m128i ascii = _mm_cmpeq_epi16(
-                _mm_and_si128(x, _mm_set1_epi16(static_cast<short>(0xFF80))), _mm_setzero_si128());
-            const __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi16(x, _mm_set1_epi16(0x0D)), ascii);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(x, x));
-            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(plain));
-            if (mask == 0xFFFF) {
-                p += 8;
-                d += 8;
-                continue;
-            }
-            const auto run = static_cast<unsigned>(__builtin_ctz(~mask)) / 2;
-            p += run;
-            d += run;
-        }
+    if (hasSsse3())
+        return convertVector(p, stop, end, d);
 #endif
-        const char16_t u = *p++;
-        if (u < 0x80) {
-            if (u == u'\r' && p < end && *p == u'\n') {
-                *d++ = '\n';
-                ++p;
-            } else {
-                *d++ = static_cast<char>(u);
-            }
-        } else if (u < 0x800) {
-            *d++ = static_cast<char>(0xC0 | (u >> 6));
-            *d++ = static_cast<char>(0x80 | (u & 0x3F));
-        } else if (isHighSurrogate(u) && p < end && isLowSurrogate(*p)) {
-            const char32_t c = 0x10000 + ((char32_t{u} - 0xD800) << 10) + (*p++ - 0xDC00);
-            *d++ = static_cast<char>(0xF0 | (c >> 18));
-            *d++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            *d++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *d++ = static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            const char16_t c = isHighSurrogate(u) || isLowSurrogate(u) ? char16_t{0xFFFD} : u;
-            *d++ = static_cast<char>(0xE0 | (c >> 12));
-            *d++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *d++ = static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return d;
+    return convertScalar(p, stop, end, d);
 }
 
 } // namespace

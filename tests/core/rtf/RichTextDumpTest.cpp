@@ -86,7 +86,8 @@ TEST(RichTextDumpTest, ToUtf8_EveryUnitKindAtEveryOffset) {
     };
     for (const auto& kind : kinds) {
         for (const size_t length : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 4090u, 4096u, 8200u}) {
-            for (size_t at = 0; at <= length; at += at < 20 || at + 20 > length ? 1 : 61) {
+            for (size_t at = 0; at <= length;
+                 at += at < 20 || at + 20 > length || (at > 4070 && at < 4110) ? 1 : 61) {
                 std::u16string text(length, u'a');
                 text.insert(at, kind.units);
                 SCOPED_TRACE(std::string(kind.name) + " at " + std::to_string(at) + " of " +
