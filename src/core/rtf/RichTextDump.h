@@ -6,13 +6,6 @@
 
 namespace tolvane::rtf {
 
-// Plain-text views of an RTF document's displayed text, in UTF-8, for the
-// companion tool and the golden files of the tests:
-//   Text:       the text, a newline for each paragraph mark, a tab for each
-//               tab and cell mark, U+FFFC for each picture or object;
-//   Paragraphs: one line per paragraph, its first position in the character
-//               numbering, a tab, then its text as above;
-//   Count:      the total number of positions, on one line.
 // UTF-16 given in pieces to UTF-8, a block of units at a time: a CR or the
 // first half of a pair that ends a piece waits for the next one, so the
 // pieces convert as their whole would.
@@ -31,13 +24,20 @@ private:
     char16_t m_held = 0;
 };
 
+// Plain-text views of an RTF document's displayed text, in UTF-8, for the
+// companion tool and the golden files of the tests:
+//   Text:       the text, a newline for each paragraph mark, a tab for each
+//               tab and cell mark, U+FFFC for each picture or object;
+//   Paragraphs: one line per paragraph, its first position in the character
+//               numbering, a tab, then its text as above;
+//   Count:      the total number of positions, on one line.
 class RichTextDump {
 public:
     enum class Mode { Text, Paragraphs, Count };
 
     static std::string dump(std::string_view rtf, Mode mode);
-    // The same dump written to `out` as it is made, without holding the
-    // whole text (but for Paragraphs).
+    // The same dump written to `out` as the document is read, a block at a
+    // time, without ever holding the whole text.
     static void write(std::string_view rtf, Mode mode, std::ostream& out);
     // UTF-16 to UTF-8, CR LF pairs as one newline; lone surrogates give U+FFFD.
     static std::string toUtf8(std::u16string_view text);
