@@ -1,3 +1,4 @@
+#include "core/rtf/RichTextDump.h"
 #include "core/rtf/RtfReader.h"
 #include "core/rtf/TextFinder.h"
 
@@ -7,12 +8,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
 
+using tolvane::rtf::RichTextDump;
 using tolvane::rtf::RtfReader;
 
 // About 10 MB of French help text as a word processor writes it: font and
@@ -137,8 +141,11 @@ void runCommand(benchmark::State& state, const std::string& command) {
         benchmark::Counter((childCpuSeconds() - before) * 1000.0 / state.iterations());
 }
 
+// catdoc writes its text to a file, as the tool does below.
 void BM_Catdoc(benchmark::State& state) {
-    runCommand(state, "catdoc " + fixture().path + " > /dev/null 2>&1");
+    const std::string outPath = fixture().path + ".catdoc";
+    runCommand(state, "catdoc " + fixture().path + " > " + outPath + " 2>/dev/null");
+    std::remove(outPath.c_str());
 }
 BENCHMARK(BM_Catdoc)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -173,6 +180,52 @@ void BM_GrepCountIgnoreCase(benchmark::State& state) {
 }
 BENCHMARK(BM_GrepCountIgnoreCase)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The companion tool as a user runs it, end to end: the process starts,
+// reads the file, converts it and writes UTF-8 to a file. What it wrote is
+// checked against the conversion in this process.
+void runTool(benchmark::State& state, const char* option, RichTextDump::Mode mode) {
+    const std::string outPath = fixture().path + ".out";
+    runCommand(state, std::string(TOLVANE_TOOL_PATH) + " rtf " + option + fixture().path + " > " +
+                          outPath);
+    std::ifstream in(outPath, std::ios::binary);
+    std::stringstream written;
+    written << in.rdbuf();
+    std::remove(outPath.c_str());
+    if (written.str() != RichTextDump::dump(fixture().rtf, mode))
+        state.SkipWithError("the tool's output differs from the dump");
+}
+
+void BM_ToolText(benchmark::State& state) {
+    runTool(state, "", RichTextDump::Mode::Text);
+}
+BENCHMARK(BM_ToolText)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ToolParagraphs(benchmark::State& state) {
+    runTool(state, "--paragraphs ", RichTextDump::Mode::Paragraphs);
+}
+BENCHMARK(BM_ToolParagraphs)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ToolCount(benchmark::State& state) {
+    runTool(state, "--count ", RichTextDump::Mode::Count);
+}
+BENCHMARK(BM_ToolCount)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_DumpText(benchmark::State& state) {
+    const std::string& rtf = fixture().rtf;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RichTextDump::dump(rtf, RichTextDump::Mode::Text));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * rtf.size()));
+}
+BENCHMARK(BM_DumpText)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_DumpParagraphs(benchmark::State& state) {
+    const std::string& rtf = fixture().rtf;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RichTextDump::dump(rtf, RichTextDump::Mode::Paragraphs));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * rtf.size()));
+}
+BENCHMARK(BM_DumpParagraphs)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 const std::u16string& benchText() {
     static const std::u16string text = RtfReader::displayedText(fixture().rtf);
     return text;
@@ -199,6 +252,57 @@ void BM_StdSearch(benchmark::State& state) {
 }
 BENCHMARK(BM_StdSearch)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Prints the table as usual, then each run of the tool as a speed against
+// catdoc's and grep's on the same bytes: the anchor's time over the tool's,
+// in real time (process start included) and in the children's CPU time.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+                continue;
+            const auto cpu = run.counters.find("child_cpu_ms");
+            m_times[run.run_name.function_name] = {
+                run.GetAdjustedRealTime(), cpu == run.counters.end() ? 0.0 : cpu->second.value};
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        const struct {
+            const char* anchor;
+            double target;
+        } anchors[] = {{"BM_Catdoc", 5.0}, {"BM_GrepCountIgnoreCase", 0.2}};
+        for (const char* tool : {"BM_ToolText", "BM_ToolParagraphs", "BM_ToolCount"}) {
+            const auto t = m_times.find(tool);
+            if (t == m_times.end() || t->second.first <= 0)
+                continue;
+            for (const auto& a : anchors) {
+                const auto base = m_times.find(a.anchor);
+                if (base == m_times.end())
+                    continue;
+                const double cpu =
+                    t->second.second > 0 ? base->second.second / t->second.second : 0.0;
+                std::printf("%s speed / %s = %.2f real, %.2f CPU (target: at least %.1f)\n",
+                            tool + 3, a.anchor + 3, base->second.first / t->second.first, cpu,
+                            a.target);
+            }
+        }
+    }
+
+private:
+    std::map<std::string, std::pair<double, double>> m_times;
+};
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    fixture();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -53,5 +53,31 @@ TEST(MakeSampleTest, SampleBesideTheExecutablesIsComplete) {
     }
 }
 
+// The guide describes printing as the viewer does it: the print dialog
+// (Ctrl+P) to a printer or to a PDF file, and no preview.
+TEST(MakeSampleTest, GuideDescribesPrintingAsItIs) {
+    const std::string base = std::string(TOLVANE_BINARY_DIR) + "/GUIDE";
+    ASSERT_FALSE(DataSourceMissing(base));
+    ArticleIndex index;
+    ArticleStore store(DataSourcePaths::fromBase(base), index);
+    ASSERT_GE(store.LoadIndex(), 3u);
+    const std::u16string preview = u"aper\u00E7u";
+    std::u16string printing;
+    store.ForEachArticle([&](ArticleNumber n, const std::string& title, auto& body) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(title.find("aper\xE7u"), std::string::npos) << title;
+        const std::u16string text = rtf::RtfReader::displayedText(body.body());
+        if (title == "Imprimer un article")
+            printing = text;
+        else
+            EXPECT_EQ(text.find(preview), std::u16string::npos) << "a preview is described";
+        return true;
+    });
+    ASSERT_FALSE(printing.empty()) << "no article on printing";
+    for (const std::u16string& words : {std::u16string(u"Ctrl+P"), std::u16string(u"PDF"),
+                                        u"pas d'" + preview + u" avant impression"})
+        EXPECT_NE(printing.find(words), std::u16string::npos);
+}
+
 } // namespace
 } // namespace tolvane

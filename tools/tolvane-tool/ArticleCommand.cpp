@@ -55,11 +55,11 @@ int RunArticle(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (mode == "--title")
         out << cp1252::toUtf8(record.title) << '\n';
     else if (mode == "--text")
-        out << rtf::RichTextDump::dump(record.body, rtf::RichTextDump::Mode::Text);
+        rtf::RichTextDump::write(record.body, rtf::RichTextDump::Mode::Text, out);
     else if (mode == "--paragraphs")
-        out << rtf::RichTextDump::dump(record.body, rtf::RichTextDump::Mode::Paragraphs);
+        rtf::RichTextDump::write(record.body, rtf::RichTextDump::Mode::Paragraphs, out);
     else if (mode == "--count")
-        out << rtf::RichTextDump::dump(record.body, rtf::RichTextDump::Mode::Count);
+        rtf::RichTextDump::write(record.body, rtf::RichTextDump::Mode::Count, out);
     else
         out.write(record.body.data(), static_cast<std::streamsize>(record.body.size()));
     return kOk;

@@ -38,14 +38,19 @@ int RunRtf(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "Usage : tolvane-tool rtf FICHIER [--text | --paragraphs | --count]\n";
         return kUsage;
     }
-    std::string bytes;
+    std::string input;
+    FileContents contents;
+    std::string_view bytes;
     if (file == "-") {
-        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    } else if (!InputFile::readAll(file, bytes)) {
+        input.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        bytes = input;
+    } else if (contents.read(file)) {
+        bytes = contents.bytes();
+    } else {
         err << "tolvane-tool rtf : impossible de lire " << file << "\n";
         return kNotFound;
     }
-    out << rtf::RichTextDump::dump(bytes, mode);
+    rtf::RichTextDump::write(bytes, mode, out);
     return kOk;
 }
 

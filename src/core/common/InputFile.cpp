@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -88,6 +89,58 @@ bool InputFile::readAll(const std::string& path, std::string& out) {
     const size_t n = f.readAt(0, buffer.data(), buffer.size());
     buffer.resize(n);
     out = std::move(buffer);
+    return true;
+}
+
+FileContents::~FileContents() {
+    release();
+}
+
+void FileContents::release() {
+    if (m_map != nullptr)
+        ::munmap(m_map, m_mapSize);
+    m_map = nullptr;
+    m_mapSize = 0;
+    m_fallback.clear();
+    m_data = "";
+    m_size = 0;
+}
+
+bool FileContents::read(const std::string& path) {
+    release();
+    InputFile f;
+    if (!f.open(path))
+        return false;
+    // The size is only a hint: the file may change while it is read.
+    const auto size = static_cast<size_t>(f.size());
+    if (size == 0)
+        return true;
+    constexpr size_t kLargePage = size_t{2} << 20;
+    constexpr size_t kPage = 4096;
+    const bool large = size >= kLargePage;
+    const size_t rounded = (size + kPage - 1) / kPage * kPage;
+    const size_t mapSize = large ? rounded + kLargePage : rounded;
+    void* map =
+        ::mmap(nullptr, mapSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (map == MAP_FAILED) {
+        m_fallback.resize(size);
+        m_size = f.readAt(0, m_fallback.data(), size);
+        m_data = m_fallback.data();
+        return true;
+    }
+    m_map = map;
+    m_mapSize = mapSize;
+    auto* data = static_cast<char*>(map);
+    if (large) {
+        // From the first large-page boundary, so that whole large pages fit.
+        const auto address = reinterpret_cast<uintptr_t>(data);
+        data += (kLargePage - address % kLargePage) % kLargePage;
+#ifdef MADV_HUGEPAGE
+        ::madvise(data, rounded, MADV_HUGEPAGE);
+#endif
+    }
+    m_size = f.readAt(0, data, size);
+    m_data = data;
     return true;
 }
 

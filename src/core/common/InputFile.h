@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tolvane {
 
@@ -34,6 +35,31 @@ public:
 private:
     int m_fd = -1;
     uint64_t m_size = 0;
+};
+
+// The whole of a file read once into memory that the system gives in large
+// pages where it can: a document of many megabytes then costs a few page
+// faults instead of one per 4 KB. The memory is the reader's own (the file
+// is not mapped), so a file that shrinks meanwhile only gives fewer bytes.
+class FileContents {
+public:
+    FileContents() = default;
+    ~FileContents();
+    FileContents(const FileContents&) = delete;
+    FileContents& operator=(const FileContents&) = delete;
+
+    // False when the file cannot be opened as a regular file.
+    bool read(const std::string& path);
+    std::string_view bytes() const { return {m_data, m_size}; }
+
+private:
+    void release();
+
+    void* m_map = nullptr;
+    size_t m_mapSize = 0;
+    std::string m_fallback; // when no memory could be mapped
+    const char* m_data = "";
+    size_t m_size = 0;
 };
 
 } // namespace tolvane

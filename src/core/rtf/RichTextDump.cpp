@@ -1,47 +1,318 @@
 #include "core/rtf/RichTextDump.h"
 
-#include "core/common/Cp1252.h"
 #include "core/rtf/RtfReader.h"
+#include "core/rtf/RtfTextSink.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <sstream>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#include <tmmintrin.h>
+#endif
 
 namespace tolvane::rtf {
+namespace {
+
+// Units converted per step: the part of the output zeroed ahead of them
+// stays in cache until it is overwritten.
+constexpr size_t kBlock = 4096;
+
+bool isHighSurrogate(char16_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t u) {
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
+
+#ifdef __SSE2__
+// For eight units below U+0800, none a CR: which bytes of the units' two-byte
+// forms (lead, trail) to keep, by the mask of units from U+0080 up, whose
+// trail is kept; the others keep their one byte.
+struct NarrowShuffle {
+    alignas(16) uint8_t keep[256][16];
+    uint8_t length[256];
+};
+constexpr NarrowShuffle makeNarrowShuffle() {
+    NarrowShuffle t{};
+    for (int mask = 0; mask < 256; ++mask) {
+        int n = 0;
+        for (int unit = 0; unit < 8; ++unit) {
+            t.keep[mask][n++] = static_cast<uint8_t>(2 * unit);
+            if (mask & (1 << unit))
+                t.keep[mask][n++] = static_cast<uint8_t>(2 * unit + 1);
+        }
+        t.length[mask] = static_cast<uint8_t>(n);
+        for (; n < 16; ++n)
+            t.keep[mask][n] = 0x80; // a zero byte, overwritten by what follows
+    }
+    return t;
+}
+constexpr NarrowShuffle kNarrowShuffle = makeNarrowShuffle();
+
+// Eight units below U+0800, none a CR, into one or two bytes each; sixteen
+// bytes are stored. False (nothing written) for any other unit.
+__attribute__((target("ssse3"), always_inline)) inline bool convertNarrow(const char16_t* p,
+                                                                          char*& d) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i narrow = _mm_cmpeq_epi16(
+        _mm_and_si128(x, _mm_set1_epi16(static_cast<short>(0xF800))), _mm_setzero_si128());
+    const __m128i cr = _mm_cmpeq_epi16(x, _mm_set1_epi16(0x0D));
+    if (_mm_movemask_epi8(_mm_andnot_si128(cr, narrow)) != 0xFFFF)
+        return false;
+    const __m128i wide = _mm_cmpgt_epi16(x, _mm_set1_epi16(0x7F));
+    // Lead byte low, trail byte high: 110xxxxx 10xxxxxx for wide units.
+    const __m128i lead = _mm_or_si128(_mm_srli_epi16(x, 6), _mm_set1_epi16(0xC0));
+    const __m128i trail =
+        _mm_or_si128(_mm_and_si128(x, _mm_set1_epi16(0x3F)), _mm_set1_epi16(0x80));
+    const __m128i twoBytes = _mm_or_si128(lead, _mm_slli_epi16(trail, 8));
+    const __m128i forms = _mm_or_si128(_mm_and_si128(wide, twoBytes), _mm_andnot_si128(wide, x));
+    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(wide, wide))) & 0xFF;
+    const __m128i keep =
+        _mm_load_si128(reinterpret_cast<const __m128i*>(kNarrowShuffle.keep[mask]));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_shuffle_epi8(forms, keep));
+    d += kNarrowShuffle.length[mask];
+    return true;
+}
+
+bool hasSsse3() {
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+}
+#endif
+
+// One unit, or a CR LF or a pair (looking up to `end` for its second unit).
+__attribute__((always_inline)) inline char* convertOne(const char16_t*& p, const char16_t* end,
+                                                       char* d) {
+    const char16_t u = *p++;
+    if (u < 0x80) {
+        if (u == u'\r' && p < end && *p == u'\n') {
+            *d++ = '\n';
+            ++p;
+        } else {
+            *d++ = static_cast<char>(u);
+        }
+    } else if (u < 0x800) {
+        *d++ = static_cast<char>(0xC0 | (u >> 6));
+        *d++ = static_cast<char>(0x80 | (u & 0x3F));
+    } else if (isHighSurrogate(u) && p < end && isLowSurrogate(*p)) {
+        const char32_t c = 0x10000 + ((char32_t{u} - 0xD800) << 10) + (*p++ - 0xDC00);
+        *d++ = static_cast<char>(0xF0 | (c >> 18));
+        *d++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *d++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *d++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        const char16_t c = isHighSurrogate(u) || isLowSurrogate(u) ? char16_t{0xFFFD} : u;
+        *d++ = static_cast<char>(0xE0 | (c >> 12));
+        *d++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *d++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return d;
+}
+
+char* convertScalar(const char16_t*& p, const char16_t* stop, const char16_t* end, char* d) {
+    while (p < stop)
+        d = convertOne(p, end, d);
+    return d;
+}
+
+#ifdef __SSE2__
+__attribute__((target("ssse3"))) char* convertVector(const char16_t*& p, const char16_t* stop,
+                                                     const char16_t* end, char* d) {
+    while (stop - p >= 8) {
+        // Eight units at a time while they are below U+0800 and no CR, the
+        // common case, without a branch on which of them are ASCII; else the
+        // eight one by one.
+        if (convertNarrow(p, d)) {
+            p += 8;
+            continue;
+        }
+        for (const char16_t* const next = p + 8; p < next;)
+            d = convertOne(p, end, d);
+    }
+    while (p < stop)
+        d = convertOne(p, end, d);
+    return d;
+}
+#endif
+
+// Converts the units from `p` up to `stop` into `d`, looking at most one unit
+// further (up to `end`) for the LF after a CR or the second half of a pair,
+// which it then takes too. Each unit takes at most three bytes and a pair
+// four for two, so 3 * (stop - p) + 1 bytes of room are enough. Returns the
+// end of what it wrote; `p` moves past what it read.
+char* convert(const char16_t*& p, const char16_t* stop, const char16_t* end, char* d) {
+#ifdef __SSE2__
+    if (hasSsse3())
+        return convertVector(p, stop, end, d);
+#endif
+    return convertScalar(p, stop, end, d);
+}
+
+} // namespace
+
+char* Utf8Converter::convert(std::u16string_view units, char* d) {
+    const char16_t* p = units.data();
+    const char16_t* end = p + units.size();
+    if (p == end)
+        return d;
+    if (m_held != 0) {
+        const char16_t held[2] = {m_held, *p};
+        m_held = 0;
+        const char16_t* h = held;
+        // A CR LF or a pair across the pieces takes two units, else one.
+        d = tolvane::rtf::convert(h, held + 1, held + 2, d);
+        p += h - held - 1;
+    }
+    if (p < end && (end[-1] == u'\r' || isHighSurrogate(end[-1])))
+        m_held = *--end;
+    return tolvane::rtf::convert(p, end, end, d);
+}
+
+void Utf8Converter::append(std::u16string_view units, std::string& out) {
+    while (!units.empty()) {
+        const std::u16string_view block = units.substr(0, kBlock);
+        units.remove_prefix(block.size());
+        const size_t at = out.size();
+        out.resize(at + room(block.size()));
+        char* const begin = &out[at];
+        out.resize(at + static_cast<size_t>(convert(block, begin) - begin));
+    }
+}
+
+void Utf8Converter::finish(std::string& out) {
+    if (m_held == 0)
+        return;
+    const char16_t held[1] = {m_held};
+    m_held = 0;
+    const char16_t* h = held;
+    char bytes[4];
+    out.append(bytes,
+               static_cast<size_t>(tolvane::rtf::convert(h, held + 1, held + 1, bytes) - bytes));
+}
+
+void RichTextDump::appendUtf8(std::string& out, std::u16string_view text) {
+    Utf8Converter converter;
+    converter.append(text, out);
+    converter.finish(out);
+}
 
 std::string RichTextDump::toUtf8(std::u16string_view text) {
     std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i];
-        if (u == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
-            out += '\n';
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                   text[i + 1] <= 0xDFFF) {
-            cp1252::appendUtf8(out,
-                               0x10000 + ((char32_t{u} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            cp1252::appendUtf8(out, 0xFFFD);
-        } else {
-            cp1252::appendUtf8(out, u);
-        }
-    }
+    // French text is mostly ASCII; the last block may want its full room.
+    out.reserve(text.size() + text.size() / 8 + 3 * kBlock + 1);
+    appendUtf8(out, text);
     return out;
 }
 
 std::string RichTextDump::dump(std::string_view rtf, Mode mode) {
-    if (mode == Mode::Count)
-        return std::to_string(RtfReader::displayedText(rtf).size()) + "\n";
-    if (mode == Mode::Text)
-        return toUtf8(RtfReader::displayedText(rtf));
-    const RichDocument document = RtfReader::read(rtf);
-    const std::u16string_view text = document.text;
-    std::string out;
-    for (const Paragraph& p : document.paragraphs) {
-        out += std::to_string(p.begin);
-        out += '\t';
-        out += toUtf8(text.substr(p.begin, p.end - p.begin));
-        out += '\n';
+    std::ostringstream out;
+    write(rtf, mode, out);
+    return out.str();
+}
+
+namespace {
+
+// What goes to the stream, gathered in a buffer that goes out whenever it
+// holds about kPiece bytes: each byte is written once into the buffer.
+class OutputBuffer {
+public:
+    static constexpr size_t kPiece = 1 << 16;
+
+    explicit OutputBuffer(std::ostream& out)
+        : m_out(out), m_buffer(new char[kCapacity]), m_end(m_buffer.get()) {}
+    ~OutputBuffer() { flush(); }
+    OutputBuffer(const OutputBuffer&) = delete;
+    OutputBuffer& operator=(const OutputBuffer&) = delete;
+
+    // Converts a block (of at most RtfBlockSink::kBlock units).
+    void convert(Utf8Converter& converter, std::u16string_view block) {
+        room(Utf8Converter::room(block.size()));
+        m_end = converter.convert(block, m_end);
+        if (static_cast<size_t>(m_end - m_buffer.get()) >= kPiece)
+            flush();
     }
-    return out;
+    void finish(Utf8Converter& converter) {
+        std::string rest;
+        converter.finish(rest);
+        append(rest);
+    }
+    void append(std::string_view bytes) {
+        room(bytes.size());
+        m_end = std::copy(bytes.begin(), bytes.end(), m_end);
+    }
+
+private:
+    static constexpr size_t kCapacity = kPiece + Utf8Converter::room(RtfBlockSink::kBlock);
+
+    // Makes room for `size` bytes (never more than kCapacity - kPiece).
+    void room(size_t size) {
+        if (static_cast<size_t>(m_buffer.get() + kCapacity - m_end) < size)
+            flush();
+    }
+    void flush() {
+        m_out.write(m_buffer.get(), m_end - m_buffer.get());
+        m_end = m_buffer.get();
+    }
+
+    std::ostream& m_out;
+    std::unique_ptr<char[]> m_buffer;
+    char* m_end;
+};
+
+} // namespace
+
+void RichTextDump::write(std::string_view rtf, Mode mode, std::ostream& out) {
+    if (mode == Mode::Count) {
+        const size_t length = RtfReader::streamDisplayedText(rtf, [](std::u16string_view) {});
+        out << length << '\n';
+        return;
+    }
+    OutputBuffer buffer(out);
+    Utf8Converter converter;
+    const auto convert = [&](std::u16string_view block) { buffer.convert(converter, block); };
+    if (mode == Mode::Text) {
+        RtfReader::streamDisplayedText(rtf, convert);
+        buffer.finish(converter);
+        return;
+    }
+    // A paragraph's line starts with its first text or its mark: the last
+    // paragraph has a line only when it holds text or is the only one.
+    size_t begin = 0;
+    bool started = false;
+    bool any = false;
+    const auto start = [&] {
+        char number[24];
+        const auto written = std::to_chars(number, number + sizeof number - 1, begin);
+        *written.ptr = '\t';
+        buffer.append(std::string_view(number, static_cast<size_t>(written.ptr + 1 - number)));
+        started = true;
+    };
+    const auto end = [&] {
+        if (!started)
+            start();
+        buffer.finish(converter);
+        buffer.append("\n");
+        started = false;
+        any = true;
+    };
+    const size_t length = RtfReader::streamDisplayedText(
+        rtf,
+        [&](std::u16string_view block) {
+            if (!started)
+                start();
+            convert(block);
+        },
+        [&](MarkKind kind, size_t position) {
+            end();
+            begin = position + (kind == MarkKind::Cell ? 1 : 2);
+        });
+    if (started || !any || begin < length)
+        end();
 }
 
 } // namespace tolvane::rtf

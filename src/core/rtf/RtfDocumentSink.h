@@ -20,6 +20,8 @@ namespace tolvane::rtf {
 class RtfDocumentSink {
 public:
     static constexpr bool kFull = true;
+    static constexpr bool kPassWords = false;
+    static constexpr bool kPassMarks = false;
     using State = RtfGroupState;
 
     explicit RtfDocumentSink(size_t inputSize);

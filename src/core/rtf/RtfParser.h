@@ -19,6 +19,8 @@ namespace tolvane::rtf {
 // stack (never recursing on the input's nesting). The sink receives decoded
 // characters, marks and pictures with the group state they appear in:
 //   static constexpr bool kFull;  // wants formats, tables and picture data
+//   static constexpr bool kPassWords; // takes runs that words wrote (text only)
+//   static constexpr bool kPassMarks; // ... marks included (else mark() has them)
 //   using State;                  // RtfGroupState when kFull, else RtfTextState
 //   void text(const unsigned char* bytes, size_t n, const RtfCodePages::Table&,
 //             const State&);
@@ -126,7 +128,8 @@ template <class Sink> void RtfParser<Sink>::run() {
             // opened at the outermost level would end the document when it
             // closes, so those are left to closeGroup().
             RtfTextPass pass;
-            pass.words = !Sink::kFull && m_lead < 0;
+            pass.words = Sink::kPassWords && m_lead < 0;
+            pass.marks = Sink::kPassMarks;
             pass.groups = pass.words && m_stack.size() >= 2;
             for (;;) {
                 size_t room = 0;

@@ -22,4 +22,21 @@ std::u16string RtfReader::displayedText(std::string_view rtf) {
     return sink.finish();
 }
 
+size_t RtfReader::streamDisplayedText(std::string_view rtf,
+                                      const std::function<void(std::u16string_view)>& consume) {
+    RtfBlockSink sink(consume);
+    RtfParser<RtfBlockSink> parser(rtf, sink);
+    parser.run();
+    return sink.finish();
+}
+
+size_t RtfReader::streamDisplayedText(std::string_view rtf,
+                                      const std::function<void(std::u16string_view)>& consume,
+                                      const std::function<void(MarkKind, size_t)>& onMark) {
+    RtfMarkBlockSink sink(consume, onMark);
+    RtfParser<RtfMarkBlockSink> parser(rtf, sink);
+    parser.run();
+    return sink.finish();
+}
+
 } // namespace tolvane::rtf

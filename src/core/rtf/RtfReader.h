@@ -2,6 +2,7 @@
 
 #include "core/rtf/RichDocument.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,16 @@ public:
     // Only the displayed text in the same numbering (identical to
     // read(rtf).text), without building formats: the fast path of search.
     static std::u16string displayedText(std::string_view rtf);
+
+    // The displayed text handed to `consume` in blocks, in order, as it is
+    // read (never the whole text at once); returns its length.
+    static size_t streamDisplayedText(std::string_view rtf,
+                                      const std::function<void(std::u16string_view)>& consume);
+    // The same with each mark handed to `onMark` (its kind and position)
+    // instead of going into the blocks; the positions count the marks.
+    static size_t streamDisplayedText(std::string_view rtf,
+                                      const std::function<void(std::u16string_view)>& consume,
+                                      const std::function<void(MarkKind, size_t)>& onMark);
 };
 
 } // namespace tolvane::rtf

@@ -5,7 +5,10 @@
 #include "core/rtf/RtfControlWords.h"
 #include "core/rtf/RtfGroupState.h"
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace tolvane::rtf {
 
@@ -16,6 +19,10 @@ namespace tolvane::rtf {
 class RtfTextSink {
 public:
     static constexpr bool kFull = false;
+    // Words with no effect, and the marks, tabs and characters that words
+    // stand for, are decoded in runs without reaching the sink.
+    static constexpr bool kPassWords = true;
+    static constexpr bool kPassMarks = true;
     using State = RtfTextState;
     static constexpr size_t kSlack = 16384;
 
@@ -83,6 +90,107 @@ private:
 
     std::u16string m_out; // written up to m_used, zeros after
     size_t m_used = 0;
+};
+
+// Hands the displayed text on in blocks as it is read, so that a long
+// document is never held whole; the blocks, joined, are displayedText().
+class RtfBlockSink {
+public:
+    static constexpr bool kFull = false;
+    static constexpr bool kPassWords = true;
+    static constexpr bool kPassMarks = true;
+    using State = RtfTextState;
+    using Consumer = std::function<void(std::u16string_view)>;
+    static constexpr size_t kBlock = 16384;
+
+    explicit RtfBlockSink(const Consumer& consume)
+        : m_consume(consume), m_block(new char16_t[kBlock]) {}
+
+    char16_t* space(size_t& room) {
+        reserve(kMinRoom);
+        room = kBlock - m_used;
+        return m_block.get() + m_used;
+    }
+    void wrote(size_t size, const State&) { m_used += size; }
+
+    void text(const unsigned char* bytes, size_t size, const RtfCodePages::Table& table,
+              const State&) {
+        while (size > 0) {
+            reserve(1);
+            const size_t n = size < kBlock - m_used ? size : kBlock - m_used;
+            char16_t* d = m_block.get() + m_used;
+            for (size_t i = 0; i < n; ++i)
+                d[i] = table[bytes[i]];
+            m_used += n;
+            bytes += n;
+            size -= n;
+        }
+    }
+    void character(char16_t unit, const State&) {
+        reserve(1);
+        m_block[m_used++] = unit;
+    }
+    void mark(MarkKind kind, const State&) {
+        reserve(2);
+        if (kind == MarkKind::Cell) {
+            m_block[m_used++] = u'\t';
+        } else {
+            m_block[m_used++] = u'\r';
+            m_block[m_used++] = u'\n';
+        }
+    }
+    void picture(Picture&&, const State&) {
+        reserve(1);
+        m_block[m_used++] = u'\uFFFC';
+    }
+    void tableWord(Word, int32_t) {}
+
+    // Hands on what is left; returns the length of the whole text.
+    size_t finish() {
+        flush();
+        return m_total;
+    }
+
+protected:
+    static constexpr size_t kMinRoom = 64;
+
+    void reserve(size_t units) {
+        if (kBlock - m_used < units)
+            flush();
+    }
+    void flush() {
+        if (m_used == 0)
+            return;
+        m_consume(std::u16string_view(m_block.get(), m_used));
+        m_total += m_used;
+        m_used = 0;
+    }
+
+    const Consumer& m_consume;
+    std::unique_ptr<char16_t[]> m_block;
+    size_t m_used = 0;
+    size_t m_total = 0; // handed on so far
+};
+
+// The same blocks without the marks, which reach `onMark` one by one with
+// their position: a run of text stops at them (a cell and a tab give the
+// same unit, so the run could not tell them apart).
+class RtfMarkBlockSink : public RtfBlockSink {
+public:
+    static constexpr bool kPassMarks = false;
+    using MarkConsumer = std::function<void(MarkKind, size_t position)>;
+
+    RtfMarkBlockSink(const Consumer& consume, const MarkConsumer& onMark)
+        : RtfBlockSink(consume), m_onMark(onMark) {}
+
+    void mark(MarkKind kind, const State&) {
+        flush();
+        m_onMark(kind, m_total);
+        m_total += kind == MarkKind::Cell ? 1 : 2;
+    }
+
+private:
+    const MarkConsumer& m_onMark;
 };
 
 } // namespace tolvane::rtf

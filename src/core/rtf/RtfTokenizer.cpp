@@ -168,7 +168,7 @@ size_t RtfTokenizer::scanWord(size_t p, RtfToken& token) const {
     return p;
 }
 
-bool RtfTokenizer::passWord(size_t& p, char16_t* out, size_t& k) const {
+bool RtfTokenizer::passWord(size_t& p, char16_t* out, size_t& k, bool marks) const {
     const auto* data = reinterpret_cast<const unsigned char*>(m_input.data());
     const size_t size = m_input.size();
     const size_t start = p + 1;
@@ -186,6 +186,9 @@ bool RtfTokenizer::passWord(size_t& p, char16_t* out, size_t& k) const {
                                   ? TextEffect::Stop
                                   : kEffects[static_cast<size_t>(word.word)];
     if (effect == TextEffect::Stop)
+        return false;
+    if (!marks &&
+        (effect == TextEffect::Break || word.word == Word::Cell || word.word == Word::NestedCell))
         return false;
     if (effect == TextEffect::Unit) {
         out[k++] = word.word == Word::Character ? static_cast<char16_t>(word.value) : u'\t';
@@ -210,6 +213,7 @@ size_t RtfTokenizer::decodeRun(const std::array<char16_t, 256>& table, char16_t*
                                size_t capacity, RtfTextPass* pass) {
     const bool words = pass != nullptr && pass->words;
     const bool groups = pass != nullptr && pass->groups;
+    const bool marks = pass == nullptr || pass->marks;
     size_t opened = pass != nullptr ? pass->opened : 0;
     const auto* data = reinterpret_cast<const unsigned char*>(m_input.data());
     const size_t size = m_input.size();
@@ -245,7 +249,7 @@ size_t RtfTokenizer::decodeRun(const std::array<char16_t, 256>& table, char16_t*
             const unsigned char c = data[p];
             if (c == '\\') {
                 if (p + 1 < size && data[p + 1] != '\'') {
-                    if (words && passWord(p, out, k))
+                    if (words && passWord(p, out, k, marks))
                         continue;
                     break;
                 }
@@ -287,7 +291,7 @@ size_t RtfTokenizer::decodeRun(const std::array<char16_t, 256>& table, char16_t*
             out[k++] = table[high * 16 + low];
             p += 4;
         } else if (c == '\\') {
-            if (!words || k + 2 > capacity || !passWord(p, out, k))
+            if (!words || k + 2 > capacity || !passWord(p, out, k, marks))
                 break;
         } else if (groups && (c == '{' || opened > 0)) {
             opened += c == '{' ? 1 : size_t(0) - 1;

@@ -30,6 +30,7 @@ struct RtfToken {
 // the displayed text of a shown group with no \uN fallback pending.
 struct RtfTextPass {
     bool words = false;  // words with no effect; marks and characters written
+    bool marks = true;   // with words: also the marks (else they stop the run)
     bool groups = false; // braces, whose state equals the one around them
     size_t opened = 0;   // groups opened and still open where decoding stopped
 };
@@ -89,7 +90,7 @@ private:
     size_t scanWord(size_t p, RtfToken& token) const;
     // Passes over the word at the backslash `p` when `pass` allows, writing
     // what it shows at out[k] (room for two units); false to stop before it.
-    bool passWord(size_t& p, char16_t* out, size_t& k) const;
+    bool passWord(size_t& p, char16_t* out, size_t& k, bool marks) const;
     // One token into `token`; false when it read a malformed \' and must go on.
     bool scan(RtfToken& token);
 

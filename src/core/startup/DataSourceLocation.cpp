@@ -34,7 +34,8 @@ std::string FindDataSourceIn(const std::string& dirNative) {
         const std::string upper = PathResolver::nameKey(name);
         if (upper.size() > 4 && endsWith(upper, ".PGD") && isRegularFile(dirNative + name)) {
             const std::string dir = cp1252::toUpper(cp1252::fromUtf8(dirNative));
-            return dir + upper.substr(0, upper.find(".PGD"));
+            // The extension is the final ".PGD"; an earlier one belongs to the name.
+            return dir + upper.substr(0, upper.size() - 4);
         }
     }
     return {};

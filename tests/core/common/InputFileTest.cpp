@@ -94,5 +94,32 @@ TEST(InputFileTest, FifoIsRefusedWithoutWaiting) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
+// Whole files, small and spanning several large pages at any length, read
+// again into the same object; what cannot be read as a file is refused.
+TEST(InputFileTest, FileContentsHoldsTheWholeFile) {
+    TempDir dir;
+    std::string big(5 * (size_t{1} << 20) + 4097, '\0');
+    uint32_t seed = 3;
+    for (char& c : big) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 24);
+    }
+    FileContents contents;
+    for (const size_t size : {size_t{0}, size_t{1}, size_t{4096}, size_t{4097},
+                              (size_t{2} << 20) - 1, size_t{2} << 20, big.size()}) {
+        SCOPED_TRACE(size);
+        const std::string path = dir.file("f" + std::to_string(size));
+        TempDir::writeFile(path, big.substr(0, size));
+        ASSERT_TRUE(contents.read(path));
+        EXPECT_TRUE(contents.bytes() == std::string_view(big).substr(0, size));
+    }
+    EXPECT_FALSE(contents.read(dir.file("absent")));
+    EXPECT_TRUE(contents.bytes().empty()) << "a failed read keeps nothing of the last one";
+    EXPECT_FALSE(contents.read(dir.path())) << "a directory is not a file";
+    const std::string fifo = dir.file("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(contents.read(fifo));
+}
+
 } // namespace
 } // namespace tolvane

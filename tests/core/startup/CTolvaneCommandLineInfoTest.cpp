@@ -122,6 +122,23 @@ TEST(CTolvaneCommandLineInfoTest, ParseParamFollowsItsTable) {
              s.className = "HOMEXGUIDE";
          })},
         {{"/usr"}, {}}, // names an existing directory
+        // A switch letter followed by a separator, a blank or a digit is a
+        // switch whatever slashes follow; the second character is skipped.
+        {{"/N_Aide/Guide"}, with([](Settings& s) { s.title = "AIDE/GUIDE"; })},
+        {{"-N_Aide/Guide"}, with([](Settings& s) { s.title = "AIDE/GUIDE"; })},
+        {{"/N Mon/titre"}, with([](Settings& s) { s.title = "MON/TITRE"; })},
+        {{"/P12/x"}, with([](Settings& s) {
+             s.startArticle = true;
+             s.startNumber = 2;
+         })},
+        {{"/a=/home/x/notes"}, with([](Settings& s) { s.userBase = "/HOME/X/NOTES"; })},
+        {{"/f_/tmp/x"}, with([](Settings& s) { s.closeRunning = true; })},
+        // A first folder that is not there makes a switch of a switch letter.
+        {{"/DIR/tmp/x"}, with([](Settings& s) {
+             s.dataSource = "R/TMP/X";
+             s.className = "AAAAARTMPX";
+         })},
+        {{"/proc/self", "/dev/null"}, {}},
     };
     for (const Case& c : cases) {
         std::string line;
@@ -168,6 +185,22 @@ TEST(CTolvaneCommandLineInfoTest, AbsolutePathTokens) {
         {"/ab/c", false},
         {"/F", false},
         {"/N:Aide/Suite", false},
+        {"/N_Aide/Guide", false},
+        {"/n_aide/guide", false},
+        {"/N Mon/titre", false},
+        {"/P12/x", false},
+        {"/D0/tmp", false},
+        {"/A=/usr/share", false},
+        {"/F\t/x/y", false},
+        {"/DIR/tmp/x", false},
+        {"/Nouveau/dossier", false},
+        {"/proc/self", true},
+        {"/dev/null", true},
+        {"/dev", true},
+        {"/usr/share/absent", true},
+        {"/usr_x/y", true},
+        {"/Z9/abc", false},
+        {"/Zzz/abc", true},
         {"-home/x/y", false},
         {"/", false},
         {"", false},

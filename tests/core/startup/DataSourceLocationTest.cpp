@@ -113,6 +113,8 @@ TEST(DataSourceLocationTest, FindDataSourceInFoldersOfAnyName) {
         {"\xC3\xA9t\xC3\xA9", "c\xC5\x93ur.PGD"},  // été/cœur: Windows-1252 letters
         {"\xE6\x97\xA5\xE6\x9C\xAC", "Guide.pgd"}, // 日本: no Windows-1252 byte
         {"a b'c", "x.y.PgD"},
+        {"double", "A.PGDX.PGD"}, // only the final extension is cut
+        {"triple", "b.pgd.pgd"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.folder);
