@@ -2,6 +2,8 @@
 
 #include "core/common/Cp1252.h"
 #include "core/rtf/RtfControlWords.h"
+#include "core/rtf/RtfReader.h"
+#include "core/rtf/RtfTokenizer.h"
 
 #include <algorithm>
 #include <array>
@@ -72,6 +74,13 @@ public:
         m_bytes[m_length++] = c;
         return *this;
     }
+    // Takes out the byte at k.
+    void erase(size_t k) {
+        if (k >= m_length)
+            return;
+        std::memmove(m_bytes.data() + k, m_bytes.data() + k + 1, m_length - k - 1);
+        --m_length;
+    }
     // Keeps the first length bytes.
     void truncate(size_t length) { m_length = std::min(m_length, length); }
     void clear() { m_length = 0; }
@@ -132,6 +141,7 @@ struct StyleFlags {
 struct Token {
     enum Kind { End, Open, Close, Word, Symbol, Text } kind = End;
     std::string_view name; // control word name, or the symbol character
+    uint32_t hash = 0;     // of a control word's whole name, as the reader hashes it
     bool hasParam = false;
     int32_t param = 0;
     size_t begin = 0, end = 0; // bytes of the token in the source
@@ -153,6 +163,10 @@ bool IsDropped(char c) {
     return static_cast<unsigned char>(c) < 0x20 && c != '\t';
 }
 
+bool OnlyDropped(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), IsDropped);
+}
+
 int HexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -163,7 +177,10 @@ int HexValue(char c) {
     return -1;
 }
 
-// Reads the token at i; text tokens are runs of ordinary bytes.
+// Reads the token at i; text tokens are runs of ordinary bytes. Control
+// words and symbols are read by the reader's own tokenizer, so that both
+// cut names and clamp parameters alike: a name longer than the reader reads
+// has none here either.
 Token NextToken(std::string_view s, size_t i) {
     Token t;
     t.begin = i;
@@ -177,50 +194,33 @@ Token NextToken(std::string_view s, size_t i) {
         t.kind = Token::Close;
         t.end = i + 1;
     } else if (c == '\\') {
-        size_t j = i + 1;
-        if (j < s.size() && IsLetter(s[j])) {
-            while (j < s.size() && IsLetter(s[j]) && j - i < 40)
-                ++j;
-            t.kind = Token::Word;
-            t.name = s.substr(i + 1, j - i - 1);
-            size_t k = j;
-            bool negative = false;
-            if (k < s.size() && s[k] == '-' && k + 1 < s.size() && IsDigit(s[k + 1])) {
-                negative = true;
-                ++k;
-            }
-            if (k < s.size() && IsDigit(s[k])) {
-                int64_t v = 0;
-                while (k < s.size() && IsDigit(s[k])) {
-                    if (v < 100000000000LL)
-                        v = v * 10 + (s[k] - '0');
-                    ++k;
-                }
-                v = negative ? -v : v;
-                t.hasParam = true;
-                t.param = static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-                j = k;
-            }
-            if (j < s.size() && s[j] == ' ')
-                ++j;
-            t.end = j;
-        } else if (j < s.size()) {
+        size_t end = i;
+        rtf::RtfToken r;
+        const bool whole = rtf::RtfTokenizer(s).tokenAt(end, r);
+        t.end = end;
+        if (!whole) {
+            // A broken escape, which the reader drops with the digits it has.
             t.kind = Token::Symbol;
-            t.name = s.substr(j, 1);
-            t.end = j + 1;
-            if (s[j] == '\'') {
-                // As the reader takes it: the digits up to the first that is
-                // not one are taken, and a broken escape stands for nothing.
-                const int hi = j + 1 < s.size() ? HexValue(s[j + 1]) : -1;
-                const int lo = hi >= 0 && j + 2 < s.size() ? HexValue(s[j + 2]) : -1;
-                t.end = hi < 0 ? j + 1 : lo < 0 ? j + 2 : j + 3;
-                t.param = hi >= 0 && lo >= 0 ? hi * 16 + lo : -1;
-            }
+            t.name = s.substr(i + 1, 1);
+            t.param = -1;
+        } else if (r.type == rtf::RtfToken::Type::ControlWord) {
+            t.kind = Token::Word;
+            t.name = r.text;
+            t.hash = r.hash;
+            t.hasParam = r.hasParameter;
+            t.param = r.parameter;
+        } else if (r.type == rtf::RtfToken::Type::HexByte) {
+            t.kind = Token::Symbol;
+            t.name = s.substr(i + 1, 1);
+            t.param = r.symbol;
+        } else if (r.type == rtf::RtfToken::Type::ControlSymbol) {
+            t.kind = Token::Symbol;
+            t.name = s.substr(i + 1, 1);
         } else {
             // A backslash that ends the input stands for nothing; copied, it
             // would take the body's closing brace.
             t.kind = Token::Text;
-            t.begin = t.end = j;
+            t.begin = t.end = s.size();
         }
     } else {
         size_t j = i;
@@ -235,6 +235,11 @@ Token NextToken(std::string_view s, size_t i) {
         t.end = j;
     }
     return t;
+}
+
+// The reader's entry for a control word token.
+const rtf::ControlWord& Known(const Token& t) {
+    return rtf::LookUpControlWord(t.name, t.hash);
 }
 
 // The '}' that closes the group s[from] lies in, or s.size().
@@ -268,7 +273,7 @@ size_t GroupEnd(std::string_view s, size_t open) {
 
 // What the reader shows of the rest of a group once it meets a control
 // word: the reader's own table says which words open a destination.
-enum class Rest { Shown, Hidden, Picture, Dropped };
+enum class Rest { Shown, Hidden, Picture, Dropped, Counted };
 
 Rest RestOfGroupAfter(const rtf::ControlWord& w) {
     if (w.kind != rtf::WordKind::Destination)
@@ -282,11 +287,12 @@ Rest RestOfGroupAfter(const rtf::ControlWord& w) {
         return Rest::Shown;
     case rtf::Word::Picture:
         return Rest::Picture;
-    case rtf::Word::Object:
+    case rtf::Word::UnicodePair: // shows its \ud group
+    case rtf::Word::Object:      // shows its result, or a placeholder
+        return Rest::Counted;
     case rtf::Word::FontTable:
     case rtf::Word::ColorTable:
-        // Their content would change what the reader shows (a placeholder,
-        // the fonts of the body): left out of the body.
+        // Their content would change the fonts of the body: left out.
         return Rest::Dropped;
     default:
         return Rest::Hidden;
@@ -318,7 +324,7 @@ bool PictureShown(std::string_view s, size_t from, size_t to) {
                 star = false;
                 break;
             }
-            const rtf::ControlWord& w = rtf::LookUpControlWord(t.name);
+            const rtf::ControlWord& w = Known(t);
             if (RestOfGroupAfter(w) != Rest::Shown)
                 return false;
             if (star && w.kind != rtf::WordKind::Destination)
@@ -360,15 +366,19 @@ bool IsMarkWord(std::string_view name) {
     return name == "par" || name == "line" || name == "sect" || name == "row";
 }
 
-// Groups whose content the body never shows and the tool does not keep.
-bool IsDroppedDestination(std::string_view name) {
+// Groups whose content the body never shows and the tool does not keep:
+// destinations of the reader's table, of which these few names.
+bool IsDroppedDestination(const Token& t) {
+    if (t.kind != Token::Word)
+        return false;
+    const std::string_view name = t.name;
     static constexpr std::string_view kNames[] = {
         "info",       "comment", "header",    "headerl",   "headerr",
         "headerf",    "footer",  "footerl",   "footerr",   "footerf",
         "pntxta",     "pntxtb",  "xe",        "tc",        "txe",
         "annotation", "atnid",   "atnauthor", "listtable", "listoverridetable",
         "revtbl",     "rsidtbl", "fonttbl",   "colortbl",  "stylesheet",
-        "nonshppict", "object",  "private",
+        "nonshppict", "private",
     };
     if (name.size() < 2 || name.size() > 17)
         return false;
@@ -383,7 +393,7 @@ bool IsDroppedDestination(std::string_view name) {
         return false;
     for (std::string_view n : kNames)
         if (n == name)
-            return true;
+            return Known(t).kind == rtf::WordKind::Destination;
     return false;
 }
 
@@ -475,7 +485,7 @@ std::string PlainText(std::string_view s) {
             const Token n = NextToken(s, i);
             bool dest = n.kind == Token::Symbol && n.name == "*";
             if (n.kind == Token::Word &&
-                (IsDroppedDestination(n.name) || n.name == "footnote" || n.name == "pict"))
+                (IsDroppedDestination(n) || n.name == "footnote" || n.name == "pict"))
                 dest = true;
             ucStack.push_back(ucStack.back());
             skipStack.push_back(skipping || dest);
@@ -591,7 +601,8 @@ private:
     void startTopic(size_t offset, bool afterPage);
     // Reads the formatting words of every open group back from the body.
     void captureOpenGroups();
-    void finishTopic();
+    // end: where the topic ends in the source.
+    void finishTopic(size_t end);
     void openGroup(size_t at);
     void closeGroup(size_t at);
     // known: the reader's entry for the word (Unknown when it has none).
@@ -611,6 +622,9 @@ private:
     void styleSheet(std::string_view group);
     void colourTable(std::string_view group);
     void picture(const std::string& name, size_t at);
+    // Counts what the reader shows of the rest of a group copied as it is
+    // (an object, a \upr), which holds no link.
+    void countShown(std::string_view rest);
 
     // One displayed character (or picture) written to the body.
     void visible(char16_t unit);
@@ -632,6 +646,7 @@ private:
     size_t m_lineOffset = 0;
     size_t m_at = 0; // the token being read
     size_t m_topicOffset = 0;
+    bool m_topicFromStart = true; // the topic is the file's first
     int m_macroFootnotes = 0;
     bool m_tooDeep = false;
     static constexpr size_t kMaxDepth = 256;
@@ -744,9 +759,8 @@ void Session::run() {
             const Token n = NextToken(m_s, i);
             const bool star = n.kind == Token::Symbol && n.name == "*";
             const Token w = star ? NextToken(m_s, n.end) : n;
-            if (!m_levels.empty() &&
-                (star || (w.kind == Token::Word &&
-                          (IsDroppedDestination(w.name) || w.name == "footnote")))) {
+            if (!m_levels.empty() && (star || (w.kind == Token::Word && (IsDroppedDestination(w) ||
+                                                                         w.name == "footnote")))) {
                 const size_t end = GroupEnd(m_s, t.begin);
                 if (w.kind == Token::Word && w.name == "footnote")
                     footnote(t.begin, end);
@@ -815,7 +829,7 @@ void Session::run() {
                 if (m_skipChars > 0)
                     m_skipChars = 0;
                 captureOpenGroups();
-                finishTopic();
+                finishTopic(t.begin);
                 startTopic(t.end, true);
                 break;
             }
@@ -825,7 +839,7 @@ void Session::run() {
                 emitRaw(t, false);
                 break;
             }
-            const rtf::ControlWord& known = rtf::LookUpControlWord(t.name);
+            const rtf::ControlWord& known = Known(t);
             if (const Rest rest = RestOfGroupAfter(known); rest != Rest::Shown) {
                 // A destination met inside a group: the reader shows none of
                 // what follows in the group (a picture counts one).
@@ -835,6 +849,8 @@ void Session::run() {
                 if (rest == Rest::Picture && !m_levels.back().chars.hidden &&
                     PictureShown(m_s, t.end, close))
                     visible(0xFFFC);
+                if (rest == Rest::Counted && !m_levels.back().chars.hidden)
+                    countShown(m_s.substr(t.begin, close - t.begin));
                 i = close;
                 break;
             }
@@ -852,8 +868,7 @@ void Session::run() {
                 while (next < m_s.size() && IsDropped(m_s[next]))
                     ++next;
                 const Token n = NextToken(m_s, next);
-                if (n.kind == Token::Word &&
-                    rtf::LookUpControlWord(n.name).kind != rtf::WordKind::Destination) {
+                if (n.kind == Token::Word && Known(n).kind != rtf::WordKind::Destination) {
                     const size_t close = GroupClose(m_s, i);
                     m_content.append(m_s.substr(t.begin, close - t.begin));
                     i = close;
@@ -882,7 +897,7 @@ void Session::run() {
         fail(m_s.size(),
              "RTF d\xC3\xA9s\xC3\xA9quilibr\xC3\xA9 : " + std::to_string(m_levels.size()) +
                  " groupe(s) non ferm\xC3\xA9(s) en fin de fichier");
-    finishTopic();
+    finishTopic(std::min(i, m_s.size()));
     if (m_macroFootnotes > 0)
         m_messages.warning(m_file, m_firstMacroLine,
                            std::to_string(m_macroFootnotes) + " note(s) de macro (!) ignor\xC3\xA9"
@@ -954,8 +969,7 @@ void Session::captureOpenGroups() {
                     i = std::min(part.size(), i + static_cast<size_t>(t.param));
                 // A destination word here was one of the characters a \u
                 // stood for: re-opened alone, it would hide the group.
-                else if (IsStateWord(t.name) &&
-                         rtf::LookUpControlWord(t.name).kind != rtf::WordKind::Destination) {
+                else if (IsStateWord(t.name) && Known(t).kind != rtf::WordKind::Destination) {
                     words.append(part.substr(t.begin, t.end - t.begin));
                     if (words.back() != ' ')
                         words += ' ';
@@ -973,6 +987,7 @@ void Session::startTopic(size_t offset, bool afterPage) {
     m_topic.line = 0;
     m_topic.links.reserve(m_lastLinkCount);
     m_topicOffset = offset;
+    m_topicFromStart = !afterPage;
     m_contentChars = 0;
     m_topicHasFootnote = false;
     m_content.clear();
@@ -1002,7 +1017,7 @@ void Session::startTopic(size_t offset, bool afterPage) {
     }
 }
 
-void Session::finishTopic() {
+void Session::finishTopic(size_t end) {
     closeAnchor();
     if (!m_topicHasFootnote && m_contentChars == 0)
         return;
@@ -1035,6 +1050,8 @@ void Session::finishTopic() {
     m_lastLinkCount = m_topic.links.size();
     m_topic.body = std::move(body);
     m_topic.length = m_count;
+    m_topic.sourceBegin = m_topicFromStart ? 0 : m_topicOffset;
+    m_topic.sourceEnd = std::max(end, m_topic.sourceBegin);
     m_topics.push_back(std::move(m_topic));
     m_topic = SourceTopic{};
 }
@@ -1273,7 +1290,12 @@ void Session::text(const Token& t) {
                 m_contentChars += nonSpace;
                 if (nonSpace > 0 && m_topic.line == 0)
                     m_topic.line = lineAt(firstNonSpace);
-                m_lastCharAt = !IsDropped(m_s[j - 1]) ? m_content.size() - 1 : std::string::npos;
+                // A footnote's mark is the last character, line ends after
+                // it being nothing to the reader.
+                size_t last = j - 1;
+                while (IsDropped(p[last]))
+                    --last;
+                m_lastCharAt = m_content.size() - (j - last);
             }
             k = j < t.end ? j + 1 : j; // a NUL byte is dropped
             continue;
@@ -1423,11 +1445,13 @@ size_t Session::plainRun(size_t i) {
         k = run.end;
         content += run.content;
         if (run.positions > 0) {
-            // A footnote's mark is the text byte written last, if any.
+            // A footnote's mark is the text byte written last: control
+            // bytes after it (a line end) are nothing to the reader.
             counted += run.positions;
-            lastCharAt = kBytes.counts[static_cast<unsigned char>(p[k - 1])]
-                             ? m_content.size() + (k - 1 - copied)
-                             : std::string::npos;
+            size_t last = k - 1;
+            while (!kBytes.counts[static_cast<unsigned char>(p[last])])
+                --last;
+            lastCharAt = m_content.size() + (last - copied);
         }
         if (k >= n)
             break;
@@ -1546,9 +1570,10 @@ void Session::footnote(size_t begin, size_t end) {
         m_topic.line = lineAt(begin);
     // The footnote's mark is the character written just before the group.
     char markChar = 0;
-    if (m_lastCharAt != std::string::npos && m_lastCharAt + 1 == m_content.size()) {
+    if (m_lastCharAt != std::string::npos && m_lastCharAt < m_content.size() &&
+        OnlyDropped(m_content.view().substr(m_lastCharAt + 1))) {
         markChar = m_content[m_lastCharAt];
-        m_content.truncate(m_lastCharAt);
+        m_content.erase(m_lastCharAt);
         --m_count;
         if (markChar != ' ' && markChar != '\t')
             --m_contentChars;
@@ -1676,7 +1701,27 @@ void Session::picture(const std::string& name, size_t at) {
     }
 }
 
+void Session::countShown(std::string_view rest) {
+    std::string alone = "{\\rtf1\\uc" + std::to_string(m_levels.back().uc) + " ";
+    alone += rest;
+    alone += '}';
+    const std::u16string shown = rtf::RtfReader::displayedText(alone);
+    for (size_t k = 0; k < shown.size(); ++k) {
+        if (shown[k] == u'\r' && k + 1 < shown.size() && shown[k + 1] == u'\n') {
+            mark(2);
+            ++k;
+        } else {
+            visible(shown[k]);
+        }
+    }
+}
+
 } // namespace
+
+bool TopicParser::bitmapReference(std::string_view s, size_t i, std::string_view close,
+                                  std::string& name, size_t& end) {
+    return BitmapReference(s, i, close, name, end);
+}
 
 void TopicParser::parse(const std::string& file, std::string_view rtf,
                         std::vector<SourceTopic>& topics) {
