@@ -968,8 +968,10 @@ void Session::captureOpenGroups() {
                 if (t.name == "bin" && t.param > 0)
                     i = std::min(part.size(), i + static_cast<size_t>(t.param));
                 // A destination word here was one of the characters a \u
-                // stood for: re-opened alone, it would hide the group.
-                else if (IsStateWord(t.name) && Known(t).kind != rtf::WordKind::Destination) {
+                // stood for: re-opened alone, it would hide the group; a
+                // character word would be shown once more.
+                else if (IsStateWord(t.name) && Known(t).kind != rtf::WordKind::Destination &&
+                         Known(t).kind != rtf::WordKind::Symbol) {
                     words.append(part.substr(t.begin, t.end - t.begin));
                     if (words.back() != ' ')
                         words += ' ';
@@ -1120,13 +1122,16 @@ void Session::word(const Token& t, const rtf::ControlWord& known) {
             mark(1);
         return;
     }
-    const int symbolByte = w == Word::Tab || w == Word::Character ? SymbolByte(name) : -1;
-    if (symbolByte >= 0) {
+    if (w == Word::Tab || w == Word::Character) {
+        // The character the reader shows; in a hidden target, its
+        // Windows-1252 byte, if it has one.
         emitRaw(t, false);
-        if (c.hidden)
-            hiddenChar(static_cast<char>(symbolByte));
-        else
-            visible(cp1252::toUnicode(static_cast<unsigned char>(symbolByte)));
+        if (!c.hidden)
+            visible(w == Word::Tab ? u'\t' : static_cast<char16_t>(known.value));
+        else if (const int byte = SymbolByte(name); byte >= 0)
+            hiddenChar(static_cast<char>(byte));
+        else if (m_anchorOpen)
+            m_targetStarted = true;
         return;
     }
 

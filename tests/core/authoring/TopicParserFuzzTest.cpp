@@ -138,6 +138,8 @@ TEST(TopicParserFuzz, BodiesReadAsTheirSourceLessFootnotesAndTargets) {
         "c{\\upr{y}{\\*\\ud{z}}}}{\\v A}}",
         // A group open across a page break is re-opened in the next body.
         "{\\rtf1 #{\\footnote A}{\\v a\\page #{\\footnote B}b\\v0 c} d}",
+        // Character words are characters, not formatting to re-open.
+        "{\\rtf1 #{\\footnote A}{\\b a\\zwj\\ltrmark\\page #{\\footnote B}b} c}",
     };
     for (const std::string& in : inputs) {
         SCOPED_TRACE(testing::PrintToString(in));

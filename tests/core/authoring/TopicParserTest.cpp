@@ -186,6 +186,7 @@ TEST(TopicParser, WordsReadAsTheReaderReadsThem) {
         {"a {\\upr{\\b ansi}{\\*\\ud{uni}}}{\\v {\\upr{x}{\\*\\ud{y}}}} b", "a uni b"},
         {"a {\\object\\objw10{\\*\\objdata 01}{\\result r\\'e9sultat}} b", "a r?sultat b"},
         {"a {\\object\\objw10{\\*\\objdata 01}} b", "a ? b"},
+        {"a\\zwj\\ltrmark b\\emspace{\\uldb c\\zwnj}{\\v C}", "a??b?c?"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.body);
