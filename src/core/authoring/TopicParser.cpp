@@ -1,6 +1,7 @@
 #include "core/authoring/TopicParser.h"
 
 #include "core/common/Cp1252.h"
+#include "core/rtf/RtfCodePages.h"
 #include "core/rtf/RtfControlWords.h"
 #include "core/rtf/RtfReader.h"
 #include "core/rtf/RtfTokenizer.h"
@@ -410,6 +411,43 @@ bool IsStateWord(std::string_view name) {
     return true;
 }
 
+// The document's code page that a list of formatting words leaves, as the
+// reader takes it (1252 when no word sets it).
+int CodePageOf(std::string_view words) {
+    int codePage = 1252;
+    size_t i = 0;
+    while (i < words.size()) {
+        const Token t = NextToken(words, i);
+        if (t.end <= i)
+            break;
+        i = t.end;
+        if (t.kind != Token::Word)
+            continue;
+        switch (Known(t).word) {
+        case rtf::Word::Ansi:
+        case rtf::Word::Pc:
+        case rtf::Word::Pca:
+            codePage = 1252;
+            break;
+        case rtf::Word::Mac:
+            codePage = rtf::RtfCodePages::kMacRoman;
+            break;
+        case rtf::Word::AnsiCodePage:
+            codePage = rtf::RtfCodePages::normalize(t.hasParam ? t.param : 1252);
+            break;
+        default:
+            break;
+        }
+    }
+    return codePage;
+}
+
+std::string CodePageWord(int codePage) {
+    if (codePage == rtf::RtfCodePages::kMacRoman)
+        return "\\mac ";
+    return "\\ansicpg" + std::to_string(codePage) + " ";
+}
+
 // Keeps the last occurrence of each control word (by name) of a list of
 // formatting words; replaying them gives the same state. Tab stops keep
 // every position.
@@ -655,6 +693,9 @@ private:
 
     LevelStack m_levels;
     std::string m_fontTable;
+    // The document's code page word where the font table was read: the
+    // reader decodes the font names and charsets under it.
+    int m_fontTableCodePage = 1252;
     std::string m_colourTable = ";"; // the entries, without the group's braces
     int32_t m_colourCount = 1;
     std::unordered_map<int32_t, StyleFlags> m_styles;
@@ -704,7 +745,14 @@ int Session::lineAt(size_t offset) {
 
 std::string Session::header() const {
     std::string h = "{\\rtf1" + m_rootWords;
+    // The code page the fonts were read under, if the words before the
+    // table in the header would give another, then the header's own again.
+    const int codePage = CodePageOf(m_rootWords);
+    if (codePage != m_fontTableCodePage)
+        h += CodePageWord(m_fontTableCodePage);
     h += m_fontTable;
+    if (codePage != m_fontTableCodePage)
+        h += CodePageWord(codePage);
     h += "{\\colortbl";
     // Entries that start with a letter or a digit would join the word.
     if (!m_colourTable.empty() &&
@@ -766,8 +814,10 @@ void Session::run() {
                     footnote(t.begin, end);
                 else if (w.kind == Token::Word && w.name == "fonttbl") {
                     // Only a closed table: an open one would take the body.
-                    if (GroupClose(m_s, t.begin + 1) < m_s.size())
+                    if (GroupClose(m_s, t.begin + 1) < m_s.size()) {
                         m_fontTable = std::string(m_s.substr(t.begin, end - t.begin));
+                        m_fontTableCodePage = CodePageOf(m_levels[0].words);
+                    }
                 } else if (w.kind == Token::Word && w.name == "colortbl")
                     colourTable(m_s.substr(w.end, end - w.end));
                 else if (w.kind == Token::Word && w.name == "stylesheet")

@@ -95,7 +95,7 @@ TEST(TopicParserFuzz, CorpusAndGuideTopicsReadAsTheirSource) {
     namespace fs = std::filesystem;
     std::vector<std::string> files;
     for (const std::string& root : {std::string(TOLVANE_SHARED_DIR) + "/corpus/helpsrc",
-                                   std::string(TOLVANE_SOURCE_DIR) + "/samples/guide"}) {
+                                    std::string(TOLVANE_SOURCE_DIR) + "/samples/guide"}) {
         std::error_code error;
         for (fs::recursive_directory_iterator it(root, error), end; !error && it != end;
              it.increment(error)) {
@@ -138,6 +138,10 @@ TEST(TopicParserFuzz, BodiesReadAsTheirSourceLessFootnotesAndTargets) {
         "c{\\upr{y}{\\*\\ud{z}}}}{\\v A}}",
         // A group open across a page break is re-opened in the next body.
         "{\\rtf1 #{\\footnote A}{\\v a\\page #{\\footnote B}b\\v0 c} d}",
+        // Fonts read under the code page in force where their table stood.
+        "{\\rtf1\\ansi\\ansicpg1253{\\fonttbl{\\f0\\fcharset0 A;}}\\f0 #{\\footnote A}\\'e9}",
+        "{\\rtf1\\mac{\\fonttbl{\\f0 A;}}\\f0 #{\\footnote A}\\'8e\\ansicpg1251\\page "
+        "#{\\footnote B}\\'e9}",
         // Character words are characters, not formatting to re-open.
         "{\\rtf1 #{\\footnote A}{\\b a\\zwj\\ltrmark\\page #{\\footnote B}b} c}",
     };
