@@ -696,6 +696,7 @@ private:
     // The document's code page word where the font table was read: the
     // reader decodes the font names and charsets under it.
     int m_fontTableCodePage = 1252;
+    static constexpr size_t kMaxFontTables = 65536;
     std::string m_colourTable = ";"; // the entries, without the group's braces
     int32_t m_colourCount = 1;
     std::unordered_map<int32_t, StyleFlags> m_styles;
@@ -814,9 +815,14 @@ void Session::run() {
                     footnote(t.begin, end);
                 else if (w.kind == Token::Word && w.name == "fonttbl") {
                     // Only a closed table: an open one would take the body.
-                    if (GroupClose(m_s, t.begin + 1) < m_s.size()) {
-                        m_fontTable = std::string(m_s.substr(t.begin, end - t.begin));
-                        m_fontTableCodePage = CodePageOf(m_levels[0].words);
+                    // Later tables add to the first, whose fonts stay as
+                    // the reader keeps them; their size is bounded, as each
+                    // body repeats them.
+                    if (GroupClose(m_s, t.begin + 1) < m_s.size() &&
+                        m_fontTable.size() + (end - t.begin) <= kMaxFontTables) {
+                        if (m_fontTable.empty())
+                            m_fontTableCodePage = CodePageOf(m_levels[0].words);
+                        m_fontTable.append(m_s.substr(t.begin, end - t.begin));
                     }
                 } else if (w.kind == Token::Word && w.name == "colortbl")
                     colourTable(m_s.substr(w.end, end - w.end));
