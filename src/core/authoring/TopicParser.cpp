@@ -1693,8 +1693,10 @@ void Session::colourTable(std::string_view group) {
     const size_t lastSemicolon = entries.rfind(';');
     entries =
         lastSemicolon == std::string::npos ? std::string() : entries.substr(0, lastSemicolon + 1);
-    if (entries.find_first_of("{}") != std::string::npos) {
-        // Groups inside the table would unbalance every body's header.
+    if (entries.find_first_of("{}") != std::string::npos ||
+        entries.find("\\bin") != std::string::npos) {
+        // Groups inside the table would unbalance every body's header, and
+        // binary data cut at an entry take the header's end.
         m_colourTable = ";";
         m_colourCount = 1;
         return;

@@ -70,6 +70,7 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         // apart from the table's word.
         "{{\\colortbl e;}#{\\footnote\x01",
         "{\\rtf1{\\colortbl 1;\\red0\\green0\\blue0;}#{\\footnote A}a {\\uldb b}{\\v A} c}",
+        "{\\rtf1{\\colortbl;\\bin12 ;x;y;z}#{\\footnote A}a {\\uldb b}{\\v A} cdefghijklmn}",
         // A destination word taken as a \\u fallback is no formatting of
         // the group re-opened after a page break.
         "{{\\u\\pn\\page{\\footnote# e}\xff",
