@@ -411,8 +411,24 @@ bool IsStateWord(std::string_view name) {
     return true;
 }
 
-// The document's code page that a list of formatting words leaves, as the
-// reader takes it (1252 when no word sets it).
+// The document's code page after a control word, as the reader takes it.
+int CodePageAfter(const Token& t, int codePage) {
+    switch (Known(t).word) {
+    case rtf::Word::Ansi:
+    case rtf::Word::Pc:
+    case rtf::Word::Pca:
+        return 1252;
+    case rtf::Word::Mac:
+        return rtf::RtfCodePages::kMacRoman;
+    case rtf::Word::AnsiCodePage:
+        return rtf::RtfCodePages::normalize(t.hasParam ? t.param : 1252);
+    default:
+        return codePage;
+    }
+}
+
+// The document's code page that a list of formatting words leaves (1252
+// when no word sets it).
 int CodePageOf(std::string_view words) {
     int codePage = 1252;
     size_t i = 0;
@@ -421,23 +437,8 @@ int CodePageOf(std::string_view words) {
         if (t.end <= i)
             break;
         i = t.end;
-        if (t.kind != Token::Word)
-            continue;
-        switch (Known(t).word) {
-        case rtf::Word::Ansi:
-        case rtf::Word::Pc:
-        case rtf::Word::Pca:
-            codePage = 1252;
-            break;
-        case rtf::Word::Mac:
-            codePage = rtf::RtfCodePages::kMacRoman;
-            break;
-        case rtf::Word::AnsiCodePage:
-            codePage = rtf::RtfCodePages::normalize(t.hasParam ? t.param : 1252);
-            break;
-        default:
-            break;
-        }
+        if (t.kind == Token::Word)
+            codePage = CodePageAfter(t, codePage);
     }
     return codePage;
 }
@@ -696,6 +697,8 @@ private:
     // The document's code page word where the font table was read: the
     // reader decodes the font names and charsets under it.
     int m_fontTableCodePage = 1252;
+    int m_codePage = 1252;      // the document's, as the reader has it here
+    int m_topicCodePage = 1252; // the document's where the topic began
     static constexpr size_t kMaxFontTables = 65536;
     std::string m_colourTable = ";"; // the entries, without the group's braces
     int32_t m_colourCount = 1;
@@ -748,12 +751,14 @@ std::string Session::header() const {
     std::string h = "{\\rtf1" + m_rootWords;
     // The code page the fonts were read under, if the words before the
     // table in the header would give another, then the header's own again.
-    const int codePage = CodePageOf(m_rootWords);
+    int codePage = CodePageOf(m_rootWords);
     if (codePage != m_fontTableCodePage)
-        h += CodePageWord(m_fontTableCodePage);
+        h += CodePageWord(codePage = m_fontTableCodePage);
     h += m_fontTable;
-    if (codePage != m_fontTableCodePage)
-        h += CodePageWord(codePage);
+    // The document's code page is not a group's: it is the one in force
+    // where the topic began, whatever group set it.
+    if (codePage != m_topicCodePage)
+        h += CodePageWord(m_topicCodePage);
     h += "{\\colortbl";
     // Entries that start with a letter or a digit would join the word.
     if (!m_colourTable.empty() &&
@@ -821,7 +826,7 @@ void Session::run() {
                     if (GroupClose(m_s, t.begin + 1) < m_s.size() &&
                         m_fontTable.size() + (end - t.begin) <= kMaxFontTables) {
                         if (m_fontTable.empty())
-                            m_fontTableCodePage = CodePageOf(m_levels[0].words);
+                            m_fontTableCodePage = m_codePage;
                         m_fontTable.append(m_s.substr(t.begin, end - t.begin));
                     }
                 } else if (w.kind == Token::Word && w.name == "colortbl")
@@ -1046,6 +1051,7 @@ void Session::startTopic(size_t offset, bool afterPage) {
     m_topic.links.reserve(m_lastLinkCount);
     m_topicOffset = offset;
     m_topicFromStart = !afterPage;
+    m_topicCodePage = m_codePage;
     m_contentChars = 0;
     m_topicHasFootnote = false;
     m_content.clear();
@@ -1227,6 +1233,7 @@ void Session::word(const Token& t, const rtf::ControlWord& known) {
         c.strike = c.strike || it->second.strike;
         c.underline = c.underline || it->second.underline;
     } else {
+        m_codePage = CodePageAfter(t, m_codePage);
         emitRaw(t, m_levels.size() == 1 && IsStateWord(name));
         return;
     }

@@ -143,6 +143,9 @@ TEST(TopicParserFuzz, BodiesReadAsTheirSourceLessFootnotesAndTargets) {
         "{\\rtf1\\ansi\\ansicpg1253{\\fonttbl{\\f0\\fcharset0 A;}}\\f0 #{\\footnote A}\\'e9}",
         "{\\rtf1\\mac{\\fonttbl{\\f0 A;}}\\f0 #{\\footnote A}\\'8e\\ansicpg1251\\page "
         "#{\\footnote B}\\'e9}",
+        // The document's code page outlives the group that set it.
+        "{\\rtf1{\\fonttbl{\\f0 A;}}#{\\footnote A}{\\ansicpg1253 a}\\page "
+        "#{\\footnote B}\\f5\\'e9}",
         // A later font table adds fonts; the first definition of each stays.
         "{\\rtf1{\\fonttbl{\\f0 A;}}#{\\footnote A}\\f0\\'e9{\\fonttbl{\\f0\\fcharset2 S;}"
         "{\\f1\\fcharset2 S;}}\\f1\\'e9\\f0\\'e9}",
