@@ -812,9 +812,24 @@ void Session::run() {
             }
             const Token n = NextToken(m_s, i);
             const bool star = n.kind == Token::Symbol && n.name == "*";
-            const Token w = star ? NextToken(m_s, n.end) : n;
-            if (!m_levels.empty() && (star || (w.kind == Token::Word && (IsDroppedDestination(w) ||
-                                                                         w.name == "footnote")))) {
+            Token w = n;
+            if (star) {
+                // The reader finds the word after \* past control bytes.
+                size_t next = n.end;
+                while (next < m_s.size() && IsDropped(m_s[next]))
+                    ++next;
+                w = NextToken(m_s, next);
+            }
+            // After \*, the reader skips the group unless a word it shows
+            // (a field result, a picture...) follows; after no word at all
+            // it skips nothing.
+            const bool starSkipped = star && w.kind == Token::Word &&
+                                     (Known(w).kind != rtf::WordKind::Destination ||
+                                      RestOfGroupAfter(Known(w)) == Rest::Hidden ||
+                                      RestOfGroupAfter(Known(w)) == Rest::Dropped);
+            if (!m_levels.empty() &&
+                (starSkipped || (!star && w.kind == Token::Word &&
+                                 (IsDroppedDestination(w) || w.name == "footnote")))) {
                 const size_t end = GroupEnd(m_s, t.begin);
                 if (w.kind == Token::Word && w.name == "footnote")
                     footnote(t.begin, end);

@@ -149,6 +149,9 @@ TEST(TopicParserFuzz, BodiesReadAsTheirSourceLessFootnotesAndTargets) {
         // A later font table adds fonts; the first definition of each stays.
         "{\\rtf1{\\fonttbl{\\f0 A;}}#{\\footnote A}\\f0\\'e9{\\fonttbl{\\f0\\fcharset2 S;}"
         "{\\f1\\fcharset2 S;}}\\f1\\'e9\\f0\\'e9}",
+        // After \\*, a group is skipped only if a word the reader skips follows.
+        "{\\rtf1 #{\\footnote A}a{\\*\\pntext 1.\\tab}b{\\*** c}d{\\*\\shppict{\\pict\\pngblip 00}}"
+        "{\\nonshppict{\\pict\\pngblip 00}}e{\\*\\zz f}g}",
         // Character words are characters, not formatting to re-open.
         "{\\rtf1 #{\\footnote A}{\\b a\\zwj\\ltrmark\\page #{\\footnote B}b} c}",
     };
