@@ -685,7 +685,6 @@ private:
     size_t m_lineOffset = 0;
     size_t m_at = 0; // the token being read
     size_t m_topicOffset = 0;
-    bool m_topicFromStart = true; // the topic is the file's first
     int m_macroFootnotes = 0;
     bool m_tooDeep = false;
     static constexpr size_t kMaxDepth = 256;
@@ -1065,7 +1064,6 @@ void Session::startTopic(size_t offset, bool afterPage) {
     m_topic.line = 0;
     m_topic.links.reserve(m_lastLinkCount);
     m_topicOffset = offset;
-    m_topicFromStart = !afterPage;
     m_topicCodePage = m_codePage;
     m_contentChars = 0;
     m_topicHasFootnote = false;
@@ -1129,7 +1127,7 @@ void Session::finishTopic(size_t end) {
     m_lastLinkCount = m_topic.links.size();
     m_topic.body = std::move(body);
     m_topic.length = m_count;
-    m_topic.sourceBegin = m_topicFromStart ? 0 : m_topicOffset;
+    m_topic.sourceBegin = m_topicOffset;
     m_topic.sourceEnd = std::max(end, m_topic.sourceBegin);
     m_topics.push_back(std::move(m_topic));
     m_topic = SourceTopic{};

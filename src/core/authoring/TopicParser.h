@@ -32,10 +32,10 @@ struct SourceTopic {
     std::vector<std::string> keywords;
     std::string file;
     int line = 0;
-    // Where the topic lies in its file, in bytes: from the start of the file
-    // (the first topic) or the end of the \page before it, to its own \page
-    // or where reading ended. Reading the file up to either end shows what
-    // came before the topic and then the topic itself.
+    // Where the topic lies in its file, in bytes: from the document's opening
+    // brace (the first topic) or the end of the \page before it, to its own
+    // \page or where reading ended. Reading the file up to either end shows
+    // what came before the topic and then the topic itself.
     size_t sourceBegin = 0;
     size_t sourceEnd = 0;
     std::string body;

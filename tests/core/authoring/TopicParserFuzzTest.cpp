@@ -152,6 +152,8 @@ TEST(TopicParserFuzz, BodiesReadAsTheirSourceLessFootnotesAndTargets) {
         // After \\*, a group is skipped only if a word the reader skips follows.
         "{\\rtf1 #{\\footnote A}a{\\*\\pntext 1.\\tab}b{\\*** c}d{\\*\\shppict{\\pict\\pngblip 00}}"
         "{\\nonshppict{\\pict\\pngblip 00}}e{\\*\\zz f}g}",
+        // Text before the document is no topic's.
+        "\xf2{\\rtf1 #{\\footnote A}a}",
         // Character words are characters, not formatting to re-open.
         "{\\rtf1 #{\\footnote A}{\\b a\\zwj\\ltrmark\\page #{\\footnote B}b} c}",
     };
