@@ -1,7 +1,10 @@
 #include "core/authoring/TopicParser.h"
 
 #include "core/common/Cp1252.h"
+#include "core/rtf/RtfCodePages.h"
 #include "core/rtf/RtfControlWords.h"
+#include "core/rtf/RtfReader.h"
+#include "core/rtf/RtfTokenizer.h"
 
 #include <algorithm>
 #include <array>
@@ -72,6 +75,13 @@ public:
         m_bytes[m_length++] = c;
         return *this;
     }
+    // Takes out the byte at k.
+    void erase(size_t k) {
+        if (k >= m_length)
+            return;
+        std::memmove(m_bytes.data() + k, m_bytes.data() + k + 1, m_length - k - 1);
+        --m_length;
+    }
     // Keeps the first length bytes.
     void truncate(size_t length) { m_length = std::min(m_length, length); }
     void clear() { m_length = 0; }
@@ -132,6 +142,7 @@ struct StyleFlags {
 struct Token {
     enum Kind { End, Open, Close, Word, Symbol, Text } kind = End;
     std::string_view name; // control word name, or the symbol character
+    uint32_t hash = 0;     // of a control word's whole name, as the reader hashes it
     bool hasParam = false;
     int32_t param = 0;
     size_t begin = 0, end = 0; // bytes of the token in the source
@@ -153,6 +164,10 @@ bool IsDropped(char c) {
     return static_cast<unsigned char>(c) < 0x20 && c != '\t';
 }
 
+bool OnlyDropped(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), IsDropped);
+}
+
 int HexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -163,7 +178,10 @@ int HexValue(char c) {
     return -1;
 }
 
-// Reads the token at i; text tokens are runs of ordinary bytes.
+// Reads the token at i; text tokens are runs of ordinary bytes. Control
+// words and symbols are read by the reader's own tokenizer, so that both
+// cut names and clamp parameters alike: a name longer than the reader reads
+// has none here either.
 Token NextToken(std::string_view s, size_t i) {
     Token t;
     t.begin = i;
@@ -177,50 +195,33 @@ Token NextToken(std::string_view s, size_t i) {
         t.kind = Token::Close;
         t.end = i + 1;
     } else if (c == '\\') {
-        size_t j = i + 1;
-        if (j < s.size() && IsLetter(s[j])) {
-            while (j < s.size() && IsLetter(s[j]) && j - i < 40)
-                ++j;
-            t.kind = Token::Word;
-            t.name = s.substr(i + 1, j - i - 1);
-            size_t k = j;
-            bool negative = false;
-            if (k < s.size() && s[k] == '-' && k + 1 < s.size() && IsDigit(s[k + 1])) {
-                negative = true;
-                ++k;
-            }
-            if (k < s.size() && IsDigit(s[k])) {
-                int64_t v = 0;
-                while (k < s.size() && IsDigit(s[k])) {
-                    if (v < 100000000000LL)
-                        v = v * 10 + (s[k] - '0');
-                    ++k;
-                }
-                v = negative ? -v : v;
-                t.hasParam = true;
-                t.param = static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-                j = k;
-            }
-            if (j < s.size() && s[j] == ' ')
-                ++j;
-            t.end = j;
-        } else if (j < s.size()) {
+        size_t end = i;
+        rtf::RtfToken r;
+        const bool whole = rtf::RtfTokenizer(s).tokenAt(end, r);
+        t.end = end;
+        if (!whole) {
+            // A broken escape, which the reader drops with the digits it has.
             t.kind = Token::Symbol;
-            t.name = s.substr(j, 1);
-            t.end = j + 1;
-            if (s[j] == '\'') {
-                // As the reader takes it: the digits up to the first that is
-                // not one are taken, and a broken escape stands for nothing.
-                const int hi = j + 1 < s.size() ? HexValue(s[j + 1]) : -1;
-                const int lo = hi >= 0 && j + 2 < s.size() ? HexValue(s[j + 2]) : -1;
-                t.end = hi < 0 ? j + 1 : lo < 0 ? j + 2 : j + 3;
-                t.param = hi >= 0 && lo >= 0 ? hi * 16 + lo : -1;
-            }
+            t.name = s.substr(i + 1, 1);
+            t.param = -1;
+        } else if (r.type == rtf::RtfToken::Type::ControlWord) {
+            t.kind = Token::Word;
+            t.name = r.text;
+            t.hash = r.hash;
+            t.hasParam = r.hasParameter;
+            t.param = r.parameter;
+        } else if (r.type == rtf::RtfToken::Type::HexByte) {
+            t.kind = Token::Symbol;
+            t.name = s.substr(i + 1, 1);
+            t.param = r.symbol;
+        } else if (r.type == rtf::RtfToken::Type::ControlSymbol) {
+            t.kind = Token::Symbol;
+            t.name = s.substr(i + 1, 1);
         } else {
             // A backslash that ends the input stands for nothing; copied, it
             // would take the body's closing brace.
             t.kind = Token::Text;
-            t.begin = t.end = j;
+            t.begin = t.end = s.size();
         }
     } else {
         size_t j = i;
@@ -235,6 +236,11 @@ Token NextToken(std::string_view s, size_t i) {
         t.end = j;
     }
     return t;
+}
+
+// The reader's entry for a control word token.
+const rtf::ControlWord& Known(const Token& t) {
+    return rtf::LookUpControlWord(t.name, t.hash);
 }
 
 // The '}' that closes the group s[from] lies in, or s.size().
@@ -268,7 +274,7 @@ size_t GroupEnd(std::string_view s, size_t open) {
 
 // What the reader shows of the rest of a group once it meets a control
 // word: the reader's own table says which words open a destination.
-enum class Rest { Shown, Hidden, Picture, Dropped };
+enum class Rest { Shown, Hidden, Picture, Dropped, Counted };
 
 Rest RestOfGroupAfter(const rtf::ControlWord& w) {
     if (w.kind != rtf::WordKind::Destination)
@@ -282,11 +288,12 @@ Rest RestOfGroupAfter(const rtf::ControlWord& w) {
         return Rest::Shown;
     case rtf::Word::Picture:
         return Rest::Picture;
-    case rtf::Word::Object:
+    case rtf::Word::UnicodePair: // shows its \ud group
+    case rtf::Word::Object:      // shows its result, or a placeholder
+        return Rest::Counted;
     case rtf::Word::FontTable:
     case rtf::Word::ColorTable:
-        // Their content would change what the reader shows (a placeholder,
-        // the fonts of the body): left out of the body.
+        // Their content would change the fonts of the body: left out.
         return Rest::Dropped;
     default:
         return Rest::Hidden;
@@ -318,7 +325,7 @@ bool PictureShown(std::string_view s, size_t from, size_t to) {
                 star = false;
                 break;
             }
-            const rtf::ControlWord& w = rtf::LookUpControlWord(t.name);
+            const rtf::ControlWord& w = Known(t);
             if (RestOfGroupAfter(w) != Rest::Shown)
                 return false;
             if (star && w.kind != rtf::WordKind::Destination)
@@ -360,15 +367,19 @@ bool IsMarkWord(std::string_view name) {
     return name == "par" || name == "line" || name == "sect" || name == "row";
 }
 
-// Groups whose content the body never shows and the tool does not keep.
-bool IsDroppedDestination(std::string_view name) {
+// Groups whose content the body never shows and the tool does not keep:
+// destinations of the reader's table, of which these few names.
+bool IsDroppedDestination(const Token& t) {
+    if (t.kind != Token::Word)
+        return false;
+    const std::string_view name = t.name;
     static constexpr std::string_view kNames[] = {
         "info",       "comment", "header",    "headerl",   "headerr",
         "headerf",    "footer",  "footerl",   "footerr",   "footerf",
         "pntxta",     "pntxtb",  "xe",        "tc",        "txe",
         "annotation", "atnid",   "atnauthor", "listtable", "listoverridetable",
         "revtbl",     "rsidtbl", "fonttbl",   "colortbl",  "stylesheet",
-        "nonshppict", "object",  "private",
+        "nonshppict", "private",
     };
     if (name.size() < 2 || name.size() > 17)
         return false;
@@ -383,7 +394,7 @@ bool IsDroppedDestination(std::string_view name) {
         return false;
     for (std::string_view n : kNames)
         if (n == name)
-            return true;
+            return Known(t).kind == rtf::WordKind::Destination;
     return false;
 }
 
@@ -398,6 +409,44 @@ bool IsStateWord(std::string_view name) {
         name == "intbl" || name == "cellx")
         return false;
     return true;
+}
+
+// The document's code page after a control word, as the reader takes it.
+int CodePageAfter(const Token& t, int codePage) {
+    switch (Known(t).word) {
+    case rtf::Word::Ansi:
+    case rtf::Word::Pc:
+    case rtf::Word::Pca:
+        return 1252;
+    case rtf::Word::Mac:
+        return rtf::RtfCodePages::kMacRoman;
+    case rtf::Word::AnsiCodePage:
+        return rtf::RtfCodePages::normalize(t.hasParam ? t.param : 1252);
+    default:
+        return codePage;
+    }
+}
+
+// The document's code page that a list of formatting words leaves (1252
+// when no word sets it).
+int CodePageOf(std::string_view words) {
+    int codePage = 1252;
+    size_t i = 0;
+    while (i < words.size()) {
+        const Token t = NextToken(words, i);
+        if (t.end <= i)
+            break;
+        i = t.end;
+        if (t.kind == Token::Word)
+            codePage = CodePageAfter(t, codePage);
+    }
+    return codePage;
+}
+
+std::string CodePageWord(int codePage) {
+    if (codePage == rtf::RtfCodePages::kMacRoman)
+        return "\\mac ";
+    return "\\ansicpg" + std::to_string(codePage) + " ";
 }
 
 // Keeps the last occurrence of each control word (by name) of a list of
@@ -475,7 +524,7 @@ std::string PlainText(std::string_view s) {
             const Token n = NextToken(s, i);
             bool dest = n.kind == Token::Symbol && n.name == "*";
             if (n.kind == Token::Word &&
-                (IsDroppedDestination(n.name) || n.name == "footnote" || n.name == "pict"))
+                (IsDroppedDestination(n) || n.name == "footnote" || n.name == "pict"))
                 dest = true;
             ucStack.push_back(ucStack.back());
             skipStack.push_back(skipping || dest);
@@ -591,7 +640,8 @@ private:
     void startTopic(size_t offset, bool afterPage);
     // Reads the formatting words of every open group back from the body.
     void captureOpenGroups();
-    void finishTopic();
+    // end: where the topic ends in the source.
+    void finishTopic(size_t end);
     void openGroup(size_t at);
     void closeGroup(size_t at);
     // known: the reader's entry for the word (Unknown when it has none).
@@ -611,6 +661,9 @@ private:
     void styleSheet(std::string_view group);
     void colourTable(std::string_view group);
     void picture(const std::string& name, size_t at);
+    // Counts what the reader shows of the rest of a group copied as it is
+    // (an object, a \upr), which holds no link.
+    void countShown(std::string_view rest);
 
     // One displayed character (or picture) written to the body.
     void visible(char16_t unit);
@@ -640,6 +693,12 @@ private:
 
     LevelStack m_levels;
     std::string m_fontTable;
+    // The document's code page word where the font table was read: the
+    // reader decodes the font names and charsets under it.
+    int m_fontTableCodePage = 1252;
+    int m_codePage = 1252;      // the document's, as the reader has it here
+    int m_topicCodePage = 1252; // the document's where the topic began
+    static constexpr size_t kMaxFontTables = 65536;
     std::string m_colourTable = ";"; // the entries, without the group's braces
     int32_t m_colourCount = 1;
     std::unordered_map<int32_t, StyleFlags> m_styles;
@@ -689,7 +748,16 @@ int Session::lineAt(size_t offset) {
 
 std::string Session::header() const {
     std::string h = "{\\rtf1" + m_rootWords;
+    // The code page the fonts were read under, if the words before the
+    // table in the header would give another, then the header's own again.
+    int codePage = CodePageOf(m_rootWords);
+    if (codePage != m_fontTableCodePage)
+        h += CodePageWord(codePage = m_fontTableCodePage);
     h += m_fontTable;
+    // The document's code page is not a group's: it is the one in force
+    // where the topic began, whatever group set it.
+    if (codePage != m_topicCodePage)
+        h += CodePageWord(m_topicCodePage);
     h += "{\\colortbl";
     // Entries that start with a letter or a digit would join the word.
     if (!m_colourTable.empty() &&
@@ -743,17 +811,38 @@ void Session::run() {
             }
             const Token n = NextToken(m_s, i);
             const bool star = n.kind == Token::Symbol && n.name == "*";
-            const Token w = star ? NextToken(m_s, n.end) : n;
+            Token w = n;
+            if (star) {
+                // The reader finds the word after \* past control bytes.
+                size_t next = n.end;
+                while (next < m_s.size() && IsDropped(m_s[next]))
+                    ++next;
+                w = NextToken(m_s, next);
+            }
+            // After \*, the reader skips the group unless a word it shows
+            // (a field result, a picture...) follows; after no word at all
+            // it skips nothing.
+            const bool starSkipped = star && w.kind == Token::Word &&
+                                     (Known(w).kind != rtf::WordKind::Destination ||
+                                      RestOfGroupAfter(Known(w)) == Rest::Hidden ||
+                                      RestOfGroupAfter(Known(w)) == Rest::Dropped);
             if (!m_levels.empty() &&
-                (star || (w.kind == Token::Word &&
-                          (IsDroppedDestination(w.name) || w.name == "footnote")))) {
+                (starSkipped || (!star && w.kind == Token::Word &&
+                                 (IsDroppedDestination(w) || w.name == "footnote")))) {
                 const size_t end = GroupEnd(m_s, t.begin);
                 if (w.kind == Token::Word && w.name == "footnote")
                     footnote(t.begin, end);
                 else if (w.kind == Token::Word && w.name == "fonttbl") {
                     // Only a closed table: an open one would take the body.
-                    if (GroupClose(m_s, t.begin + 1) < m_s.size())
-                        m_fontTable = std::string(m_s.substr(t.begin, end - t.begin));
+                    // Later tables add to the first, whose fonts stay as
+                    // the reader keeps them; their size is bounded, as each
+                    // body repeats them.
+                    if (GroupClose(m_s, t.begin + 1) < m_s.size() &&
+                        m_fontTable.size() + (end - t.begin) <= kMaxFontTables) {
+                        if (m_fontTable.empty())
+                            m_fontTableCodePage = m_codePage;
+                        m_fontTable.append(m_s.substr(t.begin, end - t.begin));
+                    }
                 } else if (w.kind == Token::Word && w.name == "colortbl")
                     colourTable(m_s.substr(w.end, end - w.end));
                 else if (w.kind == Token::Word && w.name == "stylesheet")
@@ -815,7 +904,7 @@ void Session::run() {
                 if (m_skipChars > 0)
                     m_skipChars = 0;
                 captureOpenGroups();
-                finishTopic();
+                finishTopic(t.begin);
                 startTopic(t.end, true);
                 break;
             }
@@ -825,7 +914,7 @@ void Session::run() {
                 emitRaw(t, false);
                 break;
             }
-            const rtf::ControlWord& known = rtf::LookUpControlWord(t.name);
+            const rtf::ControlWord& known = Known(t);
             if (const Rest rest = RestOfGroupAfter(known); rest != Rest::Shown) {
                 // A destination met inside a group: the reader shows none of
                 // what follows in the group (a picture counts one).
@@ -835,6 +924,8 @@ void Session::run() {
                 if (rest == Rest::Picture && !m_levels.back().chars.hidden &&
                     PictureShown(m_s, t.end, close))
                     visible(0xFFFC);
+                if (rest == Rest::Counted && !m_levels.back().chars.hidden)
+                    countShown(m_s.substr(t.begin, close - t.begin));
                 i = close;
                 break;
             }
@@ -852,8 +943,7 @@ void Session::run() {
                 while (next < m_s.size() && IsDropped(m_s[next]))
                     ++next;
                 const Token n = NextToken(m_s, next);
-                if (n.kind == Token::Word &&
-                    rtf::LookUpControlWord(n.name).kind != rtf::WordKind::Destination) {
+                if (n.kind == Token::Word && Known(n).kind != rtf::WordKind::Destination) {
                     const size_t close = GroupClose(m_s, i);
                     m_content.append(m_s.substr(t.begin, close - t.begin));
                     i = close;
@@ -882,7 +972,7 @@ void Session::run() {
         fail(m_s.size(),
              "RTF d\xC3\xA9s\xC3\xA9quilibr\xC3\xA9 : " + std::to_string(m_levels.size()) +
                  " groupe(s) non ferm\xC3\xA9(s) en fin de fichier");
-    finishTopic();
+    finishTopic(std::min(i, m_s.size()));
     if (m_macroFootnotes > 0)
         m_messages.warning(m_file, m_firstMacroLine,
                            std::to_string(m_macroFootnotes) + " note(s) de macro (!) ignor\xC3\xA9"
@@ -953,9 +1043,10 @@ void Session::captureOpenGroups() {
                 if (t.name == "bin" && t.param > 0)
                     i = std::min(part.size(), i + static_cast<size_t>(t.param));
                 // A destination word here was one of the characters a \u
-                // stood for: re-opened alone, it would hide the group.
-                else if (IsStateWord(t.name) &&
-                         rtf::LookUpControlWord(t.name).kind != rtf::WordKind::Destination) {
+                // stood for: re-opened alone, it would hide the group; a
+                // character word would be shown once more.
+                else if (IsStateWord(t.name) && Known(t).kind != rtf::WordKind::Destination &&
+                         Known(t).kind != rtf::WordKind::Symbol) {
                     words.append(part.substr(t.begin, t.end - t.begin));
                     if (words.back() != ' ')
                         words += ' ';
@@ -973,6 +1064,7 @@ void Session::startTopic(size_t offset, bool afterPage) {
     m_topic.line = 0;
     m_topic.links.reserve(m_lastLinkCount);
     m_topicOffset = offset;
+    m_topicCodePage = m_codePage;
     m_contentChars = 0;
     m_topicHasFootnote = false;
     m_content.clear();
@@ -1002,7 +1094,7 @@ void Session::startTopic(size_t offset, bool afterPage) {
     }
 }
 
-void Session::finishTopic() {
+void Session::finishTopic(size_t end) {
     closeAnchor();
     if (!m_topicHasFootnote && m_contentChars == 0)
         return;
@@ -1035,6 +1127,8 @@ void Session::finishTopic() {
     m_lastLinkCount = m_topic.links.size();
     m_topic.body = std::move(body);
     m_topic.length = m_count;
+    m_topic.sourceBegin = m_topicOffset;
+    m_topic.sourceEnd = std::max(end, m_topic.sourceBegin);
     m_topics.push_back(std::move(m_topic));
     m_topic = SourceTopic{};
 }
@@ -1103,13 +1197,16 @@ void Session::word(const Token& t, const rtf::ControlWord& known) {
             mark(1);
         return;
     }
-    const int symbolByte = w == Word::Tab || w == Word::Character ? SymbolByte(name) : -1;
-    if (symbolByte >= 0) {
+    if (w == Word::Tab || w == Word::Character) {
+        // The character the reader shows; in a hidden target, its
+        // Windows-1252 byte, if it has one.
         emitRaw(t, false);
-        if (c.hidden)
-            hiddenChar(static_cast<char>(symbolByte));
-        else
-            visible(cp1252::toUnicode(static_cast<unsigned char>(symbolByte)));
+        if (!c.hidden)
+            visible(w == Word::Tab ? u'\t' : static_cast<char16_t>(known.value));
+        else if (const int byte = SymbolByte(name); byte >= 0)
+            hiddenChar(static_cast<char>(byte));
+        else if (m_anchorOpen)
+            m_targetStarted = true;
         return;
     }
 
@@ -1149,6 +1246,7 @@ void Session::word(const Token& t, const rtf::ControlWord& known) {
         c.strike = c.strike || it->second.strike;
         c.underline = c.underline || it->second.underline;
     } else {
+        m_codePage = CodePageAfter(t, m_codePage);
         emitRaw(t, m_levels.size() == 1 && IsStateWord(name));
         return;
     }
@@ -1273,7 +1371,12 @@ void Session::text(const Token& t) {
                 m_contentChars += nonSpace;
                 if (nonSpace > 0 && m_topic.line == 0)
                     m_topic.line = lineAt(firstNonSpace);
-                m_lastCharAt = !IsDropped(m_s[j - 1]) ? m_content.size() - 1 : std::string::npos;
+                // A footnote's mark is the last character, line ends after
+                // it being nothing to the reader.
+                size_t last = j - 1;
+                while (IsDropped(p[last]))
+                    --last;
+                m_lastCharAt = m_content.size() - (j - last);
             }
             k = j < t.end ? j + 1 : j; // a NUL byte is dropped
             continue;
@@ -1426,11 +1529,13 @@ size_t Session::plainRun(size_t i) {
         k = run.end;
         content += run.content;
         if (run.positions > 0) {
-            // A footnote's mark is the text byte written last, if any.
+            // A footnote's mark is the text byte written last: control
+            // bytes after it (a line end) are nothing to the reader.
             counted += run.positions;
-            lastCharAt = kBytes.counts[static_cast<unsigned char>(p[k - 1])]
-                             ? m_content.size() + (k - 1 - copied)
-                             : std::string::npos;
+            size_t last = k - 1;
+            while (!kBytes.counts[static_cast<unsigned char>(p[last])])
+                --last;
+            lastCharAt = m_content.size() + (last - copied);
         }
         if (k >= n)
             break;
@@ -1549,9 +1654,10 @@ void Session::footnote(size_t begin, size_t end) {
         m_topic.line = lineAt(begin);
     // The footnote's mark is the character written just before the group.
     char markChar = 0;
-    if (m_lastCharAt != std::string::npos && m_lastCharAt + 1 == m_content.size()) {
+    if (m_lastCharAt != std::string::npos && m_lastCharAt < m_content.size() &&
+        OnlyDropped(m_content.view().substr(m_lastCharAt + 1))) {
         markChar = m_content[m_lastCharAt];
-        m_content.truncate(m_lastCharAt);
+        m_content.erase(m_lastCharAt);
         --m_count;
         if (markChar != ' ' && markChar != '\t')
             --m_contentChars;
@@ -1610,8 +1716,10 @@ void Session::colourTable(std::string_view group) {
     const size_t lastSemicolon = entries.rfind(';');
     entries =
         lastSemicolon == std::string::npos ? std::string() : entries.substr(0, lastSemicolon + 1);
-    if (entries.find_first_of("{}") != std::string::npos) {
-        // Groups inside the table would unbalance every body's header.
+    if (entries.find_first_of("{}") != std::string::npos ||
+        entries.find("\\bin") != std::string::npos) {
+        // Groups inside the table would unbalance every body's header, and
+        // binary data cut at an entry take the header's end.
         m_colourTable = ";";
         m_colourCount = 1;
         return;
@@ -1679,7 +1787,27 @@ void Session::picture(const std::string& name, size_t at) {
     }
 }
 
+void Session::countShown(std::string_view rest) {
+    std::string alone = "{\\rtf1\\uc" + std::to_string(m_levels.back().uc) + " ";
+    alone += rest;
+    alone += '}';
+    const std::u16string shown = rtf::RtfReader::displayedText(alone);
+    for (size_t k = 0; k < shown.size(); ++k) {
+        if (shown[k] == u'\r' && k + 1 < shown.size() && shown[k + 1] == u'\n') {
+            mark(2);
+            ++k;
+        } else {
+            visible(shown[k]);
+        }
+    }
+}
+
 } // namespace
+
+bool TopicParser::bitmapReference(std::string_view s, size_t i, std::string_view close,
+                                  std::string& name, size_t& end) {
+    return BitmapReference(s, i, close, name, end);
+}
 
 void TopicParser::parse(const std::string& file, std::string_view rtf,
                         std::vector<SourceTopic>& topics) {

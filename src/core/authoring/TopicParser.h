@@ -32,6 +32,12 @@ struct SourceTopic {
     std::vector<std::string> keywords;
     std::string file;
     int line = 0;
+    // Where the topic lies in its file, in bytes: from the document's opening
+    // brace (the first topic) or the end of the \page before it, to its own
+    // \page or where reading ended. Reading the file up to either end shows
+    // what came before the topic and then the topic itself.
+    size_t sourceBegin = 0;
+    size_t sourceEnd = 0;
     std::string body;
     int32_t length = 0; // number of positions of the body's displayed text
     std::vector<SourceLink> links;
@@ -71,6 +77,12 @@ public:
     void parse(const std::string& file, std::string_view rtf, std::vector<SourceTopic>& topics);
     // Whether each link keeps its hot text (off by default).
     void setKeepHotText(bool keep) { m_keepHotText = keep; }
+
+    // Whether a bitmap reference ("bmc name", bml, bmr, with an optional t)
+    // starts at s[i], just after its opening brace, and ends with `close`
+    // ("}" or "\\}"): then its bitmap's name and the byte after it.
+    static bool bitmapReference(std::string_view s, size_t i, std::string_view close,
+                                std::string& name, size_t& end);
 
     // The colour (an index of the body's colour table) given to jump anchors
     // that have no colour of their own is green (0, 128, 0).

@@ -30,6 +30,8 @@ enum class Word : uint16_t {
     ShapePicture,
     NonShapePicture,
     ListText,
+    UnicodePair, // \upr: text in two forms, the second (\ud) in Unicode
+    UnicodeText, // \ud
     SkippedDestination,
     // document
     Ansi,

@@ -9,12 +9,13 @@ namespace tolvane::rtf {
 
 // Where the text of a group goes.
 enum class Destination : uint8_t {
-    Text,       // shown and counted
-    Skip,       // neither shown nor counted
-    FontTable,  // font entries
-    ColorTable, // colour entries
-    Picture,    // picture data, shown as one position when the group ends
-    Object,     // an embedded object, whose \result holds what is shown
+    Text,        // shown and counted
+    Skip,        // neither shown nor counted
+    FontTable,   // font entries
+    ColorTable,  // colour entries
+    Picture,     // picture data, shown as one position when the group ends
+    Object,      // an embedded object, whose \result holds what is shown
+    UnicodePair, // \upr: not shown but for its \ud group
 };
 
 // What a group scopes that decides which characters are shown and how its

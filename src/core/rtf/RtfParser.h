@@ -396,6 +396,7 @@ template <class Sink> void RtfParser<Sink>::onWord(const RtfToken& token, bool i
             m_objectHeight = parameter;
         break;
     case Destination::Skip:
+    case Destination::UnicodePair:
         break;
     }
 }
@@ -443,6 +444,16 @@ template <class Sink> void RtfParser<Sink>::setDestination(Word word) {
     case Word::ShapePicture:
     case Word::ListText:
         // Shown as the text around them is.
+        break;
+    case Word::UnicodePair:
+        // Its first group is the same text in the document's code page,
+        // its \ud group the Unicode form: only that one is shown.
+        s.destination =
+            s.destination == Destination::Text ? Destination::UnicodePair : Destination::Skip;
+        break;
+    case Word::UnicodeText:
+        s.destination =
+            s.destination == Destination::UnicodePair ? Destination::Text : Destination::Skip;
         break;
     default:
         s.destination = Destination::Skip;

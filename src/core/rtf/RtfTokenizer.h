@@ -63,6 +63,17 @@ public:
     // The raw bytes of \binN following its control word, cut to the input.
     std::string_view takeBinary(int32_t size);
     size_t offset() const { return m_pos; }
+    // The token at `pos` as next() reads it from there (control bytes before
+    // it passed over), without moving this tokenizer; `pos` moves past it.
+    // False for a \' without two hex digits, which next() drops: `pos` then
+    // moves past what is dropped and `token` is End.
+    bool tokenAt(size_t& pos, RtfToken& token) const {
+        RtfTokenizer at(m_input);
+        at.m_pos = pos;
+        const bool whole = at.scan(token);
+        pos = at.m_pos;
+        return whole;
+    }
 
     // The fast path of plain text: decodes plain bytes and \'hh escapes from
     // the current position through `table` into `out` (at most `capacity`

@@ -7,7 +7,12 @@
 
 // The bytes a build writes are pinned: the same sources must keep giving the
 // same four files and the same messages, whatever is done to make the build
-// faster. The figures were taken from the builder as first written.
+// faster. The figures were taken from the builder as first written, then
+// taken again when faults were mended: a footnote's mark at the end of a
+// source line stayed in the article (8 articles of Calques3D, 2 of CDex, 1
+// of Winprom), an embedded object (Winprom's equation, with its picture)
+// was left out of its body, and so was a list number written
+// {\*\pntext ...}, which the reader shows (both generated sources).
 
 namespace tolvane::authoring {
 namespace {
@@ -197,11 +202,11 @@ TEST(BuildOutput, SameBytesAsTheFirstBuilder) {
         {"generated 1",
          {},
          GeneratedTopics(400, 1),
-         {"aa8e7fcc02e8a3f1", "ddf0f13e332bb8ca", "a7d9f0d87dc6c79b"}},
+         {"e74e75e4f3ccebc2", "ddf0f13e332bb8ca", "34d8fa6a0abbaf68"}},
         {"generated 2",
          {},
          GeneratedTopics(300, 77),
-         {"f984951f05f3ad3f", "821a6b3480299751", "295c771d0c8c0cc3"}},
+         {"ce16f43b78ed6ec3", "821a6b3480299751", "53fccf01ef7a27b0"}},
         {"statlist",
          shared + "ms-statlist/statlist/StatList.Hpj",
          {},
@@ -209,15 +214,15 @@ TEST(BuildOutput, SameBytesAsTheFirstBuilder) {
         {"calques3d",
          shared + "calques3d/Calques3D.hpj",
          {},
-         {"e1aaa86a391ee384", "aa88563c3579f02f", "4bd14ca08c16dd80"}},
+         {"94870ef165133fe1", "aa88563c3579f02f", "cd07ad01d5e38099"}},
         {"cdex",
          shared + "cdex/CDex.hpj",
          {},
-         {"f0b73a31d259d027", "c54f9115afb301d0", "f208d2367153fe9b"}},
+         {"9a9256da39637507", "c54f9115afb301d0", "f5f3b2086e1663e2"}},
         {"winprom",
          shared + "winprom/winprom.hpj",
          {},
-         {"6f7a352361035a92", "bceae42aa918a5cb", "7388731c2ffa9fcf"}},
+         {"a979e2c613a37480", "bceae42aa918a5cb", "85cfd4233d04e8a7"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,7 @@
 #include "../../../fuzz/TopicParserCheck.h"
+#include "core/common/InputFile.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace tolvane::authoring {
@@ -68,6 +70,7 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         // apart from the table's word.
         "{{\\colortbl e;}#{\\footnote\x01",
         "{\\rtf1{\\colortbl 1;\\red0\\green0\\blue0;}#{\\footnote A}a {\\uldb b}{\\v A} c}",
+        "{\\rtf1{\\colortbl;\\bin12 ;x;y;z}#{\\footnote A}a {\\uldb b}{\\v A} cdefghijklmn}",
         // A destination word taken as a \\u fallback is no formatting of
         // the group re-opened after a page break.
         "{{\\u\\pn\\page{\\footnote# e}\xff",
@@ -80,6 +83,79 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         // A hot spot in a symbol font: the reader shows its letters as the
         // font's own characters, at the same positions.
         "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}#{\\footnote A}x {\\f1\\uldb ABC}{\\v B} y}",
+    };
+    for (const std::string& in : inputs) {
+        SCOPED_TRACE(testing::PrintToString(in));
+        EXPECT_EQ(fuzz::TopicParserDisagreement(in), "");
+    }
+}
+
+// Every topic of the corpus's help projects and of the bundled guide: the
+// reader shows each built body as it shows the topic in its source file.
+TEST(TopicParserFuzz, CorpusAndGuideTopicsReadAsTheirSource) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> files;
+    for (const std::string& root : {std::string(TOLVANE_SHARED_DIR) + "/corpus/helpsrc",
+                                    std::string(TOLVANE_SOURCE_DIR) + "/samples/guide"}) {
+        std::error_code error;
+        for (fs::recursive_directory_iterator it(root, error), end; !error && it != end;
+             it.increment(error)) {
+            std::string extension = it->path().extension().string();
+            for (char& c : extension)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (extension == ".rtf")
+                files.push_back(it->path().string());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    ASSERT_GE(files.size(), 2u); // the guide's two files at least
+    for (const std::string& file : files) {
+        std::string bytes;
+        ASSERT_TRUE(InputFile::readAll(file, bytes)) << file;
+        EXPECT_EQ(fuzz::TopicParserDisagreement(bytes, file), "");
+    }
+}
+
+// What the build takes out of a body by design, and what it must not: each
+// source reads as its topic's body, checked with the reader on both.
+TEST(TopicParserFuzz, BodiesReadAsTheirSourceLessFootnotesAndTargets) {
+    const std::string inputs[] = {
+        // A footnote's mark at the end of a line, its footnote on the next.
+        "{\\rtf1 #\n{\\footnote A}K\r\n{\\footnote K mot}Texte.\\par}",
+        "{\\rtf1 #{\\footnote A}{\\uldb Lien}{\\v B} et {\\ul note}{\\v C}.\\page\n"
+        "#{\\footnote B}Suite\\page #{\\footnote C}Note}",
+        // A word longer than the reader reads has no name, in either.
+        "{\\rtf1 #{\\footnote A}a \\qqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqq b}",
+        "{\\rtf1 #{\\footnote A}a \\uqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqq65 b}",
+        // Parameters clamp as the reader clamps them.
+        "{\\rtf1 #{\\footnote A}\\uc99999999999 \\u233 xy \\u65566zz}",
+        // A character style that hides text hides the link's target.
+        "{\\rtf1{\\stylesheet{\\*\\cs18 \\additive\\v hid;}}#{\\footnote A}"
+        "{\\uldb Ouvrir}{\\cs18 HID_OPEN}.}",
+        // Bitmaps, found and missing, in both spellings.
+        "{\\rtf1 #{\\footnote A}a {bmc ab.bmp} b \\{bml abc.bmp\\} c}",
+        // The Unicode half of a \upr, once.
+        "{\\rtf1 #{\\footnote A}a {\\upr{x}{\\*\\ud{\\u233 e}}} b {\\uldb "
+        "c{\\upr{y}{\\*\\ud{z}}}}{\\v A}}",
+        // A group open across a page break is re-opened in the next body.
+        "{\\rtf1 #{\\footnote A}{\\v a\\page #{\\footnote B}b\\v0 c} d}",
+        // Fonts read under the code page in force where their table stood.
+        "{\\rtf1\\ansi\\ansicpg1253{\\fonttbl{\\f0\\fcharset0 A;}}\\f0 #{\\footnote A}\\'e9}",
+        "{\\rtf1\\mac{\\fonttbl{\\f0 A;}}\\f0 #{\\footnote A}\\'8e\\ansicpg1251\\page "
+        "#{\\footnote B}\\'e9}",
+        // The document's code page outlives the group that set it.
+        "{\\rtf1{\\fonttbl{\\f0 A;}}#{\\footnote A}{\\ansicpg1253 a}\\page "
+        "#{\\footnote B}\\f5\\'e9}",
+        // A later font table adds fonts; the first definition of each stays.
+        "{\\rtf1{\\fonttbl{\\f0 A;}}#{\\footnote A}\\f0\\'e9{\\fonttbl{\\f0\\fcharset2 S;}"
+        "{\\f1\\fcharset2 S;}}\\f1\\'e9\\f0\\'e9}",
+        // After \\*, a group is skipped only if a word the reader skips follows.
+        "{\\rtf1 #{\\footnote A}a{\\*\\pntext 1.\\tab}b{\\*** c}d{\\*\\shppict{\\pict\\pngblip 00}}"
+        "{\\nonshppict{\\pict\\pngblip 00}}e{\\*\\zz f}g}",
+        // Text before the document is no topic's.
+        "\xf2{\\rtf1 #{\\footnote A}a}",
+        // Character words are characters, not formatting to re-open.
+        "{\\rtf1 #{\\footnote A}{\\b a\\zwj\\ltrmark\\page #{\\footnote B}b} c}",
     };
     for (const std::string& in : inputs) {
         SCOPED_TRACE(testing::PrintToString(in));

@@ -139,6 +139,66 @@ TEST(TopicParser, TopicsSplitAtPageWithTheirFootnotesAndOpenGroups) {
     EXPECT_EQ(p.messages.list().size(), 0u);
 }
 
+// The mark before a footnote leaves the article, with the footnote, even
+// when the source breaks the line between them (as CDex's topics do).
+TEST(TopicParser, FootnoteMarksLeaveTheArticleAcrossLineBreaks) {
+    struct Case {
+        const char* source;
+        const char* title;
+        const char* keyword;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"#{\\footnote A}${\\footnote $ T}K{\\footnote K k}Corps.", "T", "k", "Corps."},
+        {"#{\\footnote A}$\n{\\footnote T}K\r\n{\\footnote K k}Corps.", "T", "k", "Corps."},
+        {"#{\\footnote A}K\r\n\r\n{\\footnote k}\nCorps.", "", "k", "Corps."},
+        {"#{\\footnote A}{\\b x K\n{\\footnote K k}}", "", "k", "x "},
+        // A mark behind a group is no mark: the footnote's own letter says.
+        {"#{\\footnote A}{K}{\\footnote K k}y", "", "k", "Ky"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source);
+        Parsed p;
+        Parse(Doc(c.source), p);
+        ASSERT_EQ(p.topics.size(), 1u);
+        EXPECT_EQ(p.topics[0].id, "A");
+        EXPECT_EQ(p.topics[0].title, c.title);
+        EXPECT_EQ(p.topics[0].keywords, std::vector<std::string>{c.keyword});
+        EXPECT_EQ(Narrow(rtf::RtfReader::displayedText(p.topics[0].body)), c.text);
+    }
+}
+
+// The builder reads control words as the reader does: the same names, the
+// same parameters, the same destinations; what the reader shows of a group
+// the builder keeps (an object, the Unicode half of a \upr) is counted once.
+TEST(TopicParser, WordsReadAsTheReaderReadsThem) {
+    const std::string longWord(45, 'q');
+    struct Case {
+        std::string body;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"a \\" + longWord + " b", "a b"},
+        {"a \\" + longWord + "12 b", "a b"},
+        {"\\uc3000000000 \\u233 xyz!", "?"},
+        {"\\u99999999999 x!", "?!"},
+        {"a {\\upr{ansi}{\\*\\ud{\\u233 e}}} b", "a ? b"},
+        {"a {\\upr{\\b ansi}{\\*\\ud{uni}}}{\\v {\\upr{x}{\\*\\ud{y}}}} b", "a uni b"},
+        {"a {\\object\\objw10{\\*\\objdata 01}{\\result r\\'e9sultat}} b", "a r?sultat b"},
+        {"a {\\object\\objw10{\\*\\objdata 01}} b", "a ? b"},
+        {"a\\zwj\\ltrmark b\\emspace{\\uldb c\\zwnj}{\\v C}", "a??b?c?"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body);
+        Parsed p;
+        Parse(Doc("#{\\footnote A}" + c.body), p);
+        ASSERT_EQ(p.topics.size(), 1u);
+        const std::u16string shown = rtf::RtfReader::displayedText(p.topics[0].body);
+        EXPECT_EQ(Narrow(shown), c.text);
+        EXPECT_EQ(static_cast<size_t>(p.topics[0].length), shown.size());
+    }
+}
+
 // A group that spans three topics keeps its formatting in each of them,
 // including what the middle topic added to it.
 TEST(TopicParser, GroupsSpanningSeveralTopicsKeepTheirFormatting) {
