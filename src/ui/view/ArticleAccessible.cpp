@@ -1,7 +1,9 @@
 #include "ui/view/ArticleAccessible.h"
 
+#include "ui/view/CPopupWnd.h"
 #include "ui/view/CTolvaneView.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -81,6 +83,13 @@ public:
                           m_view->viewport()->size());
         s.invisible = !m_view->isVisible();
         s.offscreen = !shown.intersects(rect());
+        // Tab reaches every link.
+        s.focusable = true;
+        const std::vector<CTolvaneView::ShownLink> links = m_view->ShownLinks();
+        const int focused = m_view->focusedLink();
+        s.focused = m_view->hasFocus() && focused >= 0 && size_t(focused) < links.size() &&
+                    links[size_t(focused)].first == m_link.first &&
+                    links[size_t(focused)].last == m_link.last;
         return s;
     }
     void* interface_cast(QAccessible::InterfaceType type) override {
@@ -101,7 +110,11 @@ public:
         if (name == pressAction() && isValid())
             m_view->FollowLink(m_link);
     }
-    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+    QStringList keyBindingsForAction(const QString& name) const override {
+        if (name == pressAction())
+            return {QStringLiteral("Return")};
+        return {};
+    }
 
     QString anchor() const override { return m_link.anchor; }
     QString anchorTarget() const override { return QString::number(m_link.target); }
@@ -122,6 +135,12 @@ QAccessibleInterface* articleFactory(const QString& className, QObject* object) 
     if (className == QLatin1String("tolvane::CTolvaneView")) {
         if (auto* view = qobject_cast<CTolvaneView*>(object))
             return new ArticleAccessible(view);
+    }
+    // A note is read as a tooltip: shown next to its link, gone at the
+    // next key or click.
+    if (className == QLatin1String("tolvane::CPopupWnd")) {
+        if (auto* popup = qobject_cast<CPopupWnd*>(object))
+            return new QAccessibleWidget(popup, QAccessible::ToolTip);
     }
     return nullptr;
 }
@@ -149,6 +168,17 @@ void ArticleAccessible::Install() {
         QAccessible::installFactory(articleFactory);
     }
 }
+
+namespace {
+
+void installAtStart() {
+    ArticleAccessible::Install();
+}
+
+} // namespace
+
+// As the application object is made, before its first window.
+Q_COREAPP_STARTUP_FUNCTION(installAtStart)
 
 CTolvaneView* ArticleAccessible::view() const {
     return static_cast<CTolvaneView*>(widget());
