@@ -48,7 +48,8 @@ CMainFrame::CMainFrame(CTolvaneApp& app, AppServices& services)
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(fromCp1252(WindowTitle()));
     setWindowIcon(QIcon(QStringLiteral(":/icons/tolvane.svg")));
-    setAccessibleName(QStringLiteral("Fenêtre principale"));
+    // No name of its own: assistive technologies read the window's title,
+    // which names the data source and the article shown.
     setAccessibleDescription(QStringLiteral("Visionneuse d'aide hypertexte"));
     m_doc = new CTolvaneDoc(this);
     m_view = new CTolvaneView(*this, m_store, app.history(), services, this);
@@ -259,6 +260,11 @@ void CMainFrame::createStatusBar() {
     bar->setObjectName(QStringLiteral("statusBar"));
     bar->setAccessibleName(QStringLiteral("Barre d'état"));
     bar->setAccessibleDescription(QStringLiteral("Messages et indicateurs du clavier"));
+    // The bar is read by its message (the prompt of a command, "Prêt"),
+    // and each new message is told as a change of its name.
+    connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& message) {
+        bar->setAccessibleName(message.isEmpty() ? QStringLiteral("Barre d'état") : message);
+    });
     const std::pair<QString, QString> indicators[] = {
         {QStringLiteral("MAJ"), QStringLiteral("Verrouillage des majuscules")},
         {QStringLiteral("NUM"), QStringLiteral("Verrouillage du pavé numérique")},

@@ -127,8 +127,8 @@ bool CListWindow::CreateList(ListMode mode) {
     move(corner, corner);
     resize(kWidth, kHeight);
     m_strCaption = modeCaption(mode);
+    // Named by its title, which gives the query and the count.
     setWindowTitle(m_strCaption);
-    setAccessibleName(m_strCaption);
     setAccessibleDescription(modeDescription(mode));
     m_list->setAccessibleName(modeListName(mode));
     m_list->setAccessibleDescription(
