@@ -469,7 +469,6 @@ void CTolvaneView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     QPen pen(palette().color(QPalette::Text));
     pen.setWidth(1);
-    pen.setStyle(Qt::DotLine);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
     for (const QRect& rect : LinkRects(links[size_t(m_focusLink)]))
