@@ -9,6 +9,7 @@
 #include "ui/base/CDlgBar.h"
 #include "ui/base/CSash.h"
 #include "ui/base/CommandTable.h"
+#include "ui/base/MenuItemAccessible.h"
 #include "ui/base/QtText.h"
 #include "ui/panes/CAnnotationBar.h"
 #include "ui/panes/COutlineBar.h"
@@ -23,9 +24,11 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSizeGrip>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <utility>
 
@@ -46,6 +49,7 @@ CMainFrame::CMainFrame(CTolvaneApp& app, AppServices& services)
     : m_app(app), m_services(services),
       m_store(DataSourcePaths::fromBase(cp1252::toUtf8(g_strDataSource)), m_index) {
     setObjectName(QStringLiteral("mainFrame"));
+    MenuItemAccessible::Install();
     setWindowTitle(fromCp1252(WindowTitle()));
     setWindowIcon(QIcon(QStringLiteral(":/icons/tolvane.svg")));
     // No name of its own: assistive technologies read the window's title,
@@ -248,6 +252,12 @@ bool CMainFrame::createToolBar() {
         widget->setAccessibleName(button->toolTip());
         widget->setAccessibleDescription(button->statusTip());
     }
+    // The button Qt adds when the window is too narrow for every tool.
+    if (auto* more = m_toolBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        more->setAccessibleName(QStringLiteral("Autres outils"));
+        more->setAccessibleDescription(
+            QStringLiteral("Montre les boutons qui n'ont pas la place dans la barre d'outils"));
+    }
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     QAction* toggle = action(cmd::ToolBar);
     connect(toggle, &QAction::triggered, m_toolBar, &QWidget::setVisible);
@@ -283,6 +293,10 @@ void CMainFrame::createStatusBar() {
         label->setEnabled(false);
         bar->addPermanentWidget(label);
         m_indicators.append(label);
+    }
+    if (auto* grip = bar->findChild<QSizeGrip*>()) {
+        grip->setAccessibleName(QStringLiteral("Poignée de redimensionnement"));
+        grip->setAccessibleDescription(QStringLiteral("Change la taille de la fenêtre"));
     }
     m_readyText = readyText(m_app.userFilesReadOnly());
     bar->showMessage(m_readyText);

@@ -19,6 +19,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -26,10 +27,13 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSet>
+#include <QSizeGrip>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <functional>
@@ -168,6 +172,7 @@ private slots:
     void f7CaretMovesSelectsAndIsKept();
     void notesAreToldAsTooltips();
     void namesFollowTitlesAndStatusMessages();
+    void menusOutlineListsAndInnerParts();
 };
 
 void TestAccessibility::everyShownControlHasNameAndDescription() {
@@ -659,6 +664,135 @@ void TestAccessibility::namesFollowTitlesAndStatusMessages() {
     results->setWindowTitle(QStringLiteral("Résultats (3 sujets trouvés)"));
     QCOMPARE(QAccessible::queryAccessibleInterface(results)->text(QAccessible::Name),
              results->windowTitle());
+}
+
+void TestAccessibility::menusOutlineListsAndInnerParts() {
+    // On the bundled guide, whose outline has books.
+    TempDir dir;
+    RecordingServices services;
+    CTolvaneApp app(services);
+    struct Exit {
+        CTolvaneApp& app;
+        ~Exit() { app.ExitInstance(); }
+    } exit{app};
+    QVERIFY(app.InitInstance({"/D:" TOLVANE_BINARY_DIR "/GUIDE", "/A:" + dir.file("user")},
+                             "/nonexistent/tolvane"));
+    CMainFrame* frame = app.mainFrame();
+    QVERIFY(QTest::qWaitFor([frame] { return frame->initialLoadDone(); }));
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame));
+    QApplication::setActiveWindow(frame);
+
+    // Menu items: named without their mnemonic, described by their prompt;
+    // the menu bar's items by their menu's description.
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(frame->menuBar());
+    QCOMPARE(bar->childCount(), frame->menuBar()->actions().size());
+    int items = 0;
+    for (int i = 0; i < bar->childCount(); ++i) {
+        QAccessibleInterface* title = bar->child(i);
+        QMenu* menu = frame->menuBar()->actions().at(i)->menu();
+        QCOMPARE(title->role(), QAccessible::MenuItem);
+        QCOMPARE(title->text(QAccessible::Name), menu->title().remove(QLatin1Char('&')));
+        QCOMPARE(title->text(QAccessible::Description), menu->accessibleDescription());
+        QCOMPARE(title->child(0)->object(), menu);
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(menu);
+        for (int j = 0; j < list->childCount(); ++j) {
+            QAccessibleInterface* item = list->child(j);
+            auto* action = qobject_cast<QAction*>(item->object());
+            QVERIFY(action != nullptr);
+            QCOMPARE(list->indexOfChild(item), j);
+            if (action->isSeparator()) {
+                QCOMPARE(item->role(), QAccessible::Separator);
+                continue;
+            }
+            ++items;
+            QCOMPARE(item->text(QAccessible::Name), action->text().remove(QLatin1Char('&')));
+            QCOMPARE(item->text(QAccessible::Description), action->statusTip());
+            QCOMPARE(item->state().checked, action->isChecked());
+            QCOMPARE(item->state().disabled, !action->isEnabled());
+        }
+    }
+    QCOMPARE(items + bar->childCount(), 19);
+    // Pressing the status bar's item hides the bar, as the menu would.
+    QAction* statusItem = frame->action(cmd::StatusBar);
+    QVERIFY(frame->statusBar()->isVisible());
+    QAccessible::queryAccessibleInterface(statusItem)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(!frame->statusBar()->isVisible());
+    statusItem->trigger();
+    QVERIFY(frame->statusBar()->isVisible());
+
+    // The outline: a titled column, levels, Enter opens and closes a book.
+    OutlineTree* tree = frame->outlineBar()->tree();
+    QCOMPARE(tree->headerItem()->text(0), QStringLiteral("Sommaire"));
+    QTreeWidgetItem* book = nullptr;
+    for (int i = 0; i < tree->topLevelItemCount() && book == nullptr; ++i) {
+        if (tree->topLevelItem(i)->childCount() > 0)
+            book = tree->topLevelItem(i);
+    }
+    QVERIFY(book != nullptr);
+    QCOMPARE(book->data(0, Qt::AccessibleDescriptionRole).toString(), QStringLiteral("Niveau 1"));
+    QCOMPARE(book->child(0)->data(0, Qt::AccessibleDescriptionRole).toString(),
+             QStringLiteral("Niveau 2"));
+    tree->setFocus();
+    tree->setCurrentItem(book);
+    const bool open = book->isExpanded();
+    QTest::keyClick(tree, Qt::Key_Return);
+    QCOMPARE(book->isExpanded(), !open);
+    QTest::keyClick(tree, Qt::Key_Enter);
+    QCOMPARE(book->isExpanded(), open);
+
+    // A list opens with its row selected: the bookmark buttons work at once.
+    CListWindow* bookmarks = app.bookmarksWindow();
+    bookmarks->AddRow("Bienvenue", 1);
+    QCOMPARE(bookmarks->SelectedRow(), -1);
+    bookmarks->ShowList();
+    QTRY_VERIFY(bookmarks->isVisible());
+    QCOMPARE(bookmarks->SelectedRow(), 0);
+    bookmarks->hide();
+
+    // Parts Qt adds inside the windows carry names too.
+    QStringList unnamed;
+    auto* notes = qobject_cast<CAnnotationBar*>(frame->annotationBar());
+    QVERIFY(notes != nullptr);
+    QList<QWidget*> parts{
+        frame->statusBar()->findChild<QSizeGrip*>(),
+        frame->toolBar()->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")),
+        notes->edit()->verticalScrollBar(), notes->edit()->horizontalScrollBar()};
+    for (QComboBox* combo : app.findDialog()->findChildren<QComboBox*>())
+        parts << combo->view();
+    QCOMPARE(parts.size(), 5);
+    for (QWidget* part : parts) {
+        QVERIFY(part != nullptr);
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(part);
+        if (iface->text(QAccessible::Name).isEmpty() ||
+            iface->text(QAccessible::Description).isEmpty())
+            unnamed << QString::fromLatin1(part->metaObject()->className());
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+
+    // In the find window, Alt+T is "Tous les articles" only.
+    int withT = 0;
+    for (QAbstractButton* button : app.findDialog()->findChildren<QAbstractButton*>())
+        withT += mnemonic(button->text()) == QLatin1Char('t') ? 1 : 0;
+    QCOMPARE(withT, 1);
+
+    // Shift+F10 in the article opens its context menu.
+    CTolvaneView* view = frame->view();
+    view->setFocus();
+    QTRY_VERIFY(view->hasFocus());
+    QString opened;
+    QTimer::singleShot(0, [&opened] {
+        if (!QTest::qWaitFor(
+                [] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }))
+            return;
+        QWidget* menu = QApplication::activePopupWidget();
+        opened = menu->objectName();
+        menu->close();
+    });
+    QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
+    QCOMPARE(opened, QStringLiteral("CLIC_DROIT_SUR_VUE"));
 }
 
 QTEST_MAIN(TestAccessibility)

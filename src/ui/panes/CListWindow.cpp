@@ -396,6 +396,12 @@ void CListWindow::keyPressEvent(QKeyEvent* event) {
 
 void CListWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // The row the keyboard stands on is the selected one, so the buttons
+    // that act on it are usable at once.
+    if (m_list->count() > 0 && m_list->selectedItems().isEmpty()) {
+        m_list->setCurrentRow(std::max(0, m_list->currentRow()));
+        UpdateButtons();
+    }
     emit visibilityChanged(isVisible());
 }
 
