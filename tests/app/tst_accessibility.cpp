@@ -350,6 +350,31 @@ void TestAccessibility::articleTextAndLinksForScreenReaders() {
     QCOMPARE(view->child(0)->text(QAccessible::Name), QStringLiteral("Deux"));
     QVERIFY(view->text(QAccessible::Name).contains(QStringLiteral("Deux")));
     QVERIFY(text->text(0, text->characterCount()).startsWith(QStringLiteral("Deux ligne 0\n")));
+
+    // Lines are the lines on screen: a narrow article wraps its first
+    // paragraph, read back line after line up to its end.
+    int start = -1;
+    int end = -1;
+    QCOMPARE(text->textAtOffset(2, QAccessible::LineBoundary, &start, &end),
+             QStringLiteral("Deux ligne 0\n"));
+    QCOMPARE(text->textAfterOffset(2, QAccessible::LineBoundary, &start, &end),
+             QStringLiteral("Deux ligne 1\n"));
+    QCOMPARE(text->textBeforeOffset(start, QAccessible::LineBoundary, &start, &end),
+             QStringLiteral("Deux ligne 0\n"));
+    QCOMPARE(text->textBeforeOffset(0, QAccessible::LineBoundary, &start, &end), QString());
+    v.view()->setLineWrapMode(QTextEdit::FixedPixelWidth);
+    v.view()->setLineWrapColumnOrWidth(
+        v.view()->fontMetrics().horizontalAdvance(QStringLiteral("Deux li")));
+    QString paragraph = text->textAtOffset(0, QAccessible::LineBoundary, &start, &end);
+    QCOMPARE(start, 0);
+    int lines = 1;
+    while (!paragraph.endsWith(QLatin1Char('\n')) && lines < 10) {
+        paragraph += text->textAfterOffset(start, QAccessible::LineBoundary, &start, &end);
+        ++lines;
+    }
+    QVERIFY(lines > 1);
+    QCOMPARE(paragraph, QStringLiteral("Deux ligne 0\n"));
+    v.view()->setLineWrapMode(QTextEdit::WidgetWidth);
 }
 
 void TestAccessibility::linkOutsideTextOrUnderAnEarlierOneIsLeftOut() {

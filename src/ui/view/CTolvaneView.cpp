@@ -135,7 +135,7 @@ std::optional<ArticleNumber> CTolvaneView::LinkAt(int position) const {
     return std::nullopt;
 }
 
-std::vector<CTolvaneView::ShownLink> CTolvaneView::ShownLinks() const {
+const std::vector<CTolvaneView::ShownLink>& CTolvaneView::ShownLinks() const {
     if (m_shownGeneration == m_generation)
         return m_shownLinks;
     const int length = textLength();
@@ -184,9 +184,9 @@ std::vector<CTolvaneView::ShownLink> CTolvaneView::ShownLinks() const {
     }
     std::stable_sort(shown.begin(), shown.end(),
                      [](const ShownLink& a, const ShownLink& b) { return a.first < b.first; });
-    m_shownLinks = shown;
+    m_shownLinks = std::move(shown);
     m_shownGeneration = m_generation;
-    return shown;
+    return m_shownLinks;
 }
 
 std::vector<QRect> CTolvaneView::LinkRects(const ShownLink& link) const {
@@ -213,7 +213,7 @@ std::vector<QRect> CTolvaneView::LinkRects(const ShownLink& link) const {
 }
 
 bool CTolvaneView::SetFocusedLink(int index) {
-    const std::vector<ShownLink> links = ShownLinks();
+    const std::vector<ShownLink>& links = ShownLinks();
     if (index < -1 || index >= int(links.size()))
         return false;
     CPopupWnd::ClosePopup();
@@ -256,7 +256,7 @@ void CTolvaneView::SetCaretBrowsing(bool on) {
     s_caretBrowsing = on;
     applyCaretMode();
     if (on && m_focusLink >= 0) {
-        const std::vector<ShownLink> links = ShownLinks();
+        const std::vector<ShownLink>& links = ShownLinks();
         QTextCursor cursor(document());
         cursor.setPosition(toWidgetPosition(links[size_t(m_focusLink)].first));
         setTextCursor(cursor);
@@ -365,7 +365,7 @@ void CTolvaneView::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter: {
-        const std::vector<ShownLink> links = ShownLinks();
+        const std::vector<ShownLink>& links = ShownLinks();
         if (m_focusLink >= 0 && size_t(m_focusLink) < links.size()) {
             FollowLink(links[size_t(m_focusLink)]);
         } else if (s_caretBrowsing) {
@@ -462,8 +462,10 @@ bool CTolvaneView::focusNextPrevChild(bool next) {
 
 void CTolvaneView::paintEvent(QPaintEvent* event) {
     RichTextEdit::paintEvent(event);
-    const std::vector<ShownLink> links = m_focusLink >= 0 ? ShownLinks() : std::vector<ShownLink>();
-    if (m_focusLink < 0 || size_t(m_focusLink) >= links.size() || !hasFocus())
+    if (m_focusLink < 0 || !hasFocus())
+        return;
+    const std::vector<ShownLink>& links = ShownLinks();
+    if (size_t(m_focusLink) >= links.size())
         return;
     // The page's own text colour reads on the page in either palette.
     QPainter painter(viewport());
@@ -479,7 +481,7 @@ void CTolvaneView::openContextMenuFromKeyboard() {
     // At the current link, else at the caret, else at the article's
     // top-left corner.
     QPoint at(4, 4);
-    const std::vector<ShownLink> links = ShownLinks();
+    const std::vector<ShownLink>& links = ShownLinks();
     if (m_focusLink >= 0 && size_t(m_focusLink) < links.size()) {
         const std::vector<QRect> rects = LinkRects(links[size_t(m_focusLink)]);
         if (!rects.empty())

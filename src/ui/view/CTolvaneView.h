@@ -58,7 +58,8 @@ public:
     };
     // The article's links in text order, leaving out those that lie outside
     // the text or wholly under earlier links (a click never reaches them).
-    std::vector<ShownLink> ShownLinks() const;
+    // Worked out once per article.
+    const std::vector<ShownLink>& ShownLinks() const;
     // Follows a link as a click on its first character would.
     void FollowLink(const ShownLink& link);
     // Changes each time another article is shown.
