@@ -26,6 +26,7 @@ KEY_TAB = 0xFF09
 KEY_RETURN = 0xFF0D
 KEY_DOWN = 0xFF54
 KEY_F7 = 0xFFC4
+KEY_ESCAPE = 0xFF1B
 
 
 class Failure(Exception):
@@ -98,11 +99,23 @@ def main():
         processes.append(viewer)
 
         caret_events = []
+        focus_events = []  # names of the objects that took the focus
+        shown_events = []  # (role, name) of the objects shown
 
         def on_caret(event):
             caret_events.append(event.detail1)
 
+        def on_focus(event):
+            if event.detail1 == 1:
+                focus_events.append(event.source.name)
+
+        def on_showing(event):
+            if event.detail1 == 1:
+                shown_events.append((event.source.getRole(), event.source.name))
+
         pyatspi.Registry.registerEventListener(on_caret, "object:text-caret-moved")
+        pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
+        pyatspi.Registry.registerEventListener(on_showing, "object:state-changed:showing")
 
         def pump():
             while context.iteration(False):
@@ -125,6 +138,9 @@ def main():
         article = wait(lambda: find(frame, lambda a: a.name.startswith("Article :")), "the article")
         wait(lambda: " - " in frame.name, "the main window named after its title")
         start_title = frame.name
+        check(app.name == "VEK-Info", "the application is named %r" % app.name)
+        status = wait(lambda: find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR), "the status bar")
+        wait(lambda: status.name == "Prêt", "the status bar named by its message")
         print("window:", frame.name, "| article:", article.name)
 
         # 1. Link children, and pressing one.
@@ -154,16 +170,39 @@ def main():
         article.queryComponent().grabFocus()
         wait(lambda: article.getState().contains(pyatspi.STATE_FOCUSED), "the focus in the article")
         chosen = None
+        note_seen = False
         count = article.childCount
         for _ in range(count):
             previous = focused_index(pyatspi, article)
+            focus_events.clear()
             key(pyatspi, KEY_TAB)
             index = wait(lambda: (lambda i: i + 1 if i >= 0 and i != previous else 0)(
-                focused_index(pyatspi, article)), "a link told as focused after Tab") - 1
+                focused_index(pyatspi, article)), "a link in the focused state after Tab") - 1
             link = article.getChildAtIndex(index)
+            name = link.name
+            wait(lambda: name in focus_events, "the focus event of link %r" % name)
+            if link.description.startswith("Ouvre la note") and not note_seen:
+                # Enter on a note's link: the note is shown as a tooltip, told
+                # as it opens, with its text as description.
+                caption = link.description.split("«")[1].split("»")[0].strip()
+                shown_events.clear()
+                key(pyatspi, KEY_RETURN)
+                note = wait(lambda: next((c for c in children(app) if c.getRole() == pyatspi.ROLE_TOOL_TIP
+                                          and c.getState().contains(pyatspi.STATE_SHOWING)), None),
+                            "the note of %r" % name)
+                check(note.name == "Note : " + caption, "the note is named %r" % note.name)
+                check(note.description.strip() != "", "the note's text is not told")
+                wait(lambda: (pyatspi.ROLE_TOOL_TIP, note.name) in shown_events, "the event of the note shown")
+                print("note %r: %r" % (note.name, note.description[:60]))
+                key(pyatspi, KEY_ESCAPE)
+                wait(lambda: not any(c.getRole() == pyatspi.ROLE_TOOL_TIP and c.getState().contains(
+                    pyatspi.STATE_SHOWING) for c in children(app)), "the note closed by Escape")
+                check(focused_index(pyatspi, article) == index, "the link lost the focus with the note")
+                note_seen = True
             if link.description.startswith("Ouvre l'article"):
                 chosen = link
                 break
+        check(note_seen, "Tab reached no link to a note before a link to an article")
         check(chosen is not None, "Tab never reached a link to an article")
         expected = chosen.description.split("«")[1].split("»")[0].strip()
         before = frame.name
