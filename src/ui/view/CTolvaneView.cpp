@@ -335,8 +335,8 @@ void CTolvaneView::keyPressEvent(QKeyEvent* event) {
     QScrollBar* h = horizontalScrollBar();
     const Qt::KeyboardModifiers modifiers =
         event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (event->key() == Qt::Key_Menu ||
-        (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+    // The menu key has the platform's own context-menu event.
+    if (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier) {
         event->accept();
         openContextMenuFromKeyboard();
         return;
