@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     fonts-liberation fonts-dejavu-core fontconfig
     xvfb xauth
+    dbus at-spi2-core python3-pyatspi # the screen-reader test
     dpkg-dev desktop-file-utils shared-mime-info groff-base
 )
 case "${1:-}" in

@@ -9,6 +9,7 @@
 #include "ui/base/CDlgBar.h"
 #include "ui/base/CSash.h"
 #include "ui/base/CommandTable.h"
+#include "ui/base/MenuItemAccessible.h"
 #include "ui/base/QtText.h"
 #include "ui/panes/CAnnotationBar.h"
 #include "ui/panes/COutlineBar.h"
@@ -23,9 +24,11 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSizeGrip>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <utility>
 
@@ -46,9 +49,11 @@ CMainFrame::CMainFrame(CTolvaneApp& app, AppServices& services)
     : m_app(app), m_services(services),
       m_store(DataSourcePaths::fromBase(cp1252::toUtf8(g_strDataSource)), m_index) {
     setObjectName(QStringLiteral("mainFrame"));
+    MenuItemAccessible::Install();
     setWindowTitle(fromCp1252(WindowTitle()));
     setWindowIcon(QIcon(QStringLiteral(":/icons/tolvane.svg")));
-    setAccessibleName(QStringLiteral("Fenêtre principale"));
+    // No name of its own: assistive technologies read the window's title,
+    // which names the data source and the article shown.
     setAccessibleDescription(QStringLiteral("Visionneuse d'aide hypertexte"));
     m_doc = new CTolvaneDoc(this);
     m_view = new CTolvaneView(*this, m_store, app.history(), services, this);
@@ -247,6 +252,12 @@ bool CMainFrame::createToolBar() {
         widget->setAccessibleName(button->toolTip());
         widget->setAccessibleDescription(button->statusTip());
     }
+    // The button Qt adds when the window is too narrow for every tool.
+    if (auto* more = m_toolBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        more->setAccessibleName(QStringLiteral("Autres outils"));
+        more->setAccessibleDescription(
+            QStringLiteral("Montre les boutons qui n'ont pas la place dans la barre d'outils"));
+    }
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     QAction* toggle = action(cmd::ToolBar);
     connect(toggle, &QAction::triggered, m_toolBar, &QWidget::setVisible);
@@ -259,6 +270,11 @@ void CMainFrame::createStatusBar() {
     bar->setObjectName(QStringLiteral("statusBar"));
     bar->setAccessibleName(QStringLiteral("Barre d'état"));
     bar->setAccessibleDescription(QStringLiteral("Messages et indicateurs du clavier"));
+    // The bar is read by its message (the prompt of a command, "Prêt"),
+    // and each new message is told as a change of its name.
+    connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& message) {
+        bar->setAccessibleName(message.isEmpty() ? QStringLiteral("Barre d'état") : message);
+    });
     const std::pair<QString, QString> indicators[] = {
         {QStringLiteral("MAJ"), QStringLiteral("Verrouillage des majuscules")},
         {QStringLiteral("NUM"), QStringLiteral("Verrouillage du pavé numérique")},
@@ -277,6 +293,10 @@ void CMainFrame::createStatusBar() {
         label->setEnabled(false);
         bar->addPermanentWidget(label);
         m_indicators.append(label);
+    }
+    if (auto* grip = bar->findChild<QSizeGrip*>()) {
+        grip->setAccessibleName(QStringLiteral("Poignée de redimensionnement"));
+        grip->setAccessibleDescription(QStringLiteral("Change la taille de la fenêtre"));
     }
     m_readyText = readyText(m_app.userFilesReadOnly());
     bar->showMessage(m_readyText);

@@ -91,6 +91,9 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
     ConnectNotesCommands();
     qApp->installEventFilter(this);
     m_frame->show();
+    // The new window takes the keyboard, also where no window manager
+    // hands it over.
+    m_frame->activateWindow();
     return true;
 }
 

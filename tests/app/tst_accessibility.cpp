@@ -19,16 +19,23 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSet>
+#include <QSizeGrip>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -144,6 +151,10 @@ int execPressing(QDialog& dialog, int key) {
     return dialog.exec();
 }
 
+// The fixture's first article as Tab reaches its links.
+const QStringList kLinkNames{QStringLiteral("Deux"), QStringLiteral("Note"), QStringLiteral("Rien"),
+                             QStringLiteral("Double"), QStringLiteral("uble.")};
+
 } // namespace
 
 class TestAccessibility : public QObject {
@@ -156,6 +167,12 @@ private slots:
     void linkOutsideTextOrUnderAnEarlierOneIsLeftOut();
     void escapeClosesDialogsAndPopup();
     void tabAndF6MoveBetweenPanes();
+    void tabGoesFromLinkToLinkAndEnterFollows();
+    void currentLinkFramedInEitherPalette();
+    void f7CaretMovesSelectsAndIsKept();
+    void notesAreToldAsTooltips();
+    void namesFollowTitlesAndStatusMessages();
+    void menusOutlineListsAndInnerParts();
 };
 
 void TestAccessibility::everyShownControlHasNameAndDescription() {
@@ -333,6 +350,31 @@ void TestAccessibility::articleTextAndLinksForScreenReaders() {
     QCOMPARE(view->child(0)->text(QAccessible::Name), QStringLiteral("Deux"));
     QVERIFY(view->text(QAccessible::Name).contains(QStringLiteral("Deux")));
     QVERIFY(text->text(0, text->characterCount()).startsWith(QStringLiteral("Deux ligne 0\n")));
+
+    // Lines are the lines on screen: a narrow article wraps its first
+    // paragraph, read back line after line up to its end.
+    int start = -1;
+    int end = -1;
+    QCOMPARE(text->textAtOffset(2, QAccessible::LineBoundary, &start, &end),
+             QStringLiteral("Deux ligne 0\n"));
+    QCOMPARE(text->textAfterOffset(2, QAccessible::LineBoundary, &start, &end),
+             QStringLiteral("Deux ligne 1\n"));
+    QCOMPARE(text->textBeforeOffset(start, QAccessible::LineBoundary, &start, &end),
+             QStringLiteral("Deux ligne 0\n"));
+    QCOMPARE(text->textBeforeOffset(0, QAccessible::LineBoundary, &start, &end), QString());
+    v.view()->setLineWrapMode(QTextEdit::FixedPixelWidth);
+    v.view()->setLineWrapColumnOrWidth(
+        v.view()->fontMetrics().horizontalAdvance(QStringLiteral("Deux li")));
+    QString paragraph = text->textAtOffset(0, QAccessible::LineBoundary, &start, &end);
+    QCOMPARE(start, 0);
+    int lines = 1;
+    while (!paragraph.endsWith(QLatin1Char('\n')) && lines < 10) {
+        paragraph += text->textAfterOffset(start, QAccessible::LineBoundary, &start, &end);
+        ++lines;
+    }
+    QVERIFY(lines > 1);
+    QCOMPARE(paragraph, QStringLiteral("Deux ligne 0\n"));
+    v.view()->setLineWrapMode(QTextEdit::WidgetWidth);
 }
 
 void TestAccessibility::linkOutsideTextOrUnderAnEarlierOneIsLeftOut() {
@@ -432,6 +474,350 @@ void TestAccessibility::tabAndF6MoveBetweenPanes() {
     // F6 changed no text and no article.
     QVERIFY(notes->edit()->toPlainText().isEmpty());
     QCOMPARE(v.view()->currentArticle(), 1);
+}
+
+void TestAccessibility::tabGoesFromLinkToLinkAndEnterFollows() {
+    Viewer v;
+    QVERIFY(v.showLoaded());
+    QApplication::setActiveWindow(v.frame());
+    CTolvaneView* view = v.view();
+    OutlineTree* tree = v.frame()->outlineBar()->tree();
+    QAccessibleInterface* article = QAccessible::queryAccessibleInterface(view);
+    tree->setFocus();
+    QTRY_VERIFY(tree->hasFocus());
+    QTest::keyClick(tree, Qt::Key_Tab);
+    QTRY_VERIFY(view->hasFocus());
+    QCOMPARE(view->focusedLink(), -1);
+
+    // Tab: each link in text order, focused for assistive technologies,
+    // then out of the article.
+    for (int i = 0; i < kLinkNames.size(); ++i) {
+        QTest::keyClick(view, Qt::Key_Tab);
+        QCOMPARE(view->focusedLink(), i);
+        QVERIFY(view->hasFocus());
+        for (int j = 0; j < article->childCount(); ++j)
+            QCOMPARE(article->child(j)->state().focused, j == i);
+        QVERIFY(article->child(i)->state().focusable);
+    }
+    QTest::keyClick(view, Qt::Key_Tab);
+    QTRY_VERIFY(!view->hasFocus());
+    QCOMPARE(view->focusedLink(), -1);
+
+    // Shift+Tab comes back in to the last link and walks back to the
+    // article itself, then out.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    QTRY_COMPARE(view->focusedLink(), int(kLinkNames.size()) - 1);
+    for (int i = int(kLinkNames.size()) - 2; i >= -1; --i) {
+        QTest::keyClick(view, Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(view->focusedLink(), i);
+        QVERIFY(view->hasFocus());
+    }
+    QTest::keyClick(view, Qt::Key_Tab, Qt::ShiftModifier);
+    QTRY_VERIFY(!view->hasFocus());
+
+    // Enter on the note's link opens the note next to it, the article kept.
+    view->setFocus();
+    QTRY_VERIFY(view->hasFocus());
+    QTest::keyClick(view, Qt::Key_Tab);
+    QTest::keyClick(view, Qt::Key_Tab);
+    QCOMPARE(view->focusedLink(), 1);
+    QTest::keyClick(view, Qt::Key_Return);
+    QVERIFY(CPopupWnd::IsOpen());
+    QCOMPARE(view->currentArticle(), 1);
+    QRect noteRect;
+    for (const QRect& rect : view->LinkRects(view->ShownLinks()[1]))
+        noteRect = noteRect.united(rect);
+    QVERIFY(QRect(view->viewport()->mapToGlobal(noteRect.topLeft()), noteRect.size())
+                .adjusted(-2, -2, 2, 2)
+                .contains(CTolvaneView::lastLinkClick()));
+    QTest::keyClick(view, Qt::Key_Escape);
+    QVERIFY(!CPopupWnd::IsOpen());
+    QVERIFY(!v.frame()->isMinimized());
+
+    // Enter on "Double" shows its article; Tab starts again at its links.
+    QTest::keyClick(view, Qt::Key_Tab);
+    QTest::keyClick(view, Qt::Key_Tab);
+    QCOMPARE(view->focusedLink(), 3);
+    QTest::keyClick(view, Qt::Key_Enter);
+    QCOMPARE(view->currentArticle(), 3);
+    QCOMPARE(view->focusedLink(), -1);
+    QVERIFY(v.frame()->windowTitle().endsWith(QStringLiteral("Généralités")));
+    // Without the caret the Part's keys are unchanged: Down scrolls.
+    const int top = view->verticalScrollBar()->value();
+    QTest::keyClick(view, Qt::Key_Down);
+    QVERIFY(view->verticalScrollBar()->value() > top);
+    QCOMPARE(view->textCursor().position(), 0);
+    // No links here: Tab leaves at once.
+    QTest::keyClick(view, Qt::Key_Tab);
+    QTRY_VERIFY(!view->hasFocus());
+}
+
+void TestAccessibility::currentLinkFramedInEitherPalette() {
+    Viewer v;
+    QVERIFY(v.showLoaded());
+    QApplication::setActiveWindow(v.frame());
+    CTolvaneView* view = v.view();
+    view->setFocus();
+    QTRY_VERIFY(view->hasFocus());
+    QPalette dark;
+    dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+    dark.setColor(QPalette::Text, QColor(0xE8, 0xE8, 0xE8));
+    QPalette light;
+    light.setColor(QPalette::Base, Qt::white);
+    light.setColor(QPalette::Text, Qt::black);
+    for (const QPalette& palette : {light, dark}) {
+        view->setPalette(palette);
+        QVERIFY(!view->showsLightPage());
+        view->SetFocusedLink(-1);
+        const QImage plain = view->viewport()->grab().toImage();
+        QVERIFY(view->SetFocusedLink(3));
+        const QImage framed = view->viewport()->grab().toImage();
+        const std::vector<QRect> rects = view->LinkRects(view->ShownLinks()[3]);
+        QCOMPARE(rects.size(), size_t(1));
+        // The frame's left edge, in the page's text colour, where the page
+        // was blank.
+        const qreal ratio = framed.devicePixelRatio();
+        const QPoint edge(int((rects[0].left() - 2) * ratio), int(rects[0].center().y() * ratio));
+        const QColor ink = palette.color(QPalette::Text);
+        QCOMPARE(framed.pixelColor(edge).name(), ink.name());
+        QVERIFY(plain.pixelColor(edge).name() != ink.name());
+        QVERIFY(RichTextEdit::ContrastRatio(ink, palette.color(QPalette::Base)) >= 4.5);
+    }
+    QVERIFY(!view->SetFocusedLink(5));
+    QVERIFY(!view->SetFocusedLink(-2));
+    QCOMPARE(view->focusedLink(), 3);
+}
+
+void TestAccessibility::f7CaretMovesSelectsAndIsKept() {
+    {
+        Viewer v;
+        QVERIFY(v.showLoaded());
+        QApplication::setActiveWindow(v.frame());
+        CTolvaneView* view = v.view();
+        QAccessibleTextInterface* text =
+            QAccessible::queryAccessibleInterface(view)->textInterface();
+        view->setFocus();
+        QTRY_VERIFY(view->hasFocus());
+        QVERIFY(!CTolvaneView::caretBrowsing());
+        QCOMPARE(view->cursorWidth(), 0);
+        QTest::keyClick(view, Qt::Key_F7);
+        QVERIFY(CTolvaneView::caretBrowsing());
+        QVERIFY(view->cursorWidth() > 0);
+
+        const int top = view->verticalScrollBar()->value();
+        QTest::keyClick(view, Qt::Key_Down);
+        const int second = text->cursorPosition();
+        QCOMPARE(view->toNumberingPosition(second),
+                 int(std::string("Aller a Deux, Note, Rien, Double.\r\n").size()));
+        QCOMPARE(view->verticalScrollBar()->value(), top);
+        // Ctrl+Right goes by words, End to the end of the line, Shift+Up
+        // selects back up to the first line.
+        QTest::keyClick(view, Qt::Key_Right, Qt::ControlModifier);
+        QVERIFY(text->cursorPosition() > second + 1);
+        QTest::keyClick(view, Qt::Key_End);
+        QCOMPARE(text->text(second, text->cursorPosition()), QStringLiteral("Ligne 1"));
+        QTest::keyClick(view, Qt::Key_Home);
+        QCOMPARE(text->cursorPosition(), second);
+        QTest::keyClick(view, Qt::Key_Up, Qt::ShiftModifier);
+        QCOMPARE(text->selectionCount(), 1);
+        int start = 0, end = 0;
+        text->selection(0, &start, &end);
+        QCOMPARE(start, 0);
+        QCOMPARE(end, second);
+        QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(text->cursorPosition(), text->characterCount());
+        // With the caret on, Enter in a link follows it.
+        QVERIFY(view->SetFocusedLink(0));
+        QCOMPARE(view->toNumberingPosition(text->cursorPosition()), 8);
+        view->SetFocusedLink(-1);
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(view->currentArticle(), 2);
+    }
+    // A new window of the same run keeps the caret; F7 turns it off and the
+    // arrows scroll again.
+    Viewer v;
+    QVERIFY(v.showLoaded());
+    QApplication::setActiveWindow(v.frame());
+    CTolvaneView* view = v.view();
+    view->setFocus();
+    QTRY_VERIFY(view->hasFocus());
+    QVERIFY(view->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+    QTest::keyClick(view, Qt::Key_F7);
+    QVERIFY(!CTolvaneView::caretBrowsing());
+    QCOMPARE(view->cursorWidth(), 0);
+    QVERIFY(!(view->textInteractionFlags() & Qt::TextSelectableByKeyboard));
+    const int position = view->textCursor().position();
+    QTest::keyClick(view, Qt::Key_Down);
+    QCOMPARE(view->textCursor().position(), position);
+}
+
+void TestAccessibility::notesAreToldAsTooltips() {
+    Viewer v;
+    QVERIFY(v.showLoaded());
+    v.view()->SetFocusedLink(1);
+    QTest::keyClick(v.view(), Qt::Key_Return);
+    QVERIFY(CPopupWnd::IsOpen());
+    CPopupWnd* popup = CPopupWnd::OpenPopup();
+    QAccessibleInterface* note = QAccessible::queryAccessibleInterface(popup);
+    QCOMPARE(note->role(), QAccessible::ToolTip);
+    QCOMPARE(note->text(QAccessible::Name), QStringLiteral("Note : Une note"));
+    QCOMPARE(note->text(QAccessible::Description), QStringLiteral("Texte de la note."));
+    QAccessibleInterface* text = QAccessible::queryAccessibleInterface(popup->textControl());
+    QVERIFY(text->state().readOnly);
+    QVERIFY(!text->state().editable);
+}
+
+void TestAccessibility::namesFollowTitlesAndStatusMessages() {
+    Viewer v;
+    QVERIFY(v.showLoaded());
+    QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(v.frame());
+    QCOMPARE(frame->text(QAccessible::Name), v.frame()->windowTitle());
+    QVERIFY(frame->text(QAccessible::Name).endsWith(QStringLiteral(" - Accueil")));
+    QVERIFY(v.view()->ShowArticle(2, 0));
+    QVERIFY(frame->text(QAccessible::Name).endsWith(QStringLiteral(" - Deux")));
+
+    QStatusBar* bar = v.frame()->statusBar();
+    QAccessibleInterface* status = QAccessible::queryAccessibleInterface(bar);
+    QCOMPARE(status->text(QAccessible::Name), bar->currentMessage());
+    QVERIFY(!bar->currentMessage().isEmpty());
+    bar->showMessage(QStringLiteral("Affiche ou masque la barre d'état"));
+    QCOMPARE(status->text(QAccessible::Name), QStringLiteral("Affiche ou masque la barre d'état"));
+    bar->clearMessage();
+    QCOMPARE(status->text(QAccessible::Name), QStringLiteral("Barre d'état"));
+
+    CListWindow* results = v.app->resultsWindow();
+    results->setWindowTitle(QStringLiteral("Résultats (3 sujets trouvés)"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(results)->text(QAccessible::Name),
+             results->windowTitle());
+}
+
+void TestAccessibility::menusOutlineListsAndInnerParts() {
+    // On the bundled guide, whose outline has books.
+    TempDir dir;
+    RecordingServices services;
+    CTolvaneApp app(services);
+    struct Exit {
+        CTolvaneApp& app;
+        ~Exit() { app.ExitInstance(); }
+    } exit{app};
+    QVERIFY(app.InitInstance({"/D:" TOLVANE_BINARY_DIR "/GUIDE", "/A:" + dir.file("user")},
+                             "/nonexistent/tolvane"));
+    CMainFrame* frame = app.mainFrame();
+    QVERIFY(QTest::qWaitFor([frame] { return frame->initialLoadDone(); }));
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame));
+    QApplication::setActiveWindow(frame);
+
+    // Menu items: named without their mnemonic, described by their prompt;
+    // the menu bar's items by their menu's description.
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(frame->menuBar());
+    QCOMPARE(bar->childCount(), frame->menuBar()->actions().size());
+    int items = 0;
+    for (int i = 0; i < bar->childCount(); ++i) {
+        QAccessibleInterface* title = bar->child(i);
+        QMenu* menu = frame->menuBar()->actions().at(i)->menu();
+        QCOMPARE(title->role(), QAccessible::MenuItem);
+        QCOMPARE(title->text(QAccessible::Name), menu->title().remove(QLatin1Char('&')));
+        QCOMPARE(title->text(QAccessible::Description), menu->accessibleDescription());
+        QCOMPARE(title->child(0)->object(), menu);
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(menu);
+        for (int j = 0; j < list->childCount(); ++j) {
+            QAccessibleInterface* item = list->child(j);
+            auto* action = qobject_cast<QAction*>(item->object());
+            QVERIFY(action != nullptr);
+            QCOMPARE(list->indexOfChild(item), j);
+            if (action->isSeparator()) {
+                QCOMPARE(item->role(), QAccessible::Separator);
+                continue;
+            }
+            ++items;
+            QCOMPARE(item->text(QAccessible::Name), action->text().remove(QLatin1Char('&')));
+            QCOMPARE(item->text(QAccessible::Description), action->statusTip());
+            QCOMPARE(item->state().checked, action->isChecked());
+            QCOMPARE(item->state().disabled, !action->isEnabled());
+        }
+    }
+    QCOMPARE(items + bar->childCount(), 19);
+    // Pressing the status bar's item hides the bar, as the menu would.
+    QAction* statusItem = frame->action(cmd::StatusBar);
+    QVERIFY(frame->statusBar()->isVisible());
+    QAccessible::queryAccessibleInterface(statusItem)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(!frame->statusBar()->isVisible());
+    statusItem->trigger();
+    QVERIFY(frame->statusBar()->isVisible());
+
+    // The outline: a titled column, levels, Enter opens and closes a book.
+    OutlineTree* tree = frame->outlineBar()->tree();
+    QCOMPARE(tree->headerItem()->text(0), QStringLiteral("Sommaire"));
+    QTreeWidgetItem* book = nullptr;
+    for (int i = 0; i < tree->topLevelItemCount() && book == nullptr; ++i) {
+        if (tree->topLevelItem(i)->childCount() > 0)
+            book = tree->topLevelItem(i);
+    }
+    QVERIFY(book != nullptr);
+    QCOMPARE(book->data(0, Qt::AccessibleDescriptionRole).toString(), QStringLiteral("Niveau 1"));
+    QCOMPARE(book->child(0)->data(0, Qt::AccessibleDescriptionRole).toString(),
+             QStringLiteral("Niveau 2"));
+    tree->setFocus();
+    tree->setCurrentItem(book);
+    const bool open = book->isExpanded();
+    QTest::keyClick(tree, Qt::Key_Return);
+    QCOMPARE(book->isExpanded(), !open);
+    QTest::keyClick(tree, Qt::Key_Enter);
+    QCOMPARE(book->isExpanded(), open);
+
+    // A list opens with its row selected: the bookmark buttons work at once.
+    CListWindow* bookmarks = app.bookmarksWindow();
+    bookmarks->AddRow("Bienvenue", 1);
+    QCOMPARE(bookmarks->SelectedRow(), -1);
+    bookmarks->ShowList();
+    QTRY_VERIFY(bookmarks->isVisible());
+    QCOMPARE(bookmarks->SelectedRow(), 0);
+    bookmarks->hide();
+
+    // Parts Qt adds inside the windows carry names too.
+    QStringList unnamed;
+    auto* notes = qobject_cast<CAnnotationBar*>(frame->annotationBar());
+    QVERIFY(notes != nullptr);
+    QList<QWidget*> parts{
+        frame->statusBar()->findChild<QSizeGrip*>(),
+        frame->toolBar()->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")),
+        notes->edit()->verticalScrollBar(), notes->edit()->horizontalScrollBar()};
+    for (QComboBox* combo : app.findDialog()->findChildren<QComboBox*>())
+        parts << combo->view();
+    QCOMPARE(parts.size(), 5);
+    for (QWidget* part : parts) {
+        QVERIFY(part != nullptr);
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(part);
+        if (iface->text(QAccessible::Name).isEmpty() ||
+            iface->text(QAccessible::Description).isEmpty())
+            unnamed << QString::fromLatin1(part->metaObject()->className());
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+
+    // In the find window, Alt+T is "Tous les articles" only.
+    int withT = 0;
+    for (QAbstractButton* button : app.findDialog()->findChildren<QAbstractButton*>())
+        withT += mnemonic(button->text()) == QLatin1Char('t') ? 1 : 0;
+    QCOMPARE(withT, 1);
+
+    // Shift+F10 in the article opens its context menu.
+    CTolvaneView* view = frame->view();
+    view->setFocus();
+    QTRY_VERIFY(view->hasFocus());
+    QString opened;
+    QTimer::singleShot(0, [&opened] {
+        if (!QTest::qWaitFor(
+                [] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }))
+            return;
+        QWidget* menu = QApplication::activePopupWidget();
+        opened = menu->objectName();
+        menu->close();
+    });
+    QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
+    QCOMPARE(opened, QStringLiteral("CLIC_DROIT_SUR_VUE"));
 }
 
 QTEST_MAIN(TestAccessibility)

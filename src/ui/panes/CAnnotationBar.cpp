@@ -47,6 +47,13 @@ CAnnotationBar::CAnnotationBar(QMainWindow* mainFrame, AppServices& services)
     // The scroll bar stands on the left: the edit's own one is replaced by
     // a twin that follows it.
     m_edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_edit->verticalScrollBar()->setAccessibleName(QStringLiteral("Défilement de l'annotation"));
+    m_edit->verticalScrollBar()->setAccessibleDescription(
+        QStringLiteral("Fait défiler l'annotation vers le haut ou le bas"));
+    m_edit->horizontalScrollBar()->setAccessibleName(
+        QStringLiteral("Défilement horizontal de l'annotation"));
+    m_edit->horizontalScrollBar()->setAccessibleDescription(
+        QStringLiteral("Fait défiler l'annotation vers la gauche ou la droite"));
     m_leftScrollBar = new QScrollBar(Qt::Vertical, m_content);
     m_leftScrollBar->setObjectName(QStringLiteral("leftScrollBar"));
     m_leftScrollBar->setAccessibleName(QStringLiteral("Défilement de l'annotation"));

@@ -4,6 +4,7 @@
 #include "ui/base/QtText.h"
 #include "ui/view/CPopupWnd.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -75,6 +76,9 @@ bool CFindDialog::CreateFind() {
         QStringLiteral("Le mot ou le texte cherché ; la liste garde les textes déjà cherchés"));
     m_combo->lineEdit()->setAccessibleName(m_combo->accessibleName());
     m_combo->lineEdit()->setAccessibleDescription(QStringLiteral("Le mot ou le texte cherché"));
+    m_combo->view()->setAccessibleName(QStringLiteral("Textes déjà cherchés"));
+    m_combo->view()->setAccessibleDescription(
+        QStringLiteral("Choisissez un texte cherché auparavant"));
     auto* label = new QLabel(QStringLiteral("Rec&hercher:"), this);
     label->setObjectName(QStringLiteral("findLabel"));
     label->setBuddy(m_combo);
@@ -113,7 +117,7 @@ bool CFindDialog::CreateFind() {
     };
     m_matchCase = checkBox(QStringLiteral("&Respecter la casse"), QStringLiteral("matchCase"),
                            QStringLiteral("Les majuscules et les minuscules comptent"));
-    m_inTitle = checkBox(QStringLiteral("Chercher dans le &titre"), QStringLiteral("inTitle"),
+    m_inTitle = checkBox(QStringLiteral("Chercher dans le t&itre"), QStringLiteral("inTitle"),
                          QStringLiteral("Cherche dans les titres des articles"));
     m_inText = checkBox(QStringLiteral("Chercher dans le t&exte"), QStringLiteral("inText"),
                         QStringLiteral("Cherche dans les textes des articles"));

@@ -125,8 +125,8 @@ bool CListWindow::CreateList(ListMode mode) {
     move(corner, corner);
     resize(kWidth, kHeight);
     m_strCaption = modeCaption(mode);
+    // Named by its title, which gives the query and the count.
     setWindowTitle(m_strCaption);
-    setAccessibleName(m_strCaption);
     setAccessibleDescription(modeDescription(mode));
     m_list->setAccessibleName(modeListName(mode));
     m_list->setAccessibleDescription(
@@ -410,6 +410,12 @@ void CListWindow::keyPressEvent(QKeyEvent* event) {
 
 void CListWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // The row the keyboard stands on is the selected one, so the buttons
+    // that act on it are usable at once.
+    if (m_list->count() > 0 && m_list->selectedItems().isEmpty()) {
+        m_list->setCurrentRow(std::max(0, m_list->currentRow()));
+        UpdateButtons();
+    }
     emit visibilityChanged(isVisible());
 }
 

@@ -25,6 +25,13 @@ QVariant OutlineItem::data(int column, int role) const {
             return m_title;
         case Qt::DecorationRole:
             return m_images.icon(m_image);
+        case Qt::AccessibleDescriptionRole: {
+            // Screen readers tell the depth in the outline.
+            int level = 1;
+            for (const QTreeWidgetItem* p = parent(); p != nullptr; p = p->parent())
+                ++level;
+            return QStringLiteral("Niveau %1").arg(level);
+        }
         default:
             break;
         }

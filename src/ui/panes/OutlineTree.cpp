@@ -22,6 +22,8 @@ QString fromCp1252Title(std::string_view title) {
 
 OutlineTree::OutlineTree(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(1);
+    // Hidden, but assistive technologies read the column by its title.
+    setHeaderLabel(QStringLiteral("Sommaire"));
     setHeaderHidden(true);
     // Long titles widen the column and bring a horizontal scroll bar rather
     // than being cut short.
@@ -160,10 +162,18 @@ void OutlineTree::keyPressEvent(QKeyEvent* event) {
         emit minimizeRequested();
         return;
     case Qt::Key_Space:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
         event->accept();
         ShowNodeArticle(currentItem());
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // As a double click: the article, and a book opens or closes.
+        event->accept();
+        if (QTreeWidgetItem* item = currentItem()) {
+            ShowNodeArticle(item);
+            if (item->childCount() > 0)
+                item->setExpanded(!item->isExpanded());
+        }
         return;
     default:
         QTreeWidget::keyPressEvent(event);

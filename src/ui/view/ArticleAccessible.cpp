@@ -1,12 +1,15 @@
 #include "ui/view/ArticleAccessible.h"
 
+#include "ui/view/CPopupWnd.h"
 #include "ui/view/CTolvaneView.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QWindow>
 
 #include <algorithm>
@@ -81,6 +84,13 @@ public:
                           m_view->viewport()->size());
         s.invisible = !m_view->isVisible();
         s.offscreen = !shown.intersects(rect());
+        // Tab reaches every link.
+        s.focusable = true;
+        const std::vector<CTolvaneView::ShownLink>& links = m_view->ShownLinks();
+        const int focused = m_view->focusedLink();
+        s.focused = m_view->hasFocus() && focused >= 0 && size_t(focused) < links.size() &&
+                    links[size_t(focused)].first == m_link.first &&
+                    links[size_t(focused)].last == m_link.last;
         return s;
     }
     void* interface_cast(QAccessible::InterfaceType type) override {
@@ -101,7 +111,11 @@ public:
         if (name == pressAction() && isValid())
             m_view->FollowLink(m_link);
     }
-    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+    QStringList keyBindingsForAction(const QString& name) const override {
+        if (name == pressAction())
+            return {QStringLiteral("Return")};
+        return {};
+    }
 
     QString anchor() const override { return m_link.anchor; }
     QString anchorTarget() const override { return QString::number(m_link.target); }
@@ -122,6 +136,12 @@ QAccessibleInterface* articleFactory(const QString& className, QObject* object) 
     if (className == QLatin1String("tolvane::CTolvaneView")) {
         if (auto* view = qobject_cast<CTolvaneView*>(object))
             return new ArticleAccessible(view);
+    }
+    // A note is read as a tooltip: shown next to its link, gone at the
+    // next key or click.
+    if (className == QLatin1String("tolvane::CPopupWnd")) {
+        if (auto* popup = qobject_cast<CPopupWnd*>(object))
+            return new QAccessibleWidget(popup, QAccessible::ToolTip);
     }
     return nullptr;
 }
@@ -149,6 +169,17 @@ void ArticleAccessible::Install() {
         QAccessible::installFactory(articleFactory);
     }
 }
+
+namespace {
+
+void installAtStart() {
+    ArticleAccessible::Install();
+}
+
+} // namespace
+
+// As the application object is made, before its first window.
+Q_COREAPP_STARTUP_FUNCTION(installAtStart)
 
 CTolvaneView* ArticleAccessible::view() const {
     return static_cast<CTolvaneView*>(widget());
@@ -310,6 +341,66 @@ int ArticleAccessible::offsetAtPoint(const QPoint& point) const {
 void ArticleAccessible::scrollToSubstring(int startIndex, int endIndex) {
     setSelection(0, startIndex, endIndex);
     view()->ensureCursorVisible();
+}
+
+bool ArticleAccessible::lineAt(int offset, int* first, int* end) const {
+    const int count = characterCount();
+    offset = std::clamp(offset, 0, std::max(0, count - 1));
+    const QTextBlock block = view()->document()->findBlock(offset);
+    const QTextLayout* layout = block.isValid() ? block.layout() : nullptr;
+    if (layout == nullptr || layout->lineCount() == 0)
+        return false;
+    const QTextLine line = layout->lineForTextPosition(offset - block.position());
+    if (!line.isValid())
+        return false;
+    *first = block.position() + line.textStart();
+    *end = *first + line.textLength();
+    // The paragraph's last line takes its end along.
+    if (line.lineNumber() == layout->lineCount() - 1)
+        *end = std::min(count, block.position() + block.length());
+    *end = std::max(*end, std::min(count, *first + 1));
+    return true;
+}
+
+QString ArticleAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                        int* startOffset, int* endOffset) const {
+    int first = 0;
+    int end = 0;
+    if (boundaryType != QAccessible::LineBoundary || !lineAt(offset, &first, &end))
+        return QAccessibleTextInterface::textAtOffset(offset, boundaryType, startOffset, endOffset);
+    *startOffset = first;
+    *endOffset = end;
+    return text(first, end);
+}
+
+QString ArticleAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                            int* startOffset, int* endOffset) const {
+    int first = 0;
+    int end = 0;
+    if (boundaryType != QAccessible::LineBoundary || !lineAt(offset, &first, &end))
+        return QAccessibleTextInterface::textBeforeOffset(offset, boundaryType, startOffset,
+                                                          endOffset);
+    *startOffset = *endOffset = 0;
+    if (first == 0 || !lineAt(first - 1, &first, &end))
+        return QString();
+    *startOffset = first;
+    *endOffset = end;
+    return text(first, end);
+}
+
+QString ArticleAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                           int* startOffset, int* endOffset) const {
+    int first = 0;
+    int end = 0;
+    if (boundaryType != QAccessible::LineBoundary || !lineAt(offset, &first, &end))
+        return QAccessibleTextInterface::textAfterOffset(offset, boundaryType, startOffset,
+                                                         endOffset);
+    *startOffset = *endOffset = characterCount();
+    if (end >= characterCount() || !lineAt(end, &first, &end))
+        return QString();
+    *startOffset = first;
+    *endOffset = end;
+    return text(first, end);
 }
 
 QString ArticleAccessible::attributes(int offset, int* startOffset, int* endOffset) const {

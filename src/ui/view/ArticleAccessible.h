@@ -44,11 +44,22 @@ public:
     int offsetAtPoint(const QPoint& point) const override;
     void scrollToSubstring(int startIndex, int endIndex) override;
     QString attributes(int offset, int* startOffset, int* endOffset) const override;
+    // Lines are the lines on screen, each with its paragraph end if it is
+    // the paragraph's last; other units are Qt's.
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                             int* startOffset, int* endOffset) const override;
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                            int* startOffset, int* endOffset) const override;
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset,
+                         int* endOffset) const override;
 
 private:
     CTolvaneView* view() const;
     // Replaces the link children when the view has moved to another article.
     void refreshLinks() const;
+    // The display line holding offset as [first, end); false before the
+    // text is laid out.
+    bool lineAt(int offset, int* first, int* end) const;
 
     mutable quint64 m_generation = 0;
     mutable bool m_linksMade = false;

@@ -38,10 +38,9 @@ void CPopupWnd::ShowPopup(const std::string& title, const std::string& body, QPo
     const QString caption = fromCp1252(PopupCaption(title));
     popup->setWindowTitle(caption);
     popup->setAccessibleName(QStringLiteral("Note : ") + caption);
-    popup->setAccessibleDescription(QStringLiteral(
-        "Note contextuelle ; elle se ferme au prochain clic ou à la prochaine touche."));
     popup->m_text = new RichTextEdit(popup);
     popup->m_text->setObjectName(QStringLiteral("popupText"));
+    popup->m_text->setReadOnly(true);
     popup->m_text->setAccessibleName(QStringLiteral("Texte de la note ") + caption);
     popup->m_text->setAccessibleDescription(QStringLiteral("Texte de la note contextuelle"));
     popup->m_text->setZoomPercent(zoomPercent);
@@ -52,6 +51,13 @@ void CPopupWnd::ShowPopup(const std::string& title, const std::string& body, QPo
     popup->m_text->viewport()->installEventFilter(popup);
     popup->m_text->installEventFilter(popup);
     popup->m_text->loadRtf(body);
+    // A screen reader speaks the note as it opens: its text is the
+    // description of the tooltip.
+    const QString noteText = popup->m_text->toPlainText().simplified();
+    popup->setAccessibleDescription(
+        noteText.isEmpty() ? QStringLiteral("Note vide ; elle se ferme au prochain clic ou à la "
+                                            "prochaine touche.")
+                           : noteText);
     popup->sizeToText();
     popup->placeAtAnchor();
     popup->show();

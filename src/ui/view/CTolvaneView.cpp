@@ -16,13 +16,16 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
 #include <QScrollBar>
+#include <QTextCursor>
 
 #include <algorithm>
 
 namespace tolvane {
 
 QPoint CTolvaneView::s_lastLinkClick;
+bool CTolvaneView::s_caretBrowsing = false;
 
 namespace {
 
@@ -41,12 +44,11 @@ CTolvaneView::CTolvaneView(ViewHooks& frame, ArticleStore& store, NavigationHist
                            AppServices& services, QWidget* parent)
     : RichTextEdit(parent), m_frame(frame), m_store(store), m_history(history),
       m_services(services) {
+    // Before anything asks for this object's interface (setting a name
+    // does), or Qt keeps the plain text box's.
+    ArticleAccessible::Install();
     setObjectName(QStringLiteral("articleView"));
     setReadOnly(true);
-    // Selectable with the mouse only: a read-only text without keyboard
-    // interaction has no caret.
-    setTextInteractionFlags(Qt::TextSelectableByMouse);
-    setCursorWidth(0);
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
     viewport()->setCursor(Qt::ArrowCursor);
@@ -66,7 +68,7 @@ CTolvaneView::CTolvaneView(ViewHooks& frame, ArticleStore& store, NavigationHist
     horizontalScrollBar()->setAccessibleName(QStringLiteral("Défilement horizontal de l'article"));
     horizontalScrollBar()->setAccessibleDescription(
         QStringLiteral("Fait défiler l'article vers la gauche ou la droite"));
-    ArticleAccessible::Install();
+    applyCaretMode();
 }
 
 CTolvaneView::~CTolvaneView() {
@@ -113,6 +115,7 @@ bool CTolvaneView::ShowArticle(ArticleNumber number, int topPosition) {
         lineScroll(lineFromChar(topPosition));
     m_store.ReadLinks(number, m_links);
     m_overLink = false;
+    m_focusLink = -1;
     ++m_generation;
     setAccessibleName(QStringLiteral("Article : ") + fromCp1252(record.title));
     if (QAccessible::isActive()) {
@@ -132,7 +135,9 @@ std::optional<ArticleNumber> CTolvaneView::LinkAt(int position) const {
     return std::nullopt;
 }
 
-std::vector<CTolvaneView::ShownLink> CTolvaneView::ShownLinks() const {
+const std::vector<CTolvaneView::ShownLink>& CTolvaneView::ShownLinks() const {
+    if (m_shownGeneration == m_generation)
+        return m_shownLinks;
     const int length = textLength();
     const std::u16string& text = richDocument().text;
     std::vector<ShownLink> shown;
@@ -179,7 +184,93 @@ std::vector<CTolvaneView::ShownLink> CTolvaneView::ShownLinks() const {
     }
     std::stable_sort(shown.begin(), shown.end(),
                      [](const ShownLink& a, const ShownLink& b) { return a.first < b.first; });
-    return shown;
+    m_shownLinks = std::move(shown);
+    m_shownGeneration = m_generation;
+    return m_shownLinks;
+}
+
+std::vector<QRect> CTolvaneView::LinkRects(const ShownLink& link) const {
+    std::vector<QRect> rects;
+    const int start = toWidgetPosition(link.first);
+    const int end = toWidgetPosition(link.last) + 1;
+    QTextCursor cursor(document());
+    for (int position = start; position < end; ++position) {
+        cursor.setPosition(position);
+        const QRect at = cursorRect(cursor);
+        cursor.setPosition(position + 1);
+        const QRect next = cursorRect(cursor);
+        // The last character of a line ends where its cell would.
+        const int right = next.top() == at.top() && next.left() > at.left()
+                              ? next.left()
+                              : at.left() + fontMetrics().averageCharWidth();
+        const QRect cell(QPoint(at.left(), at.top()), QPoint(right - 1, at.bottom()));
+        if (!rects.empty() && rects.back().top() == cell.top())
+            rects.back() = rects.back().united(cell);
+        else
+            rects.push_back(cell);
+    }
+    return rects;
+}
+
+bool CTolvaneView::SetFocusedLink(int index) {
+    const std::vector<ShownLink>& links = ShownLinks();
+    if (index < -1 || index >= int(links.size()))
+        return false;
+    CPopupWnd::ClosePopup();
+    m_focusLink = index;
+    if (index >= 0) {
+        const ShownLink& link = links[size_t(index)];
+        if (s_caretBrowsing) {
+            QTextCursor cursor(document());
+            cursor.setPosition(toWidgetPosition(link.first));
+            setTextCursor(cursor);
+        }
+        // Brought into view with a line of room above and below.
+        const std::vector<QRect> rects = LinkRects(link);
+        if (!rects.empty()) {
+            const int margin = fontMetrics().height();
+            const int top = rects.front().top() - margin;
+            const int bottom = rects.back().bottom() + margin;
+            QScrollBar* v = verticalScrollBar();
+            if (top < 0)
+                v->setValue(v->value() + top);
+            else if (bottom > viewport()->height())
+                v->setValue(v->value() + std::min(top, bottom - viewport()->height()));
+        }
+    }
+    viewport()->update();
+    // Assistive technologies follow the focus to the link, or back to the
+    // article.
+    QAccessibleInterface* article = QAccessible::queryAccessibleInterface(this);
+    QAccessibleInterface* focused = article;
+    if (article != nullptr && index >= 0 && index < article->childCount())
+        focused = article->child(index);
+    if (focused != nullptr && hasFocus()) {
+        QAccessibleEvent focus(focused, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
+    return true;
+}
+
+void CTolvaneView::SetCaretBrowsing(bool on) {
+    s_caretBrowsing = on;
+    applyCaretMode();
+    if (on && m_focusLink >= 0) {
+        const std::vector<ShownLink>& links = ShownLinks();
+        QTextCursor cursor(document());
+        cursor.setPosition(toWidgetPosition(links[size_t(m_focusLink)].first));
+        setTextCursor(cursor);
+    }
+}
+
+void CTolvaneView::applyCaretMode() {
+    // Without the caret the text is selectable with the mouse only: a
+    // read-only text without keyboard interaction has no caret.
+    setTextInteractionFlags(s_caretBrowsing
+                                ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
+                                : Qt::TextSelectableByMouse);
+    setCursorWidth(s_caretBrowsing ? 2 : 0);
+    viewport()->update();
 }
 
 void CTolvaneView::FollowLink(const ShownLink& link) {
@@ -242,7 +333,53 @@ void CTolvaneView::mousePressEvent(QMouseEvent* event) {
 void CTolvaneView::keyPressEvent(QKeyEvent* event) {
     QScrollBar* v = verticalScrollBar();
     QScrollBar* h = horizontalScrollBar();
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    // The menu key has the platform's own context-menu event.
+    if (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier) {
+        event->accept();
+        openContextMenuFromKeyboard();
+        return;
+    }
+    if (s_caretBrowsing) {
+        // The caret's own keys; Shift selects as it goes.
+        switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            RichTextEdit::keyPressEvent(event);
+            event->accept();
+            return;
+        default:
+            break;
+        }
+    }
     switch (event->key()) {
+    case Qt::Key_F7:
+        SetCaretBrowsing(!s_caretBrowsing);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        const std::vector<ShownLink>& links = ShownLinks();
+        if (m_focusLink >= 0 && size_t(m_focusLink) < links.size()) {
+            FollowLink(links[size_t(m_focusLink)]);
+        } else if (s_caretBrowsing) {
+            // The link the caret stands in.
+            const int at = toNumberingPosition(textCursor().position());
+            for (const ShownLink& link : links) {
+                if (link.first <= at && at <= link.last) {
+                    FollowLink(link);
+                    break;
+                }
+            }
+        }
+        break;
+    }
     case Qt::Key_Escape:
         if (CPopupWnd::IsOpen())
             CPopupWnd::ClosePopup();
@@ -287,7 +424,75 @@ void CTolvaneView::inputMethodEvent(QInputMethodEvent* event) {
 
 void CTolvaneView::focusInEvent(QFocusEvent* event) {
     RichTextEdit::focusInEvent(event);
-    setCursorWidth(0);
+    setCursorWidth(s_caretBrowsing ? 2 : 0);
+    // Tab comes in to the article itself, Shift+Tab to its last link.
+    if (event->reason() == Qt::TabFocusReason) {
+        m_focusLink = -1;
+    } else if (event->reason() == Qt::BacktabFocusReason) {
+        const int count = int(ShownLinks().size());
+        m_focusLink = -1;
+        if (count > 0)
+            QMetaObject::invokeMethod(
+                this, [this, count] { SetFocusedLink(count - 1); }, Qt::QueuedConnection);
+    }
+    viewport()->update();
+}
+
+void CTolvaneView::focusOutEvent(QFocusEvent* event) {
+    RichTextEdit::focusOutEvent(event);
+    viewport()->update();
+}
+
+bool CTolvaneView::focusNextPrevChild(bool next) {
+    if (hasFocus()) {
+        // The article, then its links in text order, then out.
+        const int count = int(ShownLinks().size());
+        const int target = next ? m_focusLink + 1 : m_focusLink - 1;
+        if (m_focusLink >= 0 || next) {
+            if (target < count) {
+                SetFocusedLink(target);
+                return true;
+            }
+        }
+        m_focusLink = -1;
+        viewport()->update();
+    }
+    return RichTextEdit::focusNextPrevChild(next);
+}
+
+void CTolvaneView::paintEvent(QPaintEvent* event) {
+    RichTextEdit::paintEvent(event);
+    if (m_focusLink < 0 || !hasFocus())
+        return;
+    const std::vector<ShownLink>& links = ShownLinks();
+    if (size_t(m_focusLink) >= links.size())
+        return;
+    // The page's own text colour reads on the page in either palette.
+    QPainter painter(viewport());
+    QPen pen(palette().color(QPalette::Text));
+    pen.setWidth(1);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    for (const QRect& rect : LinkRects(links[size_t(m_focusLink)]))
+        painter.drawRect(rect.adjusted(-2, 0, 1, 0));
+}
+
+void CTolvaneView::openContextMenuFromKeyboard() {
+    // At the current link, else at the caret, else at the article's
+    // top-left corner.
+    QPoint at(4, 4);
+    const std::vector<ShownLink>& links = ShownLinks();
+    if (m_focusLink >= 0 && size_t(m_focusLink) < links.size()) {
+        const std::vector<QRect> rects = LinkRects(links[size_t(m_focusLink)]);
+        if (!rects.empty())
+            at = rects.front().bottomLeft();
+    } else if (s_caretBrowsing) {
+        at = cursorRect().bottomLeft();
+    }
+    if (!viewport()->rect().contains(at))
+        at = QPoint(4, 4);
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, viewport()->mapToGlobal(at));
+    contextMenuEvent(&menu);
 }
 
 void CTolvaneView::contextMenuEvent(QContextMenuEvent* event) {

@@ -4,6 +4,7 @@
 #include "ui/view/RichTextEdit.h"
 
 #include <QPoint>
+#include <QRect>
 #include <QString>
 
 #include <optional>
@@ -19,8 +20,13 @@ class NavigationHistory;
 
 // The article pane: a read-only rich-text view that shows one article at a
 // time, follows its links and owns the show-article operation in which
-// every navigation ends. It never shows a caret; keys scroll the article
-// and are never passed on to the text.
+// every navigation ends. Keys scroll the article and are never passed on
+// to the text, with two additions for use without a mouse:
+// - Tab and Shift+Tab go from link to link in text order (the current link
+//   framed, Enter follows it as a click would), and leave the article past
+//   the last or before the first;
+// - F7 turns a caret on and off (off at start, kept for the run): with it
+//   on, the arrows, Home/End and Ctrl+arrows move it, Shift selects.
 class CTolvaneView : public RichTextEdit {
     Q_OBJECT
 
@@ -52,11 +58,25 @@ public:
     };
     // The article's links in text order, leaving out those that lie outside
     // the text or wholly under earlier links (a click never reaches them).
-    std::vector<ShownLink> ShownLinks() const;
+    // Worked out once per article.
+    const std::vector<ShownLink>& ShownLinks() const;
     // Follows a link as a click on its first character would.
     void FollowLink(const ShownLink& link);
     // Changes each time another article is shown.
     quint64 articleGeneration() const { return m_generation; }
+
+    // The link Tab reached, as an index into ShownLinks(); -1 for none.
+    int focusedLink() const { return m_focusLink; }
+    // Makes a link the current one (-1: none), brings it into view and
+    // tells assistive technologies; false when index names no link.
+    bool SetFocusedLink(int index);
+    // The rectangles, in viewport coordinates, that a link covers: one per
+    // display line it lies on.
+    std::vector<QRect> LinkRects(const ShownLink& link) const;
+
+    // The caret of F7, for every article view of the run.
+    static bool caretBrowsing() { return s_caretBrowsing; }
+    void SetCaretBrowsing(bool on);
 
     // Finds onward from the selection; selects the match and returns its
     // first position, or -1.
@@ -84,9 +104,14 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void updateLinkCursor(const QPoint& viewportPoint);
+    void applyCaretMode();
+    void openContextMenuFromKeyboard();
 
     ViewHooks& m_frame;
     ArticleStore& m_store;
@@ -98,8 +123,13 @@ private:
     std::vector<LinkRecord> m_links;
     bool m_overLink = false;
     quint64 m_generation = 0;
+    int m_focusLink = -1;
+    // ShownLinks() of the article of m_shownGeneration.
+    mutable std::vector<ShownLink> m_shownLinks;
+    mutable quint64 m_shownGeneration = ~quint64(0);
 
     static QPoint s_lastLinkClick;
+    static bool s_caretBrowsing;
 };
 
 } // namespace tolvane
