@@ -20,18 +20,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             tokens.back() += static_cast<char>(data[i]);
     }
 
-    ResetStartupSettings();
-    CTolvaneCommandLineInfo().ParseCommandLine(tokens);
+    StartupSettings settings;
+    CTolvaneCommandLineInfo(settings).ParseCommandLine(tokens);
 
-    const std::string title = WindowTitle();
+    const std::string title = WindowTitle(settings);
     if (title.empty())
         std::abort();
-    for (const std::string& value : {g_strDataSource, g_strUserBase, g_strTitleOverride}) {
+    for (const std::string& value :
+         {settings.strDataSource, settings.strUserBase, settings.strTitleOverride}) {
         const std::string name = MakeInstanceClassName(value);
         if (name.size() != 10)
             std::abort();
     }
-    if (g_strClassName.size() != 10 && g_strClassName != kDefaultClassName)
+    if (settings.strClassName.size() != 10 && settings.strClassName != kDefaultClassName)
         std::abort();
     for (const std::string& t : tokens)
         CTolvaneCommandLineInfo::LeadingNumber(t);

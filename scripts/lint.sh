@@ -49,7 +49,7 @@ fi
 # Formatting: every C++ file as .clang-format lays it out.
 mapfile -t sources < <(git ls-files -co --exclude-standard '*.h' '*.cpp')
 if ! clang-format --dry-run --Werror "${sources[@]}" 2>/tmp/tolvane-format.$$; then
-    grep -E '^[^ ].*(warning|error):' /tmp/tolvane-format.$$ | sed 's/ warning:.*/: not formatted (make format)/' | sort -u
+    grep -E '^[^ ].*(warning|error):' /tmp/tolvane-format.$$ | sed -E 's/:[0-9]+:[0-9]+: (warning|error):.*/: not formatted (make format)/' | sort -u
     faults=$((faults + 1))
 fi
 rm -f /tmp/tolvane-format.$$

@@ -47,10 +47,10 @@ QString readyText(bool userFilesReadOnly) {
 
 CMainFrame::CMainFrame(CTolvaneApp& app, AppServices& services)
     : m_app(app), m_services(services),
-      m_store(DataSourcePaths::fromBase(cp1252::toUtf8(g_strDataSource)), m_index) {
+      m_store(DataSourcePaths::fromBase(cp1252::toUtf8(m_app.settings().strDataSource)), m_index) {
     setObjectName(QStringLiteral("mainFrame"));
     MenuItemAccessible::Install();
-    setWindowTitle(fromCp1252(WindowTitle()));
+    setWindowTitle(m_services.windowTitle());
     setWindowIcon(QIcon(QStringLiteral(":/icons/tolvane.svg")));
     // No name of its own: assistive technologies read the window's title,
     // which names the data source and the article shown.
@@ -310,7 +310,7 @@ bool CMainFrame::createPanes() {
         [this](ArticleNumber article) { return m_view->ShowArticle(article, 0); });
 
     auto* annotationBar = new CAnnotationBar(this, m_services);
-    if (!annotationBar->Create(g_strUserBase, m_app.userFilesReadOnly()))
+    if (!annotationBar->Create(m_app.settings().strUserBase, m_app.userFilesReadOnly()))
         return false;
     m_pAnnotationBar = annotationBar;
     m_annotations = annotationBar;
@@ -406,9 +406,9 @@ void CMainFrame::OnInitialLoad() {
     m_services.PumpMessages();
     LoadOutline();
     m_store.LoadIndex([this] { m_services.PumpMessages(); });
-    if (g_bStartArticle) {
-        if (m_view->ShowArticle(g_nStartArticle, 0))
-            SyncArticle(g_nStartArticle);
+    if (m_app.settings().bStartArticle) {
+        if (m_view->ShowArticle(m_app.settings().nStartArticle, 0))
+            SyncArticle(m_app.settings().nStartArticle);
         else
             m_view->ShowArticle(1, 0);
     } else {

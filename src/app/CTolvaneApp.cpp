@@ -67,14 +67,16 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
     CPopupWnd::ClosePopup();
     m_history.Clear();
     const StartupOutcome outcome = ApplyStartupRules(args, exePath);
+    m_settings = outcome.settings;
+    m_services.setWindowTitle(fromCp1252(WindowTitle(m_settings)));
     if (outcome.dataSourceMissing) {
         AppMessageBox(fromCp1252(kMissingDataSourceMessage), QMessageBox::Warning);
         return false;
     }
-    if (!ActivateRunningInstance() || g_bCloseRunning)
+    if (!ActivateRunningInstance() || m_settings.bCloseRunning)
         return false;
 
-    const QString socketPath = InstanceChannel::SocketPath(g_strClassName);
+    const QString socketPath = InstanceChannel::SocketPath(m_settings.strClassName);
     if (!socketPath.isEmpty()) {
         m_channel = std::make_unique<InstanceChannel>(
             [this](const InstanceMessage& message) { HandleInstanceRequest(message); });
@@ -108,7 +110,8 @@ int CTolvaneApp::ExitInstance() {
 }
 
 bool CTolvaneApp::LockUserFiles() {
-    const std::string path = PathResolver::fileOfBase(cp1252::toUtf8(g_strUserBase), ".LCK");
+    const std::string path =
+        PathResolver::fileOfBase(cp1252::toUtf8(m_settings.strUserBase), ".LCK");
     // A folder where no lock file can be made is one where nothing can be
     // written either: the saves there fail and say so.
     return m_services.Files().lockExclusive(path, m_userFilesLock) != LockResult::HeldElsewhere;
@@ -116,14 +119,14 @@ bool CTolvaneApp::LockUserFiles() {
 
 bool CTolvaneApp::ActivateRunningInstance() {
     InstanceMessage message;
-    if (g_bCloseRunning)
+    if (m_settings.bCloseRunning)
         message.command = InstanceMessage::Command::Close;
-    else if (g_bStartArticle)
-        message = InstanceMessage{InstanceMessage::Command::Show, g_nStartArticle};
+    else if (m_settings.bStartArticle)
+        message = InstanceMessage{InstanceMessage::Command::Show, m_settings.nStartArticle};
     else
         message.command = InstanceMessage::Command::Activate;
-    const auto result = InstanceChannel::Send(InstanceChannel::SocketPath(g_strClassName), message,
-                                              kAnswerTimeoutMs);
+    const auto result = InstanceChannel::Send(InstanceChannel::SocketPath(m_settings.strClassName),
+                                              message, kAnswerTimeoutMs);
     return result == InstanceChannel::SendResult::NoInstance;
 }
 
@@ -180,7 +183,7 @@ void CTolvaneApp::OnAbout() {
 
 QMessageBox::StandardButton CTolvaneApp::AppMessageBox(const QString& text,
                                                        QMessageBox::Icon icon) {
-    return m_services.MessageBox(m_frame.get(), fromCp1252(WindowTitle()), text, icon);
+    return m_services.MessageBox(m_frame.get(), m_services.windowTitle(), text, icon);
 }
 
 bool CTolvaneApp::eventFilter(QObject* watched, QEvent* event) {
@@ -368,7 +371,7 @@ void CTolvaneApp::LoadBookmarks() {
         return;
     bool whole = true;
     const std::vector<BookmarkRow> rows = BookmarkFile::LoadBookmarks(
-        BookmarkFile::FileName(g_strUserBase), m_services.Files(), &whole);
+        BookmarkFile::FileName(m_settings.strUserBase), m_services.Files(), &whole);
     m_bookmarkFileDamaged = !whole;
     for (const BookmarkRow& row : rows)
         m_pBookmarksWnd->AddRow(row.name, row.article);
@@ -416,7 +419,7 @@ void CTolvaneApp::RenameBookmark(CListWindow& list, int row) {
 void CTolvaneApp::DeleteBookmark(CListWindow& list, int row) {
     const QString text = QStringLiteral("Voulez-vous supprimer le signet «") +
                          fromCp1252(list.RowText(row)) + QStringLiteral("» ?");
-    if (m_services.Question(&list, fromCp1252(WindowTitle()), text) == QMessageBox::Yes)
+    if (m_services.Question(&list, m_services.windowTitle(), text) == QMessageBox::Yes)
         list.RemoveRow(row);
 }
 
@@ -431,7 +434,7 @@ void CTolvaneApp::SaveBookmarks() {
     for (int i = 0; i < m_pBookmarksWnd->RowCount(); ++i)
         rows.push_back({m_pBookmarksWnd->RowText(i), m_pBookmarksWnd->RowArticle(i)});
     std::string error;
-    if (BookmarkFile::SaveBookmarks(BookmarkFile::FileName(g_strUserBase), rows, &error,
+    if (BookmarkFile::SaveBookmarks(BookmarkFile::FileName(m_settings.strUserBase), rows, &error,
                                     m_services.Files(), m_bookmarkFileDamaged))
         m_bookmarkFileDamaged = false;
     else

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/articles/ArticleRecords.h"
+#include "core/startup/StartupSettings.h"
 #include "core/stores/NavigationHistory.h"
 #include "ui/base/AppHooks.h"
 
@@ -66,6 +67,8 @@ public:
     QMessageBox::StandardButton AppMessageBox(const QString& text, QMessageBox::Icon icon) override;
 
     NavigationHistory& history() override { return m_history; }
+    // The settings of this run, made by InitInstance.
+    const StartupSettings& settings() const { return m_settings; }
     CMainFrame* mainFrame() const { return m_frame.get(); }
     InstanceChannel* channel() const { return m_channel.get(); }
 
@@ -116,6 +119,7 @@ private:
     void DeleteBookmark(CListWindow& list, int row);
 
     AppServices& m_services;
+    StartupSettings m_settings;
     NavigationHistory m_history;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<InstanceChannel> m_channel;

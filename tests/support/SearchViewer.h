@@ -57,7 +57,7 @@ struct SearchViewer {
     CListWindow* history() const { return app->historyWindow(); }
     CListWindow* results() const { return app->resultsWindow(); }
     CListWindow* bookmarks() const { return app->bookmarksWindow(); }
-    QString windowTitle() const { return fromCp1252(WindowTitle()); }
+    QString windowTitle() const { return services.windowTitle(); }
 
     template <typename T> T* findControl(const char* name) const {
         return find()->findChild<T*>(QString::fromLatin1(name));

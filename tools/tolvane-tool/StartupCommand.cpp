@@ -45,12 +45,13 @@ int RunStartup(const std::vector<std::string>& args, std::ostream& out, std::ost
     viewerArgs.assign(args.begin() + static_cast<long>(i), args.end());
 
     const StartupOutcome outcome = ApplyStartupRules(viewerArgs, exe);
-    out << "data_source=" << ResolvedBase(g_strDataSource) << "\n";
-    out << "user_base=" << ResolvedBase(g_strUserBase) << "\n";
-    out << "class_name=" << g_strClassName << "\n";
-    out << "title=" << cp1252::toUtf8(WindowTitle()) << "\n";
-    out << "start_article=" << (g_bStartArticle ? std::to_string(g_nStartArticle) : "none") << "\n";
-    out << "close_running=" << (g_bCloseRunning ? "yes" : "no") << "\n";
+    const StartupSettings& s = outcome.settings;
+    out << "data_source=" << ResolvedBase(s.strDataSource) << "\n";
+    out << "user_base=" << ResolvedBase(s.strUserBase) << "\n";
+    out << "class_name=" << s.strClassName << "\n";
+    out << "title=" << cp1252::toUtf8(WindowTitle(s)) << "\n";
+    out << "start_article=" << (s.bStartArticle ? std::to_string(s.nStartArticle) : "none") << "\n";
+    out << "close_running=" << (s.bCloseRunning ? "yes" : "no") << "\n";
     out << "missing=" << (outcome.dataSourceMissing ? "yes" : "no") << "\n";
     if (outcome.dataSourceMissing) {
         err << cp1252::toUtf8(kMissingDataSourceMessage) << "\n";

@@ -2,7 +2,6 @@
 
 #include "core/common/Cp1252.h"
 #include "core/startup/DataSourceLocation.h"
-#include "core/startup/StartupSettings.h"
 
 #include <climits>
 #include <sys/stat.h>
@@ -38,24 +37,24 @@ void CTolvaneCommandLineInfo::ParseParam(const char* pszParam, bool bFlag, bool 
     const char c = copy[0];
     const std::string v = copy.size() >= 3 ? copy.substr(2) : std::string();
     if (c == 'P') {
-        g_nStartArticle = LeadingNumber(v);
-        g_bStartArticle = true;
+        m_settings.nStartArticle = LeadingNumber(v);
+        m_settings.bStartArticle = true;
     }
     if (c == 'D') {
-        g_strDataSource = v;
-        g_strClassName = MakeInstanceClassName(v);
+        m_settings.strDataSource = v;
+        m_settings.strClassName = MakeInstanceClassName(v);
     }
     if (c == 'A')
-        g_strUserBase = v;
+        m_settings.strUserBase = v;
     if (c == 'F')
-        g_bCloseRunning = true;
+        m_settings.bCloseRunning = true;
     if (c == 'N') {
         std::string title = v;
         for (char& ch : title) {
             if (ch == '_')
                 ch = ' ';
         }
-        g_strTitleOverride = title;
+        m_settings.strTitleOverride = title;
     }
 }
 

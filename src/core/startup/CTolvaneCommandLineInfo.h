@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/startup/StartupSettings.h"
+
 #include <string>
 #include <vector>
 
@@ -19,6 +21,9 @@ namespace tolvane {
 // or when the whole token names an existing file or directory ("/usr").
 class CTolvaneCommandLineInfo {
 public:
+    // The tokens are applied to settings.
+    explicit CTolvaneCommandLineInfo(StartupSettings& settings) : m_settings(settings) {}
+
     // Applies one token to the start-up settings. Switch letters P D A F N
     // are tested independently on the upper-cased token; the second
     // character is always skipped; later switches overwrite earlier ones.
@@ -34,6 +39,9 @@ public:
     // atoi's rule: leading blanks, an optional sign, digits up to the first
     // non-digit; no digits give 0; values beyond 32 bits saturate.
     static int32_t LeadingNumber(const std::string& text);
+
+private:
+    StartupSettings& m_settings;
 };
 
 } // namespace tolvane

@@ -106,8 +106,8 @@ std::string WindowTitle(const std::string& titleOverride, const std::string& dat
     return "Aide";
 }
 
-std::string WindowTitle() {
-    return WindowTitle(g_strTitleOverride, g_strDataSource);
+std::string WindowTitle(const StartupSettings& settings) {
+    return WindowTitle(settings.strTitleOverride, settings.strDataSource);
 }
 
 std::string MakeInstanceClassName(const std::string& value) {

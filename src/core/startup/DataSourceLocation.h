@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/startup/StartupSettings.h"
+
 #include <string>
 
 namespace tolvane {
@@ -30,8 +32,8 @@ bool DataSourceMissing(const std::string& base);
 // The title from an override, else from the title table on the upper-cased
 // data-source base; never empty.
 std::string WindowTitle(const std::string& titleOverride, const std::string& dataSource);
-// The same on the process-wide settings.
-std::string WindowTitle();
+// The same on a run's settings.
+std::string WindowTitle(const StartupSettings& settings);
 
 // The last ten ASCII letters of value, padded on the left with 'A'.
 std::string MakeInstanceClassName(const std::string& value);

@@ -25,27 +25,27 @@ std::string InstalledGuideUserBase(const std::string& dataSource) {
 } // namespace
 
 StartupOutcome ApplyStartupRules(const std::vector<std::string>& args, const std::string& exePath) {
-    ResetStartupSettings();
+    StartupOutcome outcome;
+    StartupSettings& s = outcome.settings;
     std::vector<std::string> tokens;
     tokens.reserve(args.size());
     for (const std::string& a : args)
         tokens.push_back(cp1252::fromUtf8(a));
-    CTolvaneCommandLineInfo().ParseCommandLine(tokens);
+    CTolvaneCommandLineInfo(s).ParseCommandLine(tokens);
     bool installedGuide = false;
-    if (g_strDataSource.empty()) {
-        g_strDataSource = FindDataSource(exePath);
+    if (s.strDataSource.empty()) {
+        s.strDataSource = FindDataSource(exePath);
         const std::string installedDir = InstalledDataDirectory(exePath);
-        if (g_strDataSource.empty() && !installedDir.empty()) {
-            g_strDataSource = FindDataSourceIn(installedDir);
-            installedGuide = !g_strDataSource.empty();
+        if (s.strDataSource.empty() && !installedDir.empty()) {
+            s.strDataSource = FindDataSourceIn(installedDir);
+            installedGuide = !s.strDataSource.empty();
         }
     }
-    if (g_strUserBase.empty() && installedGuide)
-        g_strUserBase = InstalledGuideUserBase(g_strDataSource);
-    if (g_strUserBase.empty())
-        g_strUserBase = g_strDataSource;
-    StartupOutcome outcome;
-    outcome.dataSourceMissing = DataSourceMissing(g_strDataSource);
+    if (s.strUserBase.empty() && installedGuide)
+        s.strUserBase = InstalledGuideUserBase(s.strDataSource);
+    if (s.strUserBase.empty())
+        s.strUserBase = s.strDataSource;
+    outcome.dataSourceMissing = DataSourceMissing(s.strDataSource);
     return outcome;
 }
 

@@ -27,10 +27,18 @@ public:
     // The files the per-user stores write through; tests make them fail.
     virtual FileOperations& Files();
 
+    // The window title of the run, the caption of every message box; set by
+    // the application once the start-up settings are known.
+    void setWindowTitle(const QString& title) { m_windowTitle = title; }
+    const QString& windowTitle() const { return m_windowTitle; }
+
     // Handles every event waiting in the queue, then returns; long loads call
     // it so that the window keeps repainting. Requests of a second start are
     // left for later.
     virtual void PumpMessages();
+
+private:
+    QString m_windowTitle;
 };
 
 } // namespace tolvane

@@ -231,7 +231,7 @@ void CAnnotationBar::commitIdle() {
 }
 
 void CAnnotationBar::report(const std::string& message) {
-    m_services.MessageBox(m_mainFrame, fromCp1252(WindowTitle()), fromCp1252(message),
+    m_services.MessageBox(m_mainFrame, m_services.windowTitle(), fromCp1252(message),
                           QMessageBox::Warning);
 }
 

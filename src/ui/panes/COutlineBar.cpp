@@ -40,7 +40,7 @@ bool COutlineBar::Create() {
     if (m_sash == nullptr || !m_sash->Create(this, kSashId, 0, kInitialSashValue)) {
         delete m_sash;
         m_sash = nullptr;
-        m_services.MessageBox(m_mainFrame, fromCp1252(WindowTitle()),
+        m_services.MessageBox(m_mainFrame, m_services.windowTitle(),
                               QStringLiteral("Error creating staticbar"), QMessageBox::Warning);
     }
     return true;

@@ -105,8 +105,7 @@ bool CTolvaneView::ShowArticle(ArticleNumber number, int topPosition) {
     m_currentArticle = number;
     m_strTitle = record.title;
     m_history.RecordVisit(number);
-    m_frame.SetCaption(fromCp1252(WindowTitle()) + QStringLiteral(" - ") +
-                       fromCp1252(record.title));
+    m_frame.SetCaption(m_services.windowTitle() + QStringLiteral(" - ") + fromCp1252(record.title));
     // One pass with painting off, so the text is not drawn piecemeal.
     viewport()->setUpdatesEnabled(false);
     loadRtf(record.body);

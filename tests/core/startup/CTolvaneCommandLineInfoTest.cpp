@@ -19,10 +19,10 @@ struct Settings {
 };
 
 Settings parsed(const std::vector<std::string>& tokens) {
-    ResetStartupSettings();
-    CTolvaneCommandLineInfo().ParseCommandLine(tokens);
-    return {g_strDataSource, g_strUserBase,   g_strClassName, g_strTitleOverride,
-            g_bStartArticle, g_nStartArticle, g_bCloseRunning};
+    StartupSettings s;
+    CTolvaneCommandLineInfo(s).ParseCommandLine(tokens);
+    return {s.strDataSource, s.strUserBase,   s.strClassName, s.strTitleOverride,
+            s.bStartArticle, s.nStartArticle, s.bCloseRunning};
 }
 
 Settings with(void (*change)(Settings&)) {
@@ -158,17 +158,17 @@ TEST(CTolvaneCommandLineInfoTest, ParseParamFollowsItsTable) {
 }
 
 TEST(CTolvaneCommandLineInfoTest, OnlyFlaggedTokensCount) {
-    ResetStartupSettings();
-    CTolvaneCommandLineInfo info;
+    StartupSettings s;
+    CTolvaneCommandLineInfo info(s);
     info.ParseParam("P:5", false, false);
     info.ParseParam("D:X", false, true);
     info.ParseParam(nullptr, true, true);
     info.ParseParam("", true, true);
-    EXPECT_FALSE(g_bStartArticle);
-    EXPECT_EQ(g_strDataSource, "");
+    EXPECT_FALSE(s.bStartArticle);
+    EXPECT_EQ(s.strDataSource, "");
     info.ParseParam("p:5", true, false);
-    EXPECT_TRUE(g_bStartArticle);
-    EXPECT_EQ(g_nStartArticle, 5);
+    EXPECT_TRUE(s.bStartArticle);
+    EXPECT_EQ(s.nStartArticle, 5);
 }
 
 TEST(CTolvaneCommandLineInfoTest, AbsolutePathTokens) {

@@ -53,13 +53,12 @@ TEST(DataSourceLocationTest, WindowTitleFollowsTheTableInOrder) {
     for (const Case& c : cases)
         EXPECT_EQ(WindowTitle(c.override, c.dataSource), c.title) << c.dataSource;
 
-    ResetStartupSettings();
-    g_strDataSource = "C:\\SALDE\\TRUC";
-    EXPECT_EQ(WindowTitle(), "Aide Saldeno Trusane");
-    g_strTitleOverride = "AIDE DU LOGICIEL";
-    EXPECT_EQ(WindowTitle(), "AIDE DU LOGICIEL");
-    ResetStartupSettings();
-    EXPECT_EQ(WindowTitle(), "Aide");
+    StartupSettings s;
+    s.strDataSource = "C:\\SALDE\\TRUC";
+    EXPECT_EQ(WindowTitle(s), "Aide Saldeno Trusane");
+    s.strTitleOverride = "AIDE DU LOGICIEL";
+    EXPECT_EQ(WindowTitle(s), "AIDE DU LOGICIEL");
+    EXPECT_EQ(WindowTitle(StartupSettings()), "Aide");
 }
 
 TEST(DataSourceLocationTest, InstanceClassNameIsTheLastTenLetters) {

@@ -76,31 +76,31 @@ TEST(InstalledGuideTest, BareStartFallsBackToTheInstalledGuideWithTheUsersOwnNot
 
     StartupOutcome outcome = ApplyStartupRules({"/P:3"}, exe);
     EXPECT_FALSE(outcome.dataSourceMissing);
-    EXPECT_EQ(g_strDataSource, installed);
-    EXPECT_EQ(g_strUserBase, upper(dataHome) + "/TOLVANE/GUIDE");
-    EXPECT_EQ(g_strClassName, kDefaultClassName);
-    EXPECT_EQ(g_nStartArticle, 3);
+    EXPECT_EQ(outcome.settings.strDataSource, installed);
+    EXPECT_EQ(outcome.settings.strUserBase, upper(dataHome) + "/TOLVANE/GUIDE");
+    EXPECT_EQ(outcome.settings.strClassName, kDefaultClassName);
+    EXPECT_EQ(outcome.settings.nStartArticle, 3);
     struct stat st {};
     ASSERT_EQ(::stat((dataHome + "/tolvane").c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
     EXPECT_EQ(st.st_mode & 0777, 0700u);
 
     // /A still decides where the notes go.
-    ApplyStartupRules({"/A:/perso/notes"}, exe);
-    EXPECT_EQ(g_strDataSource, installed);
-    EXPECT_EQ(g_strUserBase, "/PERSO/NOTES");
+    outcome = ApplyStartupRules({"/A:/perso/notes"}, exe);
+    EXPECT_EQ(outcome.settings.strDataSource, installed);
+    EXPECT_EQ(outcome.settings.strUserBase, "/PERSO/NOTES");
 
     // A data source named with /D keeps its notes beside it.
     TempDir other;
     writeGuide(other.file("aide"));
-    ApplyStartupRules({"/D:" + other.file("aide")}, exe);
-    EXPECT_EQ(g_strUserBase, upper(other.file("aide")));
+    outcome = ApplyStartupRules({"/D:" + other.file("aide")}, exe);
+    EXPECT_EQ(outcome.settings.strUserBase, upper(other.file("aide")));
 
     // One beside the executable comes first, with its notes beside it.
     writeGuide(prefix.file("bin/local"));
-    ApplyStartupRules({}, exe);
-    EXPECT_EQ(g_strDataSource, upper(prefix.path()) + "/BIN/LOCAL");
-    EXPECT_EQ(g_strUserBase, g_strDataSource);
+    outcome = ApplyStartupRules({}, exe);
+    EXPECT_EQ(outcome.settings.strDataSource, upper(prefix.path()) + "/BIN/LOCAL");
+    EXPECT_EQ(outcome.settings.strUserBase, outcome.settings.strDataSource);
 }
 
 TEST(InstalledGuideTest, WithoutAUserFolderTheNotesStayBesideTheGuide) {
@@ -112,17 +112,17 @@ TEST(InstalledGuideTest, WithoutAUserFolderTheNotesStayBesideTheGuide) {
     {
         ScopedEnv xdg("XDG_DATA_HOME", nullptr);
         ScopedEnv home("HOME", nullptr);
-        ApplyStartupRules({}, prefix.file("bin/tolvane"));
-        EXPECT_EQ(g_strDataSource, installed);
-        EXPECT_EQ(g_strUserBase, installed);
+        const StartupOutcome outcome = ApplyStartupRules({}, prefix.file("bin/tolvane"));
+        EXPECT_EQ(outcome.settings.strDataSource, installed);
+        EXPECT_EQ(outcome.settings.strUserBase, installed);
     }
     {
         // A folder that cannot be made (a file stands in the way).
         TempDir home;
         TempDir::writeFile(home.file("xdg"), "");
         ScopedEnv xdg("XDG_DATA_HOME", home.file("xdg").c_str());
-        ApplyStartupRules({}, prefix.file("bin/tolvane"));
-        EXPECT_EQ(g_strUserBase, installed);
+        const StartupOutcome outcome = ApplyStartupRules({}, prefix.file("bin/tolvane"));
+        EXPECT_EQ(outcome.settings.strUserBase, installed);
     }
 }
 

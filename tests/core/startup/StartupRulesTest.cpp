@@ -30,11 +30,11 @@ protected:
 TEST_F(StartupRulesTest, BareStartFindsTheDataSourceBesideTheExecutable) {
     const StartupOutcome outcome = ApplyStartupRules({}, m_exe);
     EXPECT_FALSE(outcome.dataSourceMissing);
-    EXPECT_EQ(g_strDataSource, m_found);
-    EXPECT_EQ(g_strUserBase, m_found);
-    EXPECT_EQ(g_strClassName, kDefaultClassName);
-    EXPECT_FALSE(g_bStartArticle);
-    EXPECT_FALSE(g_bCloseRunning);
+    EXPECT_EQ(outcome.settings.strDataSource, m_found);
+    EXPECT_EQ(outcome.settings.strUserBase, m_found);
+    EXPECT_EQ(outcome.settings.strClassName, kDefaultClassName);
+    EXPECT_FALSE(outcome.settings.bStartArticle);
+    EXPECT_FALSE(outcome.settings.bCloseRunning);
 }
 
 TEST_F(StartupRulesTest, SwitchesDecideBeforeDiscoveryAndDefaults) {
@@ -66,8 +66,8 @@ TEST_F(StartupRulesTest, SwitchesDecideBeforeDiscoveryAndDefaults) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const StartupOutcome outcome = ApplyStartupRules(c.args, m_exe);
-        EXPECT_EQ(g_strDataSource, c.dataSource);
-        EXPECT_EQ(g_strUserBase, c.userBase);
+        EXPECT_EQ(outcome.settings.strDataSource, c.dataSource);
+        EXPECT_EQ(outcome.settings.strUserBase, c.userBase);
         EXPECT_EQ(outcome.dataSourceMissing, c.missing);
     }
 
@@ -75,26 +75,26 @@ TEST_F(StartupRulesTest, SwitchesDecideBeforeDiscoveryAndDefaults) {
     TempDir empty;
     const StartupOutcome outcome = ApplyStartupRules({"/P:4"}, empty.file("visio"));
     EXPECT_TRUE(outcome.dataSourceMissing);
-    EXPECT_EQ(g_strDataSource, "");
-    EXPECT_EQ(g_strUserBase, "");
-    EXPECT_EQ(g_nStartArticle, 4);
+    EXPECT_EQ(outcome.settings.strDataSource, "");
+    EXPECT_EQ(outcome.settings.strUserBase, "");
+    EXPECT_EQ(outcome.settings.nStartArticle, 4);
 }
 
 TEST_F(StartupRulesTest, EveryRunStartsFromTheInitialSettings) {
     ApplyStartupRules({"/F", "/P:3", "/N:x", "/D:y", "/A:z"}, m_exe);
-    ApplyStartupRules({}, m_exe);
-    EXPECT_FALSE(g_bCloseRunning);
-    EXPECT_FALSE(g_bStartArticle);
-    EXPECT_EQ(g_nStartArticle, 0);
-    EXPECT_EQ(g_strTitleOverride, "");
-    EXPECT_EQ(g_strClassName, kDefaultClassName);
-    EXPECT_EQ(g_strDataSource, m_found);
+    const StartupOutcome outcome = ApplyStartupRules({}, m_exe);
+    EXPECT_FALSE(outcome.settings.bCloseRunning);
+    EXPECT_FALSE(outcome.settings.bStartArticle);
+    EXPECT_EQ(outcome.settings.nStartArticle, 0);
+    EXPECT_EQ(outcome.settings.strTitleOverride, "");
+    EXPECT_EQ(outcome.settings.strClassName, kDefaultClassName);
+    EXPECT_EQ(outcome.settings.strDataSource, m_found);
 }
 
 TEST_F(StartupRulesTest, NativeArgumentsBecomeWindows1252) {
-    ApplyStartupRules({"/N:\xC3\xA9t\xC3\xA9_\xE6\x97\xA5"}, m_exe);
-    EXPECT_EQ(g_strTitleOverride, "\xC9T\xC9 ?");
-    EXPECT_EQ(WindowTitle(), "\xC9T\xC9 ?");
+    const StartupOutcome outcome = ApplyStartupRules({"/N:\xC3\xA9t\xC3\xA9_\xE6\x97\xA5"}, m_exe);
+    EXPECT_EQ(outcome.settings.strTitleOverride, "\xC9T\xC9 ?");
+    EXPECT_EQ(WindowTitle(outcome.settings), "\xC9T\xC9 ?");
 }
 
 } // namespace
