@@ -100,7 +100,8 @@ private:
     // position after it (its parameter and one space included).
     size_t scanWord(size_t p, RtfToken& token) const;
     // Passes over the word at the backslash `p` when `pass` allows, writing
-    // what it shows at out[k] (room for two units); false to stop before it.
+    // what it shows at out[k] (room for two units), a mark only when `marks`;
+    // false to stop before it.
     bool passWord(size_t& p, char16_t* out, size_t& k, bool marks) const;
     // One token into `token`; false when it read a malformed \' and must go on.
     bool scan(RtfToken& token);

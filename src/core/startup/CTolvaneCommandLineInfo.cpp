@@ -61,29 +61,22 @@ void CTolvaneCommandLineInfo::ParseParam(const char* pszParam, bool bFlag, bool 
 bool CTolvaneCommandLineInfo::IsAbsolutePathToken(const std::string& token) {
     if (token.size() < 2 || token[0] != '/')
         return false;
-    const char letter = cp1252::toUpper(token.substr(1, 1))[0];
-    const bool switchLetter = std::string("PDAFN").find(letter) != std::string::npos;
-    if (switchLetter && token.size() >= 3) {
+    // A switch letter and what may stand between it and the value.
+    if (token.size() >= 3 && std::string("PDAFNpdafn").find(token[1]) != std::string::npos) {
         const char second = token[2];
         if (second == ':' || second == '=' || second == '_' || second == ' ' || second == '\t' ||
             (second >= '0' && second <= '9'))
             return false;
     }
-    struct stat st {};
-    auto exists = [&st](const std::string& path) {
-        return ::stat(cp1252::toUtf8(path).c_str(), &st) == 0;
-    };
     const size_t next = token.find('/', 1);
     if (next != std::string::npos) {
         const std::string first = token.substr(1, next - 1);
-        // A first folder that begins with a switch letter must be there:
-        // "/DIR/tmp/x" is the D switch unless /DIR exists.
         if (first.size() >= 3 && first.find(':') == std::string::npos &&
-            first.find('=') == std::string::npos &&
-            (!switchLetter || exists(token.substr(0, next))))
+            first.find('=') == std::string::npos)
             return true;
     }
-    return exists(token);
+    struct stat st {};
+    return ::stat(cp1252::toUtf8(token).c_str(), &st) == 0;
 }
 
 void CTolvaneCommandLineInfo::ParseCommandLine(const std::vector<std::string>& tokens) {

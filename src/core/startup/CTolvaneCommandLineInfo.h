@@ -15,10 +15,9 @@ namespace tolvane {
 // switch letter (P D A F N, either case) followed by ':', '=', '_', a blank
 // or a digit is always a switch ("/D:/home/ana/aide", "/N_Aide/Guide",
 // "/P12/x"). Any other token is a plain word, not a switch, when its first
-// component is at least three characters long, holds neither ':' nor '='
-// and, if it begins with a switch letter, names an existing directory
-// ("/home/ana/aide" and "/proc/self" are paths, "/DIR/tmp/x" the D switch);
-// or when the whole token names an existing file or directory ("/usr").
+// component is at least three characters long and holds neither ':' nor '='
+// ("/home/ana/aide", "/DIR/tmp/x"), or when it names an existing file or
+// directory ("/usr").
 class CTolvaneCommandLineInfo {
 public:
     // The tokens are applied to settings.

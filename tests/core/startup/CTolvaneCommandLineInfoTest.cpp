@@ -133,12 +133,8 @@ TEST(CTolvaneCommandLineInfoTest, ParseParamFollowsItsTable) {
          })},
         {{"/a=/home/x/notes"}, with([](Settings& s) { s.userBase = "/HOME/X/NOTES"; })},
         {{"/f_/tmp/x"}, with([](Settings& s) { s.closeRunning = true; })},
-        // A first folder that is not there makes a switch of a switch letter.
-        {{"/DIR/tmp/x"}, with([](Settings& s) {
-             s.dataSource = "R/TMP/X";
-             s.className = "AAAAARTMPX";
-         })},
-        {{"/proc/self", "/dev/null"}, {}},
+        // Any other first folder of three characters or more makes a path.
+        {{"/DIR/tmp/x", "/Nouveau/dossier", "/proc/self", "/dev/null"}, {}},
     };
     for (const Case& c : cases) {
         std::string line;
@@ -192,8 +188,9 @@ TEST(CTolvaneCommandLineInfoTest, AbsolutePathTokens) {
         {"/D0/tmp", false},
         {"/A=/usr/share", false},
         {"/F\t/x/y", false},
-        {"/DIR/tmp/x", false},
-        {"/Nouveau/dossier", false},
+        {"/DIR/tmp/x", true},
+        {"/Nouveau/dossier", true},
+        {"/pas/la", true},
         {"/proc/self", true},
         {"/dev/null", true},
         {"/dev", true},
