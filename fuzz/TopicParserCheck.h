@@ -139,13 +139,20 @@ private:
                     }
                     m_map.pop_back();
                 }
-                const Token word = after(to);
+                // The group's word, after a \* and control bytes if need be.
+                Token word = after(to);
+                if (word.type == Token::Type::ControlSymbol && word.symbol == '*') {
+                    size_t next = to + 2;
+                    while (next < m_s.size() && static_cast<unsigned char>(m_s[next]) < 0x20 &&
+                           m_s[next] != '\t')
+                        ++next;
+                    word = after(next);
+                }
                 if (wasText && isWord(word, "footnote"))
                     m_out.pop_back(); // the footnote's mark
-                const bool star = word.type == Token::Type::ControlSymbol && word.symbol == '*';
-                if (isWord(star ? after(to + 2) : word, "stylesheet"))
+                if (isWord(word, "stylesheet"))
                     styleSheet(to);
-                m_tableSeen = m_tableSeen || isWord(star ? after(to + 2) : word, "fonttbl");
+                m_tableSeen = m_tableSeen || isWord(word, "fonttbl");
                 break;
             }
             case Token::Type::GroupEnd:

@@ -122,6 +122,7 @@ TEST(TopicParserFuzz, BodiesReadAsTheirSourceLessFootnotesAndTargets) {
     const std::string inputs[] = {
         // A footnote's mark at the end of a line, its footnote on the next.
         "{\\rtf1 #\n{\\footnote A}K\r\n{\\footnote K mot}Texte.\\par}",
+        "{\\rtf1 #{\\*\\footnote A}K{\\*\n\\footnote K mot}a{\n\\footnote b}c}",
         "{\\rtf1 #{\\footnote A}{\\uldb Lien}{\\v B} et {\\ul note}{\\v C}.\\page\n"
         "#{\\footnote B}Suite\\page #{\\footnote C}Note}",
         // A word longer than the reader reads has no name, in either.
