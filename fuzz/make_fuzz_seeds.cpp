@@ -95,8 +95,8 @@ void textSeeds(const std::string& name, const std::string& base, size_t maxArtic
             continue;
         const std::string id = name + "-" + std::to_string(entry.first);
         writeSeed("rtf_reader_fuzzer", id, record.body);
-        writeSeed("brace_groups_fuzzer", id, record.body.substr(0, 4096));
-        writeSeed("brace_groups_fuzzer", id + "-title", record.title);
+        writeSeed("search_text_fuzzer", id,
+                  std::string(1, static_cast<char>(n * 37)) + record.body.substr(0, 4096));
     }
 }
 
