@@ -41,7 +41,11 @@ public:
     static constexpr size_t kMaxFonts = 16384;
     static constexpr size_t kMaxColors = 16384;
     static constexpr size_t kMaxFontName = 256;
+    // Font numbers below this are looked up in a table, the others in a map.
+    static constexpr int32_t kDirectFontNumbers = 1024;
     static constexpr size_t kMaxTabs = 64;
+    // What the text-only reader keeps of a font name: enough to tell "Symbol".
+    static constexpr size_t kShortFontName = 15;
 
     RtfParser(std::string_view input, Sink& sink)
         : m_tokens(input), m_sink(sink), m_picture(Sink::kFull) {
@@ -78,6 +82,7 @@ private:
     void emitMark(MarkKind kind);
     void appendFontName(std::string_view bytes);
     void commitFont();
+    void commitFontName(const RtfCodePages::Table& names);
     void commitColor();
 
     void formatWord(Word word, int32_t parameter, bool on);
@@ -100,7 +105,10 @@ private:
     int32_t m_defaultFontNumber = 0;
 
     std::vector<FontInfo> m_fonts;
+    std::vector<int32_t> m_fontByDirectNumber; // index or -1; empty until a font is read
     std::unordered_map<int32_t, int32_t> m_fontByNumber;
+    size_t m_fontNameBytes = 0;  // bytes of the open font's name, up to kMaxFontName
+    bool m_fontNameLong = false; // the text-only reader kept a short prefix of it
     bool m_fontOpen = false;
     int32_t m_fontNumber = 0;
     int32_t m_fontCodePage = 0;
@@ -140,6 +148,10 @@ template <class Sink> void RtfParser<Sink>::run() {
             for (size_t i = 0; i < pass.opened; ++i)
                 openGroup();
         }
+        // Nothing in a group whose text is not shown has any effect but its
+        // braces and its \bin data: the rest of it is passed over at once.
+        if (state().destination == Destination::Skip && m_stack.size() >= 2 && m_overflow == 0)
+            m_tokens.skipGroup();
         const RtfToken token = m_tokens.next();
         switch (token.type) {
         case RtfToken::Type::End:
@@ -728,6 +740,8 @@ template <class Sink> void RtfParser<Sink>::fontTableWord(Word word, int32_t par
         m_fontNumber = parameter;
         m_fontCodePage = 0;
         m_font = FontInfo{};
+        m_fontNameBytes = 0;
+        m_fontNameLong = false;
         return;
     case Word::FontCharset:
         m_font.charset = parameter;
@@ -773,16 +787,62 @@ template <class Sink> void RtfParser<Sink>::appendFontName(std::string_view byte
             commitFont();
             return;
         }
-        if (m_font.name.size() < kMaxFontName)
+        if (m_fontNameBytes >= kMaxFontName)
+            continue;
+        ++m_fontNameBytes;
+        if constexpr (Sink::kFull) {
             m_font.name += ch; // bytes for now, made UTF-8 when committed
+        } else if (m_font.name.empty() && ch == ' ') {
+            // The text needs only whether the name is "Symbol".
+        } else if (m_font.name.size() < kShortFontName) {
+            m_font.name += ch;
+        } else if (ch != ' ') {
+            m_fontNameLong = true;
+        }
     }
 }
 
 template <class Sink> void RtfParser<Sink>::commitFont() {
     m_fontOpen = false;
-    if (m_fonts.size() >= kMaxFonts || m_fontByNumber.count(m_fontNumber) != 0)
+    if (m_fonts.size() >= kMaxFonts || fontIndex(m_fontNumber) >= 0)
         return;
     const RtfCodePages::Table& names = RtfCodePages::table(m_documentCodePage);
+    bool symbolName = false;
+    if constexpr (!Sink::kFull) {
+        std::string_view name = m_font.name;
+        while (!name.empty() && name.back() == ' ')
+            name.remove_suffix(1);
+        static constexpr std::u16string_view kSymbolName = u"Symbol";
+        symbolName =
+            !m_fontNameLong && name.size() == kSymbolName.size() &&
+            std::equal(name.begin(), name.end(), kSymbolName.begin(), [&](char b, char16_t u) {
+                return names[static_cast<unsigned char>(b)] == u;
+            });
+        m_font.name.clear();
+    } else {
+        commitFontName(names);
+        symbolName = m_font.name == "Symbol";
+    }
+    m_font.codePage = m_fontCodePage != 0
+                          ? RtfCodePages::normalize(m_fontCodePage)
+                          : RtfCodePages::fromCharset(m_font.charset, m_documentCodePage);
+    if (m_font.codePage == RtfCodePages::kSymbol && !symbolName)
+        m_font.codePage = RtfCodePages::kPrivateSymbol;
+    const auto index = static_cast<int32_t>(m_fonts.size());
+    if (m_fontNumber >= 0 && m_fontNumber < kDirectFontNumbers) {
+        if (m_fontByDirectNumber.empty())
+            m_fontByDirectNumber.assign(kDirectFontNumbers, -1);
+        m_fontByDirectNumber[static_cast<size_t>(m_fontNumber)] = index;
+    } else {
+        m_fontByNumber.emplace(m_fontNumber, index);
+    }
+    m_fonts.push_back(std::move(m_font));
+    m_font = FontInfo{};
+}
+
+// The open font's name, from bytes of the document's code page to UTF-8,
+// without the blanks around it.
+template <class Sink> void RtfParser<Sink>::commitFontName(const RtfCodePages::Table& names) {
     std::string utf8;
     size_t begin = 0;
     size_t end = m_font.name.size();
@@ -804,14 +864,6 @@ template <class Sink> void RtfParser<Sink>::commitFont() {
         }
     }
     m_font.name = std::move(utf8);
-    m_font.codePage = m_fontCodePage != 0
-                          ? RtfCodePages::normalize(m_fontCodePage)
-                          : RtfCodePages::fromCharset(m_font.charset, m_documentCodePage);
-    if (m_font.codePage == RtfCodePages::kSymbol && m_font.name != "Symbol")
-        m_font.codePage = RtfCodePages::kPrivateSymbol;
-    m_fontByNumber.emplace(m_fontNumber, static_cast<int32_t>(m_fonts.size()));
-    m_fonts.push_back(std::move(m_font));
-    m_font = FontInfo{};
 }
 
 template <class Sink> void RtfParser<Sink>::commitColor() {
@@ -837,6 +889,9 @@ template <class Sink> void RtfParser<Sink>::applyFont(State& s, int32_t index) {
 }
 
 template <class Sink> int32_t RtfParser<Sink>::fontIndex(int32_t number) const {
+    if (number >= 0 && number < kDirectFontNumbers)
+        return m_fontByDirectNumber.empty() ? -1
+                                            : m_fontByDirectNumber[static_cast<size_t>(number)];
     const auto it = m_fontByNumber.find(number);
     return it == m_fontByNumber.end() ? -1 : it->second;
 }

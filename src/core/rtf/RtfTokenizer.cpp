@@ -310,4 +310,34 @@ std::string_view RtfTokenizer::takeBinary(int32_t size) {
     return bytes;
 }
 
+void RtfTokenizer::skipGroup() {
+    const auto* data = reinterpret_cast<const unsigned char*>(m_input.data());
+    const size_t size = m_input.size();
+    size_t p = m_pos;
+    size_t depth = 0;
+    while (p < size) {
+        const unsigned char c = data[p];
+        if (c == '{') {
+            ++depth;
+            ++p;
+        } else if (c == '}') {
+            if (depth == 0)
+                break;
+            --depth;
+            ++p;
+        } else if (c != '\\') {
+            ++p;
+        } else if (p + 1 < size && isLetter(data[p + 1])) {
+            RtfToken token;
+            p = scanWord(p + 1, token);
+            if (token.text == "bin" && token.hasParameter && token.parameter > 0)
+                p += std::min(static_cast<size_t>(token.parameter), size - p);
+        } else {
+            // A control symbol; after \' the hex digits are plain bytes.
+            p = std::min(size, p + 2);
+        }
+    }
+    m_pos = p;
+}
+
 } // namespace tolvane::rtf

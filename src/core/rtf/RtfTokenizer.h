@@ -61,6 +61,10 @@ public:
     }
     // The raw bytes of \binN following its control word, cut to the input.
     std::string_view takeBinary(int32_t size);
+    // Passes over the rest of the group being read, nested groups and \binN
+    // data included, as next() would read it, and stops before the '}' that
+    // closes it (or at the end of the input).
+    void skipGroup();
     size_t offset() const { return m_pos; }
 
     // The fast path of plain text: decodes plain bytes and \'hh escapes from
