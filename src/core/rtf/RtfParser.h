@@ -9,11 +9,24 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace tolvane::rtf {
+
+// The fonts read from a font table, kept for the next document whose font
+// table holds the same bytes in the same document code page: the bodies of
+// one help project all carry the project's table, often most of their bytes.
+struct RtfFontTableCache {
+    bool valid = false;
+    std::string bytes; // from after \fonttbl up to its closing brace
+    int documentCodePage = 0;
+    std::vector<FontInfo> fonts;
+    std::vector<int32_t> byDirectNumber;
+    std::unordered_map<int32_t, int32_t> byNumber;
+};
 
 // Reads RTF tokens into a sink, keeping the group states on an explicit
 // stack (never recursing on the input's nesting). The sink receives decoded
@@ -54,6 +67,10 @@ public:
         setCodePage(m_stack.back(), 1252);
     }
 
+    // Fonts of the document's first font table are taken from `cache` when
+    // it holds the same table, and left in it otherwise.
+    void useFontCache(RtfFontTableCache* cache) { m_fontCache = cache; }
+
     void run();
 
     std::vector<FontInfo>& fonts() { return m_fonts; }
@@ -83,6 +100,8 @@ private:
     void appendFontName(std::string_view bytes);
     void commitFont();
     void commitFontName(const RtfCodePages::Table& names);
+    void fontTableFromCache();
+    void fontTableToCache();
     void commitColor();
 
     void formatWord(Word word, int32_t parameter, bool on);
@@ -109,6 +128,14 @@ private:
     std::unordered_map<int32_t, int32_t> m_fontByNumber;
     size_t m_fontNameBytes = 0;  // bytes of the open font's name, up to kMaxFontName
     bool m_fontNameLong = false; // the text-only reader kept a short prefix of it
+
+    RtfFontTableCache* m_fontCache = nullptr;
+    size_t m_fontTableDepth = 0; // depth of the font table read for the cache; 0: none
+    std::string_view m_fontTableBytes;
+    int m_fontTableCodePage = 0;
+    size_t m_colorsBefore = 0; // the colour state the font table must leave as it is
+    Color m_colorBefore;
+    bool m_colorGivenBefore = false;
     bool m_fontOpen = false;
     int32_t m_fontNumber = 0;
     int32_t m_fontCodePage = 0;
@@ -248,8 +275,48 @@ template <class Sink> void RtfParser<Sink>::closeGroup() {
             m_sink.picture(std::move(placeholder), closed);
         }
     }
+    if (m_fontTableDepth > m_stack.size())
+        fontTableToCache();
     if (m_stack.size() == 1)
         m_done = true;
+}
+
+template <class Sink> void RtfParser<Sink>::fontTableFromCache() {
+    const size_t begin = m_tokens.offset();
+    const size_t end = m_tokens.groupEnd();
+    if (end >= m_tokens.input().size())
+        return; // never closed
+    const std::string_view bytes = m_tokens.input().substr(begin, end - begin);
+    RtfFontTableCache& cache = *m_fontCache;
+    if (cache.valid && cache.documentCodePage == m_documentCodePage && cache.bytes == bytes) {
+        m_fonts = cache.fonts;
+        m_fontByDirectNumber = cache.byDirectNumber;
+        m_fontByNumber = cache.byNumber;
+        m_tokens.seek(end);
+        return;
+    }
+    m_fontTableDepth = m_stack.size();
+    m_fontTableBytes = bytes;
+    m_fontTableCodePage = m_documentCodePage;
+    m_colorsBefore = m_colors.size();
+    m_colorBefore = m_color;
+    m_colorGivenBefore = m_colorGiven;
+}
+
+// The font table read for the cache has just closed. A colour table nested
+// in it would have done more than read fonts: such a table is not kept.
+template <class Sink> void RtfParser<Sink>::fontTableToCache() {
+    m_fontTableDepth = 0;
+    RtfFontTableCache& cache = *m_fontCache;
+    cache.valid = m_colors.size() == m_colorsBefore && m_color == m_colorBefore &&
+                  m_colorGiven == m_colorGivenBefore;
+    if (!cache.valid)
+        return;
+    cache.bytes.assign(m_fontTableBytes);
+    cache.documentCodePage = m_fontTableCodePage;
+    cache.fonts = m_fonts;
+    cache.byDirectNumber = m_fontByDirectNumber;
+    cache.byNumber = m_fontByNumber;
 }
 
 template <class Sink> void RtfParser<Sink>::onText(std::string_view text) {
@@ -417,6 +484,8 @@ template <class Sink> void RtfParser<Sink>::setDestination(Word word) {
     case Word::FontTable:
         s.destination = Destination::FontTable;
         m_fontOpen = false;
+        if (m_fontCache && m_fonts.empty() && m_fontTableDepth == 0 && m_overflow == 0)
+            fontTableFromCache();
         break;
     case Word::ColorTable:
         s.destination = Destination::ColorTable;

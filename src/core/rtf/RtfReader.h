@@ -2,6 +2,7 @@
 
 #include "core/rtf/RichDocument.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,25 @@ public:
     // Only the displayed text in the same numbering (identical to
     // read(rtf).text), without building formats: the fast path of search.
     static std::u16string displayedText(std::string_view rtf);
+};
+
+struct RtfFontTableCache;
+
+// Reads the displayed text of one document after another, as
+// RtfReader::displayedText does, keeping from one document to the next the
+// fonts of a font table that the next one repeats byte for byte. One reader
+// per thread.
+class RtfTextReader {
+public:
+    RtfTextReader();
+    ~RtfTextReader();
+    RtfTextReader(const RtfTextReader&) = delete;
+    RtfTextReader& operator=(const RtfTextReader&) = delete;
+
+    std::u16string displayedText(std::string_view rtf);
+
+private:
+    std::unique_ptr<RtfFontTableCache> m_fonts;
 };
 
 } // namespace tolvane::rtf

@@ -310,7 +310,7 @@ std::string_view RtfTokenizer::takeBinary(int32_t size) {
     return bytes;
 }
 
-void RtfTokenizer::skipGroup() {
+size_t RtfTokenizer::groupEnd() const {
     const auto* data = reinterpret_cast<const unsigned char*>(m_input.data());
     const size_t size = m_input.size();
     size_t p = m_pos;
@@ -337,7 +337,7 @@ void RtfTokenizer::skipGroup() {
             p = std::min(size, p + 2);
         }
     }
-    m_pos = p;
+    return p;
 }
 
 } // namespace tolvane::rtf

@@ -14,7 +14,7 @@ bool ArticleMatcher::titleMatches(std::string_view title) const {
 }
 
 bool ArticleMatcher::textMatches(std::string_view body) {
-    return m_finder.find(rtf::RtfReader::displayedText(body)) >= 0;
+    return m_finder.find(m_reader.displayedText(body)) >= 0;
 }
 
 } // namespace tolvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/rtf/RtfReader.h"
 #include "core/rtf/TextFinder.h"
 #include "core/search/SearchEngine.h"
 
@@ -28,6 +29,7 @@ public:
 private:
     const SearchRequest& m_request;
     rtf::TextFinder m_finder;
+    rtf::RtfTextReader m_reader;
 };
 
 } // namespace tolvane
