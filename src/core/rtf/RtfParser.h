@@ -283,18 +283,23 @@ template <class Sink> void RtfParser<Sink>::closeGroup() {
 
 template <class Sink> void RtfParser<Sink>::fontTableFromCache() {
     const size_t begin = m_tokens.offset();
-    const size_t end = m_tokens.groupEnd();
-    if (end >= m_tokens.input().size())
-        return; // never closed
-    const std::string_view bytes = m_tokens.input().substr(begin, end - begin);
+    const std::string_view input = m_tokens.input();
     RtfFontTableCache& cache = *m_fontCache;
-    if (cache.valid && cache.documentCodePage == m_documentCodePage && cache.bytes == bytes) {
+    // The same bytes followed by a brace: the same table, closed there.
+    if (cache.valid && cache.documentCodePage == m_documentCodePage &&
+        input.size() - begin > cache.bytes.size() &&
+        input.compare(begin, cache.bytes.size(), cache.bytes) == 0 &&
+        input[begin + cache.bytes.size()] == '}') {
         m_fonts = cache.fonts;
         m_fontByDirectNumber = cache.byDirectNumber;
         m_fontByNumber = cache.byNumber;
-        m_tokens.seek(end);
+        m_tokens.seek(begin + cache.bytes.size());
         return;
     }
+    const size_t end = m_tokens.groupEnd();
+    if (end >= input.size())
+        return; // never closed
+    const std::string_view bytes = input.substr(begin, end - begin);
     m_fontTableDepth = m_stack.size();
     m_fontTableBytes = bytes;
     m_fontTableCodePage = m_documentCodePage;

@@ -68,6 +68,14 @@ constexpr std::array<TextEffect, kWordCount> makeEffects() {
 }
 constexpr std::array<TextEffect, kWordCount> kEffects = makeEffects();
 
+// The bytes groupEnd() stops at.
+constexpr std::array<bool, 256> makeGroupBytes() {
+    std::array<bool, 256> bytes{};
+    bytes['{'] = bytes['}'] = bytes['\\'] = true;
+    return bytes;
+}
+constexpr std::array<bool, 256> kGroupBytes = makeGroupBytes();
+
 } // namespace
 
 RtfToken RtfTokenizer::nextOther() {
@@ -315,29 +323,38 @@ size_t RtfTokenizer::groupEnd() const {
     const size_t size = m_input.size();
     size_t p = m_pos;
     size_t depth = 0;
-    while (p < size) {
+    for (;;) {
+        while (p < size && !kGroupBytes[data[p]])
+            ++p;
+        if (p >= size)
+            return size;
         const unsigned char c = data[p];
         if (c == '{') {
             ++depth;
             ++p;
         } else if (c == '}') {
             if (depth == 0)
-                break;
+                return p;
             --depth;
             ++p;
-        } else if (c != '\\') {
-            ++p;
         } else if (p + 1 < size && isLetter(data[p + 1])) {
-            RtfToken token;
-            p = scanWord(p + 1, token);
-            if (token.text == "bin" && token.hasParameter && token.parameter > 0)
-                p += std::min(static_cast<size_t>(token.parameter), size - p);
+            // Only \binN matters: its data may hold braces. Other words end
+            // with their letters, as what follows them is plain bytes here.
+            size_t q = p + 1;
+            while (q < size && isLetter(data[q]))
+                ++q;
+            if (q - p == 4 && data[p + 1] == 'b' && data[p + 2] == 'i' && data[p + 3] == 'n') {
+                RtfToken token;
+                q = scanWord(p + 1, token);
+                if (token.hasParameter && token.parameter > 0)
+                    q += std::min(static_cast<size_t>(token.parameter), size - q);
+            }
+            p = q;
         } else {
             // A control symbol; after \' the hex digits are plain bytes.
             p = std::min(size, p + 2);
         }
     }
-    return p;
 }
 
 } // namespace tolvane::rtf
