@@ -1,16 +1,23 @@
-// The all-articles search over a generated data source of 20,000 articles
-// and about 100 MB of RTF, for a word found in no title and no text, so that
-// every body is read; `grep -ci` over the .PGD file is timed in the same run
-// as the anchor. Targets: at least a quarter of grep's throughput, and a
+// The all-articles search over about 100 MB of help bodies as real help
+// projects hold them: the bundled guide and every project of the corpus that
+// builds, their bodies repeated under titles of their own until the .PGD file
+// reaches 100 MB. The word searched for is in no title and no text, so that
+// every body is read; `grep -ci` over the same .PGD file is timed in the
+// same run as the anchor. Targets: at least half of grep's throughput, and a
 // whole-word search at most 1.2 times as costly as a plain one.
 #include "core/articles/ArticleStore.h"
 #include "core/articles/DataSourceGenerator.h"
+#include "core/articles/DataSourceWriter.h"
+#include "core/authoring/BuildMessages.h"
+#include "core/authoring/DataSourceBuilder.h"
 #include "core/search/SearchEngine.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -21,11 +28,9 @@
 namespace {
 
 using namespace tolvane;
+namespace fs = std::filesystem;
 
-constexpr int32_t kArticles = 20000;
-// Popup notes are a tenth of the articles with a tenth of the size: this
-// average brings the .PGD file to about 100 MB.
-constexpr uint32_t kAverageBodyBytes = 5500;
+constexpr size_t kPgdBytes = 100 * 1000 * 1000;
 
 // CPU seconds used so far by this process (every thread) or by its waited-for
 // children. Wall time on a shared machine swings with the load of others;
@@ -44,45 +49,96 @@ void setProcessCpu(benchmark::State& state, double seconds) {
         benchmark::Counter(seconds * 1e3, benchmark::Counter::kAvgIterations);
 }
 
-class GeneratedSource {
+// The help projects to take bodies from: the guide, then the corpus's.
+std::vector<std::string> helpProjects() {
+    std::vector<std::string> projects = {std::string(TOLVANE_SOURCE_DIR) +
+                                         "/samples/guide/GUIDE.hpj"};
+    std::error_code ec;
+    const fs::path corpus = fs::path(TOLVANE_SOURCE_DIR) / ".." / "shared" / "corpus" / "helpsrc";
+    std::vector<std::string> found;
+    for (fs::recursive_directory_iterator it(corpus, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string ext = it->path().extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (ext == ".hpj")
+            found.push_back(it->path().string());
+    }
+    std::sort(found.begin(), found.end());
+    projects.insert(projects.end(), found.begin(), found.end());
+    return projects;
+}
+
+// Every body of the projects that build, as their data sources store them.
+std::vector<std::string> helpBodies(const std::string& scratch, size_t* projectsBuilt) {
+    std::vector<std::string> bodies;
+    for (const std::string& project : helpProjects()) {
+        authoring::BuildMessages messages;
+        authoring::DataSourceBuilder builder(messages);
+        builder.addSource(project);
+        DataSourceWriter writer;
+        builder.build(writer);
+        if (builder.articles().empty() || !writer.write(scratch + "/P"))
+            continue;
+        ++*projectsBuilt;
+        ArticleIndex index;
+        ArticleStore store(DataSourcePaths::fromBase(scratch + "/P"), index);
+        store.LoadIndex();
+        store.ForEachArticle(
+            [&](ArticleNumber, const std::string&, ArticleStore::BodyReader& body) {
+                bodies.push_back(body.body());
+                return true;
+            });
+    }
+    return bodies;
+}
+
+class HelpSource {
 public:
-    GeneratedSource() {
+    HelpSource() {
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tolvane-bench-XXXXXX";
         if (!::mkdtemp(pattern.data()))
             return;
         m_dir = pattern;
-        GeneratorOptions options;
-        options.articles = kArticles;
-        options.averageBodyBytes = kAverageBodyBytes;
+        const std::vector<std::string> bodies = helpBodies(m_dir, &m_projects);
+        if (bodies.empty())
+            return;
         DataSourceWriter writer;
-        DataSourceGenerator(options).generate(writer);
+        writer.reserve(kPgdBytes + (1 << 20), 0);
+        for (ArticleNumber n = 1; writer.pgdSize() < kPgdBytes; ++n)
+            writer.addArticle(n, "Sujet " + std::to_string(n),
+                              bodies[static_cast<size_t>(n - 1) % bodies.size()]);
         m_pgdBytes = writer.pgdSize();
         if (!writer.write(m_dir + "/BENCH"))
             return;
         m_store =
             std::make_unique<ArticleStore>(DataSourcePaths::fromBase(m_dir + "/BENCH"), m_index);
         m_store->LoadIndex();
+        std::printf("%zu help projects, %zu bodies repeated into %zu articles, %.1f MB of .PGD\n",
+                    m_projects, bodies.size(), m_index.size(),
+                    static_cast<double>(m_pgdBytes) / 1e6);
     }
-    ~GeneratedSource() {
+    ~HelpSource() {
         std::error_code ec;
         if (!m_dir.empty())
-            std::filesystem::remove_all(m_dir, ec);
+            fs::remove_all(m_dir, ec);
     }
 
     const ArticleStore* store() const { return m_store.get(); }
     int64_t pgdBytes() const { return static_cast<int64_t>(m_pgdBytes); }
+    const std::string& dir() const { return m_dir; }
 
 private:
     std::string m_dir;
+    size_t m_projects = 0;
     ArticleIndex m_index;
     std::unique_ptr<ArticleStore> m_store;
     size_t m_pgdBytes = 0;
 };
 
-const GeneratedSource& source() {
-    static const GeneratedSource generated;
-    return generated;
+const HelpSource& source() {
+    static const HelpSource help;
+    return help;
 }
 
 void search(benchmark::State& state, bool wholeWord, unsigned threads) {
@@ -119,14 +175,17 @@ void BM_SearchWholeWordOneThread(benchmark::State& state) {
     search(state, true, 1);
 }
 
+// GNU grep stops at the first match when its output is /dev/null, so the
+// count goes to a file, and the count it wrote is checked.
 void grep(benchmark::State& state, const char* options) {
     if (!source().store()) {
         state.SkipWithError("the data source could not be written");
         return;
     }
+    const std::string countPath = source().dir() + "/grep-count";
     const std::string command = std::string("grep ") + options + " " +
                                 DataSourceGenerator::absentWord() + " '" +
-                                source().store()->paths().pgd + "' > /dev/null";
+                                source().store()->paths().pgd + "' > '" + countPath + "'";
     const double cpuBefore = cpuSeconds(RUSAGE_CHILDREN);
     for (auto _ : state) {
         // grep exits 1 when it counts no line, which is the expected outcome.
@@ -138,6 +197,11 @@ void grep(benchmark::State& state, const char* options) {
     }
     setProcessCpu(state, cpuSeconds(RUSAGE_CHILDREN) - cpuBefore);
     state.SetBytesProcessed(state.iterations() * source().pgdBytes());
+    std::ifstream in(countPath);
+    long counted = -1;
+    in >> counted;
+    if (counted != 0)
+        state.SkipWithError("grep did not count zero lines");
 }
 
 void BM_GrepCi(benchmark::State& state) {
@@ -189,8 +253,8 @@ public:
             std::printf(medians == &m_realMedian ? "\nRatios of median real times:\n"
                                                  : "\nRatios of median process CPU times "
                                                    "(all threads; grep's child process):\n");
-            ratio("BM_GrepCi", "BM_SearchPlain", "(target >= 0.25)");
-            ratio("BM_GrepCi", "BM_SearchWholeWord", "(target >= 0.25)");
+            ratio("BM_GrepCi", "BM_SearchPlain", "(target >= 0.5)");
+            ratio("BM_GrepCi", "BM_SearchWholeWord", "(target >= 0.5)");
             ratio("BM_SearchWholeWord", "BM_SearchPlain", "(target <= 1.2)");
             ratio("BM_SearchWholeWordOneThread", "BM_SearchPlainOneThread", "(target <= 1.2)");
             ratio("BM_SearchPlainOneThread", "BM_SearchPlain", "(effect of the threads)");

@@ -23,6 +23,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 using namespace tolvane;
@@ -95,9 +96,24 @@ void textSeeds(const std::string& name, const std::string& base, size_t maxArtic
             continue;
         const std::string id = name + "-" + std::to_string(entry.first);
         writeSeed("rtf_reader_fuzzer", id, record.body);
-        writeSeed("brace_groups_fuzzer", id, record.body.substr(0, 4096));
-        writeSeed("brace_groups_fuzzer", id + "-title", record.title);
+        writeSeed("search_text_fuzzer", id,
+                  std::string(1, static_cast<char>(n * 37)) + record.body.substr(0, 4096));
     }
+}
+
+// Bodies the search must read as the viewer shows them: not RTF, cut short,
+// with \bin data holding braces, nested deeper than the reader's stack.
+void searchTextSeeds() {
+    const std::pair<const char*, std::string> seeds[] = {
+        {"plain", "\x01"
+                  "abc {123456xyz} def {uvwxyz} gh"},
+        {"truncated", "\x02{\\rtf1{\\fonttbl{\\f0\\fcharset2 Symbol;}{\\f1 Ar"},
+        {"bin", "\x03{\\rtf1 avant{\\*\\x\\bin4 }{{}apr\\'e8s{\\pict\\bin2 {}}}"},
+        {"deep", "\x04{\\rtf1 " + std::string(5000, '{') + "profond" + std::string(4000, '}')},
+        {"hidden", "\x05{\\rtf1 vu{\\v cach\\'e9}{\\field{\\*\\fldinst X}{\\fldrslt r}}}"},
+    };
+    for (const auto& [name, bytes] : seeds)
+        writeSeed("search_text_fuzzer", name, bytes);
 }
 
 void generatedSources(const std::string& scratch) {
@@ -271,6 +287,7 @@ int main(int argc, char** argv) {
     bookmarkSeeds();
     messageSeeds();
     commandLineSeeds();
+    searchTextSeeds();
     removeTree(scratch);
     std::printf("%d seed files in %s\n", g_written, g_root.c_str());
     return g_written > 0 ? 0 : 1;

@@ -9,11 +9,24 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace tolvane::rtf {
+
+// The fonts read from a font table, kept for the next document whose font
+// table holds the same bytes in the same document code page: the bodies of
+// one help project all carry the project's table, often most of their bytes.
+struct RtfFontTableCache {
+    bool valid = false;
+    std::string bytes; // from after \fonttbl up to its closing brace
+    int documentCodePage = 0;
+    std::vector<FontInfo> fonts;
+    std::vector<int32_t> byDirectNumber;
+    std::unordered_map<int32_t, int32_t> byNumber;
+};
 
 // Reads RTF tokens into a sink, keeping the group states on an explicit
 // stack (never recursing on the input's nesting). The sink receives decoded
@@ -43,7 +56,11 @@ public:
     static constexpr size_t kMaxFonts = 16384;
     static constexpr size_t kMaxColors = 16384;
     static constexpr size_t kMaxFontName = 256;
+    // Font numbers below this are looked up in a table, the others in a map.
+    static constexpr int32_t kDirectFontNumbers = 1024;
     static constexpr size_t kMaxTabs = 64;
+    // What the text-only reader keeps of a font name: enough to tell "Symbol".
+    static constexpr size_t kShortFontName = 15;
 
     RtfParser(std::string_view input, Sink& sink)
         : m_tokens(input), m_sink(sink), m_picture(Sink::kFull) {
@@ -51,6 +68,10 @@ public:
         m_stack.emplace_back();
         setCodePage(m_stack.back(), 1252);
     }
+
+    // Fonts of the document's first font table are taken from `cache` when
+    // it holds the same table, and left in it otherwise.
+    void useFontCache(RtfFontTableCache* cache) { m_fontCache = cache; }
 
     void run();
 
@@ -80,6 +101,9 @@ private:
     void emitMark(MarkKind kind);
     void appendFontName(std::string_view bytes);
     void commitFont();
+    void commitFontName(const RtfCodePages::Table& names);
+    void fontTableFromCache();
+    void fontTableToCache();
     void commitColor();
 
     void formatWord(Word word, int32_t parameter, bool on);
@@ -102,7 +126,18 @@ private:
     int32_t m_defaultFontNumber = 0;
 
     std::vector<FontInfo> m_fonts;
+    std::vector<int32_t> m_fontByDirectNumber; // index or -1; empty until a font is read
     std::unordered_map<int32_t, int32_t> m_fontByNumber;
+    size_t m_fontNameBytes = 0;  // bytes of the open font's name, up to kMaxFontName
+    bool m_fontNameLong = false; // the text-only reader kept a short prefix of it
+
+    RtfFontTableCache* m_fontCache = nullptr;
+    size_t m_fontTableDepth = 0; // depth of the font table read for the cache; 0: none
+    std::string_view m_fontTableBytes;
+    int m_fontTableCodePage = 0;
+    size_t m_colorsBefore = 0; // the colour state the font table must leave as it is
+    Color m_colorBefore;
+    bool m_colorGivenBefore = false;
     bool m_fontOpen = false;
     int32_t m_fontNumber = 0;
     int32_t m_fontCodePage = 0;
@@ -143,6 +178,10 @@ template <class Sink> void RtfParser<Sink>::run() {
             for (size_t i = 0; i < pass.opened; ++i)
                 openGroup();
         }
+        // Nothing in a group whose text is not shown has any effect but its
+        // braces and its \bin data: the rest of it is passed over at once.
+        if (state().destination == Destination::Skip && m_stack.size() >= 2 && m_overflow == 0)
+            m_tokens.skipGroup();
         const RtfToken token = m_tokens.next();
         switch (token.type) {
         case RtfToken::Type::End:
@@ -239,8 +278,53 @@ template <class Sink> void RtfParser<Sink>::closeGroup() {
             m_sink.picture(std::move(placeholder), closed);
         }
     }
+    if (m_fontTableDepth > m_stack.size())
+        fontTableToCache();
     if (m_stack.size() == 1)
         m_done = true;
+}
+
+template <class Sink> void RtfParser<Sink>::fontTableFromCache() {
+    const size_t begin = m_tokens.offset();
+    const std::string_view input = m_tokens.input();
+    RtfFontTableCache& cache = *m_fontCache;
+    // The same bytes followed by a brace: the same table, closed there.
+    if (cache.valid && cache.documentCodePage == m_documentCodePage &&
+        input.size() - begin > cache.bytes.size() &&
+        input.compare(begin, cache.bytes.size(), cache.bytes) == 0 &&
+        input[begin + cache.bytes.size()] == '}') {
+        m_fonts = cache.fonts;
+        m_fontByDirectNumber = cache.byDirectNumber;
+        m_fontByNumber = cache.byNumber;
+        m_tokens.seek(begin + cache.bytes.size());
+        return;
+    }
+    const size_t end = m_tokens.groupEnd();
+    if (end >= input.size())
+        return; // never closed
+    const std::string_view bytes = input.substr(begin, end - begin);
+    m_fontTableDepth = m_stack.size();
+    m_fontTableBytes = bytes;
+    m_fontTableCodePage = m_documentCodePage;
+    m_colorsBefore = m_colors.size();
+    m_colorBefore = m_color;
+    m_colorGivenBefore = m_colorGiven;
+}
+
+// The font table read for the cache has just closed. A colour table nested
+// in it would have done more than read fonts: such a table is not kept.
+template <class Sink> void RtfParser<Sink>::fontTableToCache() {
+    m_fontTableDepth = 0;
+    RtfFontTableCache& cache = *m_fontCache;
+    cache.valid = m_colors.size() == m_colorsBefore && m_color == m_colorBefore &&
+                  m_colorGiven == m_colorGivenBefore;
+    if (!cache.valid)
+        return;
+    cache.bytes.assign(m_fontTableBytes);
+    cache.documentCodePage = m_fontTableCodePage;
+    cache.fonts = m_fonts;
+    cache.byDirectNumber = m_fontByDirectNumber;
+    cache.byNumber = m_fontByNumber;
 }
 
 template <class Sink> void RtfParser<Sink>::onText(std::string_view text) {
@@ -409,6 +493,8 @@ template <class Sink> void RtfParser<Sink>::setDestination(Word word) {
     case Word::FontTable:
         s.destination = Destination::FontTable;
         m_fontOpen = false;
+        if (m_fontCache && m_fonts.empty() && m_fontTableDepth == 0 && m_overflow == 0)
+            fontTableFromCache();
         break;
     case Word::ColorTable:
         s.destination = Destination::ColorTable;
@@ -742,6 +828,8 @@ template <class Sink> void RtfParser<Sink>::fontTableWord(Word word, int32_t par
         m_fontNumber = parameter;
         m_fontCodePage = 0;
         m_font = FontInfo{};
+        m_fontNameBytes = 0;
+        m_fontNameLong = false;
         return;
     case Word::FontCharset:
         m_font.charset = parameter;
@@ -787,16 +875,62 @@ template <class Sink> void RtfParser<Sink>::appendFontName(std::string_view byte
             commitFont();
             return;
         }
-        if (m_font.name.size() < kMaxFontName)
+        if (m_fontNameBytes >= kMaxFontName)
+            continue;
+        ++m_fontNameBytes;
+        if constexpr (Sink::kFull) {
             m_font.name += ch; // bytes for now, made UTF-8 when committed
+        } else if (m_font.name.empty() && ch == ' ') {
+            // The text needs only whether the name is "Symbol".
+        } else if (m_font.name.size() < kShortFontName) {
+            m_font.name += ch;
+        } else if (ch != ' ') {
+            m_fontNameLong = true;
+        }
     }
 }
 
 template <class Sink> void RtfParser<Sink>::commitFont() {
     m_fontOpen = false;
-    if (m_fonts.size() >= kMaxFonts || m_fontByNumber.count(m_fontNumber) != 0)
+    if (m_fonts.size() >= kMaxFonts || fontIndex(m_fontNumber) >= 0)
         return;
     const RtfCodePages::Table& names = RtfCodePages::table(m_documentCodePage);
+    bool symbolName = false;
+    if constexpr (!Sink::kFull) {
+        std::string_view name = m_font.name;
+        while (!name.empty() && name.back() == ' ')
+            name.remove_suffix(1);
+        static constexpr std::u16string_view kSymbolName = u"Symbol";
+        symbolName =
+            !m_fontNameLong && name.size() == kSymbolName.size() &&
+            std::equal(name.begin(), name.end(), kSymbolName.begin(), [&](char b, char16_t u) {
+                return names[static_cast<unsigned char>(b)] == u;
+            });
+        m_font.name.clear();
+    } else {
+        commitFontName(names);
+        symbolName = m_font.name == "Symbol";
+    }
+    m_font.codePage = m_fontCodePage != 0
+                          ? RtfCodePages::normalize(m_fontCodePage)
+                          : RtfCodePages::fromCharset(m_font.charset, m_documentCodePage);
+    if (m_font.codePage == RtfCodePages::kSymbol && !symbolName)
+        m_font.codePage = RtfCodePages::kPrivateSymbol;
+    const auto index = static_cast<int32_t>(m_fonts.size());
+    if (m_fontNumber >= 0 && m_fontNumber < kDirectFontNumbers) {
+        if (m_fontByDirectNumber.empty())
+            m_fontByDirectNumber.assign(kDirectFontNumbers, -1);
+        m_fontByDirectNumber[static_cast<size_t>(m_fontNumber)] = index;
+    } else {
+        m_fontByNumber.emplace(m_fontNumber, index);
+    }
+    m_fonts.push_back(std::move(m_font));
+    m_font = FontInfo{};
+}
+
+// The open font's name, from bytes of the document's code page to UTF-8,
+// without the blanks around it.
+template <class Sink> void RtfParser<Sink>::commitFontName(const RtfCodePages::Table& names) {
     std::string utf8;
     size_t begin = 0;
     size_t end = m_font.name.size();
@@ -818,14 +952,6 @@ template <class Sink> void RtfParser<Sink>::commitFont() {
         }
     }
     m_font.name = std::move(utf8);
-    m_font.codePage = m_fontCodePage != 0
-                          ? RtfCodePages::normalize(m_fontCodePage)
-                          : RtfCodePages::fromCharset(m_font.charset, m_documentCodePage);
-    if (m_font.codePage == RtfCodePages::kSymbol && m_font.name != "Symbol")
-        m_font.codePage = RtfCodePages::kPrivateSymbol;
-    m_fontByNumber.emplace(m_fontNumber, static_cast<int32_t>(m_fonts.size()));
-    m_fonts.push_back(std::move(m_font));
-    m_font = FontInfo{};
 }
 
 template <class Sink> void RtfParser<Sink>::commitColor() {
@@ -851,6 +977,9 @@ template <class Sink> void RtfParser<Sink>::applyFont(State& s, int32_t index) {
 }
 
 template <class Sink> int32_t RtfParser<Sink>::fontIndex(int32_t number) const {
+    if (number >= 0 && number < kDirectFontNumbers)
+        return m_fontByDirectNumber.empty() ? -1
+                                            : m_fontByDirectNumber[static_cast<size_t>(number)];
     const auto it = m_fontByNumber.find(number);
     return it == m_fontByNumber.end() ? -1 : it->second;
 }

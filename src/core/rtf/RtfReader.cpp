@@ -39,4 +39,16 @@ size_t RtfReader::streamDisplayedText(std::string_view rtf,
     return sink.finish();
 }
 
+RtfTextReader::RtfTextReader() : m_fonts(std::make_unique<RtfFontTableCache>()) {}
+
+RtfTextReader::~RtfTextReader() = default;
+
+std::u16string RtfTextReader::displayedText(std::string_view rtf) {
+    RtfTextSink sink(rtf.size());
+    RtfParser<RtfTextSink> parser(rtf, sink);
+    parser.useFontCache(m_fonts.get());
+    parser.run();
+    return sink.finish();
+}
+
 } // namespace tolvane::rtf

@@ -3,6 +3,7 @@
 #include "core/rtf/RichDocument.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,25 @@ public:
     static size_t streamDisplayedText(std::string_view rtf,
                                       const std::function<void(std::u16string_view)>& consume,
                                       const std::function<void(MarkKind, size_t)>& onMark);
+};
+
+struct RtfFontTableCache;
+
+// Reads the displayed text of one document after another, as
+// RtfReader::displayedText does, keeping from one document to the next the
+// fonts of a font table that the next one repeats byte for byte. One reader
+// per thread.
+class RtfTextReader {
+public:
+    RtfTextReader();
+    ~RtfTextReader();
+    RtfTextReader(const RtfTextReader&) = delete;
+    RtfTextReader& operator=(const RtfTextReader&) = delete;
+
+    std::u16string displayedText(std::string_view rtf);
+
+private:
+    std::unique_ptr<RtfFontTableCache> m_fonts;
 };
 
 } // namespace tolvane::rtf

@@ -68,6 +68,14 @@ constexpr std::array<TextEffect, kWordCount> makeEffects() {
 }
 constexpr std::array<TextEffect, kWordCount> kEffects = makeEffects();
 
+// The bytes groupEnd() stops at.
+constexpr std::array<bool, 256> makeGroupBytes() {
+    std::array<bool, 256> bytes{};
+    bytes['{'] = bytes['}'] = bytes['\\'] = true;
+    return bytes;
+}
+constexpr std::array<bool, 256> kGroupBytes = makeGroupBytes();
+
 } // namespace
 
 RtfToken RtfTokenizer::nextOther() {
@@ -312,6 +320,45 @@ std::string_view RtfTokenizer::takeBinary(int32_t size) {
     std::string_view bytes = m_input.substr(m_pos, count);
     m_pos += count;
     return bytes;
+}
+
+size_t RtfTokenizer::groupEnd() const {
+    const auto* data = reinterpret_cast<const unsigned char*>(m_input.data());
+    const size_t size = m_input.size();
+    size_t p = m_pos;
+    size_t depth = 0;
+    for (;;) {
+        while (p < size && !kGroupBytes[data[p]])
+            ++p;
+        if (p >= size)
+            return size;
+        const unsigned char c = data[p];
+        if (c == '{') {
+            ++depth;
+            ++p;
+        } else if (c == '}') {
+            if (depth == 0)
+                return p;
+            --depth;
+            ++p;
+        } else if (p + 1 < size && isLetter(data[p + 1])) {
+            // Only \binN matters: its data may hold braces. Other words end
+            // with their letters, as what follows them is plain bytes here.
+            size_t q = p + 1;
+            while (q < size && isLetter(data[q]))
+                ++q;
+            if (q - p == 4 && data[p + 1] == 'b' && data[p + 2] == 'i' && data[p + 3] == 'n') {
+                RtfToken token;
+                q = scanWord(p + 1, token);
+                if (token.hasParameter && token.parameter > 0)
+                    q += std::min(static_cast<size_t>(token.parameter), size - q);
+            }
+            p = q;
+        } else {
+            // A control symbol; after \' the hex digits are plain bytes.
+            p = std::min(size, p + 2);
+        }
+    }
 }
 
 } // namespace tolvane::rtf

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -62,6 +63,12 @@ public:
     }
     // The raw bytes of \binN following its control word, cut to the input.
     std::string_view takeBinary(int32_t size);
+    // The position of the '}' that closes the group being read, nested
+    // groups and \binN data passed over as next() would read them; the size
+    // of the input when the group is never closed.
+    size_t groupEnd() const;
+    // Passes over the rest of the group being read, up to its closing '}'.
+    void skipGroup() { m_pos = groupEnd(); }
     size_t offset() const { return m_pos; }
     // The token at `pos` as next() reads it from there (control bytes before
     // it passed over), without moving this tokenizer; `pos` moves past it.
@@ -74,6 +81,9 @@ public:
         pos = at.m_pos;
         return whole;
     }
+    std::string_view input() const { return m_input; }
+    // Goes on reading at `position` (at most the size of the input).
+    void seek(size_t position) { m_pos = std::min(position, m_input.size()); }
 
     // The fast path of plain text: decodes plain bytes and \'hh escapes from
     // the current position through `table` into `out` (at most `capacity`

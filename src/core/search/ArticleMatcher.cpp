@@ -14,9 +14,7 @@ bool ArticleMatcher::titleMatches(std::string_view title) const {
 }
 
 bool ArticleMatcher::textMatches(std::string_view body) {
-    m_cleaned.clear();
-    AppendStrippedBody(body, m_cleaned);
-    return m_finder.find(rtf::RtfReader::displayedText(m_cleaned)) >= 0;
+    return m_finder.find(m_reader.displayedText(body)) >= 0;
 }
 
 } // namespace tolvane

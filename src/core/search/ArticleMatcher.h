@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/rtf/RtfReader.h"
 #include "core/rtf/TextFinder.h"
 #include "core/search/SearchEngine.h"
 
@@ -20,13 +21,15 @@ public:
     bool titleMatches(std::string_view title) const;
     // Whether the body needs to be read after the title test gave titleMatch.
     bool needsBody(bool titleMatch) const { return !titleMatch && m_request.inText; }
-    // The text test on a raw RTF body: cleaned, interpreted, then searched.
+    // The text test on a raw RTF body: a find in the whole of the text the
+    // article view shows for it (hidden text, field instructions and the
+    // other groups the view leaves out are not searched).
     bool textMatches(std::string_view body);
 
 private:
     const SearchRequest& m_request;
     rtf::TextFinder m_finder;
-    std::string m_cleaned;
+    rtf::RtfTextReader m_reader;
 };
 
 } // namespace tolvane

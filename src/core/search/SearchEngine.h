@@ -36,16 +36,6 @@ struct SearchMatch {
 // does not find "ÉCOLE"). Whole words play no part in titles.
 bool TitleMatches(std::string_view title, std::string_view text, bool matchCase);
 
-// Cleans an article body before its text is searched: each group opened by
-// a blank and a brace takes with it the blank, the brace, the six characters
-// after it, everything up to its "} " and one character after that. A group
-// is only recognised after at least one character of the remaining text, so
-// a remainder that begins with " {" stays as it is; a group that is never
-// closed drops the rest of the body.
-void StripBraceGroups(std::string& body);
-// The same cleaning of body, appended to out (for callers reusing a buffer).
-void AppendStrippedBody(std::string_view body, std::string& out);
-
 // Captions of the results window, Windows-1252: "Recherche sur «text»" (or
 // "Résultats de la recherche" for an empty text) ...
 std::string QueryCaption(std::string_view text);

@@ -1,6 +1,9 @@
 #include "core/authoring/HtmlExporter.h"
 
+#include "core/articles/ArticleStore.h"
 #include "core/authoring/DataSourceBuilder.h"
+#include "core/rtf/RtfReader.h"
+#include "core/search/SearchPhrases.h"
 #include "support/TempDir.h"
 
 #include <cstdio>
@@ -71,6 +74,55 @@ TEST(HtmlExporter, WritesPagesNotesOutlineAndSearchIndex) {
     EXPECT_NE(stat(dir.file("site/article-3.html").c_str(), &st), 0);
     for (const std::string* page : {&home, &suite})
         EXPECT_EQ(page->find("http"), std::string::npos);
+}
+
+// The search page of the exported guide finds what its pages show: every
+// article's entry holds the phrases of its displayed text, runs inside
+// formatting groups and link texts included, and no word glued together
+// from both sides of a group.
+TEST(HtmlExporter, SearchIndexHoldsTheDisplayedText) {
+    TempDir dir;
+    BuildMessages messages;
+    DataSourceBuilder builder(messages);
+    builder.addSource(std::string(TOLVANE_SOURCE_DIR) + "/samples/guide/GUIDE.hpj");
+    DataSourceWriter writer;
+    ASSERT_TRUE(builder.build(writer));
+    ASSERT_TRUE(writer.write(dir.file("GUIDE")));
+    HtmlExporter exporter(messages);
+    const DataSourcePaths paths = DataSourcePaths::fromBase(dir.file("GUIDE"));
+    ASSERT_TRUE(exporter.exportSite(paths, dir.file("site"), "Guide"));
+    const std::string index = TempDir::readFile(dir.file("site/index-recherche.js"));
+
+    ArticleIndex articles;
+    ArticleStore store(paths, articles);
+    store.LoadIndex();
+    std::mt19937 random(7);
+    size_t checked = 0;
+    for (const DataSourceBuilder::Article& a : builder.articles()) {
+        if (a.popup || IsPopupTitle(a.title))
+            continue;
+        ArticleRecord record;
+        ASSERT_TRUE(store.ReadArticle(a.number, record));
+        const std::string page =
+            "{\"p\":\"" +
+            (a.number == 1 ? std::string("index") : "article-" + std::to_string(a.number)) +
+            ".html\"";
+        const size_t entry = index.find(page);
+        const size_t next = index.find("\n{\"p\":", entry);
+        ASSERT_NE(entry, std::string::npos) << a.number;
+        const std::string x = index.substr(entry, next - entry);
+        for (const test::Phrase& p :
+             test::PhrasesOf(rtf::RtfReader::read(record.body), a.links, random)) {
+            if (p.text.find_first_of("\"\\<") != std::string::npos)
+                continue;
+            EXPECT_NE(x.find(cp1252::toUtf8(p.text)), std::string::npos)
+                << a.number << ": " << cp1252::toUtf8(p.text);
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 50u);
+    EXPECT_NE(index.find("des articles reli\xC3\xA9s"), std::string::npos);
+    EXPECT_EQ(index.find("deseli\xC3\xA9s"), std::string::npos);
 }
 
 std::string Chromium(const std::string& page, const char* extra) {

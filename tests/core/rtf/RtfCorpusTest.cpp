@@ -17,6 +17,7 @@ TEST(RtfCorpusTest, EveryFile_GivesSensibleText) {
     if (!std::filesystem::is_directory(corpus))
         GTEST_SKIP() << "no corpus at " << corpus;
     size_t files = 0;
+    RtfTextReader reader;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
         std::string extension = entry.path().extension().string();
         std::transform(extension.begin(), extension.end(), extension.begin(),
@@ -29,6 +30,9 @@ TEST(RtfCorpusTest, EveryFile_GivesSensibleText) {
         ASSERT_TRUE(InputFile::readAll(entry.path().string(), rtf));
         const RichDocument document = RtfReader::read(rtf);
         EXPECT_EQ(RtfReader::displayedText(rtf), document.text);
+        // The second time, the font table comes from the reader.
+        EXPECT_EQ(reader.displayedText(rtf), document.text);
+        EXPECT_EQ(reader.displayedText(rtf), document.text);
         const std::string text = RichTextDump::toUtf8(document.text);
         EXPECT_GT(text.size(), 200u);
         for (const char* leaked : {"\\par", "fonttbl", "panose", "colortbl", "HID_", "\\f0",

@@ -214,13 +214,52 @@ TEST(RtfFastTextTest, MixedDocuments_TextIsTheModelsText) {
         seed = seed * 1103515245u + 12345u;
         return seed >> 8;
     };
+    RtfTextReader reader;
     for (int round = 0; round < 3000; ++round) {
         std::string rtf = next() % 4 != 0 ? "{\\rtf1 " : "";
         const size_t pieces = round % 100 == 0 ? 20000 : 1 + next() % 80;
         for (size_t i = 0; i < pieces; ++i)
             rtf += kPieces[next() % kCount];
         ASSERT_EQ(RtfReader::displayedText(rtf), RtfReader::read(rtf).text) << rtf;
+        ASSERT_EQ(reader.displayedText(rtf), RtfReader::displayedText(rtf)) << rtf;
     }
+}
+
+// A reader of one document after another takes the fonts of a font table
+// the previous document had byte for byte, and only then.
+TEST(RtfTextReader, GivesWhatEachDocumentAloneGives) {
+    const std::string table =
+        "{\\fonttbl{\\f0\\froman Times;}{\\f1\\fcharset2 Symbol;}"
+        "{\\f2\\fcharset204{\\*\\panose 0202}Cyr;}{\\f3\\fcharset2 Wingdings;}}";
+    const std::string text = "a\\f1 a\\f2 \\'e9\\f3 a\\f0 \\'e9";
+    const char* const documents[] = {
+        "{\\rtf1\\ansi", // the table read, then taken from the reader
+        "{\\rtf1\\ansi",
+        "{\\rtf1\\ansi\\deff1",       // another default font, the same table
+        "{\\rtf1\\ansi\\ansicpg1251", // another code page around the table
+        "{\\rtf1\\mac",
+        "{\\rtf1{\\fonttbl{\\f1 Other;}}", // a second table does not take the first one's fonts
+        "{\\rtf1\\ansi",
+    };
+    RtfTextReader reader;
+    for (const char* head : documents) {
+        const std::string rtf = std::string(head) + table + text + "}";
+        EXPECT_EQ(reader.displayedText(rtf), RtfReader::displayedText(rtf)) << rtf;
+    }
+    const std::string others[] = {
+        // A colour table inside the font table is read, not taken.
+        "{\\rtf1{\\fonttbl{\\f0 A;}{\\colortbl;\\red255;}}{\\colortbl;\\red1;}\\cf1 x}",
+        "{\\rtf1{\\fonttbl{\\f0 A;}{\\colortbl;\\red255;}}{\\colortbl;\\red1;}\\cf1 x}",
+        // A table never closed, then the same bytes closed.
+        "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}\\f1 a",
+        "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\f1 a}",
+        "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\f1 a}",
+        // \\bin data holding a brace inside the table.
+        "{\\rtf1{\\fonttbl{\\f1\\fcharset2{\\*\\x\\bin1 }} Symbol;}}\\f1 a}",
+        "{\\rtf1{\\fonttbl{\\f1\\fcharset2{\\*\\x\\bin1 }} Symbol;}}\\f1 a}",
+    };
+    for (const std::string& rtf : others)
+        EXPECT_EQ(reader.displayedText(rtf), RtfReader::displayedText(rtf)) << rtf;
 }
 
 } // namespace

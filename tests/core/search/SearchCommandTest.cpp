@@ -1,6 +1,11 @@
 #include "SearchFixture.h"
+#include "SearchPhrases.h"
+#include "core/rtf/RtfReader.h"
+#include "support/TempDir.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <sys/wait.h>
 
 namespace tolvane::test {
@@ -70,6 +75,63 @@ TEST(SearchCommand, PrintsMatchesInUtf8AndExitsByOutcome) {
         EXPECT_EQ(run.status, c.status) << c.arguments;
         EXPECT_EQ(run.out, c.out) << c.arguments;
     }
+}
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Every RTF file of the corpus, written by word processors, a rich-edit
+// control or by hand, is the body of one article; phrases of what the reader
+// shows of each are found in it by the tool.
+TEST(SearchCommand, FindsVisiblePhrasesOfRtfWrittenByOtherPrograms) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::path(TOLVANE_SHARED_DIR) / "corpus";
+    std::error_code ec;
+    if (!fs::is_directory(root, ec))
+        GTEST_SKIP() << "corpus absent: " << root;
+    std::vector<fs::path> files;
+    for (const fs::directory_entry& e : fs::recursive_directory_iterator(root, ec)) {
+        std::string ext = e.path().extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (ext == ".rtf")
+            files.push_back(e.path());
+    }
+    std::sort(files.begin(), files.end());
+    ASSERT_GE(files.size(), 10u);
+
+    TempDir dir;
+    DataSourceWriter w;
+    std::vector<std::string> bodies;
+    for (size_t k = 0; k < files.size(); ++k) {
+        bodies.push_back(TempDir::readFile(files[k].string()));
+        w.addArticle(static_cast<ArticleNumber>(k + 1), "Fichier " + std::to_string(k + 1),
+                     bodies.back());
+    }
+    ASSERT_TRUE(w.write(dir.file("RTF")));
+    const std::string base = Quoted(dir.file("RTF"));
+
+    std::mt19937 random(15);
+    size_t tried = 0;
+    for (size_t k = 0; k < files.size(); ++k) {
+        SCOPED_TRACE(files[k].string());
+        const std::vector<Phrase> phrases =
+            PhrasesOf(rtf::RtfReader::read(bodies[k]), {}, random, 2);
+        EXPECT_FALSE(phrases.empty());
+        for (const Phrase& p : phrases) {
+            const std::string options = tried++ % 2 ? " --no-title --word" : " --no-title";
+            const ToolRun run = runTool(base + " " + Quoted(cp1252::toUtf8(p.text)) + options);
+            EXPECT_EQ(run.status, 0) << cp1252::toUtf8(p.text);
+            const std::string line = "\n" + std::to_string(k + 1) + " Fichier ";
+            EXPECT_NE(("\n" + run.out).find(line), std::string::npos)
+                << cp1252::toUtf8(p.text) << " -> " << run.out;
+        }
+    }
+    std::printf("[ corpus   ] %zu RTF files, %zu phrases searched\n", files.size(), tried);
 }
 
 } // namespace

@@ -34,8 +34,14 @@ DataSourceWriter smallSource() {
                  rtfBody("Le port de p\xEA"
                          "che"));
     w.addArticle(8, "Divers", rtfBody("Un port de mer"));
-    // The group " {\b gras} a" goes before the text is searched.
-    w.addArticle(9, "Groupes", "{\\rtf1\\ansi avant {\\b gras} apr\\'e8s\\par}");
+    // Text inside a formatting group is text like any other; hidden text
+    // and a field's instruction are not shown, so not found.
+    w.addArticle(9, "Groupes",
+                 "{\\rtf1\\ansi avant {\\b gras} apr\\'e8s{\\v cach\\'e9}"
+                 "{\\field{\\*\\fldinst HYPERLINK instruction}{\\fldrslt r\\'e9sultat}}\\par}");
+    // A body that is not RTF at all is searched as the view shows it: its
+    // text up to the end of its first group.
+    w.addArticle(12, "Brut", "abc {123456xyz} def {uvwxyz} gh");
     w.addArticle(10, "Village",
                  rtfBody("L'\xE9"
                          "cole du village"));
@@ -70,8 +76,15 @@ TEST(SearchArticles, FindsByTheRulesOfTitlesAndTexts) {
         {"match case, texts", request(ecole, false, true, false, true), {10}},
         {"match case refuses in texts", request("le port", false, true, false, true), {}},
         {"any case in texts", request("le port", false, true), {7}},
-        {"brace groups cleaned", request("avantpr\xE8s", false, true), {9}},
-        {"cleaned text gone", request("gras", false, true), {}},
+        {"text of a group", request("avant gras apr\xE8s", false, true), {9}},
+        {"whole word in a group", request("GRAS", false, true, true), {9}},
+        {"no join across a group", request("avantpr\xE8s", false, true), {}},
+        {"hidden text", request("cach\xE9", false, true), {}},
+        {"field instruction", request("instruction", false, true), {}},
+        {"field result", request("apr\xE8sr\xE9sultat", false, true, true), {9}},
+        {"plain body", request("abc 123456xyz", false, true, true), {12}},
+        {"plain body after its first group", request("uvwxyz", false, true), {}},
+        {"no join in a plain body", request("abcefh", false, true), {}},
         {"one match", request("Bienvenue", true, true), {1}},
         {"no match", request(DataSourceGenerator::absentWord(), true, true), {}},
     };

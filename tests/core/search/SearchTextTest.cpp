@@ -5,45 +5,6 @@
 namespace tolvane {
 namespace {
 
-TEST(StripBraceGroups, CleansAsTheStepsSay) {
-    const struct {
-        const char* body;
-        const char* cleaned;
-    } cases[] = {
-        {"abc {123456xyz} def {uvwxyz} gh", "abcefh"},
-        // No group: unchanged, and so is a text that begins with one.
-        {"plain text} with a closing brace", "plain text} with a closing brace"},
-        {" {123456xyz} def", " {123456xyz} def"},
-        {"", ""},
-        // After a group, a remainder beginning with " {" stays as it is.
-        {"a {123456} b {654321} c", "a {654321} c"},
-        // A group never closed drops the rest of the body.
-        {"abc {123456xyz def ghi", "abc"},
-        // Bodies cut short inside the six characters or the closing.
-        {"ab {12", "ab"},
-        {"ab {123456} ", "ab"},
-        {"ab {123456} x", "ab"},
-        {"ab {123456} xyz", "abyz"},
-        // A "} " among the six characters after the brace does not close.
-        {"x {ab} cd} ef", "xf"},
-        // Braces without the blank do not open or close a group.
-        {"a{b {1234567}x} y z", "a{b z"},
-        {"ab {123456}", "ab"},
-        // Groups that follow one another directly.
-        {"a {bcdefghij} kl {mnopqrstu} v w", "al w"},
-        // Bytes outside ASCII are copied untouched.
-        {"\xE9t\xE9 {\\b gras} apr\xE8s", "\xE9t\xE9pr\xE8s"},
-    };
-    for (const auto& c : cases) {
-        std::string body = c.body;
-        StripBraceGroups(body);
-        EXPECT_EQ(body, c.cleaned) << "body: " << c.body;
-        std::string appended = "prefix:";
-        AppendStrippedBody(c.body, appended);
-        EXPECT_EQ(appended, std::string("prefix:") + c.cleaned) << "body: " << c.body;
-    }
-}
-
 TEST(TitleMatches, UpperCasesThroughTheCodePageAndIgnoresWords) {
     const struct {
         const char* title;
