@@ -53,6 +53,9 @@ CMainFrame::CMainFrame(CTolvaneApp& app, AppServices& services)
     m_doc = new CTolvaneDoc(this);
     m_view = new CTolvaneView(*this, m_store, app.history(), services, this);
     setCentralWidget(m_view);
+    // The view asks for no room of its own: a pane dragged to the frame's
+    // whole width or height takes it all.
+    m_view->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     const QRect screen = QGuiApplication::primaryScreen()
                              ? QGuiApplication::primaryScreen()->availableGeometry()
                              : QRect(0, 0, 1024, 768);
@@ -120,6 +123,9 @@ void CMainFrame::createActions() {
     statusBarAction->setCheckable(true);
     connect(statusBarAction, &QAction::triggered, this, [this](bool on) {
         statusBar()->setVisible(on);
+        // The panes' room changes with the bar; it is measured again before
+        // the frame lays itself out.
+        RecalcLayout();
         UpdateCommandStates();
     });
     for (int id : {cmd::History, cmd::Bookmarks, cmd::Results})
@@ -249,7 +255,10 @@ bool CMainFrame::createToolBar() {
     }
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     QAction* toggle = action(cmd::ToolBar);
-    connect(toggle, &QAction::triggered, m_toolBar, &QWidget::setVisible);
+    connect(toggle, &QAction::triggered, this, [this](bool on) {
+        m_toolBar->setVisible(on);
+        RecalcLayout();
+    });
     connect(m_toolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandStates);
     return true;
 }

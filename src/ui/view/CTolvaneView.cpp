@@ -213,7 +213,9 @@ bool CTolvaneView::event(QEvent* event) {
 }
 
 void CTolvaneView::updateLinkCursor(const QPoint& viewportPoint) {
-    const int position = charFromPos(viewportPoint);
+    // Only a point on a character follows its link: not the blank beside
+    // or below the text.
+    const int position = charInCell(viewportPoint);
     const bool overLink = position >= 0 && LinkAt(position).has_value();
     viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::ArrowCursor);
     m_overLink = overLink;
@@ -228,7 +230,7 @@ void CTolvaneView::mousePressEvent(QMouseEvent* event) {
     CPopupWnd::ClosePopup();
     if (event->button() == Qt::LeftButton) {
         const QPoint point = event->position().toPoint();
-        const int position = charFromPos(point);
+        const int position = charInCell(point);
         if (const auto target = position >= 0 ? LinkAt(position) : std::nullopt) {
             s_lastLinkClick = viewport()->mapToGlobal(point);
             event->accept();

@@ -315,6 +315,47 @@ int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
     return std::min(numberingPosition(block.position() + index), textLength() - 1);
 }
 
+int RichTextEdit::charInCell(const QPoint& viewportPoint) const {
+    applyPendingResize();
+    if (textLength() == 0) {
+        return -1;
+    }
+    const QTextDocument* doc = document();
+    const QPointF point = QPointF(viewportPoint) + scrollOffset();
+    const int hit = std::max(doc->documentLayout()->hitTest(point, Qt::FuzzyHit), 0);
+    const QTextBlock block = doc->findBlock(hit);
+    if (!block.isValid() || !block.layout()) {
+        return -1;
+    }
+    // Above the block's first line or below its last one (the spacing
+    // around a paragraph, the blank below the text) holds no character.
+    const QPointF local = point - layoutOrigin(doc, block);
+    const QTextLayout* layout = block.layout();
+    QTextLine line;
+    for (int i = 0; i < layout->lineCount(); ++i) {
+        const QTextLine candidate = layout->lineAt(i);
+        if (local.y() >= candidate.y() && local.y() < candidate.y() + candidate.height()) {
+            line = candidate;
+            break;
+        }
+    }
+    if (!line.isValid() || line.textLength() == 0) {
+        return -1;
+    }
+    // Left of the line's first character or right of its last one: the
+    // line's end mark takes no room.
+    int end = line.textStart() + line.textLength();
+    if (end - 1 > line.textStart() && block.text().at(end - 1) == QChar(QChar::LineSeparator)) {
+        --end;
+    }
+    const qreal left = line.cursorToX(line.textStart());
+    const qreal right = line.cursorToX(end);
+    if (local.x() < std::min(left, right) || local.x() >= std::max(left, right)) {
+        return -1;
+    }
+    return charFromPos(viewportPoint);
+}
+
 QPoint RichTextEdit::posFromChar(int position) const {
     applyPendingResize();
     const QTextDocument* doc = document();

@@ -52,6 +52,10 @@ public:
     // that character. Points beyond the end of a line give that line's last
     // character; -1 for an empty text.
     int charFromPos(const QPoint& viewportPoint) const;
+    // The same for a point inside a character's cell on a line of text;
+    // -1 for a point left of a line's start, right of its end, between
+    // paragraphs or below the last line.
+    int charInCell(const QPoint& viewportPoint) const;
     // The viewport point of the top-left of a character's cell; a position
     // past the end gives the end of the text (its last line).
     QPoint posFromChar(int position) const;
