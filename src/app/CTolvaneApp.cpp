@@ -67,13 +67,20 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
     LoadTranslations();
     CPopupWnd::ClosePopup();
     m_history.Clear();
+    // Every return before the end is a failed start unless it says
+    // otherwise: the process ends with status 1.
+    m_nExitCode = 1;
     const StartupOutcome outcome = ApplyStartupRules(args, exePath);
     if (outcome.dataSourceMissing) {
         AppMessageBox(fromCp1252(kMissingDataSourceMessage), QMessageBox::Warning);
         return false;
     }
-    if (!ActivateRunningInstance() || g_bCloseRunning)
+    if (!ActivateRunningInstance() || g_bCloseRunning) {
+        // The request went to the running instance, or there was nothing to
+        // close: this start did what it was asked.
+        m_nExitCode = 0;
         return false;
+    }
 
     const QString socketPath = InstanceChannel::SocketPath(g_strClassName);
     if (!socketPath.isEmpty()) {
@@ -93,6 +100,7 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
     ConnectNotesCommands();
     qApp->installEventFilter(this);
     m_frame->show();
+    m_nExitCode = 0;
     return true;
 }
 
@@ -106,7 +114,7 @@ int CTolvaneApp::ExitInstance() {
     CPopupWnd::ClosePopup();
     m_frame.reset();
     m_userFilesLock.reset();
-    return 0;
+    return m_nExitCode;
 }
 
 bool CTolvaneApp::LockUserFiles() {

@@ -41,6 +41,30 @@ void typeNotes(tolvane::CTolvaneApp& app, const QString& notes) {
     poll->start(20);
 }
 
+// For scripts and tests that run the viewer where nobody answers: with
+// TOLVANE_MESSAGES=stderr its message boxes are written to the standard
+// error ("caption: text") and answered at once (OK, or No to a question).
+class StderrServices : public tolvane::AppServices {
+public:
+    QMessageBox::StandardButton MessageBox(QWidget*, const QString& caption, const QString& text,
+                                           QMessageBox::Icon) override {
+        write(caption, text);
+        return QMessageBox::Ok;
+    }
+    QMessageBox::StandardButton Question(QWidget*, const QString& caption,
+                                         const QString& text) override {
+        write(caption, text);
+        return QMessageBox::No;
+    }
+
+private:
+    static void write(const QString& caption, const QString& text) {
+        std::fputs((caption + QStringLiteral(": ") + text + QLatin1Char('\n')).toUtf8().constData(),
+                   stderr);
+        std::fflush(stderr);
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -52,7 +76,10 @@ int main(int argc, char** argv) {
     const std::string exePath =
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
 
-    tolvane::AppServices services;
+    tolvane::AppServices desktopServices;
+    StderrServices stderrServices;
+    const bool toStderr = qEnvironmentVariable("TOLVANE_MESSAGES") == QLatin1String("stderr");
+    tolvane::AppServices& services = toStderr ? stderrServices : desktopServices;
     tolvane::CTolvaneApp app(services);
     int code = 0;
     if (app.InitInstance(args, exePath)) {
@@ -62,6 +89,6 @@ int main(int argc, char** argv) {
                              [&app, notes] { typeNotes(app, notes); });
         code = application.exec();
     }
-    app.ExitInstance();
-    return code;
+    const int status = app.ExitInstance();
+    return code != 0 ? code : status;
 }
