@@ -318,7 +318,10 @@ void CTolvaneView::contextMenuEvent(QContextMenuEvent* event) {
     add(cmd::Bookmarks, QStringLiteral("Liste des &signets"));
     menu.addSeparator();
     add(cmd::Annotation, QStringLiteral("&Annoter..."));
-    menu.exec(event->globalPos());
+    // The menu opens below the pointer, centred on it across; near a screen
+    // edge Qt moves it back onto the screen.
+    const QPoint at = event->globalPos();
+    menu.exec(QPoint(at.x() - menu.sizeHint().width() / 2, at.y()));
 }
 
 } // namespace tolvane
