@@ -10,6 +10,7 @@
 #include "ui/base/CSash.h"
 #include "ui/base/CommandTable.h"
 #include "ui/base/QtText.h"
+#include "ui/base/Theme.h"
 #include "ui/panes/CAnnotationBar.h"
 #include "ui/panes/COutlineBar.h"
 #include "ui/panes/OutlineTree.h"
@@ -89,7 +90,7 @@ QAction* CMainFrame::makeAction(int id, const QString& text) {
     if (!texts.tooltip.isEmpty())
         a->setToolTip(texts.tooltip);
     if (!texts.icon.isEmpty())
-        a->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(texts.icon)));
+        a->setIcon(QIcon(IconPath(texts.icon)));
     m_actions.insert(id, a);
     return a;
 }
