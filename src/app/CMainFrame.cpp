@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -77,6 +78,10 @@ bool CMainFrame::OnCreate() {
     connect(m_view, &QTextEdit::copyAvailable, this, &CMainFrame::UpdateCommandStates);
     m_services.PumpMessages();
     RecalcLayout();
+    // The window's least size is set once, from its bars alone: otherwise
+    // Qt makes it the panes' current sizes, and a pane dragged to the whole
+    // width would keep the window from ever being made narrower.
+    setMinimumSize(layout()->totalMinimumSize());
     UpdateCommandStates();
     return true;
 }

@@ -91,6 +91,15 @@ private slots:
         }
         QVERIFY(std::abs(bar->width() - start) <= 1);
         QCOMPARE(frame->size(), size);
+
+        // A pane as wide as the window does not hold the window at that
+        // width: the user can still make it smaller, and the pane follows.
+        drag(sash, frame, QPoint(w + 100, y));
+        const QSize smaller(size.width() * 3 / 4, size.height() * 3 / 4);
+        frame->resize(smaller);
+        QTRY_COMPARE(frame->size(), smaller);
+        QTRY_VERIFY(inside(sash, frame));
+        QVERIFY(bar->width() >= smaller.width() - 8);
     }
 
     void annotationSashToEveryEdgeAndBack() {
