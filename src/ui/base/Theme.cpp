@@ -65,10 +65,6 @@ void SetDarkIcons(bool on) {
     g_darkIcons = on;
 }
 
-bool DarkIcons() {
-    return g_darkIcons;
-}
-
 QString IconPath(const QString& name) {
     if (g_darkIcons) {
         const QString dark = QStringLiteral(":/icons/sombre/%1.svg").arg(name);

@@ -25,6 +25,5 @@ bool ApplyThemeFromEnvironment(QApplication& application);
 // enough to read on the dark bars) while dark icons are on and it has one.
 QString IconPath(const QString& name);
 void SetDarkIcons(bool on);
-bool DarkIcons();
 
 } // namespace tolvane
