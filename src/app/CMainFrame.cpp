@@ -11,6 +11,7 @@
 #include "ui/base/CommandTable.h"
 #include "ui/base/MenuItemAccessible.h"
 #include "ui/base/QtText.h"
+#include "ui/base/Theme.h"
 #include "ui/panes/CAnnotationBar.h"
 #include "ui/panes/COutlineBar.h"
 #include "ui/panes/OutlineTree.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -58,6 +60,9 @@ CMainFrame::CMainFrame(CTolvaneApp& app, AppServices& services)
     m_doc = new CTolvaneDoc(this);
     m_view = new CTolvaneView(*this, m_store, app.history(), services, this);
     setCentralWidget(m_view);
+    // The view asks for no room of its own: a pane dragged to the frame's
+    // whole width or height takes it all.
+    m_view->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     const QRect screen = QGuiApplication::primaryScreen()
                              ? QGuiApplication::primaryScreen()->availableGeometry()
                              : QRect(0, 0, 1024, 768);
@@ -78,6 +83,10 @@ bool CMainFrame::OnCreate() {
     connect(m_view, &QTextEdit::copyAvailable, this, &CMainFrame::UpdateCommandStates);
     m_services.PumpMessages();
     RecalcLayout();
+    // The window's least size is set once, from its bars alone: otherwise
+    // Qt makes it the panes' current sizes, and a pane dragged to the whole
+    // width would keep the window from ever being made narrower.
+    setMinimumSize(layout()->totalMinimumSize());
     UpdateCommandStates();
     return true;
 }
@@ -91,7 +100,7 @@ QAction* CMainFrame::makeAction(int id, const QString& text) {
     if (!texts.tooltip.isEmpty())
         a->setToolTip(texts.tooltip);
     if (!texts.icon.isEmpty())
-        a->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(texts.icon)));
+        a->setIcon(QIcon(IconPath(texts.icon)));
     m_actions.insert(id, a);
     return a;
 }
@@ -125,6 +134,9 @@ void CMainFrame::createActions() {
     statusBarAction->setCheckable(true);
     connect(statusBarAction, &QAction::triggered, this, [this](bool on) {
         statusBar()->setVisible(on);
+        // The panes' room changes with the bar; it is measured again before
+        // the frame lays itself out.
+        RecalcLayout();
         UpdateCommandStates();
     });
     for (int id : {cmd::History, cmd::Bookmarks, cmd::Results})
@@ -260,7 +272,10 @@ bool CMainFrame::createToolBar() {
     }
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     QAction* toggle = action(cmd::ToolBar);
-    connect(toggle, &QAction::triggered, m_toolBar, &QWidget::setVisible);
+    connect(toggle, &QAction::triggered, this, [this](bool on) {
+        m_toolBar->setVisible(on);
+        RecalcLayout();
+    });
     connect(m_toolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandStates);
     return true;
 }

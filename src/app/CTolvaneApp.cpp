@@ -66,6 +66,9 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
     LoadTranslations();
     CPopupWnd::ClosePopup();
     m_history.Clear();
+    // Every return before the end is a failed start unless it says
+    // otherwise: the process ends with status 1.
+    m_exitCode = 1;
     const StartupOutcome outcome = ApplyStartupRules(args, exePath);
     m_settings = outcome.settings;
     m_services.setWindowTitle(fromCp1252(WindowTitle(m_settings)));
@@ -73,8 +76,12 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
         AppMessageBox(fromCp1252(kMissingDataSourceMessage), QMessageBox::Warning);
         return false;
     }
-    if (!ActivateRunningInstance() || m_settings.bCloseRunning)
+    if (!ActivateRunningInstance() || m_settings.bCloseRunning) {
+        // The request went to the running instance, or there was nothing to
+        // close: this start did what it was asked.
+        m_exitCode = 0;
         return false;
+    }
 
     const QString socketPath = InstanceChannel::SocketPath(m_settings.strClassName);
     if (!socketPath.isEmpty()) {
@@ -96,6 +103,7 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
     // The new window takes the keyboard, also where no window manager
     // hands it over.
     m_frame->activateWindow();
+    m_exitCode = 0;
     return true;
 }
 
@@ -106,7 +114,7 @@ int CTolvaneApp::ExitInstance() {
     CPopupWnd::ClosePopup();
     m_frame.reset();
     m_userFilesLock.reset();
-    return 0;
+    return m_exitCode;
 }
 
 bool CTolvaneApp::LockUserFiles() {

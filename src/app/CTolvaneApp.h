@@ -39,7 +39,9 @@ public:
     // name as native strings; exePath: the executable's native path. False
     // ends the process before the event loop.
     bool InitInstance(const std::vector<std::string>& args, const std::string& exePath);
-    // Stops listening for second starts and closes the main window.
+    // Stops listening for second starts and closes the main window; returns
+    // the process's exit status: 1 after a failed start (no data source, no
+    // window), else 0.
     int ExitInstance();
     // Hands the request of this start to a running instance of the same
     // class name; true when there is none (start-up goes on).
@@ -127,6 +129,7 @@ private:
     // Held from start-up to ExitInstance, after the last write of the close.
     std::unique_ptr<FileLock> m_userFilesLock;
     bool m_userFilesReadOnly = false;
+    int m_exitCode = 0;
     // The bookmark file held bytes its rows do not account for.
     bool m_bookmarkFileDamaged = false;
     // Owned by the main window, so they go with it.

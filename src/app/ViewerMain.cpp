@@ -7,10 +7,38 @@
 #include <QApplication>
 #include <QFile>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 namespace tolvane {
+namespace {
+
+// For scripts and tests that run the viewer where nobody answers: with
+// TOLVANE_MESSAGES=stderr its message boxes are written to the standard
+// error ("caption: text") and answered at once (OK, or No to a question).
+class StderrServices : public AppServices {
+public:
+    QMessageBox::StandardButton MessageBox(QWidget*, const QString& caption, const QString& text,
+                                           QMessageBox::Icon) override {
+        write(caption, text);
+        return QMessageBox::Ok;
+    }
+    QMessageBox::StandardButton Question(QWidget*, const QString& caption,
+                                         const QString& text) override {
+        write(caption, text);
+        return QMessageBox::No;
+    }
+
+private:
+    static void write(const QString& caption, const QString& text) {
+        std::fputs((caption + QStringLiteral(": ") + text + QLatin1Char('\n')).toUtf8().constData(),
+                   stderr);
+        std::fflush(stderr);
+    }
+};
+
+} // namespace
 
 int RunViewer(int argc, char** argv, const std::function<void(CTolvaneApp&)>& started) {
     // The switches are read as given, before Qt takes its own options out.
@@ -21,7 +49,10 @@ int RunViewer(int argc, char** argv, const std::function<void(CTolvaneApp&)>& st
     const std::string exePath =
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
 
-    AppServices services;
+    AppServices desktopServices;
+    StderrServices stderrServices;
+    const bool toStderr = qEnvironmentVariable("TOLVANE_MESSAGES") == QLatin1String("stderr");
+    AppServices& services = toStderr ? stderrServices : desktopServices;
     CTolvaneApp app(services);
     int code = 0;
     if (app.InitInstance(args, exePath)) {
@@ -29,8 +60,9 @@ int RunViewer(int argc, char** argv, const std::function<void(CTolvaneApp&)>& st
             started(app);
         code = application.exec();
     }
-    app.ExitInstance();
-    return code;
+    // A failed start ends with status 1 (see CTolvaneApp::InitInstance).
+    const int status = app.ExitInstance();
+    return code != 0 ? code : status;
 }
 
 } // namespace tolvane

@@ -262,9 +262,9 @@ void TestAccessibility::actionsHaveFrenchTipsAndMenusUniqueMnemonics() {
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral(", "))));
 
     // Dialog buttons and labels carry mnemonics of their own. The find
-    // window's texts are fixed as they are, two letters shared (Qt then
+    // window's texts are fixed as they are, one letter shared (Qt then
     // moves the focus between the two controls), so only their presence
-    // is checked there.
+    // is checked there; its "Article courant" has its letter as a shortcut.
     CBookmarkNameDialog name(QStringLiteral("Ajouter un signet"), QString(), v.frame());
     CAboutDlg about(v.frame());
     QList<QWidget*> dialogs{&name, &about, v.app->bookmarksWindow(), v.app->findDialog()};
@@ -273,7 +273,9 @@ void TestAccessibility::actionsHaveFrenchTipsAndMenusUniqueMnemonics() {
         for (QWidget* child : dialog->findChildren<QWidget*>()) {
             QString text;
             if (auto* button = qobject_cast<QAbstractButton*>(child))
-                text = button->text();
+                text = button->shortcut().isEmpty()
+                           ? button->text()
+                           : QStringLiteral("&") + button->shortcut().toString().right(1);
             else if (auto* label = qobject_cast<QLabel*>(child); label && label->buddy())
                 text = label->text();
             else

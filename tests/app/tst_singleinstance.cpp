@@ -53,6 +53,24 @@ int runViewer(const QStringList& args, int timeoutMs = 90000) {
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
+// Runs the viewer where its message boxes go to the standard error;
+// returns its exit code (-1 on a crash or a timeout) and what it wrote there.
+std::pair<int, QString> runViewerNobodyAnswers(const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("TOLVANE_MESSAGES"), QStringLiteral("stderr"));
+    process.setProcessEnvironment(env);
+    process.start(kViewer, args);
+    if (!process.waitForStarted(10000) || !process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        return {-1, QString()};
+    }
+    const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return {code, QString::fromUtf8(process.readAllStandardError())};
+}
+
 struct Running {
     TempDir dir;
     RecordingServices services;
@@ -99,6 +117,7 @@ private slots:
     void floodsAndGarbageNeitherFreezeNorLockOut();
     void socketAndFolderAreThisUsersOnly();
     void missingDataSourceIsReportedBeforeTheRule();
+    void failedStartExitsWithOne();
 };
 
 void TestSingleInstance::initTestCase() {
@@ -212,6 +231,37 @@ void TestSingleInstance::missingDataSourceIsReportedBeforeTheRule() {
     second.ExitInstance();
     QCOMPARE(r.current(), 1);
     QVERIFY(r.app->mainFrame()->isVisible());
+}
+
+void TestSingleInstance::failedStartExitsWithOne() {
+    TempDir dir;
+    const std::string base = dir.file("aide");
+    writeFixture(base);
+    const QString present = QStringLiteral("/D:") + QString::fromStdString(base);
+    const QString absent = QStringLiteral("/D:") + QString::fromStdString(dir.file("absente"));
+    const QString message = QStringLiteral("Impossible de trouver une source de données !");
+    const struct {
+        const char* name;
+        QStringList args;
+        bool removeLinks; // the .PGL of the present data source is gone
+        int status;
+        bool reported;
+    } cases[] = {
+        {"no data source", {absent}, false, 1, true},
+        {"no data source, close asked", {QStringLiteral("/F"), absent}, false, 1, true},
+        {"close asked, nothing runs", {present, QStringLiteral("/F")}, false, 0, false},
+        {"one file of four missing", {present, QStringLiteral("/P:2")}, true, 1, true},
+    };
+    for (const auto& c : cases) {
+        if (c.removeLinks)
+            QFile::remove(QString::fromStdString(base + ".PGL"));
+        const auto [status, errors] = runViewerNobodyAnswers(c.args);
+        QVERIFY2(status == c.status, c.name);
+        // The message, once, and nothing after it.
+        QVERIFY2(errors.count(message) == (c.reported ? 1 : 0), qPrintable(errors));
+        if (c.reported)
+            QVERIFY2(errors.trimmed().endsWith(message), qPrintable(errors));
+    }
 }
 
 void TestSingleInstance::floodsAndGarbageNeitherFreezeNorLockOut() {

@@ -2,8 +2,11 @@
 
 #include <QAccessibleWidget>
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QMainWindow>
 #include <QResizeEvent>
+
+#include <algorithm>
 
 namespace tolvane {
 
@@ -62,14 +65,37 @@ void CDlgBar::SetDockedSize(QSize size) {
 void CDlgBar::applyDockedSize() {
     if (isFloating())
         return;
+    const int wanted = horizontalBar() ? m_sizeDocked.height() : m_sizeDocked.width();
+    holdExtent(std::max(0, std::min(wanted, roomInFrame())));
+}
+
+void CDlgBar::holdExtent(int extent) {
     if (horizontalBar()) {
-        setMinimumSize(0, m_sizeDocked.height());
-        setMaximumSize(QWIDGETSIZE_MAX, m_sizeDocked.height());
+        setMinimumSize(0, extent);
+        setMaximumSize(QWIDGETSIZE_MAX, extent);
     } else {
-        setMinimumSize(m_sizeDocked.width(), 0);
-        setMaximumSize(m_sizeDocked.width(), QWIDGETSIZE_MAX);
+        setMinimumSize(extent, 0);
+        setMaximumSize(extent, QWIDGETSIZE_MAX);
     }
+    m_heldExtent = extent;
     updateGeometry();
+}
+
+int CDlgBar::roomInFrame() {
+    // A held extent is a minimum the frame's layout must honour: one larger
+    // than the frame can give would make the frame grow to fit it, and the
+    // frame's next resize would ask for more again.
+    QLayout* layout = m_mainFrame != nullptr ? m_mainFrame->layout() : nullptr;
+    if (layout == nullptr || !isVisibleTo(m_mainFrame))
+        return QWIDGETSIZE_MAX;
+    const int frameExtent = horizontalBar() ? m_mainFrame->height() : m_mainFrame->width();
+    // Held at the frame's whole extent, the pane makes the layout ask for
+    // that much plus what the rest needs beside it along the same axis
+    // (separator, menu, tool and status bars, the view's minimum).
+    holdExtent(frameExtent);
+    const QSize minimum = layout->totalMinimumSize();
+    const int beside = (horizontalBar() ? minimum.height() : minimum.width()) - frameExtent;
+    return frameExtent - std::max(0, beside);
 }
 
 void CDlgBar::onTopLevelChanged(bool floating) {
@@ -83,7 +109,12 @@ void CDlgBar::onTopLevelChanged(bool floating) {
 }
 
 QSize CDlgBar::sizeHint() const {
-    return isFloating() ? m_sizeFloating : m_sizeDocked;
+    if (isFloating())
+        return m_sizeFloating;
+    // The size the frame can give, not more: a larger hint would only make
+    // the frame ask for a larger window.
+    return horizontalBar() ? QSize(m_sizeDocked.width(), m_heldExtent)
+                           : QSize(m_heldExtent, m_sizeDocked.height());
 }
 
 void CDlgBar::resizeEvent(QResizeEvent* event) {

@@ -29,7 +29,10 @@ class CSash;
 //
 // While docked, the pane is held at its docked size along the frame's axis
 // (its width when docked left or right, its height at the top or bottom):
-// the size comes from the program, not from the frame's own splitters.
+// the size comes from the program, not from the frame's own splitters. A
+// docked size larger than the frame can lay out is held at what fits (the
+// frame's extent less its separator, bars and the view's minimum): the
+// pane never makes the frame grow.
 class CDlgBar : public QDockWidget {
     Q_OBJECT
 
@@ -52,8 +55,8 @@ public:
     Qt::DockWidgetArea area() const { return m_area; }
     QMainWindow* mainFrame() const { return m_mainFrame; }
 
-    // What the frame lays out: the docked size while docked, the floating
-    // size while floating.
+    // What the frame lays out: the docked size (as far as the frame has
+    // room for it) while docked, the floating size while floating.
     QSize sizeHint() const override;
 
 protected:
@@ -61,6 +64,11 @@ protected:
 
 private:
     void applyDockedSize();
+    // Holds the pane at extent along the frame's axis.
+    void holdExtent(int extent);
+    // The largest extent along the axis that the frame lays out without
+    // growing; no limit while the pane or the frame is not laid out.
+    int roomInFrame();
     void onTopLevelChanged(bool floating);
     bool horizontalBar() const {
         return m_area == Qt::TopDockWidgetArea || m_area == Qt::BottomDockWidgetArea;
@@ -68,6 +76,7 @@ private:
 
     QSize m_sizeDocked;
     QSize m_sizeFloating;
+    int m_heldExtent = 0;
     bool m_bChangeDockedSize = false;
     Qt::DockWidgetArea m_area = Qt::LeftDockWidgetArea;
     QMainWindow* m_mainFrame = nullptr;

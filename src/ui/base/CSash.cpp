@@ -64,7 +64,9 @@ bool CSash::HeightPixels(int pointerY, int minY, int maxY, float& value) {
 void CSash::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Button));
-    painter.setPen(Qt::white);
+    // The light edge of a raised bar: white on a light palette, a shade
+    // above the bars on a dark one.
+    painter.setPen(palette().color(QPalette::Light));
     painter.drawLine(1, 0, 1, height());
 }
 

@@ -1,9 +1,16 @@
 #include "ui/base/Theme.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QStyleFactory>
 
 namespace tolvane {
+
+namespace {
+
+bool g_darkIcons = false;
+
+} // namespace
 
 QPalette DarkPalette() {
     const QColor window(45, 45, 48);
@@ -50,7 +57,21 @@ bool ApplyThemeFromEnvironment(QApplication& application) {
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(fusion);
     application.setPalette(DarkPalette());
+    SetDarkIcons(true);
     return true;
+}
+
+void SetDarkIcons(bool on) {
+    g_darkIcons = on;
+}
+
+QString IconPath(const QString& name) {
+    if (g_darkIcons) {
+        const QString dark = QStringLiteral(":/icons/sombre/%1.svg").arg(name);
+        if (QFile::exists(dark))
+            return dark;
+    }
+    return QStringLiteral(":/icons/%1.svg").arg(name);
 }
 
 } // namespace tolvane

@@ -95,8 +95,14 @@ bool CFindDialog::CreateFind() {
     scope->setAccessibleDescription(QStringLiteral("Où chercher le texte"));
     m_allArticles = new QRadioButton(QStringLiteral("&Tous les articles"), scope);
     m_allArticles->setObjectName(QStringLiteral("allArticles"));
-    m_currentArticle = new QRadioButton(QStringLiteral("Article &courant"), scope);
+    // "&Chercher" has the letter C, so that Alt+C runs the search as the
+    // default button's letter should. This choice takes U instead, as its
+    // own shortcut rather than in its text: screen readers announce it as
+    // the key of the button's press action, and its description says it.
+    m_currentArticle = new QRadioButton(QStringLiteral("Article courant"), scope);
     m_currentArticle->setObjectName(QStringLiteral("currentArticle"));
+    m_currentArticle->setShortcut(QKeySequence(Qt::ALT | Qt::Key_U));
+    m_currentArticle->setToolTip(QStringLiteral("Alt+U"));
     auto* scopeLayout = new QVBoxLayout(scope);
     scopeLayout->addWidget(m_allArticles);
     scopeLayout->addWidget(m_currentArticle);
@@ -107,7 +113,7 @@ bool CFindDialog::CreateFind() {
     };
     describe(m_allArticles, QStringLiteral("Cherche dans les titres et les textes de tous les "
                                            "articles ; les résultats vont dans leur liste"));
-    describe(m_currentArticle, QStringLiteral("Cherche dans l'article affiché"));
+    describe(m_currentArticle, QStringLiteral("Cherche dans l'article affiché (Alt+U)"));
     const auto checkBox = [this, &describe](const QString& text, const QString& name,
                                             const QString& description) {
         auto* box = new QCheckBox(text, this);

@@ -303,7 +303,9 @@ bool CTolvaneView::event(QEvent* event) {
 }
 
 void CTolvaneView::updateLinkCursor(const QPoint& viewportPoint) {
-    const int position = charFromPos(viewportPoint);
+    // Only a point on a character follows its link: not the blank beside
+    // or below the text.
+    const int position = charInCell(viewportPoint);
     const bool overLink = position >= 0 && LinkAt(position).has_value();
     viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::ArrowCursor);
     m_overLink = overLink;
@@ -318,7 +320,7 @@ void CTolvaneView::mousePressEvent(QMouseEvent* event) {
     CPopupWnd::ClosePopup();
     if (event->button() == Qt::LeftButton) {
         const QPoint point = event->position().toPoint();
-        const int position = charFromPos(point);
+        const int position = charInCell(point);
         if (const auto target = position >= 0 ? LinkAt(position) : std::nullopt) {
             s_lastLinkClick = viewport()->mapToGlobal(point);
             event->accept();
@@ -520,7 +522,10 @@ void CTolvaneView::contextMenuEvent(QContextMenuEvent* event) {
     add(cmd::Bookmarks, QStringLiteral("Liste des &signets"));
     menu.addSeparator();
     add(cmd::Annotation, QStringLiteral("&Annoter..."));
-    menu.exec(event->globalPos());
+    // The menu opens below the pointer, centred on it across; near a screen
+    // edge Qt moves it back onto the screen.
+    const QPoint at = event->globalPos();
+    menu.exec(QPoint(at.x() - menu.sizeHint().width() / 2, at.y()));
 }
 
 } // namespace tolvane

@@ -40,8 +40,8 @@ QString segmentText(const std::u16string& text, uint32_t begin, uint32_t end) {
 
 } // namespace
 
-RichTextBuilder::RichTextBuilder(qreal dpi, qreal zoom)
-    : m_dpi(dpi > 0 ? dpi : 96.0), m_zoom(zoom > 0 ? zoom : 1.0) {}
+RichTextBuilder::RichTextBuilder(qreal dpi, qreal zoom, QColor readableOn)
+    : m_dpi(dpi > 0 ? dpi : 96.0), m_zoom(zoom > 0 ? zoom : 1.0), m_readableOn(readableOn) {}
 
 qreal RichTextBuilder::pixels(int32_t twips) const {
     return twipsToPixels(twips, m_dpi * m_zoom);
@@ -60,7 +60,7 @@ std::unique_ptr<QTextDocument> RichTextBuilder::build(const rtf::RichDocument& d
     m_placeholderPixels = 0;
     m_needBlock = false;
     m_continuesLine = false;
-    m_formats = std::make_unique<RichTextFormats>(document, m_dpi, m_zoom);
+    m_formats = std::make_unique<RichTextFormats>(document, m_dpi, m_zoom, m_readableOn);
 
     m_cursor = QTextCursor(m_target);
     m_cursor.beginEditBlock();

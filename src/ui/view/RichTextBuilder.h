@@ -26,7 +26,9 @@ public:
     // 1/1440 inch), the one the document will be shown at; zoom: the text
     // size, 1.0 for the sizes the article gives, applied to fonts, indents,
     // spacing and pictures alike so that the layout keeps its proportions.
-    explicit RichTextBuilder(qreal dpi, qreal zoom = 1.0);
+    // readableOn: the dark page the document is shown on, if any
+    // (RichTextFormats).
+    explicit RichTextBuilder(qreal dpi, qreal zoom = 1.0, QColor readableOn = QColor());
 
     std::unique_ptr<QTextDocument> build(const rtf::RichDocument& document, PositionMap& map);
 
@@ -49,6 +51,7 @@ private:
 
     qreal m_dpi;
     qreal m_zoom;
+    QColor m_readableOn;
     const rtf::RichDocument* m_source = nullptr;
     QTextDocument* m_target = nullptr;
     PositionMap* m_map = nullptr;

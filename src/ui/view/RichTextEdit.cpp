@@ -3,6 +3,7 @@
 #include "core/rtf/RtfReader.h"
 #include "core/rtf/TextFinder.h"
 #include "ui/view/RichTextBuilder.h"
+#include "ui/view/RichTextFormats.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -80,10 +81,11 @@ bool hasVisibleText(const std::u16string& text, uint32_t begin, uint32_t end) {
 
 // The article of edit as a document at a text size, with its position map.
 static std::unique_ptr<QTextDocument> makeDocument(const RichTextEdit& edit, int zoomPercent,
-                                                   PositionMap& positions) {
+                                                   PositionMap& positions,
+                                                   QColor readableOn = QColor()) {
     const qreal zoom =
         qreal(std::clamp(zoomPercent, RichTextEdit::kMinZoom, RichTextEdit::kMaxZoom)) / 100.0;
-    RichTextBuilder builder(edit.logicalDpiY(), zoom);
+    RichTextBuilder builder(edit.logicalDpiY(), zoom, readableOn);
     std::unique_ptr<QTextDocument> built = builder.build(edit.richDocument(), positions);
     QFont base = edit.font();
     if (base.pointSizeF() > 0)
@@ -102,10 +104,18 @@ void RichTextEdit::loadRtf(const std::string& rtfBytes) {
 
 void RichTextEdit::loadDocument(rtf::RichDocument document) {
     m_document = std::move(document);
+    // The page first: the colours are built for it.
+    updatePage();
     rebuild();
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
-    updatePage();
+}
+
+QColor RichTextEdit::readableOn() const {
+    if (m_lightPage)
+        return QColor();
+    const QColor base = palette().color(QPalette::Base);
+    return luminance(base) < luminance(palette().color(QPalette::Text)) ? base : QColor();
 }
 
 std::unique_ptr<QTextDocument> RichTextEdit::buildDocument(int zoomPercent) const {
@@ -114,7 +124,8 @@ std::unique_ptr<QTextDocument> RichTextEdit::buildDocument(int zoomPercent) cons
 }
 
 void RichTextEdit::rebuild() {
-    std::unique_ptr<QTextDocument> built = makeDocument(*this, m_zoom, m_positions);
+    m_builtOn = readableOn();
+    std::unique_ptr<QTextDocument> built = makeDocument(*this, m_zoom, m_positions, m_builtOn);
     // An empty page size keeps the new document from being laid out when the
     // widget attaches its layout; the widget then lays it out once, at its
     // own width.
@@ -182,9 +193,7 @@ void RichTextEdit::wheelEvent(QWheelEvent* event) {
 }
 
 double RichTextEdit::ContrastRatio(const QColor& a, const QColor& b) {
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    return RichTextFormats::ContrastRatio(a, b);
 }
 
 bool RichTextEdit::NeedsLightPage(const rtf::RichDocument& document, const QPalette& palette) {
@@ -237,9 +246,18 @@ void RichTextEdit::updatePage() {
 
 void RichTextEdit::changeEvent(QEvent* event) {
     QTextEdit::changeEvent(event);
-    // The desktop's palette changed: decide the page again.
-    if (event->type() == QEvent::PaletteChange && !m_settingPalette)
+    // The desktop's palette changed: decide the page again, and build the
+    // text again where its colours are to read on another dark page.
+    if (event->type() == QEvent::PaletteChange && !m_settingPalette) {
         updatePage();
+        if (readableOn() != m_builtOn && m_document.length() > 0) {
+            const int top = lineIndex(firstVisibleLine());
+            rebuild();
+            verticalScrollBar()->setValue(0);
+            if (top > 0)
+                lineScroll(lineFromChar(top));
+        }
+    }
 }
 
 void RichTextEdit::applyPendingResize() const {
@@ -313,6 +331,47 @@ int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
         --index;
     }
     return std::min(numberingPosition(block.position() + index), textLength() - 1);
+}
+
+int RichTextEdit::charInCell(const QPoint& viewportPoint) const {
+    applyPendingResize();
+    if (textLength() == 0) {
+        return -1;
+    }
+    const QTextDocument* doc = document();
+    const QPointF point = QPointF(viewportPoint) + scrollOffset();
+    const int hit = std::max(doc->documentLayout()->hitTest(point, Qt::FuzzyHit), 0);
+    const QTextBlock block = doc->findBlock(hit);
+    if (!block.isValid() || !block.layout()) {
+        return -1;
+    }
+    // Above the block's first line or below its last one (the spacing
+    // around a paragraph, the blank below the text) holds no character.
+    const QPointF local = point - layoutOrigin(doc, block);
+    const QTextLayout* layout = block.layout();
+    QTextLine line;
+    for (int i = 0; i < layout->lineCount(); ++i) {
+        const QTextLine candidate = layout->lineAt(i);
+        if (local.y() >= candidate.y() && local.y() < candidate.y() + candidate.height()) {
+            line = candidate;
+            break;
+        }
+    }
+    if (!line.isValid() || line.textLength() == 0) {
+        return -1;
+    }
+    // Left of the line's first character or right of its last one: the
+    // line's end mark takes no room.
+    int end = line.textStart() + line.textLength();
+    if (end - 1 > line.textStart() && block.text().at(end - 1) == QChar(QChar::LineSeparator)) {
+        --end;
+    }
+    const qreal left = line.cursorToX(line.textStart());
+    const qreal right = line.cursorToX(end);
+    if (local.x() < std::min(left, right) || local.x() >= std::max(left, right)) {
+        return -1;
+    }
+    return charFromPos(viewportPoint);
 }
 
 QPoint RichTextEdit::posFromChar(int position) const {

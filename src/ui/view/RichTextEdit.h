@@ -52,6 +52,10 @@ public:
     // that character. Points beyond the end of a line give that line's last
     // character; -1 for an empty text.
     int charFromPos(const QPoint& viewportPoint) const;
+    // The same for a point inside a character's cell on a line of text;
+    // -1 for a point left of a line's start, right of its end, between
+    // paragraphs or below the last line.
+    int charInCell(const QPoint& viewportPoint) const;
     // The viewport point of the top-left of a character's cell; a position
     // past the end gives the end of the text (its last line).
     QPoint posFromChar(int position) const;
@@ -98,6 +102,9 @@ public:
     // WCAG contrast ratio of two colours, 1 to 21.
     static double ContrastRatio(const QColor& a, const QColor& b);
     bool showsLightPage() const { return m_lightPage; }
+    // The page the article is shown on when it is dark (the colours the
+    // article gives are made to read on it), else an invalid colour.
+    QColor readableOn() const;
 
     // The mapping between numbering positions and QTextDocument positions.
     int toWidgetPosition(int position) const { return m_positions.toWidget(position); }
@@ -128,6 +135,8 @@ private:
     bool m_wheelZoom = false;
     int m_wheelDelta = 0;
     bool m_lightPage = false;
+    // The dark page the text's colours were last built to read on, if any.
+    QColor m_builtOn;
     bool m_settingPalette = false;
 };
 

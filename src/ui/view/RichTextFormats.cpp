@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tolvane {
 
@@ -105,9 +106,38 @@ size_t RichTextFormats::FormatHash::operator()(const rtf::CharFormat& f) const {
     return h;
 }
 
-RichTextFormats::RichTextFormats(const rtf::RichDocument& document, qreal dpi, qreal zoom)
-    : m_document(document), m_dpi(dpi * zoom), m_zoom(zoom) {
+RichTextFormats::RichTextFormats(const rtf::RichDocument& document, qreal dpi, qreal zoom,
+                                 QColor readableOn)
+    : m_document(document), m_dpi(dpi * zoom), m_zoom(zoom), m_readableOn(readableOn) {
     resolveFonts();
+}
+
+double RichTextFormats::ContrastRatio(const QColor& a, const QColor& b) {
+    // Relative luminance (sRGB), 0 for black to 1 for white.
+    const auto luminance = [](const QColor& colour) {
+        const auto channel = [](double c) {
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+               0.0722 * channel(colour.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor RichTextFormats::ReadableOn(const QColor& colour, const QColor& page, double ratio) {
+    if (ContrastRatio(colour, page) >= ratio)
+        return colour;
+    float hue = 0, saturation = 0, lightness = 0;
+    colour.getHslF(&hue, &saturation, &lightness);
+    // Lighter by steps of 1 %: at most a hundred tries.
+    for (int step = int(lightness * 100.0f) + 1; step <= 100; ++step) {
+        const QColor lighter = QColor::fromHslF(hue, saturation, float(step) / 100.0f);
+        if (ContrastRatio(lighter, page) >= ratio)
+            return lighter;
+    }
+    return QColor(Qt::white);
 }
 
 QTextBlockFormat RichTextFormats::blockFormat(const rtf::ParaFormat& format) {
@@ -273,7 +303,12 @@ QTextCharFormat RichTextFormats::makeCharFormat(const rtf::CharFormat& format) c
     }
     const auto& colors = m_document.colors;
     if (format.foreground >= 0 && size_t(format.foreground) < colors.size()) {
-        out.setForeground(toQColor(colors[size_t(format.foreground)]));
+        QColor foreground = toQColor(colors[size_t(format.foreground)]);
+        const bool ownBackground =
+            format.background >= 0 && size_t(format.background) < colors.size();
+        if (m_readableOn.isValid() && !ownBackground)
+            foreground = ReadableOn(foreground, m_readableOn, kReadableContrast);
+        out.setForeground(foreground);
     }
     if (format.background >= 0 && size_t(format.background) < colors.size()) {
         out.setBackground(toQColor(colors[size_t(format.background)]));

@@ -2,6 +2,7 @@
 
 #include "core/rtf/RichDocument.h"
 
+#include <QColor>
 #include <QStringList>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
@@ -23,7 +24,20 @@ inline qreal twipsToPixels(int32_t twips, qreal dpi) {
 // distinct format is converted once.
 class RichTextFormats {
 public:
-    RichTextFormats(const rtf::RichDocument& document, qreal dpi, qreal zoom = 1.0);
+    // readableOn: the dark page the text is shown on, or an invalid colour
+    // to keep every colour as the article gives it (a light page, paper).
+    // On a dark page a colour the article gives its text (not on a
+    // background of its own) that reads at less than kReadableContrast is
+    // made lighter, hue kept, until it does: the green of links, notably.
+    RichTextFormats(const rtf::RichDocument& document, qreal dpi, qreal zoom = 1.0,
+                    QColor readableOn = QColor());
+
+    static constexpr double kReadableContrast = 4.5;
+    // WCAG contrast ratio of two colours, 1 to 21.
+    static double ContrastRatio(const QColor& a, const QColor& b);
+    // colour, or the lightest needed of its lighter shades of the same hue,
+    // so that it reads at ratio on page (white when none does).
+    static QColor ReadableOn(const QColor& colour, const QColor& page, double ratio);
 
     const QTextCharFormat& charFormat(const rtf::CharFormat& format);
     QTextBlockFormat blockFormat(const rtf::ParaFormat& format);
@@ -39,6 +53,7 @@ private:
     const rtf::RichDocument& m_document;
     qreal m_dpi;
     qreal m_zoom;
+    QColor m_readableOn;
     std::unordered_map<rtf::CharFormat, QTextCharFormat, FormatHash> m_charFormats;
     std::vector<QStringList> m_fontFamilies;
     std::vector<int> m_fontHints;

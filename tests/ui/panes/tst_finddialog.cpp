@@ -8,6 +8,7 @@
 #include "ui/base/CommandTable.h"
 #include "ui/view/CPopupWnd.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -65,6 +66,7 @@ private slots:
     void earlierTexts_data();
     void earlierTexts();
     void enterSearchesAndCancelHides();
+    void lettersOfTheScopeAndTheSearch();
     void findCommandTogglesWithCheckMark();
     void activationClosesPopup();
     void closingWhileTypingInTheField();
@@ -378,6 +380,43 @@ void TestFindDialog::enterSearchesAndCancelHides() {
     v.find()->close();
     QVERIFY(!v.find()->isVisible());
     QVERIFY(!v.frame()->action(cmd::Find)->isChecked());
+}
+
+void TestFindDialog::lettersOfTheScopeAndTheSearch() {
+    SearchViewer v(smallSource());
+    QVERIFY(v.started);
+    v.app->OnFind();
+    v.find()->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), v.find());
+    QAbstractButton* current = v.button("currentArticle");
+    // Alt+U chooses the article on screen, from anywhere in the window.
+    v.typeText(QStringLiteral("chat"));
+    QTest::keyClick(v.combo()->lineEdit(), Qt::Key_U, Qt::AltModifier);
+    QTRY_VERIFY(current->isChecked());
+    QTRY_VERIFY(!v.button("inTitle")->isEnabled());
+    // Alt+C runs the search (in the article on screen), not a focus move.
+    QTest::keyClick(current, Qt::Key_C, Qt::AltModifier);
+    QTRY_COMPARE(v.view()->selection(), (std::pair<int, int>(3, 7)));
+    QVERIFY(v.find()->canFindNext());
+    // And in all the articles: the results come, the window goes.
+    QTest::keyClick(v.combo()->lineEdit(), Qt::Key_T, Qt::AltModifier);
+    v.setChecked("allArticles", true);
+    v.typeText(QStringLiteral("Navires"));
+    QTest::keyClick(v.combo()->lineEdit(), Qt::Key_C, Qt::AltModifier);
+    QTRY_COMPARE(SearchViewer::rows(v.results()), QStringList{QStringLiteral("Navires")});
+    QVERIFY(!v.find()->isVisible());
+
+    // A screen reader finds the letter as the key of the choice's press
+    // action, and reads it in its description; the words stay as they are.
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(current);
+    QVERIFY(iface != nullptr && iface->actionInterface() != nullptr);
+    const QStringList keys =
+        iface->actionInterface()->keyBindingsForAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(keys, QStringList{QKeySequence(Qt::ALT | Qt::Key_U).toString()});
+    QVERIFY(iface->text(QAccessible::Description).contains(QStringLiteral("Alt+U")));
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Article courant"));
+    QCOMPARE(current->text().remove(QLatin1Char('&')), QStringLiteral("Article courant"));
+    QCOMPARE(v.button("searchButton")->text(), QStringLiteral("&Chercher"));
 }
 
 void TestFindDialog::findCommandTogglesWithCheckMark() {

@@ -453,17 +453,26 @@ void TestArticleView::contextMenuItemsInOrder() {
     Viewer v;
     QVERIFY(v.waitLoaded());
     QStringList items;
-    QTimer::singleShot(0, [&items] {
+    QRect placed;
+    QTimer::singleShot(0, [&items, &placed] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         if (menu == nullptr)
             return;
         for (QAction* a : menu->actions())
             items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        placed = menu->geometry();
         menu->close();
     });
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
-                            v.view()->viewport()->mapToGlobal(QPoint(20, 20)));
+    // Well inside the screen, so that the menu need not be moved onto it.
+    const QPoint local(v.view()->viewport()->width() / 2, 20);
+    const QPoint pointer = v.view()->viewport()->mapToGlobal(local);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, local, pointer);
     QApplication::sendEvent(v.view()->viewport(), &event);
+    // Below the pointer and centred on it across.
+    QVERIFY(placed.isValid());
+    QCOMPARE(placed.top(), pointer.y());
+    QVERIFY2(std::abs(placed.center().x() - pointer.x()) <= 1,
+             qPrintable(QStringLiteral("%1 %2").arg(placed.center().x()).arg(pointer.x())));
     QCOMPARE(items, (QStringList{QStringLiteral("&Copier"), QStringLiteral("&Tout sélectionner"),
                                  QStringLiteral("-"), QStringLiteral("&Rechercher..."),
                                  QStringLiteral("-"), QStringLiteral("&Historique"),
