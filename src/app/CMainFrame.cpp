@@ -2,6 +2,8 @@
 
 #include "app/CTolvaneApp.h"
 #include "core/common/Cp1252.h"
+#include "core/common/PathResolver.h"
+#include "core/common/UserFileSafety.h"
 #include "core/startup/DataSourceLocation.h"
 #include "core/startup/StartupSettings.h"
 #include "ui/base/AnnotationHooks.h"
@@ -38,6 +40,20 @@ QString readyText(bool userFilesReadOnly) {
         return QStringLiteral("Notes et signets en lecture seule : une autre fenêtre de Tolvane "
                               "utilise les mêmes fichiers personnels.");
     return QStringLiteral("Prêt");
+}
+
+// What the status bar says once at start when the per-user files lie in a
+// folder that others can change; empty when nobody else can.
+QString folderNote(UserFileSafety::FolderExposure exposure, const QString& folder) {
+    using Exposure = UserFileSafety::FolderExposure;
+    if (exposure != Exposure::WritableByOthers && exposure != Exposure::OwnedByOther)
+        return QString();
+    const QString where = exposure == Exposure::WritableByOthers
+                              ? QStringLiteral("où d'autres utilisateurs peuvent écrire")
+                              : QStringLiteral("qui appartient à un autre utilisateur");
+    return QStringLiteral("Les notes et signets sont enregistrés dans un dossier %1 («%2») : "
+                          "l'option /A permet de les garder dans votre propre dossier.")
+        .arg(where, folder);
 }
 
 } // namespace
@@ -279,7 +295,13 @@ void CMainFrame::createStatusBar() {
         m_indicators.append(label);
     }
     m_readyText = readyText(m_app.userFilesReadOnly());
-    bar->showMessage(m_readyText);
+    const std::string folder =
+        PathResolver::directoryOf(PathResolver::fileOfBase(cp1252::toUtf8(g_strUserBase), ".NOT"));
+    QString shown = QString::fromStdString(folder.empty() ? "." : folder);
+    if (shown.size() > 1 && shown.endsWith(u'/'))
+        shown.chop(1);
+    const QString note = folderNote(UserFileSafety::folderExposure(folder), shown);
+    bar->showMessage(note.isEmpty() ? m_readyText : note);
 }
 
 bool CMainFrame::createPanes() {
@@ -294,6 +316,8 @@ bool CMainFrame::createPanes() {
         return false;
     m_pAnnotationBar = annotationBar;
     m_annotations = annotationBar;
+    connect(annotationBar, &CAnnotationBar::statusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
     // The Annotation button follows the text once the typing has been handled.
     connect(
         annotationBar, &CAnnotationBar::textEdited, this,
