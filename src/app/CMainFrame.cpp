@@ -43,17 +43,20 @@ QString readyText(bool userFilesReadOnly) {
 }
 
 // What the status bar says once at start when the per-user files lie in a
-// folder that others can change; empty when nobody else can.
+// folder that others can change; empty when nobody else can. The advice
+// comes before the folder's name, which a narrow window cuts.
 QString folderNote(UserFileSafety::FolderExposure exposure, const QString& folder) {
     using Exposure = UserFileSafety::FolderExposure;
     if (exposure != Exposure::WritableByOthers && exposure != Exposure::OwnedByOther)
         return QString();
-    const QString where = exposure == Exposure::WritableByOthers
-                              ? QStringLiteral("où d'autres utilisateurs peuvent écrire")
-                              : QStringLiteral("qui appartient à un autre utilisateur");
-    return QStringLiteral("Les notes et signets sont enregistrés dans un dossier %1 («%2») : "
-                          "l'option /A permet de les garder dans votre propre dossier.")
-        .arg(where, folder);
+    const QString what =
+        exposure == Exposure::WritableByOthers
+            ? QStringLiteral("D'autres utilisateurs peuvent écrire dans le dossier des notes et "
+                             "signets")
+            : QStringLiteral("Le dossier des notes et signets appartient à un autre utilisateur");
+    return what + QStringLiteral(" : l'option /A permet de les garder dans un dossier à vous. "
+                                 "Dossier actuel : «%1».")
+                      .arg(folder);
 }
 
 } // namespace

@@ -174,9 +174,9 @@ void TestPlantedFiles::folderOthersCanWriteNotedOnce() {
     const Case cases[] = {
         {"private", 0755, false, ""},
         {"sticky, as /tmp", 01777, false, ""},
-        {"group may write", 0775, false, "où d'autres utilisateurs peuvent écrire"},
-        {"anyone may write", 0777, false, "où d'autres utilisateurs peuvent écrire"},
-        {"another user's", 0755, true, "qui appartient à un autre utilisateur"},
+        {"group may write", 0775, false, "D'autres utilisateurs peuvent écrire"},
+        {"anyone may write", 0777, false, "D'autres utilisateurs peuvent écrire"},
+        {"another user's", 0755, true, "appartient à un autre utilisateur"},
     };
     for (const Case& c : cases) {
         if (c.otherOwner && ::geteuid() != 0) {
