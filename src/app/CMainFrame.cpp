@@ -2,6 +2,8 @@
 
 #include "app/CTolvaneApp.h"
 #include "core/common/Cp1252.h"
+#include "core/common/PathResolver.h"
+#include "core/common/UserFileSafety.h"
 #include "core/startup/DataSourceLocation.h"
 #include "core/startup/StartupSettings.h"
 #include "ui/base/AnnotationHooks.h"
@@ -43,6 +45,23 @@ QString readyText(bool userFilesReadOnly) {
         return QStringLiteral("Notes et signets en lecture seule : une autre fenêtre de Tolvane "
                               "utilise les mêmes fichiers personnels.");
     return QStringLiteral("Prêt");
+}
+
+// What the status bar says once at start when the per-user files lie in a
+// folder that others can change; empty when nobody else can. The advice
+// comes before the folder's name, which a narrow window cuts.
+QString folderNote(UserFileSafety::FolderExposure exposure, const QString& folder) {
+    using Exposure = UserFileSafety::FolderExposure;
+    if (exposure != Exposure::WritableByOthers && exposure != Exposure::OwnedByOther)
+        return QString();
+    const QString what =
+        exposure == Exposure::WritableByOthers
+            ? QStringLiteral("D'autres utilisateurs peuvent écrire dans le dossier des notes et "
+                             "signets")
+            : QStringLiteral("Le dossier des notes et signets appartient à un autre utilisateur");
+    return what + QStringLiteral(" : l'option /A permet de les garder dans un dossier à vous. "
+                                 "Dossier actuel : «%1».")
+                      .arg(folder);
 }
 
 } // namespace
@@ -314,7 +333,13 @@ void CMainFrame::createStatusBar() {
         grip->setAccessibleDescription(QStringLiteral("Change la taille de la fenêtre"));
     }
     m_readyText = readyText(m_app.userFilesReadOnly());
-    bar->showMessage(m_readyText);
+    const std::string folder =
+        PathResolver::directoryOf(PathResolver::fileOfBase(cp1252::toUtf8(g_strUserBase), ".NOT"));
+    QString shown = QString::fromStdString(folder.empty() ? "." : folder);
+    if (shown.size() > 1 && shown.endsWith(u'/'))
+        shown.chop(1);
+    const QString note = folderNote(UserFileSafety::folderExposure(folder), shown);
+    bar->showMessage(note.isEmpty() ? m_readyText : note);
 }
 
 bool CMainFrame::createPanes() {
@@ -329,6 +354,8 @@ bool CMainFrame::createPanes() {
         return false;
     m_pAnnotationBar = annotationBar;
     m_annotations = annotationBar;
+    connect(annotationBar, &CAnnotationBar::statusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
     // The Annotation button follows the text once the typing has been handled.
     connect(
         annotationBar, &CAnnotationBar::textEdited, this,

@@ -3,10 +3,12 @@
 #include "core/common/Cp1252.h"
 #include "core/common/InputFile.h"
 #include "core/common/SystemFileOperations.h"
+#include "core/common/UserFileSafety.h"
 
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace tolvane {
 
@@ -25,10 +27,16 @@ LockResult FileOperations::lockExclusive(const std::string& path, std::unique_pt
     return UserFileLock::take(path, lock);
 }
 
+int FileOperations::openOwnForReading(const std::string& path, InputFile& file) {
+    int err = 0;
+    file.adopt(UserFileSafety::openOwn(path, O_RDONLY, 0, err));
+    return err;
+}
+
 int FileOperations::keepCopy(const std::string& path) {
     InputFile file;
-    if (!openForReading(path, file))
-        return ::access(path.c_str(), F_OK) != 0 ? 0 : EACCES; // gone: nothing to keep
+    if (const int err = openOwnForReading(path, file); err != 0)
+        return err == ENOENT ? 0 : err; // gone: nothing to keep
     std::string bytes(static_cast<size_t>(file.size()), '\0');
     if (file.readAt(0, bytes.data(), bytes.size()) != bytes.size())
         return EIO;
@@ -36,7 +44,8 @@ int FileOperations::keepCopy(const std::string& path) {
     std::string copy;
     for (int n = 1; n <= kCopies; ++n) {
         copy = path + ".BAK" + (n == 1 ? std::string() : std::to_string(n));
-        if (::access(copy.c_str(), F_OK) != 0)
+        struct stat st {};
+        if (::lstat(copy.c_str(), &st) != 0)
             break;
     }
     return replaceAtomically(copy, bytes);
@@ -55,6 +64,8 @@ std::string FileOperations::errorText(int errorNumber) {
     case ENOENT:
     case ENOTDIR:
         return "le dossier n'existe pas";
+    case UserFileSafety::kNotOwnRegularFile:
+        return "ce n'est pas un fichier ordinaire appartenant \xE0 l'utilisateur";
     case EIO:
         return "erreur d'entr\xE9"
                "e/sortie";

@@ -47,6 +47,26 @@ bool InputFile::open(const std::string& path) {
     return true;
 }
 
+bool InputFile::adopt(int fd) {
+    close();
+    struct stat st {};
+    if (fd < 0)
+        return false;
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_size = static_cast<uint64_t>(st.st_size);
+    return true;
+}
+
+void InputFile::updateSize() {
+    struct stat st {};
+    if (m_fd >= 0 && ::fstat(m_fd, &st) == 0)
+        m_size = static_cast<uint64_t>(st.st_size);
+}
+
 void InputFile::close() {
     if (m_fd >= 0)
         ::close(m_fd);

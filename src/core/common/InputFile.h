@@ -21,6 +21,11 @@ public:
     InputFile& operator=(InputFile&& other) noexcept;
 
     bool open(const std::string& path);
+    // Takes over an open descriptor (closed with this object); false, and
+    // closed, when it is -1 or its size cannot be learnt.
+    bool adopt(int fd);
+    // Learns the size again, for a file that has grown since it was opened.
+    void updateSize();
     void close();
     bool isOpen() const { return m_fd >= 0; }
     uint64_t size() const { return m_size; }

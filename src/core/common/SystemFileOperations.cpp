@@ -3,6 +3,7 @@
 #include "core/common/AtomicFile.h"
 #include "core/common/InputFile.h"
 #include "core/common/PathResolver.h"
+#include "core/common/UserFileSafety.h"
 
 #include <cerrno>
 #include <cstring>
@@ -26,10 +27,21 @@ void syncDirectory(const std::string& dir) {
 
 int SystemFileOperations::appendSynced(const std::string& path, uint64_t offset,
                                        std::string_view bytes) {
-    const bool existed = ::access(path.c_str(), F_OK) == 0;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    // Created afresh when absent (O_EXCL: a link planted meanwhile is not
+    // followed either), else opened as it is; either way only a regular
+    // file of this user is written. Past offset 0 the file must still be
+    // there: a new one would hold a hole where the earlier records were.
+    int openError = EEXIST;
+    bool created = offset == 0;
+    int fd = -1;
+    if (created)
+        fd = UserFileSafety::openOwn(path, O_WRONLY | O_CREAT | O_EXCL, 0600, openError);
+    if (fd < 0 && openError == EEXIST) {
+        created = false;
+        fd = UserFileSafety::openOwn(path, O_WRONLY, 0, openError);
+    }
     if (fd < 0)
-        return errno;
+        return openError;
     int err = 0;
     size_t done = 0;
     while (err == 0 && done < bytes.size()) {
@@ -48,14 +60,14 @@ int SystemFileOperations::appendSynced(const std::string& path, uint64_t offset,
         err = errno;
     if (::close(fd) != 0 && err == 0)
         err = errno;
-    if (err == 0 && !existed)
+    if (err == 0 && created)
         syncDirectory(PathResolver::directoryOf(path));
     return err;
 }
 
 int SystemFileOperations::replaceAtomically(const std::string& path, std::string_view bytes) {
     int err = 0;
-    if (!AtomicFile::write(path, bytes, nullptr, &err))
+    if (!AtomicFile::write(path, bytes, nullptr, &err, AtomicFile::Target::OwnRegularOrNone))
         return err != 0 ? err : EIO;
     return 0;
 }

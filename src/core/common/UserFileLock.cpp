@@ -17,11 +17,19 @@ constexpr int kAttempts = 8;
 // Read-only: flock needs no write access, a lock file that only may be
 // read (a read-only folder, another owner's file) still carries the lock,
 // and a file open for reading does not keep its file system from being
-// remounted read-only.
+// remounted read-only. Nothing is ever written to it, but a link is not
+// followed (nor created through, when dangling) and only a regular file
+// serves: a FIFO planted at the name would otherwise hold the open forever.
 int openLockFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    int fd = ::open(path.c_str(), flags | O_CREAT, 0600);
     if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        fd = ::open(path.c_str(), flags);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
     return fd;
 }
 

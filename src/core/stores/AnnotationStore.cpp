@@ -4,6 +4,7 @@
 #include "core/common/InputFile.h"
 #include "core/common/LittleEndian.h"
 #include "core/common/PathResolver.h"
+#include "core/common/UserFileSafety.h"
 #include "core/stores/AnnotationFile.h"
 
 #include <cerrno>
@@ -55,10 +56,29 @@ void AnnotationStore::OpenAnnotations(const std::string& userBase, bool readOnly
     }
 
     InputFile pending;
-    if (m_files.openForReading(m_pendingPath, pending)) {
-        for (const AnnotationLocation& record :
-             AnnotationFile::ReadPendingIndex(pending, &m_pendingEnd))
-            pendingIndex[record.article] = record.bodyOffset;
+    // The pending file of a run that did not close is ours only when it is
+    // our own regular file; one that is a link, or another user's, is read
+    // for what it shows, its texts held in memory until the save, and never
+    // written or read at offsets again.
+    bool ownPending = true;
+    if (m_readOnly ||
+        m_files.openOwnForReading(m_pendingPath, pending) == UserFileSafety::kNotOwnRegularFile) {
+        ownPending = m_readOnly;
+        m_files.openForReading(m_pendingPath, pending);
+    }
+    if (pending.isOpen()) {
+        uint64_t end = 0;
+        for (const AnnotationLocation& record : AnnotationFile::ReadPendingIndex(pending, &end)) {
+            if (ownPending) {
+                pendingIndex[record.article] = record.bodyOffset;
+            } else {
+                std::string text;
+                AnnotationFile::ReadBodyAt(pending, record.bodyOffset, text);
+                m_unwritten[record.article] = std::move(text);
+            }
+        }
+        if (ownPending)
+            m_pendingEnd = end;
     }
     if (m_readOnly) {
         // The other run's texts of this moment, .NO$ over .NOT as for it.
@@ -69,14 +89,19 @@ void AnnotationStore::OpenAnnotations(const std::string& userBase, bool readOnly
     permanent.close();
     if (!pending.isOpen())
         return;
+    if (ownPending)
+        m_pendingSnapshot = std::move(pending);
     pending.close();
     // The texts of a run that did not close normally become permanent now;
     // if .NOT cannot be written they stay pending, and the next append goes
     // after the last whole record, over any torn one.
-    if (!pendingIndex.empty() && writePermanent() != 0)
+    if ((!pendingIndex.empty() || !m_unwritten.empty()) && writePermanent() != 0)
         return;
+    m_pendingSnapshot.close();
+    m_unwritten.clear();
     pendingIndex.clear();
     m_pendingEnd = 0;
+    // Removes the name only: a link goes, whatever it pointed to stays.
     DeleteFileQuietly(m_pendingPath);
 }
 
@@ -90,7 +115,7 @@ std::string AnnotationStore::LoadAnnotation(ArticleNumber article) {
 }
 
 bool AnnotationStore::CommitAnnotation(ArticleNumber article, std::string_view text,
-                                       std::string* error) {
+                                       std::string* error, int* errorNumber) {
     if (article <= 0)
         return true;
     if (m_readOnly) {
@@ -116,6 +141,8 @@ bool AnnotationStore::CommitAnnotation(ArticleNumber article, std::string_view t
     const int err = AppendPending(article, text, bodyOffset);
     if (err != 0) {
         m_unwritten[article] = std::string(text);
+        if (errorNumber)
+            *errorNumber = err;
         if (error)
             *error = FileOperations::saveFailureMessage(kAnnotationWhat, m_pendingPath, err);
         return false;
@@ -137,6 +164,7 @@ bool AnnotationStore::SaveAnnotations(std::string* error) {
     m_unwritten.clear();
     pendingIndex.clear();
     m_pendingEnd = 0;
+    m_pendingSnapshot.close();
     DeleteFileQuietly(m_pendingPath);
     return true;
 }
@@ -148,7 +176,7 @@ const std::string& AnnotationStore::AnnotationFileName(bool permanent) const {
 bool AnnotationStore::ReadAnnotationAt(const std::string& path, uint64_t offset,
                                        std::string& text) const {
     text.clear();
-    if (m_readOnly) {
+    if (m_readOnly || path == m_pendingPath) {
         const InputFile& kept = path == m_pendingPath ? m_pendingSnapshot : m_permanentSnapshot;
         return kept.isOpen() && AnnotationFile::ReadBodyAt(kept, offset, text);
     }
@@ -170,6 +198,17 @@ int AnnotationStore::AppendPending(ArticleNumber article, std::string_view text,
     const int err = m_files.appendSynced(m_pendingPath, m_pendingEnd, record);
     if (err != 0)
         return err;
+    // The file written is held from its first record on, so that the texts
+    // are read back from it whatever is put at its name later (another
+    // user's link or file, in a folder others can write).
+    if (!m_pendingSnapshot.isOpen()) {
+        if (const int openError = m_files.openOwnForReading(m_pendingPath, m_pendingSnapshot))
+            return openError;
+    } else {
+        m_pendingSnapshot.updateSize();
+    }
+    if (m_pendingSnapshot.size() < m_pendingEnd + record.size())
+        return EIO;
     bodyOffset = m_pendingEnd + AnnotationFile::kArticleSize;
     m_pendingEnd += record.size();
     return 0;
@@ -198,10 +237,10 @@ int AnnotationStore::writePermanent() {
     if (m_permanentUnreadable)
         return EACCES;
     InputFile permanent;
-    InputFile pending;
     if (!savedIndex.empty() && !m_files.openForReading(m_permanentPath, permanent))
         return EIO;
-    if (!pendingIndex.empty() && !m_files.openForReading(m_pendingPath, pending))
+    const InputFile& pending = m_pendingSnapshot;
+    if (!pendingIndex.empty() && !pending.isOpen())
         return EIO;
 
     std::map<ArticleNumber, const std::string*> sources;
@@ -239,7 +278,6 @@ int AnnotationStore::writePermanent() {
     bytes.replace(0, countBytes.size(), countBytes);
 
     permanent.close();
-    pending.close();
     // What the reader could not make sense of is not ours to drop.
     if (m_permanentDamaged) {
         if (const int err = m_files.keepCopy(m_permanentPath); err != 0)

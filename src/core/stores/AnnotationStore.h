@@ -54,17 +54,21 @@ public:
     // last loaded or committed for it; an empty text removes the annotation
     // at the next save. Unchanged text costs a comparison and no I/O, so the
     // pane may call this as often as it likes. Articles <= 0 are ignored.
-    // When .NO$ cannot be written the text is kept in memory until the save
-    // and false is returned with *error (Windows-1252) naming the file.
+    // When .NO$ cannot be written (also when it is a symbolic link or not a
+    // regular file of this user: nothing is written through such a name) the
+    // text is kept in memory until the save and false is returned with
+    // *error (Windows-1252) naming the file and *errorNumber the reason
+    // (an errno value or UserFileSafety::kNotOwnRegularFile).
     // A read-only store refuses any change the same way, keeping nothing.
     bool CommitAnnotation(ArticleNumber article, std::string_view text,
-                          std::string* error = nullptr);
+                          std::string* error = nullptr, int* errorNumber = nullptr);
 
     // Rebuilds .NOT with the latest text of every annotated article and
-    // removes .NO$. On failure nothing on disk is changed (the old .NOT stays,
-    // the pending texts stay in .NO$ for the next start) and *error says, in
-    // French (Windows-1252), which file could not be written and why.
-    // A read-only store writes nothing and succeeds.
+    // removes .NO$. A .NOT that is a link or another user's file is read
+    // for what it shows but never replaced: the save fails and says so. On failure nothing on disk
+    // is changed (the old .NOT stays, the pending texts stay in .NO$ for the next start) and *error
+    // says, in French (Windows-1252), which file could not be written and why. A read-only store
+    // writes nothing and succeeds.
     bool SaveAnnotations(std::string* error = nullptr);
 
     // Native path of .NOT (permanent) or .NO$ of the open user base.
@@ -78,7 +82,7 @@ private:
     // The latest text of article: held in memory after a failed append, else
     // from .NO$, else from .NOT. False when a file holding it cannot be read.
     bool latestText(ArticleNumber article, std::string& text) const;
-    // Writes a new .NOT from the latest texts; 0 or the errno of the failure.
+    // Writes a new .NOT from the latest texts; 0 or the error of the failure.
     int writePermanent();
 
     using Index = std::map<ArticleNumber, uint64_t>;
@@ -99,7 +103,9 @@ private:
     // .NOT holds bytes its records do not account for: a copy is kept
     // before it is replaced.
     bool m_permanentDamaged = false;
-    // The files a read-only store reads from, open for the whole run.
+    // The files a read-only store reads from, open for the whole run. In a
+    // read-write store, the pending file its texts are read from: the one
+    // its appends went to (or that an earlier run left), held open.
     InputFile m_permanentSnapshot;
     InputFile m_pendingSnapshot;
     ArticleNumber m_loadedArticle = 0;

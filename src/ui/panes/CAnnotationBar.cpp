@@ -1,5 +1,6 @@
 #include "ui/panes/CAnnotationBar.h"
 
+#include "core/common/UserFileSafety.h"
 #include "core/startup/DataSourceLocation.h"
 #include "ui/base/AppServices.h"
 #include "ui/base/CSash.h"
@@ -186,13 +187,21 @@ std::string CAnnotationBar::currentText() const {
 bool CAnnotationBar::CommitAnnotation(ArticleNumber article) {
     m_idleCommit.stop();
     std::string error;
-    if (m_store.CommitAnnotation(article, currentText(), &error)) {
+    int errorNumber = 0;
+    if (m_store.CommitAnnotation(article, currentText(), &error, &errorNumber)) {
         m_commitFailureReported = false;
         return true;
     }
     if (!m_commitFailureReported) {
         m_commitFailureReported = true;
-        report(error);
+        // A pending file that is not the user's own is no fault of the disk
+        // and loses nothing: the text waits in memory for the close. The
+        // status bar says so without stopping the typing.
+        if (errorNumber == UserFileSafety::kNotOwnRegularFile)
+            emit statusMessage(fromCp1252(error) +
+                               QStringLiteral(" L'annotation sera enregistrée à la fermeture."));
+        else
+            report(error);
     }
     return false;
 }

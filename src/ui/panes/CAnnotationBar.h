@@ -83,6 +83,8 @@ public:
 signals:
     // The text in the control changed: its emptiness may have too.
     void textEdited();
+    // A note for the status bar: the text could not go to its file yet.
+    void statusMessage(const QString& text);
 
 protected:
     bool event(QEvent* event) override;

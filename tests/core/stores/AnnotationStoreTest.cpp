@@ -2,8 +2,10 @@
 
 #include "core/common/InputFile.h"
 #include "core/common/LittleEndian.h"
+#include "core/common/UserFileSafety.h"
 #include "core/stores/AnnotationFile.h"
 #include "support/FaultyFileOperations.h"
+#include "support/PlantedFiles.h"
 #include "support/TempDir.h"
 
 #include <csignal>
@@ -447,6 +449,115 @@ TEST_F(AnnotationStoreTest, FilesFoundWhateverTheirCase) {
     ASSERT_TRUE(store.SaveAnnotations());
     EXPECT_EQ(TempDir::readFile(lower), notFile({{12, "DOUZE"}}));
     EXPECT_FALSE(fileExists(notPath));
+}
+
+} // namespace
+} // namespace tolvane
+
+namespace tolvane {
+namespace {
+
+using test::Planted;
+using test::Victim;
+
+const char* const kNotOwnReason = "n'est pas un fichier ordinaire appartenant \xE0 l'utilisateur";
+
+// Before: the pending file was opened through whatever stood at its name,
+// so a link planted at GUIDE.NO$ while the viewer ran took the next note
+// into the file it pointed to, and truncated it.
+TEST_F(AnnotationStoreTest, PlantedPendingName_NotesKeptInMemoryAndSavedToNot) {
+    for (const Planted kind : test::kAllPlanted) {
+        for (const bool afterFirstNote : {false, true}) {
+            SCOPED_TRACE(std::string(test::plantedName(kind)) +
+                         (afterFirstNote ? ", in place of ours" : ", before the first note"));
+            ::unlink(notPath.c_str());
+            Victim victim;
+            AnnotationStore store;
+            store.OpenAnnotations(base);
+            if (afterFirstNote) {
+                // In a folder others can write, ours can be removed and
+                // replaced: the texts already written are read from the
+                // file the store holds, not from whatever took its name.
+                store.LoadAnnotation(5);
+                ASSERT_TRUE(store.CommitAnnotation(5, "cinq"));
+                ASSERT_EQ(::unlink(pendingPath.c_str()), 0);
+            }
+            if (!test::plant(kind, pendingPath, victim))
+                continue; // another user's file needs root
+            store.LoadAnnotation(12);
+            std::string error;
+            int errorNumber = 0;
+            EXPECT_FALSE(store.CommitAnnotation(12, "douze", &error, &errorNumber));
+            EXPECT_EQ(errorNumber, UserFileSafety::kNotOwnRegularFile);
+            EXPECT_NE(error.find(pendingPath), std::string::npos) << error;
+            EXPECT_NE(error.find(kNotOwnReason), std::string::npos) << error;
+            EXPECT_EQ(store.LoadAnnotation(12), "douze");
+            EXPECT_TRUE(test::stillPlanted(kind, pendingPath));
+
+            EXPECT_TRUE(store.SaveAnnotations(&error)) << error;
+            const Notes expected =
+                afterFirstNote ? Notes{{5, "cinq"}, {12, "douze"}} : Notes{{12, "douze"}};
+            EXPECT_EQ(TempDir::readFile(notPath), notFile(expected));
+            EXPECT_TRUE(victim.untouched());
+            if (kind == Planted::Directory) {
+                ASSERT_EQ(::rmdir(pendingPath.c_str()), 0);
+            }
+            ::unlink(pendingPath.c_str());
+        }
+    }
+}
+
+TEST_F(AnnotationStoreTest, PlantedNames_ReadForWhatTheyShowButNeverReplacedOrCopied) {
+    struct Case {
+        const char* name;
+        std::string target; // what the link points to
+        bool pendingLeftOver;
+    };
+    const std::string aNotFile = notFile({{8, "huit"}});
+    const Case cases[] = {
+        {"permanent file elsewhere", aNotFile, false},
+        {"someone's document", "# fichier de la victime\n", false},
+        {"pending file elsewhere, left by a run", record(4, "quatre"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::unlink(notPath.c_str());
+        ::unlink(pendingPath.c_str());
+        ::unlink((notPath + ".BAK").c_str());
+        Victim victim;
+        victim.bytes = c.target;
+        TempDir::writeFile(victim.path, c.target);
+        const std::string& linked = c.pendingLeftOver ? pendingPath : notPath;
+        ASSERT_TRUE(test::plant(Planted::LinkOutside, linked, victim));
+
+        AnnotationStore store;
+        store.OpenAnnotations(base);
+        if (c.pendingLeftOver) {
+            // Folded into a new .NOT of ours; the link itself goes.
+            EXPECT_EQ(store.LoadAnnotation(4), "quatre");
+            EXPECT_EQ(TempDir::readFile(notPath), notFile({{4, "quatre"}}));
+            EXPECT_FALSE(fileExists(pendingPath));
+        } else {
+            EXPECT_EQ(store.LoadAnnotation(8), c.target == aNotFile ? "huit" : "");
+        }
+        ASSERT_TRUE(store.CommitAnnotation(12, "douze"));
+        std::string error;
+        const bool saved = store.SaveAnnotations(&error);
+        EXPECT_TRUE(victim.untouched());
+        // No copy of someone else's bytes in a file of ours.
+        EXPECT_FALSE(fileExists(notPath + ".BAK"));
+        if (c.pendingLeftOver) {
+            EXPECT_TRUE(saved) << error;
+            EXPECT_EQ(TempDir::readFile(notPath), notFile({{4, "quatre"}, {12, "douze"}}));
+            continue;
+        }
+        EXPECT_FALSE(saved);
+        EXPECT_NE(error.find(notPath), std::string::npos) << error;
+        EXPECT_NE(error.find(kNotOwnReason), std::string::npos) << error;
+        EXPECT_TRUE(test::stillPlanted(Planted::LinkOutside, notPath));
+        // The note waits in .NO$ for a run that can save it.
+        EXPECT_EQ(pendingBytes(), record(12, "douze"));
+    }
 }
 
 } // namespace
