@@ -334,7 +334,7 @@ void CMainFrame::createStatusBar() {
     }
     m_readyText = readyText(m_app.userFilesReadOnly());
     const std::string folder =
-        PathResolver::directoryOf(PathResolver::fileOfBase(cp1252::toUtf8(g_strUserBase), ".NOT"));
+        PathResolver::directoryOf(PathResolver::fileOfBase(cp1252::toUtf8(m_app.settings().strUserBase), ".NOT"));
     QString shown = QString::fromStdString(folder.empty() ? "." : folder);
     if (shown.size() > 1 && shown.endsWith(u'/'))
         shown.chop(1);
