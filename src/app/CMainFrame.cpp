@@ -333,8 +333,8 @@ void CMainFrame::createStatusBar() {
         grip->setAccessibleDescription(QStringLiteral("Change la taille de la fenêtre"));
     }
     m_readyText = readyText(m_app.userFilesReadOnly());
-    const std::string folder =
-        PathResolver::directoryOf(PathResolver::fileOfBase(cp1252::toUtf8(m_app.settings().strUserBase), ".NOT"));
+    const std::string folder = PathResolver::directoryOf(
+        PathResolver::fileOfBase(cp1252::toUtf8(m_app.settings().strUserBase), ".NOT"));
     QString shown = QString::fromStdString(folder.empty() ? "." : folder);
     if (shown.size() > 1 && shown.endsWith(u'/'))
         shown.chop(1);
