@@ -2,6 +2,7 @@
 
 #include "core/articles/ArticleRecords.h"
 #include "core/articles/ArticleStore.h"
+#include "ui/base/CDlgBar.h"
 #include "ui/base/ViewHooks.h"
 
 #include <QHash>
@@ -16,7 +17,6 @@ namespace tolvane {
 
 class AnnotationHooks;
 class AppServices;
-class CDlgBar;
 class COutlineBar;
 class CSash;
 class CTolvaneApp;
@@ -32,9 +32,8 @@ class CMainFrame : public QMainWindow, public ViewHooks {
     Q_OBJECT
 
 public:
-    static constexpr int kOutlineBarId = 102;
-    static constexpr int kAnnotationBarId = 155;
-    static constexpr int kAnnotationMinHeight = 46;
+    // The view's tests read the floor here; it is the pane's own.
+    static constexpr int kAnnotationMinHeight = CDlgBar::kAnnotationMinHeight;
 
     CMainFrame(CTolvaneApp& app, AppServices& services);
     ~CMainFrame() override;

@@ -23,6 +23,10 @@ QAccessibleInterface* paneFactory(const QString& className, QObject* object) {
 
 } // namespace
 
+QString CDlgBar::ObjectName(int barId) {
+    return QStringLiteral("bar%1").arg(barId);
+}
+
 CDlgBar::CDlgBar(QWidget* parent) : QDockWidget(parent) {
     static bool factoryInstalled = false;
     if (!factoryInstalled) {
@@ -41,7 +45,7 @@ bool CDlgBar::Create(QMainWindow* parent, QSize templateSize, Qt::DockWidgetArea
     m_bChangeDockedSize = changeDockedSize;
     m_sizeDocked = templateSize;
     m_sizeFloating = templateSize;
-    setObjectName(QStringLiteral("bar%1").arg(barId));
+    setObjectName(ObjectName(barId));
     setParent(parent);
     // A dialog bar has no caption while docked and stays where it is docked.
     // The empty caption is a widget with an empty layout: a bare widget has

@@ -37,6 +37,15 @@ class CDlgBar : public QDockWidget {
     Q_OBJECT
 
 public:
+    // The two panes of the main window: their bar ids, which also name them
+    // (ObjectName), and the annotation pane's least height in pixels.
+    static constexpr int kOutlineBarId = 102;
+    static constexpr int kAnnotationBarId = 155;
+    static constexpr int kAnnotationMinHeight = 46;
+
+    // The object name Create gives the pane of barId: "bar<barId>".
+    static QString ObjectName(int barId);
+
     explicit CDlgBar(QWidget* parent = nullptr);
 
     // Docks the pane in area of parent; false when parent is missing.

@@ -11,9 +11,6 @@
 
 namespace tolvane {
 
-const char* const CSash::kOutlinePaneName = "bar102";
-const char* const CSash::kAnnotationPaneName = "bar155";
-
 CSash::CSash(QWidget* parent) : QWidget(parent) {}
 
 bool CSash::Create(CDlgBar* pane, int id, int orientation, float value) {
@@ -83,8 +80,10 @@ void CSash::mousePressEvent(QMouseEvent* event) {
         m_maxX = topLeft.x() + frame->width() - 1;
         // The vertical range runs from the outline pane's top to the
         // annotation pane's bottom.
-        const QWidget* outline = frame->findChild<QWidget*>(QLatin1String(kOutlinePaneName));
-        const QWidget* annotation = frame->findChild<QWidget*>(QLatin1String(kAnnotationPaneName));
+        const QWidget* outline =
+            frame->findChild<QWidget*>(CDlgBar::ObjectName(CDlgBar::kOutlineBarId));
+        const QWidget* annotation =
+            frame->findChild<QWidget*>(CDlgBar::ObjectName(CDlgBar::kAnnotationBarId));
         m_minY = (outline ? outline->mapToGlobal(QPoint(0, 0)).y() : topLeft.y()) + 1;
         m_maxY = (annotation ? annotation->mapToGlobal(QPoint(0, annotation->height())).y()
                              : topLeft.y() + frame->height()) -

@@ -44,11 +44,6 @@ public:
     static bool WidthFraction(int pointerX, int minX, int maxX, float& value);
     static bool HeightPixels(int pointerY, int minY, int maxY, float& value);
 
-    // Object names of the outline pane (bar id 102) and the annotation pane
-    // (bar id 155); their edges bound a horizontal sash's drag.
-    static const char* const kOutlinePaneName;
-    static const char* const kAnnotationPaneName;
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -28,7 +28,7 @@ const QRect kIconRect(5, 7, 27, 32);
 CAnnotationBar::CAnnotationBar(QMainWindow* mainFrame, AppServices& services)
     : CDlgBar(mainFrame), m_mainFrame(mainFrame), m_services(services), m_store(services.Files()) {
     m_content = new QWidget(this);
-    m_content->setObjectName(QStringLiteral("dialog155"));
+    m_content->setObjectName(QStringLiteral("dialog%1").arg(kAnnotationBarId));
     m_icon = new QLabel(m_content);
     m_icon->setGeometry(kIconRect);
     m_icon->setAccessibleName(QStringLiteral("Annotation"));
@@ -80,11 +80,11 @@ CAnnotationBar::~CAnnotationBar() = default;
 
 bool CAnnotationBar::Create(const std::string& userBase, bool readOnly) {
     if (!CDlgBar::Create(m_mainFrame, QSize(kTemplateWidth, kTemplateHeight),
-                         Qt::BottomDockWidgetArea, kBarId, true))
+                         Qt::BottomDockWidgetArea, kAnnotationBarId, true))
         return false;
     setWidget(m_content);
     m_sash = new CSash(this);
-    if (!m_sash->Create(this, kSashId, 1, float(kMinHeight))) {
+    if (!m_sash->Create(this, kSashId, 1, float(kAnnotationMinHeight))) {
         delete m_sash;
         m_sash = nullptr;
     }
@@ -94,18 +94,18 @@ bool CAnnotationBar::Create(const std::string& userBase, bool readOnly) {
 }
 
 int CAnnotationBar::PaneHeight(float sashValue) {
-    if (!(sashValue > float(kMinHeight)))
-        return kMinHeight;
+    if (!(sashValue > float(kAnnotationMinHeight)))
+        return kAnnotationMinHeight;
     if (sashValue >= float(QWIDGETSIZE_MAX))
         return QWIDGETSIZE_MAX;
     const int h = static_cast<int>(sashValue);
-    return h <= kMinHeight ? kMinHeight : h;
+    return h <= kAnnotationMinHeight ? kAnnotationMinHeight : h;
 }
 
 void CAnnotationBar::UpdateSize() {
     if (m_mainFrame == nullptr)
         return;
-    const float value = m_sash != nullptr ? m_sash->value() : float(kMinHeight);
+    const float value = m_sash != nullptr ? m_sash->value() : float(kAnnotationMinHeight);
     SetDockedSize(QSize(m_mainFrame->width(), PaneHeight(value)));
 }
 

@@ -32,10 +32,8 @@ class CAnnotationBar : public CDlgBar, public AnnotationHooks {
     Q_OBJECT
 
 public:
-    static constexpr int kBarId = 155;
     static constexpr int kEditId = 1010;
     static constexpr int kSashId = 104;
-    static constexpr int kMinHeight = 46;
     // The dialog template's 186 × 33 dialog units in pixels.
     static constexpr int kTemplateWidth = 279;
     static constexpr int kTemplateHeight = 54;

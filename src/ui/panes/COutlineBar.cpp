@@ -34,7 +34,7 @@ COutlineBar::COutlineBar(QMainWindow* mainFrame, AppServices& services)
 
 bool COutlineBar::Create() {
     if (!CDlgBar::Create(m_mainFrame, QSize(kTemplateWidth, kTemplateHeight),
-                         Qt::LeftDockWidgetArea, kBarId, true))
+                         Qt::LeftDockWidgetArea, kOutlineBarId, true))
         return false;
     m_sash = NewSash();
     if (m_sash == nullptr || !m_sash->Create(this, kSashId, 0, kInitialSashValue)) {

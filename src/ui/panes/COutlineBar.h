@@ -24,7 +24,6 @@ class COutlineBar : public CDlgBar {
     Q_OBJECT
 
 public:
-    static constexpr int kBarId = 102;
     static constexpr int kSashId = 104;
     static constexpr float kInitialSashValue = 0.25f;
     static constexpr int kMinWidth = 10;

@@ -77,7 +77,7 @@ void TestAnnotationBar::hiddenAtStartAndToggledByTheCommand() {
     v.trigger(cmd::Annotation);
     QVERIFY(v.bar()->isVisible());
     QTRY_VERIFY(v.view()->height() < fullHeight);
-    QTRY_COMPARE(v.bar()->height(), CAnnotationBar::kMinHeight);
+    QTRY_COMPARE(v.bar()->height(), CAnnotationBar::kAnnotationMinHeight);
     QCOMPARE(QApplication::focusWidget(), v.view());
 
     v.trigger(cmd::Annotation);
