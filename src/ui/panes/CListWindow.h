@@ -36,10 +36,6 @@ class CListWindow : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kListId = 1009;
-    static constexpr int kShowButtonId = 1020;
-    static constexpr int kDeleteButtonId = 1023;
-    static constexpr int kRenameButtonId = 1024;
     static constexpr int kWidth = 320;
     static constexpr int kHeight = 200;
 
