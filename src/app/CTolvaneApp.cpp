@@ -195,8 +195,9 @@ QMessageBox::StandardButton CTolvaneApp::AppMessageBox(const QString& text,
 }
 
 bool CTolvaneApp::eventFilter(QObject* watched, QEvent* event) {
-    // Every dialog of the application closes the popup when it is
-    // activated or deactivated.
+    // Every dialog of the application (the find window, the list windows,
+    // the bookmark name and About boxes, the message boxes) closes the popup
+    // when it is activated or deactivated; this is the only place that does.
     if ((event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate) &&
         qobject_cast<QDialog*>(watched) != nullptr)
         CPopupWnd::ClosePopup();

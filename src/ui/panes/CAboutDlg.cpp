@@ -1,9 +1,6 @@
 #include "ui/panes/CAboutDlg.h"
 
-#include "ui/view/CPopupWnd.h"
-
 #include <QDialogButtonBox>
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -55,12 +52,6 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     layout->addLayout(row);
     layout->addWidget(buttons);
     setSizeGripEnabled(false);
-}
-
-void CAboutDlg::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange)
-        CPopupWnd::ClosePopup();
-    QDialog::changeEvent(event);
 }
 
 } // namespace tolvane

@@ -11,9 +11,6 @@ class CAboutDlg : public QDialog {
 
 public:
     explicit CAboutDlg(QWidget* parent = nullptr);
-
-protected:
-    void changeEvent(QEvent* event) override;
 };
 
 } // namespace tolvane

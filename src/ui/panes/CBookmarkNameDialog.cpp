@@ -1,9 +1,6 @@
 #include "ui/panes/CBookmarkNameDialog.h"
 
-#include "ui/view/CPopupWnd.h"
-
 #include <QDialogButtonBox>
-#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -59,12 +56,6 @@ CBookmarkNameDialog::CBookmarkNameDialog(const QString& caption, const QString& 
 void CBookmarkNameDialog::accept() {
     m_strName = m_edit->text();
     QDialog::accept();
-}
-
-void CBookmarkNameDialog::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        CPopupWnd::ClosePopup();
-    QDialog::changeEvent(event);
 }
 
 } // namespace tolvane

@@ -25,9 +25,6 @@ public:
 
     void accept() override;
 
-protected:
-    void changeEvent(QEvent* event) override;
-
 private:
     QString m_strName;
     QLineEdit* m_edit;

@@ -2,12 +2,10 @@
 
 #include "ui/base/AppHooks.h"
 #include "ui/base/QtText.h"
-#include "ui/view/CPopupWnd.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -292,12 +290,6 @@ void CFindDialog::OnFindNext() {
         m_bCanFindNext = true;
     }
     UpdateControls();
-}
-
-void CFindDialog::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange)
-        CPopupWnd::ClosePopup();
-    QDialog::changeEvent(event);
 }
 
 void CFindDialog::showEvent(QShowEvent* event) {

@@ -60,7 +60,6 @@ signals:
     void visibilityChanged(bool visible);
 
 protected:
-    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 

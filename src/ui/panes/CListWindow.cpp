@@ -5,7 +5,6 @@
 #include "core/search/SearchEngine.h"
 #include "ui/base/AppHooks.h"
 #include "ui/base/QtText.h"
-#include "ui/view/CPopupWnd.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -385,14 +384,11 @@ void CListWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void CListWindow::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange) {
-        CPopupWnd::ClosePopup();
-        QDialog::changeEvent(event);
         if (QWidget* frame = m_app.mainWindow())
             QApplication::alert(frame, kFlashMs);
-        return;
     }
-    QDialog::changeEvent(event);
 }
 
 void CListWindow::keyPressEvent(QKeyEvent* event) {

@@ -457,8 +457,6 @@ void TestFindDialog::findCommandTogglesWithCheckMark() {
 void TestFindDialog::activationClosesPopup() {
     SearchViewer v(smallSource());
     QVERIFY(v.started);
-    // Only the window's own handling, not the application's filter.
-    qApp->removeEventFilter(v.app.get());
     v.view()->ShowArticle(kPopupArticle, 0);
     QVERIFY(CPopupWnd::IsOpen());
     v.app->OnFind();

@@ -276,7 +276,6 @@ void TestListWindow::layout() {
 void TestListWindow::activationClosesPopup() {
     SearchViewer v(listSource());
     QVERIFY(v.started);
-    qApp->removeEventFilter(v.app.get());
     for (CListWindow* w : {v.history(), v.results(), v.bookmarks()}) {
         v.view()->ShowArticle(kPopup, 0);
         QVERIFY(CPopupWnd::IsOpen());
