@@ -1,10 +1,10 @@
 #include "core/authoring/HtmlExporter.h"
 
 #include "core/articles/ArticleStore.h"
-#include "core/articles/OutlineRecord.h"
 #include "core/common/AtomicFile.h"
 #include "core/common/Cp1252.h"
 #include "core/common/InputFile.h"
+#include "core/outline/OutlineModel.h"
 #include "core/rtf/RtfReader.h"
 
 #include <algorithm>
@@ -340,71 +340,34 @@ std::string BodyHtml(const Site& site, const rtf::RichDocument& doc,
     return out;
 }
 
-struct OutlineNode {
-    std::string title;
-    ArticleNumber article = 0;
-    std::vector<size_t> children;
-};
-
-// The outline as the viewer builds it (placement 2 beside the reference
-// node, else under it; an unknown reference falls back to the last one
-// found), as nested lists.
+// The outline as the viewer builds it, as nested lists.
 std::string OutlineHtml(const Site& site, const std::string& ficPath) {
-    InputFile fic;
-    std::vector<OutlineNode> nodes;
-    std::vector<long> parents;
-    std::vector<size_t> top;
-    if (fic.open(ficPath)) {
-        std::unordered_map<std::string, size_t> keys;
-        long reference = -1;
-        for (uint64_t at = 0; at < fic.size() && nodes.size() < 100000;
-             at += OutlineRecord::kSize) {
-            unsigned char r[OutlineRecord::kSize];
-            if (fic.readAt(at, r, sizeof r) != sizeof r)
-                break;
-            const OutlineRecord rec = OutlineRecord::decode(r);
-            if (rec.title.empty())
-                break;
-            long parent = -1;
-            if (rec.referenceKey != "0") {
-                const auto it = keys.find(rec.referenceKey);
-                if (it != keys.end())
-                    reference = static_cast<long>(it->second);
-                if (reference >= 0)
-                    parent = rec.placement == OutlineRecord::kPlacementBeside ? parents[reference]
-                                                                              : reference;
-            }
-            nodes.push_back({rec.title, rec.article, {}});
-            parents.push_back(parent);
-            (parent < 0 ? top : nodes[parent].children).push_back(nodes.size() - 1);
-            keys[rec.nodeKey] = nodes.size() - 1;
-        }
-    }
+    OutlineModel outline;
+    outline.LoadOutline(ficPath);
     std::string out = "<ul class=\"tree\">";
-    // Iterative walk: an outline may nest deeper than the stack allows.
-    struct Frame {
-        const std::vector<size_t>* list;
-        size_t next;
-    };
-    std::vector<Frame> stack{{&top, 0}};
+    // Iterative walk: an outline may nest deeper than the stack allows. The
+    // stack holds, per open list, the next node to write in it.
+    std::vector<OutlineModel::NodeId> stack{outline.firstTopLevel()};
     while (!stack.empty()) {
-        Frame& f = stack.back();
-        if (f.next >= f.list->size()) {
+        const OutlineModel::NodeId node = stack.back();
+        if (node == OutlineModel::kNoNode) {
             stack.pop_back();
             if (!stack.empty())
                 out += "</ul></details></li>";
             continue;
         }
-        const OutlineNode& n = nodes[(*f.list)[f.next++]];
-        std::string label = HtmlOf(n.title);
-        if (n.article != 0 && site.exists(n.article) && !site.isPopup(n.article))
-            label = "<a href=\"" + PageName(n.article) + "\">" + label + "</a>";
-        if (n.children.empty()) {
+        stack.back() = outline.nextSibling(node);
+        const ArticleNumber article = outline.ArticleOfNode(node);
+        std::string label = HtmlOf(std::string(outline.title(node)));
+        if (article != 0 && site.exists(article) && !site.isPopup(article))
+            label = "<a href=\"" + PageName(article) + "\">" + label + "</a>";
+        const OutlineModel::NodeId child = outline.firstChild(node);
+        if (child == OutlineModel::kNoNode) {
             out +=
-                "<li class=\"" + std::string(n.article ? "page" : "book") + "\">" + label + "</li>";
+                "<li class=\"" + std::string(article ? "page" : "book") + "\">" + label + "</li>";
         } else {
             out += "<li class=\"book\"><details><summary>" + label + "</summary><ul>";
-            stack.push_back({&n.children, 0});
+            stack.push_back(child);
         }
     }
     return out + "</ul>";
