@@ -27,11 +27,8 @@ int RunArticle(const std::vector<std::string>& args, std::ostream& out, std::ost
         }
     }
     int32_t number = 0;
-    if (positional.size() != 2 || mode.empty() || !ParseInt32(positional[1], number)) {
-        err << "Usage : tolvane-tool article BASE N (--title | --rtf | --links | --text | "
-               "--paragraphs | --count)\n";
-        return kUsage;
-    }
+    if (positional.size() != 2 || mode.empty() || !ParseInt32(positional[1], number))
+        return UsageError(err, "article");
     if (number <= 0)
         return kNotFound;
 

@@ -8,15 +8,11 @@
 namespace tolvane::tool {
 
 int RunBookmarks(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
-        err << "Usage : tolvane-tool bookmarks USERBASE\n";
-        return kUsage;
-    }
+    if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
+        return UsageError(err, "bookmarks");
     const std::string path = PathResolver::fileOfBase(UserBaseArgument(args[0]), ".SIG");
-    if (!PathResolver::exists(path)) {
-        err << "tolvane-tool bookmarks : impossible d'ouvrir " << path << "\n";
-        return kNotFound;
-    }
+    if (!PathResolver::exists(path))
+        return CannotOpen(err, "bookmarks", path);
     const std::vector<BookmarkRow> rows = BookmarkFile::LoadBookmarks(path);
     for (const BookmarkRow& row : rows)
         out << row.article << ' ' << cp1252::toUtf8(row.name) << '\n';

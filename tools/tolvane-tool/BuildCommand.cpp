@@ -5,13 +5,6 @@
 
 namespace tolvane::tool {
 
-namespace {
-
-const char* const kUsageText =
-    "Usage : tolvane-tool build SOURCE... -o BASE [--bitmaps DOSSIER] [--keep-going]\n";
-
-} // namespace
-
 int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> sources;
     std::string outBase;
@@ -26,16 +19,13 @@ int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostre
         } else if (a == "--keep-going") {
             keepGoing = true;
         } else if (a.rfind("-", 0) == 0) {
-            err << kUsageText;
-            return kUsage;
+            return UsageError(err, "build");
         } else {
             sources.push_back(a);
         }
     }
-    if (sources.empty() || outBase.empty()) {
-        err << kUsageText;
-        return kUsage;
-    }
+    if (sources.empty() || outBase.empty())
+        return UsageError(err, "build");
     authoring::BuildMessages messages;
     authoring::DataSourceBuilder builder(messages);
     for (const std::string& folder : bitmapFolders)
@@ -57,13 +47,8 @@ int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostre
         err << "tolvane-tool build : aucun topique\n";
         return kNotFound;
     }
-    std::string error;
-    if (!writer.write(DataSourceBaseArgument(outBase), &error)) {
-        err << "tolvane-tool build : \xC3\xA9"
-               "criture impossible : "
-            << error << "\n";
-        return kNotFound;
-    }
+    if (const int status = WriteDataSource(writer, outBase, "build", err); status != kOk)
+        return status;
     out << "articles: " << builder.articles().size() << ", erreurs: " << errors
         << ", avertissements: " << messages.warningCount() << "\n";
     return kOk;

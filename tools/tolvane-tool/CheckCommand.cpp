@@ -6,10 +6,8 @@
 namespace tolvane::tool {
 
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1 || args[0].rfind("-", 0) == 0) {
-        err << "Usage : tolvane-tool check BASE\n";
-        return kUsage;
-    }
+    if (args.size() != 1 || args[0].rfind("-", 0) == 0)
+        return UsageError(err, "check");
     authoring::BuildMessages findings;
     authoring::DataSourceChecker checker(findings);
     checker.check(DataSourcePaths::fromBase(DataSourceBaseArgument(args[0])));

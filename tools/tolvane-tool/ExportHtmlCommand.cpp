@@ -19,10 +19,8 @@ int RunExportHtml(const std::vector<std::string>& args, std::ostream& out, std::
         } else
             positional.push_back(args[i]);
     }
-    if (positional.size() != 2) {
-        err << "Usage : tolvane-tool export-html BASE DOSSIER [--title TITRE]\n";
-        return kUsage;
-    }
+    if (positional.size() != 2)
+        return UsageError(err, "export-html");
     const std::string base = DataSourceBaseArgument(positional[0]);
     if (title.empty())
         title = PathResolver::fileNameOf(base);

@@ -26,25 +26,17 @@ int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::os
                 options.averageBodyBytes = static_cast<uint32_t>(v);
             }
         } else if (a.rfind("--", 0) == 0 || !outBase.empty()) {
-            err << "Usage : tolvane-tool generate OUTBASE --articles N [--seed S]\n";
-            return kUsage;
+            return UsageError(err, "generate");
         } else {
             outBase = a;
         }
     }
-    if (outBase.empty() || !haveCount) {
-        err << "Usage : tolvane-tool generate OUTBASE --articles N [--seed S]\n";
-        return kUsage;
-    }
+    if (outBase.empty() || !haveCount)
+        return UsageError(err, "generate");
     DataSourceWriter writer;
     DataSourceGenerator(options).generate(writer);
-    std::string error;
-    if (!writer.write(DataSourceBaseArgument(outBase), &error)) {
-        err << "tolvane-tool generate : \xC3\xA9"
-               "criture impossible : "
-            << error << "\n";
-        return kNotFound;
-    }
+    if (const int status = WriteDataSource(writer, outBase, "generate", err); status != kOk)
+        return status;
     out << "articles: " << options.articles << "\n";
     return kOk;
 }

@@ -11,16 +11,12 @@
 namespace tolvane::tool {
 
 int RunIndex(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) {
-        err << "Usage : tolvane-tool index BASE\n";
-        return kUsage;
-    }
+    if (args.size() != 1)
+        return UsageError(err, "index");
     const DataSourcePaths paths = DataSourcePaths::fromBase(DataSourceBaseArgument(args[0]));
     InputFile pgh;
-    if (!pgh.open(paths.pgh)) {
-        err << "tolvane-tool index : impossible d'ouvrir " << paths.pgh << "\n";
-        return kNotFound;
-    }
+    if (!pgh.open(paths.pgh))
+        return CannotOpen(err, "index", paths.pgh);
     std::unordered_set<int32_t> numbers;
     // Whole entries only, read a block at a time: a final fragment is no entry.
     std::vector<unsigned char> block(4096 * kIndexEntrySize);

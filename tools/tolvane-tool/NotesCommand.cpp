@@ -9,12 +9,6 @@
 
 namespace tolvane::tool {
 
-namespace {
-
-const char* const kNotesUsage = "Usage : tolvane-tool notes USERBASE [--show N]\n";
-
-} // namespace
-
 int RunNotes(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string base;
     bool show = false;
@@ -27,20 +21,15 @@ int RunNotes(const std::vector<std::string>& args, std::ostream& out, std::ostre
         } else if (base.empty() && !args[i].empty() && args[i][0] != '-') {
             base = args[i];
         } else {
-            err << kNotesUsage;
-            return kUsage;
+            return UsageError(err, "notes");
         }
     }
-    if (base.empty()) {
-        err << kNotesUsage;
-        return kUsage;
-    }
+    if (base.empty())
+        return UsageError(err, "notes");
     const std::string path = PathResolver::fileOfBase(UserBaseArgument(base), ".NOT");
     InputFile file;
-    if (!file.open(path)) {
-        err << "tolvane-tool notes : impossible d'ouvrir " << path << "\n";
-        return kNotFound;
-    }
+    if (!file.open(path))
+        return CannotOpen(err, "notes", path);
     const std::vector<AnnotationLocation> records = AnnotationFile::ReadPermanentIndex(file);
     if (show) {
         // A later record for the same article replaces an earlier one, as

@@ -8,16 +8,12 @@
 namespace tolvane::tool {
 
 int RunOutline(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) {
-        err << "Usage : tolvane-tool outline BASE\n";
-        return kUsage;
-    }
+    if (args.size() != 1)
+        return UsageError(err, "outline");
     const DataSourcePaths paths = DataSourcePaths::fromBase(DataSourceBaseArgument(args[0]));
     OutlineModel model;
-    if (!model.LoadOutline(paths.fic)) {
-        err << "tolvane-tool outline : impossible d'ouvrir " << paths.fic << "\n";
-        return kNotFound;
-    }
+    if (!model.LoadOutline(paths.fic))
+        return CannotOpen(err, "outline", paths.fic);
     int depth = 0;
     for (OutlineModel::NodeId n = model.firstTopLevel(); n != OutlineModel::kNoNode;
          n = model.nextInTreeOrder(n, depth)) {

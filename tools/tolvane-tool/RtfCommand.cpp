@@ -27,17 +27,14 @@ int RunRtf(const std::vector<std::string>& args, std::ostream& out, std::ostream
             err << "tolvane-tool rtf : option inconnue " << a << "\n";
             return kUsage;
         } else if (fileGiven) {
-            err << "Usage : tolvane-tool rtf FICHIER [--text | --paragraphs | --count]\n";
-            return kUsage;
+            return UsageError(err, "rtf");
         } else {
             file = a;
             fileGiven = true;
         }
     }
-    if (!fileGiven) {
-        err << "Usage : tolvane-tool rtf FICHIER [--text | --paragraphs | --count]\n";
-        return kUsage;
-    }
+    if (!fileGiven)
+        return UsageError(err, "rtf");
     std::string input;
     FileContents contents;
     std::string_view bytes;

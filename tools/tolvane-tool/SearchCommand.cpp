@@ -8,11 +8,6 @@
 
 namespace tolvane::tool {
 
-namespace {
-const char* const kUsageLine =
-    "Usage : tolvane-tool search BASE TEXTE [--case] [--word] [--no-title] [--no-text]\n";
-} // namespace
-
 int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> positional;
     SearchRequest request;
@@ -35,10 +30,8 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
             return kUsage;
         }
     }
-    if (positional.size() != 2) {
-        err << kUsageLine;
-        return kUsage;
-    }
+    if (positional.size() != 2)
+        return UsageError(err, "search");
     // The find window starts no search without text and without a place to
     // look in; neither does the tool.
     if (positional[1].empty() || (!request.inTitle && !request.inText)) {

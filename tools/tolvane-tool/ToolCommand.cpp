@@ -1,9 +1,12 @@
 #include "ToolCommand.h"
 
+#include "core/articles/DataSourceWriter.h"
 #include "core/common/Cp1252.h"
 
 #include <cerrno>
 #include <cstdlib>
+#include <ostream>
+#include <string_view>
 #include <vector>
 
 namespace tolvane::tool {
@@ -39,6 +42,22 @@ bool WantsHelp(const std::vector<std::string>& args) {
     return false;
 }
 
+int UsageError(std::ostream& err, const std::string& command) {
+    for (const ToolCommand& c : registry()) {
+        if (command == c.name) {
+            const std::string_view text(c.usage);
+            const size_t blank = text.find("\n\n");
+            err << text.substr(0, blank == std::string_view::npos ? text.size() : blank + 1);
+        }
+    }
+    return kUsage;
+}
+
+int CannotOpen(std::ostream& err, const char* command, const std::string& path) {
+    err << "tolvane-tool " << command << " : impossible d'ouvrir " << path << "\n";
+    return kNotFound;
+}
+
 std::string DataSourceBaseArgument(const std::string& arg) {
     const std::string key = cp1252::toUpper(cp1252::fromUtf8(arg));
     for (const char* ext : {".PGH", ".PGD", ".PGL", ".FIC"}) {
@@ -55,6 +74,18 @@ std::string UserBaseArgument(const std::string& arg) {
             return arg.substr(0, arg.size() - 4);
     }
     return arg;
+}
+
+int WriteDataSource(const DataSourceWriter& writer, const std::string& baseArgument,
+                    const char* command, std::ostream& err) {
+    std::string error;
+    if (writer.write(DataSourceBaseArgument(baseArgument), &error))
+        return kOk;
+    err << "tolvane-tool " << command
+        << " : \xC3\xA9"
+           "criture impossible : "
+        << error << "\n";
+    return kNotFound;
 }
 
 bool ParseInt32(const std::string& text, int32_t& value) {

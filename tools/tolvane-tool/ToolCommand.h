@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+namespace tolvane {
+class DataSourceWriter;
+}
+
 namespace tolvane::tool {
 
 // Exit statuses shared by every subcommand.
@@ -28,12 +32,21 @@ struct CommandRegistration {
 
 // Helpers for the subcommands.
 bool WantsHelp(const std::vector<std::string>& args);
+// Writes the synopsis of the named subcommand's usage text (the text up to
+// its first blank line) to err; returns kUsage.
+int UsageError(std::ostream& err, const std::string& command);
+// Says on err that the subcommand could not open path; returns kNotFound.
+int CannotOpen(std::ostream& err, const char* command, const std::string& path);
 // A data-source base given on the command line (a base, or a file of it
 // with one of the four extensions), as a native path.
 std::string DataSourceBaseArgument(const std::string& arg);
 // A user-file base given on the command line (a base, or its .NOT, .NO$ or
 // .SIG file), as a native path.
 std::string UserBaseArgument(const std::string& arg);
+// Writes the data source of writer at the base given on the command line;
+// on failure says why on err. kOk, or kNotFound when it cannot be written.
+int WriteDataSource(const DataSourceWriter& writer, const std::string& baseArgument,
+                    const char* command, std::ostream& err);
 // Parses a whole decimal 32-bit integer; false for anything else.
 bool ParseInt32(const std::string& text, int32_t& value);
 
