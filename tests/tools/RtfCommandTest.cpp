@@ -1,4 +1,5 @@
 #include "core/articles/DataSourceWriter.h"
+#include "support/ShellTool.h"
 #include "support/TempDir.h"
 
 #include <cstdio>
@@ -11,17 +12,9 @@ namespace {
 
 // Runs the tool through the shell; returns its exit status and output.
 int runTool(const std::string& arguments, std::string& output) {
-    output.clear();
-    FILE* pipe =
-        popen((std::string(TOLVANE_TOOL_PATH) + " " + arguments + " 2>/dev/null").c_str(), "r");
-    if (pipe == nullptr)
-        return -1;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const test::ShellToolRun run = test::RunToolInShell(arguments);
+    output = run.out;
+    return run.status;
 }
 
 TEST(RtfCommandTest, RtfAndArticle_PrintTheDisplayedText) {

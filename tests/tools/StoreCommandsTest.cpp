@@ -1,6 +1,7 @@
 #include "core/common/LittleEndian.h"
 #include "core/stores/AnnotationFile.h"
 #include "core/stores/BookmarkFile.h"
+#include "support/ShellTool.h"
 #include "support/TempDir.h"
 
 #include <array>
@@ -16,24 +17,10 @@ using test::TempDir;
 // "zèbre" in Windows-1252.
 const std::string kZebre = std::string("z\xE8") + "bre";
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-};
+using ToolRun = test::ShellToolRun;
 
 ToolRun runTool(const std::string& arguments) {
-    ToolRun run;
-    const std::string command = std::string(TOLVANE_TOOL_PATH) + " " + arguments + " 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return test::RunToolInShell(arguments);
 }
 
 TEST(StoreCommandsTest, NotesAndBookmarks_ListShowAndExitStatus) {

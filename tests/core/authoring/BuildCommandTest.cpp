@@ -1,6 +1,7 @@
 #include "core/articles/OutlineRecord.h"
 #include "core/authoring/DataSourceBuilder.h"
 #include "core/rtf/RtfReader.h"
+#include "support/ShellTool.h"
 #include "support/TempDir.h"
 #include "support/WrittenBodies.h"
 
@@ -16,17 +17,11 @@ namespace {
 
 using test::TempDir;
 
+// The tool's output and error output together, and its exit status.
 int RunTool(const std::string& arguments, std::string& output) {
-    output.clear();
-    FILE* pipe = popen((std::string(TOLVANE_TOOL_PATH) + " " + arguments + " 2>&1").c_str(), "r");
-    if (pipe == nullptr)
-        return -1;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const test::ShellToolRun run = test::RunToolInShell(arguments, true);
+    output = run.out;
+    return run.status;
 }
 
 // Golden case: a small project through build, then the tool's own dumps.

@@ -1,6 +1,7 @@
 #include "SearchFixture.h"
 #include "SearchPhrases.h"
 #include "core/rtf/RtfReader.h"
+#include "support/ShellTool.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -11,25 +12,10 @@
 namespace tolvane::test {
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-};
+using ToolRun = test::ShellToolRun;
 
 ToolRun runTool(const std::string& arguments) {
-    ToolRun run;
-    const std::string command =
-        std::string(TOLVANE_TOOL_PATH) + " search " + arguments + " 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, got);
-    const int wait = ::pclose(pipe);
-    run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
-    return run;
+    return test::RunToolInShell("search " + arguments);
 }
 
 TEST(SearchCommand, PrintsMatchesInUtf8AndExitsByOutcome) {
