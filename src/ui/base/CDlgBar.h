@@ -37,6 +37,12 @@ class CDlgBar : public QDockWidget {
     Q_OBJECT
 
 public:
+    explicit CDlgBar(QWidget* parent = nullptr);
+
+    // Docks the pane in area of parent; false when parent is missing.
+    bool Create(QMainWindow* parent, QSize templateSize, Qt::DockWidgetArea area, int barId,
+                bool changeDockedSize);
+
     // The two panes of the main window: their bar ids, which also name them
     // (ObjectName), and the annotation pane's least height in pixels.
     static constexpr int kOutlineBarId = 102;
@@ -45,12 +51,6 @@ public:
 
     // The object name Create gives the pane of barId: "bar<barId>".
     static QString ObjectName(int barId);
-
-    explicit CDlgBar(QWidget* parent = nullptr);
-
-    // Docks the pane in area of parent; false when parent is missing.
-    bool Create(QMainWindow* parent, QSize templateSize, Qt::DockWidgetArea area, int barId,
-                bool changeDockedSize);
 
     // The pane's width or height update; the base does nothing.
     virtual void UpdateSize() {}
