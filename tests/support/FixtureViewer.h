@@ -1,8 +1,8 @@
 #pragma once
 
-// The viewer running on the standard fixture (writeFixture), with its user
-// files in the same temporary folder and message boxes recorded; ended when
-// the object goes.
+// The viewer running on the standard fixture (writeFixture) or on a given
+// data source, with its user files in the same temporary folder and message
+// boxes recorded; ended when the object goes.
 
 #include "app/CMainFrame.h"
 #include "app/CTolvaneApp.h"
@@ -22,13 +22,14 @@ struct FixtureViewer {
     std::unique_ptr<CTolvaneApp> app;
     bool started = false;
 
+    // On the standard fixture, written in dir.
     FixtureViewer() {
         const std::string base = dir.file("guide");
         writeFixture(base);
-        app = std::make_unique<CTolvaneApp>(services);
-        started =
-            app->InitInstance({"/D:" + base, "/A:" + dir.file("user")}, "/nonexistent/tolvane");
+        start(base);
     }
+    // On the data source at base.
+    explicit FixtureViewer(const std::string& base) { start(base); }
     ~FixtureViewer() { app->ExitInstance(); }
     FixtureViewer(const FixtureViewer&) = delete;
     FixtureViewer& operator=(const FixtureViewer&) = delete;
@@ -46,6 +47,13 @@ struct FixtureViewer {
     }
     CMainFrame* frame() const { return app->mainFrame(); }
     CTolvaneView* view() const { return frame()->view(); }
+
+private:
+    void start(const std::string& base) {
+        app = std::make_unique<CTolvaneApp>(services);
+        started =
+            app->InitInstance({"/D:" + base, "/A:" + dir.file("user")}, "/nonexistent/tolvane");
+    }
 };
 
 } // namespace tolvane::test

@@ -33,6 +33,24 @@ void addBookmark(NotesViewer& v, ArticleNumber article, const QString& name) {
     v.trigger(cmd::AddBookmark);
 }
 
+// The guide with the bookmarks "Abricot" (article 2) and "zèbre" (3), and
+// the viewer on it with the bookmarks window shown.
+struct TwoBookmarks {
+    TempDir dir;
+    const std::string base = dir.file("guide");
+    NotesServices services;
+    std::unique_ptr<NotesViewer> viewer;
+
+    TwoBookmarks() {
+        writeFixture(base);
+        TempDir::writeFile(base + ".SIG", BookmarkFile::Bytes({{"Abricot", 2},
+                                                               {"z\xE8"
+                                                                "bre",
+                                                                3}}));
+        viewer = std::make_unique<NotesViewer>(services, base);
+    }
+};
+
 } // namespace
 
 class TestBookmarks : public QObject {
@@ -93,15 +111,9 @@ void TestBookmarks::cancelChangesNothing() {
 }
 
 void TestBookmarks::renameMovesTheRowAndKeepsTheArticle() {
-    TempDir dir;
-    const std::string base = dir.file("guide");
-    writeFixture(base);
-    TempDir::writeFile(base + ".SIG", BookmarkFile::Bytes({{"Abricot", 2},
-                                                           {"z\xE8"
-                                                            "bre",
-                                                            3}}));
-    NotesServices services;
-    NotesViewer v(services, base);
+    TwoBookmarks g;
+    NotesServices& services = g.services;
+    NotesViewer& v = *g.viewer;
     QVERIFY(v.started);
     CListWindow* list = v.bookmarks();
     v.trigger(cmd::Bookmarks);
@@ -128,15 +140,9 @@ void TestBookmarks::renameMovesTheRowAndKeepsTheArticle() {
 }
 
 void TestBookmarks::deleteOnlyOnYes() {
-    TempDir dir;
-    const std::string base = dir.file("guide");
-    writeFixture(base);
-    TempDir::writeFile(base + ".SIG", BookmarkFile::Bytes({{"Abricot", 2},
-                                                           {"z\xE8"
-                                                            "bre",
-                                                            3}}));
-    NotesServices services;
-    NotesViewer v(services, base);
+    TwoBookmarks g;
+    NotesServices& services = g.services;
+    NotesViewer& v = *g.viewer;
     QVERIFY(v.started);
     CListWindow* list = v.bookmarks();
     v.trigger(cmd::Bookmarks);
@@ -160,7 +166,7 @@ void TestBookmarks::deleteOnlyOnYes() {
     list->DeleteSelected();
     QCOMPARE(services.questions.size(), 2);
     v.close();
-    QCOMPARE(TempDir::readFile(base + ".SIG"), BookmarkFile::Bytes({{"Abricot", 2}}));
+    QCOMPARE(TempDir::readFile(g.base + ".SIG"), BookmarkFile::Bytes({{"Abricot", 2}}));
 }
 
 void TestBookmarks::emptyNamesRoundTrip() {
