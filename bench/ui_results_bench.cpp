@@ -63,7 +63,7 @@ void BM_ResultsWindowFill(benchmark::State& state) {
     const std::vector<SearchMatch> found = matches();
     for (auto _ : state) {
         window.ClearRows();
-        window.AddRows(found);
+        window.addRows(found);
         window.repaint();
     }
     state.counters["rows"] = window.RowCount();

@@ -179,38 +179,38 @@ void CMainFrame::createActions() {
     auto* nextPane = new QAction(this);
     nextPane->setObjectName(QStringLiteral("cmd57680"));
     nextPane->setShortcut(QKeySequence(Qt::Key_F6));
-    connect(nextPane, &QAction::triggered, this, [this] { FocusPane(1); });
+    connect(nextPane, &QAction::triggered, this, [this] { focusPane(1); });
     addAction(nextPane);
     auto* previousPane = new QAction(this);
     previousPane->setObjectName(QStringLiteral("cmd57681"));
     previousPane->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
-    connect(previousPane, &QAction::triggered, this, [this] { FocusPane(-1); });
+    connect(previousPane, &QAction::triggered, this, [this] { focusPane(-1); });
     addAction(previousPane);
 }
 
-QList<QWidget*> CMainFrame::Panes() const {
-    QList<QWidget*> panes;
-    if (m_pOutlineBar != nullptr && m_pOutlineBar->isVisible())
-        panes << m_pOutlineBar->tree();
-    panes << m_view;
-    if (auto* notes = qobject_cast<CAnnotationBar*>(m_pAnnotationBar);
+QList<QWidget*> CMainFrame::panes() const {
+    QList<QWidget*> order;
+    if (m_outlineBar != nullptr && m_outlineBar->isVisible())
+        order << m_outlineBar->tree();
+    order << m_view;
+    if (auto* notes = qobject_cast<CAnnotationBar*>(m_annotationBar);
         notes != nullptr && notes->isVisible())
-        panes << notes->edit();
-    return panes;
+        order << notes->edit();
+    return order;
 }
 
-void CMainFrame::FocusPane(int direction) {
-    const QList<QWidget*> panes = Panes();
+void CMainFrame::focusPane(int direction) {
+    const QList<QWidget*> ring = panes();
     QWidget* focus = QApplication::focusWidget();
     qsizetype at = -1;
-    for (qsizetype i = 0; i < panes.size(); ++i) {
-        if (focus != nullptr && (focus == panes[i] || panes[i]->isAncestorOf(focus)))
+    for (qsizetype i = 0; i < ring.size(); ++i) {
+        if (focus != nullptr && (focus == ring[i] || ring[i]->isAncestorOf(focus)))
             at = i;
     }
-    const qsizetype count = panes.size();
+    const qsizetype count = ring.size();
     const qsizetype next =
         at < 0 ? (direction > 0 ? 0 : count - 1) : ((at + direction) % count + count) % count;
-    panes[next]->setFocus(direction > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    ring[next]->setFocus(direction > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
 void CMainFrame::createMenus() {
@@ -343,16 +343,16 @@ void CMainFrame::createStatusBar() {
 }
 
 bool CMainFrame::createPanes() {
-    m_pOutlineBar = new COutlineBar(this, m_services);
-    if (!m_pOutlineBar->Create())
+    m_outlineBar = new COutlineBar(this, m_services);
+    if (!m_outlineBar->Create())
         return false;
-    m_pOutlineBar->SetShowArticle(
+    m_outlineBar->setShowArticle(
         [this](ArticleNumber article) { return m_view->ShowArticle(article, 0); });
 
     auto* annotationBar = new CAnnotationBar(this, m_services);
     if (!annotationBar->Create(m_app.settings().strUserBase, m_app.userFilesReadOnly()))
         return false;
-    m_pAnnotationBar = annotationBar;
+    m_annotationBar = annotationBar;
     m_annotations = annotationBar;
     connect(annotationBar, &CAnnotationBar::statusMessage, this,
             [this](const QString& text) { statusBar()->showMessage(text); });
@@ -364,40 +364,40 @@ bool CMainFrame::createPanes() {
                 UpdateAnnotationButton(!m_annotations->IsAnnotationEmpty());
         },
         Qt::QueuedConnection);
-    m_pAnnotationBar->hide();
+    m_annotationBar->hide();
     // Tab goes from the outline to the article, then to the annotation.
-    setTabOrder(m_pOutlineBar->tree(), m_view);
+    setTabOrder(m_outlineBar->tree(), m_view);
     setTabOrder(m_view, annotationBar->edit());
     return true;
 }
 
-void CMainFrame::UpdateOutlineWidth() {
-    if (m_pOutlineBar != nullptr)
-        m_pOutlineBar->UpdateSize();
+void CMainFrame::updateOutlineWidth() {
+    if (m_outlineBar != nullptr)
+        m_outlineBar->UpdateSize();
 }
 
-void CMainFrame::UpdateAnnotationHeight() {
-    if (m_pAnnotationBar != nullptr)
-        m_pAnnotationBar->UpdateSize();
+void CMainFrame::updateAnnotationHeight() {
+    if (m_annotationBar != nullptr)
+        m_annotationBar->UpdateSize();
 }
 
 void CMainFrame::RecalcLayout() {
-    UpdateAnnotationHeight();
-    UpdateOutlineWidth();
+    updateAnnotationHeight();
+    updateOutlineWidth();
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
-    UpdateOutlineWidth();
-    UpdateAnnotationHeight();
+    updateOutlineWidth();
+    updateAnnotationHeight();
     QMainWindow::resizeEvent(event);
 }
 
 void CMainFrame::LoadOutline() {
-    m_pOutlineBar->LoadOutline(m_store.paths().fic);
+    m_outlineBar->LoadOutline(m_store.paths().fic);
 }
 
 void CMainFrame::SyncArticle(ArticleNumber article) {
-    m_pOutlineBar->SyncArticle(article);
+    m_outlineBar->SyncArticle(article);
 }
 
 bool CMainFrame::SaveArticleAnnotation(ArticleNumber article) {
@@ -413,9 +413,9 @@ bool CMainFrame::LoadArticleAnnotation(ArticleNumber article) {
 }
 
 void CMainFrame::UpdateAnnotationButton(bool hasText) {
-    if (hasText == m_bAnnotationShown)
+    if (hasText == m_annotationShown)
         return;
-    m_bAnnotationShown = hasText;
+    m_annotationShown = hasText;
     action(cmd::Annotation)->setIcon(hasText ? m_iconAnnotation : m_iconNoAnnotation);
 }
 
@@ -430,18 +430,18 @@ void CMainFrame::UpdateCommandStates() {
 
 void CMainFrame::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (m_bFirstActivation) {
-        m_bFirstActivation = false;
-        QMetaObject::invokeMethod(this, &CMainFrame::OnInitialLoad, Qt::QueuedConnection);
+    if (m_firstActivation) {
+        m_firstActivation = false;
+        QMetaObject::invokeMethod(this, &CMainFrame::onInitialLoad, Qt::QueuedConnection);
     }
 }
 
-void CMainFrame::EnsureInitialLoad() {
+void CMainFrame::ensureInitialLoad() {
     if (m_loadState == LoadState::NotStarted)
-        OnInitialLoad();
+        onInitialLoad();
 }
 
-void CMainFrame::OnInitialLoad() {
+void CMainFrame::onInitialLoad() {
     if (m_loadState != LoadState::NotStarted)
         return;
     m_loadState = LoadState::Running;

@@ -45,8 +45,8 @@ public:
     CTolvaneDoc* document() const { return m_doc; }
     ArticleIndex& index() { return m_index; }
     ArticleStore& store() { return m_store; }
-    COutlineBar* outlineBar() const { return m_pOutlineBar; }
-    CDlgBar* annotationBar() const { return m_pAnnotationBar; }
+    COutlineBar* outlineBar() const { return m_outlineBar; }
+    CDlgBar* annotationBar() const { return m_annotationBar; }
     QToolBar* toolBar() const { return m_toolBar; }
 
     // The annotation pane, once one is attached (not owned).
@@ -56,7 +56,7 @@ public:
     bool LoadArticleAnnotation(ArticleNumber article) override;
     void SetCaption(const QString& caption) override { setWindowTitle(caption); }
     void UpdateAnnotationButton(bool hasText);
-    bool annotationButtonShowsText() const { return m_bAnnotationShown; }
+    bool annotationButtonShowsText() const { return m_annotationShown; }
 
     // The command's action (menu item, button and shortcut share it).
     QAction* action(int id) const override { return m_actions.value(id); }
@@ -69,20 +69,20 @@ public:
 
     // The initial load: outline, index, then the start article or article 1.
     // It runs once: later calls return at once.
-    void OnInitialLoad();
+    void onInitialLoad();
     bool initialLoadDone() const { return m_loadState == LoadState::Done; }
     // Runs the initial load now unless it has started already.
-    void EnsureInitialLoad();
+    void ensureInitialLoad();
     // A second start asked for article number.
     void OnShowArticleRequest(ArticleNumber number);
     // Prints the article through the print dialog.
     void OnPrint();
     // The panes F6 moves through, in order: the outline tree, the article
     // view, the annotation text while its pane is shown.
-    QList<QWidget*> Panes() const;
+    QList<QWidget*> panes() const;
     // Gives the keyboard focus to the next pane (direction 1) or the
     // previous one (-1), around the end.
-    void FocusPane(int direction);
+    void focusPane(int direction);
 
 signals:
     void initialLoadFinished();
@@ -101,8 +101,8 @@ private:
     bool createToolBar();
     void createStatusBar();
     bool createPanes();
-    void UpdateOutlineWidth();
-    void UpdateAnnotationHeight();
+    void updateOutlineWidth();
+    void updateAnnotationHeight();
     void LoadOutline();
     void SyncArticle(ArticleNumber article);
 
@@ -110,18 +110,18 @@ private:
     AppServices& m_services;
     ArticleIndex m_index;
     ArticleStore m_store;
-    CDlgBar* m_pAnnotationBar = nullptr;
-    COutlineBar* m_pOutlineBar = nullptr;
+    CDlgBar* m_annotationBar = nullptr;
+    COutlineBar* m_outlineBar = nullptr;
     QToolBar* m_toolBar = nullptr;
     QIcon m_iconNoAnnotation;
     QIcon m_iconAnnotation;
-    bool m_bAnnotationShown = false;
+    bool m_annotationShown = false;
     CTolvaneView* m_view = nullptr;
     CTolvaneDoc* m_doc = nullptr;
     AnnotationHooks* m_annotations = nullptr;
     QHash<int, QAction*> m_actions;
     QList<QLabel*> m_indicators;
-    bool m_bFirstActivation = true;
+    bool m_firstActivation = true;
     // What the status bar says between prompts.
     QString m_readyText;
     enum class LoadState { NotStarted, Running, Done };

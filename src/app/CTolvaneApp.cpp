@@ -53,7 +53,7 @@ CTolvaneApp::~CTolvaneApp() {
         qApp->removeEventFilter(this);
 }
 
-void CTolvaneApp::LoadTranslations() {
+void CTolvaneApp::loadTranslations() {
     if (m_translator)
         return;
     m_translator = std::make_unique<QTranslator>();
@@ -63,7 +63,7 @@ void CTolvaneApp::LoadTranslations() {
 }
 
 bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::string& exePath) {
-    LoadTranslations();
+    loadTranslations();
     CPopupWnd::ClosePopup();
     m_history.Clear();
     // Every return before the end is a failed start unless it says
@@ -86,18 +86,18 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
     const QString socketPath = InstanceChannel::SocketPath(m_settings.strClassName);
     if (!socketPath.isEmpty()) {
         m_channel = std::make_unique<InstanceChannel>(
-            [this](const InstanceMessage& message) { HandleInstanceRequest(message); });
+            [this](const InstanceMessage& message) { handleInstanceRequest(message); });
         if (!m_channel->Listen(socketPath))
             return false;
     }
 
-    m_userFilesReadOnly = !LockUserFiles();
+    m_userFilesReadOnly = !lockUserFiles();
     m_frame = std::make_unique<CMainFrame>(*this, m_services);
     if (!m_frame->OnCreate())
         return false;
-    if (!CreateSecondaryWindows())
+    if (!createSecondaryWindows())
         return false;
-    ConnectNotesCommands();
+    connectNotesCommands();
     qApp->installEventFilter(this);
     m_frame->show();
     // The new window takes the keyboard, also where no window manager
@@ -117,7 +117,7 @@ int CTolvaneApp::ExitInstance() {
     return m_exitCode;
 }
 
-bool CTolvaneApp::LockUserFiles() {
+bool CTolvaneApp::lockUserFiles() {
     const std::string path =
         PathResolver::fileOfBase(cp1252::toUtf8(m_settings.strUserBase), ".LCK");
     // A folder where no lock file can be made is one where nothing can be
@@ -138,11 +138,11 @@ bool CTolvaneApp::ActivateRunningInstance() {
     return result == InstanceChannel::SendResult::NoInstance;
 }
 
-void CTolvaneApp::HandleInstanceRequest(const InstanceMessage& message) {
+void CTolvaneApp::handleInstanceRequest(const InstanceMessage& message) {
     if (!m_frame)
         return;
     // A request that comes before the first article acts after it.
-    m_frame->EnsureInitialLoad();
+    m_frame->ensureInitialLoad();
     if (message.command == InstanceMessage::Command::Close) {
         // Open dialogs would keep the application running past its window.
         QDialog* last = nullptr;
@@ -206,13 +206,13 @@ bool CTolvaneApp::eventFilter(QObject* watched, QEvent* event) {
 
 // The find window and the list windows.
 
-bool CTolvaneApp::CreateSecondaryWindows() {
+bool CTolvaneApp::createSecondaryWindows() {
     if (!createFindDialog())
         return false;
-    m_pHistoryWnd = createListWindow(LISTMODE_HISTORY);
-    m_pResultsWnd = createListWindow(LISTMODE_RESULTS);
-    m_pBookmarksWnd = createListWindow(LISTMODE_BOOKMARKS);
-    if (!m_pHistoryWnd || !m_pResultsWnd || !m_pBookmarksWnd)
+    m_historyWindow = createListWindow(LISTMODE_HISTORY);
+    m_resultsWindow = createListWindow(LISTMODE_RESULTS);
+    m_bookmarksWindow = createListWindow(LISTMODE_BOOKMARKS);
+    if (!m_historyWindow || !m_resultsWindow || !m_bookmarksWindow)
         return false;
     const std::pair<int, void (CTolvaneApp::*)()> commands[] = {
         {cmd::Find, &CTolvaneApp::OnFind},
@@ -231,19 +231,19 @@ bool CTolvaneApp::CreateSecondaryWindows() {
 }
 
 CFindDialog* CTolvaneApp::findDialog() const {
-    return m_pFindDlg;
+    return m_findDialog;
 }
 
 CListWindow* CTolvaneApp::historyWindow() const {
-    return m_pHistoryWnd;
+    return m_historyWindow;
 }
 
 CListWindow* CTolvaneApp::resultsWindow() const {
-    return m_pResultsWnd;
+    return m_resultsWindow;
 }
 
 CListWindow* CTolvaneApp::bookmarksWindow() const {
-    return m_pBookmarksWnd;
+    return m_bookmarksWindow;
 }
 
 void CTolvaneApp::followVisibility(QObject* window, int command) {
@@ -261,7 +261,7 @@ bool CTolvaneApp::createFindDialog() {
         delete dialog;
         return false;
     }
-    m_pFindDlg = dialog;
+    m_findDialog = dialog;
     followVisibility(dialog, cmd::Find);
     return true;
 }
@@ -270,7 +270,7 @@ CListWindow* CTolvaneApp::createListWindow(int mode) {
     auto* window = new CListWindow(*this, m_frame.get());
     // The bookmarks window reads the bookmark file while it is being made.
     if (mode == LISTMODE_BOOKMARKS) {
-        m_pBookmarksWnd = window;
+        m_bookmarksWindow = window;
         window->setRowsReadOnly(m_userFilesReadOnly);
         window->setRowActions([this](CListWindow& list, int row) { RenameBookmark(list, row); },
                               [this](CListWindow& list, int row) { DeleteBookmark(list, row); });
@@ -285,13 +285,13 @@ CListWindow* CTolvaneApp::createListWindow(int mode) {
 }
 
 void CTolvaneApp::OnFind() {
-    if (!m_pFindDlg && !createFindDialog())
+    if (!m_findDialog && !createFindDialog())
         return;
-    if (m_pFindDlg->isVisible())
-        m_pFindDlg->hide();
+    if (m_findDialog->isVisible())
+        m_findDialog->hide();
     else
-        m_pFindDlg->showNormal();
-    m_frame->action(cmd::Find)->setChecked(m_pFindDlg->isVisible());
+        m_findDialog->showNormal();
+    m_frame->action(cmd::Find)->setChecked(m_findDialog->isVisible());
 }
 
 void CTolvaneApp::toggleListWindow(QPointer<CListWindow>& window, int mode) {
@@ -306,27 +306,28 @@ void CTolvaneApp::toggleListWindow(QPointer<CListWindow>& window, int mode) {
 }
 
 void CTolvaneApp::OnHistory() {
-    toggleListWindow(m_pHistoryWnd, LISTMODE_HISTORY);
-    m_frame->action(cmd::History)->setChecked(m_pHistoryWnd && m_pHistoryWnd->isVisible());
+    toggleListWindow(m_historyWindow, LISTMODE_HISTORY);
+    m_frame->action(cmd::History)->setChecked(m_historyWindow && m_historyWindow->isVisible());
 }
 
 void CTolvaneApp::OnBookmarks() {
-    toggleListWindow(m_pBookmarksWnd, LISTMODE_BOOKMARKS);
-    m_frame->action(cmd::Bookmarks)->setChecked(m_pBookmarksWnd && m_pBookmarksWnd->isVisible());
+    toggleListWindow(m_bookmarksWindow, LISTMODE_BOOKMARKS);
+    m_frame->action(cmd::Bookmarks)
+        ->setChecked(m_bookmarksWindow && m_bookmarksWindow->isVisible());
 }
 
 void CTolvaneApp::OnResults() {
-    toggleListWindow(m_pResultsWnd, LISTMODE_RESULTS);
-    m_frame->action(cmd::Results)->setChecked(m_pResultsWnd && m_pResultsWnd->isVisible());
+    toggleListWindow(m_resultsWindow, LISTMODE_RESULTS);
+    m_frame->action(cmd::Results)->setChecked(m_resultsWindow && m_resultsWindow->isVisible());
 }
 
 bool CTolvaneApp::SearchArticles(const std::string& text, bool matchCase, bool wholeWord,
                                  bool inTitle, bool inText) {
     if (!m_frame)
         return false;
-    if (!m_pResultsWnd)
-        m_pResultsWnd = createListWindow(LISTMODE_RESULTS);
-    if (!m_pResultsWnd)
+    if (!m_resultsWindow)
+        m_resultsWindow = createListWindow(LISTMODE_RESULTS);
+    if (!m_resultsWindow)
         return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SearchRequest request;
@@ -335,12 +336,12 @@ bool CTolvaneApp::SearchArticles(const std::string& text, bool matchCase, bool w
     request.wholeWord = wholeWord;
     request.inTitle = inTitle;
     request.inText = inText;
-    m_pResultsWnd->SetQuery(text, matchCase, wholeWord);
-    m_pResultsWnd->ClearRows();
+    m_resultsWindow->SetQuery(text, matchCase, wholeWord);
+    m_resultsWindow->ClearRows();
     const std::vector<SearchMatch> matches = SearchEngine(m_frame->store()).SearchArticles(request);
-    m_pResultsWnd->AddRows(matches);
+    m_resultsWindow->addRows(matches);
     if (!matches.empty())
-        m_pResultsWnd->ShowList();
+        m_resultsWindow->ShowList();
     QApplication::restoreOverrideCursor();
     return !matches.empty();
 }
@@ -360,14 +361,14 @@ int CTolvaneApp::FindInArticle(const std::u16string& text, bool matchCase, bool 
                      : view->FindInArticle(text, matchCase, wholeWord);
 }
 
-std::optional<QPoint> CTolvaneApp::SelectionScreenPoint() const {
+std::optional<QPoint> CTolvaneApp::selectionScreenPoint() const {
     if (!m_frame)
         return std::nullopt;
     const CTolvaneView* view = m_frame->view();
     return view->viewport()->mapToGlobal(view->posFromChar(view->selection().first));
 }
 
-std::string CTolvaneApp::ArticleTitle(ArticleNumber number) {
+std::string CTolvaneApp::articleTitle(ArticleNumber number) {
     return m_frame ? m_frame->store().ReadArticleTitle(number) : std::string();
 }
 
@@ -376,19 +377,19 @@ QWidget* CTolvaneApp::mainWindow() const {
 }
 
 void CTolvaneApp::LoadBookmarks() {
-    if (!m_pBookmarksWnd)
+    if (!m_bookmarksWindow)
         return;
     bool whole = true;
     const std::vector<BookmarkRow> rows = BookmarkFile::LoadBookmarks(
         BookmarkFile::FileName(m_settings.strUserBase), m_services.Files(), &whole);
     m_bookmarkFileDamaged = !whole;
     for (const BookmarkRow& row : rows)
-        m_pBookmarksWnd->AddRow(row.name, row.article);
+        m_bookmarksWindow->AddRow(row.name, row.article);
 }
 
 // The annotation pane's command and the bookmarks.
 
-void CTolvaneApp::ConnectNotesCommands() {
+void CTolvaneApp::connectNotesCommands() {
     connect(m_frame->action(cmd::Annotation), &QAction::triggered, this,
             &CTolvaneApp::OnAnnotation);
     connect(m_frame->action(cmd::AddBookmark), &QAction::triggered, this,
@@ -413,9 +414,9 @@ void CTolvaneApp::AddBookmark() {
                                fromCp1252(m_frame->view()->currentTitle()), m_frame.get());
     if (dialog.exec() != QDialog::Accepted)
         return;
-    if (!m_pBookmarksWnd && !(m_pBookmarksWnd = createListWindow(LISTMODE_BOOKMARKS)))
+    if (!m_bookmarksWindow && !(m_bookmarksWindow = createListWindow(LISTMODE_BOOKMARKS)))
         return;
-    m_pBookmarksWnd->AddRow(toCp1252(dialog.name()), article);
+    m_bookmarksWindow->AddRow(toCp1252(dialog.name()), article);
 }
 
 void CTolvaneApp::RenameBookmark(CListWindow& list, int row) {
@@ -436,12 +437,12 @@ void CTolvaneApp::SaveBookmarks() {
     if (m_userFilesReadOnly)
         return;
     // Without the window its rows never existed: the file stays as it is.
-    if (!m_pBookmarksWnd || !m_pBookmarksWnd->isCreated())
+    if (!m_bookmarksWindow || !m_bookmarksWindow->isCreated())
         return;
     std::vector<BookmarkRow> rows;
-    rows.reserve(size_t(m_pBookmarksWnd->RowCount()));
-    for (int i = 0; i < m_pBookmarksWnd->RowCount(); ++i)
-        rows.push_back({m_pBookmarksWnd->RowText(i), m_pBookmarksWnd->RowArticle(i)});
+    rows.reserve(size_t(m_bookmarksWindow->RowCount()));
+    for (int i = 0; i < m_bookmarksWindow->RowCount(); ++i)
+        rows.push_back({m_bookmarksWindow->RowText(i), m_bookmarksWindow->RowArticle(i)});
     std::string error;
     if (BookmarkFile::SaveBookmarks(BookmarkFile::FileName(m_settings.strUserBase), rows, &error,
                                     m_services.Files(), m_bookmarkFileDamaged))

@@ -77,7 +77,7 @@ public:
     // The find window and the three list windows: made hidden at start-up,
     // then shown and hidden by their commands, whose check marks follow
     // them.
-    bool CreateSecondaryWindows();
+    bool createSecondaryWindows();
     void OnFind();
     void OnHistory();
     void OnBookmarks();
@@ -96,8 +96,8 @@ public:
     int HighlightQuery(const std::string& text, bool matchCase, bool wholeWord) override;
     int FindInArticle(const std::u16string& text, bool matchCase, bool wholeWord,
                       bool fromStart) override;
-    std::optional<QPoint> SelectionScreenPoint() const override;
-    std::string ArticleTitle(ArticleNumber number) override;
+    std::optional<QPoint> selectionScreenPoint() const override;
+    std::string articleTitle(ArticleNumber number) override;
     QWidget* mainWindow() const override;
     // Reads the bookmark file into the bookmarks window (as it is made).
     void LoadBookmarks() override;
@@ -106,16 +106,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void HandleInstanceRequest(const InstanceMessage& message);
+    void handleInstanceRequest(const InstanceMessage& message);
     // Takes the lock of the user base for the run; false when another run
     // has it.
-    bool LockUserFiles();
-    void LoadTranslations();
+    bool lockUserFiles();
+    void loadTranslations();
     CListWindow* createListWindow(int mode);
     bool createFindDialog();
     void toggleListWindow(QPointer<CListWindow>& window, int mode);
     void followVisibility(QObject* window, int command);
-    void ConnectNotesCommands();
+    void connectNotesCommands();
     // The bookmarks window's "&Renommer" and "&Supprimer" on a row.
     void RenameBookmark(CListWindow& list, int row);
     void DeleteBookmark(CListWindow& list, int row);
@@ -133,10 +133,10 @@ private:
     // The bookmark file held bytes its rows do not account for.
     bool m_bookmarkFileDamaged = false;
     // Owned by the main window, so they go with it.
-    QPointer<CFindDialog> m_pFindDlg;
-    QPointer<CListWindow> m_pHistoryWnd;
-    QPointer<CListWindow> m_pResultsWnd;
-    QPointer<CListWindow> m_pBookmarksWnd;
+    QPointer<CFindDialog> m_findDialog;
+    QPointer<CListWindow> m_historyWindow;
+    QPointer<CListWindow> m_resultsWindow;
+    QPointer<CListWindow> m_bookmarksWindow;
 };
 
 } // namespace tolvane

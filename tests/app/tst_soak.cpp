@@ -268,7 +268,7 @@ bool Session::checkRestoredState() {
     }
     for (const auto& [article, text] : m_notes) {
         m_viewer->app->ShowArticle(article, 0);
-        const std::string shown = CAnnotationBar::StoredText(m_viewer->note());
+        const std::string shown = CAnnotationBar::storedText(m_viewer->note());
         if (m_viewer->view()->currentArticle() != article || shown != text) {
             fail(QStringLiteral("article %1 shows the annotation \"%2\"")
                      .arg(article)
@@ -409,7 +409,7 @@ void Session::typeNote() {
         m_viewer->trigger(cmd::Annotation);
     QPlainTextEdit* edit = m_viewer->bar()->edit();
     std::string expected = m_notes.count(article) ? m_notes.at(article) : std::string();
-    if (CAnnotationBar::StoredText(edit->toPlainText()) != expected) {
+    if (CAnnotationBar::storedText(edit->toPlainText()) != expected) {
         fail(QStringLiteral("article %1 shows the annotation \"%2\"")
                  .arg(article)
                  .arg(edit->toPlainText()));

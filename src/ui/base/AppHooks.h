@@ -36,9 +36,9 @@ public:
                               bool fromStart) = 0;
     // The screen point of the start of the view's selection, when there is a
     // view.
-    virtual std::optional<QPoint> SelectionScreenPoint() const = 0;
+    virtual std::optional<QPoint> selectionScreenPoint() const = 0;
     // The title of an article, in Windows-1252; empty when unknown.
-    virtual std::string ArticleTitle(ArticleNumber number) = 0;
+    virtual std::string articleTitle(ArticleNumber number) = 0;
     // The main window, once it exists.
     virtual QWidget* mainWindow() const = 0;
     virtual QMessageBox::StandardButton AppMessageBox(const QString& text,

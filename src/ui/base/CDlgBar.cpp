@@ -23,7 +23,7 @@ QAccessibleInterface* paneFactory(const QString& className, QObject* object) {
 
 } // namespace
 
-QString CDlgBar::ObjectName(int barId) {
+QString CDlgBar::objectNameOf(int barId) {
     return QStringLiteral("bar%1").arg(barId);
 }
 
@@ -42,10 +42,10 @@ bool CDlgBar::Create(QMainWindow* parent, QSize templateSize, Qt::DockWidgetArea
         return false;
     m_mainFrame = parent;
     m_area = area;
-    m_bChangeDockedSize = changeDockedSize;
-    m_sizeDocked = templateSize;
-    m_sizeFloating = templateSize;
-    setObjectName(ObjectName(barId));
+    m_changeDockedSize = changeDockedSize;
+    m_dockedSize = templateSize;
+    m_floatingSize = templateSize;
+    setObjectName(objectNameOf(barId));
     setParent(parent);
     // A dialog bar has no caption while docked and stays where it is docked.
     // The empty caption is a widget with an empty layout: a bare widget has
@@ -62,14 +62,14 @@ bool CDlgBar::Create(QMainWindow* parent, QSize templateSize, Qt::DockWidgetArea
 }
 
 void CDlgBar::SetDockedSize(QSize size) {
-    m_sizeDocked = size;
+    m_dockedSize = size;
     applyDockedSize();
 }
 
 void CDlgBar::applyDockedSize() {
     if (isFloating())
         return;
-    const int wanted = horizontalBar() ? m_sizeDocked.height() : m_sizeDocked.width();
+    const int wanted = horizontalBar() ? m_dockedSize.height() : m_dockedSize.width();
     holdExtent(std::max(0, std::min(wanted, roomInFrame())));
 }
 
@@ -106,7 +106,7 @@ void CDlgBar::onTopLevelChanged(bool floating) {
     if (floating) {
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        resize(m_sizeFloating);
+        resize(m_floatingSize);
     } else {
         applyDockedSize();
     }
@@ -114,11 +114,11 @@ void CDlgBar::onTopLevelChanged(bool floating) {
 
 QSize CDlgBar::sizeHint() const {
     if (isFloating())
-        return m_sizeFloating;
+        return m_floatingSize;
     // The size the frame can give, not more: a larger hint would only make
     // the frame ask for a larger window.
-    return horizontalBar() ? QSize(m_sizeDocked.width(), m_heldExtent)
-                           : QSize(m_heldExtent, m_sizeDocked.height());
+    return horizontalBar() ? QSize(m_dockedSize.width(), m_heldExtent)
+                           : QSize(m_heldExtent, m_dockedSize.height());
 }
 
 void CDlgBar::resizeEvent(QResizeEvent* event) {
@@ -127,12 +127,12 @@ void CDlgBar::resizeEvent(QResizeEvent* event) {
         return;
     // A floating pane resized by the user keeps that size, and with the flag
     // set its docked size follows along the pane's length.
-    m_sizeFloating = event->size();
-    if (m_bChangeDockedSize) {
+    m_floatingSize = event->size();
+    if (m_changeDockedSize) {
         if (horizontalBar())
-            m_sizeDocked.setHeight(event->size().height());
+            m_dockedSize.setHeight(event->size().height());
         else
-            m_sizeDocked.setWidth(event->size().width());
+            m_dockedSize.setWidth(event->size().width());
     }
 }
 

@@ -44,20 +44,20 @@ public:
                 bool changeDockedSize);
 
     // The two panes of the main window: their bar ids, which also name them
-    // (ObjectName), and the annotation pane's least height in pixels.
+    // (objectNameOf), and the annotation pane's least height in pixels.
     static constexpr int kOutlineBarId = 102;
     static constexpr int kAnnotationBarId = 155;
     static constexpr int kAnnotationMinHeight = 46;
 
     // The object name Create gives the pane of barId: "bar<barId>".
-    static QString ObjectName(int barId);
+    static QString objectNameOf(int barId);
 
     // The pane's width or height update; the base does nothing.
     virtual void UpdateSize() {}
 
-    QSize dockedSize() const { return m_sizeDocked; }
-    QSize floatingSize() const { return m_sizeFloating; }
-    bool changeDockedSize() const { return m_bChangeDockedSize; }
+    QSize dockedSize() const { return m_dockedSize; }
+    QSize floatingSize() const { return m_floatingSize; }
+    bool changeDockedSize() const { return m_changeDockedSize; }
     // Sets the docked size and, while docked, applies it.
     void SetDockedSize(QSize size);
 
@@ -83,10 +83,10 @@ private:
         return m_area == Qt::TopDockWidgetArea || m_area == Qt::BottomDockWidgetArea;
     }
 
-    QSize m_sizeDocked;
-    QSize m_sizeFloating;
+    QSize m_dockedSize;
+    QSize m_floatingSize;
     int m_heldExtent = 0;
-    bool m_bChangeDockedSize = false;
+    bool m_changeDockedSize = false;
     Qt::DockWidgetArea m_area = Qt::LeftDockWidgetArea;
     QMainWindow* m_mainFrame = nullptr;
 };

@@ -17,9 +17,9 @@ bool CSash::Create(CDlgBar* pane, int id, int orientation, float value) {
     if (pane == nullptr)
         return false;
     m_pane = pane;
-    m_nOrientation = orientation;
-    m_fValue = value;
-    m_bTracking = false;
+    m_orientation = orientation;
+    m_value = value;
+    m_tracking = false;
     setParent(pane);
     setObjectName(QStringLiteral("sash%1").arg(id));
     setCursor(orientation == 0 ? Qt::SplitHCursor : Qt::SplitVCursor);
@@ -37,7 +37,7 @@ bool CSash::Create(CDlgBar* pane, int id, int orientation, float value) {
 }
 
 void CSash::PlaceInPane(int paneWidth, int paneHeight) {
-    if (m_nOrientation == 0)
+    if (m_orientation == 0)
         setGeometry(paneWidth - 6, 0, kThickness, paneHeight);
     else
         setGeometry(0, 1, paneWidth, kThickness);
@@ -81,27 +81,27 @@ void CSash::mousePressEvent(QMouseEvent* event) {
         // The vertical range runs from the outline pane's top to the
         // annotation pane's bottom.
         const QWidget* outline =
-            frame->findChild<QWidget*>(CDlgBar::ObjectName(CDlgBar::kOutlineBarId));
+            frame->findChild<QWidget*>(CDlgBar::objectNameOf(CDlgBar::kOutlineBarId));
         const QWidget* annotation =
-            frame->findChild<QWidget*>(CDlgBar::ObjectName(CDlgBar::kAnnotationBarId));
+            frame->findChild<QWidget*>(CDlgBar::objectNameOf(CDlgBar::kAnnotationBarId));
         m_minY = (outline ? outline->mapToGlobal(QPoint(0, 0)).y() : topLeft.y()) + 1;
         m_maxY = (annotation ? annotation->mapToGlobal(QPoint(0, annotation->height())).y()
                              : topLeft.y() + frame->height()) -
                  1;
     }
-    m_bTracking = true;
+    m_tracking = true;
     m_last = event->globalPosition().toPoint();
     showMark(m_last);
     grabMouse();
 }
 
 void CSash::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_bTracking) {
+    if (!m_tracking) {
         QWidget::mouseMoveEvent(event);
         return;
     }
     const QPoint p = event->globalPosition().toPoint();
-    const bool moved = m_nOrientation == 0 ? p.x() != m_last.x() : p.y() != m_last.y();
+    const bool moved = m_orientation == 0 ? p.x() != m_last.x() : p.y() != m_last.y();
     if (moved) {
         m_last = p;
         showMark(p);
@@ -114,7 +114,7 @@ void CSash::showMark(QPoint globalPoint) {
     if (m_mark == nullptr)
         m_mark = new QRubberBand(QRubberBand::Line, host);
     QRect r;
-    if (m_nOrientation == 0) {
+    if (m_orientation == 0) {
         const int x = std::clamp(globalPoint.x(), m_minX, std::max(m_minX, m_maxX));
         r = QRect(x - 1, m_paneRect.top(), kThickness, m_paneRect.height() - 2);
     } else {
@@ -126,17 +126,17 @@ void CSash::showMark(QPoint globalPoint) {
 }
 
 void CSash::mouseReleaseEvent(QMouseEvent* event) {
-    if (!m_bTracking) {
+    if (!m_tracking) {
         QWidget::mouseReleaseEvent(event);
         return;
     }
-    m_bTracking = false;
+    m_tracking = false;
     if (m_mark != nullptr)
         m_mark->hide();
     releaseMouse();
     const QPoint p = event->globalPosition().toPoint();
-    const bool changed = m_nOrientation == 0 ? WidthFraction(p.x(), m_minX, m_maxX, m_fValue)
-                                             : HeightPixels(p.y(), m_minY, m_maxY, m_fValue);
+    const bool changed = m_orientation == 0 ? WidthFraction(p.x(), m_minX, m_maxX, m_value)
+                                            : HeightPixels(p.y(), m_minY, m_maxY, m_value);
     if (!changed || m_pane == nullptr)
         return;
     m_pane->UpdateSize();

@@ -31,10 +31,10 @@ public:
     // Makes the sash a visible child of pane with the given value.
     virtual bool Create(CDlgBar* pane, int id, int orientation, float value);
 
-    int orientation() const { return m_nOrientation; }
-    float value() const { return m_fValue; }
-    void setValue(float value) { m_fValue = value; }
-    bool tracking() const { return m_bTracking; }
+    int orientation() const { return m_orientation; }
+    float value() const { return m_value; }
+    void setValue(float value) { m_value = value; }
+    bool tracking() const { return m_tracking; }
 
     // Places the sash along the pane's edge, given the pane's client size.
     void PlaceInPane(int paneWidth, int paneHeight);
@@ -54,9 +54,9 @@ private:
     void showMark(QPoint globalPoint);
 
     CDlgBar* m_pane = nullptr;
-    int m_nOrientation = 0;
-    float m_fValue = 0.0f;
-    bool m_bTracking = false;
+    int m_orientation = 0;
+    float m_value = 0.0f;
+    bool m_tracking = false;
     QRect m_paneRect; // the pane in screen coordinates at button-down
     int m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0;
     QPoint m_last;

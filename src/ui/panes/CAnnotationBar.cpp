@@ -93,7 +93,7 @@ bool CAnnotationBar::Create(const std::string& userBase, bool readOnly) {
     return true;
 }
 
-int CAnnotationBar::PaneHeight(float sashValue) {
+int CAnnotationBar::paneHeight(float sashValue) {
     if (!(sashValue > float(kAnnotationMinHeight)))
         return kAnnotationMinHeight;
     if (sashValue >= float(QWIDGETSIZE_MAX))
@@ -106,7 +106,7 @@ void CAnnotationBar::UpdateSize() {
     if (m_mainFrame == nullptr)
         return;
     const float value = m_sash != nullptr ? m_sash->value() : float(kAnnotationMinHeight);
-    SetDockedSize(QSize(m_mainFrame->width(), PaneHeight(value)));
+    SetDockedSize(QSize(m_mainFrame->width(), paneHeight(value)));
 }
 
 void CAnnotationBar::resizeEvent(QResizeEvent* event) {
@@ -152,7 +152,7 @@ void CAnnotationBar::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
 }
 
-std::string CAnnotationBar::StoredText(const QString& shown) {
+std::string CAnnotationBar::storedText(const QString& shown) {
     QString text;
     text.reserve(shown.size() + shown.size() / 16);
     for (qsizetype i = 0; i < shown.size(); ++i) {
@@ -170,7 +170,7 @@ std::string CAnnotationBar::StoredText(const QString& shown) {
     return toCp1252(text);
 }
 
-QString CAnnotationBar::ShownText(const std::string& stored) {
+QString CAnnotationBar::shownText(const std::string& stored) {
     QString text = fromCp1252(stored);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text;
@@ -181,7 +181,7 @@ std::string CAnnotationBar::currentText() const {
     // Unchanged text goes back as the very bytes it was loaded from.
     if (shown == m_loadedShown)
         return m_loadedBytes;
-    return StoredText(shown);
+    return storedText(shown);
 }
 
 bool CAnnotationBar::CommitAnnotation(ArticleNumber article) {
@@ -210,7 +210,7 @@ bool CAnnotationBar::LoadAnnotation(ArticleNumber article) {
     m_idleCommit.stop();
     const std::string text = m_store.LoadAnnotation(article);
     m_loading = true;
-    m_edit->setPlainText(ShownText(text));
+    m_edit->setPlainText(shownText(text));
     m_loading = false;
     m_article = article;
     m_loadedBytes = text;

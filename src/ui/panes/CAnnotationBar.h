@@ -54,7 +54,7 @@ public:
     // across the main window's width.
     void UpdateSize() override;
     // The height rule alone.
-    static int PaneHeight(float sashValue);
+    static int paneHeight(float sashValue);
 
     bool CommitAnnotation(ArticleNumber article) override;
     bool LoadAnnotation(ArticleNumber article) override;
@@ -71,8 +71,8 @@ public:
 
     // The control's text as the store keeps it: Windows-1252, CR LF line
     // breaks; and back.
-    static std::string StoredText(const QString& shown);
-    static QString ShownText(const std::string& stored);
+    static std::string storedText(const QString& shown);
+    static QString shownText(const std::string& stored);
 
     QPlainTextEdit* edit() const { return m_edit; }
     CSash* sash() const { return m_sash; }

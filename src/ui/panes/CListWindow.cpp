@@ -220,7 +220,7 @@ bool CListWindow::ReplaceRow(int i, const std::string& text) {
     return true;
 }
 
-void CListWindow::AddRows(const std::vector<SearchMatch>& matches) {
+void CListWindow::addRows(const std::vector<SearchMatch>& matches) {
     if (matches.empty())
         return;
     // Sorting once and merging gives the rows one sorted insertion each
@@ -253,7 +253,7 @@ void CListWindow::AddRows(const std::vector<SearchMatch>& matches) {
 bool CListWindow::InsertTopRow(ArticleNumber article) {
     if (!m_bCreated)
         return false;
-    insertRow(0, fromCp1252(m_app.ArticleTitle(article)), 0);
+    insertRow(0, fromCp1252(m_app.articleTitle(article)), 0);
     UpdateButtons();
     return true;
 }
@@ -309,7 +309,7 @@ void CListWindow::UpdateButtons() {
     const bool enabled = RowCount() > 0 && SelectedRow() >= 0;
     m_btnShow->setEnabled(enabled);
     for (QPushButton* button : {m_btnDelete, m_btnRename})
-        button->setEnabled(enabled && !m_bRowsReadOnly);
+        button->setEnabled(enabled && !m_rowsReadOnly);
 }
 
 void CListWindow::OpenSelected() {
@@ -337,7 +337,7 @@ void CListWindow::OpenSelected() {
 }
 
 void CListWindow::moveOffSelection() {
-    const std::optional<QPoint> point = m_app.SelectionScreenPoint();
+    const std::optional<QPoint> point = m_app.selectionScreenPoint();
     if (!point || !isVisible())
         return;
     const QRect window = frameGeometry();
@@ -357,13 +357,13 @@ void CListWindow::setRowActions(RowAction rename, RowAction remove) {
 
 void CListWindow::RenameSelected() {
     const int i = SelectedRow();
-    if (i >= 0 && m_renameAction && !m_bRowsReadOnly)
+    if (i >= 0 && m_renameAction && !m_rowsReadOnly)
         m_renameAction(*this, i);
 }
 
 void CListWindow::DeleteSelected() {
     const int i = SelectedRow();
-    if (i >= 0 && m_deleteAction && !m_bRowsReadOnly)
+    if (i >= 0 && m_deleteAction && !m_rowsReadOnly)
         m_deleteAction(*this, i);
 }
 

@@ -58,7 +58,7 @@ public:
     bool ReplaceRow(int i, const std::string& text);
     // The rows of a whole search at once, ending in the same state as one
     // AddRow per match but captioned once.
-    void AddRows(const std::vector<SearchMatch>& matches);
+    void addRows(const std::vector<SearchMatch>& matches);
     // History rows: the article's title as row 0, without an article
     // attached; false before the window is created.
     bool InsertTopRow(ArticleNumber article);
@@ -84,8 +84,8 @@ public:
     void DeleteSelected();
     // Rows that may be opened but neither renamed nor deleted: the buttons
     // stay disabled and the actions do nothing.
-    void setRowsReadOnly(bool readOnly) { m_bRowsReadOnly = readOnly; }
-    bool rowsReadOnly() const { return m_bRowsReadOnly; }
+    void setRowsReadOnly(bool readOnly) { m_rowsReadOnly = readOnly; }
+    bool rowsReadOnly() const { return m_rowsReadOnly; }
 
     const std::string& query() const { return m_strQuery; }
     bool queryMatchCase() const { return m_bQueryMatchCase; }
@@ -130,7 +130,7 @@ private:
     bool m_bQueryMatchCase = false;
     bool m_bQueryWholeWord = false;
     bool m_bCreated = false;
-    bool m_bRowsReadOnly = false;
+    bool m_rowsReadOnly = false;
 
     AppHooks& m_app;
     QListWidget* m_list = nullptr;

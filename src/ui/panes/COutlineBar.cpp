@@ -36,7 +36,7 @@ bool COutlineBar::Create() {
     if (!CDlgBar::Create(m_mainFrame, QSize(kTemplateWidth, kTemplateHeight),
                          Qt::LeftDockWidgetArea, kOutlineBarId, true))
         return false;
-    m_sash = NewSash();
+    m_sash = newSash();
     if (m_sash == nullptr || !m_sash->Create(this, kSashId, 0, kInitialSashValue)) {
         delete m_sash;
         m_sash = nullptr;
@@ -46,11 +46,11 @@ bool COutlineBar::Create() {
     return true;
 }
 
-CSash* COutlineBar::NewSash() {
+CSash* COutlineBar::newSash() {
     return new CSash(this);
 }
 
-int COutlineBar::PaneWidth(float sashValue, int clientWidth) {
+int COutlineBar::paneWidth(float sashValue, int clientWidth) {
     const float product = sashValue * static_cast<float>(clientWidth);
     // Compared before the conversion, so that no value can overflow an int.
     int w = kMinWidth;
@@ -71,7 +71,7 @@ void COutlineBar::UpdateSize() {
     const float value = m_sash != nullptr ? m_sash->value() : kInitialSashValue;
     const QWidget* view = m_mainFrame->centralWidget();
     const int height = view != nullptr ? view->height() : m_mainFrame->height();
-    SetDockedSize(QSize(PaneWidth(value, m_mainFrame->width()), height));
+    SetDockedSize(QSize(paneWidth(value, m_mainFrame->width()), height));
 }
 
 void COutlineBar::resizeEvent(QResizeEvent* event) {

@@ -17,7 +17,7 @@ class CSash;
 // pane's width as a fraction of the main window's width.
 //
 // The main frame constructs it, calls Create() once, then LoadOutline() at
-// its initial load, hands it the view's ShowArticle with SetShowArticle(),
+// its initial load, hands it the view's ShowArticle with setShowArticle(),
 // calls UpdateSize() whenever it lays itself out, and SyncArticle() to bring
 // the node of the article on screen into view.
 class COutlineBar : public CDlgBar {
@@ -47,8 +47,8 @@ public:
     bool LoadOutline(const std::string& ficPathNative) {
         return m_tree->LoadOutline(ficPathNative);
     }
-    void SetShowArticle(ShowArticleFn showArticle) {
-        m_tree->SetShowArticle(std::move(showArticle));
+    void setShowArticle(ShowArticleFn showArticle) {
+        m_tree->setShowArticle(std::move(showArticle));
     }
     // The result of ShowArticle for the node's article; false for no node
     // or a folder heading.
@@ -62,14 +62,14 @@ public:
     void UpdateSize() override;
     // The width rule alone: value × clientWidth truncated; 10 when that is
     // at most 10; clientWidth when it is at least clientWidth.
-    static int PaneWidth(float sashValue, int clientWidth);
+    static int paneWidth(float sashValue, int clientWidth);
 
     OutlineTree* tree() const { return m_tree; }
     CSash* sash() const { return m_sash; }
 
 protected:
     // The sash to create; tests substitute one that fails.
-    virtual CSash* NewSash();
+    virtual CSash* newSash();
 
     void resizeEvent(QResizeEvent* event) override;
     // Clicks on the pane's own background do nothing at all.

@@ -46,7 +46,7 @@ public:
     // Replaces the tree with the nodes of model.
     void SetOutline(OutlineModel model);
 
-    void SetShowArticle(ShowArticleFn showArticle) { m_showArticle = std::move(showArticle); }
+    void setShowArticle(ShowArticleFn showArticle) { m_showArticle = std::move(showArticle); }
 
     // Shows the article of node; false for no node, a folder heading or an
     // article that could not be shown.

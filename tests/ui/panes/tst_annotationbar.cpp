@@ -195,7 +195,7 @@ void TestAnnotationBar::heightRule_data() {
 void TestAnnotationBar::heightRule() {
     QFETCH(float, dragged);
     QFETCH(int, height);
-    QCOMPARE(CAnnotationBar::PaneHeight(dragged), height);
+    QCOMPARE(CAnnotationBar::paneHeight(dragged), height);
 
     Fixture f;
     NotesViewer v(f.services, f.base);
@@ -233,10 +233,10 @@ void TestAnnotationBar::textConversions_data() {
 void TestAnnotationBar::textConversions() {
     QFETCH(QString, shown);
     QFETCH(QByteArray, stored);
-    QCOMPARE(QByteArray::fromStdString(CAnnotationBar::StoredText(shown)), stored);
+    QCOMPARE(QByteArray::fromStdString(CAnnotationBar::storedText(shown)), stored);
     // Back to the control, one line break per CR LF.
-    const QString back = CAnnotationBar::ShownText(stored.toStdString());
-    QCOMPARE(QByteArray::fromStdString(CAnnotationBar::StoredText(back)), stored);
+    const QString back = CAnnotationBar::shownText(stored.toStdString());
+    QCOMPARE(QByteArray::fromStdString(CAnnotationBar::storedText(back)), stored);
     QVERIFY(!back.contains(u'\r'));
 }
 

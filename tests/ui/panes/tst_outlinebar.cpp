@@ -60,7 +60,7 @@ public:
     using COutlineBar::COutlineBar;
 
 protected:
-    CSash* NewSash() override { return new FailingSash(this); }
+    CSash* newSash() override { return new FailingSash(this); }
 };
 
 } // namespace
@@ -104,7 +104,7 @@ private slots:
         m_tree = m_frame->findChild<OutlineTree*>(QStringLiteral("tree1003"));
         QVERIFY(m_tree);
         QVERIFY(m_bar->LoadOutline(m_dir.file("aide.FIC")));
-        m_bar->SetShowArticle([this](ArticleNumber n) {
+        m_bar->setShowArticle([this](ArticleNumber n) {
             m_shown << n;
             return n != 2;
         });
@@ -267,7 +267,7 @@ private slots:
             {0.5f, 6, 6},        {0.25f, 0, 0},
         };
         for (const auto& c : cases)
-            QCOMPARE(COutlineBar::PaneWidth(c.value, c.clientWidth), c.expected);
+            QCOMPARE(COutlineBar::paneWidth(c.value, c.clientWidth), c.expected);
 
         QCOMPARE(m_frame->width(), 1000);
         QVERIFY(m_bar->sash());
