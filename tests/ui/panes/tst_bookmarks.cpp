@@ -112,7 +112,6 @@ void TestBookmarks::cancelChangesNothing() {
 
 void TestBookmarks::renameMovesTheRowAndKeepsTheArticle() {
     TwoBookmarks g;
-    NotesServices& services = g.services;
     NotesViewer& v = *g.viewer;
     QVERIFY(v.started);
     CListWindow* list = v.bookmarks();
