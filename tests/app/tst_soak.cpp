@@ -454,13 +454,7 @@ void Session::addBookmark() {
     const Typed name = randomText(16, false);
     const bool validate = chance(85);
     bool answered = false;
-    onNameDialog([&](CBookmarkNameDialog* dialog) {
-        answered = true;
-        dialog->findChild<QLineEdit*>(QStringLiteral("edit1022"))->setText(name.shown);
-        QTest::mouseClick(dialog->findChild<QPushButton*>(validate ? QStringLiteral("button1")
-                                                                   : QStringLiteral("button2")),
-                          Qt::LeftButton);
-    });
+    answerNameDialog(name.shown, validate, nullptr, nullptr, &answered);
     log("bookmark-add " + std::to_string(article));
     action->trigger();
     if (!answered) {
@@ -482,13 +476,7 @@ void Session::renameBookmark() {
     const Typed name = randomText(16, false);
     const bool validate = chance(85);
     bool answered = false;
-    onNameDialog([&](CBookmarkNameDialog* dialog) {
-        answered = true;
-        dialog->findChild<QLineEdit*>(QStringLiteral("edit1022"))->setText(name.shown);
-        QTest::mouseClick(dialog->findChild<QPushButton*>(validate ? QStringLiteral("button1")
-                                                                   : QStringLiteral("button2")),
-                          Qt::LeftButton);
-    });
+    answerNameDialog(name.shown, validate, nullptr, nullptr, &answered);
     list->listBox()->setCurrentRow(row);
     log("bookmark-rename " + std::to_string(row));
     QTest::mouseClick(list->findChild<QPushButton*>(QStringLiteral("renameButton")),

@@ -29,6 +29,17 @@ rtf::RichDocument readRtf(const std::string& body) {
         body + "}");
 }
 
+// A shown window in the dark palette holding nothing but a rich-text view.
+struct DarkWindow : QWidget {
+    RichTextEdit* edit = nullptr;
+    DarkWindow() {
+        setPalette(DarkPalette());
+        edit = new RichTextEdit(this);
+        (new QVBoxLayout(this))->addWidget(edit);
+        show();
+    }
+};
+
 QPalette lightPalette() {
     QPalette p;
     p.setColor(QPalette::Base, Qt::white);
@@ -125,12 +136,8 @@ void TestTheme::lightPageOnlyWhereColoursWouldNotRead() {
 }
 
 void TestTheme::viewFollowsThePaletteAndItsArticle() {
-    QWidget window;
-    window.setPalette(DarkPalette());
-    auto* edit = new RichTextEdit(&window);
-    auto* layout = new QVBoxLayout(&window);
-    layout->addWidget(edit);
-    window.show();
+    DarkWindow window;
+    RichTextEdit* edit = window.edit;
 
     edit->loadDocument(readRtf("Texte.\\par"));
     QVERIFY(!edit->showsLightPage());
@@ -215,12 +222,8 @@ void TestTheme::linksReadOnTheDarkPage() {
     const QColor page = DarkPalette().color(QPalette::Base);
     QVERIFY(RichTextEdit::ContrastRatio(green, page) > 3.0);
     QVERIFY(RichTextEdit::ContrastRatio(green, page) < 4.5);
-    QWidget window;
-    window.setPalette(DarkPalette());
-    auto* edit = new RichTextEdit(&window);
-    auto* layout = new QVBoxLayout(&window);
-    layout->addWidget(edit);
-    window.show();
+    DarkWindow window;
+    RichTextEdit* edit = window.edit;
     edit->loadDocument(readRtf("Voir {\\cf5\\ul le lien} et {\\cf5\\highlight2 celui-ci}.\\par"));
     QVERIFY(!edit->showsLightPage());
     QCOMPARE(edit->readableOn(), page);
@@ -256,12 +259,8 @@ void TestTheme::guideReadsOnTheDarkPalette() {
     ArticleIndex index;
     ArticleStore store(DataSourcePaths::fromBase(base), index);
     QVERIFY(store.LoadIndex() > 20);
-    QWidget window;
-    window.setPalette(DarkPalette());
-    auto* edit = new RichTextEdit(&window);
-    auto* layout = new QVBoxLayout(&window);
-    layout->addWidget(edit);
-    window.show();
+    DarkWindow window;
+    RichTextEdit* edit = window.edit;
     const QColor page = DarkPalette().color(QPalette::Base);
     int articles = 0;
     store.ForEachArticle(

@@ -129,10 +129,13 @@ inline void onNameDialog(std::function<void(CBookmarkNameDialog*)> act) {
     poll->start(10);
 }
 
-// Answers the next name dialog with name ("&Valider"), or cancels it.
+// Answers the next name dialog with name ("&Valider"), or cancels it; sets
+// *answered once it has.
 inline void answerNameDialog(const QString& name, bool validate = true, QString* caption = nullptr,
-                             QString* proposed = nullptr) {
+                             QString* proposed = nullptr, bool* answered = nullptr) {
     onNameDialog([=](CBookmarkNameDialog* dialog) {
+        if (answered)
+            *answered = true;
         if (caption)
             *caption = dialog->windowTitle();
         auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("edit1022"));

@@ -15,12 +15,7 @@ using test::TempDir;
 const char* const kBody = "{\\rtf1 Bonjour le monde}"; // 16 positions
 
 OutlineRecord Node(const char* key, const char* title, const char* ref, ArticleNumber article) {
-    OutlineRecord r;
-    r.nodeKey = key;
-    r.title = title;
-    r.referenceKey = ref;
-    r.article = article;
-    return r;
+    return {key, title, ref, article};
 }
 
 // A sound data source, then one fault at a time: each gives its finding.

@@ -1,6 +1,7 @@
 #include "core/authoring/HtmlExporter.h"
 
 #include "core/articles/ArticleStore.h"
+#include "core/articles/OutlineRecord.h"
 #include "core/authoring/DataSourceBuilder.h"
 #include "core/rtf/RtfReader.h"
 #include "core/search/SearchPhrases.h"
@@ -74,6 +75,38 @@ TEST(HtmlExporter, WritesPagesNotesOutlineAndSearchIndex) {
     EXPECT_NE(stat(dir.file("site/article-3.html").c_str(), &st), 0);
     for (const std::string* page : {&home, &suite})
         EXPECT_EQ(page->find("http"), std::string::npos);
+}
+
+// The outline on the pages is the viewer's tree: a node goes under its
+// reference node, beside it with placement 2, and an unknown reference
+// falls back to the last one found.
+TEST(HtmlExporter, OutlineNestsAsTheViewerPlacesIt) {
+    TempDir dir;
+    DataSourceWriter writer;
+    writer.addArticle(1, "Un", "{\\rtf1 Un.}");
+    writer.addArticle(2, "Deux", "{\\rtf1 Deux.}");
+    // Key, title, reference key, article, placement.
+    for (const OutlineRecord& r : std::vector<OutlineRecord>{
+             {"a", "Livre", "0", 0, 0},
+             {"b", "Un", "a", 1, 0},
+             {"c", "Deux", "b", 2, OutlineRecord::kPlacementBeside},
+             {"d", "Perdu", "zz", 0, 0},
+             {"e", "Fin", "0", 0, 0},
+         })
+        writer.addOutline(r);
+    ASSERT_TRUE(writer.write(dir.file("AIDE")));
+    BuildMessages messages;
+    HtmlExporter exporter(messages);
+    ASSERT_TRUE(
+        exporter.exportSite(DataSourcePaths::fromBase(dir.file("AIDE")), dir.file("site"), "Aide"));
+    const std::string page = TempDir::readFile(dir.file("site/article-2.html"));
+    EXPECT_NE(page.find("<ul class=\"tree\"><li class=\"book\"><details><summary>Livre</summary>"
+                        "<ul><li class=\"book\"><details><summary><a href=\"index.html\">Un</a>"
+                        "</summary><ul><li class=\"book\">Perdu</li></ul></details></li>"
+                        "<li class=\"page\"><a href=\"article-2.html\" aria-current=\"page\">"
+                        "Deux</a></li></ul></details></li><li class=\"book\">Fin</li></ul>"),
+              std::string::npos)
+        << page;
 }
 
 // The search page of the exported guide finds what its pages show: every

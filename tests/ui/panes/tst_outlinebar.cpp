@@ -17,12 +17,7 @@ namespace {
 
 OutlineRecord Rec(const std::string& key, const std::string& title, const std::string& ref,
                   ArticleNumber article = 0) {
-    OutlineRecord r;
-    r.nodeKey = key;
-    r.title = title;
-    r.referenceKey = ref;
-    r.article = article;
-    return r;
+    return {key, title, ref, article};
 }
 
 // Partie                 folder 0
