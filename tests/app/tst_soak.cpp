@@ -141,6 +141,9 @@ private:
     void addBookmark();
     void renameBookmark();
     void deleteBookmark();
+    // The bookmarks window, shown, and one of its rows at random; nullptr
+    // (nothing drawn) when it has no row.
+    CListWindow* pickBookmark(int& row);
     void resize();
 
     Typed randomText(uint32_t maxLength, bool lines);
@@ -465,13 +468,21 @@ void Session::addBookmark() {
         m_bookmarks.emplace(name.stored, article);
 }
 
-void Session::renameBookmark() {
+CListWindow* Session::pickBookmark(int& row) {
     CListWindow* list = m_viewer->bookmarks();
     if (!list || list->RowCount() == 0)
-        return;
+        return nullptr;
     if (!list->isVisible())
         list->ShowList();
-    const int row = int(below(uint32_t(list->RowCount())));
+    row = int(below(uint32_t(list->RowCount())));
+    return list;
+}
+
+void Session::renameBookmark() {
+    int row = 0;
+    CListWindow* list = pickBookmark(row);
+    if (list == nullptr)
+        return;
     const Bookmark old(list->RowText(row), list->RowArticle(row));
     const Typed name = randomText(16, false);
     const bool validate = chance(85);
@@ -492,12 +503,10 @@ void Session::renameBookmark() {
 }
 
 void Session::deleteBookmark() {
-    CListWindow* list = m_viewer->bookmarks();
-    if (!list || list->RowCount() == 0)
+    int row = 0;
+    CListWindow* list = pickBookmark(row);
+    if (list == nullptr)
         return;
-    if (!list->isVisible())
-        list->ShowList();
-    const int row = int(below(uint32_t(list->RowCount())));
     const Bookmark old(list->RowText(row), list->RowArticle(row));
     const bool yes = chance(80);
     m_services.answer = yes ? QMessageBox::Yes : QMessageBox::No;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
 namespace tolvane::test {
 
@@ -30,6 +32,24 @@ inline ShellToolRun RunToolInShell(const std::string& arguments, bool withErrors
     const int status = ::pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+// One case of a table: the tool's arguments, and the exit status and the
+// standard output they give.
+struct ToolCase {
+    std::string arguments;
+    int status;
+    std::string out;
+};
+
+// Runs the tool on each case, prefix before its arguments, and checks both.
+inline void ExpectToolCases(const std::vector<ToolCase>& cases, const std::string& prefix = {}) {
+    for (const ToolCase& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const ShellToolRun run = RunToolInShell(prefix + c.arguments);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.out, c.out);
+    }
 }
 
 } // namespace tolvane::test

@@ -10,13 +10,6 @@
 namespace tolvane {
 namespace {
 
-// Runs the tool through the shell; returns its exit status and output.
-int runTool(const std::string& arguments, std::string& output) {
-    const test::ShellToolRun run = test::RunToolInShell(arguments);
-    output = run.out;
-    return run.status;
-}
-
 TEST(RtfCommandTest, RtfAndArticle_PrintTheDisplayedText) {
     test::TempDir dir;
     const std::string rtf = "{\\rtf1\\ansi Caf\\'e9\\par a\\tab{\\pict 00}\\cell b}";
@@ -25,14 +18,9 @@ TEST(RtfCommandTest, RtfAndArticle_PrintTheDisplayedText) {
     writer.addArticle(7, "Titre", rtf);
     ASSERT_TRUE(writer.write(dir.file("BASE")));
 
-    struct Case {
-        std::string arguments;
-        int status;
-        std::string output;
-    };
     const std::string file = dir.file("a.rtf");
     const std::string base = dir.file("BASE");
-    const Case cases[] = {
+    test::ExpectToolCases({
         {"rtf " + file, 0, "Caf\xC3\xA9\na\t\xEF\xBF\xBC\tb"},
         {"rtf --text " + file, 0, "Caf\xC3\xA9\na\t\xEF\xBF\xBC\tb"},
         {"rtf " + file + " --paragraphs", 0, "0\tCaf\xC3\xA9\n6\ta\t\xEF\xBF\xBC\n10\tb\n"},
@@ -48,13 +36,7 @@ TEST(RtfCommandTest, RtfAndArticle_PrintTheDisplayedText) {
         {"article " + base + " 7 --title", 0, "Titre\n"},
         {"article " + base + " 8 --count", 1, ""},
         {"article " + base + " 7 --count --text", 2, ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.arguments);
-        std::string output;
-        EXPECT_EQ(runTool(c.arguments, output), c.status);
-        EXPECT_EQ(output, c.output);
-    }
+    });
 }
 
 } // namespace

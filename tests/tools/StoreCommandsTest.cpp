@@ -17,12 +17,6 @@ using test::TempDir;
 // "zèbre" in Windows-1252.
 const std::string kZebre = std::string("z\xE8") + "bre";
 
-using ToolRun = test::ShellToolRun;
-
-ToolRun runTool(const std::string& arguments) {
-    return test::RunToolInShell(arguments);
-}
-
 TEST(StoreCommandsTest, NotesAndBookmarks_ListShowAndExitStatus) {
     TempDir dir;
     std::string notes;
@@ -34,12 +28,7 @@ TEST(StoreCommandsTest, NotesAndBookmarks_ListShowAndExitStatus) {
     TempDir::writeFile(dir.file("Guide.Sig"),
                        BookmarkFile::Bytes({{kZebre, 3}, {"", 7}, {"Index", 12}}));
     const std::string base = dir.file("GUIDE");
-    struct Case {
-        std::string arguments;
-        int status;
-        std::string out;
-    };
-    const std::vector<Case> cases = {
+    test::ExpectToolCases({
         {"notes " + base, 0, "12 15\n5 4\n12 6\nannotations: 2\n"},
         {"notes " + base + ".sig", 0, "12 15\n5 4\n12 6\nannotations: 2\n"},
         {"notes " + base + " --show 12", 0, "r\xC3\xA9vis\xC3\xA9"},
@@ -52,13 +41,7 @@ TEST(StoreCommandsTest, NotesAndBookmarks_ListShowAndExitStatus) {
          std::string("3 z\xC3\xA8") + "bre\n7 \n12 Index\nbookmarks: 3\n"},
         {"bookmarks " + dir.file("ABSENT"), 1, ""},
         {"bookmarks", 2, ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.arguments);
-        const ToolRun run = runTool(c.arguments);
-        EXPECT_EQ(run.status, c.status);
-        EXPECT_EQ(run.out, c.out);
-    }
+    });
 }
 
 } // namespace

@@ -30,37 +30,31 @@ TEST(SearchCommand, PrintsMatchesInUtf8AndExitsByOutcome) {
     ASSERT_TRUE(w.write(dir.file("AIDE")));
     const std::string base = "'" + dir.file("aide.pgd") + "'";
 
-    const struct {
-        std::string arguments;
-        int status;
-        std::string out;
-    } cases[] = {
-        {base + " '\xC3\xA9"
-                "COLE'",
-         0,
-         "2 \xC3\x89"
-         "cole primaire\nfound: 1\n"},
-        {base + " '\xC3\xA9"
-                "COLE' --case",
-         1, "found: 0\n"},
-        {base + " port --no-text", 0, "3 Transport\nfound: 1\n"},
-        {base + " trans --word --no-title", 1, "found: 0\n"},
-        {base + " classe --no-title --word", 0,
-         "2 \xC3\x89"
-         "cole primaire\nfound: 1\n"},
-        {base + " absent", 1, "found: 0\n"},
-        {base + " port --no-title --no-text", 2, ""},
-        {base + " ''", 2, ""},
-        {base + " '\xE2\x82\xAC\xE2\x88\x9E'", 2, ""}, // the infinity sign has no Windows-1252 byte
-        {base + " port --regex", 2, ""},
-        {base, 2, ""},
-        {"'" + dir.file("ABSENT") + "' port", 1, ""},
-    };
-    for (const auto& c : cases) {
-        const ToolRun run = runTool(c.arguments);
-        EXPECT_EQ(run.status, c.status) << c.arguments;
-        EXPECT_EQ(run.out, c.out) << c.arguments;
-    }
+    ExpectToolCases(
+        {
+            {base + " '\xC3\xA9"
+                    "COLE'",
+             0,
+             "2 \xC3\x89"
+             "cole primaire\nfound: 1\n"},
+            {base + " '\xC3\xA9"
+                    "COLE' --case",
+             1, "found: 0\n"},
+            {base + " port --no-text", 0, "3 Transport\nfound: 1\n"},
+            {base + " trans --word --no-title", 1, "found: 0\n"},
+            {base + " classe --no-title --word", 0,
+             "2 \xC3\x89"
+             "cole primaire\nfound: 1\n"},
+            {base + " absent", 1, "found: 0\n"},
+            {base + " port --no-title --no-text", 2, ""},
+            {base + " ''", 2, ""},
+            {base + " '\xE2\x82\xAC\xE2\x88\x9E'", 2,
+             ""}, // the infinity sign has no Windows-1252 byte
+            {base + " port --regex", 2, ""},
+            {base, 2, ""},
+            {"'" + dir.file("ABSENT") + "' port", 1, ""},
+        },
+        "search ");
 }
 
 std::string Quoted(const std::string& text) {
