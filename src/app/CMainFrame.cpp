@@ -373,12 +373,12 @@ bool CMainFrame::createPanes() {
 
 void CMainFrame::updateOutlineWidth() {
     if (m_outlineBar != nullptr)
-        m_outlineBar->UpdateSize();
+        m_outlineBar->updateSize();
 }
 
 void CMainFrame::updateAnnotationHeight() {
     if (m_annotationBar != nullptr)
-        m_annotationBar->UpdateSize();
+        m_annotationBar->updateSize();
 }
 
 void CMainFrame::RecalcLayout() {

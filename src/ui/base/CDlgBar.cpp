@@ -61,7 +61,7 @@ bool CDlgBar::Create(QMainWindow* parent, QSize templateSize, Qt::DockWidgetArea
     return true;
 }
 
-void CDlgBar::SetDockedSize(QSize size) {
+void CDlgBar::setDockedSize(QSize size) {
     m_dockedSize = size;
     applyDockedSize();
 }

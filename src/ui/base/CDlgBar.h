@@ -19,9 +19,9 @@ class CSash;
 //      templateSize. Put the pane's content in with setWidget().
 //   2. Create a CSash as a child of the pane (CSash::Create(this, 104,
 //      orientation, initialValue)) and keep the pointer.
-//   3. Override UpdateSize(), the pane's width or height update: turn the
+//   3. Override updateSize(), the pane's width or height update: turn the
 //      sash's value into a size with the pane's own floor and ceiling and
-//      call SetDockedSize(). The main frame calls UpdateSize() whenever it is
+//      call setDockedSize(). The main frame calls updateSize() whenever it is
 //      resized or lays itself out; the sash calls it after a drag.
 //   4. Override resizeEvent(): call the base first, then place the content
 //      and call the sash's PlaceInPane() so that it sits along the pane's
@@ -53,13 +53,13 @@ public:
     static QString objectNameOf(int barId);
 
     // The pane's width or height update; the base does nothing.
-    virtual void UpdateSize() {}
+    virtual void updateSize() {}
 
     QSize dockedSize() const { return m_dockedSize; }
     QSize floatingSize() const { return m_floatingSize; }
     bool changeDockedSize() const { return m_changeDockedSize; }
     // Sets the docked size and, while docked, applies it.
-    void SetDockedSize(QSize size);
+    void setDockedSize(QSize size);
 
     Qt::DockWidgetArea area() const { return m_area; }
     QMainWindow* mainFrame() const { return m_mainFrame; }

@@ -139,7 +139,7 @@ void CSash::mouseReleaseEvent(QMouseEvent* event) {
                                             : HeightPixels(p.y(), m_minY, m_maxY, m_value);
     if (!changed || m_pane == nullptr)
         return;
-    m_pane->UpdateSize();
+    m_pane->updateSize();
     if (QMainWindow* frame = m_pane->mainFrame())
         QMetaObject::invokeMethod(frame, "RecalcLayout");
 }

@@ -16,7 +16,7 @@ class CDlgBar;
 // the pane's width as a fraction of the main window's client width.
 // Orientation 1 is a horizontal bar along the pane's top edge; its value is
 // the pane's height in pixels. The sash only computes the value from where
-// the user let go; the pane's UpdateSize() turns it into a size with the
+// the user let go; the pane's updateSize() turns it into a size with the
 // pane's own limits (10 pixels to the client width for the outline, at
 // least 46 pixels for the annotation pane), then the main window lays
 // itself out again (its invokable RecalcLayout(), when it has one).

@@ -102,11 +102,11 @@ int CAnnotationBar::paneHeight(float sashValue) {
     return h <= kAnnotationMinHeight ? kAnnotationMinHeight : h;
 }
 
-void CAnnotationBar::UpdateSize() {
+void CAnnotationBar::updateSize() {
     if (m_mainFrame == nullptr)
         return;
     const float value = m_sash != nullptr ? m_sash->value() : float(kAnnotationMinHeight);
-    SetDockedSize(QSize(m_mainFrame->width(), paneHeight(value)));
+    setDockedSize(QSize(m_mainFrame->width(), paneHeight(value)));
 }
 
 void CAnnotationBar::resizeEvent(QResizeEvent* event) {

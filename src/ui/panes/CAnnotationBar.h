@@ -52,7 +52,7 @@ public:
 
     // The height update: the sash's value truncated, at least 46 pixels,
     // across the main window's width.
-    void UpdateSize() override;
+    void updateSize() override;
     // The height rule alone.
     static int paneHeight(float sashValue);
 

@@ -65,13 +65,13 @@ int COutlineBar::paneWidth(float sashValue, int clientWidth) {
     return w;
 }
 
-void COutlineBar::UpdateSize() {
+void COutlineBar::updateSize() {
     if (m_mainFrame == nullptr)
         return;
     const float value = m_sash != nullptr ? m_sash->value() : kInitialSashValue;
     const QWidget* view = m_mainFrame->centralWidget();
     const int height = view != nullptr ? view->height() : m_mainFrame->height();
-    SetDockedSize(QSize(paneWidth(value, m_mainFrame->width()), height));
+    setDockedSize(QSize(paneWidth(value, m_mainFrame->width()), height));
 }
 
 void COutlineBar::resizeEvent(QResizeEvent* event) {

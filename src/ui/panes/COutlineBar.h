@@ -18,7 +18,7 @@ class CSash;
 //
 // The main frame constructs it, calls Create() once, then LoadOutline() at
 // its initial load, hands it the view's ShowArticle with setShowArticle(),
-// calls UpdateSize() whenever it lays itself out, and SyncArticle() to bring
+// calls updateSize() whenever it lays itself out, and SyncArticle() to bring
 // the node of the article on screen into view.
 class COutlineBar : public CDlgBar {
     Q_OBJECT
@@ -59,7 +59,7 @@ public:
 
     // The width update: the sash's value times the main window's width,
     // from 10 pixels up to that width, and the view's height.
-    void UpdateSize() override;
+    void updateSize() override;
     // The width rule alone: value × clientWidth truncated; 10 when that is
     // at most 10; clientWidth when it is at least clientWidth.
     static int paneWidth(float sashValue, int clientWidth);

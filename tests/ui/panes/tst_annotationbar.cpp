@@ -203,7 +203,7 @@ void TestAnnotationBar::heightRule() {
     v.trigger(cmd::Annotation);
     QTRY_COMPARE(v.bar()->height(), 46);
     v.bar()->sash()->setValue(dragged);
-    v.bar()->UpdateSize();
+    v.bar()->updateSize();
     v.frame()->RecalcLayout();
     QTRY_COMPARE(v.bar()->height(), height);
     // The height stays at the next layouts.

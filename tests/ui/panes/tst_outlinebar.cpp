@@ -267,7 +267,7 @@ private slots:
         QCOMPARE(m_frame->width(), 1000);
         QVERIFY(m_bar->sash());
         QCOMPARE(m_bar->sash()->value(), 0.25f);
-        m_bar->UpdateSize();
+        m_bar->updateSize();
         QCOMPARE(m_bar->dockedSize(), QSize(250, m_frame->centralWidget()->height()));
         QTRY_COMPARE(m_bar->width(), 250);
         // The tree fills the pane short of its margins; the sash sits along
@@ -276,7 +276,7 @@ private slots:
         QCOMPARE(m_bar->sash()->geometry(), QRect(250 - 6, 0, 4, m_bar->height()));
         for (const auto& c : {std::pair{0.005f, 10}, std::pair{1.5f, 1000}}) {
             m_bar->sash()->setValue(c.first);
-            m_bar->UpdateSize();
+            m_bar->updateSize();
             QCOMPARE(m_bar->dockedSize().width(), c.second);
         }
     }
@@ -289,7 +289,7 @@ private slots:
         m_services.messages.clear();
         QVERIFY(bar->sash() == nullptr);
         frame.resize(1000, 600);
-        bar->UpdateSize();
+        bar->updateSize();
         QCOMPARE(bar->dockedSize().width(), 250);
     }
 
