@@ -11,6 +11,7 @@
 #include "ui/base/CommandTable.h"
 #include "ui/base/MenuItemAccessible.h"
 #include "ui/base/QtText.h"
+#include "ui/base/ToolButtonAccessible.h"
 #include "ui/panes/CAnnotationBar.h"
 #include "ui/panes/COutlineBar.h"
 #include "ui/panes/OutlineTree.h"
@@ -50,6 +51,7 @@ CMainFrame::CMainFrame(CTolvaneApp& app, AppServices& services)
       m_store(DataSourcePaths::fromBase(cp1252::toUtf8(g_strDataSource)), m_index) {
     setObjectName(QStringLiteral("mainFrame"));
     MenuItemAccessible::Install();
+    ToolButtonAccessible::Install();
     setWindowTitle(fromCp1252(WindowTitle()));
     setWindowIcon(QIcon(QStringLiteral(":/icons/tolvane.svg")));
     // No name of its own: assistive technologies read the window's title,
