@@ -37,7 +37,10 @@ def start_display(work):
     """Xvfb on a free display number; returns (process, ':N')."""
     read_end, write_end = os.pipe()
     process = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+        # -noreset: the server would start afresh whenever its last client
+        # leaves (the bus launcher's first short visit), refusing clients
+        # meanwhile.
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"],
         pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=open(os.path.join(work, "xvfb.log"), "w"))
     os.close(write_end)
     number = b""
@@ -248,6 +251,13 @@ def main():
         return 0
     except Failure as failure:
         print("FAIL:", failure)
+        display = os.environ.get("DISPLAY", "")
+        print("Xvfb running:", processes and processes[0].poll() is None, "socket:",
+              os.path.exists("/tmp/.X11-unix/X" + display.lstrip(":")), display)
+        try:
+            print(open(os.path.join(work, "xvfb.log")).read()[-2000:])
+        except OSError:
+            pass
         log = os.path.join(work, "viewer.log")
         if os.path.exists(log):
             sys.stdout.write(open(log, errors="replace").read()[-4000:])
