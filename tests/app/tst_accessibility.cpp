@@ -557,7 +557,7 @@ void TestAccessibility::tabGoesFromLinkToLinkAndEnterFollows() {
     QCOMPARE(view->currentArticle(), 3);
     QCOMPARE(view->focusedLink(), -1);
     QVERIFY(v.frame()->windowTitle().endsWith(QStringLiteral("Généralités")));
-    // Without the caret the Part's keys are unchanged: Down scrolls.
+    // Without the caret the keys only scroll: Down scrolls, the caret stays.
     const int top = view->verticalScrollBar()->value();
     QTest::keyClick(view, Qt::Key_Down);
     QVERIFY(view->verticalScrollBar()->value() > top);
