@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-// Reads any input both ways; the fast text must be the model's text.
+// Reads any input both ways; the fast text must be the model's text, and the
+// model must hold together.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const tolvane::rtf::RichDocument document = tolvane::rtf::RtfReader::read(input);
@@ -18,7 +19,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const tolvane::rtf::Segment& s : p.segments)
             if (s.begin < p.begin || s.end > p.end || s.begin > s.end)
                 std::abort();
+        if (p.tableRow >= 0 && static_cast<size_t>(p.tableRow) >= document.rows.size())
+            std::abort();
         previous = p.end;
+    }
+    // Nested rows hang from a row of the level below, listed before them.
+    for (size_t i = 0; i < document.rows.size(); ++i) {
+        const tolvane::rtf::TableRow& row = document.rows[i];
+        if (row.cells.size() > 64 || row.depth < 1 || row.depth > 8)
+            std::abort();
+        if (row.depth == 1
+                ? row.parent != -1
+                : row.parent < 0 || static_cast<size_t>(row.parent) >= i ||
+                      document.rows[static_cast<size_t>(row.parent)].depth != row.depth - 1)
+            std::abort();
     }
     return 0;
 }

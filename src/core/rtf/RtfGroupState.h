@@ -15,6 +15,7 @@ enum class Destination : uint8_t {
     ColorTable, // colour entries
     Picture,    // picture data, shown as one position when the group ends
     Object,     // an embedded object, whose \result holds what is shown
+    TableProps, // the row definition of a nested table: table words only
 };
 
 // What a group scopes that decides which characters are shown and how its
@@ -34,7 +35,10 @@ struct RtfTextState {
 // copy underneath. character.font always equals font.
 struct RtfGroupState : RtfTextState {
     bool inTable = false;
+    int32_t nesting = 1;   // \itap: the table level of the paragraph
+    bool fallback = false; // in \nonesttables
     TabAlignment nextTab = TabAlignment::Left;
+    TabLeader nextLeader = TabLeader::None;
     CharFormat character;
     ParaFormat paragraph;
 };

@@ -27,7 +27,8 @@ namespace tolvane::rtf {
 //   void character(char16_t, const State&);
 //   void mark(MarkKind, const State&);
 //   void picture(Picture&&, const State&);
-//   void tableWord(Word, int32_t parameter);
+//   void layoutWord(Word, int32_t parameter, const State&);
+//       table definitions, section breaks and document settings
 // Both sinks share this one reading, so the fast text and the full model
 // cannot disagree on a position.
 template <class Sink> class RtfParser {
@@ -75,7 +76,9 @@ private:
 
     void emitBytes(const unsigned char* bytes, size_t size);
     void emitChar(char16_t unit);
-    void emitMark(MarkKind kind);
+    // shownHidden: the mark ends its paragraph, cell or row in hidden text
+    // too.
+    void emitMark(MarkKind kind, bool shownHidden = false);
     void appendFontName(std::string_view bytes);
     void commitFont();
     void commitColor();
@@ -112,6 +115,9 @@ private:
     bool m_colorGiven = false;
 
     RtfPictureBuilder m_picture;
+    // The last border side named was a paragraph's (\brdrt), not a cell's
+    // (\clbrdrt): a \brdrnone after it takes that side away.
+    uint8_t m_paragraphSide = 0;
     bool m_objectHasResult = false;
     int32_t m_objectWidth = 0;
     int32_t m_objectHeight = 0;
@@ -312,10 +318,10 @@ template <class Sink> void RtfParser<Sink>::emitChar(char16_t unit) {
         m_sink.character(unit, s);
 }
 
-template <class Sink> void RtfParser<Sink>::emitMark(MarkKind kind) {
+template <class Sink> void RtfParser<Sink>::emitMark(MarkKind kind, bool shownHidden) {
     m_lead = -1;
     State& s = state();
-    if (s.destination == Destination::Text && !s.hidden)
+    if (s.destination == Destination::Text && (!s.hidden || shownHidden))
         m_sink.mark(kind, s);
 }
 
@@ -334,7 +340,7 @@ template <class Sink> void RtfParser<Sink>::onSymbol(unsigned char symbol) {
         break;
     case '\r':
     case '\n':
-        emitMark(MarkKind::Paragraph);
+        emitMark(MarkKind::Paragraph, true);
         break;
     default:
         // \- (optional hyphen), \| \: and the others show nothing.
@@ -392,6 +398,14 @@ template <class Sink> void RtfParser<Sink>::onWord(const RtfToken& token, bool i
         else if (word.word == Word::ObjectHeight)
             m_objectHeight = parameter;
         break;
+    case Destination::TableProps:
+        if constexpr (Sink::kFull) {
+            if (word.word == Word::NestedRow)
+                m_sink.layoutWord(word.word, parameter, state());
+            else
+                paragraphWord(word.word, parameter, true);
+        }
+        break;
     case Destination::Skip:
         break;
     }
@@ -441,6 +455,16 @@ template <class Sink> void RtfParser<Sink>::setDestination(Word word) {
     case Word::ListText:
         // Shown as the text around them is.
         break;
+    case Word::NoNestedTables:
+        // What a reader without nested tables shows in their place: still
+        // counted, drawn by none of its empty lines.
+        if constexpr (Sink::kFull)
+            s.fallback = true;
+        break;
+    case Word::NestedTableProperties:
+        s.destination =
+            s.destination == Destination::Text ? Destination::TableProps : Destination::Skip;
+        break;
     default:
         s.destination = Destination::Skip;
         break;
@@ -471,8 +495,12 @@ void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
         s.unicodeSkip = static_cast<uint8_t>(std::clamp(parameter, 0, 16));
         break;
     case Word::Paragraph:
+        emitMark(MarkKind::Paragraph, true);
+        break;
     case Word::Section:
         emitMark(MarkKind::Paragraph);
+        if (s.destination == Destination::Text && !s.hidden)
+            m_sink.layoutWord(Word::Section, 0, s);
         break;
     case Word::Page:
         emitMark(MarkKind::Page);
@@ -482,11 +510,11 @@ void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
         break;
     case Word::Row:
     case Word::NestedRow:
-        emitMark(MarkKind::Row);
+        emitMark(MarkKind::Row, true);
         break;
     case Word::Cell:
     case Word::NestedCell:
-        emitMark(MarkKind::Cell);
+        emitMark(MarkKind::Cell, true);
         break;
     case Word::Tab:
         emitChar(u'\t');
@@ -587,6 +615,19 @@ template <class Sink> void RtfParser<Sink>::formatWord(Word word, int32_t parame
     case Word::Down:
         c.offsetHalfPoints = -std::clamp(parameter, -3276, 3276);
         break;
+    case Word::Caps:
+        c.caps = on;
+        break;
+    case Word::SmallCaps:
+        c.smallCaps = on;
+        break;
+    case Word::Expand:
+        // Quarter points: five twips each.
+        c.spacingTwips = std::clamp(parameter, -1000, 1000) * 5;
+        break;
+    case Word::ExpandTwips:
+        c.spacingTwips = std::clamp(parameter, -5000, 5000);
+        break;
     default:
         break;
     }
@@ -599,7 +640,9 @@ template <class Sink> void RtfParser<Sink>::paragraphWord(Word word, int32_t par
     case Word::ParagraphDefault:
         p = ParaFormat{};
         s.inTable = false;
+        s.nesting = 1;
         s.nextTab = TabAlignment::Left;
+        s.nextLeader = TabLeader::None;
         break;
     case Word::AlignLeft:
         p.alignment = Alignment::Left;
@@ -643,24 +686,88 @@ template <class Sink> void RtfParser<Sink>::paragraphWord(Word word, int32_t par
     case Word::TabDecimal:
         s.nextTab = TabAlignment::Decimal;
         break;
+    case Word::TabLeaderDots:
+        s.nextLeader = TabLeader::Dots;
+        break;
+    case Word::TabLeaderHyphens:
+        s.nextLeader = TabLeader::Hyphens;
+        break;
+    case Word::TabLeaderUnderline:
+        s.nextLeader = TabLeader::Underline;
+        break;
+    case Word::TabLeaderThick:
+        s.nextLeader = TabLeader::Thick;
+        break;
+    case Word::TabLeaderEquals:
+        s.nextLeader = TabLeader::Equals;
+        break;
     case Word::TabPosition:
     case Word::TabBar:
         if (p.tabs.size() < kMaxTabs)
-            p.tabs.push_back(TabStop{parameter, s.nextTab});
+            p.tabs.push_back(TabStop{parameter, s.nextTab, s.nextLeader});
         s.nextTab = TabAlignment::Left;
+        s.nextLeader = TabLeader::None;
         break;
     case Word::InTable:
         s.inTable = true;
         break;
-    case Word::RowDefault:
-    case Word::CellRight:
-    case Word::RowLeft:
-    case Word::RowGap:
+    case Word::NestingLevel:
+        s.nesting = std::clamp(parameter, 0, 1 << 20);
+        break;
+    case Word::ParagraphBorderTop:
+        m_paragraphSide = kBorderTop;
+        p.borders |= m_paragraphSide;
+        break;
+    case Word::ParagraphBorderBottom:
+        m_paragraphSide = kBorderBottom;
+        p.borders |= m_paragraphSide;
+        break;
+    case Word::ParagraphBorderLeft:
+        m_paragraphSide = kBorderLeft;
+        p.borders |= m_paragraphSide;
+        break;
+    case Word::ParagraphBorderRight:
+        m_paragraphSide = kBorderRight;
+        p.borders |= m_paragraphSide;
+        break;
+    case Word::ParagraphBox:
+        m_paragraphSide = kBorderTop | kBorderBottom | kBorderLeft | kBorderRight;
+        p.borders |= m_paragraphSide;
+        break;
+    case Word::ParagraphShading:
+        p.shading = colorIndex(parameter);
+        break;
+    case Word::BorderNone:
+        if (m_paragraphSide != 0)
+            p.borders &= static_cast<uint8_t>(~m_paragraphSide);
+        else
+            m_sink.layoutWord(word, parameter, s);
+        break;
     case Word::BorderLeft:
     case Word::BorderTop:
     case Word::BorderRight:
     case Word::BorderBottom:
-        m_sink.tableWord(word, parameter);
+        m_paragraphSide = 0;
+        m_sink.layoutWord(word, parameter, s);
+        break;
+    case Word::CellShading:
+        m_sink.layoutWord(word, colorIndex(parameter), s);
+        break;
+    case Word::RowDefault:
+    case Word::CellRight:
+        m_paragraphSide = 0;
+        m_sink.layoutWord(word, parameter, s);
+        break;
+    case Word::RowLeft:
+    case Word::RowGap:
+    case Word::CellMergeFirst:
+    case Word::CellMerged:
+    case Word::CellVerticalFirst:
+    case Word::CellVerticalMerged:
+    case Word::SectionNoBreak:
+    case Word::SectionBreak:
+    case Word::DefaultTab:
+        m_sink.layoutWord(word, parameter, s);
         break;
     default:
         break;

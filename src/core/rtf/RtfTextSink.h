@@ -55,7 +55,7 @@ public:
         reserve(1);
         m_out[m_used++] = u'\uFFFC';
     }
-    void tableWord(Word, int32_t) {}
+    void layoutWord(Word, int32_t, const State&) {}
 
     std::u16string finish() {
         m_out.resize(m_used);

@@ -35,17 +35,32 @@ public:
 
 private:
     void buildParagraph(const rtf::Paragraph& paragraph);
-    size_t buildTable(size_t first);
+    struct TableLayout;
+    // Builds the table that starts at paragraph `first`, of a level (1: in
+    // the text, 2: in a cell of a level-1 table...), tables of deeper
+    // levels inside its cells; returns the paragraph after it.
+    size_t buildTable(size_t first, int32_t depth);
+    // modelRows: the model row of each row of the table; usedCells: the
+    // cells each row fills; cellsWithText: (row, cell) pairs holding text.
+    TableLayout layoutTable(const std::vector<int32_t>& modelRows,
+                            const std::vector<int>& usedCells,
+                            const std::set<std::pair<int, int>>& cellsWithText);
+    void formatTable(QTextTable* table, const TableLayout& layout);
+    int32_t rowDepth(int32_t row) const;
+    // The row of a level that holds a row (itself at that level or above).
+    int32_t ancestorRow(int32_t row, int32_t depth) const;
     void insertSegments(const rtf::Paragraph& paragraph);
     void insertPicture(const rtf::Segment& segment);
+    // Text underlined word by word: the spaces between words are not.
+    void insertWordsUnderlined(const QString& text, const rtf::CharFormat& format);
     // The resource names of a decoded picture (empty when it cannot be
     // shown) and of a framed box of a size.
     QString pictureResource(size_t index, const rtf::Picture& picture);
     QString placeholderResource(int width, int height);
     void addAnchor(uint32_t numbering);
     void addMarkAnchors(const rtf::Paragraph& paragraph);
-
-    void applyCellBorders(QTextTable* table, int row, int column, int32_t modelRow);
+    // The positions of an empty paragraph that takes no room.
+    void addPlacelessAnchors(const rtf::Paragraph& paragraph);
 
     qreal m_dpi;
     qreal m_zoom;

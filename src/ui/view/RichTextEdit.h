@@ -5,6 +5,8 @@
 
 #include <QTextEdit>
 
+class QPainter;
+
 #include <memory>
 #include <string>
 #include <utility>
@@ -105,10 +107,18 @@ public:
         return m_positions.toNumbering(widgetPosition);
     }
 
+    // Draws on painter, in document coordinates, what the document's formats
+    // ask for but Qt does not draw (RichTextFormats.h: second lines of
+    // double underlines, paragraph borders, tab leaders), for the blocks
+    // that meet area. palette gives the colour of text of no colour.
+    static void PaintDecorations(QPainter& painter, const QTextDocument& document,
+                                 const QRectF& area, const QPalette& palette);
+
 signals:
     void zoomChanged(int percent);
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void changeEvent(QEvent* event) override;
 
