@@ -92,8 +92,9 @@ void RtfDocumentSink::endParagraph(MarkKind kind, const RtfGroupState& state) {
     if (depth == 0 && (kind == MarkKind::Cell || kind == MarkKind::Row))
         depth = 1;
     if (state.fallback) {
-        // In place of a nested table: no new row opens here.
-        depth = std::min(depth, static_cast<int32_t>(m_open.size()));
+        // In place of a nested row, after it: the row has ended (even when
+        // its \nestrow was lost) and the paragraph is of the level below.
+        depth = std::min(depth - 1, static_cast<int32_t>(m_open.size()));
         p.collapsed = p.begin == p.end && kind == MarkKind::Paragraph;
     }
     // Rows of deeper levels that were never closed end here.

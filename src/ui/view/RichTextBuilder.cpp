@@ -529,7 +529,13 @@ size_t RichTextBuilder::buildTable(size_t first, int32_t depth) {
                        : 0;
         }
         cell = std::clamp(cell, 0, kMaxTableColumns - 1);
-        if (p.mark != rtf::MarkKind::Row || p.begin < p.end) {
+        // An empty cell past the row's definition (LibreOffice ends its rows
+        // with one) adds no column.
+        const size_t defined = row >= 0 && size_t(row) < m_source->rows.size()
+                                   ? m_source->rows[size_t(row)].cells.size()
+                                   : 0;
+        if (p.begin < p.end || rowDepth(p.tableRow) > depth ||
+            (p.mark != rtf::MarkKind::Row && (size_t(cell) < defined || defined == 0))) {
             usedCells.back() = std::max(usedCells.back(), cell + 1);
         }
         if (p.begin < p.end || rowDepth(p.tableRow) > depth) {

@@ -203,9 +203,9 @@ void RichTextEditTest::positions() {
 
 void RichTextEditTest::goldenPositions_data() {
     QTest::addColumn<QString>("file");
-    for (const char* name :
-         {"hidden-marks.rtf", "table-grids.rtf", "nested-table.rtf", "bad-tables.rtf",
-          "sections.rtf", "para-borders.rtf", "char-formats.rtf", "table.rtf"}) {
+    for (const char* name : {"hidden-marks.rtf", "table-grids.rtf", "nested-table.rtf",
+                             "bad-tables.rtf", "sections.rtf", "para-borders.rtf",
+                             "char-formats.rtf", "table.rtf", "nested-unterminated.rtf"}) {
         QTest::newRow(name) << QString::fromLatin1(name);
     }
 }
@@ -296,6 +296,17 @@ void RichTextEditTest::nestedTableDrawnNested() {
     QVERIFY(nested->lastPosition() < holder.lastPosition());
     QVERIFY(cellText(table, 0, 1).endsWith(QStringLiteral("fin")));
     QCOMPARE(cellText(table, 0, 0), QStringLiteral("Externe"));
+
+    // Rows whose definitions were lost still end where a reader without
+    // nested tables would break the line.
+    m_edit->loadRtf(goldenFile("nested-unterminated.rtf"));
+    const QList<QTextTable*> tables = tablesOf(*m_edit);
+    QCOMPARE(tables.size(), 2);
+    QCOMPARE(tables[1]->parentFrame(), tables[0]);
+    QCOMPARE(tables[1]->rows(), 2);
+    QCOMPARE(tables[1]->columns(), 2);
+    QCOMPARE(cellText(tables[1], 1, 0), QStringLiteral("B1"));
+    QCOMPARE(cellText(tables[0], 0, 1), QStringLiteral("Texte"));
 }
 
 void RichTextEditTest::doubleUnderlineDrawnTwice() {
