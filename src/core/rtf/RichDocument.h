@@ -58,12 +58,16 @@ struct CharFormat {
     bool strike = false;
     bool caps = false;      // \caps
     bool smallCaps = false; // \scaps
+    // Counted but drawn as nothing: the number text of a list level that has
+    // no number (\levelnfc255).
+    bool concealed = false;
     bool operator==(const CharFormat& o) const {
         return font == o.font && sizeHalfPoints == o.sizeHalfPoints && foreground == o.foreground &&
                background == o.background && offsetHalfPoints == o.offsetHalfPoints &&
                vertical == o.vertical && underline == o.underline && bold == o.bold &&
                italic == o.italic && strike == o.strike && caps == o.caps &&
-               smallCaps == o.smallCaps && spacingTwips == o.spacingTwips;
+               smallCaps == o.smallCaps && spacingTwips == o.spacingTwips &&
+               concealed == o.concealed;
     }
     bool operator!=(const CharFormat& o) const { return !(*this == o); }
 };

@@ -101,6 +101,8 @@ void charFormat(std::string& out, const CharFormat& c) {
         add("caps");
     if (c.smallCaps)
         add("scaps");
+    if (c.concealed)
+        add("concealed");
     if (c.spacingTwips != 0)
         add("spacing=" + std::to_string(c.spacingTwips));
     if (c.foreground >= 0)

@@ -31,7 +31,8 @@ enum class Word : uint16_t {
     NonShapePicture,
     ListText,
     NestedTableProperties,
-    NoNestedTables,
+    ListTable,
+    ListOverrideTable,
     SkippedDestination,
     // document
     Ansi,
@@ -121,6 +122,14 @@ enum class Word : uint16_t {
     ParagraphBox,
     ParagraphShading,
     BorderNone,
+    NoNestedTables,
+    // lists
+    List,
+    ListLevel,
+    LevelNumbering,
+    ListId,
+    ListOverride,
+    ListLevelIndex,
     // tables
     RowDefault,
     CellRight,

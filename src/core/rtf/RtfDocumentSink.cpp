@@ -9,6 +9,14 @@ constexpr size_t kMaxCells = 64;
 
 } // namespace
 
+CharFormat RtfDocumentSink::formatOf(const RtfGroupState& state) {
+    if (!state.concealed)
+        return state.character;
+    CharFormat format = state.character;
+    format.concealed = true;
+    return format;
+}
+
 RtfDocumentSink::RtfDocumentSink(size_t inputSize) : m_budget(inputSize / 4 + 4096) {}
 
 void RtfDocumentSink::extend(const CharFormat& format, size_t begin) {
@@ -33,7 +41,7 @@ void RtfDocumentSink::text(const unsigned char* bytes, size_t size,
     char16_t* d = &out[begin];
     for (size_t i = 0; i < size; ++i)
         d[i] = table[bytes[i]];
-    extend(state.character, begin);
+    extend(formatOf(state), begin);
 }
 
 void RtfDocumentSink::wrote(size_t size, const RtfGroupState& state) {
@@ -41,20 +49,20 @@ void RtfDocumentSink::wrote(size_t size, const RtfGroupState& state) {
         return;
     const size_t begin = m_document.text.size();
     m_document.text.append(m_units.data(), size);
-    extend(state.character, begin);
+    extend(formatOf(state), begin);
 }
 
 void RtfDocumentSink::character(char16_t unit, const RtfGroupState& state) {
     const size_t begin = m_document.text.size();
     m_document.text += unit;
-    extend(state.character, begin);
+    extend(formatOf(state), begin);
 }
 
 void RtfDocumentSink::picture(Picture&& picture, const RtfGroupState& state) {
     Segment segment;
     segment.begin = static_cast<uint32_t>(m_document.text.size());
     segment.end = segment.begin + 1;
-    segment.format = state.character;
+    segment.format = formatOf(state);
     segment.picture = static_cast<int32_t>(m_document.pictures.size());
     m_document.pictures.push_back(std::move(picture));
     m_document.text += u'\uFFFC';

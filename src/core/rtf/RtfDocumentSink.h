@@ -62,6 +62,7 @@ private:
     void endParagraph(MarkKind kind, const RtfGroupState& state);
     void assignDefinition(int32_t row, int32_t level);
     static int32_t depthOf(const RtfGroupState& state);
+    static CharFormat formatOf(const RtfGroupState& state);
 
     std::array<char16_t, 2048> m_units; // plain text on its way into the model
     RichDocument m_document;

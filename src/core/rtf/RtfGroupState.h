@@ -9,13 +9,15 @@ namespace tolvane::rtf {
 
 // Where the text of a group goes.
 enum class Destination : uint8_t {
-    Text,       // shown and counted
-    Skip,       // neither shown nor counted
-    FontTable,  // font entries
-    ColorTable, // colour entries
-    Picture,    // picture data, shown as one position when the group ends
-    Object,     // an embedded object, whose \result holds what is shown
-    TableProps, // the row definition of a nested table: table words only
+    Text,              // shown and counted
+    Skip,              // neither shown nor counted
+    FontTable,         // font entries
+    ColorTable,        // colour entries
+    Picture,           // picture data, shown as one position when the group ends
+    Object,            // an embedded object, whose \result holds what is shown
+    TableProps,        // the row definition of a nested table: table words only
+    ListTable,         // list definitions: which levels have no number
+    ListOverrideTable, // list overrides: the list each \ls names
 };
 
 // What a group scopes that decides which characters are shown and how its
@@ -35,8 +37,11 @@ struct RtfTextState {
 // copy underneath. character.font always equals font.
 struct RtfGroupState : RtfTextState {
     bool inTable = false;
-    int32_t nesting = 1;   // \itap: the table level of the paragraph
-    bool fallback = false; // in \nonesttables
+    int32_t nesting = 1;      // \itap: the table level of the paragraph
+    bool fallback = false;    // in \nonesttables
+    int32_t listOverride = 0; // \ls: the list of the paragraph
+    int32_t listLevel = 0;    // \ilvl: its level in that list
+    bool concealed = false;   // in the number text of a level without number
     TabAlignment nextTab = TabAlignment::Left;
     TabLeader nextLeader = TabLeader::None;
     CharFormat character;

@@ -43,6 +43,8 @@ public:
     static constexpr size_t kMaxColors = 16384;
     static constexpr size_t kMaxFontName = 256;
     static constexpr size_t kMaxTabs = 64;
+    static constexpr size_t kMaxLists = 4096;
+    static constexpr size_t kMaxListLevels = 9;
 
     RtfParser(std::string_view input, Sink& sink)
         : m_tokens(input), m_sink(sink), m_picture(Sink::kFull) {
@@ -73,6 +75,8 @@ private:
     void paragraphWord(Word word, int32_t parameter, bool on);
     void pictureWord(Word word, int32_t parameter);
     void fontTableWord(Word word, int32_t parameter);
+    void listWord(Word word, int32_t parameter);
+    bool unnumberedLevel(int32_t listOverride, int32_t level) const;
 
     void emitBytes(const unsigned char* bytes, size_t size);
     void emitChar(char16_t unit);
@@ -115,6 +119,16 @@ private:
     bool m_colorGiven = false;
 
     RtfPictureBuilder m_picture;
+    // Lists: the levels of each list that have no number, and the list each
+    // override (\ls) stands for.
+    struct ListDefinition {
+        std::vector<bool> unnumbered;
+    };
+    std::vector<ListDefinition> m_lists;
+    std::unordered_map<int32_t, size_t> m_listById;
+    std::unordered_map<int32_t, int32_t> m_listOfOverride;
+    int32_t m_overrideList = 0;
+
     // The last border side named was a paragraph's (\brdrt), not a cell's
     // (\clbrdrt): a \brdrnone after it takes that side away.
     uint8_t m_paragraphSide = 0;
@@ -398,6 +412,11 @@ template <class Sink> void RtfParser<Sink>::onWord(const RtfToken& token, bool i
         else if (word.word == Word::ObjectHeight)
             m_objectHeight = parameter;
         break;
+    case Destination::ListTable:
+    case Destination::ListOverrideTable:
+        if constexpr (Sink::kFull)
+            listWord(word.word, parameter);
+        break;
     case Destination::TableProps:
         if constexpr (Sink::kFull) {
             if (word.word == Word::NestedRow)
@@ -452,14 +471,24 @@ template <class Sink> void RtfParser<Sink>::setDestination(Word word) {
     case Word::Field:
     case Word::FieldResult:
     case Word::ShapePicture:
-    case Word::ListText:
         // Shown as the text around them is.
         break;
-    case Word::NoNestedTables:
-        // What a reader without nested tables shows in their place: still
-        // counted, drawn by none of its empty lines.
-        if constexpr (Sink::kFull)
-            s.fallback = true;
+    case Word::ListText:
+        // Shown as the text around it is; drawn as nothing for a level that
+        // has no number.
+        if constexpr (Sink::kFull) {
+            if (s.destination == Destination::Text && unnumberedLevel(s.listOverride, s.listLevel))
+                s.concealed = true;
+        }
+        break;
+    case Word::ListTable:
+    case Word::ListOverrideTable:
+        if (s.destination == Destination::Text) {
+            s.destination =
+                word == Word::ListTable ? Destination::ListTable : Destination::ListOverrideTable;
+        } else {
+            s.destination = Destination::Skip;
+        }
         break;
     case Word::NestedTableProperties:
         s.destination =
@@ -544,6 +573,12 @@ void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
         break;
     case Word::Hidden:
         s.hidden = on;
+        break;
+    case Word::NoNestedTables:
+        // What a reader without nested tables shows in their place: still
+        // counted, drawn by none of its empty lines.
+        if constexpr (Sink::kFull)
+            s.fallback = true;
         break;
     default:
         if constexpr (Sink::kFull) {
@@ -641,6 +676,8 @@ template <class Sink> void RtfParser<Sink>::paragraphWord(Word word, int32_t par
         p = ParaFormat{};
         s.inTable = false;
         s.nesting = 1;
+        s.listOverride = 0;
+        s.listLevel = 0;
         s.nextTab = TabAlignment::Left;
         s.nextLeader = TabLeader::None;
         break;
@@ -713,6 +750,12 @@ template <class Sink> void RtfParser<Sink>::paragraphWord(Word word, int32_t par
         break;
     case Word::NestingLevel:
         s.nesting = std::clamp(parameter, 0, 1 << 20);
+        break;
+    case Word::ListOverride:
+        s.listOverride = parameter;
+        break;
+    case Word::ListLevelIndex:
+        s.listLevel = std::clamp(parameter, 0, static_cast<int32_t>(kMaxListLevels) - 1);
         break;
     case Word::ParagraphBorderTop:
         m_paragraphSide = kBorderTop;
@@ -823,6 +866,48 @@ template <class Sink> void RtfParser<Sink>::pictureWord(Word word, int32_t param
     default:
         break;
     }
+}
+
+template <class Sink> void RtfParser<Sink>::listWord(Word word, int32_t parameter) {
+    if (state().destination == Destination::ListOverrideTable) {
+        if (word == Word::ListId)
+            m_overrideList = parameter;
+        else if (word == Word::ListOverride && m_listOfOverride.size() < kMaxLists)
+            m_listOfOverride[parameter] = m_overrideList;
+        return;
+    }
+    switch (word) {
+    case Word::List:
+        if (m_lists.size() < kMaxLists)
+            m_lists.emplace_back();
+        break;
+    case Word::ListLevel:
+        if (!m_lists.empty() && m_lists.back().unnumbered.size() < kMaxListLevels)
+            m_lists.back().unnumbered.push_back(false);
+        break;
+    case Word::LevelNumbering:
+        if (!m_lists.empty() && !m_lists.back().unnumbered.empty())
+            m_lists.back().unnumbered.back() = parameter == 255;
+        break;
+    case Word::ListId:
+        if (!m_lists.empty())
+            m_listById[parameter] = m_lists.size() - 1;
+        break;
+    default:
+        break;
+    }
+}
+
+template <class Sink>
+bool RtfParser<Sink>::unnumberedLevel(int32_t listOverride, int32_t level) const {
+    const auto found = m_listOfOverride.find(listOverride);
+    if (found == m_listOfOverride.end())
+        return false;
+    const auto list = m_listById.find(found->second);
+    if (list == m_listById.end())
+        return false;
+    const std::vector<bool>& unnumbered = m_lists[list->second].unnumbered;
+    return static_cast<size_t>(level) < unnumbered.size() && unnumbered[static_cast<size_t>(level)];
 }
 
 template <class Sink> void RtfParser<Sink>::fontTableWord(Word word, int32_t parameter) {

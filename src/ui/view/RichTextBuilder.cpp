@@ -35,7 +35,12 @@ constexpr qint64 kCellsPerParagraph = 8;
 
 // Characters QTextCursor::insertText would turn into blocks or frames; they
 // become spaces so that every position of a segment stays one position.
-QString segmentText(const std::u16string& text, uint32_t begin, uint32_t end) {
+// Concealed text keeps one character per position, each of no width.
+QString segmentText(const std::u16string& text, uint32_t begin, uint32_t end,
+                    bool concealed = false) {
+    if (concealed) {
+        return QString(int(end - begin), QChar(0x200B));
+    }
     QString out(reinterpret_cast<const QChar*>(text.data() + begin), int(end - begin));
     QChar* data = out.data();
     for (int i = 0, n = int(out.size()); i < n; ++i) {
@@ -166,7 +171,7 @@ void RichTextBuilder::insertSegments(const rtf::Paragraph& paragraph) {
         } else if (segment.format.underline == rtf::UnderlineStyle::Word) {
             insertWordsUnderlined(segmentText(text, segment.begin, end), segment.format);
         } else {
-            m_cursor.insertText(segmentText(text, segment.begin, end),
+            m_cursor.insertText(segmentText(text, segment.begin, end, segment.format.concealed),
                                 m_formats->charFormat(segment.format));
         }
     }

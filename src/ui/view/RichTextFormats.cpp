@@ -103,7 +103,8 @@ size_t RichTextFormats::FormatHash::operator()(const rtf::CharFormat& f) const {
     h ^= size_t(uint32_t(f.offsetHalfPoints)) * 31u;
     h ^= (size_t(f.vertical) << 1) ^ (size_t(f.underline) << 3) ^ (size_t(f.bold) << 7) ^
          (size_t(f.italic) << 9) ^ (size_t(f.strike) << 11) ^ (size_t(f.caps) << 12) ^
-         (size_t(f.smallCaps) << 13) ^ (size_t(uint32_t(f.spacingTwips)) << 14);
+         (size_t(f.smallCaps) << 13) ^ (size_t(f.concealed) << 5) ^
+         (size_t(uint32_t(f.spacingTwips)) << 14);
     return h;
 }
 

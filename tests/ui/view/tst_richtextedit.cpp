@@ -140,6 +140,7 @@ private slots:
     void doubleUnderlineDrawnTwice();
     void formatsQtHasNoWordFor();
     void continuousSectionDrawsNoLine();
+    void unnumberedListLevelShowsNothing();
     void costlyTablesStayBounded();
     void hitTestOnBothHalves_data();
     void hitTestOnBothHalves();
@@ -203,9 +204,10 @@ void RichTextEditTest::positions() {
 
 void RichTextEditTest::goldenPositions_data() {
     QTest::addColumn<QString>("file");
-    for (const char* name : {"hidden-marks.rtf", "table-grids.rtf", "nested-table.rtf",
-                             "bad-tables.rtf", "sections.rtf", "para-borders.rtf",
-                             "char-formats.rtf", "table.rtf", "nested-unterminated.rtf"}) {
+    for (const char* name :
+         {"hidden-marks.rtf", "table-grids.rtf", "nested-table.rtf", "bad-tables.rtf",
+          "sections.rtf", "para-borders.rtf", "char-formats.rtf", "table.rtf",
+          "nested-unterminated.rtf", "list-levels.rtf"}) {
         QTest::newRow(name) << QString::fromLatin1(name);
     }
 }
@@ -375,6 +377,19 @@ void RichTextEditTest::continuousSectionDrawsNoLine() {
     m_edit->loadRtf(rtfDocument("Un\\par\\sect\\sectd\\sbkpage Deux\\par"));
     QCOMPARE(m_edit->document()->blockCount(), continuous + 1);
     QCOMPARE(positionOf(*m_edit, u"Deux"), deux);
+}
+
+void RichTextEditTest::unnumberedListLevelShowsNothing() {
+    // LibreOffice's headings: a list level with no number, its tab still
+    // written; counted, not drawn. A numbered level's tab is drawn.
+    m_edit->loadRtf(goldenFile("list-levels.rtf"));
+    const int titre = positionOf(*m_edit, u"Titre");
+    QCOMPARE(titre, 1);
+    QCOMPARE(m_edit->posFromChar(titre).x(), m_edit->posFromChar(0).x());
+    const int number = positionOf(*m_edit, u"1.");
+    const int sous = positionOf(*m_edit, u"Sous");
+    QVERIFY(m_edit->posFromChar(sous).x() - m_edit->posFromChar(number).x() > 20);
+    checkPositions(*m_edit);
 }
 
 void RichTextEditTest::costlyTablesStayBounded() {
