@@ -163,6 +163,17 @@ struct Paragraph {
     bool collapsed = false;
 };
 
+// A footnote or endnote. Neither its mark nor its text has a position: the
+// mark is drawn before the character at `position` (when the text has no
+// mark of its own there, as for an automatic number), the text on demand
+// and after the article's text.
+struct Note {
+    uint32_t position = 0; // where its mark stands in RichDocument::text
+    std::u16string mark;   // the automatic number (\chftn), or empty
+    std::u16string text;   // paragraphs separated by '\n'
+    bool endnote = false;  // \ftnalt
+};
+
 struct RichDocument {
     std::u16string text;
     std::vector<Paragraph> paragraphs;
@@ -170,6 +181,7 @@ struct RichDocument {
     std::vector<Color> colors;
     std::vector<Picture> pictures;
     std::vector<TableRow> rows;
+    std::vector<Note> notes;       // in order of position
     int32_t defaultFont = -1;      // \deff, as an index into fonts
     int32_t defaultTabTwips = 720; // \deftab
 

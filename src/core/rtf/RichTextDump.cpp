@@ -176,6 +176,12 @@ std::string RichTextDump::model(const RichDocument& document) {
             out += "\n";
         }
     }
+    for (const Note& n : document.notes) {
+        out += std::string(n.endnote ? "E " : "N ") + std::to_string(n.position);
+        if (!n.mark.empty())
+            out += " mark " + toUtf8(n.mark);
+        out += " |" + toUtf8(n.text) + "|\n";
+    }
     for (size_t i = 0; i < document.rows.size(); ++i) {
         const TableRow& r = document.rows[i];
         out += "R " + std::to_string(i) + " depth " + std::to_string(r.depth);

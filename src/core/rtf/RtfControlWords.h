@@ -33,6 +33,7 @@ enum class Word : uint16_t {
     NestedTableProperties,
     ListTable,
     ListOverrideTable,
+    Footnote,
     SkippedDestination,
     // document
     Ansi,
@@ -123,6 +124,8 @@ enum class Word : uint16_t {
     ParagraphShading,
     BorderNone,
     NoNestedTables,
+    NoteNumber,
+    Endnote,
     // lists
     List,
     ListLevel,

@@ -35,6 +35,8 @@ public:
     void mark(MarkKind kind, const RtfGroupState& state);
     void picture(Picture&& picture, const RtfGroupState& state);
     void layoutWord(Word word, int32_t parameter, const RtfGroupState& state);
+    // Positions written so far.
+    size_t length() const { return m_document.text.size(); }
 
     // Closes the last paragraph (when it holds anything) and hands over the
     // model.

@@ -18,6 +18,7 @@ enum class Destination : uint8_t {
     TableProps,        // the row definition of a nested table: table words only
     ListTable,         // list definitions: which levels have no number
     ListOverrideTable, // list overrides: the list each \ls names
+    Note,              // a footnote or endnote: its text, kept apart
 };
 
 // What a group scopes that decides which characters are shown and how its

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -44,6 +45,7 @@ public:
     static constexpr size_t kMaxFontName = 256;
     static constexpr size_t kMaxTabs = 64;
     static constexpr size_t kMaxLists = 4096;
+    static constexpr size_t kMaxNotes = 65536;
     static constexpr size_t kMaxListLevels = 9;
 
     RtfParser(std::string_view input, Sink& sink)
@@ -57,6 +59,7 @@ public:
 
     std::vector<FontInfo>& fonts() { return m_fonts; }
     std::vector<Color>& colors() { return m_colors; }
+    std::vector<Note>& notes() { return m_notes; }
     int32_t defaultFont() const { return fontIndex(m_defaultFontNumber); }
     // The state in force where the document's text ended.
     const State& finalState() const { return m_final; }
@@ -76,6 +79,8 @@ private:
     void pictureWord(Word word, int32_t parameter);
     void fontTableWord(Word word, int32_t parameter);
     void listWord(Word word, int32_t parameter);
+    void noteBytes(const unsigned char* bytes, size_t size);
+    static std::u16string numberText(int32_t number);
     bool unnumberedLevel(int32_t listOverride, int32_t level) const;
 
     void emitBytes(const unsigned char* bytes, size_t size);
@@ -119,6 +124,11 @@ private:
     bool m_colorGiven = false;
 
     RtfPictureBuilder m_picture;
+    // Footnotes and endnotes, read apart from the text.
+    std::vector<Note> m_notes;
+    int32_t m_noteNumber = 0;     // automatic numbers given so far
+    size_t m_numberAt = SIZE_MAX; // where a \chftn of the text stands
+
     // Lists: the levels of each list that have no number, and the list each
     // override (\ls) stands for.
     struct ListDefinition {
@@ -288,8 +298,24 @@ template <class Sink> void RtfParser<Sink>::onText(std::string_view text) {
     case Destination::Picture:
         m_picture.addHex(std::string_view(reinterpret_cast<const char*>(bytes), size));
         break;
+    case Destination::Note:
+        if (!s.hidden)
+            noteBytes(bytes, size);
+        break;
     default:
         break;
+    }
+}
+
+template <class Sink> void RtfParser<Sink>::noteBytes(const unsigned char* bytes, size_t size) {
+    if (m_notes.empty())
+        return;
+    const RtfCodePages::Table& table = *state().table;
+    std::u16string& text = m_notes.back().text;
+    for (size_t i = 0; i < size; ++i) {
+        // Line breaks of the source are not text.
+        if (bytes[i] != '\r' && bytes[i] != '\n')
+            text += table[bytes[i]];
     }
 }
 
@@ -300,6 +326,8 @@ template <class Sink> void RtfParser<Sink>::onByte(unsigned char byte) {
             emitBytes(&byte, 1);
     } else if (s.destination == Destination::FontTable) {
         appendFontName(std::string_view(reinterpret_cast<const char*>(&byte), 1));
+    } else if (s.destination == Destination::Note && !s.hidden) {
+        noteBytes(&byte, 1);
     }
 }
 
@@ -330,6 +358,8 @@ template <class Sink> void RtfParser<Sink>::emitChar(char16_t unit) {
     State& s = state();
     if (s.destination == Destination::Text && !s.hidden)
         m_sink.character(unit, s);
+    else if (s.destination == Destination::Note && !s.hidden && !m_notes.empty())
+        m_notes.back().text += unit;
 }
 
 template <class Sink> void RtfParser<Sink>::emitMark(MarkKind kind, bool shownHidden) {
@@ -337,6 +367,8 @@ template <class Sink> void RtfParser<Sink>::emitMark(MarkKind kind, bool shownHi
     State& s = state();
     if (s.destination == Destination::Text && (!s.hidden || shownHidden))
         m_sink.mark(kind, s);
+    else if (s.destination == Destination::Note && !s.hidden && !m_notes.empty())
+        m_notes.back().text += kind == MarkKind::Cell ? u' ' : u'\n';
 }
 
 template <class Sink> void RtfParser<Sink>::onSymbol(unsigned char symbol) {
@@ -387,6 +419,7 @@ template <class Sink> void RtfParser<Sink>::onWord(const RtfToken& token, bool i
     const int32_t parameter = token.hasParameter ? token.parameter : word.value;
     switch (state().destination) {
     case Destination::Text:
+    case Destination::Note:
         textWord(word, token);
         break;
     case Destination::FontTable:
@@ -480,6 +513,22 @@ template <class Sink> void RtfParser<Sink>::setDestination(Word word) {
             if (s.destination == Destination::Text && unnumberedLevel(s.listOverride, s.listLevel))
                 s.concealed = true;
         }
+        break;
+    case Word::Footnote:
+        if constexpr (Sink::kFull) {
+            // Notes inside notes, and notes in hidden text, are not read.
+            if (s.destination == Destination::Text && !s.hidden && m_notes.size() < kMaxNotes) {
+                s.destination = Destination::Note;
+                Note note;
+                note.position = static_cast<uint32_t>(m_sink.length());
+                if (m_numberAt == m_sink.length())
+                    note.mark = numberText(++m_noteNumber);
+                m_numberAt = SIZE_MAX;
+                m_notes.push_back(std::move(note));
+                break;
+            }
+        }
+        s.destination = Destination::Skip;
         break;
     case Word::ListTable:
     case Word::ListOverrideTable:
@@ -580,7 +629,23 @@ void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
         if constexpr (Sink::kFull)
             s.fallback = true;
         break;
+    case Word::NoteNumber:
+        // The automatic number of a note: in the text, where the note's
+        // mark goes; in the note, its own number.
+        if constexpr (Sink::kFull) {
+            if (s.destination == Destination::Text && !s.hidden)
+                m_numberAt = m_sink.length();
+            else if (s.destination == Destination::Note && !s.hidden && !m_notes.empty())
+                m_notes.back().text += m_notes.back().mark;
+        }
+        break;
+    case Word::Endnote:
+        if (s.destination == Destination::Note && !m_notes.empty())
+            m_notes.back().endnote = true;
+        break;
     default:
+        if (s.destination != Destination::Text)
+            break;
         if constexpr (Sink::kFull) {
             formatWord(word.word, parameter, on);
             paragraphWord(word.word, parameter, on);
@@ -866,6 +931,13 @@ template <class Sink> void RtfParser<Sink>::pictureWord(Word word, int32_t param
     default:
         break;
     }
+}
+
+template <class Sink> std::u16string RtfParser<Sink>::numberText(int32_t number) {
+    std::u16string text;
+    for (const char c : std::to_string(number))
+        text += static_cast<char16_t>(c);
+    return text;
 }
 
 template <class Sink> void RtfParser<Sink>::listWord(Word word, int32_t parameter) {

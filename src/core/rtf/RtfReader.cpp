@@ -10,8 +10,10 @@ RichDocument RtfReader::read(std::string_view rtf) {
     RtfDocumentSink sink(rtf.size());
     RtfParser<RtfDocumentSink> parser(rtf, sink);
     parser.run();
-    return sink.finish(parser.finalState(), std::move(parser.fonts()), std::move(parser.colors()),
-                       parser.defaultFont());
+    RichDocument document = sink.finish(parser.finalState(), std::move(parser.fonts()),
+                                        std::move(parser.colors()), parser.defaultFont());
+    document.notes = std::move(parser.notes());
+    return document;
 }
 
 std::u16string RtfReader::displayedText(std::string_view rtf) {

@@ -56,6 +56,7 @@ public:
         m_out[m_used++] = u'\uFFFC';
     }
     void layoutWord(Word, int32_t, const State&) {}
+    size_t length() const { return m_used; }
 
     std::u16string finish() {
         m_out.resize(m_used);

@@ -77,6 +77,7 @@ std::unique_ptr<QTextDocument> RichTextBuilder::build(const rtf::RichDocument& d
     m_placeholderPixels = 0;
     m_needBlock = false;
     m_continuesLine = false;
+    m_nextNote = 0;
     m_formats = std::make_unique<RichTextFormats>(document, m_dpi, m_zoom);
 
     m_cursor = QTextCursor(m_target);
@@ -92,6 +93,7 @@ std::unique_ptr<QTextDocument> RichTextBuilder::build(const rtf::RichDocument& d
         }
     }
     addAnchor(document.length());
+    insertNotes();
     m_cursor.endEditBlock();
     m_cursor = QTextCursor();
     m_formats.reset();
@@ -140,6 +142,11 @@ void RichTextBuilder::buildParagraph(const rtf::Paragraph& paragraph) {
     m_continuesLine = false;
     addAnchor(paragraph.begin);
     insertSegments(paragraph);
+    if (!paragraph.segments.empty() || paragraph.begin < paragraph.end) {
+        insertNoteMarks(paragraph.end, paragraph.segments.empty()
+                                           ? rtf::CharFormat()
+                                           : paragraph.segments.back().format);
+    }
     addMarkAnchors(paragraph);
     switch (paragraph.mark) {
     case rtf::MarkKind::Line:
@@ -165,14 +172,71 @@ void RichTextBuilder::insertSegments(const rtf::Paragraph& paragraph) {
         if (segment.begin >= end) {
             continue;
         }
+        insertNoteMarks(segment.begin, segment.format);
         addAnchor(segment.begin);
         if (segment.picture >= 0) {
             insertPicture(segment);
-        } else if (segment.format.underline == rtf::UnderlineStyle::Word) {
-            insertWordsUnderlined(segmentText(text, segment.begin, end), segment.format);
-        } else {
-            m_cursor.insertText(segmentText(text, segment.begin, end, segment.format.concealed),
-                                m_formats->charFormat(segment.format));
+            continue;
+        }
+        // Note marks cut the text where they stand.
+        for (uint32_t begin = segment.begin; begin < end;) {
+            uint32_t stop = end;
+            if (m_nextNote < m_source->notes.size()) {
+                stop = std::clamp(m_source->notes[m_nextNote].position, begin + 1, end);
+            }
+            if (segment.format.underline == rtf::UnderlineStyle::Word) {
+                insertWordsUnderlined(segmentText(text, begin, stop), segment.format);
+            } else {
+                m_cursor.insertText(segmentText(text, begin, stop, segment.format.concealed),
+                                    m_formats->charFormat(segment.format));
+            }
+            begin = stop;
+            if (begin < end) {
+                insertNoteMarks(begin, segment.format);
+                addAnchor(begin);
+            }
+        }
+    }
+}
+
+void RichTextBuilder::insertNoteMarks(uint32_t position, const rtf::CharFormat& format) {
+    const auto& notes = m_source->notes;
+    for (; m_nextNote < notes.size() && notes[m_nextNote].position <= position; ++m_nextNote) {
+        const rtf::Note& note = notes[m_nextNote];
+        if (note.mark.empty()) {
+            continue;
+        }
+        // The mark has no position: the character after it keeps its own.
+        addAnchor(position);
+        QTextCharFormat mark = m_formats->charFormat(format);
+        mark.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+        mark.setProperty(kNoteProperty, int(m_nextNote) + 1);
+        m_cursor.insertText(QString::fromStdU16String(note.mark), mark);
+        addAnchor(position);
+    }
+}
+
+void RichTextBuilder::insertNotes() {
+    const auto& notes = m_source->notes;
+    if (notes.empty()) {
+        return;
+    }
+    // After the text, under a rule: each note, footnotes first.
+    QTextBlockFormat rule;
+    rule.setTopMargin(pixels(240));
+    rule.setProperty(kBorderSidesProperty, int(rtf::kBorderTop));
+    bool first = true;
+    for (const bool endnotes : {false, true}) {
+        for (const rtf::Note& note : notes) {
+            if (note.endnote != endnotes) {
+                continue;
+            }
+            QTextBlockFormat block = first ? rule : QTextBlockFormat();
+            first = false;
+            m_cursor.insertBlock(block, QTextCharFormat());
+            QString text = QString::fromStdU16String(note.text).trimmed();
+            text.replace(QLatin1Char('\n'), QChar(QChar::LineSeparator));
+            m_cursor.insertText(text);
         }
     }
 }

@@ -51,6 +51,10 @@ private:
     int32_t ancestorRow(int32_t row, int32_t depth) const;
     void insertSegments(const rtf::Paragraph& paragraph);
     void insertPicture(const rtf::Segment& segment);
+    // The marks of the notes that stand before a position (and not yet
+    // drawn), in a format; the notes' text after the article's.
+    void insertNoteMarks(uint32_t position, const rtf::CharFormat& format);
+    void insertNotes();
     // Text underlined word by word: the spaces between words are not.
     void insertWordsUnderlined(const QString& text, const rtf::CharFormat& format);
     // The resource names of a decoded picture (empty when it cannot be
@@ -73,6 +77,7 @@ private:
     bool m_needBlock = false;
     // The current block continues after a line mark: it keeps its format.
     bool m_continuesLine = false;
+    size_t m_nextNote = 0; // the first note whose mark is still to draw
     std::unique_ptr<RichTextFormats> m_formats;
     QSet<QString> m_resources;
     std::set<size_t> m_failedPictures;

@@ -16,6 +16,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTextTable>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <QtMath>
 
@@ -351,6 +352,40 @@ void RichTextEdit::PaintDecorations(QPainter& painter, const QTextDocument& docu
         paintDoubleUnderlines(painter, block, origin, palette);
     }
     painter.restore();
+}
+
+QString RichTextEdit::noteAt(const QPoint& viewportPoint) const {
+    if (m_document.notes.empty()) {
+        return QString();
+    }
+    const QPointF point = QPointF(viewportPoint) + scrollOffset();
+    const int hit = document()->documentLayout()->hitTest(point, Qt::ExactHit);
+    if (hit < 0) {
+        return QString();
+    }
+    QTextCursor cursor(document());
+    cursor.setPosition(hit + 1);
+    const int index = cursor.charFormat().intProperty(kNoteProperty) - 1;
+    if (index < 0 || size_t(index) >= m_document.notes.size()) {
+        return QString();
+    }
+    return QString::fromStdU16String(m_document.notes[size_t(index)].text).trimmed();
+}
+
+bool RichTextEdit::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        // A note's text shows on its mark.
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString note = noteAt(help->pos());
+        if (note.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), note, viewport());
+        }
+        return true;
+    }
+    return QTextEdit::viewportEvent(event);
 }
 
 void RichTextEdit::paintEvent(QPaintEvent* event) {

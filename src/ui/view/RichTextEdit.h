@@ -114,10 +114,15 @@ public:
     static void PaintDecorations(QPainter& painter, const QTextDocument& document,
                                  const QRectF& area, const QPalette& palette);
 
+    // The text of the note whose mark is under a viewport point, or an empty
+    // string.
+    QString noteAt(const QPoint& viewportPoint) const;
+
 signals:
     void zoomChanged(int percent);
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -25,6 +25,8 @@ enum RichTextProperty {
     kDoubleUnderlineProperty = QTextFormat::UserProperty + 1,
     kBorderSidesProperty = QTextFormat::UserProperty + 2,
     kTabLeadersProperty = QTextFormat::UserProperty + 3,
+    // On a note's mark: the index of the note in the document, plus one.
+    kNoteProperty = QTextFormat::UserProperty + 4,
 };
 
 // The Qt formats of one document's character and paragraph formats, at one

@@ -141,6 +141,7 @@ private slots:
     void formatsQtHasNoWordFor();
     void continuousSectionDrawsNoLine();
     void unnumberedListLevelShowsNothing();
+    void notesShownWithoutPositions();
     void costlyTablesStayBounded();
     void hitTestOnBothHalves_data();
     void hitTestOnBothHalves();
@@ -207,7 +208,7 @@ void RichTextEditTest::goldenPositions_data() {
     for (const char* name :
          {"hidden-marks.rtf", "table-grids.rtf", "nested-table.rtf", "bad-tables.rtf",
           "sections.rtf", "para-borders.rtf", "char-formats.rtf", "table.rtf",
-          "nested-unterminated.rtf", "list-levels.rtf"}) {
+          "nested-unterminated.rtf", "list-levels.rtf", "notes.rtf"}) {
         QTest::newRow(name) << QString::fromLatin1(name);
     }
 }
@@ -390,6 +391,40 @@ void RichTextEditTest::unnumberedListLevelShowsNothing() {
     const int sous = positionOf(*m_edit, u"Sous");
     QVERIFY(m_edit->posFromChar(sous).x() - m_edit->posFromChar(number).x() > 20);
     checkPositions(*m_edit);
+}
+
+void RichTextEditTest::notesShownWithoutPositions() {
+    m_edit->loadRtf(goldenFile("notes.rtf"));
+    // The body's positions are those of its text alone.
+    QCOMPARE(m_edit->textLength(), 29);
+    checkPositions(*m_edit);
+    const QString shown = m_edit->document()->toPlainText();
+    // Automatic numbers drawn as marks; a mark of the text's own stays.
+    QVERIFY2(shown.startsWith(QStringLiteral("Un texte1 qui cite* et2.")), qPrintable(shown));
+    // The notes after the text, footnotes first, the one in hidden text and
+    // the one inside a note left out.
+    const int first = shown.indexOf(QStringLiteral("1 Premi\u00e8re note,"));
+    const int second = shown.indexOf(QStringLiteral("* Note \u00e0 marque propre."));
+    const int last = shown.indexOf(QStringLiteral("3 Derni\u00e8re."));
+    const int endnote = shown.indexOf(QStringLiteral("2 Note de fin \u20ac."));
+    QVERIFY(first > 0 && second > first && last > second && endnote > last);
+    QVERIFY(!shown.contains(QStringLiteral("invisible")));
+    QVERIFY(!shown.contains(QStringLiteral("dedans")));
+    // Each mark gives its note's text where it is drawn; the text around does
+    // not.
+    const int texte = positionOf(*m_edit, u"texte");
+    const QPoint before = m_edit->posFromChar(texte + 4);
+    const QPoint after = m_edit->posFromChar(texte + 5);
+    const QPoint mark((before.x() + after.x()) / 2, before.y() + 2);
+    QVERIFY(after.x() - before.x() > 8); // the last letter and the mark
+    QString found;
+    for (int x = before.x(); x < after.x() && found.isEmpty(); ++x) {
+        found = m_edit->noteAt(QPoint(x, mark.y()));
+    }
+    QVERIFY2(found.startsWith(QStringLiteral("1 Premi\u00e8re note,")), qPrintable(found));
+    QVERIFY(m_edit->noteAt(m_edit->posFromChar(1) + QPoint(1, 2)).isEmpty());
+    // A hit on the mark is on the character after it.
+    QCOMPARE(m_edit->charFromPos(QPoint(after.x() - 1, mark.y())), texte + 5);
 }
 
 void RichTextEditTest::costlyTablesStayBounded() {
