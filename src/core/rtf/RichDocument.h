@@ -174,6 +174,15 @@ struct Note {
     bool endnote = false;  // \ftnalt
 };
 
+// A field whose result the document does not hold (an empty \fldrslt):
+// what it computes is drawn at `position` without taking a position.
+struct ComputedField {
+    enum class Kind : uint8_t { Page, PageCount, Date, Time, Title };
+    uint32_t position = 0;
+    Kind kind = Kind::Page;
+    std::string format; // the \@ picture of a date or time, as written
+};
+
 struct RichDocument {
     std::u16string text;
     std::vector<Paragraph> paragraphs;
@@ -181,9 +190,10 @@ struct RichDocument {
     std::vector<Color> colors;
     std::vector<Picture> pictures;
     std::vector<TableRow> rows;
-    std::vector<Note> notes;       // in order of position
-    int32_t defaultFont = -1;      // \deff, as an index into fonts
-    int32_t defaultTabTwips = 720; // \deftab
+    std::vector<Note> notes;           // in order of position
+    std::vector<ComputedField> fields; // in order of position
+    int32_t defaultFont = -1;          // \deff, as an index into fonts
+    int32_t defaultTabTwips = 720;     // \deftab
 
     // Total number of positions.
     uint32_t length() const { return static_cast<uint32_t>(text.size()); }

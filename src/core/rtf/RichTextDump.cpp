@@ -176,6 +176,13 @@ std::string RichTextDump::model(const RichDocument& document) {
             out += "\n";
         }
     }
+    for (const ComputedField& f : document.fields) {
+        static const char* const kinds[] = {"page", "numpages", "date", "time", "title"};
+        out += "F " + std::to_string(f.position) + " " + kinds[static_cast<int>(f.kind)];
+        if (!f.format.empty())
+            out += " |" + f.format + "|";
+        out += "\n";
+    }
     for (const Note& n : document.notes) {
         out += std::string(n.endnote ? "E " : "N ") + std::to_string(n.position);
         if (!n.mark.empty())

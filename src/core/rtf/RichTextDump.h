@@ -25,6 +25,7 @@ public:
     //   "deftab N" when \deftab is not 720;
     //   "P begin-end mark [row R cell C] [collapsed] [format]" per paragraph,
     //   then "  S begin-end [picture N] [format] |text|" per segment;
+    //   "F position kind [|picture|]" per field without result;
     //   "N position [mark M] |text|" per footnote ("E" for an endnote);
     //   "R index depth D [parent P/C] [left L gap G]" per table row, then
     //   "  C edge [borders ltrb] [h first|merged] [v first|merged] [shade N]"

@@ -19,6 +19,7 @@ enum class Destination : uint8_t {
     ListTable,         // list definitions: which levels have no number
     ListOverrideTable, // list overrides: the list each \ls names
     Note,              // a footnote or endnote: its text, kept apart
+    FieldInstruction,  // a field's instruction: read for fields without result
 };
 
 // What a group scopes that decides which characters are shown and how its
@@ -43,6 +44,7 @@ struct RtfGroupState : RtfTextState {
     int32_t listOverride = 0; // \ls: the list of the paragraph
     int32_t listLevel = 0;    // \ilvl: its level in that list
     bool concealed = false;   // in the number text of a level without number
+    int32_t field = 0;        // the field the group belongs to (\field), 0: none
     TabAlignment nextTab = TabAlignment::Left;
     TabLeader nextLeader = TabLeader::None;
     CharFormat character;

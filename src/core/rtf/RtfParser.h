@@ -46,6 +46,7 @@ public:
     static constexpr size_t kMaxTabs = 64;
     static constexpr size_t kMaxLists = 4096;
     static constexpr size_t kMaxNotes = 65536;
+    static constexpr size_t kMaxInstruction = 256;
     static constexpr size_t kMaxListLevels = 9;
 
     RtfParser(std::string_view input, Sink& sink)
@@ -60,6 +61,7 @@ public:
     std::vector<FontInfo>& fonts() { return m_fonts; }
     std::vector<Color>& colors() { return m_colors; }
     std::vector<Note>& notes() { return m_notes; }
+    std::vector<ComputedField>& fields() { return m_fields; }
     int32_t defaultFont() const { return fontIndex(m_defaultFontNumber); }
     // The state in force where the document's text ended.
     const State& finalState() const { return m_final; }
@@ -124,6 +126,13 @@ private:
     bool m_colorGiven = false;
 
     RtfPictureBuilder m_picture;
+    // Fields: the instruction of the one being read and where it began.
+    std::vector<ComputedField> m_fields;
+    std::string m_instruction;
+    size_t m_fieldAt = SIZE_MAX;
+    int32_t m_fieldCount = 0;
+    void endField();
+
     // Footnotes and endnotes, read apart from the text.
     std::vector<Note> m_notes;
     int32_t m_noteNumber = 0;     // automatic numbers given so far
@@ -248,6 +257,10 @@ template <class Sink> void RtfParser<Sink>::closeGroup() {
         m_final = m_stack.back();
     const State closed = std::move(m_stack.back());
     m_stack.pop_back();
+    if constexpr (Sink::kFull) {
+        if (closed.field != 0 && closed.field != state().field && m_fieldAt != SIZE_MAX)
+            endField();
+    }
     const Destination outer = state().destination;
     if (closed.destination == Destination::FontTable) {
         if (m_fontOpen)
@@ -302,9 +315,52 @@ template <class Sink> void RtfParser<Sink>::onText(std::string_view text) {
         if (!s.hidden)
             noteBytes(bytes, size);
         break;
+    case Destination::FieldInstruction:
+        m_instruction.append(
+            reinterpret_cast<const char*>(bytes),
+            std::min(size, kMaxInstruction - std::min(kMaxInstruction, m_instruction.size())));
+        break;
     default:
         break;
     }
+}
+
+template <class Sink> void RtfParser<Sink>::endField() {
+    // A field that showed nothing, of a kind whose value is known here.
+    const size_t at = m_fieldAt;
+    m_fieldAt = SIZE_MAX;
+    if (at != m_sink.length() || m_fields.size() >= kMaxNotes)
+        return;
+    size_t begin = m_instruction.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos)
+        return;
+    size_t end = m_instruction.find_first_of(" \t\r\n\\", begin);
+    std::string name = m_instruction.substr(begin, end == std::string::npos ? end : end - begin);
+    for (char& c : name)
+        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    ComputedField field;
+    field.position = static_cast<uint32_t>(at);
+    if (name == "PAGE" || name == "SECTIONPAGES")
+        field.kind = ComputedField::Kind::Page;
+    else if (name == "NUMPAGES")
+        field.kind = ComputedField::Kind::PageCount;
+    else if (name == "DATE" || name == "CREATEDATE" || name == "SAVEDATE" || name == "PRINTDATE")
+        field.kind = ComputedField::Kind::Date;
+    else if (name == "TIME")
+        field.kind = ComputedField::Kind::Time;
+    else if (name == "TITLE")
+        field.kind = ComputedField::Kind::Title;
+    else
+        return;
+    // \@ "picture": the format of a date or time.
+    const size_t picture = m_instruction.find("\\@");
+    if (picture != std::string::npos) {
+        const size_t open = m_instruction.find('"', picture);
+        const size_t close = open == std::string::npos ? open : m_instruction.find('"', open + 1);
+        if (close != std::string::npos)
+            field.format = m_instruction.substr(open + 1, close - open - 1);
+    }
+    m_fields.push_back(std::move(field));
 }
 
 template <class Sink> void RtfParser<Sink>::noteBytes(const unsigned char* bytes, size_t size) {
@@ -328,6 +384,9 @@ template <class Sink> void RtfParser<Sink>::onByte(unsigned char byte) {
         appendFontName(std::string_view(reinterpret_cast<const char*>(&byte), 1));
     } else if (s.destination == Destination::Note && !s.hidden) {
         noteBytes(&byte, 1);
+    } else if (s.destination == Destination::FieldInstruction &&
+               m_instruction.size() < kMaxInstruction) {
+        m_instruction += static_cast<char>(byte);
     }
 }
 
@@ -458,6 +517,7 @@ template <class Sink> void RtfParser<Sink>::onWord(const RtfToken& token, bool i
                 paragraphWord(word.word, parameter, true);
         }
         break;
+    case Destination::FieldInstruction:
     case Destination::Skip:
         break;
     }
@@ -502,6 +562,24 @@ template <class Sink> void RtfParser<Sink>::setDestination(Word word) {
         }
         break;
     case Word::Field:
+        if constexpr (Sink::kFull) {
+            if (s.destination == Destination::Text) {
+                s.field = ++m_fieldCount;
+                m_fieldAt = SIZE_MAX;
+                m_instruction.clear();
+            }
+        }
+        break;
+    case Word::FieldInstruction:
+        s.destination = Destination::Skip;
+        if constexpr (Sink::kFull) {
+            if (s.field != 0 && m_stack.size() >= 2 &&
+                m_stack[m_stack.size() - 2].destination == Destination::Text) {
+                s.destination = Destination::FieldInstruction;
+                m_fieldAt = m_sink.length();
+            }
+        }
+        break;
     case Word::FieldResult:
     case Word::ShapePicture:
         // Shown as the text around them is.

@@ -13,6 +13,7 @@ RichDocument RtfReader::read(std::string_view rtf) {
     RichDocument document = sink.finish(parser.finalState(), std::move(parser.fonts()),
                                         std::move(parser.colors()), parser.defaultFont());
     document.notes = std::move(parser.notes());
+    document.fields = std::move(parser.fields());
     return document;
 }
 

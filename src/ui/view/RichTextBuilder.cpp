@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QImage>
 #include <QImageReader>
+#include <QLocale>
 #include <QPainter>
 #include <QTextDocument>
 #include <QTextTable>
@@ -78,6 +79,7 @@ std::unique_ptr<QTextDocument> RichTextBuilder::build(const rtf::RichDocument& d
     m_needBlock = false;
     m_continuesLine = false;
     m_nextNote = 0;
+    m_nextField = 0;
     m_formats = std::make_unique<RichTextFormats>(document, m_dpi, m_zoom);
 
     m_cursor = QTextCursor(m_target);
@@ -182,7 +184,10 @@ void RichTextBuilder::insertSegments(const rtf::Paragraph& paragraph) {
         for (uint32_t begin = segment.begin; begin < end;) {
             uint32_t stop = end;
             if (m_nextNote < m_source->notes.size()) {
-                stop = std::clamp(m_source->notes[m_nextNote].position, begin + 1, end);
+                stop = std::clamp(m_source->notes[m_nextNote].position, begin + 1, stop);
+            }
+            if (m_nextField < m_source->fields.size()) {
+                stop = std::clamp(m_source->fields[m_nextField].position, begin + 1, stop);
             }
             if (segment.format.underline == rtf::UnderlineStyle::Word) {
                 insertWordsUnderlined(segmentText(text, begin, stop), segment.format);
@@ -199,7 +204,37 @@ void RichTextBuilder::insertSegments(const rtf::Paragraph& paragraph) {
     }
 }
 
+QString RichTextBuilder::fieldText(const rtf::ComputedField& field) const {
+    const QLocale french(QLocale::French, QLocale::France);
+    const QString format = QString::fromStdString(field.format);
+    switch (field.kind) {
+    case rtf::ComputedField::Kind::Date:
+        return format.isEmpty() ? french.toString(m_now.date(), QStringLiteral("dd/MM/yyyy"))
+                                : french.toString(m_now.date(), format);
+    case rtf::ComputedField::Kind::Time:
+        return format.isEmpty() ? french.toString(m_now.time(), QStringLiteral("HH:mm"))
+                                : french.toString(m_now.time(), format);
+    case rtf::ComputedField::Kind::Title:
+        return m_title;
+    case rtf::ComputedField::Kind::Page:
+    case rtf::ComputedField::Kind::PageCount:
+        // A view has no pages.
+        break;
+    }
+    return QString();
+}
+
 void RichTextBuilder::insertNoteMarks(uint32_t position, const rtf::CharFormat& format) {
+    const auto& fields = m_source->fields;
+    for (; m_nextField < fields.size() && fields[m_nextField].position <= position; ++m_nextField) {
+        const QString text = fieldText(fields[m_nextField]);
+        if (!text.isEmpty()) {
+            // What the field computes has no position either.
+            addAnchor(position);
+            m_cursor.insertText(text, m_formats->charFormat(format));
+            addAnchor(position);
+        }
+    }
     const auto& notes = m_source->notes;
     for (; m_nextNote < notes.size() && notes[m_nextNote].position <= position; ++m_nextNote) {
         const rtf::Note& note = notes[m_nextNote];

@@ -4,6 +4,7 @@
 #include "core/rtf/RichDocument.h"
 #include "ui/view/RichTextFormats.h"
 
+#include <QDateTime>
 #include <QSet>
 #include <QTextCursor>
 
@@ -30,6 +31,13 @@ public:
 
     std::unique_ptr<QTextDocument> build(const rtf::RichDocument& document, PositionMap& map);
 
+    // What fields without result show: the article's title, the date and
+    // time of now.
+    void setFieldValues(const QString& title, const QDateTime& now) {
+        m_title = title;
+        m_now = now;
+    }
+
     // The pixels of a length in twips at this builder's resolution.
     qreal pixels(int32_t twips) const;
 
@@ -51,10 +59,12 @@ private:
     int32_t ancestorRow(int32_t row, int32_t depth) const;
     void insertSegments(const rtf::Paragraph& paragraph);
     void insertPicture(const rtf::Segment& segment);
-    // The marks of the notes that stand before a position (and not yet
-    // drawn), in a format; the notes' text after the article's.
+    // The marks of the notes and the values of the fields that stand before
+    // a position (and are not yet drawn), in a format; the notes' text after
+    // the article's.
     void insertNoteMarks(uint32_t position, const rtf::CharFormat& format);
     void insertNotes();
+    QString fieldText(const rtf::ComputedField& field) const;
     // Text underlined word by word: the spaces between words are not.
     void insertWordsUnderlined(const QString& text, const rtf::CharFormat& format);
     // The resource names of a decoded picture (empty when it cannot be
@@ -77,7 +87,10 @@ private:
     bool m_needBlock = false;
     // The current block continues after a line mark: it keeps its format.
     bool m_continuesLine = false;
-    size_t m_nextNote = 0; // the first note whose mark is still to draw
+    size_t m_nextNote = 0;  // the first note whose mark is still to draw
+    size_t m_nextField = 0; // the first field still to draw
+    QString m_title;
+    QDateTime m_now;
     std::unique_ptr<RichTextFormats> m_formats;
     QSet<QString> m_resources;
     std::set<size_t> m_failedPictures;

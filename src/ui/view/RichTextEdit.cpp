@@ -89,6 +89,7 @@ static std::unique_ptr<QTextDocument> makeDocument(const RichTextEdit& edit, int
     const qreal zoom =
         qreal(std::clamp(zoomPercent, RichTextEdit::kMinZoom, RichTextEdit::kMaxZoom)) / 100.0;
     RichTextBuilder builder(edit.logicalDpiY(), zoom);
+    builder.setFieldValues(edit.articleTitle(), edit.now());
     std::unique_ptr<QTextDocument> built = builder.build(edit.richDocument(), positions);
     QFont base = edit.font();
     if (base.pointSizeF() > 0)

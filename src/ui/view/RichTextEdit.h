@@ -7,6 +7,9 @@
 
 class QPainter;
 
+#include <QDateTime>
+
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -45,6 +48,13 @@ public:
     void loadRtf(const std::string& rtfBytes);
     void loadDocument(rtf::RichDocument document);
     const rtf::RichDocument& richDocument() const { return m_document; }
+
+    // What fields without result show (TITLE, DATE, TIME): the title of the
+    // article, and the clock that gives now. Set before loading.
+    void setArticleTitle(const QString& title) { m_title = title; }
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    const QString& articleTitle() const { return m_title; }
+    QDateTime now() const { return m_clock ? m_clock() : QDateTime::currentDateTime(); }
 
     // Number of positions of the text.
     int textLength() const;
@@ -139,6 +149,8 @@ private:
 
     rtf::RichDocument m_document;
     PositionMap m_positions;
+    QString m_title;
+    std::function<QDateTime()> m_clock;
     int m_zoom = 100;
     bool m_wheelZoom = false;
     int m_wheelDelta = 0;

@@ -142,6 +142,7 @@ private slots:
     void continuousSectionDrawsNoLine();
     void unnumberedListLevelShowsNothing();
     void notesShownWithoutPositions();
+    void fieldsWithoutResultShowTheirValue();
     void costlyTablesStayBounded();
     void hitTestOnBothHalves_data();
     void hitTestOnBothHalves();
@@ -208,7 +209,7 @@ void RichTextEditTest::goldenPositions_data() {
     for (const char* name :
          {"hidden-marks.rtf", "table-grids.rtf", "nested-table.rtf", "bad-tables.rtf",
           "sections.rtf", "para-borders.rtf", "char-formats.rtf", "table.rtf",
-          "nested-unterminated.rtf", "list-levels.rtf", "notes.rtf"}) {
+          "nested-unterminated.rtf", "list-levels.rtf", "notes.rtf", "fields-computed.rtf"}) {
         QTest::newRow(name) << QString::fromLatin1(name);
     }
 }
@@ -425,6 +426,25 @@ void RichTextEditTest::notesShownWithoutPositions() {
     QVERIFY(m_edit->noteAt(m_edit->posFromChar(1) + QPoint(1, 2)).isEmpty());
     // A hit on the mark is on the character after it.
     QCOMPARE(m_edit->charFromPos(QPoint(after.x() - 1, mark.y())), texte + 5);
+}
+
+void RichTextEditTest::fieldsWithoutResultShowTheirValue() {
+    m_edit->setArticleTitle(QStringLiteral("Mon article"));
+    m_edit->setClock([] { return QDateTime(QDate(2026, 3, 5), QTime(14, 7)); });
+    m_edit->loadRtf(goldenFile("fields-computed.rtf"));
+    // No page in a view; the date in its picture, the time, the title; a
+    // field with a result keeps it, one of another kind shows nothing.
+    QCOMPARE(m_edit->document()->toPlainText(),
+             QStringLiteral("Page  sur , le 5 mars 2026 \u00e0 14:07.\n"
+                            "Mon article ; avec r\u00e9sultat : 01/01/2001 ; inconnu : ."));
+    // Values take no position: the text keeps its numbering.
+    QCOMPARE(m_edit->textLength(), 66);
+    checkPositions(*m_edit);
+    const int avec = positionOf(*m_edit, u" ; avec");
+    const QPoint at = m_edit->posFromChar(avec + 3);
+    QCOMPARE(m_edit->charFromPos(at + QPoint(1, 3)), avec + 3);
+    m_edit->setClock(nullptr);
+    m_edit->setArticleTitle(QString());
 }
 
 void RichTextEditTest::costlyTablesStayBounded() {
