@@ -65,6 +65,12 @@ inline std::vector<std::pair<std::string, std::string>> RtfTableSeeds() {
     for (int i = 0; i < 200; ++i)
         borders += "\\box\\brdrnone\\brdrt\\cbpat99\\tldot\\tlhyph\\tx" + std::to_string(i * 7);
     add("paragraph-formats", borders + " \\tab t\\par\\expndtw2147483647\\expnd-2147483648 x\\par");
+    std::string notes;
+    for (int i = 0; i < 300; ++i)
+        notes += "a{\\super\\chftn}{\\footnote{\\chftn} n{\\footnote{\\footnote x}}\\par}"
+                 "{\\field{\\*\\fldinst DATE \\\\@ \"" +
+                 std::string(300, 'd') + "\"}{\\fldrslt }}";
+    add("notes-and-fields", notes + "{\\field{\\*\\fldinst{\\field{\\*\\fldinst PAGE}}}}\\par");
     return seeds;
 }
 

@@ -23,6 +23,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
         previous = p.end;
     }
+    // Notes and fields stand in the text, in order.
+    uint32_t at = 0;
+    for (const tolvane::rtf::Note& n : document.notes) {
+        if (n.position < at || n.position > document.length())
+            std::abort();
+        at = n.position;
+    }
+    at = 0;
+    for (const tolvane::rtf::ComputedField& f : document.fields) {
+        if (f.position < at || f.position > document.length())
+            std::abort();
+        at = f.position;
+    }
     // Nested rows hang from a row of the level below, listed before them.
     for (size_t i = 0; i < document.rows.size(); ++i) {
         const tolvane::rtf::TableRow& row = document.rows[i];

@@ -330,10 +330,12 @@ void RichTextEdit::PaintDecorations(QPainter& painter, const QTextDocument& docu
     }
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
+    // Past the area, cells of the rows shown may still follow, for a while.
+    int below = 0;
     for (; block.isValid(); block = block.next()) {
         const QRectF rect = layout->blockBoundingRect(block);
         if (rect.top() > area.bottom()) {
-            if (!inTable(block)) {
+            if (!inTable(block) || ++below > 4096) {
                 break;
             }
             continue;

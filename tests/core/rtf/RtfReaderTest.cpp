@@ -268,6 +268,8 @@ TEST(RtfReaderTest, CostlyTables_StayBounded) {
         const RichDocument d = RtfReader::read(rtf);
         EXPECT_EQ(d.text, RtfReader::displayedText(rtf));
         EXPECT_LE(d.rows.size(), d.paragraphs.size() * 8 + 1);
+        for (const Note& n : d.notes)
+            EXPECT_LE(n.position, d.length());
         for (size_t i = 0; i < d.rows.size(); ++i) {
             const TableRow& row = d.rows[i];
             EXPECT_LE(row.cells.size(), 64u);
