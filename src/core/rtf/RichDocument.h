@@ -183,6 +183,13 @@ struct ComputedField {
     std::string format; // the \@ picture of a date or time, as written
 };
 
+// The picture of a drawing object (\shp) whose result shows none: drawn at
+// `position` without taking a position.
+struct ShapePicture {
+    uint32_t position = 0;
+    int32_t picture = -1; // index into RichDocument::pictures
+};
+
 struct RichDocument {
     std::u16string text;
     std::vector<Paragraph> paragraphs;
@@ -192,6 +199,7 @@ struct RichDocument {
     std::vector<TableRow> rows;
     std::vector<Note> notes;           // in order of position
     std::vector<ComputedField> fields; // in order of position
+    std::vector<ShapePicture> shapes;  // in order of position
     int32_t defaultFont = -1;          // \deff, as an index into fonts
     int32_t defaultTabTwips = 720;     // \deftab
 

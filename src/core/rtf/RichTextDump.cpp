@@ -183,6 +183,8 @@ std::string RichTextDump::model(const RichDocument& document) {
             out += " |" + f.format + "|";
         out += "\n";
     }
+    for (const ShapePicture& s : document.shapes)
+        out += "D " + std::to_string(s.position) + " picture " + std::to_string(s.picture) + "\n";
     for (const Note& n : document.notes) {
         out += std::string(n.endnote ? "E " : "N ") + std::to_string(n.position);
         if (!n.mark.empty())

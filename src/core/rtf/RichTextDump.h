@@ -26,6 +26,7 @@ public:
     //   "P begin-end mark [row R cell C] [collapsed] [format]" per paragraph,
     //   then "  S begin-end [picture N] [format] |text|" per segment;
     //   "F position kind [|picture|]" per field without result;
+    //   "D position picture N" per picture of a drawing object;
     //   "N position [mark M] |text|" per footnote ("E" for an endnote);
     //   "R index depth D [parent P/C] [left L gap G]" per table row, then
     //   "  C edge [borders ltrb] [h first|merged] [v first|merged] [shade N]"

@@ -34,6 +34,7 @@ enum class Word : uint16_t {
     ListTable,
     ListOverrideTable,
     Footnote,
+    ShapeInstructions,
     SkippedDestination,
     // document
     Ansi,
@@ -125,6 +126,8 @@ enum class Word : uint16_t {
     BorderNone,
     NoNestedTables,
     NoteNumber,
+    Shape,
+    ShapePropertyName,
     Endnote,
     // lists
     List,

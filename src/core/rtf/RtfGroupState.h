@@ -20,6 +20,7 @@ enum class Destination : uint8_t {
     ListOverrideTable, // list overrides: the list each \ls names
     Note,              // a footnote or endnote: its text, kept apart
     FieldInstruction,  // a field's instruction: read for fields without result
+    ShapeProps,        // a drawing object's properties: its picture (pib) only
 };
 
 // What a group scopes that decides which characters are shown and how its
@@ -45,6 +46,8 @@ struct RtfGroupState : RtfTextState {
     int32_t listLevel = 0;    // \ilvl: its level in that list
     bool concealed = false;   // in the number text of a level without number
     int32_t field = 0;        // the field the group belongs to (\field), 0: none
+    int32_t shape = 0;        // the drawing object it belongs to (\shp), 0: none
+    bool shapeName = false;   // in a {\sn ...}: the name of a shape property
     TabAlignment nextTab = TabAlignment::Left;
     TabLeader nextLeader = TabLeader::None;
     CharFormat character;

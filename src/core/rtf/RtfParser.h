@@ -62,6 +62,8 @@ public:
     std::vector<Color>& colors() { return m_colors; }
     std::vector<Note>& notes() { return m_notes; }
     std::vector<ComputedField>& fields() { return m_fields; }
+    // The pictures of drawing objects whose result showed none.
+    std::vector<std::pair<uint32_t, Picture>>& shapes() { return m_shapes; }
     int32_t defaultFont() const { return fontIndex(m_defaultFontNumber); }
     // The state in force where the document's text ended.
     const State& finalState() const { return m_final; }
@@ -132,6 +134,14 @@ private:
     size_t m_fieldAt = SIZE_MAX;
     int32_t m_fieldCount = 0;
     void endField();
+
+    // Drawing objects: the name of the property being read, the picture of
+    // the current one (pib) and where the text stood when it was read.
+    std::string m_shapeName;
+    Picture m_shapePicture;
+    size_t m_shapeAt = SIZE_MAX;
+    int32_t m_shapeCount = 0;
+    std::vector<std::pair<uint32_t, Picture>> m_shapes;
 
     // Footnotes and endnotes, read apart from the text.
     std::vector<Note> m_notes;
@@ -260,6 +270,13 @@ template <class Sink> void RtfParser<Sink>::closeGroup() {
     if constexpr (Sink::kFull) {
         if (closed.field != 0 && closed.field != state().field && m_fieldAt != SIZE_MAX)
             endField();
+        // A drawing object whose result showed nothing: its own picture.
+        if (closed.shape != 0 && closed.shape != state().shape && m_shapeAt != SIZE_MAX) {
+            if (m_shapeAt == m_sink.length() && m_shapes.size() < kMaxNotes)
+                m_shapes.emplace_back(static_cast<uint32_t>(m_shapeAt), std::move(m_shapePicture));
+            m_shapeAt = SIZE_MAX;
+            m_shapePicture = Picture{};
+        }
     }
     const Destination outer = state().destination;
     if (closed.destination == Destination::FontTable) {
@@ -267,6 +284,14 @@ template <class Sink> void RtfParser<Sink>::closeGroup() {
             commitFont();
         if (outer != Destination::FontTable && state().font < 0)
             applyFont(state(), fontIndex(m_defaultFontNumber));
+    } else if (closed.destination == Destination::Picture && outer == Destination::ShapeProps) {
+        if constexpr (Sink::kFull) {
+            if (m_shapeName == "pib" && !closed.hidden && closed.shape != 0) {
+                m_shapePicture = m_picture.build();
+                m_shapeAt = m_sink.length();
+            }
+        }
+        m_picture.reset();
     } else if (closed.destination == Destination::Picture && outer != Destination::Picture) {
         if (!closed.hidden)
             m_sink.picture(m_picture.build(), closed);
@@ -314,6 +339,13 @@ template <class Sink> void RtfParser<Sink>::onText(std::string_view text) {
     case Destination::Note:
         if (!s.hidden)
             noteBytes(bytes, size);
+        break;
+    case Destination::ShapeProps:
+        if constexpr (Sink::kFull) {
+            if (s.shapeName && m_shapeName.size() < 16)
+                m_shapeName.append(reinterpret_cast<const char*>(bytes),
+                                   std::min<size_t>(size, 16));
+        }
         break;
     case Destination::FieldInstruction:
         m_instruction.append(
@@ -517,6 +549,14 @@ template <class Sink> void RtfParser<Sink>::onWord(const RtfToken& token, bool i
                 paragraphWord(word.word, parameter, true);
         }
         break;
+    case Destination::ShapeProps:
+        if constexpr (Sink::kFull) {
+            if (word.word == Word::ShapePropertyName) {
+                state().shapeName = true;
+                m_shapeName.clear();
+            }
+        }
+        break;
     case Destination::FieldInstruction:
     case Destination::Skip:
         break;
@@ -538,7 +578,7 @@ template <class Sink> void RtfParser<Sink>::setDestination(Word word) {
         m_colorGiven = false;
         break;
     case Word::Picture:
-        if (s.destination == Destination::Text) {
+        if (s.destination == Destination::Text || s.destination == Destination::ShapeProps) {
             s.destination = Destination::Picture;
             m_picture.reset();
         } else {
@@ -590,6 +630,14 @@ template <class Sink> void RtfParser<Sink>::setDestination(Word word) {
         if constexpr (Sink::kFull) {
             if (s.destination == Destination::Text && unnumberedLevel(s.listOverride, s.listLevel))
                 s.concealed = true;
+        }
+        break;
+    case Word::ShapeInstructions:
+        s.destination = Destination::Skip;
+        if constexpr (Sink::kFull) {
+            if (s.shape != 0 && m_stack.size() >= 2 &&
+                m_stack[m_stack.size() - 2].destination == Destination::Text && !s.hidden)
+                s.destination = Destination::ShapeProps;
         }
         break;
     case Word::Footnote:
@@ -706,6 +754,14 @@ void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
         // counted, drawn by none of its empty lines.
         if constexpr (Sink::kFull)
             s.fallback = true;
+        break;
+    case Word::Shape:
+        if constexpr (Sink::kFull) {
+            if (s.destination == Destination::Text) {
+                s.shape = ++m_shapeCount;
+                m_shapeAt = SIZE_MAX;
+            }
+        }
         break;
     case Word::NoteNumber:
         // The automatic number of a note: in the text, where the note's

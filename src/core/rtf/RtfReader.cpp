@@ -14,6 +14,11 @@ RichDocument RtfReader::read(std::string_view rtf) {
                                         std::move(parser.colors()), parser.defaultFont());
     document.notes = std::move(parser.notes());
     document.fields = std::move(parser.fields());
+    for (auto& [position, picture] : parser.shapes()) {
+        document.shapes.push_back(
+            ShapePicture{position, static_cast<int32_t>(document.pictures.size())});
+        document.pictures.push_back(std::move(picture));
+    }
     return document;
 }
 

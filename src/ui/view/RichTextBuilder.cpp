@@ -80,6 +80,7 @@ std::unique_ptr<QTextDocument> RichTextBuilder::build(const rtf::RichDocument& d
     m_continuesLine = false;
     m_nextNote = 0;
     m_nextField = 0;
+    m_nextShape = 0;
     m_formats = std::make_unique<RichTextFormats>(document, m_dpi, m_zoom);
 
     m_cursor = QTextCursor(m_target);
@@ -189,6 +190,9 @@ void RichTextBuilder::insertSegments(const rtf::Paragraph& paragraph) {
             if (m_nextField < m_source->fields.size()) {
                 stop = std::clamp(m_source->fields[m_nextField].position, begin + 1, stop);
             }
+            if (m_nextShape < m_source->shapes.size()) {
+                stop = std::clamp(m_source->shapes[m_nextShape].position, begin + 1, stop);
+            }
             if (segment.format.underline == rtf::UnderlineStyle::Word) {
                 insertWordsUnderlined(segmentText(text, begin, stop), segment.format);
             } else {
@@ -225,6 +229,18 @@ QString RichTextBuilder::fieldText(const rtf::ComputedField& field) const {
 }
 
 void RichTextBuilder::insertNoteMarks(uint32_t position, const rtf::CharFormat& format) {
+    const auto& shapes = m_source->shapes;
+    for (; m_nextShape < shapes.size() && shapes[m_nextShape].position <= position; ++m_nextShape) {
+        // The picture of a drawing object has no position either.
+        rtf::Segment picture;
+        picture.begin = position;
+        picture.end = position + 1;
+        picture.format = format;
+        picture.picture = shapes[m_nextShape].picture;
+        addAnchor(position);
+        insertPicture(picture);
+        addAnchor(position);
+    }
     const auto& fields = m_source->fields;
     for (; m_nextField < fields.size() && fields[m_nextField].position <= position; ++m_nextField) {
         const QString text = fieldText(fields[m_nextField]);

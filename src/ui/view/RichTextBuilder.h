@@ -59,7 +59,8 @@ private:
     int32_t ancestorRow(int32_t row, int32_t depth) const;
     void insertSegments(const rtf::Paragraph& paragraph);
     void insertPicture(const rtf::Segment& segment);
-    // The marks of the notes and the values of the fields that stand before
+    // The pictures of drawing objects, the marks of the notes and the
+    // values of the fields that stand before
     // a position (and are not yet drawn), in a format; the notes' text after
     // the article's.
     void insertNoteMarks(uint32_t position, const rtf::CharFormat& format);
@@ -89,6 +90,7 @@ private:
     bool m_continuesLine = false;
     size_t m_nextNote = 0;  // the first note whose mark is still to draw
     size_t m_nextField = 0; // the first field still to draw
+    size_t m_nextShape = 0; // the first drawing object's picture still to draw
     QString m_title;
     QDateTime m_now;
     std::unique_ptr<RichTextFormats> m_formats;

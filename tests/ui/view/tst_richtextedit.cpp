@@ -143,6 +143,7 @@ private slots:
     void unnumberedListLevelShowsNothing();
     void notesShownWithoutPositions();
     void fieldsWithoutResultShowTheirValue();
+    void drawingObjectPictureShown();
     void costlyTablesStayBounded();
     void hitTestOnBothHalves_data();
     void hitTestOnBothHalves();
@@ -206,10 +207,10 @@ void RichTextEditTest::positions() {
 
 void RichTextEditTest::goldenPositions_data() {
     QTest::addColumn<QString>("file");
-    for (const char* name :
-         {"hidden-marks.rtf", "table-grids.rtf", "nested-table.rtf", "bad-tables.rtf",
-          "sections.rtf", "para-borders.rtf", "char-formats.rtf", "table.rtf",
-          "nested-unterminated.rtf", "list-levels.rtf", "notes.rtf", "fields-computed.rtf"}) {
+    for (const char* name : {"hidden-marks.rtf", "table-grids.rtf", "nested-table.rtf",
+                             "bad-tables.rtf", "sections.rtf", "para-borders.rtf",
+                             "char-formats.rtf", "table.rtf", "nested-unterminated.rtf",
+                             "list-levels.rtf", "notes.rtf", "fields-computed.rtf", "shapes.rtf"}) {
         QTest::newRow(name) << QString::fromLatin1(name);
     }
 }
@@ -445,6 +446,26 @@ void RichTextEditTest::fieldsWithoutResultShowTheirValue() {
     QCOMPARE(m_edit->charFromPos(at + QPoint(1, 3)), avec + 3);
     m_edit->setClock(nullptr);
     m_edit->setArticleTitle(QString());
+}
+
+void RichTextEditTest::drawingObjectPictureShown() {
+    // A drawing object whose result shows nothing: its picture (pib), with
+    // no position; one with a result: the result only.
+    m_edit->loadRtf(goldenFile("shapes.rtf"));
+    QCOMPARE(m_edit->textLength(), 66);
+    checkPositions(*m_edit);
+    QList<int> images;
+    for (QTextBlock block = m_edit->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().isImageFormat()) {
+                images.append(it.fragment().position());
+            }
+        }
+    }
+    QCOMPARE(images.size(), 2);
+    QCOMPARE(images[0], m_edit->toWidgetPosition(6) - 1);
+    QCOMPARE(m_edit->document()->characterAt(images[0] - 1), QLatin1Char(' '));
+    QCOMPARE(m_edit->document()->characterAt(images[0] + 1), QLatin1Char(' '));
 }
 
 void RichTextEditTest::costlyTablesStayBounded() {
