@@ -7,6 +7,7 @@
 // Each target's seeds go to CORPUS_ROOT/<target>/seed-*. Other files are
 // left alone, so a corpus grown by earlier runs keeps its own inputs.
 
+#include "RtfTableSeeds.h"
 #include "core/articles/ArticleStore.h"
 #include "core/articles/DataSourceGenerator.h"
 #include "core/articles/DataSourceWriter.h"
@@ -177,6 +178,11 @@ void guideSeeds(const std::string& base) {
     textSeeds("guide", base, 64);
 }
 
+void tableSeeds() {
+    for (const auto& [name, bytes] : fuzz::RtfTableSeeds())
+        writeSeed("rtf_reader_fuzzer", name, bytes);
+}
+
 void topicSeeds(const std::string& sources) {
     DIR* d = ::opendir(sources.c_str());
     if (!d)
@@ -284,6 +290,7 @@ int main(int argc, char** argv) {
     if (argc > 3)
         topicSeeds(argv[3]);
     annotationSeeds(scratch);
+    tableSeeds();
     bookmarkSeeds();
     messageSeeds();
     commandLineSeeds();

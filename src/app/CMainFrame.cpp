@@ -14,6 +14,7 @@
 #include "ui/base/MenuItemAccessible.h"
 #include "ui/base/QtText.h"
 #include "ui/base/Theme.h"
+#include "ui/base/ToolButtonAccessible.h"
 #include "ui/panes/CAnnotationBar.h"
 #include "ui/panes/COutlineBar.h"
 #include "ui/panes/OutlineTree.h"
@@ -71,6 +72,7 @@ CMainFrame::CMainFrame(CTolvaneApp& app, AppServices& services)
       m_store(DataSourcePaths::fromBase(cp1252::toUtf8(m_app.settings().strDataSource)), m_index) {
     setObjectName(QStringLiteral("mainFrame"));
     MenuItemAccessible::Install();
+    ToolButtonAccessible::Install();
     setWindowTitle(m_services.windowTitle());
     setWindowIcon(QIcon(QStringLiteral(":/icons/tolvane.svg")));
     // No name of its own: assistive technologies read the window's title,

@@ -71,6 +71,7 @@ public:
     // It runs once: later calls return at once.
     void onInitialLoad();
     bool initialLoadDone() const { return m_loadState == LoadState::Done; }
+    bool initialLoadRunning() const { return m_loadState == LoadState::Running; }
     // Runs the initial load now unless it has started already.
     void ensureInitialLoad();
     // A second start asked for article number.

@@ -27,12 +27,6 @@
 #include <QListWidget>
 #include <QTranslator>
 
-// The icons live in the window library; a static library's resources are
-// registered by name.
-static void initResources() {
-    Q_INIT_RESOURCE(tolvane);
-}
-
 namespace tolvane {
 
 namespace {
@@ -44,9 +38,7 @@ constexpr int kAnswerTimeoutMs = 60000;
 } // namespace
 
 CTolvaneApp::CTolvaneApp(AppServices& services, QObject* parent)
-    : QObject(parent), m_services(services) {
-    initResources();
-}
+    : QObject(parent), m_services(services) {}
 
 CTolvaneApp::~CTolvaneApp() {
     if (qApp != nullptr)
@@ -141,6 +133,15 @@ bool CTolvaneApp::ActivateRunningInstance() {
 void CTolvaneApp::handleInstanceRequest(const InstanceMessage& message) {
     if (!m_frame)
         return;
+    // A request that comes while the initial load pumps events waits for
+    // its end: it would otherwise act on a half-loaded index, or close the
+    // window under the load.
+    if (m_frame->initialLoadRunning()) {
+        connect(
+            m_frame.get(), &CMainFrame::initialLoadFinished, this,
+            [this, message] { handleInstanceRequest(message); }, Qt::SingleShotConnection);
+        return;
+    }
     // A request that comes before the first article acts after it.
     m_frame->ensureInitialLoad();
     if (message.command == InstanceMessage::Command::Close) {

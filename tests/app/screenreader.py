@@ -37,7 +37,10 @@ def start_display(work):
     """Xvfb on a free display number; returns (process, ':N')."""
     read_end, write_end = os.pipe()
     process = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+        # -noreset: the server would start afresh whenever its last client
+        # leaves (the bus launcher's first short visit), refusing clients
+        # meanwhile.
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"],
         pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=open(os.path.join(work, "xvfb.log"), "w"))
     os.close(write_end)
     number = b""
@@ -107,7 +110,10 @@ def main():
 
         def on_focus(event):
             if event.detail1 == 1:
-                focus_events.append(event.source.name)
+                try:
+                    focus_events.append(event.source.name)
+                except Exception as error:  # told about an object already gone
+                    focus_events.append("? %s" % error)
 
         def on_showing(event):
             if event.detail1 == 1:
@@ -180,7 +186,8 @@ def main():
                 focused_index(pyatspi, article)), "a link in the focused state after Tab") - 1
             link = article.getChildAtIndex(index)
             name = link.name
-            wait(lambda: name in focus_events, "the focus event of link %r" % name)
+            wait(lambda: name in focus_events,
+                 lambda: "the focus event of link %r (events: %r)" % (name, focus_events))
             if link.description.startswith("Ouvre la note") and not note_seen:
                 # Enter on a note's link: the note is shown as a tooltip, told
                 # as it opens, with its text as description.
@@ -228,7 +235,14 @@ def main():
         print("caret at %d, line: %r" % (offset, line.strip()))
         key(pyatspi, KEY_F7)
 
-        # 4. Every shown object that takes the focus has a name.
+        # 4. Every shown object that takes the focus has a name, in the main
+        # window and in the find and bookmark windows opened from the toolbar.
+        for tool, title in (("Rechercher", "Rechercher"), ("Liste des signets", "Liste des signets")):
+            button = wait(lambda: find(frame, lambda a: a.name == tool and a.getRole() in (
+                pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_CHECK_BOX)), "the %r button" % tool)
+            button.queryAction().doAction(0)
+            wait(lambda: any(c.name.startswith(title) and c.getState().contains(pyatspi.STATE_SHOWING)
+                             for c in children(app)), "the %r window" % title)
         unnamed = []
         walk(pyatspi, app, unnamed)
         check(not unnamed, "focusable objects without a name: " + "; ".join(unnamed))
@@ -237,6 +251,13 @@ def main():
         return 0
     except Failure as failure:
         print("FAIL:", failure)
+        display = os.environ.get("DISPLAY", "")
+        print("Xvfb running:", processes and processes[0].poll() is None, "socket:",
+              os.path.exists("/tmp/.X11-unix/X" + display.lstrip(":")), display)
+        try:
+            print(open(os.path.join(work, "xvfb.log")).read()[-2000:])
+        except OSError:
+            pass
         log = os.path.join(work, "viewer.log")
         if os.path.exists(log):
             sys.stdout.write(open(log, errors="replace").read()[-4000:])
@@ -267,7 +288,7 @@ def poll(condition, what, pump=None, viewer=None):
         if value:
             return value
         if time.monotonic() > deadline:
-            raise Failure("no %s within %d s" % (what, WAIT))
+            raise Failure("no %s within %d s" % (what() if callable(what) else what, WAIT))
         time.sleep(0.05)
 
 
@@ -286,7 +307,10 @@ def find(root, predicate, depth=0):
     if predicate(root):
         return root
     for child in children(root):
-        found = find(child, predicate, depth + 1)
+        try:
+            found = find(child, predicate, depth + 1)
+        except Exception:  # an object gone meanwhile
+            found = None
         if found is not None:
             return found
     return None

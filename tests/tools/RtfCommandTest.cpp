@@ -25,6 +25,10 @@ TEST(RtfCommandTest, RtfAndArticle_PrintTheDisplayedText) {
         {"rtf --text " + file, 0, "Caf\xC3\xA9\na\t\xEF\xBF\xBC\tb"},
         {"rtf " + file + " --paragraphs", 0, "0\tCaf\xC3\xA9\n6\ta\t\xEF\xBF\xBC\n10\tb\n"},
         {"rtf --count " + file, 0, "11\n"},
+        {"rtf --model " + file, 0,
+         "P 0-4 par\n  S 0-4 |Caf\xC3\xA9|\nP 6-9 cell row 0 cell 0\n  S 6-8 |a\t|\n"
+         "  S 8-9 picture 0\nP 10-11 none\n  S 10-11 |b|\nR 0 depth 1\n"},
+        {"rtf --model --count " + file, 2, ""},
         {"rtf --count - < " + file, 0, "11\n"},
         {"rtf " + dir.file("missing.rtf"), 1, ""},
         {"rtf", 2, ""},

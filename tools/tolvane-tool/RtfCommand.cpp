@@ -14,14 +14,16 @@ int RunRtf(const std::vector<std::string>& args, std::ostream& out, std::ostream
     bool modeGiven = false;
     bool fileGiven = false;
     for (const std::string& a : args) {
-        if (a == "--paragraphs" || a == "--count" || a == "--text") {
+        if (a == "--paragraphs" || a == "--count" || a == "--text" || a == "--model") {
             if (modeGiven) {
-                err << "tolvane-tool rtf : une seule option parmi --text, --paragraphs, --count\n";
+                err << "tolvane-tool rtf : une seule option parmi --text, --paragraphs, --count, "
+                       "--model\n";
                 return kUsage;
             }
             modeGiven = true;
             mode = a == "--paragraphs" ? rtf::RichTextDump::Mode::Paragraphs
                    : a == "--count"    ? rtf::RichTextDump::Mode::Count
+                   : a == "--model"    ? rtf::RichTextDump::Mode::Model
                                        : rtf::RichTextDump::Mode::Text;
         } else if (a.size() > 1 && a[0] == '-') {
             err << "tolvane-tool rtf : option inconnue " << a << "\n";
@@ -54,7 +56,7 @@ int RunRtf(const std::vector<std::string>& args, std::ostream& out, std::ostream
 namespace {
 const CommandRegistration registration{
     {35, "rtf", "affiche le texte d'un document RTF dans la num\xC3\xA9rotation des liens",
-     "Usage : tolvane-tool rtf FICHIER [--text | --paragraphs | --count]\n\n"
+     "Usage : tolvane-tool rtf FICHIER [--text | --paragraphs | --count | --model]\n\n"
      "FICHIER est un document RTF, ou - pour l'entr\xC3\xA9"
      "e standard.\n"
      "  --text         le texte affich\xC3\xA9 (par d\xC3\xA9"
@@ -64,6 +66,8 @@ const CommandRegistration registration{
      "  --paragraphs   une ligne par paragraphe : sa premi\xC3\xA8re position, une\n"
      "                 tabulation, son texte\n"
      "  --count        le nombre total de positions\n"
+     "  --model        le mod\xC3\xA8le du document : paragraphes et leurs formats,\n"
+     "                 segments, lignes et cellules des tableaux\n"
      "Code 1 quand le fichier ne peut pas \xC3\xAAtre lu.\n",
      RunRtf}};
 } // namespace

@@ -17,7 +17,9 @@ namespace tolvane::rtf {
 //   - each paragraph mark (\par, \sect, \page, \line, \row) counts two
 //     positions, stored as "\r\n";
 //   - each cell mark (\cell) counts one, stored as '\t';
-//   - hidden text (\v) is neither shown nor counted.
+//   - hidden text (\v) is neither shown nor counted, except the marks that
+//     end a paragraph, a cell or a row (\par, \cell, \row and the nested
+//     ones), which end it and count as they do in shown text.
 // Paragraphs, segments and tables refer to `text` by positions.
 
 enum class Alignment : uint8_t { Left, Center, Right, Justify };
@@ -50,22 +52,37 @@ struct CharFormat {
     int32_t offsetHalfPoints = 0; // \up (positive) or \dn (negative)
     VerticalAlign vertical = VerticalAlign::Baseline;
     UnderlineStyle underline = UnderlineStyle::None;
+    int32_t spacingTwips = 0; // \expndtw (or \expnd in quarter points): between letters
     bool bold = false;
     bool italic = false;
     bool strike = false;
+    bool caps = false;      // \caps
+    bool smallCaps = false; // \scaps
+    // Counted but drawn as nothing: the number text of a list level that has
+    // no number (\levelnfc255).
+    bool concealed = false;
     bool operator==(const CharFormat& o) const {
         return font == o.font && sizeHalfPoints == o.sizeHalfPoints && foreground == o.foreground &&
                background == o.background && offsetHalfPoints == o.offsetHalfPoints &&
                vertical == o.vertical && underline == o.underline && bold == o.bold &&
-               italic == o.italic && strike == o.strike;
+               italic == o.italic && strike == o.strike && caps == o.caps &&
+               smallCaps == o.smallCaps && spacingTwips == o.spacingTwips &&
+               concealed == o.concealed;
     }
     bool operator!=(const CharFormat& o) const { return !(*this == o); }
 };
 
+enum class TabLeader : uint8_t { None, Dots, Hyphens, Underline, Thick, Equals };
+
 struct TabStop {
     int32_t positionTwips = 0;
     TabAlignment alignment = TabAlignment::Left;
+    TabLeader leader = TabLeader::None;
 };
+
+// Which sides of a paragraph (or a run of paragraphs with the same sides)
+// have a border line.
+enum BorderSide : uint8_t { kBorderTop = 1, kBorderBottom = 2, kBorderLeft = 4, kBorderRight = 8 };
 
 struct ParaFormat {
     Alignment alignment = Alignment::Left;
@@ -76,6 +93,8 @@ struct ParaFormat {
     int32_t spaceAfterTwips = 0;      // \sa
     int32_t lineSpacingTwips = 0;     // \sl: 0 auto, > 0 at least, < 0 exactly
     bool lineSpacingMultiple = false; // \slmult1: \sl is a multiple of 240ths of a line
+    uint8_t borders = 0;              // BorderSide bits: \brdrt, \brdrb, \brdrl, \brdrr, \box
+    int32_t shading = -1;             // \cbpat: index into RichDocument::colors; -1: none
     std::vector<TabStop> tabs;
 };
 
@@ -105,15 +124,29 @@ enum class MarkKind : uint8_t {
     Row,       // \row: two positions (ends the last cell's paragraph of a row)
 };
 
+// How a cell takes part in a merge: the first cell of a merged range, or a
+// cell covered by the one before it (left for \clmgf/\clmrg, above for
+// \clvmgf/\clvmrg).
+enum class CellMerge : uint8_t { None, First, Merged };
+
 struct TableCell {
-    int32_t rightEdgeTwips = 0; // \cellx
+    int32_t rightEdgeTwips = 0; // \cellx, as given (any order, any sign)
+    // Sides drawn: a side declared with \brdrnone (or no line) is not.
     bool borderLeft = false, borderTop = false, borderRight = false, borderBottom = false;
+    CellMerge horizontal = CellMerge::None;
+    CellMerge vertical = CellMerge::None;
+    int32_t shading = -1; // \clcbpat: index into RichDocument::colors; -1: none
 };
 
 struct TableRow {
     int32_t leftTwips = 0; // \trleft
     int32_t gapTwips = 0;  // \trgaph
     std::vector<TableCell> cells;
+    // 1 for a table in the text; 2 and more for a table inside a cell of a
+    // row of the level below (\itap), that row being `parent`.
+    int32_t depth = 1;
+    int32_t parent = -1;     // index into RichDocument::rows
+    int32_t parentCell = -1; // the cell of `parent` holding this row
 };
 
 struct Paragraph {
@@ -124,6 +157,37 @@ struct Paragraph {
     std::vector<Segment> segments; // in order, covering [begin, end) without gaps
     int32_t tableRow = -1;         // index into RichDocument::rows when in a table
     int32_t cell = -1;             // cell index within that row
+    // Keeps its positions but draws no line: an empty paragraph ended by a
+    // \sect after which the next section goes on without a break
+    // (\sbknone), or one that stands in for a nested table (\nonesttables).
+    bool collapsed = false;
+};
+
+// A footnote or endnote. Neither its mark nor its text has a position: the
+// mark is drawn before the character at `position` (when the text has no
+// mark of its own there, as for an automatic number), the text on demand
+// and after the article's text.
+struct Note {
+    uint32_t position = 0; // where its mark stands in RichDocument::text
+    std::u16string mark;   // the automatic number (\chftn), or empty
+    std::u16string text;   // paragraphs separated by '\n'
+    bool endnote = false;  // \ftnalt
+};
+
+// A field whose result the document does not hold (an empty \fldrslt):
+// what it computes is drawn at `position` without taking a position.
+struct ComputedField {
+    enum class Kind : uint8_t { Page, PageCount, Date, Time, Title };
+    uint32_t position = 0;
+    Kind kind = Kind::Page;
+    std::string format; // the \@ picture of a date or time, as written
+};
+
+// The picture of a drawing object (\shp) whose result shows none: drawn at
+// `position` without taking a position.
+struct ShapePicture {
+    uint32_t position = 0;
+    int32_t picture = -1; // index into RichDocument::pictures
 };
 
 struct RichDocument {
@@ -133,7 +197,11 @@ struct RichDocument {
     std::vector<Color> colors;
     std::vector<Picture> pictures;
     std::vector<TableRow> rows;
-    int32_t defaultFont = -1; // \deff, as an index into fonts
+    std::vector<Note> notes;           // in order of position
+    std::vector<ComputedField> fields; // in order of position
+    std::vector<ShapePicture> shapes;  // in order of position
+    int32_t defaultFont = -1;          // \deff, as an index into fonts
+    int32_t defaultTabTwips = 720;     // \deftab
 
     // Total number of positions.
     uint32_t length() const { return static_cast<uint32_t>(text.size()); }

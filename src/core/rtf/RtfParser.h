@@ -42,7 +42,8 @@ struct RtfFontTableCache {
 //   void character(char16_t, const State&);
 //   void mark(MarkKind, const State&);
 //   void picture(Picture&&, const State&);
-//   void tableWord(Word, int32_t parameter);
+//   void layoutWord(Word, int32_t parameter, const State&);
+//       table definitions, section breaks and document settings
 // Both sinks share this one reading, so the fast text and the full model
 // cannot disagree on a position.
 template <class Sink> class RtfParser {
@@ -61,6 +62,10 @@ public:
     static constexpr size_t kMaxTabs = 64;
     // What the text-only reader keeps of a font name: enough to tell "Symbol".
     static constexpr size_t kShortFontName = 15;
+    static constexpr size_t kMaxLists = 4096;
+    static constexpr size_t kMaxNotes = 65536;
+    static constexpr size_t kMaxInstruction = 256;
+    static constexpr size_t kMaxListLevels = 9;
 
     RtfParser(std::string_view input, Sink& sink)
         : m_tokens(input), m_sink(sink), m_picture(Sink::kFull) {
@@ -77,6 +82,10 @@ public:
 
     std::vector<FontInfo>& fonts() { return m_fonts; }
     std::vector<Color>& colors() { return m_colors; }
+    std::vector<Note>& notes() { return m_notes; }
+    std::vector<ComputedField>& fields() { return m_fields; }
+    // The pictures of drawing objects whose result showed none.
+    std::vector<std::pair<uint32_t, Picture>>& shapes() { return m_shapes; }
     int32_t defaultFont() const { return fontIndex(m_defaultFontNumber); }
     // The state in force where the document's text ended.
     const State& finalState() const { return m_final; }
@@ -95,10 +104,16 @@ private:
     void paragraphWord(Word word, int32_t parameter, bool on);
     void pictureWord(Word word, int32_t parameter);
     void fontTableWord(Word word, int32_t parameter);
+    void listWord(Word word, int32_t parameter);
+    void noteBytes(const unsigned char* bytes, size_t size);
+    static std::u16string numberText(int32_t number);
+    bool unnumberedLevel(int32_t listOverride, int32_t level) const;
 
     void emitBytes(const unsigned char* bytes, size_t size);
     void emitChar(char16_t unit);
-    void emitMark(MarkKind kind);
+    // shownHidden: the mark ends its paragraph, cell or row in hidden text
+    // too.
+    void emitMark(MarkKind kind, bool shownHidden = false);
     void appendFontName(std::string_view bytes);
     void commitFont();
     void commitFontName(const RtfCodePages::Table& names);
@@ -149,6 +164,39 @@ private:
     bool m_colorGiven = false;
 
     RtfPictureBuilder m_picture;
+    // Fields: the instruction of the one being read and where it began.
+    std::vector<ComputedField> m_fields;
+    std::string m_instruction;
+    size_t m_fieldAt = SIZE_MAX;
+    int32_t m_fieldCount = 0;
+    void endField();
+
+    // Drawing objects: the name of the property being read, the picture of
+    // the current one (pib) and where the text stood when it was read.
+    std::string m_shapeName;
+    Picture m_shapePicture;
+    size_t m_shapeAt = SIZE_MAX;
+    int32_t m_shapeCount = 0;
+    std::vector<std::pair<uint32_t, Picture>> m_shapes;
+
+    // Footnotes and endnotes, read apart from the text.
+    std::vector<Note> m_notes;
+    int32_t m_noteNumber = 0;     // automatic numbers given so far
+    size_t m_numberAt = SIZE_MAX; // where a \chftn of the text stands
+
+    // Lists: the levels of each list that have no number, and the list each
+    // override (\ls) stands for.
+    struct ListDefinition {
+        std::vector<bool> unnumbered;
+    };
+    std::vector<ListDefinition> m_lists;
+    std::unordered_map<int32_t, size_t> m_listById;
+    std::unordered_map<int32_t, int32_t> m_listOfOverride;
+    int32_t m_overrideList = 0;
+
+    // The last border side named was a paragraph's (\brdrt), not a cell's
+    // (\clbrdrt): a \brdrnone after it takes that side away.
+    uint8_t m_paragraphSide = 0;
     bool m_objectHasResult = false;
     int32_t m_objectWidth = 0;
     int32_t m_objectHeight = 0;
@@ -260,12 +308,31 @@ template <class Sink> void RtfParser<Sink>::closeGroup() {
         m_final = m_stack.back();
     const State closed = std::move(m_stack.back());
     m_stack.pop_back();
+    if constexpr (Sink::kFull) {
+        if (closed.field != 0 && closed.field != state().field && m_fieldAt != SIZE_MAX)
+            endField();
+        // A drawing object whose result showed nothing: its own picture.
+        if (closed.shape != 0 && closed.shape != state().shape && m_shapeAt != SIZE_MAX) {
+            if (m_shapeAt == m_sink.length() && m_shapes.size() < kMaxNotes)
+                m_shapes.emplace_back(static_cast<uint32_t>(m_shapeAt), std::move(m_shapePicture));
+            m_shapeAt = SIZE_MAX;
+            m_shapePicture = Picture{};
+        }
+    }
     const Destination outer = state().destination;
     if (closed.destination == Destination::FontTable) {
         if (m_fontOpen)
             commitFont();
         if (outer != Destination::FontTable && state().font < 0)
             applyFont(state(), fontIndex(m_defaultFontNumber));
+    } else if (closed.destination == Destination::Picture && outer == Destination::ShapeProps) {
+        if constexpr (Sink::kFull) {
+            if (m_shapeName == "pib" && !closed.hidden && closed.shape != 0) {
+                m_shapePicture = m_picture.build();
+                m_shapeAt = m_sink.length();
+            }
+        }
+        m_picture.reset();
     } else if (closed.destination == Destination::Picture && outer != Destination::Picture) {
         if (!closed.hidden)
             m_sink.picture(m_picture.build(), closed);
@@ -355,8 +422,74 @@ template <class Sink> void RtfParser<Sink>::onText(std::string_view text) {
     case Destination::Picture:
         m_picture.addHex(std::string_view(reinterpret_cast<const char*>(bytes), size));
         break;
+    case Destination::Note:
+        if (!s.hidden)
+            noteBytes(bytes, size);
+        break;
+    case Destination::ShapeProps:
+        if constexpr (Sink::kFull) {
+            if (s.shapeName && m_shapeName.size() < 16)
+                m_shapeName.append(reinterpret_cast<const char*>(bytes),
+                                   std::min<size_t>(size, 16));
+        }
+        break;
+    case Destination::FieldInstruction:
+        m_instruction.append(
+            reinterpret_cast<const char*>(bytes),
+            std::min(size, kMaxInstruction - std::min(kMaxInstruction, m_instruction.size())));
+        break;
     default:
         break;
+    }
+}
+
+template <class Sink> void RtfParser<Sink>::endField() {
+    // A field that showed nothing, of a kind whose value is known here.
+    const size_t at = m_fieldAt;
+    m_fieldAt = SIZE_MAX;
+    if (at != m_sink.length() || m_fields.size() >= kMaxNotes)
+        return;
+    size_t begin = m_instruction.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos)
+        return;
+    size_t end = m_instruction.find_first_of(" \t\r\n\\", begin);
+    std::string name = m_instruction.substr(begin, end == std::string::npos ? end : end - begin);
+    for (char& c : name)
+        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    ComputedField field;
+    field.position = static_cast<uint32_t>(at);
+    if (name == "PAGE" || name == "SECTIONPAGES")
+        field.kind = ComputedField::Kind::Page;
+    else if (name == "NUMPAGES")
+        field.kind = ComputedField::Kind::PageCount;
+    else if (name == "DATE" || name == "CREATEDATE" || name == "SAVEDATE" || name == "PRINTDATE")
+        field.kind = ComputedField::Kind::Date;
+    else if (name == "TIME")
+        field.kind = ComputedField::Kind::Time;
+    else if (name == "TITLE")
+        field.kind = ComputedField::Kind::Title;
+    else
+        return;
+    // \@ "picture": the format of a date or time.
+    const size_t picture = m_instruction.find("\\@");
+    if (picture != std::string::npos) {
+        const size_t open = m_instruction.find('"', picture);
+        const size_t close = open == std::string::npos ? open : m_instruction.find('"', open + 1);
+        if (close != std::string::npos)
+            field.format = m_instruction.substr(open + 1, close - open - 1);
+    }
+    m_fields.push_back(std::move(field));
+}
+
+template <class Sink> void RtfParser<Sink>::noteBytes(const unsigned char* bytes, size_t size) {
+    if (m_notes.empty())
+        return;
+    const RtfCodePages::Table& table = *state().table;
+    std::u16string& text = m_notes.back().text;
+    for (size_t i = 0; i < size; ++i) {
+        // Line breaks of the source are not text.
+        if (bytes[i] != '\r' && bytes[i] != '\n')
+            text += table[bytes[i]];
     }
 }
 
@@ -367,6 +500,11 @@ template <class Sink> void RtfParser<Sink>::onByte(unsigned char byte) {
             emitBytes(&byte, 1);
     } else if (s.destination == Destination::FontTable) {
         appendFontName(std::string_view(reinterpret_cast<const char*>(&byte), 1));
+    } else if (s.destination == Destination::Note && !s.hidden) {
+        noteBytes(&byte, 1);
+    } else if (s.destination == Destination::FieldInstruction &&
+               m_instruction.size() < kMaxInstruction) {
+        m_instruction += static_cast<char>(byte);
     }
 }
 
@@ -397,13 +535,17 @@ template <class Sink> void RtfParser<Sink>::emitChar(char16_t unit) {
     State& s = state();
     if (s.destination == Destination::Text && !s.hidden)
         m_sink.character(unit, s);
+    else if (s.destination == Destination::Note && !s.hidden && !m_notes.empty())
+        m_notes.back().text += unit;
 }
 
-template <class Sink> void RtfParser<Sink>::emitMark(MarkKind kind) {
+template <class Sink> void RtfParser<Sink>::emitMark(MarkKind kind, bool shownHidden) {
     m_lead = -1;
     State& s = state();
-    if (s.destination == Destination::Text && !s.hidden)
+    if (s.destination == Destination::Text && (!s.hidden || shownHidden))
         m_sink.mark(kind, s);
+    else if (s.destination == Destination::Note && !s.hidden && !m_notes.empty())
+        m_notes.back().text += kind == MarkKind::Cell ? u' ' : u'\n';
 }
 
 template <class Sink> void RtfParser<Sink>::onSymbol(unsigned char symbol) {
@@ -421,7 +563,7 @@ template <class Sink> void RtfParser<Sink>::onSymbol(unsigned char symbol) {
         break;
     case '\r':
     case '\n':
-        emitMark(MarkKind::Paragraph);
+        emitMark(MarkKind::Paragraph, true);
         break;
     default:
         // \- (optional hyphen), \| \: and the others show nothing.
@@ -454,6 +596,7 @@ template <class Sink> void RtfParser<Sink>::onWord(const RtfToken& token, bool i
     const int32_t parameter = token.hasParameter ? token.parameter : word.value;
     switch (state().destination) {
     case Destination::Text:
+    case Destination::Note:
         textWord(word, token);
         break;
     case Destination::FontTable:
@@ -479,6 +622,28 @@ template <class Sink> void RtfParser<Sink>::onWord(const RtfToken& token, bool i
         else if (word.word == Word::ObjectHeight)
             m_objectHeight = parameter;
         break;
+    case Destination::ListTable:
+    case Destination::ListOverrideTable:
+        if constexpr (Sink::kFull)
+            listWord(word.word, parameter);
+        break;
+    case Destination::TableProps:
+        if constexpr (Sink::kFull) {
+            if (word.word == Word::NestedRow)
+                m_sink.layoutWord(word.word, parameter, state());
+            else
+                paragraphWord(word.word, parameter, true);
+        }
+        break;
+    case Destination::ShapeProps:
+        if constexpr (Sink::kFull) {
+            if (word.word == Word::ShapePropertyName) {
+                state().shapeName = true;
+                m_shapeName.clear();
+            }
+        }
+        break;
+    case Destination::FieldInstruction:
     case Destination::Skip:
     case Destination::UnicodePair:
         break;
@@ -502,7 +667,7 @@ template <class Sink> void RtfParser<Sink>::setDestination(Word word) {
         m_colorGiven = false;
         break;
     case Word::Picture:
-        if (s.destination == Destination::Text) {
+        if (s.destination == Destination::Text || s.destination == Destination::ShapeProps) {
             s.destination = Destination::Picture;
             m_picture.reset();
         } else {
@@ -526,9 +691,26 @@ template <class Sink> void RtfParser<Sink>::setDestination(Word word) {
         }
         break;
     case Word::Field:
+        if constexpr (Sink::kFull) {
+            if (s.destination == Destination::Text) {
+                s.field = ++m_fieldCount;
+                m_fieldAt = SIZE_MAX;
+                m_instruction.clear();
+            }
+        }
+        break;
+    case Word::FieldInstruction:
+        s.destination = Destination::Skip;
+        if constexpr (Sink::kFull) {
+            if (s.field != 0 && m_stack.size() >= 2 &&
+                m_stack[m_stack.size() - 2].destination == Destination::Text) {
+                s.destination = Destination::FieldInstruction;
+                m_fieldAt = m_sink.length();
+            }
+        }
+        break;
     case Word::FieldResult:
     case Word::ShapePicture:
-    case Word::ListText:
         // Shown as the text around them is.
         break;
     case Word::UnicodePair:
@@ -540,6 +722,51 @@ template <class Sink> void RtfParser<Sink>::setDestination(Word word) {
     case Word::UnicodeText:
         s.destination =
             s.destination == Destination::UnicodePair ? Destination::Text : Destination::Skip;
+        break;
+    case Word::ListText:
+        // Shown as the text around it is; drawn as nothing for a level that
+        // has no number.
+        if constexpr (Sink::kFull) {
+            if (s.destination == Destination::Text && unnumberedLevel(s.listOverride, s.listLevel))
+                s.concealed = true;
+        }
+        break;
+    case Word::ShapeInstructions:
+        s.destination = Destination::Skip;
+        if constexpr (Sink::kFull) {
+            if (s.shape != 0 && m_stack.size() >= 2 &&
+                m_stack[m_stack.size() - 2].destination == Destination::Text && !s.hidden)
+                s.destination = Destination::ShapeProps;
+        }
+        break;
+    case Word::Footnote:
+        if constexpr (Sink::kFull) {
+            // Notes inside notes, and notes in hidden text, are not read.
+            if (s.destination == Destination::Text && !s.hidden && m_notes.size() < kMaxNotes) {
+                s.destination = Destination::Note;
+                Note note;
+                note.position = static_cast<uint32_t>(m_sink.length());
+                if (m_numberAt == m_sink.length())
+                    note.mark = numberText(++m_noteNumber);
+                m_numberAt = SIZE_MAX;
+                m_notes.push_back(std::move(note));
+                break;
+            }
+        }
+        s.destination = Destination::Skip;
+        break;
+    case Word::ListTable:
+    case Word::ListOverrideTable:
+        if (s.destination == Destination::Text) {
+            s.destination =
+                word == Word::ListTable ? Destination::ListTable : Destination::ListOverrideTable;
+        } else {
+            s.destination = Destination::Skip;
+        }
+        break;
+    case Word::NestedTableProperties:
+        s.destination =
+            s.destination == Destination::Text ? Destination::TableProps : Destination::Skip;
         break;
     default:
         s.destination = Destination::Skip;
@@ -571,8 +798,12 @@ void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
         s.unicodeSkip = static_cast<uint8_t>(std::clamp(parameter, 0, 16));
         break;
     case Word::Paragraph:
+        emitMark(MarkKind::Paragraph, true);
+        break;
     case Word::Section:
         emitMark(MarkKind::Paragraph);
+        if (s.destination == Destination::Text && !s.hidden)
+            m_sink.layoutWord(Word::Section, 0, s);
         break;
     case Word::Page:
         emitMark(MarkKind::Page);
@@ -582,11 +813,11 @@ void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
         break;
     case Word::Row:
     case Word::NestedRow:
-        emitMark(MarkKind::Row);
+        emitMark(MarkKind::Row, true);
         break;
     case Word::Cell:
     case Word::NestedCell:
-        emitMark(MarkKind::Cell);
+        emitMark(MarkKind::Cell, true);
         break;
     case Word::Tab:
         emitChar(u'\t');
@@ -617,7 +848,37 @@ void RtfParser<Sink>::textWord(const ControlWord& word, const RtfToken& token) {
     case Word::Hidden:
         s.hidden = on;
         break;
+    case Word::NoNestedTables:
+        // What a reader without nested tables shows in their place: still
+        // counted, drawn by none of its empty lines.
+        if constexpr (Sink::kFull)
+            s.fallback = true;
+        break;
+    case Word::Shape:
+        if constexpr (Sink::kFull) {
+            if (s.destination == Destination::Text) {
+                s.shape = ++m_shapeCount;
+                m_shapeAt = SIZE_MAX;
+            }
+        }
+        break;
+    case Word::NoteNumber:
+        // The automatic number of a note: in the text, where the note's
+        // mark goes; in the note, its own number.
+        if constexpr (Sink::kFull) {
+            if (s.destination == Destination::Text && !s.hidden)
+                m_numberAt = m_sink.length();
+            else if (s.destination == Destination::Note && !s.hidden && !m_notes.empty())
+                m_notes.back().text += m_notes.back().mark;
+        }
+        break;
+    case Word::Endnote:
+        if (s.destination == Destination::Note && !m_notes.empty())
+            m_notes.back().endnote = true;
+        break;
     default:
+        if (s.destination != Destination::Text)
+            break;
         if constexpr (Sink::kFull) {
             formatWord(word.word, parameter, on);
             paragraphWord(word.word, parameter, on);
@@ -687,6 +948,19 @@ template <class Sink> void RtfParser<Sink>::formatWord(Word word, int32_t parame
     case Word::Down:
         c.offsetHalfPoints = -std::clamp(parameter, -3276, 3276);
         break;
+    case Word::Caps:
+        c.caps = on;
+        break;
+    case Word::SmallCaps:
+        c.smallCaps = on;
+        break;
+    case Word::Expand:
+        // Quarter points: five twips each.
+        c.spacingTwips = std::clamp(parameter, -1000, 1000) * 5;
+        break;
+    case Word::ExpandTwips:
+        c.spacingTwips = std::clamp(parameter, -5000, 5000);
+        break;
     default:
         break;
     }
@@ -699,7 +973,11 @@ template <class Sink> void RtfParser<Sink>::paragraphWord(Word word, int32_t par
     case Word::ParagraphDefault:
         p = ParaFormat{};
         s.inTable = false;
+        s.nesting = 1;
+        s.listOverride = 0;
+        s.listLevel = 0;
         s.nextTab = TabAlignment::Left;
+        s.nextLeader = TabLeader::None;
         break;
     case Word::AlignLeft:
         p.alignment = Alignment::Left;
@@ -743,24 +1021,94 @@ template <class Sink> void RtfParser<Sink>::paragraphWord(Word word, int32_t par
     case Word::TabDecimal:
         s.nextTab = TabAlignment::Decimal;
         break;
+    case Word::TabLeaderDots:
+        s.nextLeader = TabLeader::Dots;
+        break;
+    case Word::TabLeaderHyphens:
+        s.nextLeader = TabLeader::Hyphens;
+        break;
+    case Word::TabLeaderUnderline:
+        s.nextLeader = TabLeader::Underline;
+        break;
+    case Word::TabLeaderThick:
+        s.nextLeader = TabLeader::Thick;
+        break;
+    case Word::TabLeaderEquals:
+        s.nextLeader = TabLeader::Equals;
+        break;
     case Word::TabPosition:
     case Word::TabBar:
         if (p.tabs.size() < kMaxTabs)
-            p.tabs.push_back(TabStop{parameter, s.nextTab});
+            p.tabs.push_back(TabStop{parameter, s.nextTab, s.nextLeader});
         s.nextTab = TabAlignment::Left;
+        s.nextLeader = TabLeader::None;
         break;
     case Word::InTable:
         s.inTable = true;
         break;
-    case Word::RowDefault:
-    case Word::CellRight:
-    case Word::RowLeft:
-    case Word::RowGap:
+    case Word::NestingLevel:
+        s.nesting = std::clamp(parameter, 0, 1 << 20);
+        break;
+    case Word::ListOverride:
+        s.listOverride = parameter;
+        break;
+    case Word::ListLevelIndex:
+        s.listLevel = std::clamp(parameter, 0, static_cast<int32_t>(kMaxListLevels) - 1);
+        break;
+    case Word::ParagraphBorderTop:
+        m_paragraphSide = kBorderTop;
+        p.borders |= m_paragraphSide;
+        break;
+    case Word::ParagraphBorderBottom:
+        m_paragraphSide = kBorderBottom;
+        p.borders |= m_paragraphSide;
+        break;
+    case Word::ParagraphBorderLeft:
+        m_paragraphSide = kBorderLeft;
+        p.borders |= m_paragraphSide;
+        break;
+    case Word::ParagraphBorderRight:
+        m_paragraphSide = kBorderRight;
+        p.borders |= m_paragraphSide;
+        break;
+    case Word::ParagraphBox:
+        m_paragraphSide = kBorderTop | kBorderBottom | kBorderLeft | kBorderRight;
+        p.borders |= m_paragraphSide;
+        break;
+    case Word::ParagraphShading:
+        p.shading = colorIndex(parameter);
+        break;
+    case Word::BorderNone:
+        if (m_paragraphSide != 0)
+            p.borders &= static_cast<uint8_t>(~m_paragraphSide);
+        else
+            m_sink.layoutWord(word, parameter, s);
+        break;
     case Word::BorderLeft:
     case Word::BorderTop:
     case Word::BorderRight:
     case Word::BorderBottom:
-        m_sink.tableWord(word, parameter);
+        m_paragraphSide = 0;
+        m_sink.layoutWord(word, parameter, s);
+        break;
+    case Word::CellShading:
+        m_sink.layoutWord(word, colorIndex(parameter), s);
+        break;
+    case Word::RowDefault:
+    case Word::CellRight:
+        m_paragraphSide = 0;
+        m_sink.layoutWord(word, parameter, s);
+        break;
+    case Word::RowLeft:
+    case Word::RowGap:
+    case Word::CellMergeFirst:
+    case Word::CellMerged:
+    case Word::CellVerticalFirst:
+    case Word::CellVerticalMerged:
+    case Word::SectionNoBreak:
+    case Word::SectionBreak:
+    case Word::DefaultTab:
+        m_sink.layoutWord(word, parameter, s);
         break;
     default:
         break;
@@ -816,6 +1164,55 @@ template <class Sink> void RtfParser<Sink>::pictureWord(Word word, int32_t param
     default:
         break;
     }
+}
+
+template <class Sink> std::u16string RtfParser<Sink>::numberText(int32_t number) {
+    std::u16string text;
+    for (const char c : std::to_string(number))
+        text += static_cast<char16_t>(c);
+    return text;
+}
+
+template <class Sink> void RtfParser<Sink>::listWord(Word word, int32_t parameter) {
+    if (state().destination == Destination::ListOverrideTable) {
+        if (word == Word::ListId)
+            m_overrideList = parameter;
+        else if (word == Word::ListOverride && m_listOfOverride.size() < kMaxLists)
+            m_listOfOverride[parameter] = m_overrideList;
+        return;
+    }
+    switch (word) {
+    case Word::List:
+        if (m_lists.size() < kMaxLists)
+            m_lists.emplace_back();
+        break;
+    case Word::ListLevel:
+        if (!m_lists.empty() && m_lists.back().unnumbered.size() < kMaxListLevels)
+            m_lists.back().unnumbered.push_back(false);
+        break;
+    case Word::LevelNumbering:
+        if (!m_lists.empty() && !m_lists.back().unnumbered.empty())
+            m_lists.back().unnumbered.back() = parameter == 255;
+        break;
+    case Word::ListId:
+        if (!m_lists.empty())
+            m_listById[parameter] = m_lists.size() - 1;
+        break;
+    default:
+        break;
+    }
+}
+
+template <class Sink>
+bool RtfParser<Sink>::unnumberedLevel(int32_t listOverride, int32_t level) const {
+    const auto found = m_listOfOverride.find(listOverride);
+    if (found == m_listOfOverride.end())
+        return false;
+    const auto list = m_listById.find(found->second);
+    if (list == m_listById.end())
+        return false;
+    const std::vector<bool>& unnumbered = m_lists[list->second].unnumbered;
+    return static_cast<size_t>(level) < unnumbered.size() && unnumbered[static_cast<size_t>(level)];
 }
 
 template <class Sink> void RtfParser<Sink>::fontTableWord(Word word, int32_t parameter) {

@@ -10,8 +10,16 @@ RichDocument RtfReader::read(std::string_view rtf) {
     RtfDocumentSink sink(rtf.size());
     RtfParser<RtfDocumentSink> parser(rtf, sink);
     parser.run();
-    return sink.finish(parser.finalState(), std::move(parser.fonts()), std::move(parser.colors()),
-                       parser.defaultFont());
+    RichDocument document = sink.finish(parser.finalState(), std::move(parser.fonts()),
+                                        std::move(parser.colors()), parser.defaultFont());
+    document.notes = std::move(parser.notes());
+    document.fields = std::move(parser.fields());
+    for (auto& [position, picture] : parser.shapes()) {
+        document.shapes.push_back(
+            ShapePicture{position, static_cast<int32_t>(document.pictures.size())});
+        document.pictures.push_back(std::move(picture));
+    }
+    return document;
 }
 
 std::u16string RtfReader::displayedText(std::string_view rtf) {

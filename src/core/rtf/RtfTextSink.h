@@ -62,7 +62,8 @@ public:
         reserve(1);
         m_out[m_used++] = u'\uFFFC';
     }
-    void tableWord(Word, int32_t) {}
+    void layoutWord(Word, int32_t, const State&) {}
+    size_t length() const { return m_used; }
 
     std::u16string finish() {
         m_out.resize(m_used);

@@ -75,6 +75,12 @@ public:
     // False for a \' without two hex digits, which next() drops: `pos` then
     // moves past what is dropped and `token` is End.
     bool tokenAt(size_t& pos, RtfToken& token) const {
+        // A control word, the commonest, goes straight to its scan.
+        if (pos + 1 < m_input.size() && m_input[pos] == '\\' &&
+            static_cast<unsigned char>((m_input[pos + 1] | 0x20) - 'a') < 26) {
+            pos = scanWord(pos + 1, token);
+            return true;
+        }
         RtfTokenizer at(m_input);
         at.m_pos = pos;
         const bool whole = at.scan(token);

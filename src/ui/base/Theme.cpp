@@ -4,6 +4,14 @@
 #include <QFile>
 #include <QStyleFactory>
 
+// The icons are built into this library. A static library's resources are
+// registered by name: here, as a program that links the palette and icon
+// paths starts, before any window or test asks for an icon.
+static void initResources() {
+    Q_INIT_RESOURCE(tolvane);
+}
+static const bool g_iconsRegistered = (initResources(), true);
+
 namespace tolvane {
 
 namespace {

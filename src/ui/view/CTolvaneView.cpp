@@ -108,6 +108,7 @@ bool CTolvaneView::ShowArticle(ArticleNumber number, int topPosition) {
     m_frame.SetCaption(m_services.windowTitle() + QStringLiteral(" - ") + fromCp1252(record.title));
     // One pass with painting off, so the text is not drawn piecemeal.
     viewport()->setUpdatesEnabled(false);
+    setArticleTitle(fromCp1252(record.title));
     loadRtf(record.body);
     viewport()->setUpdatesEnabled(true);
     if (topPosition > 0)

@@ -4,6 +4,7 @@
 #include "core/rtf/RichDocument.h"
 #include "ui/view/RichTextFormats.h"
 
+#include <QDateTime>
 #include <QSet>
 #include <QTextCursor>
 
@@ -32,22 +33,51 @@ public:
 
     std::unique_ptr<QTextDocument> build(const rtf::RichDocument& document, PositionMap& map);
 
+    // What fields without result show: the article's title, the date and
+    // time of now.
+    void setFieldValues(const QString& title, const QDateTime& now) {
+        m_title = title;
+        m_now = now;
+    }
+
     // The pixels of a length in twips at this builder's resolution.
     qreal pixels(int32_t twips) const;
 
 private:
     void buildParagraph(const rtf::Paragraph& paragraph);
-    size_t buildTable(size_t first);
+    struct TableLayout;
+    // Builds the table that starts at paragraph `first`, of a level (1: in
+    // the text, 2: in a cell of a level-1 table...), tables of deeper
+    // levels inside its cells; returns the paragraph after it.
+    size_t buildTable(size_t first, int32_t depth);
+    // modelRows: the model row of each row of the table; usedCells: the
+    // cells each row fills; cellsWithText: (row, cell) pairs holding text.
+    TableLayout layoutTable(const std::vector<int32_t>& modelRows,
+                            const std::vector<int>& usedCells,
+                            const std::set<std::pair<int, int>>& cellsWithText);
+    void formatTable(QTextTable* table, const TableLayout& layout);
+    int32_t rowDepth(int32_t row) const;
+    // The row of a level that holds a row (itself at that level or above).
+    int32_t ancestorRow(int32_t row, int32_t depth) const;
     void insertSegments(const rtf::Paragraph& paragraph);
     void insertPicture(const rtf::Segment& segment);
+    // The pictures of drawing objects, the marks of the notes and the
+    // values of the fields that stand before
+    // a position (and are not yet drawn), in a format; the notes' text after
+    // the article's.
+    void insertNoteMarks(uint32_t position, const rtf::CharFormat& format);
+    void insertNotes();
+    QString fieldText(const rtf::ComputedField& field) const;
+    // Text underlined word by word: the spaces between words are not.
+    void insertWordsUnderlined(const QString& text, const rtf::CharFormat& format);
     // The resource names of a decoded picture (empty when it cannot be
     // shown) and of a framed box of a size.
     QString pictureResource(size_t index, const rtf::Picture& picture);
     QString placeholderResource(int width, int height);
     void addAnchor(uint32_t numbering);
     void addMarkAnchors(const rtf::Paragraph& paragraph);
-
-    void applyCellBorders(QTextTable* table, int row, int column, int32_t modelRow);
+    // The positions of an empty paragraph that takes no room.
+    void addPlacelessAnchors(const rtf::Paragraph& paragraph);
 
     qreal m_dpi;
     qreal m_zoom;
@@ -61,6 +91,11 @@ private:
     bool m_needBlock = false;
     // The current block continues after a line mark: it keeps its format.
     bool m_continuesLine = false;
+    size_t m_nextNote = 0;  // the first note whose mark is still to draw
+    size_t m_nextField = 0; // the first field still to draw
+    size_t m_nextShape = 0; // the first drawing object's picture still to draw
+    QString m_title;
+    QDateTime m_now;
     std::unique_ptr<RichTextFormats> m_formats;
     QSet<QString> m_resources;
     std::set<size_t> m_failedPictures;

@@ -8,11 +8,15 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextTable>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <QtMath>
 
@@ -86,6 +90,7 @@ static std::unique_ptr<QTextDocument> makeDocument(const RichTextEdit& edit, int
     const qreal zoom =
         qreal(std::clamp(zoomPercent, RichTextEdit::kMinZoom, RichTextEdit::kMaxZoom)) / 100.0;
     RichTextBuilder builder(edit.logicalDpiY(), zoom, readableOn);
+    builder.setFieldValues(edit.articleTitle(), edit.now());
     std::unique_ptr<QTextDocument> built = builder.build(edit.richDocument(), positions);
     QFont base = edit.font();
     if (base.pointSizeF() > 0)
@@ -170,6 +175,238 @@ void RichTextEdit::setZoomPercent(int percent) {
     if (top > 0)
         lineScroll(lineFromChar(top));
     emit zoomChanged(m_zoom);
+}
+
+namespace {
+
+QColor textColour(const QTextCharFormat& format, const QPalette& palette) {
+    const QBrush brush = format.foreground();
+    return brush.style() != Qt::NoBrush ? brush.color() : palette.color(QPalette::Text);
+}
+
+// The second line under the double-underlined fragments of a block: one
+// line width below Qt's own, as thick.
+void paintDoubleUnderlines(QPainter& painter, const QTextBlock& block, const QPointF& origin,
+                           const QPalette& palette) {
+    const QTextLayout* layout = block.layout();
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QTextCharFormat format = fragment.charFormat();
+        if (!fragment.isValid() || !format.boolProperty(kDoubleUnderlineProperty)) {
+            continue;
+        }
+        const QFontMetricsF metrics(format.font());
+        const qreal width = std::max<qreal>(1.0, metrics.lineWidth());
+        const int start = fragment.position() - block.position();
+        const int end = start + fragment.length();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const int from = std::max(start, line.textStart());
+            const int to = std::min(end, line.textStart() + line.textLength());
+            if (from >= to) {
+                continue;
+            }
+            const qreal y = origin.y() + line.y() + line.ascent() + metrics.underlinePos() +
+                            2 * width + width / 2;
+            const qreal x1 = origin.x() + line.cursorToX(from);
+            const qreal x2 = origin.x() + line.cursorToX(to);
+            painter.setPen(QPen(textColour(format, palette), width));
+            painter.drawLine(QPointF(x1, y), QPointF(x2, y));
+        }
+    }
+}
+
+// Leaders fill the space a tab leaves before a stop that has one.
+void paintTabLeaders(QPainter& painter, const QTextBlock& block, const QPointF& origin,
+                     const QPalette& palette) {
+    const QList<QVariant> leaders = block.blockFormat().property(kTabLeadersProperty).toList();
+    const QList<QTextOption::Tab> stops = block.blockFormat().tabPositions();
+    const QTextLayout* layout = block.layout();
+    const QString text = block.text();
+    for (int i = 0; i < text.size(); ++i) {
+        if (text.at(i) != QLatin1Char('\t')) {
+            continue;
+        }
+        const QTextLine line = layout->lineForTextPosition(i);
+        if (!line.isValid()) {
+            continue;
+        }
+        const qreal x1 = line.cursorToX(i);
+        const qreal x2 = line.cursorToX(i + 1);
+        if (x2 - x1 < 2) {
+            continue;
+        }
+        // The stop the tab went to: the first one past where it began.
+        const qreal from = x1 - layout->lineAt(0).x();
+        qreal stop = -1;
+        for (const QTextOption::Tab& tab : stops) {
+            if (tab.position > from + 0.5) {
+                stop = tab.position;
+                break;
+            }
+        }
+        int leader = 0;
+        for (const QVariant& entry : leaders) {
+            const QPointF value = entry.toPointF();
+            if (std::abs(value.x() - stop) < 0.5) {
+                leader = int(value.y());
+            }
+        }
+        if (leader == int(rtf::TabLeader::None)) {
+            continue;
+        }
+        const QTextCharFormat format = block.charFormat();
+        QPen pen(textColour(format, palette), 1);
+        qreal y = origin.y() + line.y() + line.ascent();
+        switch (rtf::TabLeader(leader)) {
+        case rtf::TabLeader::Dots:
+            pen.setStyle(Qt::DotLine);
+            pen.setDashPattern({1.0, 3.0});
+            break;
+        case rtf::TabLeader::Hyphens:
+            pen.setStyle(Qt::CustomDashLine);
+            pen.setDashPattern({3.0, 2.0});
+            y -= line.ascent() / 3;
+            break;
+        case rtf::TabLeader::Thick:
+            pen.setWidthF(2);
+            y += 1;
+            break;
+        case rtf::TabLeader::Equals:
+            painter.setPen(pen);
+            painter.drawLine(QPointF(origin.x() + x1, y - 4), QPointF(origin.x() + x2, y - 4));
+            y -= 1;
+            break;
+        default:
+            y += 1;
+            break;
+        }
+        painter.setPen(pen);
+        painter.drawLine(QPointF(origin.x() + x1 + 1, y), QPointF(origin.x() + x2 - 2, y));
+    }
+}
+
+// The borders of a paragraph; neighbouring paragraphs with the same sides
+// make one box.
+void paintBorders(QPainter& painter, const QTextDocument& document, const QTextBlock& block,
+                  int sides, const QPalette& palette) {
+    const QAbstractTextDocumentLayout* layout = document.documentLayout();
+    const QRectF rect = layout->blockBoundingRect(block);
+    const QTextBlockFormat format = block.blockFormat();
+    const qreal left = rect.left() + format.leftMargin() - 3;
+    const qreal right = rect.right() - format.rightMargin() + 3;
+    const bool first = block.previous().blockFormat().intProperty(kBorderSidesProperty) != sides;
+    const bool last = block.next().blockFormat().intProperty(kBorderSidesProperty) != sides;
+    const qreal top = rect.top() + (first ? format.topMargin() : 0);
+    const qreal bottom = rect.bottom() - (last ? format.bottomMargin() : 0);
+    painter.setPen(QPen(palette.color(QPalette::Text), 1));
+    if ((sides & rtf::kBorderTop) && first) {
+        painter.drawLine(QPointF(left, top), QPointF(right, top));
+    }
+    if ((sides & rtf::kBorderBottom) && last) {
+        painter.drawLine(QPointF(left, bottom), QPointF(right, bottom));
+    }
+    if (sides & rtf::kBorderLeft) {
+        painter.drawLine(QPointF(left, top), QPointF(left, bottom));
+    }
+    if (sides & rtf::kBorderRight) {
+        painter.drawLine(QPointF(right, top), QPointF(right, bottom));
+    }
+}
+
+bool inTable(const QTextBlock& block) {
+    return QTextCursor(block).currentTable() != nullptr;
+}
+
+} // namespace
+
+void RichTextEdit::PaintDecorations(QPainter& painter, const QTextDocument& document,
+                                    const QRectF& area, const QPalette& palette) {
+    const QAbstractTextDocumentLayout* layout = document.documentLayout();
+    const int hit = std::max(layout->hitTest(area.topLeft(), Qt::FuzzyHit), 0);
+    QTextBlock block = document.findBlock(hit);
+    // Back to the first block that may reach into the area: cells of a
+    // table row are in the text one after the other, not one below the
+    // other.
+    for (int steps = 0; steps < 4096 && block.isValid() && block.previous().isValid(); ++steps) {
+        const QTextBlock previous = block.previous();
+        if (layout->blockBoundingRect(previous).bottom() < area.top() && !inTable(previous)) {
+            break;
+        }
+        block = previous;
+    }
+    if (!block.isValid()) {
+        block = document.begin();
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    // Past the area, cells of the rows shown may still follow, for a while.
+    int below = 0;
+    for (; block.isValid(); block = block.next()) {
+        const QRectF rect = layout->blockBoundingRect(block);
+        if (rect.top() > area.bottom()) {
+            if (!inTable(block) || ++below > 4096) {
+                break;
+            }
+            continue;
+        }
+        if (rect.bottom() < area.top() || !block.layout()) {
+            continue;
+        }
+        const QPointF origin = rect.topLeft();
+        const QTextBlockFormat format = block.blockFormat();
+        const int sides = format.intProperty(kBorderSidesProperty);
+        if (sides != 0) {
+            paintBorders(painter, document, block, sides, palette);
+        }
+        if (format.hasProperty(kTabLeadersProperty)) {
+            paintTabLeaders(painter, block, origin, palette);
+        }
+        paintDoubleUnderlines(painter, block, origin, palette);
+    }
+    painter.restore();
+}
+
+QString RichTextEdit::noteAt(const QPoint& viewportPoint) const {
+    if (m_document.notes.empty()) {
+        return QString();
+    }
+    const QPointF point = QPointF(viewportPoint) + scrollOffset();
+    const int hit = document()->documentLayout()->hitTest(point, Qt::ExactHit);
+    if (hit < 0) {
+        return QString();
+    }
+    QTextCursor cursor(document());
+    cursor.setPosition(hit + 1);
+    const int index = cursor.charFormat().intProperty(kNoteProperty) - 1;
+    if (index < 0 || size_t(index) >= m_document.notes.size()) {
+        return QString();
+    }
+    return QString::fromStdU16String(m_document.notes[size_t(index)].text).trimmed();
+}
+
+bool RichTextEdit::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        // A note's text shows on its mark.
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString note = noteAt(help->pos());
+        if (note.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), note, viewport());
+        }
+        return true;
+    }
+    return QTextEdit::viewportEvent(event);
+}
+
+void RichTextEdit::paintEvent(QPaintEvent* event) {
+    QTextEdit::paintEvent(event);
+    QPainter painter(viewport());
+    const QPointF offset = scrollOffset();
+    painter.translate(-offset);
+    PaintDecorations(painter, *document(), QRectF(event->rect()).translated(offset), palette());
 }
 
 void RichTextEdit::wheelEvent(QWheelEvent* event) {

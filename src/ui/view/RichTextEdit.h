@@ -5,6 +5,11 @@
 
 #include <QTextEdit>
 
+class QPainter;
+
+#include <QDateTime>
+
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -43,6 +48,13 @@ public:
     void loadRtf(const std::string& rtfBytes);
     void loadDocument(rtf::RichDocument document);
     const rtf::RichDocument& richDocument() const { return m_document; }
+
+    // What fields without result show (TITLE, DATE, TIME): the title of the
+    // article, and the clock that gives now. Set before loading.
+    void setArticleTitle(const QString& title) { m_title = title; }
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    const QString& articleTitle() const { return m_title; }
+    QDateTime now() const { return m_clock ? m_clock() : QDateTime::currentDateTime(); }
 
     // Number of positions of the text.
     int textLength() const;
@@ -112,10 +124,23 @@ public:
         return m_positions.toNumbering(widgetPosition);
     }
 
+    // Draws on painter, in document coordinates, what the document's formats
+    // ask for but Qt does not draw (RichTextFormats.h: second lines of
+    // double underlines, paragraph borders, tab leaders), for the blocks
+    // that meet area. palette gives the colour of text of no colour.
+    static void PaintDecorations(QPainter& painter, const QTextDocument& document,
+                                 const QRectF& area, const QPalette& palette);
+
+    // The text of the note whose mark is under a viewport point, or an empty
+    // string.
+    QString noteAt(const QPoint& viewportPoint) const;
+
 signals:
     void zoomChanged(int percent);
 
 protected:
+    bool viewportEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -131,6 +156,8 @@ private:
 
     rtf::RichDocument m_document;
     PositionMap m_positions;
+    QString m_title;
+    std::function<QDateTime()> m_clock;
     int m_zoom = 100;
     bool m_wheelZoom = false;
     int m_wheelDelta = 0;

@@ -81,12 +81,13 @@ bool sameParaFormat(const rtf::ParaFormat& a, const rtf::ParaFormat& b) {
         a.rightIndentTwips != b.rightIndentTwips || a.firstIndentTwips != b.firstIndentTwips ||
         a.spaceBeforeTwips != b.spaceBeforeTwips || a.spaceAfterTwips != b.spaceAfterTwips ||
         a.lineSpacingTwips != b.lineSpacingTwips ||
-        a.lineSpacingMultiple != b.lineSpacingMultiple || a.tabs.size() != b.tabs.size()) {
+        a.lineSpacingMultiple != b.lineSpacingMultiple || a.borders != b.borders ||
+        a.shading != b.shading || a.tabs.size() != b.tabs.size()) {
         return false;
     }
     for (size_t i = 0; i < a.tabs.size(); ++i) {
         if (a.tabs[i].positionTwips != b.tabs[i].positionTwips ||
-            a.tabs[i].alignment != b.tabs[i].alignment) {
+            a.tabs[i].alignment != b.tabs[i].alignment || a.tabs[i].leader != b.tabs[i].leader) {
             return false;
         }
     }
@@ -102,7 +103,9 @@ size_t RichTextFormats::FormatHash::operator()(const rtf::CharFormat& f) const {
     h ^= size_t(uint32_t(f.background)) << 16;
     h ^= size_t(uint32_t(f.offsetHalfPoints)) * 31u;
     h ^= (size_t(f.vertical) << 1) ^ (size_t(f.underline) << 3) ^ (size_t(f.bold) << 7) ^
-         (size_t(f.italic) << 9) ^ (size_t(f.strike) << 11);
+         (size_t(f.italic) << 9) ^ (size_t(f.strike) << 11) ^ (size_t(f.caps) << 12) ^
+         (size_t(f.smallCaps) << 13) ^ (size_t(f.concealed) << 5) ^
+         (size_t(uint32_t(f.spacingTwips)) << 14);
     return h;
 }
 
@@ -189,8 +192,16 @@ QTextBlockFormat RichTextFormats::blockFormat(const rtf::ParaFormat& format) {
     const int64_t firstLineTwips =
         std::max<int64_t>(0, int64_t(format.leftIndentTwips) + format.firstIndentTwips);
     const bool hanging = format.firstIndentTwips < 0 && format.leftIndentTwips > 0;
+    if (format.borders != 0) {
+        block.setProperty(kBorderSidesProperty, int(format.borders));
+    }
+    const auto& colors = m_document.colors;
+    if (format.shading >= 0 && size_t(format.shading) < colors.size()) {
+        block.setBackground(toQColor(colors[size_t(format.shading)]));
+    }
     if (!format.tabs.empty() || hanging) {
         QList<QTextOption::Tab> tabs;
+        QList<QVariant> leaders;
         tabs.reserve(qsizetype(format.tabs.size()) + 1);
         if (hanging)
             tabs.append(QTextOption::Tab(
@@ -220,6 +231,12 @@ QTextBlockFormat RichTextFormats::blockFormat(const rtf::ParaFormat& format) {
                 break;
             }
             tabs.append(tab);
+            if (stop.leader != rtf::TabLeader::None) {
+                leaders.append(QPointF(tab.position, qreal(int(stop.leader))));
+            }
+        }
+        if (!leaders.isEmpty()) {
+            block.setProperty(kTabLeadersProperty, leaders);
         }
         // Stops are looked for in order of position, whatever order the
         // article gave them in.
@@ -282,8 +299,12 @@ QTextCharFormat RichTextFormats::makeCharFormat(const rtf::CharFormat& format) c
     switch (format.underline) {
     case rtf::UnderlineStyle::None:
         break;
-    case rtf::UnderlineStyle::Single:
     case rtf::UnderlineStyle::Double:
+        // The second line is the view's to draw.
+        out.setProperty(kDoubleUnderlineProperty, true);
+        out.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+        break;
+    case rtf::UnderlineStyle::Single:
     case rtf::UnderlineStyle::Thick:
     case rtf::UnderlineStyle::Word:
         out.setUnderlineStyle(QTextCharFormat::SingleUnderline);
@@ -300,6 +321,16 @@ QTextCharFormat RichTextFormats::makeCharFormat(const rtf::CharFormat& format) c
     }
     if (format.strike) {
         out.setFontStrikeOut(true);
+    }
+    if (format.caps) {
+        out.setFontCapitalization(QFont::AllUppercase);
+    } else if (format.smallCaps) {
+        out.setFontCapitalization(QFont::SmallCaps);
+    }
+    if (format.spacingTwips != 0) {
+        out.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+        out.setFontLetterSpacing(
+            std::clamp(twipsToPixels(format.spacingTwips, m_dpi), -50.0, 50.0));
     }
     const auto& colors = m_document.colors;
     if (format.foreground >= 0 && size_t(format.foreground) < colors.size()) {

@@ -17,6 +17,19 @@ inline qreal twipsToPixels(int32_t twips, qreal dpi) {
     return qreal(twips) * dpi / 1440.0;
 }
 
+// What Qt formats cannot say, kept in their properties for the view to
+// draw: a double underline (bool, on characters), the border sides of a
+// paragraph (rtf::BorderSide bits, on blocks), and the leaders of its tab
+// stops (on blocks: a list of QPointF, x the stop's position in pixels as
+// the block's tab positions give it, y its rtf::TabLeader).
+enum RichTextProperty {
+    kDoubleUnderlineProperty = QTextFormat::UserProperty + 1,
+    kBorderSidesProperty = QTextFormat::UserProperty + 2,
+    kTabLeadersProperty = QTextFormat::UserProperty + 3,
+    // On a note's mark: the index of the note in the document, plus one.
+    kNoteProperty = QTextFormat::UserProperty + 4,
+};
+
 // The Qt formats of one document's character and paragraph formats, at one
 // resolution and one text size: fonts mapped to installed families by name,
 // then by family kind; automatic colours left to the palette. zoom scales

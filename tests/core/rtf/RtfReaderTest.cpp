@@ -1,5 +1,7 @@
 #include "core/rtf/RtfReader.h"
 
+#include "../../../fuzz/RtfTableSeeds.h"
+
 #include <gtest/gtest.h>
 #include <string>
 
@@ -32,6 +34,19 @@ TEST(RtfReaderTest, Numbering_FollowsTheRichEditRules) {
         {"fallback ends at group", "{\\rtf1\\uc3 {\\u233 a}bc}", u"\u00E9bc"},
         {"fallback control symbol", "{\\rtf1 \\u233\\~x}", u"\u00E9x"},
         {"hidden text not counted", "{\\rtf1 a{\\v HID_OPEN}b\\v c\\v0 d}", u"abd"},
+        {"hidden cell ends its cell", "{\\rtf1\\intbl {\\uldb a}{\\v HID_A\\cell }b\\cell}",
+         u"a\tb\t"},
+        {"hidden row and par count two", "{\\rtf1\\intbl a\\cell{\\v x\\row}b{\\v\\par}c}",
+         u"a\t\r\nb\r\nc"},
+        {"hidden nested marks count", "{\\rtf1 a{\\v\\nestcell\\nestrow}b}", u"a\t\r\nb"},
+        {"hidden source line break counts two", "{\\rtf1 a{\\v\\\n}b}", u"a\r\nb"},
+        {"hidden line, page, sect, tab count nothing", "{\\rtf1 a{\\v\\line\\page\\sect\\tab}b}",
+         u"ab"},
+        {"nested row definition counts nothing",
+         "{\\rtf1\\intbl\\itap2 n\\nestcell{\\*\\nesttableprops\\trowd\\cellx9\\nestrow}"
+         "{\\nonesttables\\par}x}",
+         u"n\t\r\nx"},
+        {"continuous section still two", "{\\rtf1 a\\par\\sect\\sectd\\sbknone b}", u"a\r\n\r\nb"},
         {"plain ends hidden", "{\\rtf1 \\v a\\plain b}", u"b"},
         {"cp1252 hex and raw byte", "{\\rtf1\\ansi caf\\'e9 \x80}", u"caf\u00E9 \u20AC"},
         {"ansicpg1251", "{\\rtf1\\ansi\\ansicpg1251 \\'c0\\'e1}", u"\u0410\u0431"},
@@ -245,6 +260,29 @@ TEST(RtfReaderTest, BadInput_ReadsWhatItCan) {
         EXPECT_EQ(RtfReader::displayedText(c.rtf), c.text);
         EXPECT_LE(d.fonts.size(), 16384u);
         EXPECT_LE(d.colors.size(), 16384u);
+    }
+}
+
+// Tables built to cost: the model stays within its bounds and the fast text
+// agrees with it.
+TEST(RtfReaderTest, CostlyTables_StayBounded) {
+    for (const auto& [name, rtf] : fuzz::RtfTableSeeds()) {
+        SCOPED_TRACE(name);
+        const RichDocument d = RtfReader::read(rtf);
+        EXPECT_EQ(d.text, RtfReader::displayedText(rtf));
+        EXPECT_LE(d.rows.size(), d.paragraphs.size() * 8 + 1);
+        for (const Note& n : d.notes)
+            EXPECT_LE(n.position, d.length());
+        for (size_t i = 0; i < d.rows.size(); ++i) {
+            const TableRow& row = d.rows[i];
+            EXPECT_LE(row.cells.size(), 64u);
+            ASSERT_GE(row.depth, 1);
+            ASSERT_LE(row.depth, 8);
+            if (row.depth > 1) {
+                ASSERT_LT(static_cast<size_t>(row.parent), i);
+                EXPECT_EQ(d.rows[static_cast<size_t>(row.parent)].depth, row.depth - 1);
+            }
+        }
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "core/common/LittleEndian.h"
 #include "support/FaultyFileOperations.h"
-#include "support/PlantedFiles.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -188,41 +187,6 @@ TEST(BookmarkFileTest, FileName_FoundWhateverItsCase) {
     EXPECT_EQ(BookmarkFile::FileName(dir.file("GUIDE")), dir.file("Guide.SIG"));
     TempDir::writeFile(dir.file("guide.sig"), "");
     EXPECT_EQ(BookmarkFile::FileName(dir.file("GUIDE")), dir.file("guide.sig"));
-}
-
-} // namespace
-} // namespace tolvane
-
-namespace tolvane {
-namespace {
-
-TEST(BookmarkFileTest, PlantedName_ReadForWhatItShowsButNeverReplacedOrCopied) {
-    const std::string elsewhere = BookmarkFile::Bytes({{"Ailleurs", 3}});
-    for (const test::Planted kind : test::kAllPlanted) {
-        SCOPED_TRACE(test::plantedName(kind));
-        TempDir dir;
-        const std::string path = dir.file("GUIDE.SIG");
-        test::Victim victim;
-        victim.bytes = elsewhere;
-        TempDir::writeFile(victim.path, elsewhere);
-        if (!test::plant(kind, path, victim, elsewhere))
-            continue; // another user's file needs root
-        const bool shown = kind == test::Planted::LinkOutside || kind == test::Planted::OtherUsers;
-        const Rows expected = shown ? Rows{{"Ailleurs", 3}} : Rows{};
-        EXPECT_EQ(BookmarkFile::LoadBookmarks(path), expected);
-        for (const bool keepOld : {false, true}) {
-            std::string error;
-            EXPECT_FALSE(BookmarkFile::SaveBookmarks(path, {{"Ailleurs", 3}, {"Mien", 1}}, &error,
-                                                     FileOperations::system(), keepOld));
-            EXPECT_NE(error.find(path), std::string::npos) << error;
-            EXPECT_NE(error.find("n'est pas un fichier ordinaire appartenant \xE0 l'utilisateur"),
-                      std::string::npos)
-                << error;
-        }
-        EXPECT_TRUE(victim.untouched());
-        EXPECT_TRUE(test::stillPlanted(kind, path, elsewhere));
-        EXPECT_EQ(entriesIn(dir.path()), 1u); // no copy, no temporary file
-    }
 }
 
 } // namespace

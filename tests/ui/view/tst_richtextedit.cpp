@@ -1,10 +1,15 @@
+#include "../../../fuzz/RtfTableSeeds.h"
+#include "core/common/InputFile.h"
 #include "ui/view/RichTextEdit.h"
+#include "ui/view/RichTextFormats.h"
 
 #include <QBuffer>
 #include <QImage>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QtTest>
 
 #include <string>
@@ -49,6 +54,74 @@ bool isDisplayed(char16_t c) {
     return c != u'\r' && c != u'\n';
 }
 
+std::string goldenFile(const char* name) {
+    std::string bytes;
+    tolvane::InputFile::readAll(std::string(TOLVANE_SOURCE_DIR) + "/tests/core/rtf/golden/" + name,
+                                bytes);
+    return bytes;
+}
+
+// The tables of a frame, in order, and those inside them.
+void collectTables(QTextFrame* frame, QList<QTextTable*>& tables) {
+    for (QTextFrame* child : frame->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(child)) {
+            tables.append(table);
+        }
+        collectTables(child, tables);
+    }
+}
+
+QList<QTextTable*> tablesOf(const RichTextEdit& edit) {
+    QList<QTextTable*> tables;
+    collectTables(edit.document()->rootFrame(), tables);
+    return tables;
+}
+
+QString cellText(QTextTable* table, int row, int column) {
+    const QTextTableCell cell = table->cellAt(row, column);
+    QTextCursor cursor(table->document());
+    cursor.setPosition(cell.firstPosition());
+    cursor.setPosition(cell.lastPosition(), QTextCursor::KeepAnchor);
+    return cursor.selectedText();
+}
+
+// Every displayed character of the article stands at its place in the
+// widget's document, and maps back to its own position.
+void checkPositions(const RichTextEdit& edit) {
+    const std::u16string& text = edit.richDocument().text;
+    const QTextDocument* doc = edit.document();
+    int previousWidget = -1;
+    for (int p = 0; p < int(text.size()); ++p) {
+        const int widget = edit.toWidgetPosition(p);
+        QVERIFY2(widget >= previousWidget, qPrintable(QStringLiteral("position %1").arg(p)));
+        previousWidget = widget;
+        if (!isDisplayed(text[size_t(p)])) {
+            continue;
+        }
+        const bool cellMark = text[size_t(p)] == u'\t' && doc->characterAt(widget) != u'\t';
+        if (!cellMark) {
+            QCOMPARE(doc->characterAt(widget), QChar(text[size_t(p)]));
+        }
+        // The mark of a cell covered by a merged one shares the place of
+        // the mark before it.
+        if (!cellMark || p == 0 || edit.toWidgetPosition(p - 1) != widget) {
+            QCOMPARE(edit.toNumberingPosition(widget), p);
+        }
+    }
+}
+
+// Rows of dark pixels met going down a column of an image, from y0 to y1.
+int darkRuns(const QImage& image, int x, int y0, int y1) {
+    int runs = 0;
+    bool dark = false;
+    for (int y = std::max(y0, 0); y < std::min(y1, image.height()); ++y) {
+        const bool now = qGray(image.pixel(x, y)) < 128;
+        runs += now && !dark ? 1 : 0;
+        dark = now;
+    }
+    return runs;
+}
+
 } // namespace
 
 class RichTextEditTest : public QObject {
@@ -59,6 +132,19 @@ private slots:
     void cleanup();
     void positions_data();
     void positions();
+    void goldenPositions_data();
+    void goldenPositions();
+    void hiddenCellMarksEndTheirCells();
+    void tableGridsMergesAndShading();
+    void nestedTableDrawnNested();
+    void doubleUnderlineDrawnTwice();
+    void formatsQtHasNoWordFor();
+    void continuousSectionDrawsNoLine();
+    void unnumberedListLevelShowsNothing();
+    void notesShownWithoutPositions();
+    void fieldsWithoutResultShowTheirValue();
+    void drawingObjectPictureShown();
+    void costlyTablesStayBounded();
     void hitTestOnBothHalves_data();
     void hitTestOnBothHalves();
     void hitTestRoundTripOverEveryCharacter();
@@ -116,21 +202,282 @@ void RichTextEditTest::positions() {
     QFETCH(int, length);
     m_edit->loadRtf(rtfDocument(body.toStdString()));
     QCOMPARE(m_edit->textLength(), length);
-    const std::u16string& text = m_edit->richDocument().text;
-    const QTextDocument* doc = m_edit->document();
-    int previousWidget = -1;
-    for (int p = 0; p < int(text.size()); ++p) {
-        const int widget = m_edit->toWidgetPosition(p);
-        QVERIFY2(widget >= previousWidget, qPrintable(QStringLiteral("position %1").arg(p)));
-        previousWidget = widget;
-        if (!isDisplayed(text[size_t(p)])) {
-            continue;
+    checkPositions(*m_edit);
+}
+
+void RichTextEditTest::goldenPositions_data() {
+    QTest::addColumn<QString>("file");
+    for (const char* name : {"hidden-marks.rtf", "table-grids.rtf", "nested-table.rtf",
+                             "bad-tables.rtf", "sections.rtf", "para-borders.rtf",
+                             "char-formats.rtf", "table.rtf", "nested-unterminated.rtf",
+                             "list-levels.rtf", "notes.rtf", "fields-computed.rtf", "shapes.rtf"}) {
+        QTest::newRow(name) << QString::fromLatin1(name);
+    }
+}
+
+void RichTextEditTest::goldenPositions() {
+    QFETCH(QString, file);
+    const std::string rtf = goldenFile(file.toLatin1().constData());
+    QVERIFY(!rtf.empty());
+    m_edit->loadRtf(rtf);
+    QVERIFY(m_edit->textLength() > 0);
+    checkPositions(*m_edit);
+}
+
+void RichTextEditTest::hiddenCellMarksEndTheirCells() {
+    // Help authors end a cell right after a link's hidden target.
+    m_edit->loadRtf(goldenFile("hidden-marks.rtf"));
+    const QList<QTextTable*> tables = tablesOf(*m_edit);
+    QCOMPARE(tables.size(), 1);
+    QTextTable* table = tables[0];
+    QCOMPARE(table->rows(), 2);
+    QCOMPARE(table->columns(), 3);
+    QCOMPARE(cellText(table, 0, 1), QStringLiteral("Edit|Copy"));
+    QCOMPARE(cellText(table, 0, 2), QStringLiteral("Copie la s\u00e9lection."));
+    QCOMPARE(cellText(table, 1, 0), QStringLiteral("{bmc EditPast.bmp}"));
+    QCOMPARE(cellText(table, 1, 2), QStringLiteral("Colle."));
+    // \brdrnone on every side: no border at all.
+    for (int c = 0; c < 3; ++c) {
+        const QTextTableCellFormat format = table->cellAt(0, c).format().toTableCellFormat();
+        QCOMPARE(format.topBorder(), 0.0);
+        QCOMPARE(format.leftBorder(), 0.0);
+    }
+}
+
+void RichTextEditTest::tableGridsMergesAndShading() {
+    m_edit->loadRtf(goldenFile("table-grids.rtf"));
+    const QList<QTextTable*> tables = tablesOf(*m_edit);
+    QCOMPARE(tables.size(), 1);
+    QTextTable* table = tables[0];
+    // The rows' edges together: -108, 0, 1000, 2000, 3000, 4000, 6000, 65532.
+    QCOMPARE(table->rows(), 3);
+    QCOMPARE(table->columns(), 7);
+    // First row: a cell over two (-108 to 4000), then one over two rows.
+    QCOMPARE(table->cellAt(0, 0).columnSpan(), 5);
+    QCOMPARE(cellText(table, 0, 0), QStringLiteral("Titre sur deux"));
+    QCOMPARE(table->cellAt(0, 5).rowSpan(), 2);
+    QCOMPARE(table->cellAt(1, 5).row(), 0);
+    QCOMPARE(cellText(table, 0, 5), QStringLiteral("Haut"));
+    // Second row on its own edges.
+    QCOMPARE(table->cellAt(1, 0).columnSpan(), 2);
+    QCOMPARE(cellText(table, 1, 0), QStringLiteral("A"));
+    QCOMPARE(table->cellAt(1, 2).columnSpan(), 3);
+    QCOMPARE(cellText(table, 1, 2), QStringLiteral("B"));
+    // Third row: 0 to 3000, then to 65532, fitted to the view.
+    QCOMPARE(table->cellAt(2, 1).column(), 1);
+    QCOMPARE(table->cellAt(2, 1).columnSpan(), 3);
+    QCOMPARE(cellText(table, 2, 4), QStringLiteral("Jusqu'au bord"));
+    const QTextTableFormat format = table->format();
+    QCOMPARE(format.width().type(), QTextLength::PercentageLength);
+    QCOMPARE(format.columnWidthConstraints().at(6).type(), QTextLength::VariableLength);
+    QCOMPARE(format.columnWidthConstraints().at(0).type(), QTextLength::FixedLength);
+    QVERIFY(m_edit->document()->size().width() <= m_edit->viewport()->width() + 1);
+    // Shading and borders as declared.
+    const QTextTableCellFormat first = table->cellAt(0, 0).format().toTableCellFormat();
+    QCOMPARE(first.background().color(), QColor(204, 204, 204));
+    QCOMPARE(first.topBorder(), 1.0);
+    const QTextTableCellFormat last = table->cellAt(2, 4).format().toTableCellFormat();
+    QCOMPARE(last.background().color(), QColor(255, 0, 0));
+    QCOMPARE(table->cellAt(0, 5).format().toTableCellFormat().topBorder(), 0.0);
+}
+
+void RichTextEditTest::nestedTableDrawnNested() {
+    m_edit->loadRtf(goldenFile("nested-table.rtf"));
+    const QList<QTextTable*> outer = tablesOf(*m_edit);
+    QCOMPARE(outer.size(), 2);
+    QTextTable* table = outer[0];
+    QTextTable* nested = outer[1];
+    QCOMPARE(table->rows(), 1);
+    QCOMPARE(table->columns(), 2);
+    QCOMPARE(nested->parentFrame(), table);
+    QCOMPARE(nested->rows(), 2);
+    QCOMPARE(nested->columns(), 2);
+    QCOMPARE(cellText(nested, 0, 0), QStringLiteral("N1"));
+    QCOMPARE(cellText(nested, 1, 1), QStringLiteral("N4"));
+    QCOMPARE(nested->cellAt(0, 0).format().background().color(), QColor(255, 255, 0));
+    // The nested table stands in the outer row's second cell, before "fin".
+    const QTextTableCell holder = table->cellAt(0, 1);
+    QVERIFY(nested->firstPosition() > holder.firstPosition());
+    QVERIFY(nested->lastPosition() < holder.lastPosition());
+    QVERIFY(cellText(table, 0, 1).endsWith(QStringLiteral("fin")));
+    QCOMPARE(cellText(table, 0, 0), QStringLiteral("Externe"));
+
+    // Rows whose definitions were lost still end where a reader without
+    // nested tables would break the line.
+    m_edit->loadRtf(goldenFile("nested-unterminated.rtf"));
+    const QList<QTextTable*> tables = tablesOf(*m_edit);
+    QCOMPARE(tables.size(), 2);
+    QCOMPARE(tables[1]->parentFrame(), tables[0]);
+    QCOMPARE(tables[1]->rows(), 2);
+    QCOMPARE(tables[1]->columns(), 2);
+    QCOMPARE(cellText(tables[1], 1, 0), QStringLiteral("B1"));
+    QCOMPARE(cellText(tables[0], 0, 1), QStringLiteral("Texte"));
+}
+
+void RichTextEditTest::doubleUnderlineDrawnTwice() {
+    m_edit->resize(600, 200);
+    m_edit->loadRtf(rtfDocument("\\fs48 {\\uldb nnnnnnnn}\\par {\\ul nnnnnnnn}\\par"));
+    const QImage image = m_edit->viewport()->grab().toImage();
+    const int top1 = m_edit->posFromChar(0).y();
+    const int top2 = m_edit->posFromChar(positionOf(*m_edit, u"nnnnnnnn", 3)).y();
+    const int bottom2 = top2 + (top2 - top1);
+    QVERIFY(top2 - top1 > 20);
+    // Down the middle of a letter n: its arch, then one line or two.
+    const int x = (m_edit->posFromChar(1).x() + m_edit->posFromChar(2).x()) / 2;
+    const int doubled = darkRuns(image, x, top1, top2);
+    const int single = darkRuns(image, x, top2, bottom2);
+    QVERIFY2(single == 2 && doubled == 3,
+             qPrintable(QStringLiteral("%1 %2").arg(doubled).arg(single)));
+}
+
+void RichTextEditTest::formatsQtHasNoWordFor() {
+    m_edit->loadRtf(goldenFile("char-formats.rtf"));
+    const auto formatAt = [this](const std::u16string& text) {
+        QTextCursor cursor(m_edit->document());
+        cursor.setPosition(m_edit->toWidgetPosition(positionOf(*m_edit, text)) + 1);
+        return cursor.charFormat();
+    };
+    QCOMPARE(formatAt(u"Petites").fontCapitalization(), QFont::SmallCaps);
+    QCOMPARE(formatAt(u"tout en").fontCapitalization(), QFont::AllUppercase);
+    QCOMPARE(formatAt(u"normal").fontCapitalization(), QFont::MixedCase);
+    QCOMPARE(formatAt(u"large").fontLetterSpacingType(), QFont::AbsoluteSpacing);
+    QVERIFY(formatAt(u"large").fontLetterSpacing() > 0);
+    QVERIFY(formatAt(u"serr").fontLetterSpacing() < 0);
+    // Words-only underline leaves the spaces between words alone.
+    QVERIFY(formatAt(u"mots").fontUnderline());
+    QVERIFY(!formatAt(u" seuls").fontUnderline());
+    QVERIFY(formatAt(u"double").boolProperty(tolvane::kDoubleUnderlineProperty));
+    QVERIFY(!formatAt(u"simple").boolProperty(tolvane::kDoubleUnderlineProperty));
+
+    m_edit->loadRtf(goldenFile("para-borders.rtf"));
+    const qreal dpi = m_edit->logicalDpiY();
+    QCOMPARE(m_edit->document()->defaultTextOption().tabStopDistance(), 1134 * dpi / 1440);
+    const auto blockAt = [this](const std::u16string& text) {
+        return m_edit->document()
+            ->findBlock(m_edit->toWidgetPosition(positionOf(*m_edit, text)))
+            .blockFormat();
+    };
+    QCOMPARE(blockAt(u"code 2").intProperty(tolvane::kBorderSidesProperty), 15);
+    QCOMPARE(blockAt(u"code 2").background().color(), QColor(230, 230, 230));
+    QCOMPARE(blockAt(u"Haut").intProperty(tolvane::kBorderSidesProperty),
+             int(rtf::kBorderTop | rtf::kBorderLeft));
+    QCOMPARE(blockAt(u"cellule").intProperty(tolvane::kBorderSidesProperty), 0);
+    const QList<QVariant> leaders =
+        blockAt(u"Chapitre").property(tolvane::kTabLeadersProperty).toList();
+    QCOMPARE(leaders.size(), 3);
+    QCOMPARE(int(leaders[0].toPointF().y()), int(rtf::TabLeader::Dots));
+    QCOMPARE(int(leaders[1].toPointF().y()), int(rtf::TabLeader::Hyphens));
+    QCOMPARE(leaders[0].toPointF().x(), 3000 * dpi / 1440);
+}
+
+void RichTextEditTest::continuousSectionDrawsNoLine() {
+    // The same text, once with a continuous break and once with a page
+    // break: one block less, the positions alike.
+    m_edit->loadRtf(rtfDocument("Un\\par\\sect\\sectd\\sbknone Deux\\par"));
+    const int continuous = m_edit->document()->blockCount();
+    const int deux = positionOf(*m_edit, u"Deux");
+    checkPositions(*m_edit);
+    m_edit->loadRtf(rtfDocument("Un\\par\\sect\\sectd\\sbkpage Deux\\par"));
+    QCOMPARE(m_edit->document()->blockCount(), continuous + 1);
+    QCOMPARE(positionOf(*m_edit, u"Deux"), deux);
+}
+
+void RichTextEditTest::unnumberedListLevelShowsNothing() {
+    // LibreOffice's headings: a list level with no number, its tab still
+    // written; counted, not drawn. A numbered level's tab is drawn.
+    m_edit->loadRtf(goldenFile("list-levels.rtf"));
+    const int titre = positionOf(*m_edit, u"Titre");
+    QCOMPARE(titre, 1);
+    QCOMPARE(m_edit->posFromChar(titre).x(), m_edit->posFromChar(0).x());
+    const int number = positionOf(*m_edit, u"1.");
+    const int sous = positionOf(*m_edit, u"Sous");
+    QVERIFY(m_edit->posFromChar(sous).x() - m_edit->posFromChar(number).x() > 20);
+    checkPositions(*m_edit);
+}
+
+void RichTextEditTest::notesShownWithoutPositions() {
+    m_edit->loadRtf(goldenFile("notes.rtf"));
+    // The body's positions are those of its text alone.
+    QCOMPARE(m_edit->textLength(), 29);
+    checkPositions(*m_edit);
+    const QString shown = m_edit->document()->toPlainText();
+    // Automatic numbers drawn as marks; a mark of the text's own stays.
+    QVERIFY2(shown.startsWith(QStringLiteral("Un texte1 qui cite* et2.")), qPrintable(shown));
+    // The notes after the text, footnotes first, the one in hidden text and
+    // the one inside a note left out.
+    const int first = shown.indexOf(QStringLiteral("1 Premi\u00e8re note,"));
+    const int second = shown.indexOf(QStringLiteral("* Note \u00e0 marque propre."));
+    const int last = shown.indexOf(QStringLiteral("3 Derni\u00e8re."));
+    const int endnote = shown.indexOf(QStringLiteral("2 Note de fin \u20ac."));
+    QVERIFY(first > 0 && second > first && last > second && endnote > last);
+    QVERIFY(!shown.contains(QStringLiteral("invisible")));
+    QVERIFY(!shown.contains(QStringLiteral("dedans")));
+    // Each mark gives its note's text where it is drawn; the text around does
+    // not.
+    const int texte = positionOf(*m_edit, u"texte");
+    const QPoint before = m_edit->posFromChar(texte + 4);
+    const QPoint after = m_edit->posFromChar(texte + 5);
+    const QPoint mark((before.x() + after.x()) / 2, before.y() + 2);
+    QVERIFY(after.x() - before.x() > 8); // the last letter and the mark
+    QString found;
+    for (int x = before.x(); x < after.x() && found.isEmpty(); ++x) {
+        found = m_edit->noteAt(QPoint(x, mark.y()));
+    }
+    QVERIFY2(found.startsWith(QStringLiteral("1 Premi\u00e8re note,")), qPrintable(found));
+    QVERIFY(m_edit->noteAt(m_edit->posFromChar(1) + QPoint(1, 2)).isEmpty());
+    // A hit on the mark is on the character after it.
+    QCOMPARE(m_edit->charFromPos(QPoint(after.x() - 1, mark.y())), texte + 5);
+}
+
+void RichTextEditTest::fieldsWithoutResultShowTheirValue() {
+    m_edit->setArticleTitle(QStringLiteral("Mon article"));
+    m_edit->setClock([] { return QDateTime(QDate(2026, 3, 5), QTime(14, 7)); });
+    m_edit->loadRtf(goldenFile("fields-computed.rtf"));
+    // No page in a view; the date in its picture, the time, the title; a
+    // field with a result keeps it, one of another kind shows nothing.
+    QCOMPARE(m_edit->document()->toPlainText(),
+             QStringLiteral("Page  sur , le 5 mars 2026 \u00e0 14:07.\n"
+                            "Mon article ; avec r\u00e9sultat : 01/01/2001 ; inconnu : ."));
+    // Values take no position: the text keeps its numbering.
+    QCOMPARE(m_edit->textLength(), 66);
+    checkPositions(*m_edit);
+    const int avec = positionOf(*m_edit, u" ; avec");
+    const QPoint at = m_edit->posFromChar(avec + 3);
+    QCOMPARE(m_edit->charFromPos(at + QPoint(1, 3)), avec + 3);
+    m_edit->setClock(nullptr);
+    m_edit->setArticleTitle(QString());
+}
+
+void RichTextEditTest::drawingObjectPictureShown() {
+    // A drawing object whose result shows nothing: its picture (pib), with
+    // no position; one with a result: the result only.
+    m_edit->loadRtf(goldenFile("shapes.rtf"));
+    QCOMPARE(m_edit->textLength(), 66);
+    checkPositions(*m_edit);
+    QList<int> images;
+    for (QTextBlock block = m_edit->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().isImageFormat()) {
+                images.append(it.fragment().position());
+            }
         }
-        const bool cellMark = text[size_t(p)] == u'\t' && doc->characterAt(widget) != u'\t';
-        if (!cellMark) {
-            QCOMPARE(doc->characterAt(widget), QChar(text[size_t(p)]));
+    }
+    QCOMPARE(images.size(), 2);
+    QCOMPARE(images[0], m_edit->toWidgetPosition(6) - 1);
+    QCOMPARE(m_edit->document()->characterAt(images[0] - 1), QLatin1Char(' '));
+    QCOMPARE(m_edit->document()->characterAt(images[0] + 1), QLatin1Char(' '));
+}
+
+void RichTextEditTest::costlyTablesStayBounded() {
+    for (const auto& [name, rtf] : tolvane::fuzz::RtfTableSeeds()) {
+        m_edit->loadRtf(rtf);
+        QVERIFY2(m_edit->textLength() > 0, name.c_str());
+        for (QTextTable* table : tablesOf(*m_edit)) {
+            QVERIFY2(table->columns() <= 64, name.c_str());
+            QVERIFY2(qint64(table->rows()) * table->columns() <= 8 * 20000, name.c_str());
         }
-        QCOMPARE(m_edit->toNumberingPosition(widget), p);
+        m_edit->viewport()->grab();
+        QVERIFY(m_edit->charFromPos(QPoint(10, 10)) >= 0);
     }
 }
 
