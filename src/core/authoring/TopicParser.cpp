@@ -1184,8 +1184,15 @@ void Session::word(const Token& t, const rtf::ControlWord& known) {
         emitRaw(t, true);
         return;
     }
-    if (w == Word::Paragraph || w == Word::Line || w == Word::Section || w == Word::Row ||
-        w == Word::NestedRow) {
+    // A paragraph, row or cell mark ends its paragraph, row or cell in
+    // hidden text too, as the reader reads it (a cell after a link's hidden
+    // target); a line, page or section break there counts nothing.
+    if (w == Word::Paragraph || w == Word::Row || w == Word::NestedRow) {
+        emitRaw(t, false);
+        mark(2);
+        return;
+    }
+    if (w == Word::Line || w == Word::Section) {
         emitRaw(t, false);
         if (!c.hidden)
             mark(2);
@@ -1193,8 +1200,7 @@ void Session::word(const Token& t, const rtf::ControlWord& known) {
     }
     if (w == Word::Cell || w == Word::NestedCell) {
         emitRaw(t, false);
-        if (!c.hidden)
-            mark(1);
+        mark(1);
         return;
     }
     if (w == Word::Tab || w == Word::Character) {
@@ -1328,7 +1334,7 @@ void Session::symbol(const Token& t) {
         --m_skipChars;
     if (s == '\r' || s == '\n') {
         m_content += "\\par ";
-        if (!c.hidden && !skipped)
+        if (!skipped)
             mark(2);
         return;
     }

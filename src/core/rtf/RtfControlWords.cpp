@@ -34,13 +34,13 @@ constexpr const char* kSkipped[] = {
     "objalias",     "objsect",      "picprop",     "blipuid",
     "fontemb",      "fontfile",     "filetbl",     "do",
     "shpinst",      "passwordhash", "protusertbl", "wgrffmtfilter",
-    "mhtmltag",     "htmltag",          "formfield",    "datafield",    "password",    "keycode",
-    "author",       "operator",     "title",       "subject",
-    "keywords",     "doccomm",      "hlinkbase",   "buptim",
-    "creatim",      "printim",      "revtim",      "background",
-    "oldcprops",    "oldpprops",    "oldsprops",   "oldtprops",
-    "fldtype",      "ebcstart",     "ebcend",      "bkmkcolf",
-    "bkmkcoll"};
+    "mhtmltag",     "htmltag",      "formfield",   "datafield",
+    "password",     "keycode",      "author",      "operator",
+    "title",        "subject",      "keywords",    "doccomm",
+    "hlinkbase",    "buptim",       "creatim",     "printim",
+    "revtim",       "background",   "oldcprops",   "oldpprops",
+    "oldsprops",    "oldtprops",    "fldtype",     "ebcstart",
+    "ebcend",       "bkmkcolf",     "bkmkcoll"};
 
 constexpr Entry kWords[] = {
     {"fonttbl", {D, Word::FontTable, 0}},

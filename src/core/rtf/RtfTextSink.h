@@ -145,6 +145,7 @@ public:
         m_block[m_used++] = u'\uFFFC';
     }
     void tableWord(Word, int32_t) {}
+    void layoutWord(Word, int32_t, const State&) {}
 
     // Hands on what is left; returns the length of the whole text.
     size_t finish() {
