@@ -1,6 +1,7 @@
 #include "core/authoring/TopicParser.h"
 
 #include "core/common/Cp1252.h"
+#include "core/common/HexDigit.h"
 #include "core/rtf/RtfCodePages.h"
 #include "core/rtf/RtfControlWords.h"
 #include "core/rtf/RtfReader.h"
@@ -166,16 +167,6 @@ bool IsDropped(char c) {
 
 bool OnlyDropped(std::string_view bytes) {
     return std::all_of(bytes.begin(), bytes.end(), IsDropped);
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // Reads the token at i; text tokens are runs of ordinary bytes. Control
@@ -1552,8 +1543,8 @@ size_t Session::plainRun(size_t i) {
         }
         if (p[k] != '\\' || k + 3 >= n || p[k + 1] != '\'')
             break;
-        const int hi = HexValue(p[k + 2]);
-        const int lo = HexValue(p[k + 3]);
+        const int hi = hexDigitValue(static_cast<unsigned char>(p[k + 2]));
+        const int lo = hexDigitValue(static_cast<unsigned char>(p[k + 3]));
         if (hi < 0 || lo < 0)
             break;
         const int byte = hi * 16 + lo;

@@ -1,5 +1,7 @@
 #include "core/rtf/RtfPictureBuilder.h"
 
+#include "core/common/HexDigit.h"
+
 #include <algorithm>
 
 namespace tolvane::rtf {
@@ -8,16 +10,6 @@ namespace {
 constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kInfoHeaderSize = 40;
 constexpr uint32_t kBitfields = 3;
-
-int hexValue(unsigned char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 uint32_t readU32(const std::string& s, size_t at) {
     return static_cast<uint32_t>(static_cast<unsigned char>(s[at])) |
@@ -62,7 +54,7 @@ void RtfPictureBuilder::addHex(std::string_view text) {
     if (!m_keepData)
         return;
     for (char ch : text) {
-        const int v = hexValue(static_cast<unsigned char>(ch));
+        const int v = hexDigitValue(static_cast<unsigned char>(ch));
         if (v < 0)
             continue;
         if (m_highNibble < 0) {

@@ -1,5 +1,6 @@
 #include "core/rtf/RtfTokenizer.h"
 
+#include "core/common/HexDigit.h"
 #include "core/rtf/RtfControlWords.h"
 
 #include <algorithm>
@@ -30,13 +31,9 @@ constexpr uint8_t kNoHex = 0xFF;
 
 constexpr std::array<uint8_t, 256> makeHexValues() {
     std::array<uint8_t, 256> v{};
-    for (int b = 0; b < 256; ++b)
-        v[b] = kNoHex;
-    for (int d = 0; d < 10; ++d)
-        v['0' + d] = static_cast<uint8_t>(d);
-    for (int d = 0; d < 6; ++d) {
-        v['a' + d] = static_cast<uint8_t>(10 + d);
-        v['A' + d] = static_cast<uint8_t>(10 + d);
+    for (int b = 0; b < 256; ++b) {
+        const int digit = hexDigitValue(static_cast<unsigned char>(b));
+        v[b] = digit < 0 ? kNoHex : static_cast<uint8_t>(digit);
     }
     return v;
 }
@@ -47,15 +44,6 @@ bool isLetter(unsigned char c) {
 }
 bool isDigit(unsigned char c) {
     return c >= '0' && c <= '9';
-}
-int hexValue(unsigned char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // textEffect() of every word that is not a destination, read in one load.
@@ -118,11 +106,11 @@ bool RtfTokenizer::scan(RtfToken& token) {
     if (!isLetter(first)) {
         ++m_pos;
         if (first == '\'') {
-            const int high = m_pos < size ? hexValue(data[m_pos]) : -1;
+            const int high = m_pos < size ? hexDigitValue(data[m_pos]) : -1;
             if (high < 0)
                 return false;
             ++m_pos;
-            const int low = m_pos < size ? hexValue(data[m_pos]) : -1;
+            const int low = m_pos < size ? hexDigitValue(data[m_pos]) : -1;
             if (low < 0)
                 return false;
             ++m_pos;
