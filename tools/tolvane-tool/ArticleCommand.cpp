@@ -1,7 +1,9 @@
 #include "ToolCommand.h"
 #include "core/articles/ArticleStore.h"
+#include "core/authoring/HtmlExporter.h"
 #include "core/common/Cp1252.h"
 #include "core/rtf/RichTextDump.h"
+#include "core/rtf/RtfReader.h"
 
 #include <ostream>
 
@@ -12,10 +14,10 @@ int RunArticle(const std::vector<std::string>& args, std::ostream& out, std::ost
     std::string mode;
     for (const std::string& a : args) {
         if (a == "--title" || a == "--rtf" || a == "--links" || a == "--text" ||
-            a == "--paragraphs" || a == "--count") {
+            a == "--paragraphs" || a == "--count" || a == "--html") {
             if (!mode.empty()) {
                 err << "tolvane-tool article : une seule option parmi --title, --rtf, --links, "
-                       "--text, --paragraphs, --count\n";
+                       "--text, --paragraphs, --count, --html\n";
                 return kUsage;
             }
             mode = a;
@@ -49,6 +51,12 @@ int RunArticle(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
     ArticleRecord record;
     store.ReadArticle(number, record);
+    if (mode == "--html") {
+        std::vector<LinkRecord> links;
+        store.ReadLinks(number, links);
+        out << authoring::DocumentHtml(rtf::RtfReader::read(record.body), record.title, links);
+        return kOk;
+    }
     if (mode == "--title")
         out << cp1252::toUtf8(record.title) << '\n';
     else if (mode == "--text")
@@ -66,7 +74,7 @@ namespace {
 const CommandRegistration registration{
     {30, "article", "affiche le titre, le corps RTF ou les liens d'un article",
      "Usage : tolvane-tool article BASE N (--title | --rtf | --links | --text | --paragraphs |\n"
-     "                                    --count)\n\n"
+     "                                    --count | --html)\n\n"
      "  --title        le titre de l'article\n"
      "  --rtf          les octets bruts du corps RTF\n"
      "  --links        une ligne PREMIER DERNIER CIBLE R\xC3\x89SERV\xC3\x89 par lien\n"
@@ -76,6 +84,8 @@ const CommandRegistration registration{
      "  --paragraphs   une ligne par paragraphe : sa premi\xC3\xA8re position, une tabulation,\n"
      "                 son texte\n"
      "  --count        le nombre total de positions du texte affich\xC3\xA9\n"
+     "  --html         une page HTML (UTF-8, autonome) du corps, telle que l'export\n"
+     "                 la montre, liens compris\n"
      "Code 1 quand l'article n'existe pas.\n",
      RunArticle}};
 } // namespace

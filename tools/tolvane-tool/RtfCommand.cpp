@@ -1,6 +1,8 @@
 #include "ToolCommand.h"
+#include "core/authoring/HtmlExporter.h"
 #include "core/common/InputFile.h"
 #include "core/rtf/RichTextDump.h"
+#include "core/rtf/RtfReader.h"
 
 #include <iostream>
 #include <iterator>
@@ -13,14 +15,17 @@ int RunRtf(const std::vector<std::string>& args, std::ostream& out, std::ostream
     rtf::RichTextDump::Mode mode = rtf::RichTextDump::Mode::Text;
     bool modeGiven = false;
     bool fileGiven = false;
+    bool html = false;
     for (const std::string& a : args) {
-        if (a == "--paragraphs" || a == "--count" || a == "--text" || a == "--model") {
+        if (a == "--paragraphs" || a == "--count" || a == "--text" || a == "--model" ||
+            a == "--html") {
             if (modeGiven) {
                 err << "tolvane-tool rtf : une seule option parmi --text, --paragraphs, --count, "
-                       "--model\n";
+                       "--model, --html\n";
                 return kUsage;
             }
             modeGiven = true;
+            html = a == "--html";
             mode = a == "--paragraphs" ? rtf::RichTextDump::Mode::Paragraphs
                    : a == "--count"    ? rtf::RichTextDump::Mode::Count
                    : a == "--model"    ? rtf::RichTextDump::Mode::Model
@@ -49,6 +54,11 @@ int RunRtf(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "tolvane-tool rtf : impossible de lire " << file << "\n";
         return kNotFound;
     }
+    if (html) {
+        const std::string name = file == "-" ? std::string("-") : file;
+        out << authoring::DocumentHtml(rtf::RtfReader::read(bytes), name);
+        return kOk;
+    }
     rtf::RichTextDump::write(bytes, mode, out);
     return kOk;
 }
@@ -56,7 +66,7 @@ int RunRtf(const std::vector<std::string>& args, std::ostream& out, std::ostream
 namespace {
 const CommandRegistration registration{
     {35, "rtf", "affiche le texte d'un document RTF dans la num\xC3\xA9rotation des liens",
-     "Usage : tolvane-tool rtf FICHIER [--text | --paragraphs | --count | --model]\n\n"
+     "Usage : tolvane-tool rtf FICHIER [--text | --paragraphs | --count | --model | --html]\n\n"
      "FICHIER est un document RTF, ou - pour l'entr\xC3\xA9"
      "e standard.\n"
      "  --text         le texte affich\xC3\xA9 (par d\xC3\xA9"
@@ -68,6 +78,8 @@ const CommandRegistration registration{
      "  --count        le nombre total de positions\n"
      "  --model        le mod\xC3\xA8le du document : paragraphes et leurs formats,\n"
      "                 segments, lignes et cellules des tableaux\n"
+     "  --html         une page HTML (UTF-8, autonome) du document, telle que\n"
+     "                 l'export la montre : tableaux, notes, bordures\n"
      "Code 1 quand le fichier ne peut pas \xC3\xAAtre lu.\n",
      RunRtf}};
 } // namespace

@@ -169,8 +169,27 @@ std::string CharStyle(const rtf::RichDocument& doc, const rtf::CharFormat& f, in
     return style;
 }
 
-std::string ParaStyle(const rtf::ParaFormat& p) {
+std::string BorderCss(bool top, bool right, bool bottom, bool left) {
     std::string style;
+    if (top)
+        style += "border-top:1px solid #000;";
+    if (right)
+        style += "border-right:1px solid #000;";
+    if (bottom)
+        style += "border-bottom:1px solid #000;";
+    if (left)
+        style += "border-left:1px solid #000;";
+    return style;
+}
+
+std::string ParaStyle(const rtf::RichDocument& doc, const rtf::ParaFormat& p) {
+    std::string style = BorderCss(p.borders & rtf::kBorderTop, p.borders & rtf::kBorderRight,
+                                  p.borders & rtf::kBorderBottom, p.borders & rtf::kBorderLeft);
+    if (p.borders)
+        style += "padding:.2em .4em;";
+    const std::string shading = ColourCss(doc, p.shading);
+    if (!shading.empty())
+        style += "background:" + shading + ";";
     static const char* align[] = {"left", "center", "right", "justify"};
     if (p.alignment != rtf::Alignment::Left)
         style += std::string("text-align:") + align[static_cast<int>(p.alignment)] + ";";
@@ -198,9 +217,52 @@ struct Site {
     bool exists(ArticleNumber n) const { return titles.count(n) != 0; }
 };
 
+// The attributes of the cell `cell` of row `row`: its span over the cells it
+// covers, its shading and the sides it declares.
+std::string CellAttributes(const rtf::RichDocument& doc, size_t row, size_t cell) {
+    const std::vector<rtf::TableCell>& cells = doc.rows[row].cells;
+    if (cell >= cells.size())
+        return std::string();
+    const rtf::TableCell& c = cells[cell];
+    std::string out;
+    size_t span = 1;
+    while (cell + span < cells.size() && cells[cell + span].horizontal == rtf::CellMerge::Merged)
+        ++span;
+    if (span > 1)
+        out += " colspan=\"" + std::to_string(span) + "\"";
+    if (c.vertical == rtf::CellMerge::First) {
+        size_t down = 1;
+        while (row + down < doc.rows.size() && cell < doc.rows[row + down].cells.size() &&
+               doc.rows[row + down].cells[cell].vertical == rtf::CellMerge::Merged)
+            ++down;
+        if (down > 1)
+            out += " rowspan=\"" + std::to_string(down) + "\"";
+    }
+    std::string style = BorderCss(c.borderTop, c.borderRight, c.borderBottom, c.borderLeft);
+    const std::string shading = ColourCss(doc, c.shading);
+    if (!shading.empty())
+        style += "background:" + shading + ";";
+    if (!style.empty())
+        out += " style=\"" + style + "\"";
+    return out;
+}
+
+// A cell that another one covers writes nothing.
+bool Covered(const rtf::RichDocument& doc, int32_t row, int32_t cell) {
+    if (row < 0 || static_cast<size_t>(row) >= doc.rows.size() || cell < 0 ||
+        static_cast<size_t>(cell) >= doc.rows[row].cells.size())
+        return false;
+    const rtf::TableCell& c = doc.rows[row].cells[cell];
+    return c.horizontal == rtf::CellMerge::Merged || c.vertical == rtf::CellMerge::Merged;
+}
+
+std::string NoteMark(const rtf::Note& note, size_t k) {
+    return note.mark.empty() ? std::to_string(k + 1) : Html(note.mark);
+}
+
 // The HTML of an article body with its links; the popup articles it links
-// to are added to notes.
-std::string BodyHtml(const Site& site, const rtf::RichDocument& doc,
+// to are added to notes. Without a site, every link goes to its article's page.
+std::string BodyHtml(const Site* site, const rtf::RichDocument& doc,
                      const std::vector<LinkRecord>& links, std::vector<ArticleNumber>& notes) {
     // The link each position belongs to: the first record that holds it.
     // Each position is given once: a skip list jumps over the positions an
@@ -230,9 +292,9 @@ std::string BodyHtml(const Site& site, const rtf::RichDocument& doc,
     }
     auto openLink = [&](int32_t k) {
         const ArticleNumber target = links[k].target;
-        if (!site.exists(target))
+        if (site && !site->exists(target))
             return std::string("<span class=\"broken\" title=\"article absent\">");
-        if (site.isPopup(target)) {
+        if (site && site->isPopup(target)) {
             if (std::find(notes.begin(), notes.end(), target) == notes.end())
                 notes.push_back(target);
             const std::string id = "note-" + std::to_string(target);
@@ -241,7 +303,8 @@ std::string BodyHtml(const Site& site, const rtf::RichDocument& doc,
         return "<a href=\"" + PageName(target) + "\">";
     };
     auto closeLink = [&](int32_t k) {
-        return site.exists(links[k].target) ? std::string("</a>") : std::string("</span>");
+        return !site || site->exists(links[k].target) ? std::string("</a>")
+                                                      : std::string("</span>");
     };
 
     std::map<int32_t, size_t> sizes;
@@ -259,31 +322,37 @@ std::string BodyHtml(const Site& site, const rtf::RichDocument& doc,
     std::string out;
     int32_t row = -1, cell = -1;
     bool inTable = false;
+    size_t nextNote = 0;
     for (const rtf::Paragraph& para : doc.paragraphs) {
         // The mark that ends a row is not a cell of its own.
         if (para.tableRow >= 0 && para.mark == rtf::MarkKind::Row && para.begin == para.end)
             continue;
-        if (para.tableRow >= 0) {
+        const bool inRow =
+            para.tableRow >= 0 && static_cast<size_t>(para.tableRow) < doc.rows.size();
+        if (inRow) {
             if (!inTable) {
                 out += "<div class=\"table\"><table>";
                 inTable = true;
                 row = -1;
             }
-            if (para.tableRow != row) {
-                if (row >= 0)
-                    out += "</td></tr>";
-                out += "<tr><td>";
+            const bool newRow = para.tableRow != row;
+            if (newRow || para.cell != cell) {
+                if (row >= 0 && !Covered(doc, row, cell))
+                    out += "</td>";
+                if (newRow)
+                    out += row >= 0 ? "</tr><tr>" : "<tr>";
                 row = para.tableRow;
                 cell = para.cell;
-            } else if (para.cell != cell) {
-                out += "</td><td>";
-                cell = para.cell;
+                if (!Covered(doc, row, cell))
+                    out += "<td" + CellAttributes(doc, row, std::max(cell, 0)) + ">";
             }
+            if (Covered(doc, row, cell))
+                continue;
         } else if (inTable) {
-            out += "</td></tr></table></div>";
+            out += Covered(doc, row, cell) ? "</tr></table></div>" : "</td></tr></table></div>";
             inTable = false;
         }
-        const std::string style = ParaStyle(para.format);
+        const std::string style = ParaStyle(doc, para.format);
         out += para.tableRow >= 0 ? "<p" : "<p";
         if (para.mark == rtf::MarkKind::Line)
             out += " class=\"line\"";
@@ -297,9 +366,15 @@ std::string BodyHtml(const Site& site, const rtf::RichDocument& doc,
             empty = false;
             uint32_t p = seg.begin;
             while (p < seg.end && p < doc.text.size()) {
+                for (; nextNote < doc.notes.size() && doc.notes[nextNote].position <= p; ++nextNote)
+                    out += "<sup class=\"fn\"><a href=\"#fn-" + std::to_string(nextNote + 1) +
+                           "\">" + NoteMark(doc.notes[nextNote], nextNote) + "</a></sup>";
+                const uint32_t stop = nextNote < doc.notes.size()
+                                          ? std::min(seg.end, doc.notes[nextNote].position)
+                                          : seg.end;
                 const int32_t link = owner[p];
                 uint32_t q = p;
-                while (q < seg.end && q < doc.text.size() && owner[q] == link)
+                while (q < stop && q < doc.text.size() && owner[q] == link)
                     ++q;
                 if (link >= 0)
                     out += openLink(link);
@@ -336,7 +411,22 @@ std::string BodyHtml(const Site& site, const rtf::RichDocument& doc,
         out += "</p>\n";
     }
     if (inTable)
-        out += "</td></tr></table></div>";
+        out += Covered(doc, row, cell) ? "</tr></table></div>" : "</td></tr></table></div>";
+    if (!doc.notes.empty()) {
+        out += "<div class=\"footnotes\">";
+        for (size_t k = 0; k < doc.notes.size(); ++k) {
+            const rtf::Note& note = doc.notes[k];
+            out +=
+                "<p id=\"fn-" + std::to_string(k + 1) + "\"><sup>" + NoteMark(note, k) + "</sup> ";
+            std::u16string_view text = note.text;
+            for (size_t at; (at = text.find(u'\n')) != std::u16string_view::npos;) {
+                out += Html(text.substr(0, at)) + "<br>";
+                text.remove_prefix(at + 1);
+            }
+            out += Html(text) + "</p>";
+        }
+        out += "</div>\n";
+    }
     return out;
 }
 
@@ -395,8 +485,9 @@ a.pop{text-decoration:underline dotted;color:inherit;cursor:help}
 img{max-width:100%;height:auto;vertical-align:middle}
 .table{overflow-x:auto}
 table{border-collapse:collapse;margin:.6rem 0}
-td{border:1px solid #c9d3dd;padding:.25rem .6rem;vertical-align:top}
+td{padding:.25rem .6rem;vertical-align:top}
 td p{margin:0}
+.footnotes{margin-top:1.2rem;border-top:1px solid #dde3ea;font-size:.92rem}
 .tree,.tree ul{list-style:none;margin:0;padding-left:1rem}
 .tree{padding-left:0}
 .tree li{margin:.15rem 0}
@@ -456,6 +547,14 @@ std::string Page(const std::string& siteTitle, const std::string& title, const s
 }
 
 } // namespace
+
+std::string DocumentHtml(const rtf::RichDocument& doc, const std::string& title,
+                         const std::vector<LinkRecord>& links) {
+    std::vector<ArticleNumber> notes;
+    return "<!DOCTYPE html>\n<html lang=\"fr\"><head><meta charset=\"utf-8\"><title>" +
+           HtmlOf(title) + "</title><style>" + kCss + "</style></head><body><main>" +
+           BodyHtml(nullptr, doc, links, notes) + "</main></body></html>\n";
+}
 
 bool HtmlExporter::exportSite(const DataSourcePaths& paths, const std::string& folder,
                               const std::string& siteTitle) {
@@ -517,7 +616,7 @@ bool HtmlExporter::exportSite(const DataSourcePaths& paths, const std::string& f
                                             doc.paragraphs[0].end - doc.paragraphs[0].begin) ==
                                 cp1252::toUtf16(record.title);
         std::string main = (titled ? std::string() : "<h1>" + HtmlOf(record.title) + "</h1>\n") +
-                           BodyHtml(site, doc, links, notes);
+                           BodyHtml(&site, doc, links, notes);
         // Popups reached from popups are notes of the same page.
         for (size_t k = 0; k < notes.size() && k < 200; ++k) {
             ArticleRecord note;
@@ -531,7 +630,7 @@ bool HtmlExporter::exportSite(const DataSourcePaths& paths, const std::string& f
             if (!title.empty())
                 main += "<p class=\"note-title\">" + HtmlOf(title) + "</p>";
             main +=
-                BodyHtml(site, rtf::RtfReader::read(note.body), noteLinks, notes) + "</aside>\n";
+                BodyHtml(&site, rtf::RtfReader::read(note.body), noteLinks, notes) + "</aside>\n";
         }
         std::string nav = tree;
         const std::string here = "<a href=\"" + PageName(n) + "\">";

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/articles/ArticleRecords.h"
 #include "core/articles/DataSourcePaths.h"
 #include "core/authoring/BuildMessages.h"
+#include "core/rtf/RichDocument.h"
 
 #include <string>
+#include <vector>
 
 namespace tolvane::authoring {
 
@@ -29,5 +32,12 @@ private:
     BuildMessages& m_messages;
     size_t m_pages = 0;
 };
+
+// A standalone UTF-8 page (no resource from elsewhere) showing a document
+// as the exported site shows an article body: tables, footnotes, borders,
+// shading, pictures. Each link goes to its article's page (article-N.html,
+// index.html for article 1). `title` is Windows-1252.
+std::string DocumentHtml(const rtf::RichDocument& doc, const std::string& title,
+                         const std::vector<LinkRecord>& links = {});
 
 } // namespace tolvane::authoring
