@@ -1,4 +1,6 @@
 #include "core/articles/DataSourceWriter.h"
+#include "core/authoring/HtmlExporter.h"
+#include "core/rtf/RtfReader.h"
 #include "support/ShellTool.h"
 #include "support/TempDir.h"
 
@@ -40,6 +42,34 @@ TEST(RtfCommandTest, RtfAndArticle_PrintTheDisplayedText) {
         {"article " + base + " 7 --title", 0, "Titre\n"},
         {"article " + base + " 8 --count", 1, ""},
         {"article " + base + " 7 --count --text", 2, ""},
+    });
+}
+
+// --html writes the page the library makes of the same document: for an
+// article, its title and its links too.
+TEST(RtfCommandTest, RtfAndArticle_HtmlIsTheLibraryPage) {
+    test::TempDir dir;
+    const std::string rtf =
+        "{\\rtf1\\ansi \\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\intbl "
+        "Caf\\'e9\\cell\\cell\\row\\pard Voir{\\chftn{\\footnote Note.}} ici.\\par}";
+    test::TempDir::writeFile(dir.file("a.rtf"), rtf);
+    DataSourceWriter writer;
+    const std::vector<LinkRecord> links{{12, 15, 3, 0}};
+    writer.addArticle(7, "Titre \xE9", rtf, links);
+    ASSERT_TRUE(writer.write(dir.file("BASE")));
+    const rtf::RichDocument doc = rtf::RtfReader::read(rtf);
+    const std::string file = dir.file("a.rtf");
+    const std::string filePage = authoring::DocumentHtml(doc, file);
+    const std::string articlePage = authoring::DocumentHtml(doc, "Titre \xE9", links);
+    EXPECT_NE(filePage.find("colspan=\"2\""), std::string::npos);
+    EXPECT_NE(articlePage.find("<a href=\"article-3.html\">"), std::string::npos);
+    test::ExpectToolCases({
+        {"rtf " + file + " --html", 0, filePage},
+        {"rtf --html " + file, 0, filePage},
+        {"rtf --html --text " + file, 2, ""},
+        {"article " + dir.file("BASE") + " 7 --html", 0, articlePage},
+        {"article " + dir.file("BASE") + " 8 --html", 1, ""},
+        {"article " + dir.file("BASE") + " 7 --html --title", 2, ""},
     });
 }
 

@@ -1,5 +1,6 @@
 #include "ToolCommand.h"
 #include "core/authoring/HtmlExporter.h"
+#include "core/common/Cp1252.h"
 #include "core/common/InputFile.h"
 #include "core/rtf/RichTextDump.h"
 #include "core/rtf/RtfReader.h"
@@ -55,8 +56,7 @@ int RunRtf(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kNotFound;
     }
     if (html) {
-        const std::string name = file == "-" ? std::string("-") : file;
-        out << authoring::DocumentHtml(rtf::RtfReader::read(bytes), name);
+        out << authoring::DocumentHtml(rtf::RtfReader::read(bytes), cp1252::fromUtf8(file));
         return kOk;
     }
     rtf::RichTextDump::write(bytes, mode, out);

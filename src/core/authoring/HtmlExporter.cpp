@@ -323,6 +323,12 @@ std::string BodyHtml(const Site* site, const rtf::RichDocument& doc,
     int32_t row = -1, cell = -1;
     bool inTable = false;
     size_t nextNote = 0;
+    // The marks of the notes that stand before position p.
+    auto noteMarks = [&](uint32_t p) {
+        for (; nextNote < doc.notes.size() && doc.notes[nextNote].position <= p; ++nextNote)
+            out += "<sup class=\"fn\"><a href=\"#fn-" + std::to_string(nextNote + 1) + "\">" +
+                   NoteMark(doc.notes[nextNote], nextNote) + "</a></sup>";
+    };
     for (const rtf::Paragraph& para : doc.paragraphs) {
         // The mark that ends a row is not a cell of its own.
         if (para.tableRow >= 0 && para.mark == rtf::MarkKind::Row && para.begin == para.end)
@@ -366,9 +372,7 @@ std::string BodyHtml(const Site* site, const rtf::RichDocument& doc,
             empty = false;
             uint32_t p = seg.begin;
             while (p < seg.end && p < doc.text.size()) {
-                for (; nextNote < doc.notes.size() && doc.notes[nextNote].position <= p; ++nextNote)
-                    out += "<sup class=\"fn\"><a href=\"#fn-" + std::to_string(nextNote + 1) +
-                           "\">" + NoteMark(doc.notes[nextNote], nextNote) + "</a></sup>";
+                noteMarks(p);
                 const uint32_t stop = nextNote < doc.notes.size()
                                           ? std::min(seg.end, doc.notes[nextNote].position)
                                           : seg.end;
@@ -406,7 +410,11 @@ std::string BodyHtml(const Site* site, const rtf::RichDocument& doc,
                 p = q;
             }
         }
-        if (empty)
+        // A note at the paragraph's mark stands at its end; one past the
+        // text, at the end of the last paragraph.
+        const size_t before = out.size();
+        noteMarks(&para == &doc.paragraphs.back() ? UINT32_MAX : para.end);
+        if (empty && out.size() == before)
             out += "&#8203;";
         out += "</p>\n";
     }
@@ -416,9 +424,11 @@ std::string BodyHtml(const Site* site, const rtf::RichDocument& doc,
         out += "<div class=\"footnotes\">";
         for (size_t k = 0; k < doc.notes.size(); ++k) {
             const rtf::Note& note = doc.notes[k];
-            out +=
-                "<p id=\"fn-" + std::to_string(k + 1) + "\"><sup>" + NoteMark(note, k) + "</sup> ";
             std::u16string_view text = note.text;
+            out += "<p id=\"fn-" + std::to_string(k + 1) + "\">";
+            // A note usually begins with its own copy of the mark.
+            if (note.mark.empty() || text.substr(0, note.mark.size()) != note.mark)
+                out += "<sup>" + NoteMark(note, k) + "</sup> ";
             for (size_t at; (at = text.find(u'\n')) != std::u16string_view::npos;) {
                 out += Html(text.substr(0, at)) + "<br>";
                 text.remove_prefix(at + 1);

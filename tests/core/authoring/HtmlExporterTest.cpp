@@ -3,11 +3,14 @@
 #include "core/articles/ArticleStore.h"
 #include "core/articles/OutlineRecord.h"
 #include "core/authoring/DataSourceBuilder.h"
+#include "core/common/InputFile.h"
 #include "core/rtf/RtfReader.h"
 #include "core/search/SearchPhrases.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -203,6 +206,82 @@ TEST(HtmlExporter, LinksAndPopupsWorkInChromium) {
                   .find("<title>La suite d\xC3\xA9taill\xC3\xA9"
                         "e - Aide \xC3\xA9</title>"),
               std::string::npos);
+}
+
+// The page of one document: a table with a span over two cells, a span over
+// two rows, shading and one declared side; a footnote; a boxed, shaded
+// paragraph; a link; text escaped everywhere.
+TEST(HtmlExporter, DocumentPageShowsTablesNotesAndBorders) {
+    const char* const rtf =
+        "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;\\red204\\green238\\blue255;}\n"
+        "\\trowd\\clcbpat2\\clmgf\\cellx2000\\clmrg\\cellx4000\\clvmgf\\cellx6000"
+        "\\intbl Fusion\\cell\\cell Haut\\cell\\row\n"
+        "\\trowd\\clbrdrt\\brdrs\\cellx2000\\cellx4000\\clvmrg\\cellx6000"
+        "\\intbl A & <b>\\cell B\\cell\\cell\\row\n"
+        "\\pard Texte{\\super\\chftn{\\footnote\\pard{\\super\\chftn} La <note>.}} suite.\\par\n"
+        "\\pard\\box\\brdrs\\cbpat1 Encadr\\'e9.\\par}";
+    const rtf::RichDocument doc = rtf::RtfReader::read(rtf);
+    // "Texte" begins at the paragraph after the table.
+    const auto at = static_cast<int32_t>(doc.text.find(u"suite"));
+    const std::string page = DocumentHtml(doc, "Essai \xE9", {{at, at + 4, 1, 0}});
+    const char* const fragments[] = {
+        "<meta charset=\"utf-8\">",
+        "<title>Essai \xC3\xA9</title>",
+        "<table><tr><td colspan=\"2\" style=\"background:#cceeff;\"><p>Fusion</p>\n</td>"
+        "<td rowspan=\"2\"><p>Haut</p>\n</td></tr>",
+        "<tr><td style=\"border-top:1px solid #000;\"><p>A &amp; &lt;b&gt;</p>\n</td>"
+        "<td><p>B</p>\n</td></tr></table>",
+        "<p>Texte<sup class=\"fn\"><a href=\"#fn-1\">1</a></sup> <a href=\"index.html\">suite</a>"
+        ".</p>",
+        "<p style=\"border-top:1px solid #000;border-right:1px solid #000;border-bottom:1px solid "
+        "#000;border-left:1px solid #000;padding:.2em "
+        ".4em;background:#ff0000;\">Encadr\xC3\xA9.</p>",
+        "<div class=\"footnotes\"><p id=\"fn-1\">1 La &lt;note&gt;.</p></div>",
+    };
+    for (const char* fragment : fragments)
+        EXPECT_NE(page.find(fragment), std::string::npos) << fragment << "\n" << page;
+    // Nothing from elsewhere; a cell covered by a span writes no cell.
+    EXPECT_EQ(page.find("http"), std::string::npos);
+    EXPECT_EQ(page.find("<link"), std::string::npos);
+    EXPECT_EQ(page.find("<td></td>"), std::string::npos);
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// Real documents give pages whose tables, rows, cells and paragraphs all close.
+TEST(HtmlExporter, DocumentPageOfCorpusFilesIsBalanced) {
+    std::vector<std::filesystem::path> files;
+    for (const std::filesystem::path& root :
+         {std::filesystem::path(TOLVANE_SHARED_DIR) / "corpus",
+          std::filesystem::path(TOLVANE_SOURCE_DIR) / "samples"}) {
+        if (!std::filesystem::is_directory(root))
+            continue;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+            std::string extension = entry.path().extension().string();
+            std::transform(extension.begin(), extension.end(), extension.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            if (entry.is_regular_file() && extension == ".rtf")
+                files.push_back(entry.path());
+        }
+    }
+    ASSERT_FALSE(files.empty());
+    for (const std::filesystem::path& file : files) {
+        SCOPED_TRACE(file.string());
+        std::string rtf;
+        ASSERT_TRUE(InputFile::readAll(file.string(), rtf));
+        const rtf::RichDocument doc = rtf::RtfReader::read(rtf);
+        const std::string page = DocumentHtml(doc, "x");
+        EXPECT_EQ(Count(page, "<table>"), Count(page, "</table>"));
+        EXPECT_EQ(Count(page, "<tr>"), Count(page, "</tr>"));
+        EXPECT_EQ(Count(page, "<td"), Count(page, "</td>"));
+        EXPECT_EQ(Count(page, "<p"), Count(page, "</p>"));
+        EXPECT_EQ(Count(page, "<sup class=\"fn\">"), doc.notes.size());
+    }
 }
 
 } // namespace
