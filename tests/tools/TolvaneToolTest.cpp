@@ -231,7 +231,7 @@ TEST_F(TolvaneToolTest, BadUsageExitsWith2AndHelpWith0) {
         {"article", m_base, "1"},
         {"article", m_base, "x", "--title"},
         {"article", m_base, "1", "--title", "--rtf"},
-        {"article", m_base, "1", "--html"},
+        {"article", m_base, "1", "--pdf"},
         {"article", m_base, "99999999999", "--title"},
         {"generate"},
         {"generate", "/tmp/x"},

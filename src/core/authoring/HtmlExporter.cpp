@@ -420,6 +420,11 @@ std::string BodyHtml(const Site* site, const rtf::RichDocument& doc,
     }
     if (inTable)
         out += Covered(doc, row, cell) ? "</tr></table></div>" : "</td></tr></table></div>";
+    if (nextNote < doc.notes.size()) {
+        out += "<p>";
+        noteMarks(UINT32_MAX);
+        out += "</p>\n";
+    }
     if (!doc.notes.empty()) {
         out += "<div class=\"footnotes\">";
         for (size_t k = 0; k < doc.notes.size(); ++k) {

@@ -253,7 +253,41 @@ size_t Count(const std::string& text, const std::string& what) {
     return n;
 }
 
-// Real documents give pages whose tables, rows, cells and paragraphs all close.
+// Every table, row, cell and paragraph of the page closes, and every note
+// has its mark.
+void ExpectBalancedPage(const std::string& rtf) {
+    const rtf::RichDocument doc = rtf::RtfReader::read(rtf);
+    const std::string page = DocumentHtml(doc, "x");
+    EXPECT_EQ(Count(page, "<table>"), Count(page, "</table>"));
+    EXPECT_EQ(Count(page, "<tr>"), Count(page, "</tr>"));
+    EXPECT_EQ(Count(page, "<td"), Count(page, "</td>"));
+    EXPECT_EQ(Count(page, "<p"), Count(page, "</p>"));
+    EXPECT_EQ(Count(page, "<sup class=\"fn\">"), doc.notes.size());
+}
+
+TEST(HtmlExporter, DocumentPageIsBalanced) {
+    const char* const cases[] = {
+        // Notes at a cell's mark, after the last row, past the text.
+        "{\\rtf1 \\trowd\\cellx1000\\intbl A{\\chftn{\\footnote N.}}\\cell\\row}",
+        "{\\rtf1 \\trowd\\cellx1000\\intbl A\\cell\\row{\\chftn{\\footnote N.}}}",
+        "{\\rtf1 Fin.{\\chftn{\\footnote N.}}}",
+        // A covered cell last in the table; a merge with no first cell; more
+        // cells in the text than declared; a span past the last row.
+        "{\\rtf1 \\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\intbl A\\cell B\\cell\\row}",
+        "{\\rtf1 \\trowd\\clmrg\\cellx1000\\clvmrg\\cellx2000\\intbl A\\cell B\\cell\\row x\\par}",
+        "{\\rtf1 \\trowd\\cellx1000\\intbl A\\cell B\\cell C\\cell\\row}",
+        "{\\rtf1 \\trowd\\clvmgf\\cellx1000\\intbl A\\cell\\row}",
+        // A nested table.
+        "{\\rtf1 \\intbl A\\nestcell{\\*\\nesttableprops\\trowd\\cellx500\\nestrow}\\cell"
+        "\\trowd\\cellx1000\\row}",
+    };
+    for (const char* rtf : cases) {
+        SCOPED_TRACE(rtf);
+        ExpectBalancedPage(rtf);
+    }
+}
+
+// Real documents give balanced pages too.
 TEST(HtmlExporter, DocumentPageOfCorpusFilesIsBalanced) {
     std::vector<std::filesystem::path> files;
     for (const std::filesystem::path& root :
@@ -274,13 +308,7 @@ TEST(HtmlExporter, DocumentPageOfCorpusFilesIsBalanced) {
         SCOPED_TRACE(file.string());
         std::string rtf;
         ASSERT_TRUE(InputFile::readAll(file.string(), rtf));
-        const rtf::RichDocument doc = rtf::RtfReader::read(rtf);
-        const std::string page = DocumentHtml(doc, "x");
-        EXPECT_EQ(Count(page, "<table>"), Count(page, "</table>"));
-        EXPECT_EQ(Count(page, "<tr>"), Count(page, "</tr>"));
-        EXPECT_EQ(Count(page, "<td"), Count(page, "</td>"));
-        EXPECT_EQ(Count(page, "<p"), Count(page, "</p>"));
-        EXPECT_EQ(Count(page, "<sup class=\"fn\">"), doc.notes.size());
+        ExpectBalancedPage(rtf);
     }
 }
 
