@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 
 namespace tolvane::test {
 
@@ -50,6 +51,12 @@ struct FixtureViewer {
 
 private:
     void start(const std::string& base) {
+        // A folder of its own for the single-instance socket: test programs
+        // that run at the same time on the same data source (the guide) must
+        // not find each other's window and hand their start over.
+        const std::string runtime = dir.file("run");
+        ::mkdir(runtime.c_str(), 0700);
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
         app = std::make_unique<CTolvaneApp>(services);
         started =
             app->InitInstance({"/D:" + base, "/A:" + dir.file("user")}, "/nonexistent/tolvane");
