@@ -95,3 +95,124 @@ TEST(NavigationHistoryTest, UpdateTopPositionOnlyForTheHeadArticle) {
     h.Clear();
     EXPECT_TRUE(h.empty());
 }
+
+namespace {
+
+// One user action in a forward table: 's' shows article, 'b' Back, 'f'
+// Forward, 'h' Home; leftAt is where the article on screen was scrolled to
+// when the action left it. shown is what the step put on screen (with the
+// position it scrolled to), then whether Back and Forward are enabled.
+struct ForwardStep {
+    char action;
+    ArticleNumber article;
+    int32_t leftAt;
+    HistoryEntry shown;
+    bool canBack;
+    bool canForward;
+};
+
+struct ForwardCase {
+    const char* name;
+    std::vector<ForwardStep> steps;
+};
+
+// What the application does for each action: ask the history, then show
+// the article as the view does, then end the step.
+HistoryEntry act(NavigationHistory& h, ArticleNumber& current, const ForwardStep& step) {
+    std::optional<HistoryEntry> target;
+    if (step.action == 's')
+        target = HistoryEntry{step.article, 0};
+    else if (step.action == 'h')
+        target = NavigationHistory::GoHome();
+    else
+        target = step.action == 'b' ? h.GoBack() : h.GoForward();
+    if (!target)
+        return HistoryEntry{current, -1};
+    if (target->article != current)
+        show(h, current, target->article, step.leftAt);
+    h.EndStep();
+    return *target;
+}
+
+} // namespace
+
+TEST(NavigationHistoryTest, ForwardFollowsBackStepsAndGoesWithAnyOtherNavigation) {
+    const ForwardCase cases[] = {
+        {"back, back, forward, forward: each article at the line it was left at",
+         {{'s', 1, 0, {1, 0}, false, false},
+          {'s', 2, 40, {2, 0}, true, false},
+          {'s', 3, 50, {3, 0}, true, false},
+          {'b', 0, 300, {2, 50}, true, true},
+          {'b', 0, 200, {1, 40}, false, true},
+          {'f', 0, 10, {2, 200}, true, true},
+          {'f', 0, 20, {3, 300}, true, false},
+          {'f', 0, 0, {3, -1}, true, false},
+          {'b', 0, 333, {2, 20}, true, true}}},
+        {"a new article after Back empties the forward list",
+         {{'s', 1, 0, {1, 0}, false, false},
+          {'s', 2, 0, {2, 0}, true, false},
+          {'b', 0, 70, {1, 0}, false, true},
+          {'s', 5, 0, {5, 0}, true, false},
+          {'f', 0, 0, {5, -1}, true, false}}},
+        {"Home after Back empties it; Home on article 1 is no navigation",
+         {{'s', 1, 0, {1, 0}, false, false},
+          {'s', 2, 0, {2, 0}, true, false},
+          {'s', 3, 0, {3, 0}, true, false},
+          {'b', 0, 0, {2, 0}, true, true},
+          {'b', 0, 0, {1, 0}, false, true},
+          {'h', 0, 0, {1, 0}, false, true},
+          {'f', 0, 0, {2, 0}, true, true},
+          {'h', 0, 0, {1, 0}, true, false}}},
+        {"showing the article the step would show is still a new navigation",
+         {{'s', 1, 0, {1, 0}, false, false},
+          {'s', 2, 0, {2, 0}, true, false},
+          {'b', 0, 0, {1, 0}, false, true},
+          {'s', 2, 0, {2, 0}, true, false}}},
+        {"A, B, A: forward returns to the newest A where it was left",
+         {{'s', 1, 0, {1, 0}, false, false},
+          {'s', 2, 60, {2, 0}, true, false},
+          {'s', 1, 90, {1, 0}, true, false},
+          {'b', 0, 500, {2, 90}, true, true},
+          {'f', 0, 15, {1, 500}, true, false},
+          {'b', 0, 0, {2, 15}, true, true}}},
+    };
+    for (const ForwardCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        NavigationHistory h;
+        RowLog rows;
+        h.setObserver(&rows);
+        ArticleNumber current = 0;
+        for (size_t i = 0; i < c.steps.size(); ++i) {
+            SCOPED_TRACE("step " + std::to_string(i));
+            const ForwardStep& step = c.steps[i];
+            EXPECT_EQ(act(h, current, step), step.shown);
+            EXPECT_EQ(h.CanGoBack(), step.canBack);
+            EXPECT_EQ(h.CanGoForward(), step.canForward);
+            // The history window keeps one row per entry, head on top.
+            EXPECT_EQ(h.entry(0).article, current);
+            size_t rowCount = 0;
+            for (const std::string& op : rows.ops)
+                rowCount = op == "-" ? rowCount - 1 : rowCount + 1;
+            EXPECT_EQ(rowCount, h.size());
+        }
+    }
+}
+
+TEST(NavigationHistoryTest, ClearEmptiesTheForwardListAndAStepThatShowedNothingEnds) {
+    NavigationHistory h;
+    ArticleNumber current = 0;
+    show(h, current, 1, 0);
+    show(h, current, 2, 0);
+    ASSERT_TRUE(h.GoBack());
+    // The article could not be shown: the step ends without a visit, and
+    // the next visit of that same article is a navigation of its own.
+    h.EndStep();
+    EXPECT_TRUE(h.CanGoForward());
+    h.RecordVisit(1);
+    EXPECT_FALSE(h.CanGoForward());
+    show(h, current, 3, 0);
+    ASSERT_TRUE(h.GoBack());
+    h.Clear();
+    EXPECT_FALSE(h.CanGoForward());
+    EXPECT_FALSE(h.GoForward());
+}
