@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -90,7 +91,25 @@ CMainFrame::CMainFrame(CTolvaneApp& app, AppServices& services)
     resize(std::min(1000, screen.width()), std::min(720, screen.height()));
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    if (qApp != nullptr)
+        qApp->removeEventFilter(this);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::MouseButtonPress || !watched->isWidgetType() ||
+        static_cast<QWidget*>(watched)->window() != this)
+        return QMainWindow::eventFilter(watched, event);
+    const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+    const int id = button == Qt::BackButton      ? cmd::Back
+                   : button == Qt::ForwardButton ? cmd::Forward
+                                                 : 0;
+    if (id == 0)
+        return QMainWindow::eventFilter(watched, event);
+    UpdateCommandStates();
+    action(id)->trigger();
+    return true;
+}
 
 bool CMainFrame::OnCreate() {
     createActions();
@@ -101,6 +120,9 @@ bool CMainFrame::OnCreate() {
     if (!createPanes())
         return false;
     connect(m_view, &CTolvaneView::articleChanged, this, &CMainFrame::UpdateCommandStates);
+    // The mouse's back and forward buttons, wherever they are pressed in
+    // the window.
+    qApp->installEventFilter(this);
     connect(m_view, &QTextEdit::copyAvailable, this, &CMainFrame::UpdateCommandStates);
     m_services.PumpMessages();
     RecalcLayout();
@@ -131,6 +153,10 @@ void CMainFrame::createActions() {
             [this] { m_app.GoHome(); });
     connect(makeAction(cmd::Back, QStringLiteral("Article &précédent")), &QAction::triggered, this,
             [this] { m_app.GoBack(); });
+    action(cmd::Back)->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
+    QAction* forward = makeAction(cmd::Forward, QStringLiteral("Article &suivant"));
+    forward->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
+    connect(forward, &QAction::triggered, this, [this] { m_app.GoForward(); });
     connect(makeAction(cmd::Sync, QStringLiteral("&Synchroniser l'article")), &QAction::triggered,
             this, [this] { SyncArticle(m_view->currentArticle()); });
     makeAction(cmd::AddBookmark, QStringLiteral("&Définir signet"))
@@ -219,6 +245,7 @@ void CMainFrame::createMenus() {
     QMenu* article = menuBar()->addMenu(QStringLiteral("A&rticle"));
     article->addAction(action(cmd::Home));
     article->addAction(action(cmd::Back));
+    article->addAction(action(cmd::Forward));
     article->addAction(action(cmd::Sync));
     article->addSeparator();
     article->addAction(action(cmd::AddBookmark));
@@ -423,6 +450,7 @@ void CMainFrame::UpdateAnnotationButton(bool hasText) {
 
 void CMainFrame::UpdateCommandStates() {
     action(cmd::Back)->setEnabled(m_app.CanGoBack());
+    action(cmd::Forward)->setEnabled(m_app.CanGoForward());
     action(cmd::Copy)->setEnabled(m_view->textCursor().hasSelection());
     action(cmd::ToolBar)->setChecked(m_toolBar != nullptr && m_toolBar->isVisible());
     action(cmd::StatusBar)->setChecked(statusBar()->isVisible());

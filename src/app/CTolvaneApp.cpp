@@ -176,6 +176,15 @@ bool CTolvaneApp::ShowArticle(ArticleNumber number, int position) {
 void CTolvaneApp::GoBack() {
     if (const auto previous = m_history.GoBack())
         ShowArticle(previous->article, previous->topPosition);
+    m_history.EndStep();
+    if (m_frame)
+        m_frame->UpdateCommandStates();
+}
+
+void CTolvaneApp::GoForward() {
+    if (const auto next = m_history.GoForward())
+        ShowArticle(next->article, next->topPosition);
+    m_history.EndStep();
     if (m_frame)
         m_frame->UpdateCommandStates();
 }

@@ -55,6 +55,9 @@ public:
     void GoBack();
     void GoHome();
     bool CanGoBack() const { return m_history.CanGoBack(); }
+    // Shows again the article the last Back step left, where it was left.
+    void GoForward();
+    bool CanGoForward() const { return m_history.CanGoForward(); }
     // Writes the bookmarks window's rows to the bookmark file; a failure is
     // reported and leaves the old file whole.
     void SaveBookmarks();

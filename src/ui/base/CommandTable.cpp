@@ -16,6 +16,9 @@ struct Entry {
 constexpr Entry kEntries[] = {
     {cmd::Home, u"Retourne à la page d'accueil", u"Page d'accueil", u"home"},
     {cmd::Back, u"Page précédente dans l'historique", u"Page précédente", u"back"},
+    {cmd::Forward, u"Page suivante dans l'historique", u"Page suivante", u"forward"},
+    {cmd::Resume, u"Affiche l'article de la dernière lecture, là où elle s'est arrêtée",
+     u"Reprendre la lecture", u""},
     {cmd::Sync, u"Synchronise l'article avec l'arborescence", u"Synchroniser l'article", u"sync"},
     {cmd::AddBookmark, u"Définit un signet pour cette page", u"Définir signet", u"bookmark-add"},
     {cmd::Quit, u"Ferme l'application ; propose d'enregistrer les documents", u"Quitter", u""},

@@ -17,6 +17,8 @@ constexpr int Find = 32791;
 constexpr int Results = 32792;
 constexpr int Annotation = 32793;
 constexpr int AnnotationPresent = 32795; // lends its image to Annotation only
+constexpr int Forward = 32810;
+constexpr int Resume = 32811;
 constexpr int Print = 57607;
 constexpr int Copy = 57634;
 constexpr int About = 57664;
@@ -44,6 +46,7 @@ inline constexpr int kToolbarButtons[] = {cmd::Home,
                                           cmd::Copy,
                                           0,
                                           cmd::Back,
+                                          cmd::Forward,
                                           cmd::History,
                                           0,
                                           cmd::Sync,

@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <functional>
 #include <memory>
 
 using namespace tolvane;
@@ -91,6 +92,7 @@ private slots:
     void linkToMissingArticleLeavesViewAsItWas();
     void popupLinkOpensPopupAndChangesNothingElse();
     void backAndHomeRestoreTopLines();
+    void forwardByKeysAndMouseButtons();
     void keysScrollAndLettersDoNothing();
     void linkCursorFollowsAnchors();
     void copyAndSelectAll();
@@ -219,6 +221,52 @@ void TestArticleView::popupLinkOpensPopupAndChangesNothingElse() {
     QVERIFY(CPopupWnd::IsOpen());
     QTest::mouseClick(CPopupWnd::OpenPopup()->textControl()->viewport(), Qt::RightButton);
     QTRY_VERIFY(!CPopupWnd::IsOpen());
+}
+
+// Alt+Left and Alt+Right, and the mouse's back and forward buttons, step
+// through the history; each article comes back at the line it was left at,
+// and a link followed after Back ends the way forward.
+void TestArticleView::forwardByKeysAndMouseButtons() {
+    Viewer v;
+    QVERIFY(v.waitLoaded());
+    CTolvaneView* view = v.view();
+    QAction* forward = v.frame()->action(cmd::Forward);
+    QCOMPARE(forward->toolTip(), QStringLiteral("Page suivante"));
+    QCOMPARE(forward->statusTip(), QStringLiteral("Page suivante dans l'historique"));
+    QVERIFY(!forward->isEnabled());
+    QVERIFY(v.app->ShowArticle(2, 0));
+    view->lineScroll(40);
+    const int topOfTwo = view->TopPosition();
+    QVERIFY(topOfTwo > 0);
+    QVERIFY(!forward->isEnabled());
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        ArticleNumber article;
+        bool forwardEnabled;
+    };
+    QWidget* viewport = view->viewport();
+    const Step steps[] = {
+        {"Alt+Left", [&] { QTest::keyClick(view, Qt::Key_Left, Qt::AltModifier); }, 1, true},
+        {"Alt+Right", [&] { QTest::keyClick(view, Qt::Key_Right, Qt::AltModifier); }, 2, false},
+        {"Back button", [&] { QTest::mouseClick(viewport, Qt::BackButton); }, 1, true},
+        {"Forward button", [&] { QTest::mouseClick(viewport, Qt::ForwardButton); }, 2, false},
+        {"Back again", [&] { v.frame()->action(cmd::Back)->trigger(); }, 1, true},
+        {"a link followed", [&] { QVERIFY(v.app->ShowArticle(3, 0)); }, 3, false},
+        {"Alt+Right with nothing ahead",
+         [&] { QTest::keyClick(view, Qt::Key_Right, Qt::AltModifier); }, 3, false},
+    };
+    v.frame()->activateWindow();
+    view->setFocus();
+    for (const Step& step : steps) {
+        step.act();
+        QVERIFY2(view->currentArticle() == step.article, step.what);
+        QVERIFY2(forward->isEnabled() == step.forwardEnabled, step.what);
+        if (step.article == 2)
+            QVERIFY2(view->TopPosition() == topOfTwo, step.what);
+    }
+    QCOMPARE(v.app->history().size(), size_t(2));
 }
 
 void TestArticleView::backAndHomeRestoreTopLines() {
@@ -377,10 +425,11 @@ void TestArticleView::menusAndToolbarInOrder() {
     }
     QCOMPARE(menus, (QStringList{QStringLiteral("A&rticle"), QStringLiteral("&Edition"),
                                  QStringLiteral("&Affichage"), QStringLiteral("Ai&de")}));
-    QCOMPARE(items.size(), 20);
+    QCOMPARE(items.size(), 21);
     QCOMPARE(items.first(), QStringLiteral("Page d'&accueil"));
-    QCOMPARE(items.at(6), QStringLiteral("&Quitter"));
-    QCOMPARE(items.at(8), QStringLiteral("&Tout sélectionner"));
+    QCOMPARE(items.at(2), QStringLiteral("Article &suivant"));
+    QCOMPARE(items.at(7), QStringLiteral("&Quitter"));
+    QCOMPARE(items.at(9), QStringLiteral("&Tout sélectionner"));
     QCOMPARE(items.last(), QStringLiteral("&A propos..."));
 
     QList<int> buttons;
