@@ -12,6 +12,7 @@
 #include "core/articles/DataSourceGenerator.h"
 #include "core/articles/DataSourceWriter.h"
 #include "core/startup/InstanceMessage.h"
+#include "core/startup/ReadingState.h"
 #include "core/stores/AnnotationStore.h"
 #include "core/stores/BookmarkFile.h"
 
@@ -256,6 +257,23 @@ void messageSeeds() {
     }
 }
 
+void readingStateSeeds() {
+    ReadingState bare;
+    bare.base = "/usr/share/tolvane/GUIDE";
+    ReadingState full = bare;
+    full.article = 12;
+    full.topPosition = 3456;
+    full.hasWindow = true;
+    full.x = -40, full.y = 25, full.width = 1000, full.height = 720;
+    full.mode = ReadingState::WindowMode::Maximized;
+    full.outline = {true, true, 2500};
+    full.notes = {true, false, 46};
+    full.zoomPercent = 125;
+    int k = 0;
+    for (const ReadingState& s : {bare, full})
+        writeSeed("reading_state_fuzzer", std::to_string(k++), FormatReadingState(s));
+}
+
 void commandLineSeeds() {
     const std::vector<std::vector<std::string>> lines = {
         {"tolvane"},
@@ -294,6 +312,7 @@ int main(int argc, char** argv) {
     bookmarkSeeds();
     messageSeeds();
     commandLineSeeds();
+    readingStateSeeds();
     searchTextSeeds();
     removeTree(scratch);
     std::printf("%d seed files in %s\n", g_written, g_root.c_str());
