@@ -1,6 +1,7 @@
 #include "app/CMainFrame.h"
 
 #include "app/CTolvaneApp.h"
+#include "app/ReadingPlace.h"
 #include "core/common/Cp1252.h"
 #include "core/common/PathResolver.h"
 #include "core/common/UserFileSafety.h"
@@ -157,6 +158,13 @@ void CMainFrame::createActions() {
     QAction* forward = makeAction(cmd::Forward, QStringLiteral("Article &suivant"));
     forward->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
     connect(forward, &QAction::triggered, this, [this] { m_app.GoForward(); });
+    QAction* resume = makeAction(cmd::Resume, QStringLiteral("&Reprendre la lecture"));
+    resume->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    connect(resume, &QAction::triggered, this, [this] {
+        if (m_readingPlace)
+            m_readingPlace->Resume();
+        UpdateCommandStates();
+    });
     connect(makeAction(cmd::Sync, QStringLiteral("&Synchroniser l'article")), &QAction::triggered,
             this, [this] { SyncArticle(m_view->currentArticle()); });
     makeAction(cmd::AddBookmark, QStringLiteral("&Définir signet"))
@@ -246,6 +254,7 @@ void CMainFrame::createMenus() {
     article->addAction(action(cmd::Home));
     article->addAction(action(cmd::Back));
     article->addAction(action(cmd::Forward));
+    article->addAction(action(cmd::Resume));
     article->addAction(action(cmd::Sync));
     article->addSeparator();
     article->addAction(action(cmd::AddBookmark));
@@ -451,6 +460,7 @@ void CMainFrame::UpdateAnnotationButton(bool hasText) {
 void CMainFrame::UpdateCommandStates() {
     action(cmd::Back)->setEnabled(m_app.CanGoBack());
     action(cmd::Forward)->setEnabled(m_app.CanGoForward());
+    action(cmd::Resume)->setEnabled(m_readingPlace && m_readingPlace->CanResume());
     action(cmd::Copy)->setEnabled(m_view->textCursor().hasSelection());
     action(cmd::ToolBar)->setChecked(m_toolBar != nullptr && m_toolBar->isVisible());
     action(cmd::StatusBar)->setChecked(statusBar()->isVisible());
@@ -495,6 +505,11 @@ void CMainFrame::onInitialLoad() {
     emit initialLoadFinished();
 }
 
+void CMainFrame::RestoreReadingPlace(const std::string& folder) {
+    m_readingPlace = std::make_unique<ReadingPlace>(*this, folder);
+    m_readingPlace->Restore();
+}
+
 void CMainFrame::OnShowArticleRequest(ArticleNumber number) {
     if (!m_app.ShowArticle(number, 0))
         m_app.ShowArticle(1, 0);
@@ -511,6 +526,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     if (m_annotations != nullptr)
         m_annotations->SaveAnnotations();
     m_app.SaveBookmarks();
+    if (m_readingPlace)
+        m_readingPlace->Save();
     event->accept();
     // The application ends with its main window, whatever else is open.
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,

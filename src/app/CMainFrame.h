@@ -10,6 +10,9 @@
 #include <QList>
 #include <QMainWindow>
 
+#include <memory>
+#include <string>
+
 class QLabel;
 class QToolBar;
 
@@ -22,6 +25,7 @@ class CSash;
 class CTolvaneApp;
 class CTolvaneDoc;
 class CTolvaneView;
+class ReadingPlace;
 
 // The main window: the article view in the middle, the toolbar, the status
 // bar, the outline pane docked on the left and the annotation pane docked
@@ -74,6 +78,12 @@ public:
     bool initialLoadRunning() const { return m_loadState == LoadState::Running; }
     // Runs the initial load now unless it has started already.
     void ensureInitialLoad();
+    // Gives back the window, panes and text size the reader left this data
+    // source with, kept in folder, and keeps the article for the resume
+    // command; the place is written there again at close. Before the
+    // window is shown.
+    void RestoreReadingPlace(const std::string& folder);
+    ReadingPlace* readingPlace() const { return m_readingPlace.get(); }
     // A second start asked for article number.
     void OnShowArticleRequest(ArticleNumber number);
     // Prints the article through the print dialog.
@@ -128,6 +138,8 @@ private:
     QString m_readyText;
     enum class LoadState { NotStarted, Running, Done };
     LoadState m_loadState = LoadState::NotStarted;
+    // Only when the run remembers where the reader left off.
+    std::unique_ptr<ReadingPlace> m_readingPlace;
 };
 
 } // namespace tolvane

@@ -89,6 +89,8 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
         return false;
     if (!createSecondaryWindows())
         return false;
+    if (!m_readingStateFolder.empty())
+        m_frame->RestoreReadingPlace(m_readingStateFolder);
     connectNotesCommands();
     qApp->installEventFilter(this);
     m_frame->show();

@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QTranslator;
@@ -49,6 +50,11 @@ public:
     // Another run holds the user base: annotations and bookmarks are shown
     // but neither changed nor written.
     bool userFilesReadOnly() const { return m_userFilesReadOnly; }
+
+    // Remembers between runs where the reader left each data source, in
+    // folder (the user's configuration folder); nothing is remembered
+    // without it. Before InitInstance.
+    void setReadingStateFolder(std::string folder) { m_readingStateFolder = std::move(folder); }
 
     // Shows an article in the main window's view.
     bool ShowArticle(ArticleNumber number, int position) override;
@@ -132,6 +138,7 @@ private:
     // Held from start-up to ExitInstance, after the last write of the close.
     std::unique_ptr<FileLock> m_userFilesLock;
     bool m_userFilesReadOnly = false;
+    std::string m_readingStateFolder;
     int m_exitCode = 0;
     // The bookmark file held bytes its rows do not account for.
     bool m_bookmarkFileDamaged = false;

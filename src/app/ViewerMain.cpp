@@ -1,6 +1,7 @@
 #include "app/ViewerMain.h"
 
 #include "app/CTolvaneApp.h"
+#include "core/startup/PerUserFolder.h"
 #include "ui/base/AppServices.h"
 #include "ui/base/Theme.h"
 
@@ -54,6 +55,7 @@ int RunViewer(int argc, char** argv, const std::function<void(CTolvaneApp&)>& st
     const bool toStderr = qEnvironmentVariable("TOLVANE_MESSAGES") == QLatin1String("stderr");
     AppServices& services = toStderr ? stderrServices : desktopServices;
     CTolvaneApp app(services);
+    app.setReadingStateFolder(ConfigFolder());
     int code = 0;
     if (app.InitInstance(args, exePath)) {
         if (started)

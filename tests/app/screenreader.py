@@ -8,7 +8,9 @@ checks with the pyatspi client that
   - Tab reaches a link, which is told as focused, and Enter follows it;
   - F7 turns the caret on, Down moves it with a caret event, and the line
     under it can be read;
-  - every shown object that takes the focus has a name.
+  - every shown object that takes the focus has a name;
+  - Alt+Left and Alt+Right step back and forward, and Ctrl+R after a restart
+    shows the article the reader left (reading_place).
 Every wait polls for its condition with a bound; nothing waits a fixed time.
 """
 
@@ -27,6 +29,13 @@ KEY_RETURN = 0xFF0D
 KEY_DOWN = 0xFF54
 KEY_F7 = 0xFFC4
 KEY_ESCAPE = 0xFF1B
+KEY_LEFT = 0xFF51
+KEY_RIGHT = 0xFF53
+KEY_NEXT = 0xFF56
+KEYSYM_R = 0x72
+# Key codes of the modifiers in the X server's default keymap.
+KEYCODE_CONTROL_L = 37
+KEYCODE_ALT_L = 64
 
 
 class Failure(Exception):
@@ -247,6 +256,10 @@ def main():
         walk(pyatspi, app, unnamed)
         check(not unnamed, "focusable objects without a name: " + "; ".join(unnamed))
         print("every focusable object has a name")
+
+        viewer.terminate()
+        viewer.wait(timeout=WAIT)
+        reading_place(pyatspi, context, options, env, work, processes)
         print("PASS")
         return 0
     except Failure as failure:
@@ -272,6 +285,91 @@ def main():
                     process.kill()
                     process.wait()
         shutil.rmtree(work, ignore_errors=True)
+
+
+def reading_place(pyatspi, context, options, env, work, processes):
+    """Forward after Back by the keys, then the place kept over a restart.
+
+    A viewer of its own, with a configuration folder of its own: follow a
+    link, scroll, Alt+Left, Alt+Right (the "Page suivante" button enabled in
+    between only), close it as a second start with /F does, start it again:
+    the start article is shown, and Ctrl+R brings back the article left at
+    the line it was left at."""
+    env = dict(env, XDG_CONFIG_HOME=os.path.join(work, "config"))
+    command = [options.viewer, "/D:" + options.source, "/A:" + os.path.join(work, "place")]
+
+    def pump():
+        while context.iteration(False):
+            pass
+
+    def start():
+        viewer = subprocess.Popen(command, env=env, stdout=open(os.path.join(work, "viewer.log"), "a"),
+                                  stderr=subprocess.STDOUT)
+        processes.append(viewer)
+        wait = lambda condition, what: poll(condition, what, pump, viewer)
+        desktop = pyatspi.Registry.getDesktop(0)
+        app = wait(lambda: next((a for a in children(desktop) if a is not None
+                                 and a.get_process_id() == viewer.pid), None), "the viewer on the bus")
+        frame = wait(lambda: next((c for c in children(app) if c.getRole() == pyatspi.ROLE_FRAME), None),
+                     "the main window")
+        article = wait(lambda: find(frame, lambda a: a.name.startswith("Article :")), "the article")
+        wait(lambda: " - " in frame.name, "the main window named after its title")
+        article.queryComponent().grabFocus()
+        wait(lambda: article.getState().contains(pyatspi.STATE_FOCUSED), "the focus in the article")
+        return viewer, wait, frame, article
+
+    def chord(keycode, keysym):
+        pyatspi.Registry.generateKeyboardEvent(keycode, None, pyatspi.KEY_PRESS)
+        key(pyatspi, keysym)
+        pyatspi.Registry.generateKeyboardEvent(keycode, None, pyatspi.KEY_RELEASE)
+
+    def top_offset(article):
+        # The character at the article's top left corner: where it is scrolled to.
+        x, y, _, _ = article.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return article.queryText().getOffsetAtPoint(x + 8, y + 8, pyatspi.DESKTOP_COORDS)
+
+    viewer, wait, frame, article = start()
+    start_title = frame.name
+    forward = wait(lambda: find(frame, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON
+                                and a.name == "Page suivante"), "the forward button")
+    check(forward.description == "Page suivante dans l'historique",
+          "the forward button is described as %r" % forward.description)
+    enabled = lambda: forward.getState().contains(pyatspi.STATE_SENSITIVE)
+    check(not enabled(), "Forward is enabled before any Back step")
+    # The guide's long article, which scrolls.
+    link = wait(lambda: next((c for c in children(article) if c.getRole() == pyatspi.ROLE_LINK
+                              and c.description.startswith("Ouvre l'article") and "long" in c.name), None),
+                "a link to the long article")
+    expected = link.description.split("«")[1].split("»")[0].strip()
+    link.queryAction().doAction(0)
+    wait(lambda: frame.name != start_title and frame.name.endswith(expected), "the article of the link")
+    left_title = frame.name
+    article.queryComponent().grabFocus()
+    for _ in range(3):
+        key(pyatspi, KEY_NEXT)
+    wait(lambda: top_offset(article) > 0, lambda: "the article scrolled down (%d)" % top_offset(article))
+    left_at = top_offset(article)
+    chord(KEYCODE_ALT_L, KEY_LEFT)
+    wait(lambda: frame.name == start_title, "the first article after Alt+Left")
+    wait(enabled, "the forward button enabled after Back")
+    chord(KEYCODE_ALT_L, KEY_RIGHT)
+    wait(lambda: frame.name == left_title, "the article left, after Alt+Right")
+    wait(lambda: top_offset(article) == left_at, "the article at the line it was left at")
+    wait(lambda: not enabled(), "the forward button disabled at the newest article")
+    print("Alt+Left, Alt+Right: %s at %d" % (frame.name, left_at))
+
+    closer = subprocess.run([options.viewer, "/D:" + options.source, "/F"], env=env, timeout=WAIT)
+    check(closer.returncode == 0, "the closing start ended with %d" % closer.returncode)
+    viewer.wait(timeout=WAIT)
+    kept = os.listdir(os.path.join(work, "config", "tolvane"))
+    check(len(kept) == 1, "the configuration folder holds %r" % kept)
+
+    viewer, wait, frame, article = start()
+    wait(lambda: frame.name == start_title, "the start article after a restart")
+    chord(KEYCODE_CONTROL_L, KEYSYM_R)
+    wait(lambda: frame.name == left_title, "the article left, after Ctrl+R")
+    wait(lambda: top_offset(article) == left_at, "the line it was left at, after Ctrl+R")
+    print("Ctrl+R after a restart: %s at %d" % (frame.name, left_at))
 
 
 def poll(condition, what, pump=None, viewer=None):

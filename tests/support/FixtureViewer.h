@@ -31,6 +31,10 @@ struct FixtureViewer {
     }
     // On the data source at base.
     explicit FixtureViewer(const std::string& base) { start(base); }
+    // On the data source at base, remembering the reading place in folder.
+    FixtureViewer(const std::string& base, const std::string& readingFolder) {
+        start(base, readingFolder);
+    }
     ~FixtureViewer() { app->ExitInstance(); }
     FixtureViewer(const FixtureViewer&) = delete;
     FixtureViewer& operator=(const FixtureViewer&) = delete;
@@ -50,7 +54,7 @@ struct FixtureViewer {
     CTolvaneView* view() const { return frame()->view(); }
 
 private:
-    void start(const std::string& base) {
+    void start(const std::string& base, const std::string& readingFolder = {}) {
         // A folder of its own for the single-instance socket: test programs
         // that run at the same time on the same data source (the guide) must
         // not find each other's window and hand their start over.
@@ -58,6 +62,7 @@ private:
         ::mkdir(runtime.c_str(), 0700);
         qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
         app = std::make_unique<CTolvaneApp>(services);
+        app->setReadingStateFolder(readingFolder);
         started =
             app->InitInstance({"/D:" + base, "/A:" + dir.file("user")}, "/nonexistent/tolvane");
     }

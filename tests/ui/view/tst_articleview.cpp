@@ -425,11 +425,12 @@ void TestArticleView::menusAndToolbarInOrder() {
     }
     QCOMPARE(menus, (QStringList{QStringLiteral("A&rticle"), QStringLiteral("&Edition"),
                                  QStringLiteral("&Affichage"), QStringLiteral("Ai&de")}));
-    QCOMPARE(items.size(), 21);
+    QCOMPARE(items.size(), 22);
     QCOMPARE(items.first(), QStringLiteral("Page d'&accueil"));
     QCOMPARE(items.at(2), QStringLiteral("Article &suivant"));
-    QCOMPARE(items.at(7), QStringLiteral("&Quitter"));
-    QCOMPARE(items.at(9), QStringLiteral("&Tout sélectionner"));
+    QCOMPARE(items.at(3), QStringLiteral("&Reprendre la lecture"));
+    QCOMPARE(items.at(8), QStringLiteral("&Quitter"));
+    QCOMPARE(items.at(10), QStringLiteral("&Tout sélectionner"));
     QCOMPARE(items.last(), QStringLiteral("&A propos..."));
 
     QList<int> buttons;
