@@ -1,6 +1,7 @@
 #include "core/startup/ReadingState.h"
 
 #include "core/common/AtomicFile.h"
+#include "core/common/DecimalText.h"
 #include "core/common/InputFile.h"
 #include "core/common/PathResolver.h"
 #include "core/common/UserFileSafety.h"
@@ -40,24 +41,12 @@ std::vector<std::string_view> words(std::string_view line) {
     return out;
 }
 
-// A decimal number in [low, high]: an optional '-', then 1 to 10 digits.
+// A number of the one spelling in [low, high].
 std::optional<int32_t> number(std::string_view text, int32_t low, int32_t high) {
-    const bool negative = !text.empty() && text[0] == '-';
-    if (negative)
-        text.remove_prefix(1);
-    if (text.empty() || text.size() > 10)
+    const std::optional<int32_t> value = ParseDecimal(text);
+    if (!value || *value < low || *value > high)
         return std::nullopt;
-    int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    if (negative)
-        value = -value;
-    if (value < low || value > high)
-        return std::nullopt;
-    return int32_t(value);
+    return value;
 }
 
 bool pane(const std::vector<std::string_view>& w, int32_t high, ReadingState::Pane& out) {

@@ -79,6 +79,8 @@ TEST(ReadingStateTest, DamagedFilesCountAsAbsent) {
         {"article without top", head + "article 7\nend\n"},
         {"two blanks", head + "article 7  0\nend\n"},
         {"zoom as a fraction", head + "zoom 1.5\nend\n"},
+        {"a leading zero", head + "zoom 090\nend\n"},
+        {"minus zero", head + "window -0 0 800 600 normal\nend\n"},
         {"zoom 0", head + "zoom 0\nend\n"},
         {"zoom too large", head + "zoom 1001\nend\n"},
         {"zoom with a sign only", head + "zoom -\nend\n"},
