@@ -260,18 +260,10 @@ void messageSeeds() {
 void readingStateSeeds() {
     ReadingState bare;
     bare.base = "/usr/share/tolvane/GUIDE";
-    ReadingState full = bare;
-    full.article = 12;
-    full.topPosition = 3456;
-    full.hasWindow = true;
-    full.x = -40, full.y = 25, full.width = 1000, full.height = 720;
-    full.mode = ReadingState::WindowMode::Maximized;
-    full.outline = {true, true, 2500};
-    full.notes = {true, false, 46};
-    full.zoomPercent = 125;
-    int k = 0;
-    for (const ReadingState& s : {bare, full})
-        writeSeed("reading_state_fuzzer", std::to_string(k++), FormatReadingState(s));
+    writeSeed("reading_state_fuzzer", "0", FormatReadingState(bare));
+    writeSeed("reading_state_fuzzer", "1",
+              "tolvane-reading 1\nbase /home/u/aide/GUIDE\narticle 12 3456\n"
+              "window -40 25 1000 720 maximized\noutline 1 2500\nnotes 0 46\nzoom 125\nend\n");
 }
 
 void commandLineSeeds() {
