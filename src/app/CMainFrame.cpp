@@ -155,7 +155,7 @@ void CMainFrame::createActions() {
     connect(makeAction(cmd::Back, QStringLiteral("Article &précédent")), &QAction::triggered, this,
             [this] { m_app.GoBack(); });
     action(cmd::Back)->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
-    QAction* forward = makeAction(cmd::Forward, QStringLiteral("Article &suivant"));
+    QAction* forward = makeAction(cmd::Forward, QStringLiteral("Article s&uivant"));
     forward->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
     connect(forward, &QAction::triggered, this, [this] { m_app.GoForward(); });
     QAction* resume = makeAction(cmd::Resume, QStringLiteral("&Reprendre la lecture"));

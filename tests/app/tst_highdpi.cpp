@@ -111,7 +111,7 @@ void TestHighDpi::iconsAreDrawnAtTheScreenRatio() {
         QVERIFY(button->width() >= button->iconSize().width());
         QVERIFY(frame->toolBar()->rect().contains(button->geometry()));
     }
-    QCOMPARE(buttons, 11);
+    QCOMPARE(buttons, 12);
 
     // Outline images: drawn, not enlarged from 16 × 16 (an enlarged image
     // would blend its colours into many new ones).

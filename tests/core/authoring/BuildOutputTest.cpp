@@ -198,7 +198,7 @@ TEST(BuildOutput, SameBytesAsTheFirstBuilder) {
         {"guide",
          std::string(TOLVANE_SOURCE_DIR) + "/samples/guide/GUIDE.hpj",
          {},
-         {"fffed4ea0800e631", "d8203d8c2aae81a4", "c019e80101848a24"}},
+         {"713797125570cd8e", "41769387cc9ab7a4", "f14b14b131271b18"}},
         {"generated 1",
          {},
          GeneratedTopics(400, 1),

@@ -290,9 +290,9 @@ void TestListWindow::commandsToggleWithCheckMarks_data() {
     QTest::addColumn<int>("command");
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("toolbarPosition");
-    QTest::newRow("history") << cmd::History << 1 << 5;
-    QTest::newRow("bookmarks") << cmd::Bookmarks << 3 << 10;
-    QTest::newRow("results") << cmd::Results << 2 << 13;
+    QTest::newRow("history") << cmd::History << 1 << 6;
+    QTest::newRow("bookmarks") << cmd::Bookmarks << 3 << 11;
+    QTest::newRow("results") << cmd::Results << 2 << 14;
 }
 
 void TestListWindow::commandsToggleWithCheckMarks() {

@@ -427,7 +427,7 @@ void TestArticleView::menusAndToolbarInOrder() {
                                  QStringLiteral("&Affichage"), QStringLiteral("Ai&de")}));
     QCOMPARE(items.size(), 22);
     QCOMPARE(items.first(), QStringLiteral("Page d'&accueil"));
-    QCOMPARE(items.at(2), QStringLiteral("Article &suivant"));
+    QCOMPARE(items.at(2), QStringLiteral("Article s&uivant"));
     QCOMPARE(items.at(3), QStringLiteral("&Reprendre la lecture"));
     QCOMPARE(items.at(8), QStringLiteral("&Quitter"));
     QCOMPARE(items.at(10), QStringLiteral("&Tout sélectionner"));
