@@ -35,6 +35,11 @@ bool onSomeScreen(const QRect& rect) {
     return false;
 }
 
+// A sash's value within [0, high]; a value that is no number counts as 0.
+float within(float value, float high) {
+    return value >= 0.0f ? std::min(value, high) : 0.0f;
+}
+
 } // namespace
 
 ReadingPlace::ReadingPlace(CMainFrame& frame, std::string folder)
@@ -97,13 +102,13 @@ bool ReadingPlace::Save() const {
                                  : ReadingState::WindowMode::Normal;
     }
     if (const COutlineBar* outline = m_frame.outlineBar(); outline && outline->sash()) {
-        const float share = std::clamp(outline->sash()->value(), 0.0f, 1.0f);
+        const float share = within(outline->sash()->value(), 1.0f);
         state.outline = {true, !outline->isHidden(),
                          int32_t(share * float(ReadingState::kOutlineScale) + 0.5f)};
     }
     if (const auto* notes = qobject_cast<const CAnnotationBar*>(m_frame.annotationBar());
         notes && notes->sash()) {
-        const float height = std::clamp(notes->sash()->value(), 0.0f, float(kMax));
+        const float height = within(notes->sash()->value(), float(kMax));
         state.notes = {true, !notes->isHidden(), int32_t(height)};
     }
     state.zoomPercent = view->zoomPercent();
