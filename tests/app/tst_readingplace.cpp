@@ -130,11 +130,9 @@ void TestReadingPlace::damagedFilesStartAsIfNoneWere() {
         std::string bytes; // empty: a folder in place of the file
     } cases[] = {
         {"a folder in place of the file", ""},
+        // The reader's own cases are the core's; one damaged file shows a
+        // start takes its refusal quietly.
         {"truncated", head + "article 3 120\nzoom 15"},
-        {"huge numbers", head + "article 3 0\nwindow 0 0 99999999999 720 normal\nend\n"},
-        {"a word for a number", head + "zoom grand\nend\n"},
-        {"another data source's place", "tolvane-reading 1\nbase /d/GUIDE\narticle 3 0\nend\n"},
-        {"binary bytes", std::string("\x00\xff\x7ftolvane\n", 11)},
     };
     ::mkdir(folder().c_str(), 0700);
     for (const auto& c : cases) {
