@@ -26,8 +26,7 @@ const CommandRegistration registration{
      "Usage : tolvane-tool bookmarks USERBASE\n\n"
      "USERBASE est la base des fichiers de l'utilisateur (ou son .NOT, .NO$ ou .SIG).\n"
      "Une ligne ARTICLE NOM (en UTF-8) par signet dans l'ordre du fichier,\n"
-     "puis \xC2\xAB"
-     "bookmarks: N\xC2\xBB.\n"
+     "puis «bookmarks: N».\n"
      "Code 1 quand le fichier n'existe pas.\n",
      RunBookmarks}};
 } // namespace

@@ -62,8 +62,7 @@ const CommandRegistration registration{
      "Usage : tolvane-tool notes USERBASE [--show N]\n\n"
      "USERBASE est la base des fichiers de l'utilisateur (ou son .NOT, .NO$ ou .SIG).\n"
      "Une ligne ARTICLE OCTETS par enregistrement du .NOT dans l'ordre du fichier,\n"
-     "puis \xC2\xAB"
-     "annotations: N\xC2\xBB (nombre d'articles distincts).\n"
+     "puis «annotations: N» (nombre d'articles distincts).\n"
      "  --show N   le texte de l'annotation de l'article N, en UTF-8, tel quel\n"
      "Code 1 quand le fichier n'existe pas ou que l'article n'a pas d'annotation.\n",
      RunNotes}};

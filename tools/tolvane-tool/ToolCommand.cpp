@@ -81,10 +81,7 @@ int WriteDataSource(const DataSourceWriter& writer, const std::string& baseArgum
     std::string error;
     if (writer.write(DataSourceBaseArgument(baseArgument), &error))
         return kOk;
-    err << "tolvane-tool " << command
-        << " : \xC3\xA9"
-           "criture impossible : "
-        << error << "\n";
+    err << "tolvane-tool " << command << " : écriture impossible : " << error << "\n";
     return kNotFound;
 }
 
