@@ -123,7 +123,7 @@ bool BitmapConverter::decodeBmp(std::string_view b, Image& image, std::string* r
         compression = U32(b, 30);
         colours = U32(b, 46);
     } else {
-        return Fail(reason, "en-t\xC3\xAAte BMP inconnu");
+        return Fail(reason, "en-tête BMP inconnu");
     }
     const bool topDown = height < 0;
     if (height == INT32_MIN)
@@ -153,8 +153,7 @@ bool BitmapConverter::decodeBmp(std::string_view b, Image& image, std::string* r
         }
     }
     if (dataOffset >= b.size())
-        return Fail(reason, "donn\xC3\xA9"
-                            "es BMP absentes");
+        return Fail(reason, "données BMP absentes");
     const std::string_view data = b.substr(dataOffset);
 
     image.width = width;
