@@ -79,7 +79,7 @@ void writeExecutable(const std::string& path, const std::string& text) {
 class OpenCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* d : {"bin", "other", "empty", "aides", "aides/Mes \xC3\xA9t\xC3\xA9s"})
+        for (const char* d : {"bin", "other", "empty", "aides", "aides/Mes étés"})
             ::mkdir(m_dir.file(d).c_str(), 0755);
         m_tool = m_dir.file("bin/tolvane-tool");
         std::filesystem::copy_file(TOLVANE_TOOL_PATH, m_tool);
@@ -87,8 +87,7 @@ protected:
         char* real = ::realpath(m_dir.path().c_str(), nullptr);
         m_real = real;
         std::free(real);
-        TempDir::writeFile(m_dir.file("aides/Mes \xC3\xA9t\xC3\xA9s/Guide d'\xC3\xA9t\xC3\xA9.PGD"),
-                           "");
+        TempDir::writeFile(m_dir.file("aides/Mes étés/Guide d'été.PGD"), "");
         TempDir::writeFile(m_dir.file("aides/notes.pgd"), "");
         TempDir::writeFile(m_dir.file("aides/notes.txt"), "");
     }
@@ -103,7 +102,7 @@ protected:
 TEST_F(OpenCommandTest, StartsTheViewerBesideTheToolDetachedWithTheExactArguments) {
     writeExecutable(m_dir.file("bin/tolvane"), kFakeViewer);
     const std::string out = m_dir.file("bin/viewer.out");
-    const std::string guide = "aides/Mes \xC3\xA9t\xC3\xA9s/Guide d'\xC3\xA9t\xC3\xA9";
+    const std::string guide = "aides/Mes étés/Guide d'été";
     struct Case {
         std::vector<std::string> args;
         std::string cwd;

@@ -14,14 +14,14 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         // Control bytes are copied but the reader shows nothing for them.
         std::string("{#{\\footnote\x01}\x03", 15),
         std::string("{\\rtf1 #{\\footnote A}a\x02"
-                    "b\x1f"
+                    "b\x1F"
                     "c {\\uldb d\x05"
                     "e}{\\v B}}"),
         // A backslash ending the input would escape the body's last brace.
         std::string("{#{\\footnote\x10}\\pn\\", 18),
         "{\\rtf1 #{\\footnote A}text\\",
         // \u without a parameter is a character all the same.
-        "{#{\\footnote\xff}\\u",
+        "{#{\\footnote\xFF}\\u",
         "{\\rtf1 #{\\footnote A}{\\uldb a\\u b\\u70000 c}{\\v B}}",
         // Control words, symbols and binary data are characters a \u
         // stands for; groups end them.
@@ -35,13 +35,13 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
                     "5",
                     20),
         // Tables left open or holding groups stay out of the bodies' header.
-        "{#{\\footnote\xff}1{\\fonttbl",
+        "{#{\\footnote\xFF}1{\\fonttbl",
         "{\\rtf1{\\colortbl;{\\red1;}}#{\\footnote A}{\\uldb a}{\\v A}}",
         // Marks inside a hot spot are part of its text.
-        "{\\ul f#{\\footnote\xff}\\\nL\\v.",
+        "{\\ul f#{\\footnote\xFF}\\\nL\\v.",
         "{\\rtf1 #{\\footnote A}{\\uldb a\\par b\\cell c\\line}{\\v A} d}",
         // A nested row ends as a row does.
-        "{\\nestrow#{\\footnote\x0f",
+        "{\\nestrow#{\\footnote\x0F",
         "{\\rtf1 #{\\footnote A}a\\nestcell b\\nestrow c}",
         // Destinations met inside a group hide the rest of it.
         "{\\fonttbl{2}{\\footnote # d \n",
@@ -64,7 +64,7 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         // A \\* marks the word after it, past control bytes; text left out
         // of the body must not bring a later word next to it.
         std::string("{#{\\footnote\0}\\*\0\\u", 19),
-        "{#{\\footnote\xff}\\v\\*t\\plain\xff",
+        "{#{\\footnote\xFF}\\v\\*t\\plain\xFF",
         "{\\rtf1 #{\\footnote A}a {\\v \\*cach\\'e9\\plain b} c}",
         // Colour table entries that start with a letter or a digit stay
         // apart from the table's word.
@@ -73,7 +73,7 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         "{\\rtf1{\\colortbl;\\bin12 ;x;y;z}#{\\footnote A}a {\\uldb b}{\\v A} cdefghijklmn}",
         // A destination word taken as a \\u fallback is no formatting of
         // the group re-opened after a page break.
-        "{{\\u\\pn\\page{\\footnote# e}\xff",
+        "{{\\u\\pn\\page{\\footnote# e}\xFF",
         "{\\rtf1 #{\\footnote A}{\\b \\u233\\pn a\\page #{\\footnote B}b} c}",
         "{{\\v\\u\\plain\\page{\\footnote# l}\\\n",
         "{\\rtf1 #{\\footnote A}{\\v \\uc2\\u233\\plain x\\page #{\\footnote B}b} c}",
@@ -154,7 +154,7 @@ TEST(TopicParserFuzz, BodiesReadAsTheirSourceLessFootnotesAndTargets) {
         "{\\rtf1 #{\\footnote A}a{\\*\\pntext 1.\\tab}b{\\*** c}d{\\*\\shppict{\\pict\\pngblip 00}}"
         "{\\nonshppict{\\pict\\pngblip 00}}e{\\*\\zz f}g}",
         // Text before the document is no topic's.
-        "\xf2{\\rtf1 #{\\footnote A}a}",
+        "\xF2{\\rtf1 #{\\footnote A}a}",
         // Character words are characters, not formatting to re-open.
         "{\\rtf1 #{\\footnote A}{\\b a\\zwj\\ltrmark\\page #{\\footnote B}b} c}",
     };

@@ -180,7 +180,7 @@ TEST(RtfFastTextTest, MixedDocuments_TextIsTheModelsText) {
         "{\\pict\\pngblip 8950}",
         "{\\object{\\*\\objdata 01}{\\result r}}",
         "\\",
-        "\xe9\x93\xfa",
+        "\xE9\x93\xFA",
         "\r\n",
         "\\ansicpg1251 ",
         "\\mac ",
