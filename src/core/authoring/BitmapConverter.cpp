@@ -3,28 +3,13 @@
 #include "core/common/LittleEndian.h"
 
 #include <array>
+#include <new>
 #include <vector>
+#include <zlib.h>
 
 namespace tolvane::authoring {
 
 namespace {
-
-uint32_t Crc32(std::string_view data, uint32_t crc = 0) {
-    static const std::array<uint32_t, 256> table = [] {
-        std::array<uint32_t, 256> t{};
-        for (uint32_t n = 0; n < 256; ++n) {
-            uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    crc = ~crc;
-    for (unsigned char b : data)
-        crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
 
 void AppendU32BE(std::string& out, uint32_t v) {
     out += static_cast<char>(v >> 24);
@@ -38,7 +23,8 @@ void AppendChunk(std::string& png, const char* type, const std::string& data) {
     std::string body = type;
     body += data;
     png += body;
-    AppendU32BE(png, Crc32(body));
+    AppendU32BE(png, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()),
+                                                 static_cast<uInt>(body.size()))));
 }
 
 uint32_t U32(std::string_view b, size_t at) {
@@ -227,26 +213,15 @@ std::string BitmapConverter::encodePng(const Image& image) {
         raw += '\0';
         raw.append(image.rgb, y * rowBytes, rowBytes);
     }
-    // zlib stream of stored deflate blocks (at most 65535 bytes each).
-    std::string z = "\x78\x01";
-    size_t at = 0;
-    do {
-        const size_t n = std::min<size_t>(65535, raw.size() - at);
-        const bool last = at + n == raw.size();
-        z += static_cast<char>(last ? 1 : 0);
-        z += static_cast<char>(n & 0xFF);
-        z += static_cast<char>(n >> 8);
-        z += static_cast<char>(~n & 0xFF);
-        z += static_cast<char>((~n >> 8) & 0xFF);
-        z.append(raw, at, n);
-        at += n;
-    } while (at < raw.size());
-    uint32_t a = 1, bsum = 0;
-    for (unsigned char c : raw) {
-        a = (a + c) % 65521;
-        bsum = (bsum + a) % 65521;
-    }
-    AppendU32BE(z, bsum << 16 | a);
+    // One zlib stream. Into a buffer of compressBound bytes compress2 fails
+    // only when it cannot allocate its state, as the strings here would.
+    uLongf zSize = compressBound(static_cast<uLong>(raw.size()));
+    std::string z(zSize, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(z.data()), &zSize,
+                  reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()),
+                  Z_BEST_COMPRESSION) != Z_OK)
+        throw std::bad_alloc();
+    z.resize(zSize);
 
     std::string png = "\x89PNG\r\n\x1A\n";
     std::string ihdr;
