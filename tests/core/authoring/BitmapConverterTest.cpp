@@ -1,13 +1,11 @@
 #include "core/authoring/BitmapConverter.h"
 
 #include "core/common/LittleEndian.h"
+#include "support/CorpusFiles.h"
+#include "support/TempDir.h"
 
-#include <cctype>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <iostream>
-#include <iterator>
 #include <utility>
 #include <vector>
 #include <zlib.h>
@@ -152,23 +150,13 @@ TEST(BitmapConverter, PngKeepsThePixels) {
     for (int k = 0; k < varied.width * varied.height * 3; ++k)
         varied.rgb += static_cast<char>(k * 7 % 251);
     images.emplace_back("300x100", varied);
-    const std::string root = std::string(TOLVANE_SHARED_DIR) + "/corpus/helpsrc";
-    std::error_code ec;
-    for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-        std::string ext = it->path().extension().string();
-        for (char& c : ext)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (ext != ".bmp")
-            continue;
-        std::ifstream in(it->path(), std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    for (const std::string& file : test::FilesWithExtension({test::CorpusDir()}, ".bmp")) {
         BitmapConverter::Image image;
-        if (BitmapConverter::decodeBmp(bytes, image))
-            images.emplace_back(it->path().string(), image);
+        if (BitmapConverter::decodeBmp(test::TempDir::readFile(file), image))
+            images.emplace_back(file, image);
     }
     if (images.size() < 2)
-        std::cout << "corpus absent, only the made-up image: " << root << "\n";
+        std::cout << "corpus absent, only the made-up image: " << test::CorpusDir() << "\n";
     for (const auto& [name, image] : images) {
         SCOPED_TRACE(name);
         const std::string png = BitmapConverter::encodePng(image);

@@ -6,6 +6,7 @@
 #include "core/common/InputFile.h"
 #include "core/rtf/RtfReader.h"
 #include "core/search/SearchPhrases.h"
+#include "support/CorpusFiles.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -285,25 +286,13 @@ TEST(HtmlExporter, DocumentPageIsBalanced) {
 
 // Real documents give balanced pages too.
 TEST(HtmlExporter, DocumentPageOfCorpusFilesIsBalanced) {
-    std::vector<std::filesystem::path> files;
-    for (const std::filesystem::path& root :
-         {std::filesystem::path(TOLVANE_SHARED_DIR) / "corpus",
-          std::filesystem::path(TOLVANE_SOURCE_DIR) / "samples"}) {
-        if (!std::filesystem::is_directory(root))
-            continue;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-            std::string extension = entry.path().extension().string();
-            std::transform(extension.begin(), extension.end(), extension.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-            if (entry.is_regular_file() && extension == ".rtf")
-                files.push_back(entry.path());
-        }
-    }
+    const std::vector<std::string> files =
+        test::FilesWithExtension({test::CorpusDir(), test::SamplesDir()}, ".rtf");
     ASSERT_FALSE(files.empty());
-    for (const std::filesystem::path& file : files) {
-        SCOPED_TRACE(file.string());
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
         std::string rtf;
-        ASSERT_TRUE(InputFile::readAll(file.string(), rtf));
+        ASSERT_TRUE(InputFile::readAll(file, rtf));
         ExpectBalancedPage(rtf);
     }
 }

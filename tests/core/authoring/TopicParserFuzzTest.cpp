@@ -1,5 +1,6 @@
 #include "../../../fuzz/TopicParserCheck.h"
 #include "core/common/InputFile.h"
+#include "support/CorpusFiles.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -93,21 +94,8 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
 // Every topic of the corpus's help projects and of the bundled guide: the
 // reader shows each built body as it shows the topic in its source file.
 TEST(TopicParserFuzz, CorpusAndGuideTopicsReadAsTheirSource) {
-    namespace fs = std::filesystem;
-    std::vector<std::string> files;
-    for (const std::string& root : {std::string(TOLVANE_SHARED_DIR) + "/corpus/helpsrc",
-                                    std::string(TOLVANE_SOURCE_DIR) + "/samples/guide"}) {
-        std::error_code error;
-        for (fs::recursive_directory_iterator it(root, error), end; !error && it != end;
-             it.increment(error)) {
-            std::string extension = it->path().extension().string();
-            for (char& c : extension)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            if (extension == ".rtf")
-                files.push_back(it->path().string());
-        }
-    }
-    std::sort(files.begin(), files.end());
+    const std::vector<std::string> files = test::FilesWithExtension(
+        {test::CorpusDir() + "/helpsrc", test::SamplesDir() + "/guide"}, ".rtf");
     ASSERT_GE(files.size(), 2u); // the guide's two files at least
     for (const std::string& file : files) {
         std::string bytes;

@@ -3,6 +3,7 @@
 #include "core/common/Cp1252.h"
 #include "core/common/InputFile.h"
 #include "core/rtf/RtfReader.h"
+#include "support/CorpusFiles.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -167,25 +168,13 @@ TEST(RichTextDumpTest, Dump_SameAsTheFullModel) {
 // Real documents, help sources and the bundled guide: the dump in all three
 // forms is byte for byte the one the full model gives.
 TEST(RichTextDumpTest, Dump_CorpusFilesSameAsTheFullModel) {
-    std::vector<std::filesystem::path> files;
-    for (const std::filesystem::path& root :
-         {std::filesystem::path(TOLVANE_SHARED_DIR) / "corpus",
-          std::filesystem::path(TOLVANE_SOURCE_DIR) / "samples"}) {
-        if (!std::filesystem::is_directory(root))
-            continue;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-            std::string extension = entry.path().extension().string();
-            std::transform(extension.begin(), extension.end(), extension.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-            if (entry.is_regular_file() && extension == ".rtf")
-                files.push_back(entry.path());
-        }
-    }
+    const std::vector<std::string> files =
+        test::FilesWithExtension({test::CorpusDir(), test::SamplesDir()}, ".rtf");
     ASSERT_FALSE(files.empty());
-    for (const std::filesystem::path& file : files) {
-        SCOPED_TRACE(file.string());
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
         std::string rtf;
-        ASSERT_TRUE(InputFile::readAll(file.string(), rtf));
+        ASSERT_TRUE(InputFile::readAll(file, rtf));
         expectSameAsModel(rtf);
     }
 }

@@ -1,6 +1,7 @@
 #include "SearchFixture.h"
 #include "SearchPhrases.h"
 #include "core/rtf/RtfReader.h"
+#include "support/CorpusFiles.h"
 #include "support/ShellTool.h"
 #include "support/TempDir.h"
 
@@ -64,22 +65,14 @@ TEST(SearchCommand, FindsVisiblePhrasesOfRtfWrittenByOtherPrograms) {
     std::error_code ec;
     if (!fs::is_directory(root, ec))
         GTEST_SKIP() << "corpus absent: " << root;
-    std::vector<fs::path> files;
-    for (const fs::directory_entry& e : fs::recursive_directory_iterator(root, ec)) {
-        std::string ext = e.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (ext == ".rtf")
-            files.push_back(e.path());
-    }
-    std::sort(files.begin(), files.end());
+    const std::vector<std::string> files = test::FilesWithExtension({root.string()}, ".rtf");
     ASSERT_GE(files.size(), 10u);
 
     TempDir dir;
     DataSourceWriter w;
     std::vector<std::string> bodies;
     for (size_t k = 0; k < files.size(); ++k) {
-        bodies.push_back(TempDir::readFile(files[k].string()));
+        bodies.push_back(TempDir::readFile(files[k]));
         w.addArticle(static_cast<ArticleNumber>(k + 1), "Fichier " + std::to_string(k + 1),
                      bodies.back());
     }
@@ -89,7 +82,7 @@ TEST(SearchCommand, FindsVisiblePhrasesOfRtfWrittenByOtherPrograms) {
     std::mt19937 random(15);
     size_t tried = 0;
     for (size_t k = 0; k < files.size(); ++k) {
-        SCOPED_TRACE(files[k].string());
+        SCOPED_TRACE(files[k]);
         const std::vector<Phrase> phrases =
             PhrasesOf(rtf::RtfReader::read(bodies[k]), {}, random, 2);
         EXPECT_FALSE(phrases.empty());
