@@ -37,8 +37,7 @@ int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::os
     DataSourceGenerator(options).generate(writer);
     if (const int status = WriteDataSource(writer, outBase, "generate", err); status != kOk)
         return status;
-    out << "articles: " << options.articles << "\n";
-    return kOk;
+    return CountLine(out, "articles", static_cast<size_t>(options.articles));
 }
 
 namespace {

@@ -85,6 +85,11 @@ int WriteDataSource(const DataSourceWriter& writer, const std::string& baseArgum
     return kNotFound;
 }
 
+int CountLine(std::ostream& out, const char* what, size_t count) {
+    out << what << ": " << count << '\n';
+    return kOk;
+}
+
 bool ParseInt32(const std::string& text, int32_t& value) {
     if (text.empty())
         return false;
