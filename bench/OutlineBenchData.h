@@ -6,6 +6,7 @@
 
 #include "core/articles/OutlineRecord.h"
 
+#include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -98,5 +99,30 @@ private:
     std::string m_dir;
     std::string m_path;
 };
+
+// The outline the outline benchmarks load.
+constexpr int kOutlineRecords = 100000;
+
+// The path of that outline, written once for the program; empty when it
+// could not be written.
+inline const std::string& SharedOutlinePath() {
+    static const OutlineFile file(kOutlineRecords);
+    return file.path();
+}
+
+// The same, with the benchmark marked as failed when it is empty.
+inline std::string OutlinePath(benchmark::State& state) {
+    const std::string& path = SharedOutlinePath();
+    if (path.empty())
+        state.SkipWithError("the outline could not be written");
+    return path;
+}
+
+// Reports the outline's records handled per second under the given name.
+inline void SetRecordRate(benchmark::State& state, const char* counter) {
+    state.counters[counter] = benchmark::Counter(static_cast<double>(kOutlineRecords) *
+                                                     static_cast<double>(state.iterations()),
+                                                 benchmark::Counter::kIsRate);
+}
 
 } // namespace tolvane::bench
