@@ -3,9 +3,12 @@
 // The real test material: the shared corpus of RTF written by other
 // programs, and the bundled samples.
 
+#include "support/TempDir.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -42,6 +45,19 @@ inline std::vector<std::string> FilesWithExtension(std::initializer_list<std::st
     }
     std::sort(files.begin(), files.end());
     return files;
+}
+
+// Calls check(path, bytes) for each of those files, under a trace naming it;
+// returns how many there were.
+template <typename Check>
+size_t ForEachFile(std::initializer_list<std::string> roots, std::string_view extension,
+                   Check check) {
+    const std::vector<std::string> files = FilesWithExtension(roots, extension);
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        check(file, TempDir::readFile(file));
+    }
+    return files.size();
 }
 
 } // namespace tolvane::test

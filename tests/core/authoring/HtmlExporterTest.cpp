@@ -3,7 +3,6 @@
 #include "core/articles/ArticleStore.h"
 #include "core/articles/OutlineRecord.h"
 #include "core/authoring/DataSourceBuilder.h"
-#include "core/common/InputFile.h"
 #include "core/rtf/RtfReader.h"
 #include "core/search/SearchPhrases.h"
 #include "support/CorpusFiles.h"
@@ -286,15 +285,10 @@ TEST(HtmlExporter, DocumentPageIsBalanced) {
 
 // Real documents give balanced pages too.
 TEST(HtmlExporter, DocumentPageOfCorpusFilesIsBalanced) {
-    const std::vector<std::string> files =
-        test::FilesWithExtension({test::CorpusDir(), test::SamplesDir()}, ".rtf");
-    ASSERT_FALSE(files.empty());
-    for (const std::string& file : files) {
-        SCOPED_TRACE(file);
-        std::string rtf;
-        ASSERT_TRUE(InputFile::readAll(file, rtf));
-        ExpectBalancedPage(rtf);
-    }
+    EXPECT_GT(test::ForEachFile(
+                  {test::CorpusDir(), test::SamplesDir()}, ".rtf",
+                  [](const std::string&, const std::string& rtf) { ExpectBalancedPage(rtf); }),
+              0u);
 }
 
 } // namespace
