@@ -47,17 +47,7 @@ const std::vector<std::string> kTitleWords = cp1252Words({
 // Appends Windows-1252 text to RTF: bytes >= 0x80 as \'hh, returns the
 // number of positions the text occupies.
 uint32_t appendText(std::string& rtf, std::string_view text) {
-    static const char* hex = "0123456789abcdef";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c >= 0x80) {
-            rtf += "\\'";
-            rtf += hex[c >> 4];
-            rtf += hex[c & 15];
-        } else {
-            rtf += ch;
-        }
-    }
+    cp1252::appendRtfText(rtf, text);
     return static_cast<uint32_t>(text.size());
 }
 

@@ -1,5 +1,6 @@
 #include "core/authoring/BitmapConverter.h"
 
+#include "core/common/HexDigit.h"
 #include "core/common/LittleEndian.h"
 
 #include <array>
@@ -235,7 +236,6 @@ std::string BitmapConverter::encodePng(const Image& image) {
 }
 
 std::string BitmapConverter::pictureGroup(const Image& image, const std::string& png) {
-    static const char* hex = "0123456789abcdef";
     std::string out = "{\\pict\\pngblip\\picw" + std::to_string(image.width) + "\\pich" +
                       std::to_string(image.height) + "\\picwgoal" +
                       std::to_string(image.width * 15) + "\\pichgoal" +
@@ -243,8 +243,8 @@ std::string BitmapConverter::pictureGroup(const Image& image, const std::string&
     out.reserve(out.size() + png.size() * 2 + png.size() / 64 + 2);
     for (size_t k = 0; k < png.size(); ++k) {
         const unsigned char c = static_cast<unsigned char>(png[k]);
-        out += hex[c >> 4];
-        out += hex[c & 15];
+        out += hexDigit(c >> 4);
+        out += hexDigit(c);
         if (k % 64 == 63)
             out += '\n';
     }

@@ -3,6 +3,7 @@
 #include "core/articles/ArticleStore.h"
 #include "core/common/AtomicFile.h"
 #include "core/common/Cp1252.h"
+#include "core/common/HexDigit.h"
 #include "core/common/InputFile.h"
 #include "core/outline/OutlineModel.h"
 #include "core/rtf/RtfReader.h"
@@ -88,10 +89,9 @@ std::string Json(std::u16string_view text) {
         } else if (c < 0x20) {
             out += ' ';
         } else if (c >= 0xD800 && c < 0xE000) {
-            static const char* hex = "0123456789abcdef";
             out += "\\u";
             for (int s = 12; s >= 0; s -= 4)
-                out += hex[(c >> s) & 15];
+                out += hexDigit(c >> s);
         } else {
             AppendUtf8(out, c);
         }
