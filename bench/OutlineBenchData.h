@@ -5,6 +5,7 @@
 // beside an earlier node, and titles of 20 to 60 characters.
 
 #include "core/articles/OutlineRecord.h"
+#include "core/common/Cp1252.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -15,14 +16,14 @@
 namespace tolvane::bench {
 
 inline std::string GenerateOutline(int records) {
-    static const char* const kWords[] = {"fen\xEAtres",
-                                         "donn\xE9"
-                                         "es",
+    // Titles are Windows-1252, as in the file.
+    static const std::string kWords[] = {cp1252::fromUtf8("fenêtres"),
+                                         cp1252::fromUtf8("données"),
                                          "recherche",
                                          "sommaire",
                                          "annotations",
                                          "impression",
-                                         "r\xE9glages",
+                                         cp1252::fromUtf8("réglages"),
                                          "liens",
                                          "historique",
                                          "signets",
@@ -34,7 +35,7 @@ inline std::string GenerateOutline(int records) {
     for (int i = 0; i < records; ++i) {
         OutlineRecord r;
         r.nodeKey = "k" + std::to_string(i);
-        const std::string words = std::string(kWords[i % 12]) + " et " + kWords[(i / 12) % 12];
+        const std::string words = kWords[i % 12] + " et " + kWords[(i / 12) % 12];
         if (i % 1000 == 0) {
             r.title = "Partie " + std::to_string(i / 1000) + " : " + words;
             r.referenceKey = "0";
