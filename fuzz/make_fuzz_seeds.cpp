@@ -11,6 +11,7 @@
 #include "core/articles/ArticleStore.h"
 #include "core/articles/DataSourceGenerator.h"
 #include "core/articles/DataSourceWriter.h"
+#include "core/common/Cp1252.h"
 #include "core/startup/InstanceMessage.h"
 #include "core/startup/ReadingState.h"
 #include "core/stores/AnnotationStore.h"
@@ -199,12 +200,18 @@ void topicSeeds(const std::string& sources) {
     ::closedir(d);
 }
 
+// French text of the seeds, written in UTF-8, as the files hold it
+// (Windows-1252).
+std::string W(const char* utf8) {
+    return cp1252::fromUtf8(utf8);
+}
+
 // .NOT files saved by the store, and .NO$ files left by a run that ended
 // without saving.
 void annotationSeeds(const std::string& scratch) {
     const std::vector<std::vector<std::pair<ArticleNumber, std::string>>> runs = {
         {{1, "Note"}},
-        {{1, "Premi\xE8re note"}, {7, "R\xE9sum\xE9 : voir l'article 3."}, {3, ""}},
+        {{1, W("Première note")}, {7, W("Résumé : voir l'article 3.")}, {3, ""}},
         {{2, "a"}, {2, "ab"}, {5, std::string(300, 'x')}, {2, ""}, {9, "fin\r\nligne"}},
     };
     int k = 0;
@@ -232,8 +239,8 @@ void bookmarkSeeds() {
     const std::vector<std::vector<BookmarkRow>> files = {
         {},
         {{"Accueil", 1}},
-        {{"", 3}, {"Index g\xE9n\xE9ral", 12}, {"Index g\xE9n\xE9ral", 12}, {"Z", -1}},
-        {{std::string(200, 'b'), 2147483647}, {"\xC9t\xE9", 0}},
+        {{"", 3}, {W("Index général"), 12}, {W("Index général"), 12}, {"Z", -1}},
+        {{std::string(200, 'b'), 2147483647}, {W("Été"), 0}},
     };
     int k = 0;
     for (const auto& rows : files)
@@ -273,7 +280,7 @@ void commandLineSeeds() {
         {"tolvane", "/D=C:\\AIDE\\GUIDE", "/A=UTILISATEUR", "/P:3"},
         {"tolvane", "-N=Aide_en_ligne", "/F"},
         {"tolvane", "/tmp/GUIDE", "/p=  -7x"},
-        {"tolvane", "/D=/home/u/aide/GUIDE", "/N=Titre_\xE9t\xE9"},
+        {"tolvane", "/D=/home/u/aide/GUIDE", W("/N=Titre_été")},
     };
     int k = 0;
     for (const auto& tokens : lines) {

@@ -41,7 +41,7 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
     bool lossless = true;
     request.text = cp1252::fromUtf8(positional[1], &lossless);
     if (!lossless) {
-        err << "tolvane-tool search : le texte contient des caract\xC3\xA8res hors de "
+        err << "tolvane-tool search : le texte contient des caractères hors de "
                "Windows-1252\n";
         return kUsage;
     }
@@ -66,14 +66,13 @@ namespace {
 const CommandRegistration registration{
     {40, "search", "cherche un texte dans les titres et les textes des articles",
      "Usage : tolvane-tool search BASE TEXTE [--case] [--word] [--no-title] [--no-text]\n\n"
-     "Recherche sur tous les articles, comme la fen\xC3\xAAtre Rechercher :\n"
+     "Recherche sur tous les articles, comme la fenêtre Rechercher :\n"
      "  --case      respecter la casse\n"
      "  --word      mot entier (dans les textes ; les titres n'en tiennent pas compte)\n"
      "  --no-title  ne pas chercher dans les titres\n"
      "  --no-text   ne pas chercher dans les textes\n"
-     "Une ligne NUM\xC3\x89RO TITRE par article trouv\xC3\xA9, dans l'ordre de la recherche\n"
-     "(au plus 1000), puis \xC2\xAB"
-     "found: N\xC2\xBB. Code 1 quand rien n'est trouv\xC3\xA9.\n",
+     "Une ligne NUMÉRO TITRE par article trouvé, dans l'ordre de la recherche\n"
+     "(au plus 1000), puis «found: N». Code 1 quand rien n'est trouvé.\n",
      RunSearch}};
 } // namespace
 

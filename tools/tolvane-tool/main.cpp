@@ -13,8 +13,7 @@ void printOverview(std::ostream& out) {
         out << "  " << c.name
             << std::string(14 - std::min<size_t>(13, std::string(c.name).size()), ' ') << c.summary
             << "\n";
-    out << "\n`tolvane-tool COMMANDE --help` d\xC3\xA9"
-           "crit chaque commande.\n";
+    out << "\n`tolvane-tool COMMANDE --help` décrit chaque commande.\n";
 }
 
 } // namespace
@@ -42,7 +41,7 @@ int main(int argc, char** argv) {
             return status;
         }
     }
-    std::cerr << "tolvane-tool : commande inconnue \xC2\xAB" << name << "\xC2\xBB\n\n";
+    std::cerr << "tolvane-tool : commande inconnue «" << name << "»\n\n";
     printOverview(std::cerr);
     return kUsage;
 }

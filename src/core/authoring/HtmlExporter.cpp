@@ -3,6 +3,7 @@
 #include "core/articles/ArticleStore.h"
 #include "core/common/AtomicFile.h"
 #include "core/common/Cp1252.h"
+#include "core/common/HexDigit.h"
 #include "core/common/InputFile.h"
 #include "core/outline/OutlineModel.h"
 #include "core/rtf/RtfReader.h"
@@ -88,10 +89,9 @@ std::string Json(std::u16string_view text) {
         } else if (c < 0x20) {
             out += ' ';
         } else if (c >= 0xD800 && c < 0xE000) {
-            static const char* hex = "0123456789abcdef";
             out += "\\u";
             for (int s = 12; s >= 0; s -= 4)
-                out += hex[(c >> s) & 15];
+                out += hexDigit(c >> s);
         } else {
             AppendUtf8(out, c);
         }
@@ -575,19 +575,14 @@ bool HtmlExporter::exportSite(const DataSourcePaths& paths, const std::string& f
                               const std::string& siteTitle) {
     InputFile probe;
     if (!probe.open(paths.pgh) || !probe.isOpen()) {
-        m_messages.error(paths.pgh, 0,
-                         "source de donn\xC3\xA9"
-                         "es illisible");
+        m_messages.error(paths.pgh, 0, "source de données illisible");
         return false;
     }
     probe.close();
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) {
-        m_messages.error(folder, 0,
-                         "dossier impossible \xC3\xA0 cr\xC3\xA9"
-                         "er : " +
-                             ec.message());
+        m_messages.error(folder, 0, "dossier impossible à créer : " + ec.message());
         return false;
     }
     ArticleIndex index;
@@ -608,10 +603,7 @@ bool HtmlExporter::exportSite(const DataSourcePaths& paths, const std::string& f
         std::string error;
         if (AtomicFile::write(folder + "/" + name, bytes, &error))
             return true;
-        m_messages.error(folder + "/" + name, 0,
-                         "\xC3\xA9"
-                         "criture impossible : " +
-                             error);
+        m_messages.error(folder + "/" + name, 0, "écriture impossible : " + error);
         return false;
     };
     std::string searchIndex = "window.TOLVANE_INDEX=[\n";
@@ -665,7 +657,7 @@ bool HtmlExporter::exportSite(const DataSourcePaths& paths, const std::string& f
     searchIndex += "];\n";
     const std::string searchMain =
         "<h1>Rechercher</h1><p><input id=\"q-page\" type=\"search\" aria-label=\"Rechercher\" "
-        "placeholder=\"Mots \xC3\xA0 chercher\" autofocus></p><p id=\"compte\"></p>"
+        "placeholder=\"Mots à chercher\" autofocus></p><p id=\"compte\"></p>"
         "<ol id=\"resultats\"></ol>";
     return write("recherche.html", Page(siteHtml, "Rechercher", tree, searchMain,
                                         "<script src=\"index-recherche.js\"></script>")) &&

@@ -17,19 +17,21 @@ bool TitleMatches(std::string_view title, std::string_view text, bool matchCase)
 }
 
 std::string QueryCaption(std::string_view text) {
+    static const std::string allResults = cp1252::fromUtf8("Résultats de la recherche");
+    static const std::string prefix = cp1252::fromUtf8("Recherche sur «");
+    static const std::string suffix = cp1252::fromUtf8("»");
     if (text.empty())
-        return "R\xE9sultats de la recherche";
-    std::string caption = "Recherche sur \xAB";
-    caption += text;
-    caption += '\xBB';
-    return caption;
+        return allResults;
+    return prefix + std::string(text) + suffix;
 }
 
 std::string CountedCaption(std::string_view caption, size_t count) {
     std::string counted(caption);
     counted += " (";
     counted += std::to_string(count);
-    counted += count > 1 ? " sujets trouv\xE9s)" : " sujet trouv\xE9)";
+    static const std::string many = cp1252::fromUtf8(" sujets trouvés)");
+    static const std::string one = cp1252::fromUtf8(" sujet trouvé)");
+    counted += count > 1 ? many : one;
     return counted;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/common/Cp1252.h"
 #include "core/startup/StartupSettings.h"
 
 #include <string>
@@ -42,8 +43,8 @@ std::string MakeInstanceClassName(const std::string& value);
 // (from the files of that base that exist); the base as given otherwise.
 std::string ResolvedBase(const std::string& base);
 
-inline constexpr const char* kMissingDataSourceMessage =
-    "Impossible de trouver une source de donn\xE9"
-    "es !";
+// Windows-1252, as every core string.
+inline const std::string kMissingDataSourceMessage =
+    cp1252::fromUtf8("Impossible de trouver une source de données !");
 
 } // namespace tolvane

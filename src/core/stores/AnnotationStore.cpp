@@ -19,9 +19,12 @@ const char* const kPermanentExtension = ".NOT";
 const char* const kPendingExtension = ".NO$";
 const char* const kAnnotationsWhat = "les annotations";
 const char* const kAnnotationWhat = "l'annotation";
-const char* const kReadOnlyMessage =
-    "Les annotations sont en lecture seule : une autre fen\xEAtre de Tolvane utilise les "
-    "m\xEAmes fichiers personnels.";
+const std::string& readOnlyMessage() {
+    static const std::string message =
+        cp1252::fromUtf8("Les annotations sont en lecture seule : une autre fenêtre de Tolvane "
+                         "utilise les mêmes fichiers personnels.");
+    return message;
+}
 
 } // namespace
 
@@ -123,7 +126,7 @@ bool AnnotationStore::CommitAnnotation(ArticleNumber article, std::string_view t
         if (latestText(article, current) && text == current)
             return true;
         if (error)
-            *error = kReadOnlyMessage;
+            *error = readOnlyMessage();
         return false;
     }
     if (article == m_loadedArticle) {
