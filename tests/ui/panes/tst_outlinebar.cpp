@@ -1,7 +1,7 @@
 // The outline pane in a real main window, offscreen: opening articles from
 // the tree, the images that follow expansion, sync, and the width rule.
 
-#include "support/ViewerFixture.h"
+#include "support/Viewer.h"
 #include "ui/base/CSash.h"
 #include "ui/panes/COutlineBar.h"
 
