@@ -403,7 +403,7 @@ void TestArticleView::panesFollowTheirSizeRules() {
     QVERIFY(!annotation->isVisible());
     annotation->show();
     frame->RecalcLayout();
-    QTRY_COMPARE(annotation->height(), CMainFrame::kAnnotationMinHeight);
+    QTRY_COMPARE(annotation->height(), CDlgBar::kAnnotationMinHeight);
     const int viewHeight = v.view()->height();
     annotation->findChild<CSash*>()->setValue(120.0f);
     frame->RecalcLayout();
