@@ -129,12 +129,9 @@ private:
 //            8-11  14-17 20-23 26-31, and 28-32 overlapping the last
 // Deux -> 2, Note -> 50 (popup), Rien -> 999 (absent), Double -> 3, the
 // overlap -> 2. Articles 2 and 3 are long enough to scroll.
-constexpr int kFirstLinkFirst = 8;
-constexpr int kFirstLinkLast = 11;
-constexpr int kPopupLinkFirst = 14;
-constexpr int kMissingLinkFirst = 20;
-constexpr int kDoubleLinkFirst = 26;
-constexpr int kOverlapOnly = 32;
+constexpr int kFirstLinkFirst = 8, kFirstLinkLast = 11;
+constexpr int kPopupLinkFirst = 14, kMissingLinkFirst = 20;
+constexpr int kDoubleLinkFirst = 26, kOverlapOnly = 32;
 
 // An RTF body whose displayed text is the ASCII text given.
 inline std::string plainBody(const std::string& text) {

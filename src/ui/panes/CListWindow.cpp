@@ -23,48 +23,24 @@ constexpr int kArticleRole = Qt::UserRole;
 // How long the main window's caption is flagged when a list window is
 // activated or deactivated: one flash.
 constexpr int kFlashMs = 500;
-// The buttons' places along the bottom edge (their tops follow the height).
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 23;
-constexpr int kShowButtonLeft = 6;
-constexpr int kRenameButtonLeft = 87;
-constexpr int kDeleteButtonLeft = 168;
+// The buttons' size; their places along the bottom edge are given where
+// they are made (their tops follow the height).
+constexpr QSize kButtonSize(75, 23);
 
-QString modeCaption(ListMode mode) {
-    switch (mode) {
-    case LISTMODE_HISTORY:
-        return QStringLiteral("Historique des articles consultés");
-    case LISTMODE_RESULTS:
-        return QStringLiteral("Résultats de la recherche");
-    case LISTMODE_BOOKMARKS:
-        return QStringLiteral("Liste des signets");
-    }
-    return QString();
-}
-
-QString modeDescription(ListMode mode) {
-    switch (mode) {
-    case LISTMODE_HISTORY:
-        return QStringLiteral("Les articles consultés, le plus récent en premier");
-    case LISTMODE_RESULTS:
-        return QStringLiteral("Les articles trouvés par la dernière recherche");
-    case LISTMODE_BOOKMARKS:
-        return QStringLiteral("Les signets, par ordre alphabétique");
-    }
-    return QString();
-}
-
-QString modeListName(ListMode mode) {
-    switch (mode) {
-    case LISTMODE_HISTORY:
-        return QStringLiteral("Articles consultés");
-    case LISTMODE_RESULTS:
-        return QStringLiteral("Articles trouvés");
-    case LISTMODE_BOOKMARKS:
-        return QStringLiteral("Signets");
-    }
-    return QString();
-}
+// What a list window of each mode is called, from LISTMODE_HISTORY on: its
+// caption, its description and the name of its list.
+struct ModeTexts {
+    const char16_t* caption;
+    const char16_t* description;
+    const char16_t* listName;
+};
+constexpr ModeTexts kModeTexts[] = {
+    {u"Historique des articles consultés", u"Les articles consultés, le plus récent en premier",
+     u"Articles consultés"},
+    {u"Résultats de la recherche", u"Les articles trouvés par la dernière recherche",
+     u"Articles trouvés"},
+    {u"Liste des signets", u"Les signets, par ordre alphabétique", u"Signets"},
+};
 
 QPushButton* makeButton(const QString& text, const QString& name, int left,
                         const QString& description, QWidget* parent) {
@@ -73,7 +49,7 @@ QPushButton* makeButton(const QString& text, const QString& name, int left,
     button->setAccessibleName(QString(text).remove(QLatin1Char('&')));
     button->setAccessibleDescription(description);
     button->setAutoDefault(false);
-    button->setGeometry(left, 0, kButtonWidth, kButtonHeight);
+    button->setGeometry(QRect(QPoint(left, 0), kButtonSize));
     return button;
 }
 
@@ -93,12 +69,12 @@ CListWindow::CListWindow(AppHooks& app, QWidget* parent) : QDialog(parent), m_ap
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setUniformItemSizes(true);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_btnRename = makeButton(QStringLiteral("&Renommer"), QStringLiteral("renameButton"),
-                             kRenameButtonLeft, QStringLiteral("Renomme le signet choisi"), this);
-    m_btnShow = makeButton(QStringLiteral("&Afficher"), QStringLiteral("showButton"),
-                           kShowButtonLeft, QStringLiteral("Affiche l'article choisi"), this);
-    m_btnDelete = makeButton(QStringLiteral("&Supprimer"), QStringLiteral("deleteButton"),
-                             kDeleteButtonLeft, QStringLiteral("Supprime le signet choisi"), this);
+    m_btnRename = makeButton(QStringLiteral("&Renommer"), QStringLiteral("renameButton"), 87,
+                             QStringLiteral("Renomme le signet choisi"), this);
+    m_btnShow = makeButton(QStringLiteral("&Afficher"), QStringLiteral("showButton"), 6,
+                           QStringLiteral("Affiche l'article choisi"), this);
+    m_btnDelete = makeButton(QStringLiteral("&Supprimer"), QStringLiteral("deleteButton"), 168,
+                             QStringLiteral("Supprime le signet choisi"), this);
     m_btnShow->setDefault(true);
     m_btnShow->hide();
 
@@ -123,11 +99,12 @@ bool CListWindow::CreateList(ListMode mode) {
     const int corner = 50 + 25 * int(mode);
     move(corner, corner);
     resize(kWidth, kHeight);
-    m_strCaption = modeCaption(mode);
+    const ModeTexts& texts = kModeTexts[mode - LISTMODE_HISTORY];
+    m_strCaption = QString::fromUtf16(texts.caption);
     // Named by its title, which gives the query and the count.
     setWindowTitle(m_strCaption);
-    setAccessibleDescription(modeDescription(mode));
-    m_list->setAccessibleName(modeListName(mode));
+    setAccessibleDescription(QString::fromUtf16(texts.description));
+    m_list->setAccessibleName(QString::fromUtf16(texts.listName));
     m_list->setAccessibleDescription(
         QStringLiteral("Entrée ou double-clic affiche l'article de la ligne choisie"));
 

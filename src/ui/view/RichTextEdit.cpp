@@ -536,15 +536,25 @@ QPointF RichTextEdit::scrollOffset() const {
     return QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
 
-int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
+int RichTextEdit::hitTest(const QPoint& viewportPoint, QPointF& point, QTextBlock& block) const {
     applyPendingResize();
     if (textLength() == 0) {
         return -1;
     }
+    point = QPointF(viewportPoint) + scrollOffset();
+    const int hit = std::max(document()->documentLayout()->hitTest(point, Qt::FuzzyHit), 0);
+    block = document()->findBlock(hit);
+    return hit;
+}
+
+int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
+    QPointF point;
+    QTextBlock block;
+    const int hit = hitTest(viewportPoint, point, block);
+    if (hit < 0) {
+        return -1;
+    }
     const QTextDocument* doc = document();
-    const QPointF point = QPointF(viewportPoint) + scrollOffset();
-    const int hit = std::max(doc->documentLayout()->hitTest(point, Qt::FuzzyHit), 0);
-    const QTextBlock block = doc->findBlock(hit);
     if (!block.isValid() || !block.layout()) {
         return numberingPosition(hit);
     }
@@ -571,14 +581,12 @@ int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
 }
 
 int RichTextEdit::charInCell(const QPoint& viewportPoint) const {
-    applyPendingResize();
-    if (textLength() == 0) {
+    QPointF point;
+    QTextBlock block;
+    if (hitTest(viewportPoint, point, block) < 0) {
         return -1;
     }
     const QTextDocument* doc = document();
-    const QPointF point = QPointF(viewportPoint) + scrollOffset();
-    const int hit = std::max(doc->documentLayout()->hitTest(point, Qt::FuzzyHit), 0);
-    const QTextBlock block = doc->findBlock(hit);
     if (!block.isValid() || !block.layout()) {
         return -1;
     }

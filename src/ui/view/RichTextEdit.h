@@ -6,6 +6,7 @@
 #include <QTextEdit>
 
 class QPainter;
+class QTextBlock;
 
 #include <QDateTime>
 
@@ -152,6 +153,9 @@ private:
     int widgetPosition(int position) const;
     int numberingPosition(int widgetPosition) const;
     QPointF scrollOffset() const;
+    // The document position under viewportPoint, with the point in document
+    // coordinates and its block; -1 when the text is empty.
+    int hitTest(const QPoint& viewportPoint, QPointF& point, QTextBlock& block) const;
     void applyPendingResize() const;
 
     rtf::RichDocument m_document;
