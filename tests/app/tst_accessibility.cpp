@@ -481,7 +481,6 @@ void TestAccessibility::tabAndF6MoveBetweenPanes() {
 void TestAccessibility::tabGoesFromLinkToLinkAndEnterFollows() {
     Viewer v;
     QVERIFY(v.show());
-    QApplication::setActiveWindow(v.frame());
     CTolvaneView* view = v.view();
     OutlineTree* tree = v.frame()->outlineBar()->tree();
     QAccessibleInterface* article = QAccessible::queryAccessibleInterface(view);
@@ -557,10 +556,8 @@ void TestAccessibility::tabGoesFromLinkToLinkAndEnterFollows() {
 void TestAccessibility::currentLinkFramedInEitherPalette() {
     Viewer v;
     QVERIFY(v.show());
-    QApplication::setActiveWindow(v.frame());
+    QVERIFY(v.focusView());
     CTolvaneView* view = v.view();
-    view->setFocus();
-    QTRY_VERIFY(view->hasFocus());
     QPalette dark;
     dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
     dark.setColor(QPalette::Text, QColor(0xE8, 0xE8, 0xE8));
@@ -594,7 +591,6 @@ void TestAccessibility::f7CaretMovesSelectsAndIsKept() {
     {
         Viewer v;
         QVERIFY(v.show());
-        QApplication::setActiveWindow(v.frame());
         CTolvaneView* view = v.view();
         QAccessibleTextInterface* text =
             QAccessible::queryAccessibleInterface(view)->textInterface();
@@ -639,10 +635,8 @@ void TestAccessibility::f7CaretMovesSelectsAndIsKept() {
     // arrows scroll again.
     Viewer v;
     QVERIFY(v.show());
-    QApplication::setActiveWindow(v.frame());
+    QVERIFY(v.focusView());
     CTolvaneView* view = v.view();
-    view->setFocus();
-    QTRY_VERIFY(view->hasFocus());
     QVERIFY(view->textInteractionFlags() & Qt::TextSelectableByKeyboard);
     QTest::keyClick(view, Qt::Key_F7);
     QVERIFY(!CTolvaneView::caretBrowsing());
@@ -700,7 +694,6 @@ void TestAccessibility::menusOutlineListsAndInnerParts() {
     Viewer v(Viewer::guide());
     QVERIFY(v.show());
     CMainFrame* frame = v.frame();
-    QApplication::setActiveWindow(frame);
 
     // Menu items: named without their mnemonic, described by their prompt;
     // the menu bar's items by their menu's description.

@@ -232,12 +232,20 @@ public:
             frame()->setAnnotationHooks(&hooks);
         return QTest::qWaitFor([this] { return frame()->initialLoadDone(); });
     }
-    // Started, then the main window shown on screen.
+    // Started, then the main window shown on screen and made active.
     bool show(const std::vector<std::string>& args = {}) {
         if (!start(args))
             return false;
         frame()->show();
-        return QTest::qWaitForWindowExposed(frame());
+        if (!QTest::qWaitForWindowExposed(frame()))
+            return false;
+        QApplication::setActiveWindow(frame());
+        return true;
+    }
+    // The focus given to the article view; true once it has it.
+    bool focusView() const {
+        view()->setFocus();
+        return QTest::qWaitFor([this] { return view()->hasFocus(); });
     }
     // Ends the application (as at the end of the run, the window closed or not).
     void stop() {

@@ -30,14 +30,12 @@ DataSourceWriter listSource() {
     w.addArticle(1, "Accueil", longBody("Accueil", 150));
     w.addArticle(2, "Deux", longBody("Deux", 150));
     w.addArticle(3, "Trois", longBody("Trois", 150));
-    w.addArticle(10,
-                 "z\xE8"
-                 "bre",
-                 plainBody("Un fruit."));
-    w.addArticle(11, "Abricot", plainBody("Un fruit."));
-    w.addArticle(12, "Zoo", plainBody("Un fruit."));
-    w.addArticle(13, "abc", plainBody("Un fruit."));
-    w.addArticle(14, "ABD", plainBody("Un fruit."));
+    // Articles 10 to 14, titles whose order depends on case and accents.
+    const char* const fruits[] = {"z\xE8"
+                                  "bre",
+                                  "Abricot", "Zoo", "abc", "ABD"};
+    for (int i = 0; i < 5; ++i)
+        w.addArticle(10 + i, fruits[i], plainBody("Un fruit."));
     w.addArticle(kRepeats, "R\xE9p\xE9titions", plainBody("Le mot ici. Puis le mot encore."));
     w.addArticle(kPopup, "#POPUP:Note", plainBody("Une note."));
     return w;
