@@ -82,13 +82,6 @@ struct Files : Viewer {
     std::string folder = useOwnFolder();
     std::string user = userBase;
 
-    void writeUserFiles() const {
-        AnnotationStore earlier;
-        earlier.OpenAnnotations(user);
-        earlier.CommitAnnotation(3, "Note ancienne");
-        earlier.SaveAnnotations();
-        BookmarkFile::SaveBookmarks(user + ".SIG", {{"Signet ancien", 2}});
-    }
     std::string notesBytes() const { return TempDir::readFile(user + ".NOT"); }
     std::string bookmarksBytes() const { return TempDir::readFile(user + ".SIG"); }
 };
@@ -97,7 +90,7 @@ struct Files : Viewer {
 // breaks the disk with spoil, then closes; checks the close reports both
 // files with reason and that the earlier files are whole.
 void closeOnABrokenDisk(Files& v, const std::function<bool()>& spoil, const QString& reason) {
-    v.writeUserFiles();
+    writeEarlierRun(v.user, "Note ancienne", "Signet ancien");
     const std::string notes = v.notesBytes();
     const std::string bookmarks = v.bookmarksBytes();
     {

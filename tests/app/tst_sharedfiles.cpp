@@ -39,11 +39,7 @@ struct Shared {
     Shared() {
         writeFixture(first);
         writeFixture(second);
-        AnnotationStore store;
-        store.OpenAnnotations(user);
-        store.CommitAnnotation(3, "Ancienne note");
-        store.SaveAnnotations();
-        BookmarkFile::SaveBookmarks(user + ".SIG", {{"Signet ancien", 2}});
+        writeEarlierRun(user, "Ancienne note", "Signet ancien");
     }
     std::string notes() const { return TempDir::readFile(user + ".NOT"); }
     std::string pending() const { return TempDir::readFile(user + ".NO$"); }

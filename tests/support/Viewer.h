@@ -10,6 +10,8 @@
 #include "app/CTolvaneApp.h"
 #include "core/articles/DataSourceWriter.h"
 #include "core/common/SystemFileOperations.h"
+#include "core/stores/AnnotationStore.h"
+#include "core/stores/BookmarkFile.h"
 #include "support/TempDir.h"
 #include "ui/base/AnnotationHooks.h"
 #include "ui/base/AppServices.h"
@@ -383,6 +385,18 @@ inline void answerNameDialog(const QString& name, bool validate = true, QString*
                                                                    : QStringLiteral("button2")),
                           Qt::LeftButton);
     });
+}
+
+// Leaves under userBase what an earlier run would have: note on article 3
+// and, when one is named, a bookmark on article 2.
+inline void writeEarlierRun(const std::string& userBase, const std::string& note,
+                            const std::string& bookmark = {}) {
+    AnnotationStore earlier;
+    earlier.OpenAnnotations(userBase);
+    earlier.CommitAnnotation(3, note);
+    earlier.SaveAnnotations();
+    if (!bookmark.empty())
+        BookmarkFile::SaveBookmarks(userBase + ".SIG", {{bookmark, 2}});
 }
 
 // The records of a .NOT file: article -> text (Windows-1252).

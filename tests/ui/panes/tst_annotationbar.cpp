@@ -22,12 +22,7 @@ const QString kViewer = QStringLiteral(TOLVANE_BINARY_DIR "/tolvane-harness");
 
 // The standard fixture with article 3 annotated from an earlier run.
 struct Notes : Viewer {
-    Notes() {
-        AnnotationStore earlier;
-        earlier.OpenAnnotations(base);
-        earlier.CommitAnnotation(3, "Note ancienne\r\nsur deux lignes");
-        earlier.SaveAnnotations();
-    }
+    Notes() { writeEarlierRun(base, "Note ancienne\r\nsur deux lignes"); }
     std::string notFile() const { return base + ".NOT"; }
     std::string pendingFile() const { return base + ".NO$"; }
     bool pendingExists() const { return QFile::exists(QString::fromStdString(pendingFile())); }
