@@ -526,7 +526,7 @@ void TestAccessibility::tabGoesFromLinkToLinkAndEnterFollows() {
     QVERIFY(CPopupWnd::IsOpen());
     QCOMPARE(view->currentArticle(), 1);
     QRect noteRect;
-    for (const QRect& rect : view->LinkRects(view->ShownLinks()[1]))
+    for (const QRect& rect : view->linkRects(view->ShownLinks()[1]))
         noteRect = noteRect.united(rect);
     QVERIFY(QRect(view->viewport()->mapToGlobal(noteRect.topLeft()), noteRect.size())
                 .adjusted(-2, -2, 2, 2)
@@ -571,7 +571,7 @@ void TestAccessibility::currentLinkFramedInEitherPalette() {
         const QImage plain = view->viewport()->grab().toImage();
         QVERIFY(view->SetFocusedLink(3));
         const QImage framed = view->viewport()->grab().toImage();
-        const std::vector<QRect> rects = view->LinkRects(view->ShownLinks()[3]);
+        const std::vector<QRect> rects = view->linkRects(view->ShownLinks()[3]);
         QCOMPARE(rects.size(), size_t(1));
         // The frame's left edge, in the page's text colour, where the page
         // was blank.
@@ -580,7 +580,7 @@ void TestAccessibility::currentLinkFramedInEitherPalette() {
         const QColor ink = palette.color(QPalette::Text);
         QCOMPARE(framed.pixelColor(edge).name(), ink.name());
         QVERIFY(plain.pixelColor(edge).name() != ink.name());
-        QVERIFY(RichTextEdit::ContrastRatio(ink, palette.color(QPalette::Base)) >= 4.5);
+        QVERIFY(RichTextEdit::contrastRatio(ink, palette.color(QPalette::Base)) >= 4.5);
     }
     QVERIFY(!view->SetFocusedLink(5));
     QVERIFY(!view->SetFocusedLink(-2));

@@ -10,7 +10,7 @@
 static void initResources() {
     Q_INIT_RESOURCE(tolvane);
 }
-static const bool g_iconsRegistered = (initResources(), true);
+static const bool kIconsRegistered = (initResources(), true);
 
 namespace tolvane {
 

@@ -114,7 +114,7 @@ void CAnnotationBar::resizeEvent(QResizeEvent* event) {
         return;
     layoutControls(event->size());
     if (m_sash != nullptr) {
-        m_sash->PlaceInPane(event->size().width(), event->size().height());
+        m_sash->placeInPane(event->size().width(), event->size().height());
         // The next height update keeps the height the pane now has.
         m_sash->setValue(float(event->size().height()));
     }

@@ -69,20 +69,20 @@ CListWindow::CListWindow(AppHooks& app, QWidget* parent) : QDialog(parent), m_ap
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setUniformItemSizes(true);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_btnRename = makeButton(QStringLiteral("&Renommer"), QStringLiteral("renameButton"), 87,
-                             QStringLiteral("Renomme le signet choisi"), this);
-    m_btnShow = makeButton(QStringLiteral("&Afficher"), QStringLiteral("showButton"), 6,
-                           QStringLiteral("Affiche l'article choisi"), this);
-    m_btnDelete = makeButton(QStringLiteral("&Supprimer"), QStringLiteral("deleteButton"), 168,
-                             QStringLiteral("Supprime le signet choisi"), this);
-    m_btnShow->setDefault(true);
-    m_btnShow->hide();
+    m_renameButton = makeButton(QStringLiteral("&Renommer"), QStringLiteral("renameButton"), 87,
+                                QStringLiteral("Renomme le signet choisi"), this);
+    m_showButton = makeButton(QStringLiteral("&Afficher"), QStringLiteral("showButton"), 6,
+                              QStringLiteral("Affiche l'article choisi"), this);
+    m_deleteButton = makeButton(QStringLiteral("&Supprimer"), QStringLiteral("deleteButton"), 168,
+                                QStringLiteral("Supprime le signet choisi"), this);
+    m_showButton->setDefault(true);
+    m_showButton->hide();
 
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { OpenSelected(); });
     connect(m_list, &QListWidget::itemSelectionChanged, this, &CListWindow::UpdateButtons);
-    connect(m_btnShow, &QPushButton::clicked, this, &CListWindow::OpenSelected);
-    connect(m_btnDelete, &QPushButton::clicked, this, &CListWindow::DeleteSelected);
-    connect(m_btnRename, &QPushButton::clicked, this, &CListWindow::RenameSelected);
+    connect(m_showButton, &QPushButton::clicked, this, &CListWindow::OpenSelected);
+    connect(m_deleteButton, &QPushButton::clicked, this, &CListWindow::DeleteSelected);
+    connect(m_renameButton, &QPushButton::clicked, this, &CListWindow::RenameSelected);
 }
 
 CListWindow::~CListWindow() {
@@ -126,15 +126,15 @@ bool CListWindow::CreateList(ListMode mode) {
     UpdateButtons();
 
     const bool buttons = mode == LISTMODE_BOOKMARKS;
-    for (QPushButton* button : {m_btnShow, m_btnDelete, m_btnRename})
+    for (QPushButton* button : {m_showButton, m_deleteButton, m_renameButton})
         button->setVisible(buttons);
-    m_btnDelete->setEnabled(buttons);
-    m_btnRename->setEnabled(buttons);
+    m_deleteButton->setEnabled(buttons);
+    m_renameButton->setEnabled(buttons);
     layoutControls();
     UpdateButtons();
-    setTabOrder(m_list, m_btnShow);
-    setTabOrder(m_btnShow, m_btnRename);
-    setTabOrder(m_btnRename, m_btnDelete);
+    setTabOrder(m_list, m_showButton);
+    setTabOrder(m_showButton, m_renameButton);
+    setTabOrder(m_renameButton, m_deleteButton);
     return true;
 }
 
@@ -284,8 +284,8 @@ void CListWindow::UpdateButtons() {
     if (m_nMode != LISTMODE_BOOKMARKS)
         return;
     const bool enabled = RowCount() > 0 && SelectedRow() >= 0;
-    m_btnShow->setEnabled(enabled);
-    for (QPushButton* button : {m_btnDelete, m_btnRename})
+    m_showButton->setEnabled(enabled);
+    for (QPushButton* button : {m_deleteButton, m_renameButton})
         button->setEnabled(enabled && !m_rowsReadOnly);
 }
 
@@ -347,10 +347,10 @@ void CListWindow::DeleteSelected() {
 void CListWindow::layoutControls() {
     const int w = width();
     const int h = height();
-    const int buttonHeight = m_btnShow->height();
+    const int buttonHeight = m_showButton->height();
     const int listHeight = m_nMode == LISTMODE_BOOKMARKS ? h - buttonHeight - 5 : h - 2;
     m_list->setGeometry(1, 1, w - 2, listHeight);
-    for (QPushButton* button : {m_btnShow, m_btnDelete, m_btnRename})
+    for (QPushButton* button : {m_showButton, m_deleteButton, m_renameButton})
         button->move(button->x(), h - buttonHeight - 1);
 }
 

@@ -380,13 +380,13 @@ void TestArticleView::panesFollowTheirSizeRules() {
     // from the left limit plus the sash's 6 pixels; the height from the
     // bottom limit. An empty range changes nothing.
     float value = -1;
-    QVERIFY(CSash::WidthFraction(250, 0, 1000, value));
+    QVERIFY(CSash::widthFraction(250, 0, 1000, value));
     QCOMPARE(value, 0.256f);
-    QVERIFY(CSash::HeightPixels(600, 100, 700, value));
+    QVERIFY(CSash::heightPixels(600, 100, 700, value));
     QCOMPARE(value, 101.0f);
     value = -1;
-    QVERIFY(!CSash::WidthFraction(5, 10, 10, value));
-    QVERIFY(!CSash::HeightPixels(5, 10, 7, value));
+    QVERIFY(!CSash::widthFraction(5, 10, 10, value));
+    QVERIFY(!CSash::heightPixels(5, 10, 7, value));
     QCOMPARE(value, -1.0f);
 
     Viewer v;

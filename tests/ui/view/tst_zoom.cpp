@@ -66,15 +66,15 @@ private slots:
 };
 
 void TestZoom::stepsStayWithinBounds() {
-    QCOMPARE(RichTextEdit::ZoomStep(100, 1), 110);
-    QCOMPARE(RichTextEdit::ZoomStep(100, -1), 90);
-    QCOMPARE(RichTextEdit::ZoomStep(100, 3), 150);
-    QCOMPARE(RichTextEdit::ZoomStep(105, 1), 110); // off the scale: to the next step
-    QCOMPARE(RichTextEdit::ZoomStep(105, -1), 100);
-    QCOMPARE(RichTextEdit::ZoomStep(250, 5), 300);
-    QCOMPARE(RichTextEdit::ZoomStep(67, -9), 50);
-    QCOMPARE(RichTextEdit::ZoomStep(1000, 0), 300);
-    QCOMPARE(RichTextEdit::ZoomStep(-4, 0), 50);
+    QCOMPARE(RichTextEdit::zoomStep(100, 1), 110);
+    QCOMPARE(RichTextEdit::zoomStep(100, -1), 90);
+    QCOMPARE(RichTextEdit::zoomStep(100, 3), 150);
+    QCOMPARE(RichTextEdit::zoomStep(105, 1), 110); // off the scale: to the next step
+    QCOMPARE(RichTextEdit::zoomStep(105, -1), 100);
+    QCOMPARE(RichTextEdit::zoomStep(250, 5), 300);
+    QCOMPARE(RichTextEdit::zoomStep(67, -9), 50);
+    QCOMPARE(RichTextEdit::zoomStep(1000, 0), 300);
+    QCOMPARE(RichTextEdit::zoomStep(-4, 0), 50);
     RichTextEdit edit;
     edit.setZoomPercent(20);
     QCOMPARE(edit.zoomPercent(), RichTextEdit::kMinZoom);
