@@ -257,7 +257,9 @@ public:
             frame()->setAnnotationHooks(nullptr);
         app->ExitInstance();
         app.reset();
-        if (m_shared)
+        if (m_shared && m_runtime.isNull())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else if (m_shared)
             qputenv("XDG_RUNTIME_DIR", m_runtime);
     }
 
