@@ -14,7 +14,6 @@
 #include "ui/base/CommandTable.h"
 #include "ui/base/MenuItemAccessible.h"
 #include "ui/base/QtText.h"
-#include "ui/base/Theme.h"
 #include "ui/base/ToolButtonAccessible.h"
 #include "ui/panes/CAnnotationBar.h"
 #include "ui/panes/COutlineBar.h"
@@ -144,7 +143,7 @@ QAction* CMainFrame::makeAction(int id, const QString& text) {
     if (!texts.tooltip.isEmpty())
         a->setToolTip(texts.tooltip);
     if (!texts.icon.isEmpty())
-        a->setIcon(QIcon(IconPath(texts.icon)));
+        a->setIcon(QIcon(m_services.iconPath(texts.icon)));
     m_actions.insert(id, a);
     return a;
 }

@@ -36,9 +36,6 @@ class CMainFrame : public QMainWindow, public ViewHooks {
     Q_OBJECT
 
 public:
-    // The view's tests read the floor here; it is the pane's own.
-    static constexpr int kAnnotationMinHeight = CDlgBar::kAnnotationMinHeight;
-
     CMainFrame(CTolvaneApp& app, AppServices& services);
     ~CMainFrame() override;
 

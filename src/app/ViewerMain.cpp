@@ -46,7 +46,7 @@ int RunViewer(int argc, char** argv, const std::function<void(CTolvaneApp&)>& st
     const std::vector<std::string> args(argv + 1, argv + argc);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VEK-Info"));
-    ApplyThemeFromEnvironment(application);
+    const bool dark = ApplyThemeFromEnvironment(application);
     const std::string exePath =
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
 
@@ -54,6 +54,7 @@ int RunViewer(int argc, char** argv, const std::function<void(CTolvaneApp&)>& st
     StderrServices stderrServices;
     const bool toStderr = qEnvironmentVariable("TOLVANE_MESSAGES") == QLatin1String("stderr");
     AppServices& services = toStderr ? stderrServices : desktopServices;
+    services.setDarkIcons(dark);
     CTolvaneApp app(services);
     app.setReadingStateFolder(ConfigFolder());
     int code = 0;

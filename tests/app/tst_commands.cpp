@@ -2,7 +2,7 @@
 // check marks, shortcuts, the article view's context menu, and the popup
 // closed by the bookmark-name dialog.
 
-#include "support/NotesFixture.h"
+#include "support/Viewer.h"
 #include "ui/base/CommandTable.h"
 #include "ui/view/CPopupWnd.h"
 
@@ -24,20 +24,15 @@ private slots:
     void nameDialogClosesThePopup();
 
 private:
-    TempDir m_dir;
-    NotesServices m_services;
-    std::unique_ptr<NotesViewer> m_viewer;
+    Viewer m_viewer;
 };
 
 void TestCommands::initTestCase() {
-    const std::string base = m_dir.file("guide");
-    writeFixture(base);
-    m_viewer = std::make_unique<NotesViewer>(m_services, base);
-    QVERIFY(m_viewer->started);
+    QVERIFY(m_viewer.start());
 }
 
 void TestCommands::cleanupTestCase() {
-    m_viewer.reset();
+    m_viewer.stop();
 }
 
 void TestCommands::commandTable_data() {
@@ -76,7 +71,7 @@ void TestCommands::commandTable() {
     QFETCH(QString, tooltip);
     QFETCH(bool, toggles);
     QFETCH(QString, keys);
-    CMainFrame* frame = m_viewer->frame();
+    CMainFrame* frame = m_viewer.frame();
     frame->UpdateCommandStates();
     QAction* action = frame->action(id);
     QVERIFY(action != nullptr);
@@ -100,7 +95,7 @@ void TestCommands::commandTable() {
 }
 
 void TestCommands::contextMenuInOrder() {
-    CTolvaneView* view = m_viewer->view();
+    CTolvaneView* view = m_viewer.view();
     view->setSelection(0, 5);
     QStringList items;
     QList<bool> enabled;
@@ -129,12 +124,12 @@ void TestCommands::contextMenuInOrder() {
 }
 
 void TestCommands::nameDialogClosesThePopup() {
-    CTolvaneView* view = m_viewer->view();
-    QVERIFY(m_viewer->app->ShowArticle(1, 0));
-    QVERIFY(m_viewer->app->ShowArticle(50, 0));
+    CTolvaneView* view = m_viewer.view();
+    QVERIFY(m_viewer.app->ShowArticle(1, 0));
+    QVERIFY(m_viewer.app->ShowArticle(50, 0));
     QVERIFY(CPopupWnd::IsOpen());
     CBookmarkNameDialog dialog(QStringLiteral("Ajouter un signet"), QStringLiteral("x"),
-                               m_viewer->frame());
+                               m_viewer.frame());
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     QTRY_VERIFY(!CPopupWnd::IsOpen());

@@ -4,7 +4,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CTolvaneApp.h"
-#include "support/FixtureViewer.h"
+#include "support/Viewer.h"
 #include "ui/panes/CAboutDlg.h"
 #include "ui/panes/CAnnotationBar.h"
 #include "ui/panes/CFindDialog.h"
@@ -73,8 +73,6 @@ QStringList clipped(QWidget* window) {
     return faults;
 }
 
-using Viewer = FixtureViewer;
-
 } // namespace
 
 class TestHighDpi : public QObject {
@@ -92,7 +90,7 @@ void TestHighDpi::runsAtTheRequestedScale() {
 
 void TestHighDpi::iconsAreDrawnAtTheScreenRatio() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     CTolvaneApp& app = *v.app;
     CMainFrame* frame = app.mainFrame();
     frame->show();
@@ -158,7 +156,7 @@ void TestHighDpi::iconsAreDrawnAtTheScreenRatio() {
 
 void TestHighDpi::nothingClippedInWindows() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     CTolvaneApp& app = *v.app;
     CMainFrame* frame = app.mainFrame();
     frame->resize(1000, 720);

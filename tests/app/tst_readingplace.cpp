@@ -4,7 +4,7 @@
 // passes over in silence.
 
 #include "app/ReadingPlace.h"
-#include "support/GuideViewer.h"
+#include "support/Viewer.h"
 #include "ui/base/CSash.h"
 #include "ui/base/CommandTable.h"
 #include "ui/panes/CAnnotationBar.h"
@@ -41,7 +41,7 @@ class TestReadingPlace : public QObject {
 
 private slots:
     void init() {
-        if (!GuideViewer::guideBuilt())
+        if (!Viewer::guideBuilt())
             QSKIP("the guide is not built");
         m_config = std::make_unique<TempDir>();
     }
@@ -58,8 +58,9 @@ void TestReadingPlace::closeKeepsThePlaceAndTheNextStartGivesItBack() {
     int top = 0;
     std::string path;
     {
-        FixtureViewer v(GuideViewer::guideBase(), folder());
-        QVERIFY(v.showLoaded());
+        Viewer v(Viewer::guide());
+        v.readingFolder = folder();
+        QVERIFY(v.show());
         QVERIFY(!v.frame()->action(cmd::Resume)->isEnabled()); // nothing kept yet
         article = longArticle(v.frame());
         QVERIFY(article > 1);
@@ -79,7 +80,7 @@ void TestReadingPlace::closeKeepsThePlaceAndTheNextStartGivesItBack() {
         v.frame()->close();
     }
     const std::optional<ReadingState> kept =
-        ReadReadingState(path, AbsoluteBase(GuideViewer::guideBase()));
+        ReadReadingState(path, AbsoluteBase(Viewer::guide()));
     QVERIFY(kept);
     QCOMPARE(kept->article, article);
     QCOMPARE(kept->topPosition, top);
@@ -93,8 +94,9 @@ void TestReadingPlace::closeKeepsThePlaceAndTheNextStartGivesItBack() {
     QCOMPARE(::stat(folder().c_str(), &st), 0);
     QCOMPARE(st.st_mode & 0777, 0700u);
 
-    FixtureViewer v(GuideViewer::guideBase(), folder());
-    QVERIFY(v.showLoaded());
+    Viewer v(Viewer::guide());
+    v.readingFolder = folder();
+    QVERIFY(v.show());
     QCOMPARE(v.view()->currentArticle(), 1); // the start article, as always
     QCOMPARE(v.frame()->size(), QSize(880, 610));
     QCOMPARE(v.view()->zoomPercent(), 150);
@@ -119,11 +121,12 @@ void TestReadingPlace::damagedFilesStartAsIfNoneWere() {
     // The name the viewer reads, from a first run on the guide.
     std::string path;
     {
-        FixtureViewer v(GuideViewer::guideBase(), folder());
-        QVERIFY(v.waitLoaded());
+        Viewer v(Viewer::guide());
+        v.readingFolder = folder();
+        QVERIFY(v.start());
         path = v.frame()->readingPlace()->path();
     }
-    const std::string base = AbsoluteBase(GuideViewer::guideBase());
+    const std::string base = AbsoluteBase(Viewer::guide());
     const std::string head = "tolvane-reading 1\nbase " + base + "\n";
     const struct {
         const char* what;
@@ -142,8 +145,9 @@ void TestReadingPlace::damagedFilesStartAsIfNoneWere() {
             QCOMPARE(::mkdir(path.c_str(), 0700), 0);
         else
             TempDir::writeFile(path, c.bytes);
-        FixtureViewer v(GuideViewer::guideBase(), folder());
-        QVERIFY2(v.waitLoaded(), c.what);
+        Viewer v(Viewer::guide());
+        v.readingFolder = folder();
+        QVERIFY2(v.start(), c.what);
         QVERIFY2(v.services.messages.isEmpty(), c.what);
         QVERIFY2(v.view()->currentArticle() == 1, c.what);
         QVERIFY2(v.view()->zoomPercent() == 100, c.what);

@@ -4,7 +4,7 @@
 // 10 pixels at the left, at least 46 pixels high) and the main window keeps
 // its size throughout.
 
-#include "support/GuideViewer.h"
+#include "support/Viewer.h"
 #include "ui/base/CSash.h"
 #include "ui/base/CommandTable.h"
 #include "ui/panes/COutlineBar.h"
@@ -43,13 +43,13 @@ class TestSashes : public QObject {
 
 private slots:
     void initTestCase() {
-        if (!GuideViewer::guideBuilt())
+        if (!Viewer::guideBuilt())
             QSKIP("the guide is not built");
     }
 
     void outlineSashToEveryEdgeAndBack() {
-        GuideViewer v;
-        QVERIFY(v.showLoaded());
+        Viewer v(Viewer::guide());
+        QVERIFY(v.show());
         CMainFrame* frame = v.frame();
         COutlineBar* bar = v.frame()->outlineBar();
         CSash* sash = bar->sash();
@@ -103,8 +103,8 @@ private slots:
     }
 
     void annotationSashToEveryEdgeAndBack() {
-        GuideViewer v;
-        QVERIFY(v.showLoaded());
+        Viewer v(Viewer::guide());
+        QVERIFY(v.show());
         CMainFrame* frame = v.frame();
         frame->action(cmd::Annotation)->trigger();
         CDlgBar* bar = frame->annotationBar();
@@ -144,8 +144,8 @@ private slots:
     }
 
     void barsShownAgainBesideAFullPane() {
-        GuideViewer v;
-        QVERIFY(v.showLoaded());
+        Viewer v(Viewer::guide());
+        QVERIFY(v.show());
         CMainFrame* frame = v.frame();
         frame->action(cmd::Annotation)->trigger();
         CDlgBar* bar = frame->annotationBar();

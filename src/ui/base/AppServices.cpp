@@ -1,6 +1,7 @@
 #include "ui/base/AppServices.h"
 
 #include "core/common/FileOperations.h"
+#include "ui/base/Theme.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -26,6 +27,10 @@ QMessageBox::StandardButton AppServices::Question(QWidget* owner, const QString&
 
 FileOperations& AppServices::Files() {
     return FileOperations::system();
+}
+
+QString AppServices::iconPath(const QString& name) const {
+    return IconPath(name, m_darkIcons);
 }
 
 void AppServices::PumpMessages() {

@@ -5,7 +5,6 @@
 #include "ui/base/AppServices.h"
 #include "ui/base/CSash.h"
 #include "ui/base/QtText.h"
-#include "ui/base/Theme.h"
 
 #include <QIcon>
 #include <QLabel>
@@ -115,7 +114,7 @@ void CAnnotationBar::resizeEvent(QResizeEvent* event) {
         return;
     layoutControls(event->size());
     if (m_sash != nullptr) {
-        m_sash->PlaceInPane(event->size().width(), event->size().height());
+        m_sash->placeInPane(event->size().width(), event->size().height());
         // The next height update keeps the height the pane now has.
         m_sash->setValue(float(event->size().height()));
     }
@@ -133,7 +132,7 @@ void CAnnotationBar::layoutControls(QSize paneSize) {
 void CAnnotationBar::updateIcon() {
     // Drawn from its SVG at the screen's pixel ratio, so it stays sharp at
     // any scale.
-    const QIcon icon(IconPath(QStringLiteral("annotation-pane")));
+    const QIcon icon(m_services.iconPath(QStringLiteral("annotation-pane")));
     m_icon->setPixmap(icon.pixmap(kIconRect.size(), m_icon->devicePixelRatioF()));
 }
 

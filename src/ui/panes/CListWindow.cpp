@@ -23,48 +23,24 @@ constexpr int kArticleRole = Qt::UserRole;
 // How long the main window's caption is flagged when a list window is
 // activated or deactivated: one flash.
 constexpr int kFlashMs = 500;
-// The buttons' places along the bottom edge (their tops follow the height).
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 23;
-constexpr int kShowButtonLeft = 6;
-constexpr int kRenameButtonLeft = 87;
-constexpr int kDeleteButtonLeft = 168;
+// The buttons' size; their places along the bottom edge are given where
+// they are made (their tops follow the height).
+constexpr QSize kButtonSize(75, 23);
 
-QString modeCaption(ListMode mode) {
-    switch (mode) {
-    case LISTMODE_HISTORY:
-        return QStringLiteral("Historique des articles consultés");
-    case LISTMODE_RESULTS:
-        return QStringLiteral("Résultats de la recherche");
-    case LISTMODE_BOOKMARKS:
-        return QStringLiteral("Liste des signets");
-    }
-    return QString();
-}
-
-QString modeDescription(ListMode mode) {
-    switch (mode) {
-    case LISTMODE_HISTORY:
-        return QStringLiteral("Les articles consultés, le plus récent en premier");
-    case LISTMODE_RESULTS:
-        return QStringLiteral("Les articles trouvés par la dernière recherche");
-    case LISTMODE_BOOKMARKS:
-        return QStringLiteral("Les signets, par ordre alphabétique");
-    }
-    return QString();
-}
-
-QString modeListName(ListMode mode) {
-    switch (mode) {
-    case LISTMODE_HISTORY:
-        return QStringLiteral("Articles consultés");
-    case LISTMODE_RESULTS:
-        return QStringLiteral("Articles trouvés");
-    case LISTMODE_BOOKMARKS:
-        return QStringLiteral("Signets");
-    }
-    return QString();
-}
+// What a list window of each mode is called, from LISTMODE_HISTORY on: its
+// caption, its description and the name of its list.
+struct ModeTexts {
+    const char16_t* caption;
+    const char16_t* description;
+    const char16_t* listName;
+};
+constexpr ModeTexts kModeTexts[] = {
+    {u"Historique des articles consultés", u"Les articles consultés, le plus récent en premier",
+     u"Articles consultés"},
+    {u"Résultats de la recherche", u"Les articles trouvés par la dernière recherche",
+     u"Articles trouvés"},
+    {u"Liste des signets", u"Les signets, par ordre alphabétique", u"Signets"},
+};
 
 QPushButton* makeButton(const QString& text, const QString& name, int left,
                         const QString& description, QWidget* parent) {
@@ -73,7 +49,7 @@ QPushButton* makeButton(const QString& text, const QString& name, int left,
     button->setAccessibleName(QString(text).remove(QLatin1Char('&')));
     button->setAccessibleDescription(description);
     button->setAutoDefault(false);
-    button->setGeometry(left, 0, kButtonWidth, kButtonHeight);
+    button->setGeometry(QRect(QPoint(left, 0), kButtonSize));
     return button;
 }
 
@@ -93,20 +69,20 @@ CListWindow::CListWindow(AppHooks& app, QWidget* parent) : QDialog(parent), m_ap
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setUniformItemSizes(true);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_btnRename = makeButton(QStringLiteral("&Renommer"), QStringLiteral("renameButton"),
-                             kRenameButtonLeft, QStringLiteral("Renomme le signet choisi"), this);
-    m_btnShow = makeButton(QStringLiteral("&Afficher"), QStringLiteral("showButton"),
-                           kShowButtonLeft, QStringLiteral("Affiche l'article choisi"), this);
-    m_btnDelete = makeButton(QStringLiteral("&Supprimer"), QStringLiteral("deleteButton"),
-                             kDeleteButtonLeft, QStringLiteral("Supprime le signet choisi"), this);
-    m_btnShow->setDefault(true);
-    m_btnShow->hide();
+    m_renameButton = makeButton(QStringLiteral("&Renommer"), QStringLiteral("renameButton"), 87,
+                                QStringLiteral("Renomme le signet choisi"), this);
+    m_showButton = makeButton(QStringLiteral("&Afficher"), QStringLiteral("showButton"), 6,
+                              QStringLiteral("Affiche l'article choisi"), this);
+    m_deleteButton = makeButton(QStringLiteral("&Supprimer"), QStringLiteral("deleteButton"), 168,
+                                QStringLiteral("Supprime le signet choisi"), this);
+    m_showButton->setDefault(true);
+    m_showButton->hide();
 
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { OpenSelected(); });
     connect(m_list, &QListWidget::itemSelectionChanged, this, &CListWindow::UpdateButtons);
-    connect(m_btnShow, &QPushButton::clicked, this, &CListWindow::OpenSelected);
-    connect(m_btnDelete, &QPushButton::clicked, this, &CListWindow::DeleteSelected);
-    connect(m_btnRename, &QPushButton::clicked, this, &CListWindow::RenameSelected);
+    connect(m_showButton, &QPushButton::clicked, this, &CListWindow::OpenSelected);
+    connect(m_deleteButton, &QPushButton::clicked, this, &CListWindow::DeleteSelected);
+    connect(m_renameButton, &QPushButton::clicked, this, &CListWindow::RenameSelected);
 }
 
 CListWindow::~CListWindow() {
@@ -123,11 +99,12 @@ bool CListWindow::CreateList(ListMode mode) {
     const int corner = 50 + 25 * int(mode);
     move(corner, corner);
     resize(kWidth, kHeight);
-    m_strCaption = modeCaption(mode);
+    const ModeTexts& texts = kModeTexts[mode - LISTMODE_HISTORY];
+    m_strCaption = QString::fromUtf16(texts.caption);
     // Named by its title, which gives the query and the count.
     setWindowTitle(m_strCaption);
-    setAccessibleDescription(modeDescription(mode));
-    m_list->setAccessibleName(modeListName(mode));
+    setAccessibleDescription(QString::fromUtf16(texts.description));
+    m_list->setAccessibleName(QString::fromUtf16(texts.listName));
     m_list->setAccessibleDescription(
         QStringLiteral("Entrée ou double-clic affiche l'article de la ligne choisie"));
 
@@ -149,15 +126,15 @@ bool CListWindow::CreateList(ListMode mode) {
     UpdateButtons();
 
     const bool buttons = mode == LISTMODE_BOOKMARKS;
-    for (QPushButton* button : {m_btnShow, m_btnDelete, m_btnRename})
+    for (QPushButton* button : {m_showButton, m_deleteButton, m_renameButton})
         button->setVisible(buttons);
-    m_btnDelete->setEnabled(buttons);
-    m_btnRename->setEnabled(buttons);
+    m_deleteButton->setEnabled(buttons);
+    m_renameButton->setEnabled(buttons);
     layoutControls();
     UpdateButtons();
-    setTabOrder(m_list, m_btnShow);
-    setTabOrder(m_btnShow, m_btnRename);
-    setTabOrder(m_btnRename, m_btnDelete);
+    setTabOrder(m_list, m_showButton);
+    setTabOrder(m_showButton, m_renameButton);
+    setTabOrder(m_renameButton, m_deleteButton);
     return true;
 }
 
@@ -307,8 +284,8 @@ void CListWindow::UpdateButtons() {
     if (m_nMode != LISTMODE_BOOKMARKS)
         return;
     const bool enabled = RowCount() > 0 && SelectedRow() >= 0;
-    m_btnShow->setEnabled(enabled);
-    for (QPushButton* button : {m_btnDelete, m_btnRename})
+    m_showButton->setEnabled(enabled);
+    for (QPushButton* button : {m_deleteButton, m_renameButton})
         button->setEnabled(enabled && !m_rowsReadOnly);
 }
 
@@ -370,10 +347,10 @@ void CListWindow::DeleteSelected() {
 void CListWindow::layoutControls() {
     const int w = width();
     const int h = height();
-    const int buttonHeight = m_btnShow->height();
+    const int buttonHeight = m_showButton->height();
     const int listHeight = m_nMode == LISTMODE_BOOKMARKS ? h - buttonHeight - 5 : h - 2;
     m_list->setGeometry(1, 1, w - 2, listHeight);
-    for (QPushButton* button : {m_btnShow, m_btnDelete, m_btnRename})
+    for (QPushButton* button : {m_showButton, m_deleteButton, m_renameButton})
         button->move(button->x(), h - buttonHeight - 1);
 }
 

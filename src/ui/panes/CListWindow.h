@@ -121,9 +121,9 @@ private:
     void layoutControls();
     void moveOffSelection();
 
-    QPushButton* m_btnRename = nullptr;
-    QPushButton* m_btnShow = nullptr;
-    QPushButton* m_btnDelete = nullptr;
+    QPushButton* m_renameButton = nullptr;
+    QPushButton* m_showButton = nullptr;
+    QPushButton* m_deleteButton = nullptr;
     ListMode m_nMode = LISTMODE_HISTORY;
     QString m_strCaption;
     std::string m_strQuery;

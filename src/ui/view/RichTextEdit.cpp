@@ -146,7 +146,7 @@ void RichTextEdit::rebuild() {
     }
 }
 
-int RichTextEdit::ZoomStep(int percent, int steps) {
+int RichTextEdit::zoomStep(int percent, int steps) {
     int zoom = std::clamp(percent, kMinZoom, kMaxZoom);
     for (; steps > 0; --steps) {
         const int* next = std::upper_bound(std::begin(kZoomSteps), std::end(kZoomSteps), zoom);
@@ -320,7 +320,7 @@ bool inTable(const QTextBlock& block) {
 
 } // namespace
 
-void RichTextEdit::PaintDecorations(QPainter& painter, const QTextDocument& document,
+void RichTextEdit::paintDecorations(QPainter& painter, const QTextDocument& document,
                                     const QRectF& area, const QPalette& palette) {
     const QAbstractTextDocumentLayout* layout = document.documentLayout();
     const int hit = std::max(layout->hitTest(area.topLeft(), Qt::FuzzyHit), 0);
@@ -406,7 +406,7 @@ void RichTextEdit::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const QPointF offset = scrollOffset();
     painter.translate(-offset);
-    PaintDecorations(painter, *document(), QRectF(event->rect()).translated(offset), palette());
+    paintDecorations(painter, *document(), QRectF(event->rect()).translated(offset), palette());
 }
 
 void RichTextEdit::wheelEvent(QWheelEvent* event) {
@@ -425,15 +425,15 @@ void RichTextEdit::wheelEvent(QWheelEvent* event) {
     const int steps = m_wheelDelta / kWheelNotch;
     if (steps != 0) {
         m_wheelDelta -= steps * kWheelNotch;
-        setZoomPercent(ZoomStep(m_zoom, steps));
+        setZoomPercent(zoomStep(m_zoom, steps));
     }
 }
 
-double RichTextEdit::ContrastRatio(const QColor& a, const QColor& b) {
-    return RichTextFormats::ContrastRatio(a, b);
+double RichTextEdit::contrastRatio(const QColor& a, const QColor& b) {
+    return RichTextFormats::contrastRatio(a, b);
 }
 
-bool RichTextEdit::NeedsLightPage(const rtf::RichDocument& document, const QPalette& palette) {
+bool RichTextEdit::needsLightPage(const rtf::RichDocument& document, const QPalette& palette) {
     const QColor base = palette.color(QPalette::Base);
     const QColor text = palette.color(QPalette::Text);
     // A light page already: the article reads as written.
@@ -451,9 +451,9 @@ bool RichTextEdit::NeedsLightPage(const rtf::RichDocument& document, const QPale
                 continue;
             const auto foreground = colour(segment.format.foreground);
             const auto background = colour(segment.format.background);
-            if (foreground && !background && ContrastRatio(*foreground, base) < kMinContrast)
+            if (foreground && !background && contrastRatio(*foreground, base) < kMinContrast)
                 return true;
-            if (!foreground && background && ContrastRatio(text, *background) < kMinContrast)
+            if (!foreground && background && contrastRatio(text, *background) < kMinContrast)
                 return true;
         }
     }
@@ -463,7 +463,7 @@ bool RichTextEdit::NeedsLightPage(const rtf::RichDocument& document, const QPale
 void RichTextEdit::updatePage() {
     const QPalette inherited =
         parentWidget() != nullptr ? parentWidget()->palette() : QApplication::palette(this);
-    const bool light = NeedsLightPage(m_document, inherited);
+    const bool light = needsLightPage(m_document, inherited);
     if (light == m_lightPage)
         return;
     m_lightPage = light;
@@ -536,15 +536,25 @@ QPointF RichTextEdit::scrollOffset() const {
     return QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
 
-int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
+int RichTextEdit::hitTest(const QPoint& viewportPoint, QPointF& point, QTextBlock& block) const {
     applyPendingResize();
     if (textLength() == 0) {
         return -1;
     }
+    point = QPointF(viewportPoint) + scrollOffset();
+    const int hit = std::max(document()->documentLayout()->hitTest(point, Qt::FuzzyHit), 0);
+    block = document()->findBlock(hit);
+    return hit;
+}
+
+int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
+    QPointF point;
+    QTextBlock block;
+    const int hit = hitTest(viewportPoint, point, block);
+    if (hit < 0) {
+        return -1;
+    }
     const QTextDocument* doc = document();
-    const QPointF point = QPointF(viewportPoint) + scrollOffset();
-    const int hit = std::max(doc->documentLayout()->hitTest(point, Qt::FuzzyHit), 0);
-    const QTextBlock block = doc->findBlock(hit);
     if (!block.isValid() || !block.layout()) {
         return numberingPosition(hit);
     }
@@ -571,14 +581,12 @@ int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
 }
 
 int RichTextEdit::charInCell(const QPoint& viewportPoint) const {
-    applyPendingResize();
-    if (textLength() == 0) {
+    QPointF point;
+    QTextBlock block;
+    if (hitTest(viewportPoint, point, block) < 0) {
         return -1;
     }
     const QTextDocument* doc = document();
-    const QPointF point = QPointF(viewportPoint) + scrollOffset();
-    const int hit = std::max(doc->documentLayout()->hitTest(point, Qt::FuzzyHit), 0);
-    const QTextBlock block = doc->findBlock(hit);
     if (!block.isValid() || !block.layout()) {
         return -1;
     }

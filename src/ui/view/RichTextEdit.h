@@ -6,6 +6,7 @@
 #include <QTextEdit>
 
 class QPainter;
+class QTextBlock;
 
 #include <QDateTime>
 
@@ -104,15 +105,15 @@ public:
     void setWheelZoomEnabled(bool on) { m_wheelZoom = on; }
     // The size steps away from percent on the scale of sizes (negative
     // steps: smaller), within the bounds.
-    static int ZoomStep(int percent, int steps);
+    static int zoomStep(int percent, int steps);
 
     // The article as a new document at a text size, for printing.
     std::unique_ptr<QTextDocument> buildDocument(int zoomPercent) const;
 
     // Whether document needs the white page under palette (class comment).
-    static bool NeedsLightPage(const rtf::RichDocument& document, const QPalette& palette);
+    static bool needsLightPage(const rtf::RichDocument& document, const QPalette& palette);
     // WCAG contrast ratio of two colours, 1 to 21.
-    static double ContrastRatio(const QColor& a, const QColor& b);
+    static double contrastRatio(const QColor& a, const QColor& b);
     bool showsLightPage() const { return m_lightPage; }
     // The page the article is shown on when it is dark (the colours the
     // article gives are made to read on it), else an invalid colour.
@@ -128,7 +129,7 @@ public:
     // ask for but Qt does not draw (RichTextFormats.h: second lines of
     // double underlines, paragraph borders, tab leaders), for the blocks
     // that meet area. palette gives the colour of text of no colour.
-    static void PaintDecorations(QPainter& painter, const QTextDocument& document,
+    static void paintDecorations(QPainter& painter, const QTextDocument& document,
                                  const QRectF& area, const QPalette& palette);
 
     // The text of the note whose mark is under a viewport point, or an empty
@@ -152,6 +153,9 @@ private:
     int widgetPosition(int position) const;
     int numberingPosition(int widgetPosition) const;
     QPointF scrollOffset() const;
+    // The document position under viewportPoint, with the point in document
+    // coordinates and its block; -1 when the text is empty.
+    int hitTest(const QPoint& viewportPoint, QPointF& point, QTextBlock& block) const;
     void applyPendingResize() const;
 
     rtf::RichDocument m_document;

@@ -3,7 +3,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CTolvaneApp.h"
-#include "support/ViewerFixture.h"
+#include "support/Viewer.h"
 #include "ui/base/CDlgBar.h"
 #include "ui/base/CSash.h"
 #include "ui/base/CommandTable.h"
@@ -33,51 +33,10 @@ using namespace tolvane::test;
 
 namespace {
 
-// A running viewer on the fixture; hooks are attached before the initial
-// load runs.
-struct Viewer {
-    TempDir dir;
-    RecordingServices services;
-    RecordingHooks hooks;
-    std::unique_ptr<CTolvaneApp> app;
-    std::string base;
-
-    explicit Viewer(const std::vector<std::string>& extra = {}) {
-        base = dir.file("guide");
-        writeFixture(base);
-        app = std::make_unique<CTolvaneApp>(services);
-        std::vector<std::string> args{"/D:" + base};
-        args.insert(args.end(), extra.begin(), extra.end());
-        started = app->InitInstance(args, "/nonexistent/tolvane");
-        if (started) {
-            frame()->setAnnotationHooks(&hooks);
-            services.files.log = &hooks.calls;
-        }
-    }
-    ~Viewer() {
-        if (app->mainFrame())
-            app->mainFrame()->setAnnotationHooks(nullptr);
-        app->ExitInstance();
-    }
-    bool waitLoaded() {
-        return QTest::qWaitFor([this] { return frame()->initialLoadDone(); });
-    }
-    CMainFrame* frame() const { return app->mainFrame(); }
-    CTolvaneView* view() const { return frame()->view(); }
-
-    // The middle of character position's cell.
-    QPoint pointOf(int position) const {
-        const QPoint a = view()->posFromChar(position);
-        const QPoint b = view()->posFromChar(position + 1);
-        const int x = b.y() == a.y() && b.x() > a.x() ? (a.x() + b.x()) / 2 : a.x() + 2;
-        return QPoint(x, a.y() + view()->fontMetrics().height() / 2);
-    }
-    void click(int position, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseClick(view()->viewport(), button, {}, pointOf(position));
-    }
-
-    bool started = false;
-};
+// Clicks the middle of character position's cell.
+void click(Viewer& v, int position, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mouseClick(v.view()->viewport(), button, {}, middleOf(v.view(), position));
+}
 
 } // namespace
 
@@ -126,9 +85,8 @@ void TestArticleView::startUp() {
     std::vector<std::string> extra;
     for (const QString& a : args)
         extra.push_back(a.toStdString());
-    Viewer v(extra);
-    QVERIFY(v.started);
-    QVERIFY(v.waitLoaded());
+    Viewer v;
+    QVERIFY(v.start(extra));
     QCOMPARE(v.view()->currentArticle(), article);
     QCOMPARE(v.services.messages, messages);
     for (const QString& caption : v.services.captions)
@@ -155,9 +113,9 @@ void TestArticleView::clickOnAnchorEdges() {
     QFETCH(int, position);
     QFETCH(int, article);
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     v.view()->setSelection(40, 45);
-    v.click(position);
+    click(v, position);
     QCOMPARE(v.view()->currentArticle(), article);
     QVERIFY(v.services.messages.isEmpty());
     if (article != 1)
@@ -166,10 +124,10 @@ void TestArticleView::clickOnAnchorEdges() {
 
 void TestArticleView::linkToMissingArticleLeavesViewAsItWas() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     const QString title = v.frame()->windowTitle();
     const auto links = v.view()->links().size();
-    v.click(kMissingLinkFirst);
+    click(v, kMissingLinkFirst);
     QCOMPARE(v.services.messages,
              QStringList{QStringLiteral("Cet article n'existe pas ! (ER999)")});
     QCOMPARE(v.services.captions, QStringList{QStringLiteral("VEK-Info")});
@@ -185,11 +143,12 @@ void TestArticleView::linkToMissingArticleLeavesViewAsItWas() {
 
 void TestArticleView::popupLinkOpensPopupAndChangesNothingElse() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    v.recordHooks = true;
+    QVERIFY(v.start());
     const QString title = v.frame()->windowTitle();
-    const auto calls = v.hooks.calls;
-    const QPoint point = v.pointOf(kPopupLinkFirst);
-    v.click(kPopupLinkFirst);
+    const auto calls = v.services.files.log;
+    const QPoint point = middleOf(v.view(), kPopupLinkFirst);
+    click(v, kPopupLinkFirst);
     QVERIFY(CPopupWnd::IsOpen());
     CPopupWnd* popup = CPopupWnd::OpenPopup();
     QCOMPARE(popup->windowTitle(), QStringLiteral("Une note"));
@@ -204,7 +163,7 @@ void TestArticleView::popupLinkOpensPopupAndChangesNothingElse() {
     QCOMPARE(v.view()->currentArticle(), 1);
     QCOMPARE(v.frame()->windowTitle(), title);
     QCOMPARE(v.app->history().size(), size_t(1));
-    QCOMPARE(v.hooks.calls, calls);
+    QCOMPARE(v.services.files.log, calls);
 
     // Other keys of the view scroll and leave the popup open.
     QTest::keyClick(v.view(), Qt::Key_Down);
@@ -217,7 +176,7 @@ void TestArticleView::popupLinkOpensPopupAndChangesNothingElse() {
 
     // A click on the popup closes it; a new popup replaces the old one.
     v.frame()->showNormal();
-    v.click(kPopupLinkFirst);
+    click(v, kPopupLinkFirst);
     QVERIFY(CPopupWnd::IsOpen());
     QTest::mouseClick(CPopupWnd::OpenPopup()->textControl()->viewport(), Qt::RightButton);
     QTRY_VERIFY(!CPopupWnd::IsOpen());
@@ -228,7 +187,7 @@ void TestArticleView::popupLinkOpensPopupAndChangesNothingElse() {
 // and a link followed after Back ends the way forward.
 void TestArticleView::forwardByKeysAndMouseButtons() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     CTolvaneView* view = v.view();
     QAction* forward = v.frame()->action(cmd::Forward);
     QCOMPARE(forward->toolTip(), QStringLiteral("Page suivante"));
@@ -271,7 +230,8 @@ void TestArticleView::forwardByKeysAndMouseButtons() {
 
 void TestArticleView::backAndHomeRestoreTopLines() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    v.recordHooks = true;
+    QVERIFY(v.start());
     CTolvaneView* view = v.view();
     view->lineScroll(20);
     const int topOfHome = view->TopPosition();
@@ -309,13 +269,14 @@ void TestArticleView::backAndHomeRestoreTopLines() {
     QCOMPARE(v.app->history().size(), size_t(3));
     QCOMPARE(view->TopPosition(), 0);
     // Annotation hooks ran for each change, leaving before entering.
-    const std::vector<std::string> tail(v.hooks.calls.end() - 4, v.hooks.calls.end());
+    const auto& log = v.services.files.log;
+    const std::vector<std::string> tail(log.end() - 4, log.end());
     QCOMPARE(tail, (std::vector<std::string>{"commit 1", "load 2", "commit 2", "load 1"}));
 }
 
 void TestArticleView::keysScrollAndLettersDoNothing() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     CTolvaneView* view = v.view();
     const QString text = view->toPlainText();
     QTest::keyClicks(view, QStringLiteral("abc xyz"));
@@ -339,19 +300,19 @@ void TestArticleView::keysScrollAndLettersDoNothing() {
 
 void TestArticleView::linkCursorFollowsAnchors() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     QWidget* viewport = v.view()->viewport();
-    QTest::mouseMove(viewport, v.pointOf(kFirstLinkFirst));
+    QTest::mouseMove(viewport, middleOf(v.view(), kFirstLinkFirst));
     QTRY_COMPARE(viewport->cursor().shape(), Qt::PointingHandCursor);
-    QTest::mouseMove(viewport, v.pointOf(kFirstLinkLast + 1));
+    QTest::mouseMove(viewport, middleOf(v.view(), kFirstLinkLast + 1));
     QTRY_COMPARE(viewport->cursor().shape(), Qt::ArrowCursor);
-    QTest::mouseMove(viewport, v.pointOf(kOverlapOnly));
+    QTest::mouseMove(viewport, middleOf(v.view(), kOverlapOnly));
     QTRY_COMPARE(viewport->cursor().shape(), Qt::PointingHandCursor);
 }
 
 void TestArticleView::copyAndSelectAll() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     v.frame()->activateWindow();
     v.view()->setFocus();
     QVERIFY(!v.frame()->action(cmd::Copy)->isEnabled());
@@ -370,12 +331,13 @@ void TestArticleView::copyAndSelectAll() {
 
 void TestArticleView::closeSavesInOrder() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    v.recordHooks = true;
+    QVERIFY(v.start());
     QVERIFY(v.app->ShowArticle(2, 0));
-    v.hooks.calls.clear();
+    v.services.files.log.clear();
     QVERIFY(v.frame()->close());
-    QCOMPARE(v.hooks.calls,
-             (std::vector<std::string>{"commit 2", "save annotations", "save bookmarks"}));
+    QCOMPARE(v.services.files.log,
+             (std::vector<std::string>{"commit 2", "save annotations", "replace .SIG"}));
 }
 
 namespace {
@@ -398,7 +360,7 @@ protected:
 
 void TestArticleView::printingCancelledOrToPdf() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     AnsweredDoc doc;
     doc.pdf = QString::fromStdString(v.dir.file("article.pdf"));
     QVERIFY(!doc.Print(*v.view(), v.frame()));
@@ -415,7 +377,7 @@ void TestArticleView::printingCancelledOrToPdf() {
 
 void TestArticleView::menusAndToolbarInOrder() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     QStringList menus;
     QStringList items;
     for (QAction* menu : v.frame()->menuBar()->actions()) {
@@ -453,8 +415,8 @@ void TestArticleView::menusAndToolbarInOrder() {
 
 void TestArticleView::aboutBoxClosesPopup() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
-    v.click(kPopupLinkFirst);
+    QVERIFY(v.start());
+    click(v, kPopupLinkFirst);
     QVERIFY(CPopupWnd::IsOpen());
     CAboutDlg about(v.frame());
     QCOMPARE(about.windowTitle(), QStringLiteral("A propos de VEK-Info"));
@@ -468,17 +430,17 @@ void TestArticleView::panesFollowTheirSizeRules() {
     // from the left limit plus the sash's 6 pixels; the height from the
     // bottom limit. An empty range changes nothing.
     float value = -1;
-    QVERIFY(CSash::WidthFraction(250, 0, 1000, value));
+    QVERIFY(CSash::widthFraction(250, 0, 1000, value));
     QCOMPARE(value, 0.256f);
-    QVERIFY(CSash::HeightPixels(600, 100, 700, value));
+    QVERIFY(CSash::heightPixels(600, 100, 700, value));
     QCOMPARE(value, 101.0f);
     value = -1;
-    QVERIFY(!CSash::WidthFraction(5, 10, 10, value));
-    QVERIFY(!CSash::HeightPixels(5, 10, 7, value));
+    QVERIFY(!CSash::widthFraction(5, 10, 10, value));
+    QVERIFY(!CSash::heightPixels(5, 10, 7, value));
     QCOMPARE(value, -1.0f);
 
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     CMainFrame* frame = v.frame();
     QTRY_COMPARE(frame->outlineBar()->width(), frame->width() / 4);
     frame->resize(1200, 700);
@@ -491,7 +453,7 @@ void TestArticleView::panesFollowTheirSizeRules() {
     QVERIFY(!annotation->isVisible());
     annotation->show();
     frame->RecalcLayout();
-    QTRY_COMPARE(annotation->height(), CMainFrame::kAnnotationMinHeight);
+    QTRY_COMPARE(annotation->height(), CDlgBar::kAnnotationMinHeight);
     const int viewHeight = v.view()->height();
     annotation->findChild<CSash*>()->setValue(120.0f);
     frame->RecalcLayout();
@@ -501,7 +463,7 @@ void TestArticleView::panesFollowTheirSizeRules() {
 
 void TestArticleView::contextMenuItemsInOrder() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     QStringList items;
     QRect placed;
     QTimer::singleShot(0, [&items, &placed] {
