@@ -79,8 +79,7 @@ void TestReadingPlace::closeKeepsThePlaceAndTheNextStartGivesItBack() {
         path = v.frame()->readingPlace()->path();
         v.frame()->close();
     }
-    const std::optional<ReadingState> kept =
-        ReadReadingState(path, AbsoluteBase(Viewer::guide()));
+    const std::optional<ReadingState> kept = ReadReadingState(path, AbsoluteBase(Viewer::guide()));
     QVERIFY(kept);
     QCOMPARE(kept->article, article);
     QCOMPARE(kept->topPosition, top);
