@@ -52,5 +52,41 @@ TEST(TextFinderTest, Find_StaysInsideTheRange) {
     EXPECT_EQ(finder.find(text, 9, 8), -1);
 }
 
+// Every occurrence a reader sees marked, under the rules of find().
+TEST(TextFinderTest, FindAll_MarksEachOccurrenceUnderTheSameRules) {
+    struct Case {
+        const char* name;
+        std::u16string text;
+        std::u16string needle;
+        bool matchCase;
+        bool wholeWord;
+        std::vector<size_t> expected;
+    };
+    const Case cases[] = {
+        {"every case", u"Mot mot MOT", u"mot", false, false, {0, 4, 8}},
+        {"match case", u"Mot mot MOT", u"mot", true, false, {4}},
+        {"whole words skip motif", u"mot motif mot", u"mot", false, true, {0, 10}},
+        {"inside words without whole word", u"mot motif mot", u"mot", false, false, {0, 4, 10}},
+        {"no overlap", u"aaaa", u"aa", false, false, {0, 2}},
+        {"odd run", u"aaa", u"aa", false, false, {0}},
+        {"accents fold, not vanish",
+         u"\u00C9cole ecole \u00E9cole",
+         u"\u00E9cole",
+         false,
+         false,
+         {0, 12}},
+        {"across paragraph marks", u"fin\r\nfin\r\n", u"fin", false, true, {0, 5}},
+        {"none", u"abc", u"x", false, false, {}},
+        {"empty needle", u"abc", u"", false, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TextFinder finder(c.needle, FindOptions{c.matchCase, c.wholeWord});
+        EXPECT_EQ(finder.findAll(c.text), c.expected);
+        // The first of them is what find() gives.
+        EXPECT_EQ(finder.find(c.text), c.expected.empty() ? -1 : int64_t(c.expected.front()));
+    }
+}
+
 } // namespace
 } // namespace tolvane::rtf
