@@ -67,10 +67,18 @@ void nameControls(QPrintPreviewDialog& dialog) {
             }
         }
     }
-    if (auto* page = dialog.findChild<QLineEdit*>()) {
+    for (QLineEdit* page : dialog.findChildren<QLineEdit*>()) {
+        QWidget* box = page->parentWidget();
+        if (qobject_cast<QComboBox*>(box) != nullptr)
+            continue;
         page->setAccessibleName(QStringLiteral("Numéro de page"));
         page->setAccessibleDescription(
             QStringLiteral("La page montrée ; Entrée va à la page tapée"));
+        // The field and the page count share a box in the tool bar.
+        if (box != nullptr && qobject_cast<QToolBar*>(box) == nullptr) {
+            box->setAccessibleName(QStringLiteral("Page"));
+            box->setAccessibleDescription(QStringLiteral("La page montrée et le nombre de pages"));
+        }
     }
     if (auto* zoom = dialog.findChild<QComboBox*>()) {
         zoom->setAccessibleName(QStringLiteral("Zoom"));
