@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QGraphicsView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -95,6 +96,13 @@ void nameControls(QPrintPreviewDialog& dialog) {
         pages->setAccessibleName(QStringLiteral("Pages de l'article"));
         pages->setAccessibleDescription(
             QStringLiteral("Les pages telles qu'elles seront imprimées"));
+        // The view inside, which takes the focus, and its drawing area.
+        for (QGraphicsView* view : pages->findChildren<QGraphicsView*>()) {
+            for (QWidget* part : {static_cast<QWidget*>(view), view->viewport()}) {
+                part->setAccessibleName(pages->accessibleName());
+                part->setAccessibleDescription(pages->accessibleDescription());
+            }
+        }
     }
 }
 
