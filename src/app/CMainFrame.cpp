@@ -176,7 +176,8 @@ void CMainFrame::createActions() {
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(print, &QAction::triggered, this, &CMainFrame::OnPrint);
     addAction(print);
-    QAction* preview = makeAction(cmd::PrintPreview, QStringLiteral("Aperçu avant im&pression"));
+    // Its letter is the I: the P already opens "Article &précédent" in the same menu.
+    QAction* preview = makeAction(cmd::PrintPreview, QStringLiteral("Aperçu avant &impression"));
     preview->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     connect(preview, &QAction::triggered, this, &CMainFrame::OnPrintPreview);
 

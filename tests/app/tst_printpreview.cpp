@@ -4,6 +4,7 @@
 // pages turned and zoomed, and Escape closes it.
 
 #include "support/GuideViewer.h"
+#include "support/PdfPages.h"
 #include "ui/base/CommandTable.h"
 #include "ui/view/CTolvaneDoc.h"
 
@@ -25,15 +26,6 @@ namespace {
 // The guide's longest article, and a short one.
 constexpr ArticleNumber kLongArticle = 37;
 constexpr ArticleNumber kShortArticle = 23;
-
-int pdfPages(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray data = file.readAll();
-    return int(data.count("/Type /Page\n") + data.count("/Type /Page ") +
-               data.count("/Type /Page>") + data.count("/Type /Page/"));
-}
 
 // A printer writing a PDF file on A4 paper, as a print dialog leaves it.
 void setUpPrinter(QPrinter& printer, const QString& path) {
@@ -125,7 +117,7 @@ void TestPrintPreview::shortcutOpensTheTitledWindow() {
     QVERIFY(m_viewer->app->ShowArticle(kLongArticle, 0));
     QAction* command = frame->action(cmd::PrintPreview);
     QVERIFY(command != nullptr);
-    QCOMPARE(command->text(), QStringLiteral("Aperçu avant im&pression"));
+    QCOMPARE(command->text(), QStringLiteral("Aperçu avant &impression"));
     QCOMPARE(command->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     QVERIFY(frame->findChild<QMenu*>(QStringLiteral("menuArticle"))->actions().contains(command));
 

@@ -4,11 +4,10 @@
 // previous result; and the search in the user's own annotations from the
 // find window, which writes nothing.
 
-#include "core/common/LittleEndian.h"
 #include "core/rtf/TextFinder.h"
 #include "core/search/SearchEngine.h"
-#include "core/stores/AnnotationFile.h"
 #include "support/GuideViewer.h"
+#include "support/NoteFiles.h"
 #include "support/SearchViewer.h"
 #include "ui/base/CommandTable.h"
 #include "ui/base/Theme.h"
@@ -17,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tolvane;
@@ -30,12 +28,17 @@ using Hits = std::vector<std::pair<int, int>>;
 // Results sort as Alpha, Beta, "Le mot du titre"; article 4 is found by its
 // title only.
 DataSourceWriter hitSource() {
+    const std::pair<const char*, const char*> articles[] = {
+        {"Accueil", "Bienvenue."},
+        {"Alpha", "mot un, motif, Mot deux, mot trois"},
+        {"Beta", "un mot ici et un mot la"},
+        {"Le mot du titre", "rien"},
+        {"#POPUP:Note", "mot"},
+    };
     DataSourceWriter w;
-    w.addArticle(1, "Accueil", plainBody("Bienvenue."));
-    w.addArticle(2, "Alpha", plainBody("mot un, motif, Mot deux, mot trois"));
-    w.addArticle(3, "Beta", plainBody("un mot ici et un mot la"));
-    w.addArticle(4, "Le mot du titre", plainBody("rien"));
-    w.addArticle(5, "#POPUP:Note", plainBody("mot"));
+    ArticleNumber n = 0;
+    for (const auto& [title, text] : articles)
+        w.addArticle(++n, title, plainBody(text));
     return w;
 }
 
@@ -70,59 +73,49 @@ double shareIn(const CTolvaneView* view, std::pair<int, int> hit, const QColor& 
     return all > 0 ? double(inColour) / all : 0;
 }
 
-qint64 modifiedNs(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0
-               ? qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec
-               : -1;
-}
-
 } // namespace
 
 class TestSearchHits : public QObject {
     Q_OBJECT
 
 private slots:
-    void hitsFollowTheSearchOptions_data();
     void hitsFollowTheSearchOptions();
     void f3StepsThroughHitsAndResults();
     void hitsGoWithTheNextNavigation();
-    void hitColourReads_data();
     void hitColourReads();
     void guideHitsPaintedInBothPalettes();
-    void notesBoxStates_data();
     void notesBoxStates();
     void notesFoundMarkedAndFilesUntouched();
 };
 
-void TestSearchHits::hitsFollowTheSearchOptions_data() {
-    QTest::addColumn<bool>("matchCase");
-    QTest::addColumn<bool>("wholeWord");
-    QTest::addColumn<QList<int>>("starts");
-    // "mot un, motif, Mot deux, mot trois"
-    QTest::newRow("any case, any part") << false << false << QList<int>{0, 8, 15, 25};
-    QTest::newRow("whole words") << false << true << QList<int>{0, 15, 25};
-    QTest::newRow("case and whole words") << true << true << QList<int>{0, 25};
-}
-
 void TestSearchHits::hitsFollowTheSearchOptions() {
-    QFETCH(bool, matchCase);
-    QFETCH(bool, wholeWord);
-    QFETCH(QList<int>, starts);
+    // In "mot un, motif, Mot deux, mot trois".
+    const struct {
+        bool matchCase;
+        bool wholeWord;
+        std::vector<int> starts;
+    } cases[] = {
+        {false, false, {0, 8, 15, 25}},
+        {false, true, {0, 15, 25}},
+        {true, true, {0, 25}},
+    };
     SearchViewer v(hitSource());
     QVERIFY(v.started);
-    v.search(QStringLiteral("mot"), true, false, true, matchCase, wholeWord);
-    QCOMPARE(v.results()->RowText(0), std::string("Alpha"));
-    SearchViewer::openRow(v.results(), 0);
-    QTRY_COMPARE(v.view()->currentArticle(), 2);
-    Hits expected;
-    for (const int start : starts)
-        expected.emplace_back(start, start + 3);
-    QCOMPARE(v.view()->hits(), expected);
-    QCOMPARE(v.view()->hits(), coreHits(v.view(), u"mot", matchCase, wholeWord));
-    QCOMPARE(v.view()->extraSelections().size(), qsizetype(starts.size()));
-    // The first one selected, as before the marks.
-    QCOMPARE(v.view()->selection(), expected.front());
+    for (const auto& c : cases) {
+        v.app->GoHome();
+        v.search(QStringLiteral("mot"), true, false, true, c.matchCase, c.wholeWord);
+        QCOMPARE(v.results()->RowText(0), std::string("Alpha"));
+        SearchViewer::openRow(v.results(), 0);
+        QTRY_COMPARE(v.view()->currentArticle(), 2);
+        Hits expected;
+        for (const int start : c.starts)
+            expected.emplace_back(start, start + 3);
+        QCOMPARE(v.view()->hits(), expected);
+        QCOMPARE(v.view()->hits(), coreHits(v.view(), u"mot", c.matchCase, c.wholeWord));
+        QCOMPARE(v.view()->extraSelections().size(), qsizetype(expected.size()));
+        // The first one selected, as before the marks.
+        QCOMPARE(v.view()->selection(), expected.front());
+    }
 }
 
 void TestSearchHits::f3StepsThroughHitsAndResults() {
@@ -195,28 +188,24 @@ void TestSearchHits::hitsGoWithTheNextNavigation() {
     QVERIFY(v.view()->hits().empty());
 }
 
-void TestSearchHits::hitColourReads_data() {
-    QTest::addColumn<QPalette>("palette");
-    QTest::newRow("light") << QApplication::style()->standardPalette();
-    QTest::newRow("dark") << DarkPalette();
+void TestSearchHits::hitColourReads() {
+    // The light and dark palettes, the white page a dark desktop gives an
+    // article coloured for it, and a black selection colour.
     QPalette white = DarkPalette();
     white.setColor(QPalette::Base, Qt::white);
     white.setColor(QPalette::Text, Qt::black);
-    QTest::newRow("white page of a dark desktop") << white;
-    QPalette pale = QApplication::style()->standardPalette();
-    pale.setColor(QPalette::Highlight, QColor(0, 0, 0));
-    QTest::newRow("black selection colour") << pale;
-}
-
-void TestSearchHits::hitColourReads() {
-    QFETCH(QPalette, palette);
-    const QColor hit = RichTextEdit::HitColour(palette);
-    const QColor page = palette.color(QPalette::Base);
-    QVERIFY2(RichTextEdit::ContrastRatio(palette.color(QPalette::Text), hit) >= 4.5,
-             qPrintable(hit.name()));
-    // Told apart from the page, and from the selection of the current hit.
-    QVERIFY2(RichTextEdit::ContrastRatio(hit, page) >= 1.2, qPrintable(hit.name()));
-    QVERIFY(hit != palette.color(QPalette::Highlight));
+    QPalette black = QApplication::style()->standardPalette();
+    black.setColor(QPalette::Highlight, QColor(0, 0, 0));
+    for (const QPalette& palette :
+         {QApplication::style()->standardPalette(), DarkPalette(), white, black}) {
+        const QColor hit = RichTextEdit::HitColour(palette);
+        const QColor page = palette.color(QPalette::Base);
+        QVERIFY2(RichTextEdit::ContrastRatio(palette.color(QPalette::Text), hit) >= 4.5,
+                 qPrintable(hit.name()));
+        // Told apart from the page, and from the selection of the current hit.
+        QVERIFY2(RichTextEdit::ContrastRatio(hit, page) >= 1.2, qPrintable(hit.name()));
+        QVERIFY(hit != palette.color(QPalette::Highlight));
+    }
 }
 
 void TestSearchHits::guideHitsPaintedInBothPalettes() {
@@ -246,54 +235,43 @@ void TestSearchHits::guideHitsPaintedInBothPalettes() {
     QApplication::setPalette(original);
 }
 
-void TestSearchHits::notesBoxStates_data() {
-    QTest::addColumn<bool>("inTitle");
-    QTest::addColumn<bool>("inText");
-    QTest::addColumn<bool>("inNotes");
-    QTest::addColumn<bool>("current");
-    QTest::addColumn<bool>("searchEnabled");
-    QTest::newRow("notes alone") << false << false << true << false << true;
-    QTest::newRow("none of the three") << false << false << false << false << false;
-    QTest::newRow("notes alone, then the current article: still counts")
-        << false << false << true << true << true;
-    QTest::newRow("all three") << true << true << true << false << true;
-}
-
 void TestSearchHits::notesBoxStates() {
-    QFETCH(bool, inTitle);
-    QFETCH(bool, inText);
-    QFETCH(bool, inNotes);
-    QFETCH(bool, current);
-    QFETCH(bool, searchEnabled);
-    SearchViewer v(hitSource());
-    QVERIFY(v.started);
-    QAbstractButton* notes = v.button("inNotes");
-    QVERIFY(notes != nullptr);
-    QCOMPARE(notes->text(), QStringLiteral("Dans mes a&nnotations"));
-    QCOMPARE(notes->accessibleName(), QStringLiteral("Dans mes annotations"));
-    QVERIFY(!notes->accessibleDescription().isEmpty());
-    QVERIFY(!notes->isChecked());
-    v.setChecked("inTitle", inTitle);
-    v.setChecked("inText", inText);
-    v.setChecked("inNotes", inNotes);
-    if (current)
-        v.setChecked("currentArticle", true);
-    v.typeText(QStringLiteral("mot"));
-    QCOMPARE(v.button("searchButton")->isEnabled(), searchEnabled);
-    QCOMPARE(notes->isEnabled(), !current);
-    // Alt+N reaches it.
-    QCOMPARE(QKeySequence::mnemonic(notes->text()), QKeySequence(Qt::ALT | Qt::Key_N));
+    const struct {
+        bool inTitle, inText, inNotes, current, searchEnabled;
+    } cases[] = {
+        {false, false, true, false, true},   // the notes alone
+        {false, false, false, false, false}, // none of the three
+        {false, false, true, true, true},    // then the current article: still counts
+        {true, true, true, false, true},
+    };
+    for (const auto& c : cases) {
+        SearchViewer v(hitSource());
+        QVERIFY(v.started);
+        QAbstractButton* notes = v.button("inNotes");
+        QVERIFY(notes != nullptr);
+        QCOMPARE(notes->text(), QStringLiteral("Dans mes a&nnotations"));
+        QCOMPARE(notes->accessibleName(), QStringLiteral("Dans mes annotations"));
+        QVERIFY(!notes->accessibleDescription().isEmpty());
+        QVERIFY(!notes->isChecked());
+        v.setChecked("inTitle", c.inTitle);
+        v.setChecked("inText", c.inText);
+        v.setChecked("inNotes", c.inNotes);
+        if (c.current)
+            v.setChecked("currentArticle", true);
+        v.typeText(QStringLiteral("mot"));
+        QCOMPARE(v.button("searchButton")->isEnabled(), c.searchEnabled);
+        QCOMPARE(notes->isEnabled(), !c.current);
+        // Alt+N reaches it.
+        QCOMPARE(QKeySequence::mnemonic(notes->text()), QKeySequence(Qt::ALT | Qt::Key_N));
+    }
 }
 
 void TestSearchHits::notesFoundMarkedAndFilesUntouched() {
     TempDir user;
     const std::string userBase = user.file("moi");
-    std::string notBytes;
-    appendI32LE(notBytes, 2);
-    AnnotationFile::AppendRecord(notBytes, 3, "la zibeline rouge");
-    AnnotationFile::AppendRecord(notBytes, 5, "zibeline d'une note");
-    TempDir::writeFile(userBase + ".NOT", notBytes);
-    const qint64 notModified = modifiedNs(userBase + ".NOT");
+    TempDir::writeFile(userBase + ".NOT",
+                       noteFileBytes({{3, "la zibeline rouge"}, {5, "zibeline d'une note"}}));
+    const FileState notBefore = fileState(userBase + ".NOT");
     SearchViewer v(hitSource(), {"/A:" + userBase});
     QVERIFY(v.started);
     // The note being typed for the article on screen counts as typed,
@@ -334,8 +312,7 @@ void TestSearchHits::notesFoundMarkedAndFilesUntouched() {
     QCOMPARE(v.services.messages.last(),
              QStringLiteral("La chaîne recherchée n'a pu être trouvée."));
 
-    QCOMPARE(TempDir::readFile(userBase + ".NOT"), notBytes);
-    QCOMPARE(modifiedNs(userBase + ".NOT"), notModified);
+    QVERIFY(fileState(userBase + ".NOT") == notBefore);
     QVERIFY(::access((userBase + ".NO$").c_str(), F_OK) != 0);
     // A marked row opens its article.
     v.setChecked("inNotes", true);

@@ -44,64 +44,53 @@ constexpr PreviewTool kPreviewTools[] = {
     {"Page setup", u"Mise en page", u"Choisit le papier, l'orientation et les marges"},
 };
 
+void describe(QWidget* widget, const char16_t* name, const char16_t* description) {
+    if (widget == nullptr)
+        return;
+    widget->setAccessibleName(QString::fromUtf16(name));
+    widget->setAccessibleDescription(QString::fromUtf16(description));
+}
+
 void nameControls(QPrintPreviewDialog& dialog) {
     dialog.setAccessibleName(dialog.windowTitle());
     dialog.setAccessibleDescription(
         QStringLiteral("Les pages de l'article telles qu'elles seront imprimées"));
     for (QToolBar* bar : dialog.findChildren<QToolBar*>()) {
-        bar->setAccessibleName(QStringLiteral("Outils de l'aperçu"));
-        bar->setAccessibleDescription(QStringLiteral("Pages, zoom, orientation et impression"));
+        describe(bar, u"Outils de l'aperçu", u"Pages, zoom, orientation et impression");
         for (QAction* action : bar->actions()) {
-            QWidget* widget = bar->widgetForAction(action);
             for (const PreviewTool& tool : kPreviewTools) {
                 if (action->text() !=
                     QCoreApplication::translate("QPrintPreviewDialog", tool.source))
                     continue;
-                const QString name = QString::fromUtf16(tool.name);
-                action->setText(name);
-                action->setToolTip(name);
+                action->setText(QString::fromUtf16(tool.name));
+                action->setToolTip(action->text());
                 action->setStatusTip(QString::fromUtf16(tool.description));
-                if (widget != nullptr) {
-                    widget->setAccessibleName(name);
-                    widget->setAccessibleDescription(QString::fromUtf16(tool.description));
-                }
+                describe(bar->widgetForAction(action), tool.name, tool.description);
             }
         }
     }
     for (QLineEdit* page : dialog.findChildren<QLineEdit*>()) {
         QWidget* box = page->parentWidget();
-        if (qobject_cast<QComboBox*>(box) != nullptr)
+        if (auto* zoom = qobject_cast<QComboBox*>(box)) {
+            describe(zoom, u"Zoom", u"La taille des pages montrées, en pour cent");
+            describe(page, u"Zoom", u"La taille des pages montrées, en pour cent");
             continue;
-        page->setAccessibleName(QStringLiteral("Numéro de page"));
-        page->setAccessibleDescription(
-            QStringLiteral("La page montrée ; Entrée va à la page tapée"));
-        // The field and the page count share a box in the tool bar.
-        if (box != nullptr && qobject_cast<QToolBar*>(box) == nullptr) {
-            box->setAccessibleName(QStringLiteral("Page"));
-            box->setAccessibleDescription(QStringLiteral("La page montrée et le nombre de pages"));
         }
+        describe(page, u"Numéro de page", u"La page montrée ; Entrée va à la page tapée");
+        // The field and the page count share a box in the tool bar.
+        if (qobject_cast<QToolBar*>(box) == nullptr)
+            describe(box, u"Page", u"La page montrée et le nombre de pages");
     }
-    if (auto* zoom = dialog.findChild<QComboBox*>()) {
-        zoom->setAccessibleName(QStringLiteral("Zoom"));
-        zoom->setAccessibleDescription(
-            QStringLiteral("La taille des pages montrées, en pour cent"));
-        if (QLineEdit* edit = zoom->lineEdit())
-            edit->setAccessibleName(zoom->accessibleName());
-    }
-    for (QLabel* label : dialog.findChildren<QLabel*>()) {
-        label->setAccessibleName(QStringLiteral("Nombre de pages"));
-        label->setAccessibleDescription(QStringLiteral("Le nombre de pages de l'article"));
-    }
-    if (auto* pages = dialog.findChild<QPrintPreviewWidget*>()) {
-        pages->setAccessibleName(QStringLiteral("Pages de l'article"));
-        pages->setAccessibleDescription(
-            QStringLiteral("Les pages telles qu'elles seront imprimées"));
-        // The view inside, which takes the focus, and its drawing area.
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        describe(label, u"Nombre de pages", u"Le nombre de pages de l'article");
+    // The pages, the view inside that takes the focus, and its drawing area.
+    const char16_t* pagesName = u"Pages de l'article";
+    const char16_t* pagesDescription = u"Les pages telles qu'elles seront imprimées";
+    for (auto* pages : dialog.findChildren<QPrintPreviewWidget*>()) {
+        describe(pages, pagesName, pagesDescription);
         for (QGraphicsView* view : pages->findChildren<QGraphicsView*>()) {
-            for (QWidget* part : {static_cast<QWidget*>(view), view->viewport()}) {
-                part->setAccessibleName(pages->accessibleName());
-                part->setAccessibleDescription(pages->accessibleDescription());
-            }
+            describe(view, pagesName, pagesDescription);
+            describe(view->viewport(), pagesName, pagesDescription);
         }
     }
 }

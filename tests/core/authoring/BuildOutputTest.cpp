@@ -198,7 +198,7 @@ TEST(BuildOutput, SameBytesAsTheFirstBuilder) {
         {"guide",
          std::string(TOLVANE_SOURCE_DIR) + "/samples/guide/GUIDE.hpj",
          {},
-         {"fffed4ea0800e631", "d8203d8c2aae81a4", "c019e80101848a24"}},
+         {"41bf5b2a871b2d94", "3265da09e4d3cc3d", "8124a1637bd3ac11"}},
         {"generated 1",
          {},
          GeneratedTopics(400, 1),

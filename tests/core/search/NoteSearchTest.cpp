@@ -1,11 +1,9 @@
 #include "SearchFixture.h"
 #include "core/common/Cp1252.h"
-#include "core/common/LittleEndian.h"
-#include "core/stores/AnnotationFile.h"
 #include "core/stores/AnnotationStore.h"
+#include "support/NoteFiles.h"
 #include "support/ShellTool.h"
 
-#include <sys/stat.h>
 #include <utility>
 
 namespace tolvane::test {
@@ -28,13 +26,18 @@ Found found(const std::vector<SearchMatch>& matches) {
 }
 
 DataSourceWriter notedSource() {
+    const struct {
+        ArticleNumber n;
+        const char* title;
+        const char* text;
+    } articles[] = {
+        {1, "Accueil", "Bienvenue"},     {2, "Primaire", "Les classes"},
+        {3, "Transport", "Les voyages"}, {5, "#POPUP:Note", "port"},
+        {7, "Port de mer", "Le port"},   {8, "Divers", "Rien"},
+    };
     DataSourceWriter w;
-    w.addArticle(1, "Accueil", rtfBody("Bienvenue"));
-    w.addArticle(2, "Primaire", rtfBody("Les classes"));
-    w.addArticle(3, "Transport", rtfBody("Les voyages"));
-    w.addArticle(5, "#POPUP:Note", rtfBody("port"));
-    w.addArticle(7, "Port de mer", rtfBody("Le port"));
-    w.addArticle(8, "Divers", rtfBody("Rien"));
+    for (const auto& a : articles)
+        w.addArticle(a.n, a.title, rtfBody(a.text));
     return w;
 }
 
@@ -101,11 +104,7 @@ TEST(NoteSearch, NotedArticlesComeBeforeTheCut) {
 TEST(NoteSearch, StoreGivesTheLatestNonEmptyTexts) {
     TempDir dir;
     const std::string base = dir.file("AIDE");
-    std::string notBytes;
-    appendI32LE(notBytes, 3);
-    AnnotationFile::AppendRecord(notBytes, 4, "ancien");
-    AnnotationFile::AppendRecord(notBytes, 6, "six");
-    AnnotationFile::AppendRecord(notBytes, 9, "neuf");
+    const std::string notBytes = noteFileBytes({{4, "ancien"}, {6, "six"}, {9, "neuf"}});
     TempDir::writeFile(base + ".NOT", notBytes);
 
     AnnotationStore writer;
@@ -125,39 +124,16 @@ TEST(NoteSearch, StoreGivesTheLatestNonEmptyTexts) {
     EXPECT_EQ(TempDir::readFile(base + ".NO$"), pending);
 }
 
-struct FileState {
-    std::string bytes;
-    timespec modified{};
-    bool operator==(const FileState& o) const {
-        return bytes == o.bytes && modified.tv_sec == o.modified.tv_sec &&
-               modified.tv_nsec == o.modified.tv_nsec;
-    }
-};
-
-FileState fileState(const std::string& path) {
-    FileState state;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        state.bytes = TempDir::readFile(path);
-        state.modified = st.st_mtim;
-    }
-    return state;
-}
-
 // The tool on the bundled guide with notes of the user's own, including a
 // .NO$ a killed run left: found and marked, and neither file touched.
 TEST(NoteSearch, ToolSearchesTheNotesOfTheGuideWithoutWritingThem) {
     const std::string guide = std::string(TOLVANE_BINARY_DIR) + "/GUIDE";
     TempDir dir;
     const std::string user = dir.file("moi");
-    std::string notBytes;
-    appendI32LE(notBytes, 1);
-    AnnotationFile::AppendRecord(notBytes, 23, "Relire avant d'imprimer la zibeline");
-    TempDir::writeFile(user + ".NOT", notBytes);
-    std::string pendingBytes;
-    AnnotationFile::AppendRecord(pendingBytes, 2, "la ZIBELINE encore");
-    AnnotationFile::AppendRecord(pendingBytes, 555, "zibeline d'un article absent");
-    TempDir::writeFile(user + ".NO$", pendingBytes);
+    TempDir::writeFile(user + ".NOT", noteFileBytes({{23, "Relire avant d'imprimer la zibeline"}}));
+    TempDir::writeFile(
+        user + ".NO$",
+        noteFileBytes({{2, "la ZIBELINE encore"}, {555, "zibeline d'un article absent"}}, true));
     const FileState notBefore = fileState(user + ".NOT");
     const FileState pendingBefore = fileState(user + ".NO$");
     ArticleIndex index;

@@ -377,10 +377,13 @@ void TestArticleView::menusAndToolbarInOrder() {
     }
     QCOMPARE(menus, (QStringList{QStringLiteral("A&rticle"), QStringLiteral("&Edition"),
                                  QStringLiteral("&Affichage"), QStringLiteral("Ai&de")}));
-    QCOMPARE(items.size(), 20);
+    QCOMPARE(items.size(), 24);
     QCOMPARE(items.first(), QStringLiteral("Page d'&accueil"));
-    QCOMPARE(items.at(6), QStringLiteral("&Quitter"));
-    QCOMPARE(items.at(8), QStringLiteral("&Tout sélectionner"));
+    QCOMPARE(items.at(6), QStringLiteral("Aperçu avant &impression"));
+    QCOMPARE(items.at(8), QStringLiteral("&Quitter"));
+    QCOMPARE(items.at(10), QStringLiteral("&Tout sélectionner"));
+    QCOMPARE(items.at(13), QStringLiteral("Occurrence &suivante"));
+    QCOMPARE(items.at(14), QStringLiteral("Occurrence &précédente"));
     QCOMPARE(items.last(), QStringLiteral("&A propos..."));
 
     QList<int> buttons;

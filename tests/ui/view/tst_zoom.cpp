@@ -5,6 +5,7 @@
 #include "app/CMainFrame.h"
 #include "app/CTolvaneApp.h"
 #include "support/FixtureViewer.h"
+#include "support/PdfPages.h"
 #include "ui/view/CPopupWnd.h"
 #include "ui/view/CTolvaneDoc.h"
 #include "ui/view/CTolvaneView.h"
@@ -46,15 +47,6 @@ QPoint middleOf(const RichTextEdit* edit, int position) {
     QTextCursor cursor(edit->document());
     cursor.setPosition(edit->toWidgetPosition(position));
     return QPoint(x, a.y() + edit->cursorRect(cursor).height() / 2);
-}
-
-int pdfPages(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray data = file.readAll();
-    return int(data.count("/Type /Page\n") + data.count("/Type /Page ") +
-               data.count("/Type /Page>") + data.count("/Type /Page/"));
 }
 
 qreal firstPointSize(const QTextDocument* document) {
