@@ -237,7 +237,7 @@ void CListWindow::addRows(const std::vector<SearchMatch>& matches) {
     // Sorting once and merging gives the rows one sorted insertion each
     // would give, without moving the list's rows a thousand times.
     struct Row {
-        QString first; // the text, compared
+        QString text;
         ArticleNumber article;
         bool inNote;
     };
@@ -252,17 +252,17 @@ void CListWindow::addRows(const std::vector<SearchMatch>& matches) {
         added.push_back({fromCp1252(match.inNote ? match.title + kFoundInNoteSuffix : match.title),
                          match.article, match.inNote});
     std::stable_sort(added.begin(), added.end(), [this](const auto& a, const auto& b) {
-        return m_collator.compare(a.first, b.first) < 0;
+        return m_collator.compare(a.text, b.text) < 0;
     });
     std::vector<Row> merged;
     merged.reserve(rows.size() + added.size());
     std::merge(
         rows.begin(), rows.end(), added.begin(), added.end(), std::back_inserter(merged),
-        [this](const auto& a, const auto& b) { return m_collator.compare(a.first, b.first) < 0; });
+        [this](const auto& a, const auto& b) { return m_collator.compare(a.text, b.text) < 0; });
     m_list->setUpdatesEnabled(false);
     m_list->clear();
     for (const Row& row : merged)
-        insertRow(m_list->count(), row.first, row.article, row.inNote);
+        insertRow(m_list->count(), row.text, row.article, row.inNote);
     m_list->setUpdatesEnabled(true);
     updateCountCaption();
     UpdateButtons();
