@@ -209,6 +209,24 @@ void CMainFrame::createActions() {
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(print, &QAction::triggered, this, &CMainFrame::OnPrint);
     addAction(print);
+    // Its letter is the I: the P already opens "Article &précédent" in the same menu.
+    QAction* preview = makeAction(cmd::PrintPreview, QStringLiteral("Aperçu avant &impression"));
+    preview->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    connect(preview, &QAction::triggered, this, &CMainFrame::OnPrintPreview);
+
+    // F3 and Shift+F3 step through the last search's hits from any window
+    // of the viewer: the results window keeps the focus after a double click.
+    const std::pair<int, std::pair<const char16_t*, QKeySequence>> steps[] = {
+        {cmd::NextHit, {u"Occurrence &suivante", QKeySequence(Qt::Key_F3)}},
+        {cmd::PreviousHit, {u"Occurrence &précédente", QKeySequence(Qt::SHIFT | Qt::Key_F3)}},
+    };
+    for (const auto& [id, item] : steps) {
+        QAction* step = makeAction(id, QString::fromUtf16(item.first));
+        step->setShortcut(item.second);
+        step->setShortcutContext(Qt::ApplicationShortcut);
+        connect(step, &QAction::triggered, this,
+                [this, id = id] { m_app.StepSearchHit(id == cmd::NextHit ? 1 : -1); });
+    }
 
     // F6 and Shift+F6 move the keyboard focus from pane to pane.
     auto* nextPane = new QAction(this);
@@ -258,12 +276,16 @@ void CMainFrame::createMenus() {
     article->addSeparator();
     article->addAction(action(cmd::AddBookmark));
     article->addSeparator();
+    article->addAction(action(cmd::PrintPreview));
+    article->addSeparator();
     article->addAction(action(cmd::Quit));
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edition"));
     edit->addAction(action(cmd::Copy));
     edit->addAction(action(cmd::SelectAll));
     edit->addSeparator();
     edit->addAction(action(cmd::Find));
+    edit->addAction(action(cmd::NextHit));
+    edit->addAction(action(cmd::PreviousHit));
     edit->addSeparator();
     edit->addAction(action(cmd::Annotation));
     QMenu* display = menuBar()->addMenu(QStringLiteral("&Affichage"));
@@ -518,6 +540,11 @@ void CMainFrame::OnShowArticleRequest(ArticleNumber number) {
 void CMainFrame::OnPrint() {
     if (m_view->currentArticle() != 0)
         m_doc->Print(*m_view, this);
+}
+
+void CMainFrame::OnPrintPreview() {
+    if (m_view->currentArticle() != 0)
+        m_doc->PrintPreview(*m_view, this);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

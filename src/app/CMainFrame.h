@@ -85,6 +85,8 @@ public:
     void OnShowArticleRequest(ArticleNumber number);
     // Prints the article through the print dialog.
     void OnPrint();
+    // Shows the article's pages as OnPrint prints them.
+    void OnPrintPreview();
     // The panes F6 moves through, in order: the outline tree, the article
     // view, the annotation text while its pane is shown.
     QList<QWidget*> panes() const;

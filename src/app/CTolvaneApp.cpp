@@ -14,6 +14,7 @@
 #include "ui/base/CommandTable.h"
 #include "ui/base/QtText.h"
 #include "ui/panes/CAboutDlg.h"
+#include "ui/panes/CAnnotationBar.h"
 #include "ui/panes/CBookmarkNameDialog.h"
 #include "ui/panes/CFindDialog.h"
 #include "ui/panes/CListWindow.h"
@@ -334,7 +335,7 @@ void CTolvaneApp::OnResults() {
 }
 
 bool CTolvaneApp::SearchArticles(const std::string& text, bool matchCase, bool wholeWord,
-                                 bool inTitle, bool inText) {
+                                 bool inTitle, bool inText, bool inNotes) {
     if (!m_frame)
         return false;
     if (!m_resultsWindow)
@@ -348,9 +349,14 @@ bool CTolvaneApp::SearchArticles(const std::string& text, bool matchCase, bool w
     request.wholeWord = wholeWord;
     request.inTitle = inTitle;
     request.inText = inText;
+    request.inNotes = inNotes;
+    AnnotationTexts notes;
+    if (auto* pane = qobject_cast<CAnnotationBar*>(m_frame->annotationBar()); pane && inNotes)
+        notes = pane->AnnotationTexts();
     m_resultsWindow->SetQuery(text, matchCase, wholeWord);
     m_resultsWindow->ClearRows();
-    const std::vector<SearchMatch> matches = SearchEngine(m_frame->store()).SearchArticles(request);
+    const std::vector<SearchMatch> matches =
+        SearchEngine(m_frame->store()).SearchArticles(request, notes);
     m_resultsWindow->addRows(matches);
     if (!matches.empty())
         m_resultsWindow->ShowList();
@@ -361,7 +367,29 @@ bool CTolvaneApp::SearchArticles(const std::string& text, bool matchCase, bool w
 int CTolvaneApp::HighlightQuery(const std::string& text, bool matchCase, bool wholeWord) {
     if (!m_frame || text.empty())
         return -1;
+    // Every occurrence marked, the first one after the selection selected.
+    m_frame->view()->markHits(cp1252::toUtf16(text), matchCase, wholeWord);
     return FindInArticle(cp1252::toUtf16(text), matchCase, wholeWord, false);
+}
+
+void CTolvaneApp::StepSearchHit(int direction) {
+    if (!m_frame)
+        return;
+    CTolvaneView* view = m_frame->view();
+    if (view->stepHit(direction)) {
+        if (m_resultsWindow)
+            m_resultsWindow->KeepOffSelection();
+        return;
+    }
+    if (!m_resultsWindow || m_resultsWindow->RowCount() == 0)
+        return;
+    if (!m_resultsWindow->OpenNeighbour(direction)) {
+        AppMessageBox(QStringLiteral("La recherche est terminée."), QMessageBox::NoIcon);
+        return;
+    }
+    // Going back, the article is entered from its end.
+    if (direction < 0 && view->selectHit(-1))
+        m_resultsWindow->KeepOffSelection();
 }
 
 int CTolvaneApp::FindInArticle(const std::u16string& text, bool matchCase, bool wholeWord,
@@ -382,6 +410,10 @@ std::optional<QPoint> CTolvaneApp::selectionScreenPoint() const {
 
 std::string CTolvaneApp::articleTitle(ArticleNumber number) {
     return m_frame ? m_frame->store().ReadArticleTitle(number) : std::string();
+}
+
+QString CTolvaneApp::iconPath(const QString& name) const {
+    return m_services.iconPath(name);
 }
 
 QWidget* CTolvaneApp::mainWindow() const {

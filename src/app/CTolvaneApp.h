@@ -96,18 +96,27 @@ public:
     CListWindow* resultsWindow() const;
     CListWindow* bookmarksWindow() const;
 
-    // Searches every article (text in Windows-1252) and fills the results
-    // window, showing it when something matched.
+    // Searches every article (text in Windows-1252), and with inNotes the
+    // annotations as the pane holds them (the text being typed included;
+    // nothing is committed or written), and fills the results window,
+    // showing it when something matched.
     bool SearchArticles(const std::string& text, bool matchCase, bool wholeWord, bool inTitle,
-                        bool inText) override;
+                        bool inText, bool inNotes = false) override;
     // Selects the next occurrence of text in the view from its selection;
     // the start of the occurrence or -1.
     int HighlightQuery(const std::string& text, bool matchCase, bool wholeWord) override;
     int FindInArticle(const std::u16string& text, bool matchCase, bool wholeWord,
                       bool fromStart) override;
+    // F3 (direction 1) and Shift+F3 (-1): the next or previous marked
+    // occurrence of the last search in the article, else the next or
+    // previous article of the results window with its first (or last)
+    // occurrence, else "La recherche est terminée.". Nothing before any
+    // search has found something.
+    void StepSearchHit(int direction);
     std::optional<QPoint> selectionScreenPoint() const override;
     std::string articleTitle(ArticleNumber number) override;
     QWidget* mainWindow() const override;
+    QString iconPath(const QString& name) const override;
     // Reads the bookmark file into the bookmarks window (as it is made).
     void LoadBookmarks() override;
 

@@ -11,6 +11,8 @@ checks with the pyatspi client that
   - every shown object that takes the focus has a name;
   - Alt+Left and Alt+Right step back and forward, and Ctrl+R after a restart
     shows the article the reader left (reading_place).
+  - Ctrl+Shift+P opens the print preview, titled and with named tools, and
+    Escape closes it (print_preview_by_keys).
 Every wait polls for its condition with a bound; nothing waits a fixed time.
 """
 
@@ -244,6 +246,8 @@ def main():
         print("caret at %d, line: %r" % (offset, line.strip()))
         key(pyatspi, KEY_F7)
 
+        print_preview_by_keys(pyatspi, app, wait)
+
         # 4. Every shown object that takes the focus has a name, in the main
         # window and in the find and bookmark windows opened from the toolbar.
         for tool, title in (("Rechercher", "Rechercher"), ("Liste des signets", "Liste des signets")):
@@ -370,6 +374,43 @@ def reading_place(pyatspi, context, options, env, work, processes):
     wait(lambda: frame.name == left_title, "the article left, after Ctrl+R")
     wait(lambda: top_offset(article) == left_at, "the line it was left at, after Ctrl+R")
     print("Ctrl+R after a restart: %s at %d" % (frame.name, left_at))
+
+
+def print_preview_by_keys(pyatspi, app, wait):
+    """Ctrl+Shift+P shows the window "Aperçu avant impression" over the
+    article, its tools named in French; Escape closes it."""
+    title = "Aperçu avant impression"
+
+    def preview_shown():
+        return next((c for c in children(app) if c.name == title
+                     and c.getState().contains(pyatspi.STATE_SHOWING)), None)
+
+    control_shift = 1 << 2 | 1 << 0  # the X ControlMask and ShiftMask
+    pyatspi.Registry.generateKeyboardEvent(control_shift, None, pyatspi.KEY_LOCKMODIFIERS)
+    key(pyatspi, ord("p"))
+    pyatspi.Registry.generateKeyboardEvent(control_shift, None, pyatspi.KEY_UNLOCKMODIFIERS)
+    preview = wait(preview_shown, "the window %r after Ctrl+Shift+P" % title)
+    check(preview.getRole() == pyatspi.ROLE_DIALOG, "the preview is a %s" % preview.getRoleName())
+    tools = wait(lambda: [c.name for c in descendants(preview) if c.getRole() == pyatspi.ROLE_PUSH_BUTTON],
+                 "the preview's tools")
+    for name in ("Page suivante", "Page précédente", "Agrandir", "Réduire", "Imprimer"):
+        check(name in tools, "no tool %r in the preview (%s)" % (name, ", ".join(tools)))
+    unnamed = []
+    walk(pyatspi, preview, unnamed)
+    check(not unnamed, "focusable objects without a name in the preview: " + "; ".join(unnamed))
+    key(pyatspi, KEY_ESCAPE)
+    wait(lambda: preview_shown() is None, "the preview closed by Escape")
+    print("print preview: %s, %d tools" % (title, len(tools)))
+
+
+def descendants(root, depth=0):
+    if root is None or depth > 30:
+        return []
+    found = []
+    for child in children(root):
+        found.append(child)
+        found.extend(descendants(child, depth + 1))
+    return found
 
 
 def poll(condition, what, pump=None, viewer=None):

@@ -63,6 +63,13 @@ void TestCommands::commandTable_data() {
     row(cmd::About,
         u"Affiche des informations sur le programme, le numéro de version et le copyright",
         u"A propos de", false);
+    row(cmd::PrintPreview, u"Affiche les pages de l'article telles qu'elles seront imprimées",
+        u"Aperçu avant impression", false, "Ctrl+Shift+P");
+    row(cmd::NextHit, u"Sélectionne l'occurrence suivante du texte cherché, ou le résultat suivant",
+        u"Occurrence suivante", false, "F3");
+    row(cmd::PreviousHit,
+        u"Sélectionne l'occurrence précédente du texte cherché, ou le résultat précédent",
+        u"Occurrence précédente", false, "Shift+F3");
 }
 
 void TestCommands::commandTable() {

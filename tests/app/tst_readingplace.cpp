@@ -20,16 +20,6 @@ using namespace tolvane::test;
 
 namespace {
 
-// The guide's long article, which scrolls.
-ArticleNumber longArticle(CMainFrame* frame) {
-    for (ArticleNumber n = 1; n < 1000; ++n) {
-        if (frame->store().FindEntry(n) != nullptr &&
-            frame->store().ReadArticleTitle(n) == "Guide de lecture complet")
-            return n;
-    }
-    return 0;
-}
-
 CSash* notesSash(CMainFrame* frame) {
     return qobject_cast<CAnnotationBar*>(frame->annotationBar())->sash();
 }
@@ -62,7 +52,7 @@ void TestReadingPlace::closeKeepsThePlaceAndTheNextStartGivesItBack() {
         v.readingFolder = folder();
         QVERIFY(v.show());
         QVERIFY(!v.frame()->action(cmd::Resume)->isEnabled()); // nothing kept yet
-        article = longArticle(v.frame());
+        article = articleTitled(v.frame(), "Guide de lecture complet");
         QVERIFY(article > 1);
         QVERIFY(v.app->ShowArticle(article, 0));
         v.view()->lineScroll(30);

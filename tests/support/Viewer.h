@@ -341,6 +341,16 @@ inline QPoint middleOf(const RichTextEdit* edit, int position) {
     return QPoint(x, a.y() + edit->cursorRect(cursor).height() / 2);
 }
 
+// The number of the article titled title (Windows-1252), 0 when none: the
+// guide's numbers move as it grows, its titles stay.
+inline ArticleNumber articleTitled(CMainFrame* frame, const std::string& title) {
+    for (ArticleNumber n = 1; n < 1000; ++n) {
+        if (frame->store().FindEntry(n) != nullptr && frame->store().ReadArticleTitle(n) == title)
+            return n;
+    }
+    return 0;
+}
+
 // The texts of a list window's rows.
 inline QStringList rowTexts(const CListWindow* window) {
     QStringList texts;

@@ -2,10 +2,12 @@
 
 #include "core/articles/ArticleStore.h"
 #include "core/common/Cp1252.h"
+#include "core/rtf/TextFinder.h"
 #include "core/search/ArticleMatcher.h"
 #include "core/search/ParallelSearch.h"
 
 #include <algorithm>
+#include <set>
 #include <thread>
 
 namespace tolvane {
@@ -51,6 +53,36 @@ std::vector<SearchMatch> SearchEngine::SearchArticles(const SearchRequest& reque
     if (threads > 1 && request.inText && m_store.index().size() > ParallelSearch::kBatchArticles)
         return ParallelSearch(m_store, request, threads).run();
     return searchSequential(request);
+}
+
+std::vector<SearchMatch> SearchEngine::SearchArticles(const SearchRequest& request,
+                                                      const AnnotationTexts& notes) const {
+    std::vector<SearchMatch> matches;
+    if (request.inNotes && !request.text.empty()) {
+        const rtf::TextFinder finder(cp1252::toUtf16(request.text),
+                                     rtf::FindOptions{request.matchCase, request.wholeWord});
+        for (const auto& [article, text] : notes) {
+            if (matches.size() == MAX_SEARCH_RESULTS)
+                return matches;
+            if (m_store.FindEntry(article) == nullptr || finder.find(cp1252::toUtf16(text)) < 0)
+                continue;
+            std::string title = m_store.ReadArticleTitle(article);
+            if (!ArticleMatcher::skipped(title))
+                matches.push_back({article, std::move(title), true});
+        }
+    }
+    if (!request.inTitle && !request.inText)
+        return matches;
+    std::set<ArticleNumber> noted;
+    for (const SearchMatch& match : matches)
+        noted.insert(match.article);
+    for (SearchMatch& match : SearchArticles(request)) {
+        if (matches.size() == MAX_SEARCH_RESULTS)
+            break;
+        if (noted.count(match.article) == 0)
+            matches.push_back(std::move(match));
+    }
+    return matches;
 }
 
 std::vector<SearchMatch> SearchEngine::searchSequential(const SearchRequest& request) const {

@@ -221,6 +221,23 @@ void AnnotationStore::DeleteFileQuietly(const std::string& path) {
     m_files.remove(path);
 }
 
+std::map<ArticleNumber, std::string> AnnotationStore::AnnotationTexts() const {
+    std::map<ArticleNumber, std::string> texts;
+    for (const Index* index : {&savedIndex, &pendingIndex}) {
+        for (const auto& entry : *index)
+            texts[entry.first];
+    }
+    for (const auto& entry : m_unwritten)
+        texts[entry.first];
+    for (auto it = texts.begin(); it != texts.end();) {
+        if (latestText(it->first, it->second) && !it->second.empty())
+            ++it;
+        else
+            it = texts.erase(it);
+    }
+    return texts;
+}
+
 bool AnnotationStore::latestText(ArticleNumber article, std::string& text) const {
     text.clear();
     if (const auto it = m_unwritten.find(article); it != m_unwritten.end()) {

@@ -36,6 +36,13 @@ constexpr Entry kEntries[] = {
     {cmd::Bookmarks, u"Affiche ou masque la liste des signets", u"Liste des signets", u"bookmarks"},
     {cmd::Results, u"Affiche ou masque les résultats de la dernière recherche",
      u"Résultats de la recherche", u"results"},
+    {cmd::PrintPreview, u"Affiche les pages de l'article telles qu'elles seront imprimées",
+     u"Aperçu avant impression", u""},
+    {cmd::NextHit, u"Sélectionne l'occurrence suivante du texte cherché, ou le résultat suivant",
+     u"Occurrence suivante", u""},
+    {cmd::PreviousHit,
+     u"Sélectionne l'occurrence précédente du texte cherché, ou le résultat précédent",
+     u"Occurrence précédente", u""},
     {cmd::About, u"Affiche des informations sur le programme, le numéro de version et le copyright",
      u"A propos de", u"about"},
 };

@@ -175,6 +175,18 @@ QString CAnnotationBar::shownText(const std::string& stored) {
     return text;
 }
 
+std::map<ArticleNumber, std::string> CAnnotationBar::AnnotationTexts() const {
+    std::map<ArticleNumber, std::string> texts = m_store.AnnotationTexts();
+    if (m_article > 0) {
+        std::string typed = currentText();
+        if (typed.empty())
+            texts.erase(m_article);
+        else
+            texts[m_article] = std::move(typed);
+    }
+    return texts;
+}
+
 std::string CAnnotationBar::currentText() const {
     const QString shown = m_edit->document()->toRawText();
     // Unchanged text goes back as the very bytes it was loaded from.

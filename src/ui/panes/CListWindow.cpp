@@ -5,8 +5,10 @@
 #include "core/search/SearchEngine.h"
 #include "ui/base/AppHooks.h"
 #include "ui/base/QtText.h"
+#include "ui/base/Theme.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
@@ -20,6 +22,8 @@ namespace {
 
 // The attached article number of a row.
 constexpr int kArticleRole = Qt::UserRole;
+// A result found in the user's annotation.
+constexpr int kInNoteRole = Qt::UserRole + 1;
 // How long the main window's caption is flagged when a list window is
 // activated or deactivated: one flash.
 constexpr int kFlashMs = 500;
@@ -153,10 +157,17 @@ int CListWindow::sortedRow(const QString& text) const {
     return low;
 }
 
-void CListWindow::insertRow(int row, const QString& text, ArticleNumber article) {
+void CListWindow::insertRow(int row, const QString& text, ArticleNumber article, bool inNote) {
     auto* item = new QListWidgetItem(text);
     if (article != 0)
         item->setData(kArticleRole, article);
+    if (inNote) {
+        // Said in the row's text, for every reader, and shown by the icon
+        // of an annotated article.
+        item->setData(kInNoteRole, true);
+        item->setIcon(QIcon(m_app.iconPath(QStringLiteral("annotation-present"))));
+        item->setToolTip(QStringLiteral("Le texte cherché est dans votre annotation"));
+    }
     m_list->insertItem(row, item);
 }
 
@@ -202,26 +213,33 @@ void CListWindow::addRows(const std::vector<SearchMatch>& matches) {
         return;
     // Sorting once and merging gives the rows one sorted insertion each
     // would give, without moving the list's rows a thousand times.
-    std::vector<std::pair<QString, ArticleNumber>> rows;
+    struct Row {
+        QString text;
+        ArticleNumber article;
+        bool inNote;
+    };
+    std::vector<Row> rows;
     rows.reserve(size_t(RowCount()) + matches.size());
     for (int i = 0; i < RowCount(); ++i)
-        rows.emplace_back(m_list->item(i)->text(), RowArticle(i));
-    std::vector<std::pair<QString, ArticleNumber>> added;
+        rows.push_back(
+            {m_list->item(i)->text(), RowArticle(i), m_list->item(i)->data(kInNoteRole).toBool()});
+    std::vector<Row> added;
     added.reserve(matches.size());
     for (const SearchMatch& match : matches)
-        added.emplace_back(fromCp1252(match.title), match.article);
+        added.push_back({fromCp1252(match.inNote ? match.title + kFoundInNoteSuffix : match.title),
+                         match.article, match.inNote});
     std::stable_sort(added.begin(), added.end(), [this](const auto& a, const auto& b) {
-        return m_collator.compare(a.first, b.first) < 0;
+        return m_collator.compare(a.text, b.text) < 0;
     });
-    std::vector<std::pair<QString, ArticleNumber>> merged;
+    std::vector<Row> merged;
     merged.reserve(rows.size() + added.size());
     std::merge(
         rows.begin(), rows.end(), added.begin(), added.end(), std::back_inserter(merged),
-        [this](const auto& a, const auto& b) { return m_collator.compare(a.first, b.first) < 0; });
+        [this](const auto& a, const auto& b) { return m_collator.compare(a.text, b.text) < 0; });
     m_list->setUpdatesEnabled(false);
     m_list->clear();
-    for (const auto& [text, article] : merged)
-        insertRow(m_list->count(), text, article);
+    for (const Row& row : merged)
+        insertRow(m_list->count(), row.text, row.article, row.inNote);
     m_list->setUpdatesEnabled(true);
     updateCountCaption();
     UpdateButtons();
@@ -311,6 +329,17 @@ void CListWindow::OpenSelected() {
         m_app.ShowArticle(RowArticle(i), 0);
         break;
     }
+}
+
+bool CListWindow::OpenNeighbour(int direction) {
+    const int count = RowCount();
+    const int selected = SelectedRow();
+    const int row = selected >= 0 ? selected + direction : (direction > 0 ? 0 : count - 1);
+    if (row < 0 || row >= count)
+        return false;
+    m_list->setCurrentRow(row);
+    OpenSelected();
+    return true;
 }
 
 void CListWindow::moveOffSelection() {

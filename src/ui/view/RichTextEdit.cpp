@@ -109,6 +109,8 @@ void RichTextEdit::loadRtf(const std::string& rtfBytes) {
 
 void RichTextEdit::loadDocument(rtf::RichDocument document) {
     m_document = std::move(document);
+    // The marks were for the text being replaced.
+    m_hits.clear();
     // The page first: the colours are built for it.
     updatePage();
     rebuild();
@@ -140,10 +142,14 @@ void RichTextEdit::rebuild() {
     // first one itself when it is replaced.
     QTextDocument* previous = this->document();
     const bool ours = previous && previous->parent() == this;
+    // The marks go first, while the document their cursors point into is
+    // still there: replacing them measures the old ones.
+    setExtraSelections({});
     setDocument(built.release());
     if (ours) {
         delete previous;
     }
+    applyHits();
 }
 
 int RichTextEdit::zoomStep(int percent, int steps) {
@@ -487,6 +493,7 @@ void RichTextEdit::changeEvent(QEvent* event) {
     // text again where its colours are to read on another dark page.
     if (event->type() == QEvent::PaletteChange && !m_settingPalette) {
         updatePage();
+        applyHits();
         if (readableOn() != m_builtOn && m_document.length() > 0) {
             const int top = lineIndex(firstVisibleLine());
             rebuild();
@@ -768,6 +775,75 @@ int RichTextEdit::findNext(const std::u16string& text, bool matchCase, bool whol
     setSelection(found, found + static_cast<int>(text.size()));
     ensureCursorVisible();
     return found;
+}
+
+int RichTextEdit::markHits(const std::u16string& text, bool matchCase, bool wholeWord) {
+    m_hits.clear();
+    const rtf::TextFinder finder(text, rtf::FindOptions{matchCase, wholeWord});
+    const int length = static_cast<int>(finder.length());
+    for (const size_t start : finder.findAll(m_document.text))
+        m_hits.emplace_back(static_cast<int>(start), static_cast<int>(start) + length);
+    applyHits();
+    return static_cast<int>(m_hits.size());
+}
+
+QColor RichTextEdit::HitColour(const QPalette& palette) {
+    const QColor page = palette.color(QPalette::Base);
+    const QColor mark = palette.color(QPalette::Highlight);
+    const QColor text = palette.color(QPalette::Text);
+    // From a strong tint down to a faint one, the first the text reads on.
+    for (int percent = 45; percent > 0; percent -= 5) {
+        const auto mix = [percent](int a, int b) {
+            return (a * percent + b * (100 - percent)) / 100;
+        };
+        const QColor tint(mix(mark.red(), page.red()), mix(mark.green(), page.green()),
+                          mix(mark.blue(), page.blue()));
+        if (contrastRatio(text, tint) >= 4.5)
+            return tint;
+    }
+    return page;
+}
+
+void RichTextEdit::applyHits() {
+    QList<QTextEdit::ExtraSelection> marks;
+    QTextCharFormat format;
+    format.setBackground(HitColour(palette()));
+    for (const auto& [first, last] : m_hits) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(document());
+        mark.cursor.setPosition(widgetPosition(first));
+        mark.cursor.setPosition(widgetPosition(last), QTextCursor::KeepAnchor);
+        mark.format = format;
+        marks.append(mark);
+    }
+    setExtraSelections(marks);
+}
+
+bool RichTextEdit::stepHit(int direction) {
+    const auto [start, end] = selection();
+    if (direction > 0) {
+        for (size_t i = 0; i < m_hits.size(); ++i) {
+            if (m_hits[i].first > start || (start == end && m_hits[i].first == start))
+                return selectHit(static_cast<int>(i));
+        }
+    } else {
+        for (size_t i = m_hits.size(); i-- > 0;) {
+            if (m_hits[i].first < start)
+                return selectHit(static_cast<int>(i));
+        }
+    }
+    return false;
+}
+
+bool RichTextEdit::selectHit(int i) {
+    const int count = static_cast<int>(m_hits.size());
+    if (i < 0)
+        i += count;
+    if (i < 0 || i >= count)
+        return false;
+    setSelection(m_hits[size_t(i)].first, m_hits[size_t(i)].second);
+    ensureCursorVisible();
+    return true;
 }
 
 } // namespace tolvane

@@ -14,6 +14,7 @@ class QTextBlock;
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace tolvane {
 
@@ -95,6 +96,26 @@ public:
     // the selection.
     int findNext(const std::u16string& text, bool matchCase, bool wholeWord);
 
+    // Marks every occurrence of text (findAll's rules) under the selection,
+    // in HitColour, until the next body; returns how many there are. An
+    // empty text only clears the marks.
+    int markHits(const std::u16string& text, bool matchCase, bool wholeWord);
+    // The marked occurrences as [start, end) numbering positions, in text
+    // order.
+    const std::vector<std::pair<int, int>>& hits() const { return m_hits; }
+    // Selects the first marked occurrence after the selection's start
+    // (direction 1; at or after the cursor when nothing is selected) or the
+    // last one before it (-1), and scrolls it into view; false when there is
+    // none that way.
+    bool stepHit(int direction);
+    // Selects marked occurrence i (from the end when negative: -1 is the
+    // last); false when there is none.
+    bool selectHit(int i);
+    // The background of a marked occurrence on a page of palette: its
+    // selection colour mixed into the page, light enough (or dark enough)
+    // for the page's text to read at 4.5:1 on it.
+    static QColor HitColour(const QPalette& palette);
+
     // The text size in percent of the article's own sizes.
     int zoomPercent() const { return m_zoom; }
     // Sets the text size, kept within kMinZoom..kMaxZoom, and lays the
@@ -148,6 +169,7 @@ protected:
 private:
     void rebuild();
     void updatePage();
+    void applyHits();
     // Numbering position to QTextDocument position and back, clamped to the
     // text; the end of the text maps to the end of the document.
     int widgetPosition(int position) const;
@@ -169,6 +191,7 @@ private:
     // The dark page the text's colours were last built to read on, if any.
     QColor m_builtOn;
     bool m_settingPalette = false;
+    std::vector<std::pair<int, int>> m_hits;
 };
 
 } // namespace tolvane

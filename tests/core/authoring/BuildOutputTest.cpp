@@ -200,7 +200,7 @@ TEST(BuildOutput, SameBytesAsTheFirstBuilder) {
         {"guide",
          std::string(TOLVANE_SOURCE_DIR) + "/samples/guide/GUIDE.hpj",
          {},
-         {"713797125570cd8e", "41769387cc9ab7a4", "f14b14b131271b18"}},
+         {"f7c2b92b846492e4", "b894a86a3a0261e5", "d87781a4d3dbdefb"}},
         {"generated 1",
          {},
          GeneratedTopics(400, 1),

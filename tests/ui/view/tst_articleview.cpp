@@ -387,12 +387,15 @@ void TestArticleView::menusAndToolbarInOrder() {
     }
     QCOMPARE(menus, (QStringList{QStringLiteral("A&rticle"), QStringLiteral("&Edition"),
                                  QStringLiteral("&Affichage"), QStringLiteral("Ai&de")}));
-    QCOMPARE(items.size(), 22);
+    QCOMPARE(items.size(), 26);
     QCOMPARE(items.first(), QStringLiteral("Page d'&accueil"));
     QCOMPARE(items.at(2), QStringLiteral("Article s&uivant"));
     QCOMPARE(items.at(3), QStringLiteral("&Reprendre la lecture"));
-    QCOMPARE(items.at(8), QStringLiteral("&Quitter"));
-    QCOMPARE(items.at(10), QStringLiteral("&Tout sélectionner"));
+    QCOMPARE(items.at(8), QStringLiteral("Aperçu avant &impression"));
+    QCOMPARE(items.at(10), QStringLiteral("&Quitter"));
+    QCOMPARE(items.at(12), QStringLiteral("&Tout sélectionner"));
+    QCOMPARE(items.at(15), QStringLiteral("Occurrence &suivante"));
+    QCOMPARE(items.at(16), QStringLiteral("Occurrence &précédente"));
     QCOMPARE(items.last(), QStringLiteral("&A propos..."));
 
     QList<int> buttons;

@@ -4,6 +4,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CTolvaneApp.h"
+#include "support/PdfPages.h"
 #include "support/Viewer.h"
 #include "ui/view/CPopupWnd.h"
 #include "ui/view/CTolvaneDoc.h"
@@ -34,15 +35,6 @@ void wheel(RichTextEdit* edit, int delta, Qt::KeyboardModifiers modifiers) {
     QWheelEvent event(at, edit->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta),
                       Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
     QApplication::sendEvent(edit->viewport(), &event);
-}
-
-int pdfPages(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray data = file.readAll();
-    return int(data.count("/Type /Page\n") + data.count("/Type /Page ") +
-               data.count("/Type /Page>") + data.count("/Type /Page/"));
 }
 
 qreal firstPointSize(const QTextDocument* document) {
