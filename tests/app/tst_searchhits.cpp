@@ -122,9 +122,8 @@ void TestSearchHits::f3StepsThroughHitsAndResults() {
     QVERIFY(v.start());
     v.search(QStringLiteral("mot"), true, true, true, false, true);
     CListWindow* results = v.results();
-    QCOMPARE(rowTexts(results),
-             (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta"),
-                          QStringLiteral("Le mot du titre")}));
+    QCOMPARE(rowTexts(results), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta"),
+                                             QStringLiteral("Le mot du titre")}));
     openRow(results, 0);
     QTRY_COMPARE(v.view()->currentArticle(), 2);
     // The keys work from the results window, which keeps the focus after
@@ -299,8 +298,7 @@ void TestSearchHits::notesFoundMarkedAndFilesUntouched() {
         v.setChecked("inNotes", true);
         v.search(c.text, true, false, c.inText, c.matchCase, c.wholeWord);
         QVERIFY2(rowTexts(v.results()) == c.rows,
-                 qPrintable(QString::fromLatin1(c.what) + u' ' +
-                            rowTexts(v.results()).join(u'|')));
+                 qPrintable(QString::fromLatin1(c.what) + u' ' + rowTexts(v.results()).join(u'|')));
     }
     v.setChecked("inNotes", true);
     v.search(QStringLiteral("rouge"), true, false, true);
