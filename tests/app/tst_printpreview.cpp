@@ -3,8 +3,8 @@
 // screen; Ctrl+Shift+P opens it titled, with its tools named in French,
 // pages turned and zoomed, and Escape closes it.
 
-#include "support/Viewer.h"
 #include "support/PdfPages.h"
+#include "support/Viewer.h"
 #include "ui/base/CommandTable.h"
 #include "ui/view/CTolvaneDoc.h"
 
@@ -80,8 +80,10 @@ void TestPrintPreview::pagesAreThePrintedPages_data() {
     QTest::addColumn<int>("zoom");
     QTest::newRow("short") << QByteArray::fromStdString(kShortArticle) << 100;
     QTest::newRow("long") << QByteArray::fromStdString(kLongArticle) << 100;
-    QTest::newRow("long, text made larger on screen") << QByteArray::fromStdString(kLongArticle) << 250;
-    QTest::newRow("long, text made smaller on screen") << QByteArray::fromStdString(kLongArticle) << 50;
+    QTest::newRow("long, text made larger on screen")
+        << QByteArray::fromStdString(kLongArticle) << 250;
+    QTest::newRow("long, text made smaller on screen")
+        << QByteArray::fromStdString(kLongArticle) << 50;
 }
 
 void TestPrintPreview::pagesAreThePrintedPages() {
