@@ -19,6 +19,7 @@ namespace tolvane {
 
 class AppServices;
 class CFindDialog;
+class CIndexWindow;
 class CListWindow;
 class CMainFrame;
 class FileLock;
@@ -86,6 +87,10 @@ public:
     CListWindow* historyWindow() const;
     CListWindow* resultsWindow() const;
     CListWindow* bookmarksWindow() const;
+    // The keyword index window, made and filled from the data source's .PGK
+    // the first time its command is given.
+    void OnIndex();
+    CIndexWindow* indexWindow() const;
 
     // Searches every article (text in Windows-1252) and fills the results
     // window, showing it when something matched.
@@ -137,6 +142,7 @@ private:
     QPointer<CListWindow> m_historyWindow;
     QPointer<CListWindow> m_resultsWindow;
     QPointer<CListWindow> m_bookmarksWindow;
+    QPointer<CIndexWindow> m_indexWindow;
 };
 
 } // namespace tolvane

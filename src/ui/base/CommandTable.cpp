@@ -33,6 +33,7 @@ constexpr Entry kEntries[] = {
     {cmd::Bookmarks, u"Affiche ou masque la liste des signets", u"Liste des signets", u"bookmarks"},
     {cmd::Results, u"Affiche ou masque les résultats de la dernière recherche",
      u"Résultats de la recherche", u"results"},
+    {cmd::Index, u"Affiche ou masque l'index des mots-clés", u"Index", u""},
     {cmd::About, u"Affiche des informations sur le programme, le numéro de version et le copyright",
      u"A propos de", u"about"},
 };

@@ -17,6 +17,7 @@ constexpr int Find = 32791;
 constexpr int Results = 32792;
 constexpr int Annotation = 32793;
 constexpr int AnnotationPresent = 32795; // lends its image to Annotation only
+constexpr int Index = 32810;
 constexpr int Print = 57607;
 constexpr int Copy = 57634;
 constexpr int About = 57664;
