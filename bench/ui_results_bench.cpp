@@ -3,6 +3,7 @@
 // and the list painted; against the anchor of QListWidget's own fill and
 // sort (plain code-unit order) of the same titles, painted the same way.
 // Both must stay far below the 100 ms within which the window repaints.
+#include "ListWidgetAnchor.h"
 #include "app/CTolvaneApp.h"
 #include "core/search/SearchEngine.h"
 #include "ui/base/AppServices.h"
@@ -70,20 +71,10 @@ void BM_ResultsWindowFill(benchmark::State& state) {
 }
 
 void BM_Anchor_QListWidgetSortItems(benchmark::State& state) {
-    QListWidget list;
-    list.resize(CListWindow::kWidth, CListWindow::kHeight);
-    list.show();
     QStringList titles;
     for (const SearchMatch& m : matches())
         titles << QString::fromLatin1(m.title.data(), qsizetype(m.title.size()));
-    for (auto _ : state) {
-        list.clear();
-        list.addItems(titles);
-        list.sortItems();
-        list.setWindowTitle(QStringLiteral("Recherche sur x (%1 sujets)").arg(list.count()));
-        list.repaint();
-    }
-    state.counters["rows"] = list.count();
+    RunListWidgetAnchor(state, titles);
 }
 
 } // namespace

@@ -330,10 +330,13 @@ void CTolvaneApp::OnIndex() {
         connect(window, &CIndexWindow::visibilityChanged, action, &QAction::setChecked);
         m_indexWindow = window;
     }
-    if (m_indexWindow->isVisible())
+    if (m_indexWindow->isVisible()) {
         m_indexWindow->hide();
-    else
+    } else {
+        // Opened from the keyboard, it takes the keys at once.
         m_indexWindow->showNormal();
+        m_indexWindow->activateWindow();
+    }
     m_frame->action(cmd::Index)->setChecked(m_indexWindow->isVisible());
 }
 

@@ -8,6 +8,8 @@ checks with the pyatspi client that
   - Tab reaches a link, which is told as focused, and Enter follows it;
   - F7 turns the caret on, Down moves it with a caret event, and the line
     under it can be read;
+  - Ctrl+I opens the keyword index, typing selects a keyword as it goes,
+    Enter shows its article and Escape closes the index;
   - every shown object that takes the focus has a name.
 Every wait polls for its condition with a bound; nothing waits a fixed time.
 """
@@ -235,7 +237,11 @@ def main():
         print("caret at %d, line: %r" % (offset, line.strip()))
         key(pyatspi, KEY_F7)
 
-        # 4. Every shown object that takes the focus has a name, in the main
+        # 4. The keyword index: Ctrl+I, typing, Enter.
+        index_scenario(pyatspi, app, frame, article, wait)
+        go_home()
+
+        # 5. Every shown object that takes the focus has a name, in the main
         # window and in the find and bookmark windows opened from the toolbar.
         for tool, title in (("Rechercher", "Rechercher"), ("Liste des signets", "Liste des signets")):
             button = wait(lambda: find(frame, lambda a: a.name == tool and a.getRole() in (
@@ -272,6 +278,55 @@ def main():
                     process.kill()
                     process.wait()
         shutil.rmtree(work, ignore_errors=True)
+
+
+def index_scenario(pyatspi, app, frame, article, wait):
+    """Ctrl+I from the article opens the index; the letters typed select the
+    first keyword that starts so, accented or not; Enter shows its article;
+    Escape closes the index."""
+    article.queryComponent().grabFocus()
+    wait(lambda: article.getState().contains(pyatspi.STATE_FOCUSED), "the focus in the article")
+    control = control_keycode()
+    pyatspi.Registry.generateKeyboardEvent(control, None, pyatspi.KEY_PRESS)
+    key(pyatspi, ord("i"))
+    pyatspi.Registry.generateKeyboardEvent(control, None, pyatspi.KEY_RELEASE)
+    window = wait(lambda: next((c for c in children(app) if c.name == "Index"
+                                and c.getState().contains(pyatspi.STATE_SHOWING)), None),
+                  "the index window after Ctrl+I")
+    field = wait(lambda: find(window, lambda a: a.name == "Début du mot-clé"), "the index's field")
+    wait(lambda: field.getState().contains(pyatspi.STATE_FOCUSED), "the focus in the index's field")
+    keywords = wait(lambda: find(window, lambda a: a.name == "Mots-clés"), "the list of keywords")
+
+    def selected():
+        chosen = [c.name for c in children(keywords) if c.getState().contains(pyatspi.STATE_SELECTED)]
+        return chosen[0] if chosen else ""
+
+    # "déf" and "def" both lead to the first keyword spelt so, "défilement".
+    for typed, expected in (("déf", "défilement"), ("index", "index")):
+        field.queryEditableText().setTextContents("")
+        pyatspi.Registry.generateKeyboardEvent(0, typed, pyatspi.KEY_STRING)
+        wait(lambda: selected() == expected,
+             lambda: "%r selected after typing %r (it is %r)" % (expected, typed, selected()))
+        print("typed %r: %r selected" % (typed, selected()))
+    before = frame.name
+    key(pyatspi, KEY_RETURN)
+    wait(lambda: frame.name != before and frame.name.endswith("Rechercher dans tous les articles"),
+         "the article of the keyword after Enter")
+    print("Enter on 'index':", frame.name)
+    key(pyatspi, KEY_ESCAPE)
+    wait(lambda: not window.getState().contains(pyatspi.STATE_SHOWING), "the index closed by Escape")
+
+
+def control_keycode():
+    """The key code of Control_L on the display (37 in the usual keymaps)."""
+    try:
+        table = subprocess.run(["xmodmap", "-pke"], capture_output=True, text=True, timeout=10).stdout
+        for line in table.splitlines():
+            if "= Control_L" in line:
+                return int(line.split()[1])
+    except (OSError, subprocess.SubprocessError, ValueError):
+        pass
+    return 37
 
 
 def poll(condition, what, pump=None, viewer=None):
