@@ -6,6 +6,7 @@
 // run: QListWidget's own fill, sort and paint of 1000 of the same keywords
 // (the list windows' anchor).
 #include "ListWidgetAnchor.h"
+#include "OffscreenBenchmarkMain.h"
 #include "app/CTolvaneApp.h"
 #include "core/articles/KeywordIndex.h"
 #include "ui/base/AppServices.h"
@@ -132,12 +133,5 @@ BENCHMARK(BM_IndexTypeAheadKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Anchor_QListWidgetSortItems)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks(argc, argv);
 }

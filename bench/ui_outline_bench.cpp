@@ -3,6 +3,7 @@
 // inserting the same titles and images, already in memory as text and tree
 // links, into the same widget with no file reading. Two anchors: plain
 // QTreeWidgetItems (setText, setIcon), and the outline's own item class.
+#include "OffscreenBenchmarkMain.h"
 #include "OutlineBenchData.h"
 #include "ui/base/QtText.h"
 #include "ui/panes/OutlineItem.h"
@@ -134,13 +135,5 @@ BENCHMARK(BM_AnchorInsertOutlineItems)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks(argc, argv);
 }

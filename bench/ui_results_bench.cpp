@@ -4,6 +4,7 @@
 // sort (plain code-unit order) of the same titles, painted the same way.
 // Both must stay far below the 100 ms within which the window repaints.
 #include "ListWidgetAnchor.h"
+#include "OffscreenBenchmarkMain.h"
 #include "app/CTolvaneApp.h"
 #include "core/search/SearchEngine.h"
 #include "ui/base/AppServices.h"
@@ -83,12 +84,5 @@ BENCHMARK(BM_ResultsWindowFill)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Anchor_QListWidgetSortItems)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks(argc, argv);
 }

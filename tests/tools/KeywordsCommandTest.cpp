@@ -39,7 +39,8 @@ TEST(KeywordsCommand, BuildWritesTheKeywordsAndTheToolListsThem) {
         {"check '" + base + "'", 0, "0 erreur(s), 0 avertissement(s)\n"},
     });
     // Built again from topics without keywords, the old index goes.
-    TempDir::writeFile(dir.file("aide.rtf"), "{\\rtf1\\ansi #{\\footnote A}${\\footnote A}A.\\par}");
+    TempDir::writeFile(dir.file("aide.rtf"),
+                       "{\\rtf1\\ansi #{\\footnote A}${\\footnote A}A.\\par}");
     ExpectToolCases({
         {"build '" + dir.file("aide.rtf") + "' -o '" + base + "'", 0,
          "articles: 1, erreurs: 0, avertissements: 0\n"},

@@ -552,8 +552,8 @@ constexpr const char* kKeywordPage = "mots-cles.html";
 // The outline with, when there are keywords, an entry for their page.
 std::string WithKeywordEntry(std::string tree, const KeywordIndex& keywords) {
     if (!keywords.empty())
-        tree.insert(tree.size() - 5, std::string("<li class=\"page\"><a href=\"") +
-                                         kKeywordPage + "\">Index</a></li>");
+        tree.insert(tree.size() - 5, std::string("<li class=\"page\"><a href=\"") + kKeywordPage +
+                                         "\">Index</a></li>");
     return tree;
 }
 
@@ -575,8 +575,7 @@ std::string KeywordsHtml(const Site& site, const KeywordIndex& keywords) {
         }
         out += "<li>" + HtmlOf(e.keyword) + "<ul>";
         for (const ArticleNumber n : pages)
-            out += "<li><a href=\"" + PageName(n) + "\">" + HtmlOf(site.titles.at(n)) +
-                   "</a></li>";
+            out += "<li><a href=\"" + PageName(n) + "\">" + HtmlOf(site.titles.at(n)) + "</a></li>";
         out += "</ul></li>";
     }
     return out + "</ul>\n";

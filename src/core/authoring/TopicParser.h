@@ -28,7 +28,7 @@ struct SourceTopic {
     // Later `#` footnotes of the same topic (places inside it, which the
     // data source cannot address: they lead to the topic).
     std::vector<std::string> otherIds;
-    std::string title; // the `$` footnote
+    std::string title;                 // the `$` footnote
     std::vector<std::string> keywords; // of the `K` footnotes, split and trimmed
     std::string file;
     int line = 0;

@@ -1,5 +1,7 @@
 #include "core/common/FrenchOrder.h"
 
+#include "core/common/Cp1252.h"
+
 #include <array>
 #include <cstdint>
 
@@ -43,7 +45,7 @@ struct Letter {
 };
 
 // The accented letters and ligatures of the code page, upper case; the
-// lower case of each is looked up through the case pairs below.
+// lower case of each is its partner in the code page's case pairs.
 constexpr Letter kLetters[] = {
     {0xC0, "A", kGrave},     {0xC1, "A", kAcute},      {0xC2, "A", kCircumflex},
     {0xC3, "A", kTilde},     {0xC4, "A", kDiaeresis},  {0xC5, "A", kRing},
@@ -75,21 +77,6 @@ std::array<Unit, 256> MakeUnits() {
         units['A' + l].upper = 2;
         units['a' + l].primary[0] = static_cast<uint8_t>(kLetter + l);
     }
-    // Lower-case partners: 0xE0-0xFE for 0xC0-0xDE, and š œ ž ÿ.
-    auto lowerOf = [](unsigned char upper) -> unsigned char {
-        switch (upper) {
-        case 0x8A:
-            return 0x9A;
-        case 0x8C:
-            return 0x9C;
-        case 0x8E:
-            return 0x9E;
-        case 0x9F:
-            return 0xFF;
-        default:
-            return static_cast<unsigned char>(upper + 0x20);
-        }
-    };
     for (const Letter& letter : kLetters) {
         Unit u;
         for (int k = 0; k < 2 && letter.base[k] != 0; ++k)
@@ -98,7 +85,7 @@ std::array<Unit, 256> MakeUnits() {
         u.upper = 2;
         units[letter.byte] = u;
         u.upper = 1;
-        units[lowerOf(letter.byte)] = u;
+        units[cp1252::toLower(letter.byte)] = u;
     }
     // ß has no upper case in the code page; ª and º are small letters.
     units[0xDF] = Unit{{kLetter + ('S' - 'A'), kLetter + ('S' - 'A')}, kLigature, 1};
