@@ -44,16 +44,17 @@ void KeywordIndex::add(std::string_view keyword, ArticleNumber article) {
 
 void KeywordIndex::sort() {
     m_byKey.clear();
+    // A file written by the build is in order already: checking costs one
+    // comparison of neighbours, the keys are made only to sort.
+    if (std::is_sorted(m_entries.begin(), m_entries.end(),
+                       [](const KeywordEntry& a, const KeywordEntry& b) {
+                           return french::less(a.keyword, b.keyword);
+                       }))
+        return;
     std::vector<std::string> keys;
     keys.reserve(m_entries.size());
-    bool sorted = true;
-    for (const KeywordEntry& e : m_entries) {
+    for (const KeywordEntry& e : m_entries)
         keys.push_back(french::sortKey(e.keyword));
-        if (keys.size() > 1 && keys.back() < keys[keys.size() - 2])
-            sorted = false;
-    }
-    if (sorted)
-        return;
     std::vector<size_t> order(m_entries.size());
     std::iota(order.begin(), order.end(), size_t{0});
     std::stable_sort(order.begin(), order.end(),

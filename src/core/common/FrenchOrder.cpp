@@ -144,8 +144,58 @@ std::string sortKey(std::string_view text) {
     return key;
 }
 
+namespace {
+
+// Walks the units of a text for one level, a ligature giving two.
+class UnitWalk {
+public:
+    explicit UnitWalk(std::string_view text) : m_text(text) {}
+    // The next unit's weight at level (1 letters, 2 accents, 3 case), or -1
+    // at the end.
+    int next(int level) {
+        if (m_pos >= m_text.size())
+            return -1;
+        const Unit& u = Units()[static_cast<unsigned char>(m_text[m_pos])];
+        const int half = m_half;
+        if (half == 0 && u.primary[1] != 0) {
+            m_half = 1;
+        } else {
+            m_half = 0;
+            ++m_pos;
+        }
+        switch (level) {
+        case 1:
+            return u.primary[half];
+        case 2:
+            return half == 0 ? int(u.accent) : int(kNone);
+        default:
+            return u.upper;
+        }
+    }
+
+private:
+    std::string_view m_text;
+    size_t m_pos = 0;
+    int m_half = 0;
+};
+
+} // namespace
+
+// The order of sortKey, level by level, without making the keys: most
+// neighbours in a word list differ in their first letters.
 int compare(std::string_view a, std::string_view b) {
-    return sortKey(a).compare(sortKey(b));
+    for (int level = 1; level <= 3; ++level) {
+        UnitWalk left(a), right(b);
+        for (;;) {
+            const int x = left.next(level);
+            const int y = right.next(level);
+            if (x != y)
+                return x < y ? -1 : 1;
+            if (x < 0)
+                break;
+        }
+    }
+    return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
 }
 
 } // namespace tolvane::french

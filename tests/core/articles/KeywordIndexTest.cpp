@@ -84,6 +84,17 @@ TEST(KeywordIndexTest, FrenchOrder) {
             EXPECT_GT(french::compare(W(chain[k + 1]), W(chain[k])), 0);
         }
     EXPECT_EQ(french::compare(W("même"), W("même")), 0);
+    // The comparison and the sort keys give one order, pair by pair.
+    std::vector<std::string> all;
+    for (const auto& chain : chains)
+        for (const char* word : chain)
+            all.push_back(W(word));
+    auto sign = [](int v) { return (v > 0) - (v < 0); };
+    for (const std::string& a : all)
+        for (const std::string& b : all)
+            EXPECT_EQ(sign(french::compare(a, b)),
+                      sign(french::sortKey(a).compare(french::sortKey(b))))
+                << cp1252::toUtf8(a) << " / " << cp1252::toUtf8(b);
 
     KeywordIndex index;
     for (const char* k : {"étude", "Europe", "zèbre", "été", "est", "Œil", "abri"})
