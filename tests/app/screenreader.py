@@ -282,8 +282,10 @@ def main():
 
 def index_scenario(pyatspi, app, frame, article, wait):
     """Ctrl+I from the article opens the index; the letters typed select the
-    first keyword that starts so, accented or not; Enter shows its article;
-    Escape closes the index."""
+    first keyword that starts so, accented or not; Enter shows its article,
+    or for a keyword of two articles the list of their titles, where Enter
+    shows the one chosen; everything there has a name; Escape closes the
+    index."""
     article.queryComponent().grabFocus()
     wait(lambda: article.getState().contains(pyatspi.STATE_FOCUSED), "the focus in the article")
     control = control_keycode()
@@ -313,6 +315,28 @@ def index_scenario(pyatspi, app, frame, article, wait):
     wait(lambda: frame.name != before and frame.name.endswith("Rechercher dans tous les articles"),
          "the article of the keyword after Enter")
     print("Enter on 'index':", frame.name)
+    # A keyword of two articles asks which one, by their titles.
+    field.queryEditableText().setTextContents("")
+    pyatspi.Registry.generateKeyboardEvent(0, "imprimer", pyatspi.KEY_STRING)
+    wait(lambda: selected() == "imprimer", "'imprimer' selected")
+    key(pyatspi, KEY_RETURN)
+    choice = wait(lambda: next((c for c in children(app) if c.name == "Articles trouvés"
+                                and c.getState().contains(pyatspi.STATE_SHOWING)), None),
+                  "the list of the keyword's articles")
+    unnamed = []
+    for shown in (window, choice):
+        walk(pyatspi, shown, unnamed)
+    check(not unnamed, "focusable objects without a name in the index: " + "; ".join(unnamed))
+    titles = wait(lambda: find(choice, lambda a: a.name == "Articles du mot-clé"), "the titles")
+    names = [c.name for c in children(titles)]
+    check(names == ["Imprimer dans un fichier PDF", "Imprimer un article"], "the titles are %r" % names)
+    before = frame.name
+    key(pyatspi, KEY_RETURN)
+    wait(lambda: frame.name != before and frame.name.endswith("Imprimer dans un fichier PDF"),
+         "the first title's article after Enter")
+    print("Enter on 'imprimer', then on its first title:", frame.name)
+    wait(lambda: not choice.getState().contains(pyatspi.STATE_SHOWING), "the list of titles closed")
+    wait(lambda: field.getState().contains(pyatspi.STATE_FOCUSED), "the focus back in the index's field")
     key(pyatspi, KEY_ESCAPE)
     wait(lambda: not window.getState().contains(pyatspi.STATE_SHOWING), "the index closed by Escape")
 

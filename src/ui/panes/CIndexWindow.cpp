@@ -235,6 +235,12 @@ void CIndexWindow::ShowChoice(const KeywordEntry& entry) {
         if (item != nullptr)
             m_app.ShowArticle(item->data(kArticleRole).toInt(), 0);
     });
+    // Whatever was chosen, the keys go back to the index, as after a
+    // keyword of one article.
+    connect(dialog, &QDialog::finished, this, [this] {
+        activateWindow();
+        m_edit->setFocus(Qt::OtherFocusReason);
+    });
     m_choice = dialog;
     dialog->resize(360, 220);
     dialog->open();

@@ -198,7 +198,7 @@ TEST(BuildOutput, SameBytesAsTheFirstBuilder) {
         {"guide",
          std::string(TOLVANE_SOURCE_DIR) + "/samples/guide/GUIDE.hpj",
          {},
-         {"570facc5f630f547", "83862f1897f758d0", "5cf289a6f91bad76"}},
+         {"570facc5f630f547", "83862f1897f758d0", "ba3a9ecf09b8dd4e"}},
         {"generated 1",
          {},
          GeneratedTopics(400, 1),
