@@ -190,7 +190,7 @@ void CIndexWindow::ShowChoice(const KeywordEntry& entry) {
     dialog->setAccessibleDescription(
         QStringLiteral("Les articles du mot-clé « %1 » ; Entrée affiche l'article choisi")
             .arg(keyword));
-    auto* label = new QLabel(QStringLiteral("&Articles du mot-clé « %1 » :").arg(keyword), dialog);
+    auto* label = new QLabel(QStringLiteral("Articles du &mot-clé « %1 » :").arg(keyword), dialog);
     auto* list = new QListWidget(dialog);
     list->setObjectName(QStringLiteral("articleList"));
     list->setAccessibleName(QStringLiteral("Articles du mot-clé"));

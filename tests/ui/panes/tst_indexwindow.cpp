@@ -105,8 +105,6 @@ void TestIndexWindow::commandAndCheckMark() {
     QVERIFY(v.w);
     QAction* index = v.frame()->action(cmd::Index);
     QCOMPARE(index->text(), QStringLiteral("&Index"));
-    QCOMPARE(index->statusTip(), QStringLiteral("Affiche ou masque l'index des mots-clés"));
-    QCOMPARE(index->toolTip(), QStringLiteral("Index"));
     QVERIFY(
         v.frame()->findChild<QMenu*>(QStringLiteral("menuAffichage"))->actions().contains(index));
     QVERIFY(index->isChecked());
