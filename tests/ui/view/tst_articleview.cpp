@@ -377,7 +377,9 @@ void TestArticleView::menusAndToolbarInOrder() {
     }
     QCOMPARE(menus, (QStringList{QStringLiteral("A&rticle"), QStringLiteral("&Edition"),
                                  QStringLiteral("&Affichage"), QStringLiteral("Ai&de")}));
-    QCOMPARE(items.size(), 20);
+    QCOMPARE(items.size(), 21);
+    QCOMPARE(items.at(items.indexOf(QStringLiteral("&Résultats de la recherche")) + 1),
+             QStringLiteral("&Index"));
     QCOMPARE(items.first(), QStringLiteral("Page d'&accueil"));
     QCOMPARE(items.at(6), QStringLiteral("&Quitter"));
     QCOMPARE(items.at(8), QStringLiteral("&Tout sélectionner"));
