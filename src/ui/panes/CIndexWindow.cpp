@@ -13,6 +13,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRect>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -22,8 +23,8 @@ namespace tolvane {
 namespace {
 
 constexpr int kArticleRole = Qt::UserRole;
-constexpr int kCorner = 150;
-const QString kPopupPrefix = QStringLiteral("#POPUP:");
+// Where the window opens, and its first size.
+constexpr QRect kPlace(150, 150, 320, 360);
 
 QString StatusText(KeywordIndex::ReadStatus status, size_t count) {
     switch (status) {
@@ -60,22 +61,23 @@ bool IsListKey(int key) {
 
 } // namespace
 
-CIndexWindow::CIndexWindow(AppHooks& app, QWidget* parent) : QDialog(parent), m_app(app) {
+CIndexWindow::CIndexWindow(AppHooks& app, QWidget* parent)
+    : QDialog(parent), m_app(app), m_edit(new QLineEdit(this)), m_list(new QListView(this)),
+      m_model(new KeywordListModel(this)), m_status(new QLabel(this)),
+      m_btnShow(MakeButton(QStringLiteral("&Afficher"), QStringLiteral("showButton"),
+                           QStringLiteral("Affiche l'article du mot-clé choisi"), this)) {
     setObjectName(QStringLiteral("indexWindow"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Index"));
 
     auto* prompt = new QLabel(QStringLiteral("&Tapez le début du mot-clé :"), this);
-    m_edit = new QLineEdit(this);
     m_edit->setObjectName(QStringLiteral("keywordEdit"));
     m_edit->setAccessibleName(QStringLiteral("Début du mot-clé"));
     m_edit->setAccessibleDescription(
         QStringLiteral("Chaque lettre tapée choisit le premier mot-clé qui commence ainsi"));
     prompt->setBuddy(m_edit);
 
-    m_model = new KeywordListModel(this);
-    m_list = new QListView(this);
     m_list->setObjectName(QStringLiteral("keywordList"));
     m_list->setModel(m_model);
     // One height for every row: the view then lays out a hundred thousand
@@ -87,13 +89,10 @@ CIndexWindow::CIndexWindow(AppHooks& app, QWidget* parent) : QDialog(parent), m_
     m_list->setAccessibleDescription(
         QStringLiteral("Entrée ou double-clic affiche l'article du mot-clé choisi"));
 
-    m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("indexStatus"));
     m_status->setWordWrap(true);
     m_status->hide();
 
-    m_btnShow = MakeButton(QStringLiteral("&Afficher"), QStringLiteral("showButton"),
-                           QStringLiteral("Affiche l'article du mot-clé choisi"), this);
     m_btnShow->setDefault(true);
 
     auto* buttons = new QHBoxLayout;
@@ -115,12 +114,10 @@ CIndexWindow::CIndexWindow(AppHooks& app, QWidget* parent) : QDialog(parent), m_
     m_edit->installEventFilter(this);
     m_list->installEventFilter(this);
 
-    move(kCorner, kCorner);
-    resize(kWidth, kHeight);
+    move(kPlace.topLeft());
+    resize(kPlace.size());
     setKeywords(KeywordIndex(), KeywordIndex::ReadStatus::Absent);
 }
-
-CIndexWindow::~CIndexWindow() = default;
 
 KeywordIndex::ReadStatus CIndexWindow::LoadIndex(const std::string& path) {
     KeywordIndex keywords;

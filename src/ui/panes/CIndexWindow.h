@@ -28,12 +28,9 @@ class CIndexWindow : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kWidth = 320;
-    static constexpr int kHeight = 360;
-
-    // The window belongs to parent (the main window) and acts through app.
+    // The window belongs to parent (the main window) and acts through app;
+    // it starts empty, as for a data source without an index.
     CIndexWindow(AppHooks& app, QWidget* parent);
-    ~CIndexWindow() override;
 
     // Reads the keyword index at path (the data source's .PGK) into the
     // list; what it could read is listed even from a damaged file.
@@ -68,11 +65,12 @@ private:
     void ShowChoice(const KeywordEntry& entry);
 
     AppHooks& m_app;
-    QLineEdit* m_edit = nullptr;
-    QListView* m_list = nullptr;
-    KeywordListModel* m_model = nullptr;
-    QLabel* m_status = nullptr;
-    QPushButton* m_btnShow = nullptr;
+    // Children of the window, made by the constructor in this order.
+    QLineEdit* const m_edit;
+    QListView* const m_list;
+    KeywordListModel* const m_model;
+    QLabel* const m_status;
+    QPushButton* const m_btnShow;
     QPointer<QDialog> m_choice;
 };
 
