@@ -3,7 +3,7 @@
 // inserting the same titles and images, already in memory as text and tree
 // links, into the same widget with no file reading. Two anchors: plain
 // QTreeWidgetItems (setText, setIcon), and the outline's own item class.
-#include "BenchMain.h"
+#include "OffscreenBenchmarkMain.h"
 #include "OutlineBenchData.h"
 #include "ui/base/QtText.h"
 #include "ui/panes/OutlineItem.h"
@@ -111,8 +111,5 @@ BENCHMARK(BM_AnchorInsertOutlineItems)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    return tolvane::bench::RunBenchmarks(argc, argv);
+    return tolvane::bench::RunOffscreenBenchmarks(argc, argv);
 }

@@ -3,7 +3,8 @@
 // and the list painted; against the anchor of QListWidget's own fill and
 // sort (plain code-unit order) of the same titles, painted the same way.
 // Both must stay far below the 100 ms within which the window repaints.
-#include "BenchMain.h"
+#include "ListWidgetAnchor.h"
+#include "OffscreenBenchmarkMain.h"
 #include "app/CTolvaneApp.h"
 #include "core/common/Cp1252.h"
 #include "core/search/SearchEngine.h"
@@ -60,20 +61,10 @@ void BM_ResultsWindowFill(benchmark::State& state) {
 }
 
 void BM_Anchor_QListWidgetSortItems(benchmark::State& state) {
-    QListWidget list;
-    list.resize(CListWindow::kWidth, CListWindow::kHeight);
-    list.show();
     QStringList titles;
     for (const SearchMatch& m : matches())
         titles << QString::fromLatin1(m.title.data(), qsizetype(m.title.size()));
-    for (auto _ : state) {
-        list.clear();
-        list.addItems(titles);
-        list.sortItems();
-        list.setWindowTitle(QStringLiteral("Recherche sur x (%1 sujets)").arg(list.count()));
-        list.repaint();
-    }
-    state.counters["rows"] = list.count();
+    RunListWidgetAnchor(state, titles);
 }
 
 } // namespace
@@ -82,8 +73,5 @@ BENCHMARK(BM_ResultsWindowFill)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Anchor_QListWidgetSortItems)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    return tolvane::bench::RunBenchmarks(argc, argv);
+    return tolvane::bench::RunOffscreenBenchmarks(argc, argv);
 }

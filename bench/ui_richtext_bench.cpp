@@ -2,7 +2,7 @@
 // building the QTextDocument (against setHtml), the first screen painted
 // (against a QTextBrowser), a short article shown, and find (against
 // QTextDocument::find). Pairs are meant to be read side by side.
-#include "BenchMain.h"
+#include "OffscreenBenchmarkMain.h"
 #include "core/rtf/RtfReader.h"
 #include "ui/view/RichTextBuilder.h"
 #include "ui/view/RichTextEdit.h"
@@ -304,8 +304,5 @@ BENCHMARK(BM_Find_FindInRange)->Arg(kLarge)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Find_QTextDocumentFind)->Arg(kLarge)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    return tolvane::bench::RunBenchmarks(argc, argv);
+    return tolvane::bench::RunOffscreenBenchmarks(argc, argv);
 }

@@ -11,6 +11,7 @@
 #include "core/articles/ArticleStore.h"
 #include "core/articles/DataSourceGenerator.h"
 #include "core/articles/DataSourceWriter.h"
+#include "core/articles/KeywordIndex.h"
 #include "core/common/Cp1252.h"
 #include "core/startup/InstanceMessage.h"
 #include "core/startup/ReadingState.h"
@@ -177,6 +178,7 @@ void guideSeeds(const std::string& base) {
     }
     storeSeed("guide-part", part.pghBytes(), part.pgdBytes(), part.pglBytes());
     writeSeed("outline_reader_fuzzer", "guide", readFile(base + ".FIC"));
+    writeSeed("keyword_index_fuzzer", "guide", readFile(base + ".PGK"));
     textSeeds("guide", base, 64);
 }
 
@@ -247,6 +249,20 @@ void bookmarkSeeds() {
         writeSeed("bookmarks_reader_fuzzer", std::to_string(k++), BookmarkFile::Bytes(rows));
 }
 
+void keywordSeeds() {
+    KeywordIndex index;
+    for (const char* keyword : {"\xE9t\xE9", "\xC9T\xC9", "est",
+                                "z\xE8"
+                                "bre",
+                                "\x9C"
+                                "uvre"})
+        index.add(keyword, 3);
+    index.add("est", -1);
+    index.sort();
+    writeSeed("keyword_index_fuzzer", "small", index.encode());
+    writeSeed("keyword_index_fuzzer", "empty", KeywordIndex().encode());
+}
+
 void messageSeeds() {
     using C = InstanceMessage::Command;
     int k = 0;
@@ -309,6 +325,7 @@ int main(int argc, char** argv) {
     annotationSeeds(scratch);
     tableSeeds();
     bookmarkSeeds();
+    keywordSeeds();
     messageSeeds();
     commandLineSeeds();
     readingStateSeeds();

@@ -198,6 +198,9 @@ void CMainFrame::createActions() {
     m_actions.value(cmd::History)->setText(QStringLiteral("&Historique"));
     m_actions.value(cmd::Bookmarks)->setText(QStringLiteral("Liste des &signets"));
     m_actions.value(cmd::Results)->setText(QStringLiteral("&Résultats de la recherche"));
+    QAction* index = makeAction(cmd::Index, QStringLiteral("&Index"));
+    index->setCheckable(true);
+    index->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     connect(makeAction(cmd::About, QStringLiteral("&A propos...")), &QAction::triggered, this,
             [this] { m_app.OnAbout(); });
     makeAction(cmd::AnnotationPresent, QString());
@@ -295,6 +298,7 @@ void CMainFrame::createMenus() {
     display->addAction(action(cmd::History));
     display->addAction(action(cmd::Bookmarks));
     display->addAction(action(cmd::Results));
+    display->addAction(action(cmd::Index));
     QMenu* help = menuBar()->addMenu(QStringLiteral("Ai&de"));
     help->addAction(action(cmd::About));
     for (QMenu* menu : {article, edit, display, help})

@@ -17,6 +17,7 @@
 #include "ui/panes/CAnnotationBar.h"
 #include "ui/panes/CBookmarkNameDialog.h"
 #include "ui/panes/CFindDialog.h"
+#include "ui/panes/CIndexWindow.h"
 #include "ui/panes/CListWindow.h"
 #include "ui/view/CPopupWnd.h"
 #include "ui/view/CTolvaneView.h"
@@ -228,10 +229,9 @@ bool CTolvaneApp::createSecondaryWindows() {
     if (!m_historyWindow || !m_resultsWindow || !m_bookmarksWindow)
         return false;
     const std::pair<int, void (CTolvaneApp::*)()> commands[] = {
-        {cmd::Find, &CTolvaneApp::OnFind},
-        {cmd::History, &CTolvaneApp::OnHistory},
-        {cmd::Bookmarks, &CTolvaneApp::OnBookmarks},
-        {cmd::Results, &CTolvaneApp::OnResults},
+        {cmd::Find, &CTolvaneApp::OnFind},           {cmd::History, &CTolvaneApp::OnHistory},
+        {cmd::Bookmarks, &CTolvaneApp::OnBookmarks}, {cmd::Results, &CTolvaneApp::OnResults},
+        {cmd::Index, &CTolvaneApp::OnIndex},
     };
     for (const auto& [id, handler] : commands) {
         QAction* action = m_frame->action(id);
@@ -332,6 +332,28 @@ void CTolvaneApp::OnBookmarks() {
 void CTolvaneApp::OnResults() {
     toggleListWindow(m_resultsWindow, LISTMODE_RESULTS);
     m_frame->action(cmd::Results)->setChecked(m_resultsWindow && m_resultsWindow->isVisible());
+}
+
+void CTolvaneApp::OnIndex() {
+    if (!m_indexWindow) {
+        auto* window = new CIndexWindow(*this, m_frame.get());
+        window->LoadIndex(m_frame->store().paths().pgk);
+        QAction* action = m_frame->action(cmd::Index);
+        connect(window, &CIndexWindow::visibilityChanged, action, &QAction::setChecked);
+        m_indexWindow = window;
+    }
+    if (m_indexWindow->isVisible()) {
+        m_indexWindow->hide();
+    } else {
+        // Opened from the keyboard, it takes the keys at once.
+        m_indexWindow->showNormal();
+        m_indexWindow->activateWindow();
+    }
+    m_frame->action(cmd::Index)->setChecked(m_indexWindow->isVisible());
+}
+
+CIndexWindow* CTolvaneApp::indexWindow() const {
+    return m_indexWindow;
 }
 
 bool CTolvaneApp::SearchArticles(const std::string& text, bool matchCase, bool wholeWord,

@@ -20,6 +20,7 @@ namespace tolvane {
 
 class AppServices;
 class CFindDialog;
+class CIndexWindow;
 class CListWindow;
 class CMainFrame;
 class FileLock;
@@ -95,6 +96,10 @@ public:
     CListWindow* historyWindow() const;
     CListWindow* resultsWindow() const;
     CListWindow* bookmarksWindow() const;
+    // The keyword index window, made and filled from the data source's .PGK
+    // the first time its command is given.
+    void OnIndex();
+    CIndexWindow* indexWindow() const;
 
     // Searches every article (text in Windows-1252), and with inNotes the
     // annotations as the pane holds them (the text being typed included;
@@ -156,6 +161,7 @@ private:
     QPointer<CListWindow> m_historyWindow;
     QPointer<CListWindow> m_resultsWindow;
     QPointer<CListWindow> m_bookmarksWindow;
+    QPointer<CIndexWindow> m_indexWindow;
 };
 
 } // namespace tolvane

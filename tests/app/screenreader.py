@@ -8,11 +8,13 @@ checks with the pyatspi client that
   - Tab reaches a link, which is told as focused, and Enter follows it;
   - F7 turns the caret on, Down moves it with a caret event, and the line
     under it can be read;
-  - every shown object that takes the focus has a name;
   - Alt+Left and Alt+Right step back and forward, and Ctrl+R after a restart
-    shows the article the reader left (reading_place).
+    shows the article the reader left (reading_place);
   - Ctrl+Shift+P opens the print preview, titled and with named tools, and
-    Escape closes it (print_preview_by_keys).
+    Escape closes it (print_preview_by_keys);
+  - Ctrl+I opens the keyword index, typing selects a keyword as it goes,
+    Enter shows its article and Escape closes the index;
+  - every shown object that takes the focus has a name.
 Every wait polls for its condition with a bound; nothing waits a fixed time.
 """
 
@@ -246,9 +248,12 @@ def main():
         print("caret at %d, line: %r" % (offset, line.strip()))
         key(pyatspi, KEY_F7)
 
+        # 4. The keyword index: Ctrl+I, typing, Enter; then the print preview.
+        index_scenario(pyatspi, app, frame, article, wait)
+        go_home()
         print_preview_by_keys(pyatspi, app, wait)
 
-        # 4. Every shown object that takes the focus has a name, in the main
+        # 5. Every shown object that takes the focus has a name, in the main
         # window and in the find and bookmark windows opened from the toolbar.
         for tool, title in (("Rechercher", "Rechercher"), ("Liste des signets", "Liste des signets")):
             button = wait(lambda: find(frame, lambda a: a.name == tool and a.getRole() in (
@@ -411,6 +416,79 @@ def descendants(root, depth=0):
         found.append(child)
         found.extend(descendants(child, depth + 1))
     return found
+
+
+def index_scenario(pyatspi, app, frame, article, wait):
+    """Ctrl+I from the article opens the index; the letters typed select the
+    first keyword that starts so, accented or not; Enter shows its article,
+    or for a keyword of two articles the list of their titles, where Enter
+    shows the one chosen; everything there has a name; Escape closes the
+    index."""
+    article.queryComponent().grabFocus()
+    wait(lambda: article.getState().contains(pyatspi.STATE_FOCUSED), "the focus in the article")
+    control = control_keycode()
+    pyatspi.Registry.generateKeyboardEvent(control, None, pyatspi.KEY_PRESS)
+    key(pyatspi, ord("i"))
+    pyatspi.Registry.generateKeyboardEvent(control, None, pyatspi.KEY_RELEASE)
+    window = wait(lambda: next((c for c in children(app) if c.name == "Index"
+                                and c.getState().contains(pyatspi.STATE_SHOWING)), None),
+                  "the index window after Ctrl+I")
+    field = wait(lambda: find(window, lambda a: a.name == "Début du mot-clé"), "the index's field")
+    wait(lambda: field.getState().contains(pyatspi.STATE_FOCUSED), "the focus in the index's field")
+    keywords = wait(lambda: find(window, lambda a: a.name == "Mots-clés"), "the list of keywords")
+
+    def selected():
+        chosen = [c.name for c in children(keywords) if c.getState().contains(pyatspi.STATE_SELECTED)]
+        return chosen[0] if chosen else ""
+
+    # "déf" and "def" both lead to the first keyword spelt so, "défilement".
+    for typed, expected in (("déf", "défilement"), ("index", "index")):
+        field.queryEditableText().setTextContents("")
+        pyatspi.Registry.generateKeyboardEvent(0, typed, pyatspi.KEY_STRING)
+        wait(lambda: selected() == expected,
+             lambda: "%r selected after typing %r (it is %r)" % (expected, typed, selected()))
+        print("typed %r: %r selected" % (typed, selected()))
+    before = frame.name
+    key(pyatspi, KEY_RETURN)
+    wait(lambda: frame.name != before and frame.name.endswith("Rechercher dans tous les articles"),
+         "the article of the keyword after Enter")
+    print("Enter on 'index':", frame.name)
+    # A keyword of two articles asks which one, by their titles.
+    field.queryEditableText().setTextContents("")
+    pyatspi.Registry.generateKeyboardEvent(0, "imprimer", pyatspi.KEY_STRING)
+    wait(lambda: selected() == "imprimer", "'imprimer' selected")
+    key(pyatspi, KEY_RETURN)
+    choice = wait(lambda: next((c for c in children(app) if c.name == "Articles trouvés"
+                                and c.getState().contains(pyatspi.STATE_SHOWING)), None),
+                  "the list of the keyword's articles")
+    unnamed = []
+    for shown in (window, choice):
+        walk(pyatspi, shown, unnamed)
+    check(not unnamed, "focusable objects without a name in the index: " + "; ".join(unnamed))
+    titles = wait(lambda: find(choice, lambda a: a.name == "Articles du mot-clé"), "the titles")
+    names = [c.name for c in children(titles)]
+    check(names == ["Imprimer dans un fichier PDF", "Imprimer un article"], "the titles are %r" % names)
+    before = frame.name
+    key(pyatspi, KEY_RETURN)
+    wait(lambda: frame.name != before and frame.name.endswith("Imprimer dans un fichier PDF"),
+         "the first title's article after Enter")
+    print("Enter on 'imprimer', then on its first title:", frame.name)
+    wait(lambda: not choice.getState().contains(pyatspi.STATE_SHOWING), "the list of titles closed")
+    wait(lambda: field.getState().contains(pyatspi.STATE_FOCUSED), "the focus back in the index's field")
+    key(pyatspi, KEY_ESCAPE)
+    wait(lambda: not window.getState().contains(pyatspi.STATE_SHOWING), "the index closed by Escape")
+
+
+def control_keycode():
+    """The key code of Control_L on the display (37 in the usual keymaps)."""
+    try:
+        table = subprocess.run(["xmodmap", "-pke"], capture_output=True, text=True, timeout=10).stdout
+        for line in table.splitlines():
+            if "= Control_L" in line:
+                return int(line.split()[1])
+    except (OSError, subprocess.SubprocessError, ValueError):
+        pass
+    return 37
 
 
 def poll(condition, what, pump=None, viewer=None):

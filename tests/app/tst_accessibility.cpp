@@ -724,7 +724,7 @@ void TestAccessibility::menusOutlineListsAndInnerParts() {
             QCOMPARE(item->state().disabled, !action->isEnabled());
         }
     }
-    QCOMPARE(items + bar->childCount(), 24);
+    QCOMPARE(items + bar->childCount(), 25);
     // Pressing the status bar's item hides the bar, as the menu would.
     QAction* statusItem = frame->action(cmd::StatusBar);
     QVERIFY(frame->statusBar()->isVisible());

@@ -60,6 +60,7 @@ void TestCommands::commandTable_data() {
     row(cmd::Bookmarks, u"Affiche ou masque la liste des signets", u"Liste des signets", true);
     row(cmd::Results, u"Affiche ou masque les résultats de la dernière recherche",
         u"Résultats de la recherche", true);
+    row(cmd::Index, u"Affiche ou masque l'index des mots-clés", u"Index", true, "Ctrl+I");
     row(cmd::About,
         u"Affiche des informations sur le programme, le numéro de version et le copyright",
         u"A propos de", false);

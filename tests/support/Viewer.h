@@ -318,8 +318,11 @@ inline void typeText(QWidget* widget, const QString& text) {
         if (c == u'\n') {
             QTest::keyClick(widget, Qt::Key_Return);
         } else {
-            QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(c), {});
-            QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(c), {});
+            // ASCII letters with their key, as a keyboard gives them.
+            const Qt::Key key = c.isLetter() && c.unicode() < 0x80 ? Qt::Key(c.toUpper().unicode())
+                                                                   : Qt::Key_unknown;
+            QTest::sendKeyEvent(QTest::Press, widget, key, QString(c), {});
+            QTest::sendKeyEvent(QTest::Release, widget, key, QString(c), {});
         }
     }
 }

@@ -292,6 +292,7 @@ bool DataSourceBuilder::build(DataSourceWriter& writer) {
         m_articles.push_back(std::move(a));
     }
     outline(writer);
+    keywords(writer);
     return m_messages.errorCount() == 0;
 }
 
@@ -359,6 +360,15 @@ void DataSourceBuilder::outline(DataSourceWriter& writer) {
         if (article == 0)
             folders.push_back({e.level, r.nodeKey});
     }
+}
+
+void DataSourceBuilder::keywords(DataSourceWriter& writer) {
+    KeywordIndex index;
+    for (const Article& a : m_articles)
+        for (const std::string& keyword : m_topics[a.topic].keywords)
+            index.add(keyword, a.number);
+    index.sort();
+    writer.setKeywords(std::move(index));
 }
 
 } // namespace tolvane::authoring

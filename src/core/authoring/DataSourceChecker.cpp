@@ -1,6 +1,7 @@
 #include "core/authoring/DataSourceChecker.h"
 
 #include "core/articles/ArticleRecords.h"
+#include "core/articles/KeywordIndex.h"
 #include "core/articles/OutlineRecord.h"
 #include "core/common/Cp1252.h"
 #include "core/common/InputFile.h"
@@ -152,6 +153,31 @@ void DataSourceChecker::check(const DataSourcePaths& paths) {
     }
     if (!ended)
         m_findings.warning(paths.fic, 0, "pas d'enregistrement de fin");
+
+    // The keyword index, when there is one: its articles count as reached.
+    KeywordIndex keywords;
+    switch (KeywordIndex::read(paths.pgk, keywords)) {
+    case KeywordIndex::ReadStatus::Absent:
+    case KeywordIndex::ReadStatus::Ok:
+        break;
+    case KeywordIndex::ReadStatus::Unreadable:
+        m_findings.error(paths.pgk, 0, "index des mots-clés illisible");
+        break;
+    case KeywordIndex::ReadStatus::Damaged:
+        m_findings.error(paths.pgk, 0,
+                         "index des mots-clés endommagé : " + N(int64_t(keywords.size())) +
+                             " mot(s)-clé(s) lisible(s)");
+        break;
+    }
+    for (const KeywordEntry& e : keywords.entries())
+        for (const ArticleNumber n : e.articles) {
+            if (index.count(n))
+                reached.push_back(n);
+            else
+                m_findings.error(paths.pgk, 0,
+                                 "mot-clé « " + cp1252::toUtf8(e.keyword) + " » : article " + N(n) +
+                                     " absent de l'index");
+        }
 
     // Reachability from article 1 and the outline, through links.
     std::set<ArticleNumber> seen;

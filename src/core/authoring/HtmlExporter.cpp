@@ -1,6 +1,7 @@
 #include "core/authoring/HtmlExporter.h"
 
 #include "core/articles/ArticleStore.h"
+#include "core/articles/KeywordIndex.h"
 #include "core/common/AtomicFile.h"
 #include "core/common/Cp1252.h"
 #include "core/common/HexDigit.h"
@@ -546,6 +547,40 @@ if(box&&window.TOLVANE_INDEX){
 })();
 )";
 
+constexpr const char* kKeywordPage = "mots-cles.html";
+
+// The outline with, when there are keywords, an entry for their page.
+std::string WithKeywordEntry(std::string tree, const KeywordIndex& keywords) {
+    if (!keywords.empty())
+        tree.insert(tree.size() - 5, std::string("<li class=\"page\"><a href=\"") + kKeywordPage +
+                                         "\">Index</a></li>");
+    return tree;
+}
+
+// The keywords in French order: a keyword of one article links to its page;
+// a keyword of several lists their titles. Popups and absent articles have
+// no page and are left out.
+std::string KeywordsHtml(const Site& site, const KeywordIndex& keywords) {
+    std::string out = "<h1>Index</h1>\n<ul class=\"keywords\">";
+    for (const KeywordEntry& e : keywords.entries()) {
+        std::vector<ArticleNumber> pages;
+        for (const ArticleNumber n : e.articles)
+            if (site.exists(n) && !site.isPopup(n))
+                pages.push_back(n);
+        if (pages.empty())
+            continue;
+        if (pages.size() == 1) {
+            out += "<li><a href=\"" + PageName(pages[0]) + "\">" + HtmlOf(e.keyword) + "</a></li>";
+            continue;
+        }
+        out += "<li>" + HtmlOf(e.keyword) + "<ul>";
+        for (const ArticleNumber n : pages)
+            out += "<li><a href=\"" + PageName(n) + "\">" + HtmlOf(site.titles.at(n)) + "</a></li>";
+        out += "</ul></li>";
+    }
+    return out + "</ul>\n";
+}
+
 std::string Page(const std::string& siteTitle, const std::string& title, const std::string& nav,
                  const std::string& main, const std::string& extraHead = {}) {
     return "<!DOCTYPE html>\n<html lang=\"fr\"><head><meta charset=\"utf-8\">"
@@ -597,7 +632,9 @@ bool HtmlExporter::exportSite(const DataSourcePaths& paths, const std::string& f
     }
     std::sort(numbers.begin(), numbers.end());
     const std::string siteHtml = HtmlOf(siteTitle);
-    const std::string tree = OutlineHtml(site, paths.fic);
+    KeywordIndex keywords;
+    KeywordIndex::read(paths.pgk, keywords);
+    const std::string tree = WithKeywordEntry(OutlineHtml(site, paths.fic), keywords);
 
     auto write = [&](const std::string& name, const std::string& bytes) {
         std::string error;
@@ -659,6 +696,9 @@ bool HtmlExporter::exportSite(const DataSourcePaths& paths, const std::string& f
         "<h1>Rechercher</h1><p><input id=\"q-page\" type=\"search\" aria-label=\"Rechercher\" "
         "placeholder=\"Mots à chercher\" autofocus></p><p id=\"compte\"></p>"
         "<ol id=\"resultats\"></ol>";
+    if (!keywords.empty() &&
+        !write(kKeywordPage, Page(siteHtml, "Index", tree, KeywordsHtml(site, keywords))))
+        return false;
     return write("recherche.html", Page(siteHtml, "Rechercher", tree, searchMain,
                                         "<script src=\"index-recherche.js\"></script>")) &&
            write("index-recherche.js", searchIndex) && write("tolvane.css", kCss) &&

@@ -1689,7 +1689,8 @@ void Session::footnote(size_t begin, size_t end) {
         m_topic.title = text;
         break;
     case 'K':
-        m_topic.keywords.push_back(text);
+        for (std::string& keyword : TopicParser::splitKeywords(text))
+            m_topic.keywords.push_back(std::move(keyword));
         break;
     case '!':
         if (m_macroFootnotes++ == 0)
@@ -1805,6 +1806,21 @@ void TopicParser::parse(const std::string& file, std::string_view rtf,
                         std::vector<SourceTopic>& topics) {
     Session session(m_messages, m_pictures, file, rtf, topics, m_keepHotText);
     session.run();
+}
+
+std::vector<std::string> TopicParser::splitKeywords(std::string_view footnote) {
+    std::vector<std::string> keywords;
+    size_t begin = 0;
+    while (begin <= footnote.size()) {
+        size_t end = footnote.find(';', begin);
+        if (end == std::string_view::npos)
+            end = footnote.size();
+        std::string keyword = Trim(std::string(footnote.substr(begin, end - begin)));
+        if (!keyword.empty())
+            keywords.push_back(std::move(keyword));
+        begin = end + 1;
+    }
+    return keywords;
 }
 
 } // namespace tolvane::authoring

@@ -43,6 +43,7 @@ constexpr Entry kEntries[] = {
     {cmd::PreviousHit,
      u"Sélectionne l'occurrence précédente du texte cherché, ou le résultat précédent",
      u"Occurrence précédente", u""},
+    {cmd::Index, u"Affiche ou masque l'index des mots-clés", u"Index", u""},
     {cmd::About, u"Affiche des informations sur le programme, le numéro de version et le copyright",
      u"A propos de", u"about"},
 };

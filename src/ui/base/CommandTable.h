@@ -19,6 +19,7 @@ constexpr int Annotation = 32793;
 constexpr int AnnotationPresent = 32795; // lends its image to Annotation only
 constexpr int Forward = 32810;
 constexpr int Resume = 32811;
+constexpr int Index = 32812;
 constexpr int Print = 57607;
 constexpr int PrintPreview = 57609;
 constexpr int NextHit = 57640; // the framework's "repeat the find"

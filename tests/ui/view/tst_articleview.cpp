@@ -387,7 +387,9 @@ void TestArticleView::menusAndToolbarInOrder() {
     }
     QCOMPARE(menus, (QStringList{QStringLiteral("A&rticle"), QStringLiteral("&Edition"),
                                  QStringLiteral("&Affichage"), QStringLiteral("Ai&de")}));
-    QCOMPARE(items.size(), 26);
+    QCOMPARE(items.size(), 27);
+    QCOMPARE(items.at(items.indexOf(QStringLiteral("&Résultats de la recherche")) + 1),
+             QStringLiteral("&Index"));
     QCOMPARE(items.first(), QStringLiteral("Page d'&accueil"));
     QCOMPARE(items.at(2), QStringLiteral("Article s&uivant"));
     QCOMPARE(items.at(3), QStringLiteral("&Reprendre la lecture"));
