@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/common/InputFile.h"
 #include "core/common/SystemFileOperations.h"
+#include "core/stores/AnnotationFile.h"
+#include "core/stores/AnnotationStore.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -65,6 +68,25 @@ public:
     int appendSynced(const std::string&, uint64_t, std::string_view) override { return EROFS; }
     int replaceAtomically(const std::string&, std::string_view) override { return EROFS; }
     int remove(const std::string&) override { return EROFS; }
+};
+
+// The body a record of an annotation index points at must read back whole.
+inline void CheckBodyAt(InputFile& input, const AnnotationLocation& record, std::string& text) {
+    if (!AnnotationFile::ReadBodyAt(input, record.bodyOffset, text) || text.size() != record.length)
+        std::abort();
+}
+
+// A store opened on the annotations of the scratch folder ("F") that may
+// not write, with articles in and out of range loaded once.
+struct ReadOnlyAnnotations {
+    NoWriteFileOperations files;
+    AnnotationStore store{files};
+
+    explicit ReadOnlyAnnotations(const FuzzScratchFile& file) {
+        store.OpenAnnotations(file.dir() + "F");
+        for (ArticleNumber article : {-1, 0, 1, 2, 12})
+            store.LoadAnnotation(article);
+    }
 };
 
 } // namespace tolvane::fuzz
