@@ -40,6 +40,15 @@ void Build(Built& b, const std::vector<std::string>& sources,
         b.byId[builder.topics()[a.topic].id] = a;
 }
 
+// Writes the project p.hpj and the files beside it into dir, then builds it.
+void BuildProject(Built& b, const TempDir& dir, const std::string& hpj,
+                  const std::vector<std::pair<std::string, std::string>>& files) {
+    for (const auto& [name, bytes] : files)
+        TempDir::writeFile(dir.file(name), bytes);
+    TempDir::writeFile(dir.file("p.hpj"), hpj);
+    Build(b, {dir.file("p.hpj")});
+}
+
 std::string Messages(const BuildMessages& m) {
     std::string out;
     for (const BuildMessage& x : m.list())
@@ -62,14 +71,14 @@ TEST(DataSourceBuilder, WithoutProjectTopicsAreNumberedInOrder) {
 // or from an included header, decimal or hex), others take free numbers.
 TEST(DataSourceBuilder, ProjectNumbering) {
     TempDir dir;
-    TempDir::writeFile(dir.file("Topics.RTF"),
-                       Doc(Topic("A", "A", "{\\uldb b}{\\v b}") + Topic("B", "B", "x") +
-                           Topic("C", "C", "x") + Topic("D", "D", "x") + Topic("HOME", "H", "x")));
-    TempDir::writeFile(dir.file("MAP.HM"), "#define C 0x10\r\nD 3 // trois\r\n");
-    TempDir::writeFile(dir.file("p.hpj"), "[OPTIONS]\nCONTENTS=home\n[FILES]\ntopics.rtf ; case\n"
-                                          "[MAP]\nB=2\n#include <map.hm>\nUNKNOWN 9\n");
     Built b;
-    Build(b, {dir.file("p.hpj")});
+    BuildProject(
+        b, dir,
+        "[OPTIONS]\nCONTENTS=home\n[FILES]\ntopics.rtf ; case\n"
+        "[MAP]\nB=2\n#include <map.hm>\nUNKNOWN 9\n",
+        {{"Topics.RTF", Doc(Topic("A", "A", "{\\uldb b}{\\v b}") + Topic("B", "B", "x") +
+                            Topic("C", "C", "x") + Topic("D", "D", "x") + Topic("HOME", "H", "x"))},
+         {"MAP.HM", "#define C 0x10\r\nD 3 // trois\r\n"}});
     ASSERT_TRUE(b.ok) << Messages(b.messages);
     EXPECT_EQ(b.byId["HOME"].number, 1);
     EXPECT_EQ(b.byId["B"].number, 2);
@@ -105,10 +114,8 @@ TEST(DataSourceBuilder, ErrorsNameTheirSource) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        TempDir::writeFile(dir.file("t.rtf"), c.topics);
-        TempDir::writeFile(dir.file("p.hpj"), c.hpj);
         Built b;
-        Build(b, {dir.file("p.hpj")});
+        BuildProject(b, dir, c.hpj, {{"t.rtf", c.topics}});
         const std::string all = Messages(b.messages);
         EXPECT_NE(all.find(dir.path() + "/" + c.expected), std::string::npos) << all;
     }
@@ -141,12 +148,11 @@ TEST(DataSourceBuilder, TopicsReachedOnlyByPopupsArePopupArticles) {
 
 TEST(DataSourceBuilder, OutlineFromContentsFile) {
     TempDir dir;
-    TempDir::writeFile(dir.file("t.rtf"), Doc(Topic("A", "A", "x") + Topic("B", "B", "x")));
-    TempDir::writeFile(dir.file("p.hpj"), "[FILES]\nt.rtf\n");
-    TempDir::writeFile(dir.file("P.CNT"), ":Base p.hlp\n:Title Essai\n1 Accueil=a\n1 Livre\n"
-                                          "2 Sous-livre\n3 Page B=B>main\n2 Autre=a@p.hlp\n");
     Built b;
-    Build(b, {dir.file("p.hpj")});
+    BuildProject(b, dir, "[FILES]\nt.rtf\n",
+                 {{"t.rtf", Doc(Topic("A", "A", "x") + Topic("B", "B", "x"))},
+                  {"P.CNT", ":Base p.hlp\n:Title Essai\n1 Accueil=a\n1 Livre\n"
+                            "2 Sous-livre\n3 Page B=B>main\n2 Autre=a@p.hlp\n"}});
     ASSERT_TRUE(b.ok) << Messages(b.messages);
     const std::string fic = b.writer.ficBytes();
     ASSERT_EQ(fic.size(), 6 * OutlineRecord::kSize);
