@@ -20,9 +20,7 @@ DataSourceWriter generated(const GeneratorOptions& options) {
 }
 
 TEST(DataSourceGeneratorTest, SameSeedSameBytesOtherSeedOtherBytes) {
-    GeneratorOptions options;
-    options.articles = 60;
-    options.seed = 7;
+    GeneratorOptions options{60, 7}; // articles, seed
     const DataSourceWriter a = generated(options);
     const DataSourceWriter b = generated(options);
     EXPECT_EQ(a.pghBytes(), b.pghBytes());
@@ -44,10 +42,7 @@ TEST(DataSourceGeneratorTest, SameSeedSameBytesOtherSeedOtherBytes) {
 }
 
 TEST(DataSourceGeneratorTest, LinksAnchorsAndWordsHoldTogether) {
-    GeneratorOptions options;
-    options.articles = 300;
-    options.seed = 3;
-    options.averageBodyBytes = 1500;
+    const GeneratorOptions options{300, 3, 1500}; // articles, seed, body bytes
     TempDir dir;
     ASSERT_TRUE(generated(options).write(dir.file("GEN")));
 
@@ -90,8 +85,7 @@ TEST(DataSourceGeneratorTest, LinksAnchorsAndWordsHoldTogether) {
 }
 
 TEST(DataSourceGeneratorTest, OutlineHoldsEveryNonPopupArticleOnce) {
-    GeneratorOptions options;
-    options.articles = 450;
+    const GeneratorOptions options{450};
     const DataSourceWriter w = generated(options);
     const std::string fic = w.ficBytes();
     ASSERT_EQ(fic.size() % OutlineRecord::kSize, 0u);

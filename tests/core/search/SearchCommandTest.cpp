@@ -21,23 +21,17 @@ ToolRun runTool(const std::string& arguments) {
 
 TEST(SearchCommand, PrintsMatchesInUtf8AndExitsByOutcome) {
     TempDir dir;
-    DataSourceWriter w;
-    w.addArticle(2,
-                 "\xC9"
-                 "cole primaire",
-                 rtfBody("La classe"));
-    w.addArticle(3, "Transport", rtfBody("Le port"));
-    w.addArticle(4, "#POPUP:port", rtfBody("port"));
-    ASSERT_TRUE(w.write(dir.file("AIDE")));
+    ASSERT_TRUE(smallSource().write(dir.file("AIDE")));
     const std::string base = "'" + dir.file("aide.pgd") + "'";
 
+    // Matches are listed in the index's enumeration order.
     ExpectToolCases(
         {
-            {base + " 'éCOLE'", 0, "2 École primaire\nfound: 1\n"},
+            {base + " 'éCOLE'", 0, "10 Village\n2 ÉCOLE PRIMAIRE\nfound: 2\n"},
             {base + " 'éCOLE' --case", 1, "found: 0\n"},
-            {base + " port --no-text", 0, "3 Transport\nfound: 1\n"},
+            {base + " port --no-text", 0, "7 Port de pêche\n3 Transport\nfound: 2\n"},
             {base + " trans --word --no-title", 1, "found: 0\n"},
-            {base + " classe --no-title --word", 0, "2 École primaire\nfound: 1\n"},
+            {base + " classes --no-title --word", 0, "2 ÉCOLE PRIMAIRE\nfound: 1\n"},
             {base + " absent", 1, "found: 0\n"},
             {base + " port --no-title --no-text", 2, ""},
             {base + " ''", 2, ""},

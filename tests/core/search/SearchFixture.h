@@ -20,6 +20,43 @@ inline std::string rtfBody(const std::string& text) {
     return rtf + "\\par}";
 }
 
+// The small data source of the search tests: accented and upper-case
+// titles, popups, an untitled article, formatting groups, hidden text, a
+// field and a body that is not RTF.
+inline DataSourceWriter smallSource() {
+    DataSourceWriter w;
+    w.addArticle(1, "Accueil", rtfBody("Bienvenue dans l'aide"));
+    w.addArticle(2,
+                 "\xC9"
+                 "COLE PRIMAIRE",
+                 rtfBody("Les classes"));
+    w.addArticle(3, "Transport", rtfBody("Les voyages"));
+    w.addArticle(4, "Voyages", rtfBody("Le transport public"));
+    w.addArticle(5, "#POPUP:port", rtfBody("port"));
+    w.addArticle(6, "",
+                 rtfBody("port \xE9"
+                         "cole"));
+    w.addArticle(7,
+                 "Port de p\xEA"
+                 "che",
+                 rtfBody("Le port de p\xEA"
+                         "che"));
+    w.addArticle(8, "Divers", rtfBody("Un port de mer"));
+    // Text inside a formatting group is text like any other; hidden text
+    // and a field's instruction are not shown, so not found.
+    w.addArticle(9, "Groupes",
+                 "{\\rtf1\\ansi avant {\\b gras} apr\\'e8s{\\v cach\\'e9}"
+                 "{\\field{\\*\\fldinst HYPERLINK instruction}{\\fldrslt r\\'e9sultat}}\\par}");
+    // A body that is not RTF at all is searched as the view shows it: its
+    // text up to the end of its first group.
+    w.addArticle(12, "Brut", "abc {123456xyz} def {uvwxyz} gh");
+    w.addArticle(10, "Village",
+                 rtfBody("L'\xE9"
+                         "cole du village"));
+    w.addArticle(11, "#Note", rtfBody("voyages"));
+    return w;
+}
+
 // A data source written into a temporary folder and its loaded index.
 class SearchFixture {
 public:
