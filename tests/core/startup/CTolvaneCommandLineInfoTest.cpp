@@ -16,6 +16,30 @@ struct Settings {
     bool startArticle = false;
     int32_t startNumber = 0;
     bool closeRunning = false;
+
+    // The expected values of a case, set call by call.
+    Settings& article(int32_t number) {
+        startArticle = true;
+        startNumber = number;
+        return *this;
+    }
+    Settings& source(const std::string& path, const std::string& name) {
+        dataSource = path;
+        className = name;
+        return *this;
+    }
+    Settings& named(const std::string& text) {
+        title = text;
+        return *this;
+    }
+    Settings& notes(const std::string& base) {
+        userBase = base;
+        return *this;
+    }
+    Settings& closing() {
+        closeRunning = true;
+        return *this;
+    }
 };
 
 Settings parsed(const std::vector<std::string>& tokens) {
@@ -25,12 +49,6 @@ Settings parsed(const std::vector<std::string>& tokens) {
             s.bStartArticle, s.nStartArticle, s.bCloseRunning};
 }
 
-Settings with(void (*change)(Settings&)) {
-    Settings s;
-    change(s);
-    return s;
-}
-
 TEST(CTolvaneCommandLineInfoTest, ParseParamFollowsItsTable) {
     struct Case {
         std::vector<std::string> tokens;
@@ -38,101 +56,50 @@ TEST(CTolvaneCommandLineInfoTest, ParseParamFollowsItsTable) {
     };
     const Case cases[] = {
         {{}, {}},
-        {{"/P:125", "/D:C:\\AIDE\\GUIDE"}, with([](Settings& s) {
-             s.startArticle = true;
-             s.startNumber = 125;
-             s.dataSource = "C:\\AIDE\\GUIDE";
-             s.className = "CAIDEGUIDE";
-         })},
-        {{"-n=Mon_aide"}, with([](Settings& s) { s.title = "MON AIDE"; })},
-        {{"/N:Aide_du_logiciel"}, with([](Settings& s) { s.title = "AIDE DU LOGICIEL"; })},
+        {{"/P:125", "/D:C:\\AIDE\\GUIDE"},
+         Settings().article(125).source("C:\\AIDE\\GUIDE", "CAIDEGUIDE")},
+        {{"-n=Mon_aide"}, Settings().named("MON AIDE")},
+        {{"/N:Aide_du_logiciel"}, Settings().named("AIDE DU LOGICIEL")},
         {{"/N"}, {}},
-        {{"/F"}, with([](Settings& s) { s.closeRunning = true; })},
-        {{"-f:whatever"}, with([](Settings& s) { s.closeRunning = true; })},
-        {{"/D"}, with([](Settings& s) { s.className = "AAAAAAAAAA"; })},
-        {{"/Dx"}, with([](Settings& s) { s.className = "AAAAAAAAAA"; })},
-        {{"/p:12"}, with([](Settings& s) {
-             s.startArticle = true;
-             s.startNumber = 12;
-         })},
-        {{"-P=12"}, with([](Settings& s) {
-             s.startArticle = true;
-             s.startNumber = 12;
-         })},
-        {{"/P12"}, with([](Settings& s) {
-             s.startArticle = true;
-             s.startNumber = 2;
-         })},
-        {{"/P"}, with([](Settings& s) { s.startArticle = true; })},
-        {{"/P:abc"}, with([](Settings& s) { s.startArticle = true; })},
-        {{"/P:  -7x"}, with([](Settings& s) {
-             s.startArticle = true;
-             s.startNumber = -7;
-         })},
-        {{"/P:+40"}, with([](Settings& s) {
-             s.startArticle = true;
-             s.startNumber = 40;
-         })},
-        {{"/P:99999999999"}, with([](Settings& s) {
-             s.startArticle = true;
-             s.startNumber = INT32_MAX;
-         })},
-        {{"/P:-99999999999"}, with([](Settings& s) {
-             s.startArticle = true;
-             s.startNumber = INT32_MIN;
-         })},
-        {{"/A:D:\\PERSO\\NOTES"}, with([](Settings& s) { s.userBase = "D:\\PERSO\\NOTES"; })},
+        {{"/F"}, Settings().closing()},
+        {{"-f:whatever"}, Settings().closing()},
+        {{"/D"}, Settings().source("", "AAAAAAAAAA")},
+        {{"/Dx"}, Settings().source("", "AAAAAAAAAA")},
+        {{"/p:12"}, Settings().article(12)},
+        {{"-P=12"}, Settings().article(12)},
+        {{"/P12"}, Settings().article(2)},
+        {{"/P"}, Settings().article(0)},
+        {{"/P:abc"}, Settings().article(0)},
+        {{"/P:  -7x"}, Settings().article(-7)},
+        {{"/P:+40"}, Settings().article(40)},
+        {{"/P:99999999999"}, Settings().article(INT32_MAX)},
+        {{"/P:-99999999999"}, Settings().article(INT32_MIN)},
+        {{"/A:D:\\PERSO\\NOTES"}, Settings().notes("D:\\PERSO\\NOTES")},
         {{"GUIDE.PGD", "bonjour", "P:12", "D:X"}, {}},
         {{"/X:1", "/", "-", "/?", ""}, {}},
         {{"/P:1", "/D:A", "/N:Un", "/P:2", "/D:B", "/N:Deux", "/A:U", "/A:V"},
-         with([](Settings& s) {
-             s.startArticle = true;
-             s.startNumber = 2;
-             s.dataSource = "B";
-             s.className = "AAAAAAAAAB";
-             s.title = "DEUX";
-             s.userBase = "V";
-         })},
-        {{"/F", "/P:3", "/A:n", "/N:t", "/D:d"}, with([](Settings& s) {
-             s.closeRunning = true;
-             s.startArticle = true;
-             s.startNumber = 3;
-             s.userBase = "N";
-             s.title = "T";
-             s.dataSource = "D";
-             s.className = "AAAAAAAAAD";
-         })},
-        // Accented letters take their Windows-1252 capitals.
+         Settings().article(2).source("B", "AAAAAAAAAB").named("DEUX").notes("V")},
+        {{"/F", "/P:3", "/A:n", "/N:t", "/D:d"},
+         Settings().closing().article(3).source("D", "AAAAAAAAAD").named("T").notes("N")},
+        // Accented letters take their Windows-1252 capitals; the class name
+        // keeps ASCII letters only (\xC0 is none).
         {{"/N:\xE9t\xE9_\x9C"
           "uvre_\xFF",
           "/d:/home/\xE0/guide"},
-         with([](Settings& s) {
-             s.title = "\xC9T\xC9 \x8CUVRE \x9F";
-             s.dataSource = "/HOME/\xC0/GUIDE";
-             s.className = "AHOMEGUIDE"; // \xC0 is no ASCII letter
-         })},
+         Settings().source("/HOME/\xC0/GUIDE", "AHOMEGUIDE").named("\xC9T\xC9 \x8CUVRE \x9F")},
         // An absolute path is a plain word; with a letter and a colon it is a switch.
         {{"/home/ana/aide/guide"}, {}},
-        {{"/D:/home/x/GUIDE"}, with([](Settings& s) {
-             s.dataSource = "/HOME/X/GUIDE";
-             s.className = "HOMEXGUIDE";
-         })},
-        {{"-D=/home/x/guide"}, with([](Settings& s) {
-             s.dataSource = "/HOME/X/GUIDE";
-             s.className = "HOMEXGUIDE";
-         })},
+        {{"/D:/home/x/GUIDE"}, Settings().source("/HOME/X/GUIDE", "HOMEXGUIDE")},
+        {{"-D=/home/x/guide"}, Settings().source("/HOME/X/GUIDE", "HOMEXGUIDE")},
         {{"/usr"}, {}}, // names an existing directory
         // A switch letter followed by a separator, a blank or a digit is a
         // switch whatever slashes follow; the second character is skipped.
-        {{"/N_Aide/Guide"}, with([](Settings& s) { s.title = "AIDE/GUIDE"; })},
-        {{"-N_Aide/Guide"}, with([](Settings& s) { s.title = "AIDE/GUIDE"; })},
-        {{"/N Mon/titre"}, with([](Settings& s) { s.title = "MON/TITRE"; })},
-        {{"/P12/x"}, with([](Settings& s) {
-             s.startArticle = true;
-             s.startNumber = 2;
-         })},
-        {{"/a=/home/x/notes"}, with([](Settings& s) { s.userBase = "/HOME/X/NOTES"; })},
-        {{"/f_/tmp/x"}, with([](Settings& s) { s.closeRunning = true; })},
+        {{"/N_Aide/Guide"}, Settings().named("AIDE/GUIDE")},
+        {{"-N_Aide/Guide"}, Settings().named("AIDE/GUIDE")},
+        {{"/N Mon/titre"}, Settings().named("MON/TITRE")},
+        {{"/P12/x"}, Settings().article(2)},
+        {{"/a=/home/x/notes"}, Settings().notes("/HOME/X/NOTES")},
+        {{"/f_/tmp/x"}, Settings().closing()},
         // Any other first folder of three characters or more makes a path.
         {{"/DIR/tmp/x", "/Nouveau/dossier", "/proc/self", "/dev/null"}, {}},
     };
