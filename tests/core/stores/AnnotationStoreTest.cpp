@@ -54,12 +54,22 @@ protected:
     std::string notPath = base + ".NOT";
     std::string pendingPath = base + ".NO$";
 
+    // Real file operations until a test tells them to fail.
+    FaultyFileOperations files;
+
     std::string pendingBytes() const { return TempDir::readFile(pendingPath); }
 };
 
+// A store opened on the annotations of base.
+struct OpenedStore : AnnotationStore {
+    explicit OpenedStore(const std::string& base, FileOperations& files = FileOperations::system())
+        : AnnotationStore(files) {
+        OpenAnnotations(base);
+    }
+};
+
 TEST_F(AnnotationStoreTest, FirstRun_NoteOnOneArticle_SavedAsOneRecord) {
-    AnnotationStore store;
-    store.OpenAnnotations(base);
+    OpenedStore store(base);
     EXPECT_EQ(store.LoadAnnotation(12), "");
     ASSERT_TRUE(store.CommitAnnotation(12, "Voir aussi l'index"));
     // The text is on the disk before the article changes.
@@ -74,8 +84,7 @@ TEST_F(AnnotationStoreTest, FirstRun_NoteOnOneArticle_SavedAsOneRecord) {
 }
 
 TEST_F(AnnotationStoreTest, NoteChangedTwice_LatestShownAndSaved) {
-    AnnotationStore store;
-    store.OpenAnnotations(base);
+    OpenedStore store(base);
     store.LoadAnnotation(12);
     store.CommitAnnotation(12, "premier");
     store.LoadAnnotation(5);
@@ -90,8 +99,7 @@ TEST_F(AnnotationStoreTest, NoteChangedTwice_LatestShownAndSaved) {
 
 TEST_F(AnnotationStoreTest, ClearedNote_RemovedAtClose) {
     TempDir::writeFile(notPath, notFile({{12, "x"}, {7, "y"}}));
-    AnnotationStore store;
-    store.OpenAnnotations(base);
+    OpenedStore store(base);
     EXPECT_EQ(store.LoadAnnotation(12), "x");
     store.CommitAnnotation(12, "");
     EXPECT_EQ(store.LoadAnnotation(12), "");
@@ -101,8 +109,7 @@ TEST_F(AnnotationStoreTest, ClearedNote_RemovedAtClose) {
 
 TEST_F(AnnotationStoreTest, UnchangedText_AppendsNothing) {
     TempDir::writeFile(notPath, notFile({{12, "x"}}));
-    AnnotationStore store;
-    store.OpenAnnotations(base);
+    OpenedStore store(base);
     store.LoadAnnotation(12);
     EXPECT_TRUE(store.CommitAnnotation(12, "x"));
     store.LoadAnnotation(5);
@@ -121,14 +128,12 @@ TEST_F(AnnotationStoreTest, UntouchedNotes_KeptByteForByte) {
     const std::string binary("\0\x01\xFF\x80\r\n\xE9t\xE9", 9);
     const std::string lines = "ligne 1\r\nligne 2\r\n\r\n";
     TempDir::writeFile(notPath, notFile({{40, binary}, {3, lines}, {-2, "n\xE9gatif"}}));
-    AnnotationStore store;
-    store.OpenAnnotations(base);
+    OpenedStore store(base);
     store.LoadAnnotation(9);
     store.CommitAnnotation(9, "nouvelle");
     ASSERT_TRUE(store.SaveAnnotations());
 
-    AnnotationStore next;
-    next.OpenAnnotations(base);
+    OpenedStore next(base);
     EXPECT_EQ(next.LoadAnnotation(40), binary);
     EXPECT_EQ(next.LoadAnnotation(3), lines);
     EXPECT_EQ(next.LoadAnnotation(-2), "n\xE9gatif");
@@ -139,8 +144,7 @@ TEST_F(AnnotationStoreTest, UntouchedNotes_KeptByteForByte) {
 
 TEST_F(AnnotationStoreTest, CountZero_NoAnnotationsAndRewrittenAsCountZero) {
     TempDir::writeFile(notPath, notFile(0, {{12, "ignored"}}));
-    AnnotationStore store;
-    store.OpenAnnotations(base);
+    OpenedStore store(base);
     EXPECT_EQ(store.LoadAnnotation(12), "");
     ASSERT_TRUE(store.SaveAnnotations());
     EXPECT_EQ(TempDir::readFile(notPath), notFile({}));
@@ -149,14 +153,12 @@ TEST_F(AnnotationStoreTest, CountZero_NoAnnotationsAndRewrittenAsCountZero) {
 TEST_F(AnnotationStoreTest, CrLf_KeptAcrossRuns) {
     const std::string text = "premi\xE8re ligne\r\ndeuxi\xE8me\r\n";
     {
-        AnnotationStore store;
-        store.OpenAnnotations(base);
+        OpenedStore store(base);
         store.LoadAnnotation(1);
         store.CommitAnnotation(1, text);
         ASSERT_TRUE(store.SaveAnnotations());
     }
-    AnnotationStore store;
-    store.OpenAnnotations(base);
+    OpenedStore store(base);
     EXPECT_EQ(store.LoadAnnotation(1), text);
 }
 
@@ -192,8 +194,7 @@ TEST_F(AnnotationStoreTest, MalformedNot_KeepsWholeRecordsBeforeTheFault) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir::writeFile(notPath, c.bytes);
-        AnnotationStore store;
-        store.OpenAnnotations(base);
+        OpenedStore store(base);
         std::vector<ArticleNumber> kept;
         for (ArticleNumber article : {1, 2}) {
             if (!store.LoadAnnotation(article).empty())
@@ -211,8 +212,7 @@ TEST_F(AnnotationStoreTest, KilledRun_PendingTextsRestoredAtNextStart) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        AnnotationStore store;
-        store.OpenAnnotations(base);
+        OpenedStore store(base);
         store.LoadAnnotation(3);
         store.CommitAnnotation(3, "r\xE9vis\xE9");
         store.LoadAnnotation(12);
@@ -226,8 +226,7 @@ TEST_F(AnnotationStoreTest, KilledRun_PendingTextsRestoredAtNextStart) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
     EXPECT_EQ(TempDir::readFile(notPath), notFile({{3, "ancienne"}, {8, "intacte"}}));
-    AnnotationStore store;
-    store.OpenAnnotations(base);
+    OpenedStore store(base);
     EXPECT_FALSE(fileExists(pendingPath));
     EXPECT_EQ(TempDir::readFile(notPath),
               notFile({{3, "r\xE9vis\xE9"}, {8, "intacte"}, {12, "douze\r\n"}, {40, "quarante"}}));
@@ -245,8 +244,7 @@ TEST_F(AnnotationStoreTest, KilledRun_TornLastPendingRecordIgnored) {
         SCOPED_TRACE(tail.size());
         ::unlink(notPath.c_str());
         TempDir::writeFile(pendingPath, whole + tail);
-        AnnotationStore store;
-        store.OpenAnnotations(base);
+        OpenedStore store(base);
         EXPECT_EQ(TempDir::readFile(notPath), notFile({{5, "cinq"}, {6, "six"}}));
         EXPECT_FALSE(fileExists(pendingPath));
         EXPECT_EQ(store.LoadAnnotation(7), "");
@@ -255,9 +253,7 @@ TEST_F(AnnotationStoreTest, KilledRun_TornLastPendingRecordIgnored) {
 
 TEST_F(AnnotationStoreTest, SaveFails_NothingLostAndMessageNamesTheFile) {
     TempDir::writeFile(notPath, notFile({{8, "intacte"}}));
-    FaultyFileOperations files;
-    AnnotationStore store(files);
-    store.OpenAnnotations(base);
+    OpenedStore store(base, files);
     store.LoadAnnotation(12);
     store.CommitAnnotation(12, "douze");
     files.replaceError = ENOSPC;
@@ -269,8 +265,7 @@ TEST_F(AnnotationStoreTest, SaveFails_NothingLostAndMessageNamesTheFile) {
     EXPECT_EQ(pendingBytes(), record(12, "douze"));
     // The store stays usable and the texts are there at the next start.
     EXPECT_EQ(store.LoadAnnotation(12), "douze");
-    AnnotationStore next;
-    next.OpenAnnotations(base);
+    OpenedStore next(base);
     EXPECT_EQ(TempDir::readFile(notPath), notFile({{8, "intacte"}, {12, "douze"}}));
 }
 
@@ -278,8 +273,7 @@ TEST_F(AnnotationStoreTest, ReadOnlyFolder_SaveFailsAndNothingIsLost) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root writes into read-only folders";
     TempDir::writeFile(notPath, notFile({{8, "intacte"}}));
-    AnnotationStore store;
-    store.OpenAnnotations(base);
+    OpenedStore store(base);
     store.LoadAnnotation(12);
     store.CommitAnnotation(12, "douze");
     ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
@@ -291,16 +285,13 @@ TEST_F(AnnotationStoreTest, ReadOnlyFolder_SaveFailsAndNothingIsLost) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
     EXPECT_EQ(TempDir::readFile(notPath), notFile({{8, "intacte"}}));
-    AnnotationStore next;
-    next.OpenAnnotations(base);
+    OpenedStore next(base);
     EXPECT_EQ(next.LoadAnnotation(12), "douze");
     EXPECT_EQ(next.LoadAnnotation(8), "intacte");
 }
 
 TEST_F(AnnotationStoreTest, AppendFailsAfterSomeBytes_TextKeptAndTornTailOverwritten) {
-    FaultyFileOperations files;
-    AnnotationStore store(files);
-    store.OpenAnnotations(base);
+    OpenedStore store(base, files);
     store.LoadAnnotation(1);
     store.CommitAnnotation(1, "un");
     files.appendBytesBeforeFailure = 5;
@@ -322,25 +313,20 @@ TEST_F(AnnotationStoreTest, AppendFailsAfterSomeBytes_TextKeptAndTornTailOverwri
 
 TEST_F(AnnotationStoreTest, FoldFailsAtStart_PendingTextsStayAndLaterAppendsFollowThem) {
     TempDir::writeFile(pendingPath, record(5, "cinq") + record(6, "s"));
-    FaultyFileOperations files;
     files.replaceError = EROFS;
     {
-        AnnotationStore store(files);
-        store.OpenAnnotations(base);
+        OpenedStore store(base, files);
         EXPECT_EQ(store.LoadAnnotation(5), "cinq");
         store.CommitAnnotation(5, "CINQ");
     }
-    AnnotationStore store;
-    store.OpenAnnotations(base);
+    OpenedStore store(base);
     EXPECT_EQ(TempDir::readFile(notPath), notFile({{5, "CINQ"}, {6, "s"}}));
 }
 
 TEST_F(AnnotationStoreTest, UnreadableNot_NotReplacedByTheNewTexts) {
     TempDir::writeFile(notPath, notFile({{8, "intacte"}}));
-    FaultyFileOperations files;
     files.unreadablePath = notPath;
-    AnnotationStore store(files);
-    store.OpenAnnotations(base);
+    OpenedStore store(base, files);
     EXPECT_EQ(store.LoadAnnotation(8), "");
     store.CommitAnnotation(12, "douze");
     std::string error;
@@ -352,8 +338,7 @@ TEST_F(AnnotationStoreTest, UnreadableNot_NotReplacedByTheNewTexts) {
 
 TEST_F(AnnotationStoreTest, ReadOnly_ShowsTheOtherRunsTextsAndNeverWrites) {
     TempDir::writeFile(notPath, notFile({{8, "huit"}, {12, "douze"}}));
-    AnnotationStore holder;
-    holder.OpenAnnotations(base);
+    OpenedStore holder(base);
     holder.LoadAnnotation(12);
     ASSERT_TRUE(holder.CommitAnnotation(12, "douze, revu"));
     const std::string notBytes = TempDir::readFile(notPath);
@@ -405,8 +390,7 @@ TEST_F(AnnotationStoreTest, DamagedNot_CopyKeptBeforeItIsReplaced) {
         SCOPED_TRACE(c.name);
         ::unlink(copyPath.c_str());
         TempDir::writeFile(notPath, c.bytes);
-        AnnotationStore store;
-        store.OpenAnnotations(base);
+        OpenedStore store(base);
         store.LoadAnnotation(7);
         store.CommitAnnotation(7, "sept");
         ASSERT_TRUE(store.SaveAnnotations());
@@ -421,9 +405,7 @@ TEST_F(AnnotationStoreTest, DamagedNot_CopyKeptBeforeItIsReplaced) {
     // the save before anything is replaced.
     const std::string damaged = whole.substr(0, whole.size() - 1);
     TempDir::writeFile(notPath, damaged);
-    FaultyFileOperations files;
-    AnnotationStore store(files);
-    store.OpenAnnotations(base);
+    OpenedStore store(base, files);
     ASSERT_TRUE(fileExists(copyPath));
     const std::string olderCopy = TempDir::readFile(copyPath);
     files.replaceError = ENOSPC;
@@ -441,8 +423,7 @@ TEST_F(AnnotationStoreTest, DamagedNot_CopyKeptBeforeItIsReplaced) {
 TEST_F(AnnotationStoreTest, FilesFoundWhateverTheirCase) {
     const std::string lower = dir.file("guide.not");
     TempDir::writeFile(lower, notFile({{12, "douze"}}));
-    AnnotationStore store;
-    store.OpenAnnotations(base);
+    OpenedStore store(base);
     EXPECT_EQ(store.AnnotationFileName(true), lower);
     EXPECT_EQ(store.AnnotationFileName(false), dir.file("guide.NO$"));
     EXPECT_EQ(store.LoadAnnotation(12), "douze");
@@ -474,8 +455,7 @@ TEST_F(AnnotationStoreTest, PlantedPendingName_NotesKeptInMemoryAndSavedToNot) {
                          (afterFirstNote ? ", in place of ours" : ", before the first note"));
             ::unlink(notPath.c_str());
             Victim victim;
-            AnnotationStore store;
-            store.OpenAnnotations(base);
+            OpenedStore store(base);
             if (afterFirstNote) {
                 // In a folder others can write, ours can be removed and
                 // replaced: the texts already written are read from the
@@ -532,8 +512,7 @@ TEST_F(AnnotationStoreTest, PlantedNames_ReadForWhatTheyShowButNeverReplacedOrCo
         const std::string& linked = c.pendingLeftOver ? pendingPath : notPath;
         ASSERT_TRUE(test::plant(Planted::LinkOutside, linked, victim));
 
-        AnnotationStore store;
-        store.OpenAnnotations(base);
+        OpenedStore store(base);
         if (c.pendingLeftOver) {
             // Folded into a new .NOT of ours; the link itself goes.
             EXPECT_EQ(store.LoadAnnotation(4), "quatre");
