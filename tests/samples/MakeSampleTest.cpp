@@ -10,14 +10,33 @@
 namespace tolvane {
 namespace {
 
-// The sample the build places beside the executables: a bare start of the
-// viewer shows it, so its links must land on articles and on their anchors.
-TEST(MakeSampleTest, SampleBesideTheExecutablesIsComplete) {
+// The sample the build places beside the executables, its index loaded.
+class MakeSampleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(DataSourceMissing(base));
+        ASSERT_GE(store.LoadIndex(), 3u);
+    }
+
+    // The records of its outline, which holds whole records only.
+    std::vector<OutlineRecord> outline() const {
+        const std::string fic = test::TempDir::readFile(base + ".FIC");
+        EXPECT_EQ(fic.size() % OutlineRecord::kSize, 0u);
+        std::vector<OutlineRecord> records;
+        for (size_t at = 0; at + OutlineRecord::kSize <= fic.size(); at += OutlineRecord::kSize)
+            records.push_back(
+                OutlineRecord::decode(reinterpret_cast<const unsigned char*>(fic.data()) + at));
+        return records;
+    }
+
     const std::string base = std::string(TOLVANE_BINARY_DIR) + "/GUIDE";
-    ASSERT_FALSE(DataSourceMissing(base));
     ArticleIndex index;
-    ArticleStore store(DataSourcePaths::fromBase(base), index);
-    ASSERT_GE(store.LoadIndex(), 3u);
+    ArticleStore store{DataSourcePaths::fromBase(base), index};
+};
+
+// A bare start of the viewer shows the sample, so its links must land on
+// articles and on their anchors.
+TEST_F(MakeSampleTest, SampleBesideTheExecutablesIsComplete) {
     ASSERT_NE(store.FindEntry(1), nullptr);
     EXPECT_FALSE(IsPopupTitle(store.ReadArticleTitle(1)));
 
@@ -43,11 +62,7 @@ TEST(MakeSampleTest, SampleBesideTheExecutablesIsComplete) {
     EXPECT_GE(popups, 1u);
     EXPECT_GE(links, 3u);
 
-    const std::string fic = test::TempDir::readFile(base + ".FIC");
-    ASSERT_EQ(fic.size() % OutlineRecord::kSize, 0u);
-    for (size_t at = 0; at < fic.size(); at += OutlineRecord::kSize) {
-        const OutlineRecord r =
-            OutlineRecord::decode(reinterpret_cast<const unsigned char*>(fic.data()) + at);
+    for (const OutlineRecord& r : outline()) {
         if (r.article != 0) {
             EXPECT_NE(store.FindEntry(r.article), nullptr) << r.nodeKey;
         }
@@ -58,12 +73,7 @@ TEST(MakeSampleTest, SampleBesideTheExecutablesIsComplete) {
 // (Ctrl+P) to a printer or to a PDF file, and the preview (Ctrl+Maj+P) in
 // an article of its own that the printing article links to and the outline
 // lists.
-TEST(MakeSampleTest, GuideDescribesPrintingAndItsPreview) {
-    const std::string base = std::string(TOLVANE_BINARY_DIR) + "/GUIDE";
-    ASSERT_FALSE(DataSourceMissing(base));
-    ArticleIndex index;
-    ArticleStore store(DataSourcePaths::fromBase(base), index);
-    ASSERT_GE(store.LoadIndex(), 3u);
+TEST_F(MakeSampleTest, GuideDescribesPrintingAndItsPreview) {
     const std::u16string preview = u"aper\u00E7u avant impression";
     ArticleNumber printing = 0;
     ArticleNumber previewArticle = 0;
@@ -94,13 +104,9 @@ TEST(MakeSampleTest, GuideDescribesPrintingAndItsPreview) {
     store.ReadLinks(printing, links);
     EXPECT_TRUE(std::any_of(links.begin(), links.end(),
                             [&](const LinkRecord& l) { return l.target == previewArticle; }));
-    const std::string fic = test::TempDir::readFile(base + ".FIC");
-    bool listed = false;
-    for (size_t at = 0; at + OutlineRecord::kSize <= fic.size(); at += OutlineRecord::kSize)
-        listed =
-            listed || OutlineRecord::decode(reinterpret_cast<const unsigned char*>(fic.data()) + at)
-                              .article == previewArticle;
-    EXPECT_TRUE(listed);
+    const std::vector<OutlineRecord> records = outline();
+    EXPECT_TRUE(std::any_of(records.begin(), records.end(),
+                            [&](const OutlineRecord& r) { return r.article == previewArticle; }));
 }
 
 } // namespace
