@@ -60,4 +60,12 @@ size_t ForEachFile(std::initializer_list<std::string> roots, std::string_view ex
     return files.size();
 }
 
+// Calls check(bytes) for each RTF file of the corpus and of the samples; the
+// samples at least are there.
+template <typename Check> void ForEachCorpusRtf(Check check) {
+    EXPECT_GT(ForEachFile({CorpusDir(), SamplesDir()}, ".rtf",
+                          [&](const std::string&, const std::string& rtf) { check(rtf); }),
+              0u);
+}
+
 } // namespace tolvane::test

@@ -285,10 +285,7 @@ TEST(HtmlExporter, DocumentPageIsBalanced) {
 
 // Real documents give balanced pages too.
 TEST(HtmlExporter, DocumentPageOfCorpusFilesIsBalanced) {
-    EXPECT_GT(test::ForEachFile(
-                  {test::CorpusDir(), test::SamplesDir()}, ".rtf",
-                  [](const std::string&, const std::string& rtf) { ExpectBalancedPage(rtf); }),
-              0u);
+    test::ForEachCorpusRtf(ExpectBalancedPage);
 }
 
 } // namespace

@@ -167,10 +167,7 @@ TEST(RichTextDumpTest, Dump_SameAsTheFullModel) {
 // Real documents, help sources and the bundled guide: the dump in all three
 // forms is byte for byte the one the full model gives.
 TEST(RichTextDumpTest, Dump_CorpusFilesSameAsTheFullModel) {
-    EXPECT_GT(test::ForEachFile(
-                  {test::CorpusDir(), test::SamplesDir()}, ".rtf",
-                  [](const std::string&, const std::string& rtf) { expectSameAsModel(rtf); }),
-              0u);
+    test::ForEachCorpusRtf(expectSameAsModel);
 }
 
 } // namespace
