@@ -7,12 +7,12 @@
 using namespace tolvane;
 
 TEST(PopupGeometryTest, CaptionDropsOnlyTheExactPrefix) {
-    EXPECT_EQ(PopupCaption("#POPUP:Note"), "Note");
-    EXPECT_EQ(PopupCaption("#POPUP:"), "");
-    EXPECT_EQ(PopupCaption("#popup:Note"), "#popup:Note");
-    EXPECT_EQ(PopupCaption("#POPUP"), "#POPUP");
-    EXPECT_EQ(PopupCaption(""), "");
-    EXPECT_EQ(PopupCaption("# Remarque"), "# Remarque");
+    // A title and its caption.
+    const std::pair<const char*, const char*> cases[] = {
+        {"#POPUP:Note", "Note"}, {"#POPUP:", ""}, {"#popup:Note", "#popup:Note"},
+        {"#POPUP", "#POPUP"},    {"", ""},        {"# Remarque", "# Remarque"}};
+    for (const auto& [title, caption] : cases)
+        EXPECT_EQ(PopupCaption(title), caption) << title;
 }
 
 TEST(PopupGeometryTest, SizeSearchNarrowsUntilATextThirdOfTheWidth) {

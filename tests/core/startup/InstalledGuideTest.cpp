@@ -52,13 +52,17 @@ void writeGuide(const std::string& base) {
 }
 
 TEST(InstalledGuideTest, InstalledDataDirectory_IsShareBesideBin) {
-    EXPECT_EQ(InstalledDataDirectory("/usr/bin/tolvane"), "/usr/share/tolvane/");
-    EXPECT_EQ(InstalledDataDirectory("/opt/t/bin/tolvane"), "/opt/t/share/tolvane/");
-    EXPECT_EQ(InstalledDataDirectory("/usr/./bin//tolvane"), "/usr/share/tolvane/");
-    EXPECT_EQ(InstalledDataDirectory("/tolvane"), "/share/tolvane/");
-    // Without an absolute path there is nothing to go up from.
-    EXPECT_EQ(InstalledDataDirectory("tolvane"), "");
-    EXPECT_EQ(InstalledDataDirectory("bin/tolvane"), "");
+    // An executable's path and the folder of its data.
+    const std::pair<const char*, const char*> cases[] = {
+        {"/usr/bin/tolvane", "/usr/share/tolvane/"},
+        {"/opt/t/bin/tolvane", "/opt/t/share/tolvane/"},
+        {"/usr/./bin//tolvane", "/usr/share/tolvane/"},
+        {"/tolvane", "/share/tolvane/"},
+        // Without an absolute path there is nothing to go up from.
+        {"tolvane", ""},
+        {"bin/tolvane", ""}};
+    for (const auto& [exe, data] : cases)
+        EXPECT_EQ(InstalledDataDirectory(exe), data) << exe;
 }
 
 TEST(InstalledGuideTest, BareStartFallsBackToTheInstalledGuideWithTheUsersOwnNotes) {
