@@ -269,10 +269,7 @@ void TestFaults::damagedUserFilesLoseNothing() {
     // what could be read of them and the run's changes.
     QCOMPARE(TempDir::readFile(v.user + ".NOT.BAK"), notes);
     QCOMPARE(TempDir::readFile(v.user + ".SIG.BAK"), bookmarks);
-    const auto records = noteRecords(v.notesBytes());
-    QCOMPARE(records.size(), size_t(2));
-    QCOMPARE(records.at(1), std::string("Note enti\xE8re"));
-    QCOMPARE(records.at(2), std::string("Nouvelle"));
+    QCOMPARE(noteRecords(v.notesBytes()), (NoteRecords{{1, "Note enti\xE8re"}, {2, "Nouvelle"}}));
     QCOMPARE(BookmarkFile::LoadBookmarks(v.user + ".SIG"),
              (std::vector<BookmarkRow>{{"Premier", 1}, {"Second", 3}}));
 

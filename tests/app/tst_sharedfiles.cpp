@@ -28,6 +28,13 @@ const QString kReadOnlyNotice = QStringLiteral(
     "Notes et signets en lecture seule : une autre fenêtre de Tolvane utilise les mêmes "
     "fichiers personnels.");
 
+// Skips a test that runs the viewer in another process when it is not built.
+#define SKIP_WITHOUT_VIEWER()                                                                      \
+    do {                                                                                           \
+        if (!QFile::exists(kViewer))                                                               \
+            QSKIP("the viewer executable is not built");                                           \
+    } while (false)
+
 // Two data sources and one user base beside them, which already holds a
 // note on article 3 and one bookmark.
 struct Shared {
@@ -45,11 +52,23 @@ struct Shared {
     std::string pending() const { return TempDir::readFile(user + ".NO$"); }
     std::string bookmarks() const { return TempDir::readFile(user + ".SIG"); }
     bool pendingExists() const { return QFile::exists(QString::fromStdString(user + ".NO$")); }
-};
+    // The three files' bytes, to see that a run wrote nothing.
+    std::vector<std::string> files() const { return {notes(), pending(), bookmarks()}; }
 
-QString statusText(const Viewer& v) {
-    return v.frame()->statusBar()->currentMessage();
-}
+    // Starts v on the shared user files; true when it started with them
+    // read-only or not as said, and its status bar telling which.
+    bool start(Viewer& v, bool readOnly) const {
+        v.userBase = user;
+        if (!v.start())
+            return false;
+        const QString status = v.frame()->statusBar()->currentMessage();
+        if (v.app->userFilesReadOnly() == readOnly &&
+            status == (readOnly ? kReadOnlyNotice : QStringLiteral("Prêt")))
+            return true;
+        qWarning() << "read-only:" << v.app->userFilesReadOnly() << "status:" << status;
+        return false;
+    }
+};
 
 // Whether act opens a modal dialog (which is then closed).
 bool opensDialog(const std::function<void()>& act) {
@@ -111,27 +130,19 @@ private slots:
 void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
     Shared s;
     Viewer first(s.first);
-    first.userBase = s.user;
-    QVERIFY(first.start());
-    QVERIFY(!first.app->userFilesReadOnly());
-    QCOMPARE(statusText(first), QStringLiteral("Prêt"));
+    QVERIFY(s.start(first, false));
     // A note of this run waits in .NO$ when the second run starts.
     QVERIFY(first.app->ShowArticle(2, 0));
     typeText(first.bar()->edit(), QStringLiteral("Note de la première"));
     QVERIFY(first.app->ShowArticle(1, 0));
     QVERIFY(s.pendingExists());
-    const std::string notes = s.notes();
-    const std::string pending = s.pending();
-    const std::string bookmarks = s.bookmarks();
+    const std::vector<std::string> files = s.files();
 
     {
         Viewer second(s.second);
-        second.userBase = s.user;
-        QVERIFY(second.start());
-        QVERIFY(second.app->userFilesReadOnly());
-        QCOMPARE(statusText(second), kReadOnlyNotice);
+        QVERIFY(s.start(second, true));
         // It starts without folding or removing the first run's .NO$.
-        QCOMPARE(s.pending(), pending);
+        QCOMPARE(s.files(), files);
 
         // It shows what the first run has: saved notes, pending ones, bookmarks.
         QVERIFY(second.app->ShowArticle(3, 0));
@@ -168,9 +179,7 @@ void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
         QVERIFY(!second.frame()->isVisible());
         QCOMPARE(second.services.files.log, std::vector<std::string>{});
         QVERIFY(second.services.messages.isEmpty());
-        QCOMPARE(s.notes(), notes);
-        QCOMPARE(s.pending(), pending);
-        QCOMPARE(s.bookmarks(), bookmarks);
+        QCOMPARE(s.files(), files);
     }
 
     // The first run is untouched by the second and saves as usual.
@@ -181,10 +190,8 @@ void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
     QCOMPARE(first.bookmarks()->RowCount(), 2);
     first.close();
     QVERIFY(first.services.messages.isEmpty());
-    const auto records = noteRecords(s.notes());
-    QCOMPARE(records.size(), size_t(2));
-    QCOMPARE(records.at(2), std::string("Note de la premi\xE8re"));
-    QCOMPARE(records.at(3), std::string("Ancienne note"));
+    QCOMPARE(noteRecords(s.notes()),
+             (NoteRecords{{2, "Note de la premi\xE8re"}, {3, "Ancienne note"}}));
     QCOMPARE(BookmarkFile::LoadBookmarks(s.user + ".SIG"),
              (std::vector<BookmarkRow>{{"Signet ancien", 2}, {"Signet de la premi\xE8re", 3}}));
     QVERIFY(!s.pendingExists());
@@ -192,37 +199,26 @@ void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
     // Once the first run has ended, the base is free again.
     first.stop();
     Viewer third(s.second);
-    third.userBase = s.user;
-    QVERIFY(third.start());
-    QVERIFY(!third.app->userFilesReadOnly());
-    QCOMPARE(statusText(third), QStringLiteral("Prêt"));
+    QVERIFY(s.start(third, false));
     QVERIFY(third.frame()->action(cmd::AddBookmark)->isEnabled());
     QVERIFY(!third.bar()->edit()->isReadOnly());
 }
 
 void TestSharedFiles::secondRunBesideAnotherProcessWritesNothing() {
-    if (!QFile::exists(kViewer))
-        QSKIP("the viewer executable is not built");
+    SKIP_WITHOUT_VIEWER();
     Shared s;
     ViewerProcess other;
     QVERIFY(other.start(s.first, s.user, QStringLiteral("2=Texte de l'autre processus")));
-    const std::string notes = s.notes();
-    const std::string pending = s.pending();
-    const std::string bookmarks = s.bookmarks();
+    const std::vector<std::string> files = s.files();
     {
         Viewer v(s.second);
-        v.userBase = s.user;
-        QVERIFY(v.start());
-        QVERIFY(v.app->userFilesReadOnly());
-        QCOMPARE(statusText(v), kReadOnlyNotice);
+        QVERIFY(s.start(v, true));
         QVERIFY(v.app->ShowArticle(2, 0));
         QCOMPARE(v.note(), QStringLiteral("Texte de l'autre processus"));
         v.close();
         QCOMPARE(v.services.files.log, std::vector<std::string>{});
     }
-    QCOMPARE(s.notes(), notes);
-    QCOMPARE(s.pending(), pending);
-    QCOMPARE(s.bookmarks(), bookmarks);
+    QCOMPARE(s.files(), files);
 
     // The other process then closes normally and keeps its note and the old one.
     const QString socket = InstanceChannel::SocketPath(
@@ -231,16 +227,13 @@ void TestSharedFiles::secondRunBesideAnotherProcessWritesNothing() {
              InstanceChannel::SendResult::Done);
     QVERIFY(other.process.waitForFinished(20000));
     QCOMPARE(other.process.exitCode(), 0);
-    const auto records = noteRecords(s.notes());
-    QCOMPARE(records.size(), size_t(2));
-    QCOMPARE(records.at(2), std::string("Texte de l'autre processus"));
-    QCOMPARE(records.at(3), std::string("Ancienne note"));
-    QCOMPARE(s.bookmarks(), bookmarks);
+    QCOMPARE(noteRecords(s.notes()),
+             (NoteRecords{{2, "Texte de l'autre processus"}, {3, "Ancienne note"}}));
+    QCOMPARE(s.bookmarks(), files[2]);
 }
 
 void TestSharedFiles::lockOfAKilledProcessDoesNotBlock() {
-    if (!QFile::exists(kViewer))
-        QSKIP("the viewer executable is not built");
+    SKIP_WITHOUT_VIEWER();
     Shared s;
     {
         ViewerProcess killed;
@@ -253,10 +246,7 @@ void TestSharedFiles::lockOfAKilledProcessDoesNotBlock() {
     // Its lock file is left behind, its lock is not.
     QVERIFY(QFile::exists(QString::fromStdString(s.user + ".LCK")));
     Viewer v(s.second);
-    v.userBase = s.user;
-    QVERIFY(v.start());
-    QVERIFY(!v.app->userFilesReadOnly());
-    QCOMPARE(statusText(v), QStringLiteral("Prêt"));
+    QVERIFY(s.start(v, false));
     QVERIFY(v.app->ShowArticle(2, 0));
     QCOMPARE(v.note(), QStringLiteral("Tapé avant la fin"));
     v.close();

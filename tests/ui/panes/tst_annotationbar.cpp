@@ -104,10 +104,8 @@ void TestAnnotationBar::textTypedWhileShownIsCommittedAtTheArticleChange() {
     QCOMPARE(TempDir::readFile(v.pendingFile()), pending);
 
     v.close();
-    const auto records = noteRecords(TempDir::readFile(v.notFile()));
-    QCOMPARE(records.size(), size_t(2));
-    QCOMPARE(records.at(1), std::string("Premi\xE8re\r\nligne"));
-    QCOMPARE(records.at(3), std::string("Note ancienne\r\nsur deux lignes"));
+    QCOMPARE(noteRecords(TempDir::readFile(v.notFile())),
+             (NoteRecords{{1, "Premi\xE8re\r\nligne"}, {3, "Note ancienne\r\nsur deux lignes"}}));
     QVERIFY(!v.pendingExists());
 }
 
