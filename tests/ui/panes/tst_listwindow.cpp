@@ -51,6 +51,8 @@ class TestListWindow : public QObject {
     Q_OBJECT
 
 private slots:
+    void init() { QVERIFY(v.start()); }
+    void cleanup() { v.stop(); }
     void createdHiddenWithCaptionAndPlace_data();
     void createdHiddenWithCaptionAndPlace();
     void rowsInFrenchOrder();
@@ -64,6 +66,16 @@ private slots:
     void commandsToggleWithCheckMarks_data();
     void commandsToggleWithCheckMarks();
     void contextMenuShowsCheckMarks();
+
+private:
+    // The window of a list mode: 1 history, 2 results, 3 bookmarks.
+    CListWindow* window(int mode) const {
+        CListWindow* const windows[] = {nullptr, v.history(), v.results(), v.bookmarks()};
+        return windows[mode];
+    }
+
+    // The viewer on listSource(), started anew for each test.
+    Viewer v{listSource()};
 };
 
 void TestListWindow::createdHiddenWithCaptionAndPlace_data() {
@@ -79,10 +91,7 @@ void TestListWindow::createdHiddenWithCaptionAndPlace() {
     QFETCH(int, mode);
     QFETCH(QString, caption);
     QFETCH(int, corner);
-    Viewer v(listSource());
-    QVERIFY(v.start());
-    CListWindow* windows[] = {nullptr, v.history(), v.results(), v.bookmarks()};
-    CListWindow* w = windows[mode];
+    CListWindow* w = window(mode);
     QVERIFY(w != nullptr);
     QCOMPARE(int(w->mode()), mode);
     QVERIFY(!w->isVisible());
@@ -101,8 +110,6 @@ void TestListWindow::createdHiddenWithCaptionAndPlace() {
 }
 
 void TestListWindow::rowsInFrenchOrder() {
-    Viewer v(listSource());
-    QVERIFY(v.start());
     v.app->OnFind();
     v.search(QStringLiteral("fruit"), true, false, true);
     const QStringList expected{QStringLiteral("abc"), QStringLiteral("ABD"),
@@ -134,8 +141,6 @@ void TestListWindow::rowsInFrenchOrder() {
 }
 
 void TestListWindow::historyRowsFollowHistory() {
-    Viewer v(listSource());
-    QVERIFY(v.start());
     QVERIFY(v.app->ShowArticle(2, 0));
     QVERIFY(v.app->ShowArticle(3, 0));
     QCOMPARE(rowTexts(v.history()), (QStringList{QStringLiteral("Trois"), QStringLiteral("Deux"),
@@ -152,8 +157,6 @@ void TestListWindow::historyRowsFollowHistory() {
 }
 
 void TestListWindow::openingHistoryRow() {
-    Viewer v(listSource());
-    QVERIFY(v.start());
     v.history()->ShowList();
     v.view()->lineScroll(40);
     const int topOfHome = v.view()->TopPosition();
@@ -177,8 +180,6 @@ void TestListWindow::openingHistoryRow() {
 }
 
 void TestListWindow::openingResultSelectsNextOccurrence() {
-    Viewer v(listSource());
-    QVERIFY(v.start());
     v.app->OnFind();
     v.search(QStringLiteral("mot"), true, false, true);
     QCOMPARE(rowTexts(v.results()), QStringList{QStringLiteral("Répétitions")});
@@ -204,14 +205,12 @@ void TestListWindow::openingResultSelectsNextOccurrence() {
 }
 
 void TestListWindow::bookmarksButtons() {
-    DataSourceWriter w = listSource();
     TempDir userDir;
     const std::string userBase = userDir.file("perso");
     QVERIFY(BookmarkFile::SaveBookmarks(userBase + ".SIG", {{"z\xE8"
                                                              "bre",
                                                              10},
                                                             {"Abricot", 11}}));
-    Viewer v(w);
     QVERIFY(v.start({"/A:" + userBase}));
     CListWindow* b = v.bookmarks();
     QCOMPARE(rowTexts(b), (QStringList{QStringLiteral("Abricot"), QStringLiteral("zèbre")}));
@@ -255,10 +254,7 @@ void TestListWindow::layout_data() {
 void TestListWindow::layout() {
     QFETCH(int, mode);
     QFETCH(QSize, size);
-    Viewer v(listSource());
-    QVERIFY(v.start());
-    CListWindow* windows[] = {nullptr, v.history(), v.results(), v.bookmarks()};
-    CListWindow* w = windows[mode];
+    CListWindow* w = window(mode);
     w->ShowList();
     w->resize(size);
     QTRY_COMPARE(w->size(), size);
@@ -270,8 +266,6 @@ void TestListWindow::layout() {
 }
 
 void TestListWindow::activationClosesPopup() {
-    Viewer v(listSource());
-    QVERIFY(v.start());
     for (CListWindow* w : {v.history(), v.results(), v.bookmarks()}) {
         v.view()->ShowArticle(kPopup, 0);
         QVERIFY(CPopupWnd::IsOpen());
@@ -295,10 +289,7 @@ void TestListWindow::commandsToggleWithCheckMarks() {
     QFETCH(int, command);
     QFETCH(int, mode);
     QFETCH(int, toolbarPosition);
-    Viewer v(listSource());
-    QVERIFY(v.start());
-    CListWindow* windows[] = {nullptr, v.history(), v.results(), v.bookmarks()};
-    CListWindow* w = windows[mode];
+    CListWindow* w = window(mode);
     QAction* action = v.frame()->action(command);
     QCOMPARE(v.frame()->toolBar()->actions().at(toolbarPosition), action);
     QVERIFY(action->isEnabled());
@@ -327,7 +318,7 @@ void TestListWindow::commandsToggleWithCheckMarks() {
     delete w;
     QVERIFY(!action->isChecked());
     action->trigger();
-    CListWindow* again = mode == 1 ? v.history() : mode == 2 ? v.results() : v.bookmarks();
+    CListWindow* again = window(mode);
     QVERIFY(again != nullptr);
     QVERIFY(again->isVisible());
     QVERIFY(action->isChecked());
@@ -340,8 +331,6 @@ void TestListWindow::commandsToggleWithCheckMarks() {
 }
 
 void TestListWindow::contextMenuShowsCheckMarks() {
-    Viewer v(listSource());
-    QVERIFY(v.start());
     v.frame()->action(cmd::History)->trigger();
     QMap<QString, bool> checked;
     QTimer::singleShot(0, [&checked] {
