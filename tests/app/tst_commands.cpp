@@ -12,6 +12,16 @@
 using namespace tolvane;
 using namespace tolvane::test;
 
+// What one command shows: its prompt, its tool tip (not checked when empty),
+// whether it toggles, and its shortcut (none when empty).
+struct ShownCommand {
+    QString prompt;
+    QString tooltip;
+    bool toggles;
+    QString keys;
+};
+Q_DECLARE_METATYPE(ShownCommand)
+
 class TestCommands : public QObject {
     Q_OBJECT
 
@@ -37,14 +47,13 @@ void TestCommands::cleanupTestCase() {
 
 void TestCommands::commandTable_data() {
     QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("prompt");
-    QTest::addColumn<QString>("tooltip");
-    QTest::addColumn<bool>("toggles");
-    QTest::addColumn<QString>("keys");
+    QTest::addColumn<ShownCommand>("texts");
     const auto row = [](int id, const char16_t* prompt, const char16_t* tooltip, bool toggles,
                         const char* keys = "") {
-        QTest::addRow("%d", id) << id << QString::fromUtf16(prompt) << QString::fromUtf16(tooltip)
-                                << toggles << QString::fromLatin1(keys);
+        QTest::addRow("%d", id) << id
+                                << ShownCommand{QString::fromUtf16(prompt),
+                                                QString::fromUtf16(tooltip), toggles,
+                                                QString::fromLatin1(keys)};
     };
     row(cmd::Home, u"Retourne à la page d'accueil", u"Page d'accueil", false);
     row(cmd::Sync, u"Synchronise l'article avec l'arborescence", u"Synchroniser l'article", false);
@@ -75,10 +84,8 @@ void TestCommands::commandTable_data() {
 
 void TestCommands::commandTable() {
     QFETCH(int, id);
-    QFETCH(QString, prompt);
-    QFETCH(QString, tooltip);
-    QFETCH(bool, toggles);
-    QFETCH(QString, keys);
+    QFETCH(ShownCommand, texts);
+    const auto& [prompt, tooltip, toggles, keys] = texts;
     CMainFrame* frame = m_viewer.frame();
     frame->UpdateCommandStates();
     QAction* action = frame->action(id);

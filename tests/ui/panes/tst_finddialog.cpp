@@ -34,6 +34,18 @@ DataSourceWriter smallSource() {
     return w;
 }
 
+// The boxes ticked before the text is typed, and the states of the search
+// button and of the title and text boxes that follow.
+struct Enabling {
+    bool inTitle, inText, current;
+    bool searchEnabled, boxesEnabled;
+};
+
+// The boxes of a search over all articles.
+struct Boxes {
+    bool inTitle, inText, wholeWord;
+};
+
 const QString kNotFound = QStringLiteral("La chaîne recherchée n'a pu être trouvée.");
 const QString kAbsent = QStringLiteral("Le texte recherché est introuvable.");
 const QString kFinished = QStringLiteral("La recherche est terminée.");
@@ -51,6 +63,9 @@ public:
 };
 
 } // namespace
+
+Q_DECLARE_METATYPE(Enabling)
+Q_DECLARE_METATYPE(Boxes)
 
 class TestFindDialog : public QObject {
     Q_OBJECT
@@ -94,29 +109,22 @@ void TestFindDialog::createdHiddenInFirstStates() {
 
 void TestFindDialog::enablingRules_data() {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("inTitle");
-    QTest::addColumn<bool>("inText");
-    QTest::addColumn<bool>("current");
-    QTest::addColumn<bool>("searchEnabled");
-    QTest::addColumn<bool>("boxesEnabled");
-    QTest::newRow("no text") << QString() << true << true << false << false << true;
-    QTest::newRow("one character") << QStringLiteral("a") << true << true << false << true << true;
-    QTest::newRow("titles only") << QStringLiteral("a") << true << false << false << true << true;
-    QTest::newRow("texts only") << QStringLiteral("a") << false << true << false << true << true;
-    QTest::newRow("neither box") << QStringLiteral("a") << false << false << false << false << true;
+    QTest::addColumn<Enabling>("enabling");
+    const QString a = QStringLiteral("a");
+    QTest::newRow("no text") << QString() << Enabling{true, true, false, false, true};
+    QTest::newRow("one character") << a << Enabling{true, true, false, true, true};
+    QTest::newRow("titles only") << a << Enabling{true, false, false, true, true};
+    QTest::newRow("texts only") << a << Enabling{false, true, false, true, true};
+    QTest::newRow("neither box") << a << Enabling{false, false, false, false, true};
     QTest::newRow("neither box, then the current article: the disabled boxes still count")
-        << QStringLiteral("a") << false << false << true << false << false;
-    QTest::newRow("current article")
-        << QStringLiteral("a") << true << true << true << true << false;
+        << a << Enabling{false, false, true, false, false};
+    QTest::newRow("current article") << a << Enabling{true, true, true, true, false};
 }
 
 void TestFindDialog::enablingRules() {
     QFETCH(QString, text);
-    QFETCH(bool, inTitle);
-    QFETCH(bool, inText);
-    QFETCH(bool, current);
-    QFETCH(bool, searchEnabled);
-    QFETCH(bool, boxesEnabled);
+    QFETCH(Enabling, enabling);
+    const auto [inTitle, inText, current, searchEnabled, boxesEnabled] = enabling;
     Viewer v(smallSource());
     QVERIFY(v.start());
     v.setChecked("inTitle", inTitle);
@@ -134,40 +142,34 @@ void TestFindDialog::enablingRules() {
 
 void TestFindDialog::searchAllArticles_data() {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("inTitle");
-    QTest::addColumn<bool>("inText");
-    QTest::addColumn<bool>("wholeWord");
+    QTest::addColumn<Boxes>("boxes");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QString>("caption");
+    const QString port = QStringLiteral("port");
+    const QStringList plaisance{QStringLiteral("Port de plaisance")};
+    const QString onePort = QStringLiteral("Recherche sur «port» (1 sujet trouvé)");
     QTest::newRow("titles only: the text's transport is not found")
-        << QStringLiteral("port") << true << false << false
-        << QStringList{QStringLiteral("Port de plaisance")}
-        << QStringLiteral("Recherche sur «port» (1 sujet trouvé)");
+        << port << Boxes{true, false, false} << plaisance << onePort;
     QTest::newRow("texts only: the title is not found, nor the popup")
-        << QStringLiteral("port") << false << true << false
-        << QStringList{QStringLiteral("Navires")}
-        << QStringLiteral("Recherche sur «port» (1 sujet trouvé)");
-    QTest::newRow("both, sorted") << QStringLiteral("port") << true << true << false
-                                  << QStringList{QStringLiteral("Navires"),
-                                                 QStringLiteral("Port de plaisance")}
+        << port << Boxes{false, true, false} << QStringList{QStringLiteral("Navires")} << onePort;
+    QTest::newRow("both, sorted") << port << Boxes{true, true, false}
+                                  << (QStringList{QStringLiteral("Navires")} + plaisance)
                                   << QStringLiteral("Recherche sur «port» (2 sujets trouvés)");
     QTest::newRow("whole word in texts only: nothing")
-        << QStringLiteral("port") << false << true << true << QStringList()
+        << port << Boxes{false, true, true} << QStringList()
         << QStringLiteral("Recherche sur «port»");
     QTest::newRow("whole word plays no part in titles")
-        << QStringLiteral("Por") << true << false << true
-        << QStringList{QStringLiteral("Port de plaisance")}
+        << QStringLiteral("Por") << Boxes{true, false, true} << plaisance
         << QStringLiteral("Recherche sur «Por» (1 sujet trouvé)");
-    QTest::newRow("one match") << QStringLiteral("mot") << true << true << false
+    QTest::newRow("one match") << QStringLiteral("mot") << Boxes{true, true, false}
                                << QStringList{QStringLiteral("Lexique")}
                                << QStringLiteral("Recherche sur «mot» (1 sujet trouvé)");
 }
 
 void TestFindDialog::searchAllArticles() {
     QFETCH(QString, text);
-    QFETCH(bool, inTitle);
-    QFETCH(bool, inText);
-    QFETCH(bool, wholeWord);
+    QFETCH(Boxes, boxes);
+    const auto [inTitle, inText, wholeWord] = boxes;
     QFETCH(QStringList, rows);
     QFETCH(QString, caption);
     Viewer v(smallSource());
