@@ -42,14 +42,14 @@ class TestSashes : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
+    void init() {
         if (!Viewer::guideBuilt())
             QSKIP("the guide is not built");
+        QVERIFY(v.show());
     }
+    void cleanup() { v.stop(); }
 
     void outlineSashToEveryEdgeAndBack() {
-        Viewer v(Viewer::guide());
-        QVERIFY(v.show());
         CMainFrame* frame = v.frame();
         COutlineBar* bar = v.frame()->outlineBar();
         CSash* sash = bar->sash();
@@ -103,8 +103,6 @@ private slots:
     }
 
     void annotationSashToEveryEdgeAndBack() {
-        Viewer v(Viewer::guide());
-        QVERIFY(v.show());
         CMainFrame* frame = v.frame();
         frame->action(cmd::Annotation)->trigger();
         CDlgBar* bar = frame->annotationBar();
@@ -144,8 +142,6 @@ private slots:
     }
 
     void barsShownAgainBesideAFullPane() {
-        Viewer v(Viewer::guide());
-        QVERIFY(v.show());
         CMainFrame* frame = v.frame();
         frame->action(cmd::Annotation)->trigger();
         CDlgBar* bar = frame->annotationBar();
@@ -157,17 +153,19 @@ private slots:
         // Hiding and showing the tool and status bars gives the room back
         // and takes it again, from the pane, not from the window.
         for (int id : {cmd::ToolBar, cmd::StatusBar}) {
-            frame->action(id)->trigger();
-            for (int i = 0; i < 5; ++i)
-                QCoreApplication::processEvents();
-            QCOMPARE(frame->size(), size);
-            frame->action(id)->trigger();
-            for (int i = 0; i < 5; ++i)
-                QCoreApplication::processEvents();
-            QCOMPARE(frame->size(), size);
+            for (int shown = 0; shown < 2; ++shown) {
+                frame->action(id)->trigger();
+                for (int i = 0; i < 5; ++i)
+                    QCoreApplication::processEvents();
+                QCOMPARE(frame->size(), size);
+            }
             QVERIFY(inside(sash, frame));
         }
     }
+
+private:
+    // On the guide, shown anew for each test.
+    Viewer v{Viewer::guide()};
 };
 
 QTEST_MAIN(TestSashes)
