@@ -96,6 +96,13 @@ struct Typed {
 
 using Bookmark = std::pair<std::string, ArticleNumber>;
 
+// A row of the bookmarks window and its bookmark.
+struct PickedRow {
+    CListWindow* list = nullptr;
+    int row = 0;
+    Bookmark bookmark;
+};
+
 class Session {
 public:
     Session(uint64_t seed, double seconds, uint64_t maxActions)
@@ -132,9 +139,11 @@ private:
     void addBookmark();
     void renameBookmark();
     void deleteBookmark();
-    // The bookmarks window, shown, and one of its rows at random; nullptr
+    // The bookmarks window, shown, and one of its rows at random; no window
     // (nothing drawn) when it has no row.
-    CListWindow* pickBookmark(int& row);
+    PickedRow pickBookmark();
+    // Selects the row and clicks the window's button, logged as action.
+    void clickBookmarkButton(const PickedRow& picked, const char* button, const char* action);
     void resize();
 
     Typed randomText(uint32_t maxLength, bool lines);
@@ -460,30 +469,33 @@ void Session::addBookmark() {
         m_bookmarks.emplace(name.stored, article);
 }
 
-CListWindow* Session::pickBookmark(int& row) {
+PickedRow Session::pickBookmark() {
     CListWindow* list = m_viewer.bookmarks();
     if (!list || list->RowCount() == 0)
-        return nullptr;
+        return {};
     if (!list->isVisible())
         list->ShowList();
-    row = int(below(uint32_t(list->RowCount())));
-    return list;
+    const int row = int(below(uint32_t(list->RowCount())));
+    return {list, row, Bookmark(list->RowText(row), list->RowArticle(row))};
+}
+
+void Session::clickBookmarkButton(const PickedRow& picked, const char* button, const char* action) {
+    picked.list->listBox()->setCurrentRow(picked.row);
+    log(std::string(action) + " " + std::to_string(picked.row));
+    QTest::mouseClick(picked.list->findChild<QPushButton*>(QString::fromLatin1(button)),
+                      Qt::LeftButton);
 }
 
 void Session::renameBookmark() {
-    int row = 0;
-    CListWindow* list = pickBookmark(row);
-    if (list == nullptr)
+    const PickedRow picked = pickBookmark();
+    if (picked.list == nullptr)
         return;
-    const Bookmark old(list->RowText(row), list->RowArticle(row));
+    const Bookmark& old = picked.bookmark;
     const Typed name = randomText(16, false);
     const bool validate = chance(85);
     bool answered = false;
     answerNameDialog(name.shown, validate, nullptr, nullptr, &answered);
-    list->listBox()->setCurrentRow(row);
-    log("bookmark-rename " + std::to_string(row));
-    QTest::mouseClick(list->findChild<QPushButton*>(QStringLiteral("renameButton")),
-                      Qt::LeftButton);
+    clickBookmarkButton(picked, "renameButton", "bookmark-rename");
     if (!answered) {
         fail(QStringLiteral("no name dialog to rename a bookmark"));
         return;
@@ -495,25 +507,20 @@ void Session::renameBookmark() {
 }
 
 void Session::deleteBookmark() {
-    int row = 0;
-    CListWindow* list = pickBookmark(row);
-    if (list == nullptr)
+    const PickedRow picked = pickBookmark();
+    if (picked.list == nullptr)
         return;
-    const Bookmark old(list->RowText(row), list->RowArticle(row));
     const bool yes = chance(80);
     m_viewer.services.answer = yes ? QMessageBox::Yes : QMessageBox::No;
-    list->listBox()->setCurrentRow(row);
-    log("bookmark-delete " + std::to_string(row));
     const qsizetype asked = m_viewer.services.questions.size();
-    QTest::mouseClick(list->findChild<QPushButton*>(QStringLiteral("deleteButton")),
-                      Qt::LeftButton);
+    clickBookmarkButton(picked, "deleteButton", "bookmark-delete");
     m_viewer.services.answer = QMessageBox::No;
     if (m_viewer.services.questions.size() != asked + 1) {
         fail(QStringLiteral("no question before deleting a bookmark"));
         return;
     }
     if (yes)
-        m_bookmarks.erase(m_bookmarks.find(old));
+        m_bookmarks.erase(m_bookmarks.find(picked.bookmark));
 }
 
 void Session::resize() {
