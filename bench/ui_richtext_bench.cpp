@@ -198,6 +198,43 @@ void BM_BuildDocument_SetHtml(benchmark::State& state) {
     }
 }
 
+// Paints the widget as the screen would show it.
+void paint(QWidget& widget) {
+    const QPixmap screen = widget.grab();
+    benchmark::DoNotOptimize(screen.width());
+}
+
+// A widget made at each iteration, filled by show(widget, article) and
+// painted: the first screen of an article.
+template <typename Widget, typename Show> void firstScreen(benchmark::State& state, Show show) {
+    const Article& a = article(size_t(state.range(0)));
+    for (auto _ : state) {
+        Widget widget;
+        widget.resize(kWindow);
+        show(widget, a);
+        paint(widget);
+    }
+}
+
+// One widget for the whole run; showing an article is filling it and a paint.
+template <typename Widget, typename Show> void showInExisting(benchmark::State& state, Show show) {
+    const Article& a = article(size_t(state.range(0)));
+    Widget widget;
+    widget.resize(kWindow);
+    for (auto _ : state) {
+        show(widget, a);
+        paint(widget);
+    }
+}
+
+void loadRtf(RichTextEdit& edit, const Article& a) {
+    edit.loadRtf(a.rtf);
+}
+
+void setHtml(QTextBrowser& browser, const Article& a) {
+    browser.setHtml(a.html);
+}
+
 void BM_FirstScreen_RichTextEdit(benchmark::State& state) {
     const Article& a = article(size_t(state.range(0)));
     for (auto _ : state) {
@@ -207,55 +244,24 @@ void BM_FirstScreen_RichTextEdit(benchmark::State& state) {
         RichTextEdit edit;
         edit.resize(kWindow);
         edit.loadDocument(std::move(copy));
-        const QPixmap screen = edit.grab();
-        benchmark::DoNotOptimize(screen.width());
+        paint(edit);
     }
 }
 
 void BM_FirstScreen_RichTextEditFromRtf(benchmark::State& state) {
-    const Article& a = article(size_t(state.range(0)));
-    for (auto _ : state) {
-        RichTextEdit edit;
-        edit.resize(kWindow);
-        edit.loadRtf(a.rtf);
-        const QPixmap screen = edit.grab();
-        benchmark::DoNotOptimize(screen.width());
-    }
+    firstScreen<RichTextEdit>(state, loadRtf);
 }
 
-// The article view exists for the whole run; showing an article is a load
-// into it and a paint.
 void BM_Show_ExistingRichTextEdit(benchmark::State& state) {
-    const Article& a = article(size_t(state.range(0)));
-    RichTextEdit edit;
-    edit.resize(kWindow);
-    for (auto _ : state) {
-        edit.loadRtf(a.rtf);
-        const QPixmap screen = edit.grab();
-        benchmark::DoNotOptimize(screen.width());
-    }
+    showInExisting<RichTextEdit>(state, loadRtf);
 }
 
 void BM_Show_ExistingTextBrowser(benchmark::State& state) {
-    const Article& a = article(size_t(state.range(0)));
-    QTextBrowser browser;
-    browser.resize(kWindow);
-    for (auto _ : state) {
-        browser.setHtml(a.html);
-        const QPixmap screen = browser.grab();
-        benchmark::DoNotOptimize(screen.width());
-    }
+    showInExisting<QTextBrowser>(state, setHtml);
 }
 
 void BM_FirstScreen_TextBrowser(benchmark::State& state) {
-    const Article& a = article(size_t(state.range(0)));
-    for (auto _ : state) {
-        QTextBrowser browser;
-        browser.resize(kWindow);
-        browser.setHtml(a.html);
-        const QPixmap screen = browser.grab();
-        benchmark::DoNotOptimize(screen.width());
-    }
+    firstScreen<QTextBrowser>(state, setHtml);
 }
 
 void BM_Find_FindInRange(benchmark::State& state) {
