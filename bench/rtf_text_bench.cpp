@@ -106,19 +106,21 @@ const Fixture& fixture() {
     return f;
 }
 
-void BM_DisplayedText(benchmark::State& state) {
+// The fixture's RTF converted by convert(rtf) at each iteration.
+template <typename Convert> void convertFixture(benchmark::State& state, Convert convert) {
     const std::string& rtf = fixture().rtf;
     for (auto _ : state)
-        benchmark::DoNotOptimize(RtfReader::displayedText(rtf));
+        benchmark::DoNotOptimize(convert(rtf));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * rtf.size()));
+}
+
+void BM_DisplayedText(benchmark::State& state) {
+    convertFixture(state, [](const std::string& rtf) { return RtfReader::displayedText(rtf); });
 }
 BENCHMARK(BM_DisplayedText)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ReadModel(benchmark::State& state) {
-    const std::string& rtf = fixture().rtf;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(RtfReader::read(rtf));
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * rtf.size()));
+    convertFixture(state, [](const std::string& rtf) { return RtfReader::read(rtf); });
 }
 BENCHMARK(BM_ReadModel)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -200,10 +202,12 @@ void BM_GrepCountIgnoreCase(benchmark::State& state) {
 }
 BENCHMARK(BM_GrepCountIgnoreCase)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+using Mode = RichTextDump::Mode;
+
 // The companion tool as a user runs it, end to end: the process starts,
 // reads the file, converts it and writes UTF-8 to a file. What it wrote is
 // checked against the conversion in this process.
-void runTool(benchmark::State& state, const char* option, RichTextDump::Mode mode) {
+void BM_Tool(benchmark::State& state, const char* option, Mode mode) {
     const std::string outPath = fixture().path + ".out";
     std::vector<std::string> command{TOLVANE_TOOL_PATH, "rtf", fixture().path};
     if (*option != '\0')
@@ -216,37 +220,22 @@ void runTool(benchmark::State& state, const char* option, RichTextDump::Mode mod
     if (written.str() != RichTextDump::dump(fixture().rtf, mode))
         state.SkipWithError("the tool's output differs from the dump");
 }
+BENCHMARK_CAPTURE(BM_Tool, Text, "", Mode::Text)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Tool, Paragraphs, "--paragraphs", Mode::Paragraphs)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_Tool, Count, "--count", Mode::Count)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
-void BM_ToolText(benchmark::State& state) {
-    runTool(state, "", RichTextDump::Mode::Text);
+// The same conversions in this process.
+void BM_Dump(benchmark::State& state, Mode mode) {
+    convertFixture(state, [mode](const std::string& rtf) { return RichTextDump::dump(rtf, mode); });
 }
-BENCHMARK(BM_ToolText)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_ToolParagraphs(benchmark::State& state) {
-    runTool(state, "--paragraphs", RichTextDump::Mode::Paragraphs);
-}
-BENCHMARK(BM_ToolParagraphs)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_ToolCount(benchmark::State& state) {
-    runTool(state, "--count", RichTextDump::Mode::Count);
-}
-BENCHMARK(BM_ToolCount)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_DumpText(benchmark::State& state) {
-    const std::string& rtf = fixture().rtf;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(RichTextDump::dump(rtf, RichTextDump::Mode::Text));
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * rtf.size()));
-}
-BENCHMARK(BM_DumpText)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_DumpParagraphs(benchmark::State& state) {
-    const std::string& rtf = fixture().rtf;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(RichTextDump::dump(rtf, RichTextDump::Mode::Paragraphs));
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * rtf.size()));
-}
-BENCHMARK(BM_DumpParagraphs)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Dump, Text, Mode::Text)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Dump, Paragraphs, Mode::Paragraphs)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 const std::u16string& benchText() {
     static const std::u16string text = RtfReader::displayedText(fixture().rtf);
@@ -286,7 +275,7 @@ int main(int argc, char** argv) {
         const char* anchor;
         double target;
     } anchors[] = {{"BM_Catdoc", 5.0}, {"BM_GrepCountIgnoreCase", 0.2}};
-    for (const char* tool : {"BM_ToolText", "BM_ToolParagraphs", "BM_ToolCount"}) {
+    for (const char* tool : {"BM_Tool/Text", "BM_Tool/Paragraphs", "BM_Tool/Count"}) {
         const tolvane::bench::Times* t = reporter.find(tool);
         if (t == nullptr || t->real <= 0)
             continue;
