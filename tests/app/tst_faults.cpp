@@ -269,7 +269,7 @@ void TestFaults::damagedUserFilesLoseNothing() {
     // what could be read of them and the run's changes.
     QCOMPARE(TempDir::readFile(v.user + ".NOT.BAK"), notes);
     QCOMPARE(TempDir::readFile(v.user + ".SIG.BAK"), bookmarks);
-    QCOMPARE(noteRecords(v.notesBytes()), (NoteRecords{{1, "Note enti\xE8re"}, {2, "Nouvelle"}}));
+    QCOMPARE(noteRecords(v.notesBytes()), (NoteTexts{{1, "Note enti\xE8re"}, {2, "Nouvelle"}}));
     QCOMPARE(BookmarkFile::LoadBookmarks(v.user + ".SIG"),
              (std::vector<BookmarkRow>{{"Premier", 1}, {"Second", 3}}));
 

@@ -191,7 +191,7 @@ void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
     first.close();
     QVERIFY(first.services.messages.isEmpty());
     QCOMPARE(noteRecords(s.notes()),
-             (NoteRecords{{2, "Note de la premi\xE8re"}, {3, "Ancienne note"}}));
+             (NoteTexts{{2, "Note de la premi\xE8re"}, {3, "Ancienne note"}}));
     QCOMPARE(BookmarkFile::LoadBookmarks(s.user + ".SIG"),
              (std::vector<BookmarkRow>{{"Signet ancien", 2}, {"Signet de la premi\xE8re", 3}}));
     QVERIFY(!s.pendingExists());
@@ -228,7 +228,7 @@ void TestSharedFiles::secondRunBesideAnotherProcessWritesNothing() {
     QVERIFY(other.process.waitForFinished(20000));
     QCOMPARE(other.process.exitCode(), 0);
     QCOMPARE(noteRecords(s.notes()),
-             (NoteRecords{{2, "Texte de l'autre processus"}, {3, "Ancienne note"}}));
+             (NoteTexts{{2, "Texte de l'autre processus"}, {3, "Ancienne note"}}));
     QCOMPARE(s.bookmarks(), files[2]);
 }
 

@@ -418,9 +418,9 @@ inline void writeEarlierRun(const std::string& userBase, const std::string& note
 }
 
 // The records of a .NOT file: article -> text (Windows-1252).
-using NoteRecords = std::map<ArticleNumber, std::string>;
-inline NoteRecords noteRecords(const std::string& bytes) {
-    NoteRecords records;
+using NoteTexts = std::map<ArticleNumber, std::string>;
+inline NoteTexts noteRecords(const std::string& bytes) {
+    NoteTexts records;
     const auto at = [&](size_t offset) {
         uint32_t v = 0;
         for (int i = 3; i >= 0; --i)

@@ -105,7 +105,7 @@ void TestAnnotationBar::textTypedWhileShownIsCommittedAtTheArticleChange() {
 
     v.close();
     QCOMPARE(noteRecords(TempDir::readFile(v.notFile())),
-             (NoteRecords{{1, "Premi\xE8re\r\nligne"}, {3, "Note ancienne\r\nsur deux lignes"}}));
+             (NoteTexts{{1, "Premi\xE8re\r\nligne"}, {3, "Note ancienne\r\nsur deux lignes"}}));
     QVERIFY(!v.pendingExists());
 }
 
