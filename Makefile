@@ -45,7 +45,7 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-# Include direction between the layers, and formatting.
+# Include direction between the layers, formatting, licence lines.
 lint:
 	@./scripts/install-deps.sh --lint
 	./scripts/lint.sh
