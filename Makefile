@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The two commands of the README, and the developers' others.
 #   make run    set-up, build, open the viewer on the bundled sample
 #   make test   set-up, lint, build, every test (then again under ASan and UBSan)

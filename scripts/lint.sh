@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the layers' include direction, the formatting of every C++ file and
 # the licence line at the top of every source file.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Accessibility and keyboard use of the viewer's windows, through Qt's
 // accessibility interfaces: names and descriptions, the article's text and
 // links for screen readers, mnemonics, focus order and Escape.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command table in the real main window, offscreen: texts, enabling,
 // check marks, shortcuts, the article view's context menu, and the popup
 // closed by the bookmark-name dialog.

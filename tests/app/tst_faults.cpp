@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer's close against a disk that refuses the user files: a full
 // file system and a read-only one (small tmpfs mounts made by the test when
 // it runs as root, a folder without write permission otherwise), and the

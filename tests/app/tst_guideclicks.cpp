@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a click follows a link, on the guide's glossary: only a point inside
 // a character's cell on a line of text does, for the character that holds
 // it; the blank right of a line's end, left of its start and below the last

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The windows at the scale the test runs with (QT_SCALE_FACTOR 1, 1.5 and 2
 // are registered): icons drawn at the screen's pixel ratio, not blown up,
 // and nothing clipped in the toolbar and the dialogs.

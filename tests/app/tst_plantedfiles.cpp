@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-user files in a folder that other people can write: whatever
 // another user plants at one of their names (a link to a file of the
 // reader's, a file of their own) is never written through, truncated,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Both sashes of the main window dragged to every edge of the window and
 // beyond, then back, on the guide (registered at 100 % and 200 %): the
 // panes follow their rules (as wide as the frame allows above a value of 1,

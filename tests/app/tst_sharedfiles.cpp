@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two runs sharing one user-file base (/A): the first holds the base's lock
 // for its whole run, the second shows the notes and bookmarks but changes
 // and writes nothing, and says so in its status bar. Runs in this process

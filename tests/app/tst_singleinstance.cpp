@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The single-instance hand-over between real processes: the built viewer
 // started by QProcess talks to an instance running in this test, or to
 // another viewer process, through the per-user local socket.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long random session in the real viewer, offscreen, on a generated data
 // source: links, popups, Back, Home, the outline, searches, the list windows,
 // annotations, bookmarks and resizes, with the viewer closed and started again

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colours: the dark palette the viewer can start with, and the page an
 // article is shown on under a dark palette (its own colours kept).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer as it ships, with two controls for the tests and benchmarks
 // that run it as a process:
 //   TOLVANE_TYPE_NOTES="N=text|N=text"  types each text into the annotation

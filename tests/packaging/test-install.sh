@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build tree under a temporary prefix and checks what lands
 # there: the programs, the guide the installed viewer finds on its own, the
 # desktop entry, the file type, the icons and the manual pages.

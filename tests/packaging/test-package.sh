@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package, installs it into this system (dpkg -i), runs the
 # installed programs, removes it and checks that nothing is left. Needs root
 # (CI runs the tests as root on a fresh Debian 12); skipped otherwise. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The annotation pane in the real main window, offscreen, on a fixture data
 // source: visibility, the text across article changes, the toolbar button's
 // images, the commit after a pause in typing, the height rule, the close

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bookmarks in the real viewer, offscreen: the name dialog, adding,
 // renaming and deleting rows of the bookmarks window, and the .SIG file
 // read at start and written at close, one per user base.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The find window inside the real viewer, offscreen, on a small data source:
 // first states and enabling rules, searches over all articles and in the
 // article on screen, the three messages, the list of earlier texts, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history, results and bookmarks windows inside the real viewer,
 // offscreen: captions and places, sorted rows, history rows following the
 // history, opening rows in each mode, the bookmarks buttons, the layout,

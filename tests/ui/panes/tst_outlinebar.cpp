@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The outline pane in a real main window, offscreen: opening articles from
 // the tree, the images that follow expansion, sync, and the width rule.
 

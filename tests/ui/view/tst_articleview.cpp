@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The article view inside the real main window, offscreen, on a fixture data
 // source: start-up, links, popups, history, keys, copy, printing, close order.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text size in the article view: Ctrl + wheel, its bounds, its keeping
 // across articles and popups, positions under zoom, and printing at the
 // article's own sizes.
