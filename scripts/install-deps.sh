@@ -12,7 +12,8 @@ packages=(
     fonts-liberation fonts-dejavu-core fontconfig
     xvfb xauth
     dbus at-spi2-core python3-pyatspi # the screen-reader test
-    dpkg-dev desktop-file-utils shared-mime-info groff-base
+    dpkg-dev desktop-file-utils shared-mime-info groff-base # the package and its tree
+    lintian appstream # the package's checks: Debian's checker, the software-centre metadata
 )
 case "${1:-}" in
     --bench) packages+=(catdoc unrtf) ;;

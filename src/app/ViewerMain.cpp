@@ -46,6 +46,9 @@ int RunViewer(int argc, char** argv, const std::function<void(CTolvaneApp&)>& st
     const std::vector<std::string> args(argv + 1, argv + argc);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VEK-Info"));
+    // The desktop matches the window to the installed entry (its icon, its
+    // name in the task bar) by this name; on Wayland it is the app id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tolvane.viewer"));
     ApplyThemeFromEnvironment(application);
     const std::string exePath =
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();

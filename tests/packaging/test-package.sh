@@ -93,7 +93,8 @@ if ldd /usr/bin/tolvane | grep -q 'not found'; then
     fail "libraries missing for /usr/bin/tolvane: $(ldd /usr/bin/tolvane | grep 'not found')"
 fi
 files=(/usr/bin/tolvane /usr/bin/tolvane-tool /usr/share/tolvane/GUIDE.PGD
-    /usr/share/applications/tolvane.desktop /usr/share/mime/packages/tolvane.xml
+    /usr/share/applications/org.tolvane.viewer.desktop /usr/share/metainfo/org.tolvane.viewer.metainfo.xml
+    /usr/share/mime/packages/tolvane.xml /usr/share/doc/tolvane/copyright
     /usr/share/icons/hicolor/scalable/apps/tolvane.svg /usr/share/icons/hicolor/48x48/apps/tolvane.png
     /usr/share/man/man1/tolvane.1.gz /usr/share/man/fr/man1/tolvane-tool.1.gz)
 for f in "${files[@]}"; do
@@ -104,7 +105,7 @@ if [[ -x /usr/bin/update-mime-database ]]; then
     grep -qF 'application/x-tolvane-help:*.pgd' /usr/share/mime/globs2 || fail "mime database not updated"
 fi
 if [[ -x /usr/bin/update-desktop-database ]]; then
-    grep -q '^application/x-tolvane-help=.*tolvane.desktop' /usr/share/applications/mimeinfo.cache ||
+    grep -q '^application/x-tolvane-help=.*org.tolvane.viewer.desktop' /usr/share/applications/mimeinfo.cache ||
         fail "desktop database not updated"
 fi
 
