@@ -56,11 +56,12 @@ debs=("$work"/tolvane_*.deb)
 deb=${debs[0]}
 echo "package built in ${SECONDS}s"
 
-# The control file: name, section, maintainer, dependencies worked out by
-# dpkg-shlibdeps plus the platform plugins, the French line, no scripts.
+# The control file: name, section, a maintainer with an address (whoever
+# the build was given), dependencies worked out by dpkg-shlibdeps plus the
+# platform plugins, the French line, no scripts.
 control=$(dpkg-deb -f "$deb")
-for field in 'Package: tolvane' 'Section: utils' 'Maintainer: Tolvane developers'; do
-    grep -q "^$field" <<<"$control" || fail "control file lacks '$field': $control"
+for field in 'Package: tolvane' 'Section: utils' 'Maintainer: [^<>]+ <[^<>@ ]+@[^<>@ ]+>$'; do
+    grep -Eq "^$field" <<<"$control" || fail "control file lacks '$field': $control"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
 for dep in libc6 libstdc++6 libqt6widgets6 libqt6svg6 qt6-qpa-plugins; do
