@@ -7,10 +7,7 @@ set -euo pipefail
 script=$1/packaging/debian-changelog.sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+. "$(dirname "$0")/common.sh"
 who='Ana Lopes <ana@example.org>'
 
 cat >"$work/CHANGELOG.md" <<'EOF'

@@ -11,10 +11,7 @@ build=$1
 version=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+. "$(dirname "$0")/common.sh"
 
 prefix=$work/usr
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || {

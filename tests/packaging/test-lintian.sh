@@ -11,27 +11,14 @@ set -euo pipefail
 build=$1
 version=$2
 maintainer=$3
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+. "$(dirname "$0")/common.sh"
 for tool in cpack dpkg-deb dpkg-shlibdeps lintian; do
     command -v "$tool" >/dev/null || skip "$tool is missing (Debian packages lintian and dpkg-dev)"
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-(cd "$build" && cpack -G DEB -B "$work" >"$work/cpack.log" 2>&1) || {
-    cat "$work/cpack.log"
-    fail "cpack"
-}
-debs=("$work"/tolvane_*.deb)
-[[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || fail "no tolvane_*.deb in $work"
-deb=${debs[0]}
+build_deb "$build" "$work"
 
 [[ $(dpkg-deb -f "$deb" Version) == "$version" ]] || fail "package version $(dpkg-deb -f "$deb" Version)"
 [[ $(dpkg-deb -f "$deb" Maintainer) == "$maintainer" ]] || fail "maintainer $(dpkg-deb -f "$deb" Maintainer)"

@@ -7,14 +7,7 @@
 # Usage: test-package.sh BUILD_DIR
 set -euo pipefail
 build=$1
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+. "$(dirname "$0")/common.sh"
 
 [[ $(id -u) -eq 0 ]] || skip "installing a package needs root (run the tests as root to include it)"
 for tool in cpack dpkg dpkg-deb dpkg-shlibdeps apt-get flock; do
@@ -47,13 +40,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP # through the EXIT trap, so the package goes too
 
-(cd "$build" && cpack -G DEB -B "$work" >"$work/cpack.log" 2>&1) || {
-    cat "$work/cpack.log"
-    fail "cpack"
-}
-debs=("$work"/tolvane_*.deb)
-[[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || fail "no tolvane_*.deb in $work"
-deb=${debs[0]}
+build_deb "$build" "$work"
 echo "package built in ${SECONDS}s"
 
 # The control file: name, section, a maintainer with an address (whoever

@@ -8,11 +8,8 @@ set -euo pipefail
 script=$1/scripts/spdx.sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-command -v git >/dev/null || { echo "SKIP: git is missing"; exit 77; }
+. "$(dirname "$0")/common.sh"
+command -v git >/dev/null || skip "git is missing"
 
 spdx_cpp='// SPDX-License-Identifier: GPL-3.0-or-later'
 spdx_sh='# SPDX-License-Identifier: GPL-3.0-or-later'
