@@ -75,11 +75,13 @@ out=$("$prefix/bin/tolvane-tool" --version) || fail "tolvane-tool --version"
 [[ $(head -n 1 <<<"$out") == "tolvane-tool (Tolvane) $version" ]] || fail "--version: $out"
 grep -q 'GPL-3.0-or-later' <<<"$out" || fail "--version names no licence: $out"
 for page in man1/tolvane man1/tolvane-tool fr/man1/tolvane fr/man1/tolvane-tool; do
-    zcat "$prefix/share/man/$page.1.gz" | grep -q "^\.TH .* \"Tolvane $version\"" || fail "$page: not version $version"
+    text=$(zcat "$prefix/share/man/$page.1.gz")
+    grep -q "^\.TH .* \"Tolvane $version\"" <<<"$text" || fail "$page: not version $version"
 done
 grep -q "<release version=\"$version\" date=\"[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]\"" "$metainfo" ||
     fail "the metainfo's release is not $version"
-[[ $(zcat "$prefix/share/doc/tolvane/changelog.gz" | head -n 1) == "tolvane ($version) "* ]] ||
+text=$(zcat "$prefix/share/doc/tolvane/changelog.gz")
+[[ ${text%%$'\n'*} == "tolvane ($version) "* ]] ||
     fail "the changelog does not start with $version"
 grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' \
     "$prefix/share/doc/tolvane/copyright" || fail "the copyright file is not machine-readable"
