@@ -6,7 +6,9 @@
 // beside an earlier node, and titles of 20 to 60 characters.
 
 #include "core/articles/OutlineRecord.h"
+#include "core/common/Cp1252.h"
 
+#include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,14 +17,14 @@
 namespace tolvane::bench {
 
 inline std::string GenerateOutline(int records) {
-    static const char* const kWords[] = {"fen\xEAtres",
-                                         "donn\xE9"
-                                         "es",
+    // Titles are Windows-1252, as in the file.
+    static const std::string kWords[] = {cp1252::fromUtf8("fenêtres"),
+                                         cp1252::fromUtf8("données"),
                                          "recherche",
                                          "sommaire",
                                          "annotations",
                                          "impression",
-                                         "r\xE9glages",
+                                         cp1252::fromUtf8("réglages"),
                                          "liens",
                                          "historique",
                                          "signets",
@@ -34,7 +36,7 @@ inline std::string GenerateOutline(int records) {
     for (int i = 0; i < records; ++i) {
         OutlineRecord r;
         r.nodeKey = "k" + std::to_string(i);
-        const std::string words = std::string(kWords[i % 12]) + " et " + kWords[(i / 12) % 12];
+        const std::string words = kWords[i % 12] + " et " + kWords[(i / 12) % 12];
         if (i % 1000 == 0) {
             r.title = "Partie " + std::to_string(i / 1000) + " : " + words;
             r.referenceKey = "0";
@@ -99,5 +101,30 @@ private:
     std::string m_dir;
     std::string m_path;
 };
+
+// The outline the outline benchmarks load.
+constexpr int kOutlineRecords = 100000;
+
+// The path of that outline, written once for the program; empty when it
+// could not be written.
+inline const std::string& SharedOutlinePath() {
+    static const OutlineFile file(kOutlineRecords);
+    return file.path();
+}
+
+// The same, with the benchmark marked as failed when it is empty.
+inline std::string OutlinePath(benchmark::State& state) {
+    const std::string& path = SharedOutlinePath();
+    if (path.empty())
+        state.SkipWithError("the outline could not be written");
+    return path;
+}
+
+// Reports the outline's records handled per second under the given name.
+inline void SetRecordRate(benchmark::State& state, const char* counter) {
+    state.counters[counter] = benchmark::Counter(static_cast<double>(kOutlineRecords) *
+                                                     static_cast<double>(state.iterations()),
+                                                 benchmark::Counter::kIsRate);
+}
 
 } // namespace tolvane::bench

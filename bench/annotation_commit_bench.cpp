@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/common/AtomicFile.h"
+#include "core/common/Cp1252.h"
 #include "core/stores/AnnotationStore.h"
 
 #include <benchmark/benchmark.h>
@@ -36,8 +37,9 @@ private:
 // A 1 KB note of several CR LF lines; variant changes one byte.
 std::string note(int variant) {
     std::string text;
+    const std::string line = cp1252::fromUtf8("Une ligne de note sur l'article, à relire.\r\n");
     while (text.size() < 1024)
-        text += "Une ligne de note sur l'article, \xE0 relire.\r\n";
+        text += line;
     text.resize(1024);
     text[0] = static_cast<char>('A' + variant % 26);
     return text;

@@ -3,6 +3,7 @@
 // inserting the same keys into the same map type with no other work, in the
 // same run. Also lookups and the article reads of a generated data source.
 
+#include "BenchMain.h"
 #include "core/articles/ArticleStore.h"
 #include "core/articles/DataSourceGenerator.h"
 #include "core/common/InputFile.h"
@@ -119,10 +120,18 @@ void BM_LoadIndex(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadIndex)->Unit(benchmark::kMillisecond);
 
-void BM_FindEntry(benchmark::State& state) {
+// A store of the base with its index loaded.
+struct LoadedStore {
+    explicit LoadedStore(const std::string& base) : store(DataSourcePaths::fromBase(base), index) {
+        store.LoadIndex();
+    }
     ArticleIndex index;
-    ArticleStore store(DataSourcePaths::fromBase(fixture().indexBase), index);
-    store.LoadIndex();
+    ArticleStore store;
+};
+
+void BM_FindEntry(benchmark::State& state) {
+    LoadedStore loaded(fixture().indexBase);
+    ArticleStore& store = loaded.store;
     uint32_t k = 0;
     for (auto _ : state) {
         // Three present numbers for one absent one, scattered over the range.
@@ -135,9 +144,8 @@ void BM_FindEntry(benchmark::State& state) {
 BENCHMARK(BM_FindEntry);
 
 void BM_ReadArticle(benchmark::State& state) {
-    ArticleIndex index;
-    ArticleStore store(DataSourcePaths::fromBase(fixture().generatedBase), index);
-    store.LoadIndex();
+    LoadedStore loaded(fixture().generatedBase);
+    ArticleStore& store = loaded.store;
     ArticleRecord record;
     ArticleNumber n = 0;
     int64_t bytes = 0;
@@ -152,9 +160,8 @@ void BM_ReadArticle(benchmark::State& state) {
 BENCHMARK(BM_ReadArticle);
 
 void BM_ReadArticleTitle(benchmark::State& state) {
-    ArticleIndex index;
-    ArticleStore store(DataSourcePaths::fromBase(fixture().generatedBase), index);
-    store.LoadIndex();
+    LoadedStore loaded(fixture().generatedBase);
+    ArticleStore& store = loaded.store;
     ArticleNumber n = 0;
     for (auto _ : state) {
         n = n % kArticles + 1;
@@ -164,45 +171,21 @@ void BM_ReadArticleTitle(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadArticleTitle);
 
-// Prints the table as usual, then the ratio of the load to its anchor.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration)
-                m_times[run.run_name.function_name] = {run.GetAdjustedRealTime(),
-                                                       run.GetAdjustedCPUTime()};
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const auto load = m_times.find("BM_LoadIndex");
-        if (load == m_times.end())
-            return;
-        for (const char* anchor : {"BM_Baseline", "BM_BaselineReserved"}) {
-            const auto base = m_times.find(anchor);
-            if (base == m_times.end() || base->second.first <= 0 || base->second.second <= 0)
-                continue;
-            std::printf("LoadIndex / %s = %.2f real, %.2f CPU (target: at most 2.00)\n", anchor + 3,
-                        load->second.first / base->second.first,
-                        load->second.second / base->second.second);
-        }
-    }
-
-private:
-    std::map<std::string, std::pair<double, double>> m_times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
     fixture();
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    bench::TimesReporter reporter;
+    const int status = bench::RunBenchmarks(argc, argv, &reporter);
+    // The load against each anchor.
+    if (const bench::Times* load = reporter.find("BM_LoadIndex")) {
+        for (const char* anchor : {"BM_Baseline", "BM_BaselineReserved"}) {
+            const bench::Times* base = reporter.find(anchor);
+            if (base == nullptr || base->real <= 0 || base->cpu <= 0)
+                continue;
+            std::printf("LoadIndex / %s = %.2f real, %.2f CPU (target: at most 2.00)\n", anchor + 3,
+                        load->real / base->real, load->cpu / base->cpu);
+        }
+    }
+    return status;
 }

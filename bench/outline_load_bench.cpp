@@ -15,40 +15,27 @@ namespace {
 
 using namespace tolvane;
 
-constexpr int kRecords = 100000;
-
-const bench::OutlineFile& outlineFile() {
-    static const bench::OutlineFile file(kRecords);
-    return file;
-}
-
 void BM_OutlineLoad(benchmark::State& state) {
-    const std::string& path = outlineFile().path();
-    if (path.empty()) {
-        state.SkipWithError("the outline could not be written");
+    const std::string path = bench::OutlinePath(state);
+    if (path.empty())
         return;
-    }
     for (auto _ : state) {
         OutlineModel model;
         model.LoadOutline(path);
-        if (model.size() != static_cast<size_t>(kRecords)) {
+        if (model.size() != static_cast<size_t>(bench::kOutlineRecords)) {
             state.SkipWithError("wrong number of nodes");
             return;
         }
         benchmark::DoNotOptimize(model.firstTopLevel());
     }
-    state.counters["records_per_s"] =
-        benchmark::Counter(static_cast<double>(kRecords) * static_cast<double>(state.iterations()),
-                           benchmark::Counter::kIsRate);
+    bench::SetRecordRate(state, "records_per_s");
 }
 BENCHMARK(BM_OutlineLoad)->Unit(benchmark::kMillisecond);
 
 void BM_AnchorReadAndScanFile(benchmark::State& state) {
-    const std::string& path = outlineFile().path();
-    if (path.empty()) {
-        state.SkipWithError("the outline could not be written");
+    const std::string path = bench::OutlinePath(state);
+    if (path.empty())
         return;
-    }
     std::vector<unsigned char> chunk(2048 * OutlineRecord::kSize);
     for (auto _ : state) {
         InputFile file;
@@ -69,9 +56,7 @@ void BM_AnchorReadAndScanFile(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(titleBytes);
     }
-    state.counters["records_per_s"] =
-        benchmark::Counter(static_cast<double>(kRecords) * static_cast<double>(state.iterations()),
-                           benchmark::Counter::kIsRate);
+    bench::SetRecordRate(state, "records_per_s");
 }
 BENCHMARK(BM_AnchorReadAndScanFile)->Unit(benchmark::kMillisecond);
 

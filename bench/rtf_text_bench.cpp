@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "BenchMain.h"
 #include "core/rtf/RichTextDump.h"
 #include "core/rtf/RtfReader.h"
 #include "core/rtf/TextFinder.h"
@@ -274,57 +275,29 @@ void BM_StdSearch(benchmark::State& state) {
 }
 BENCHMARK(BM_StdSearch)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Prints the table as usual, then each run of the tool as a speed against
-// catdoc's and grep's on the same bytes: the anchor's time over the tool's,
-// in real time (process start included) and in the children's CPU time.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred)
-                continue;
-            const auto cpu = run.counters.find("child_cpu_ms");
-            m_times[run.run_name.function_name] = {
-                run.GetAdjustedRealTime(), cpu == run.counters.end() ? 0.0 : cpu->second.value};
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const struct {
-            const char* anchor;
-            double target;
-        } anchors[] = {{"BM_Catdoc", 5.0}, {"BM_GrepCountIgnoreCase", 0.2}};
-        for (const char* tool : {"BM_ToolText", "BM_ToolParagraphs", "BM_ToolCount"}) {
-            const auto t = m_times.find(tool);
-            if (t == m_times.end() || t->second.first <= 0)
-                continue;
-            for (const auto& a : anchors) {
-                const auto base = m_times.find(a.anchor);
-                if (base == m_times.end())
-                    continue;
-                const double cpu =
-                    t->second.second > 0 ? base->second.second / t->second.second : 0.0;
-                std::printf("%s speed / %s = %.2f real, %.2f CPU (target: at least %.1f)\n",
-                            tool + 3, a.anchor + 3, base->second.first / t->second.first, cpu,
-                            a.target);
-            }
-        }
-    }
-
-private:
-    std::map<std::string, std::pair<double, double>> m_times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
     fixture();
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    tolvane::bench::TimesReporter reporter("child_cpu_ms");
+    const int status = tolvane::bench::RunBenchmarks(argc, argv, &reporter);
+    // Each run of the tool as a speed against catdoc's and grep's on the same bytes: the anchor's
+    // time over the tool's, in real time (process start included) and in the children's CPU time.
+    const struct {
+        const char* anchor;
+        double target;
+    } anchors[] = {{"BM_Catdoc", 5.0}, {"BM_GrepCountIgnoreCase", 0.2}};
+    for (const char* tool : {"BM_ToolText", "BM_ToolParagraphs", "BM_ToolCount"}) {
+        const tolvane::bench::Times* t = reporter.find(tool);
+        if (t == nullptr || t->real <= 0)
+            continue;
+        for (const auto& a : anchors) {
+            if (const tolvane::bench::Times* base = reporter.find(a.anchor)) {
+                std::printf("%s speed / %s = %.2f real, %.2f CPU (target: at least %.1f)\n",
+                            tool + 3, a.anchor + 3, base->real / t->real,
+                            t->cpu > 0 ? base->cpu / t->cpu : 0.0, a.target);
+            }
+        }
+    }
+    return status;
 }

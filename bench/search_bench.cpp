@@ -6,6 +6,7 @@
 // every body is read; `grep -ci` over the same .PGD file is timed in the
 // same run as the anchor. Targets: at least half of grep's throughput, and a
 // whole-word search at most 1.2 times as costly as a plain one.
+#include "BenchMain.h"
 #include "core/articles/ArticleStore.h"
 #include "core/articles/DataSourceGenerator.h"
 #include "core/articles/DataSourceWriter.h"
@@ -225,62 +226,37 @@ BENCHMARK(BM_SearchWholeWord)->Apply(configure);
 BENCHMARK(BM_SearchPlainOneThread)->Apply(configure);
 BENCHMARK(BM_SearchWholeWordOneThread)->Apply(configure);
 
-// Prints as usual, keeps each benchmark's median real time for the ratios
-// printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.aggregate_name != "median")
-                continue;
-            m_realMedian[run.run_name.function_name] = run.GetAdjustedRealTime();
-            const auto cpu = run.counters.find("process_cpu_ms");
-            if (cpu != run.counters.end())
-                m_cpuMedian[run.run_name.function_name] = cpu->second.value;
-        }
+// The ratios of the median times, real and of the processes' CPU.
+void printRatios(const bench::TimesReporter& medians) {
+    for (const bool real : {true, false}) {
+        const auto ratio = [&](const char* over, const char* under, const char* target) {
+            const bench::Times* a = medians.find(over);
+            const bench::Times* b = medians.find(under);
+            if (a == nullptr || b == nullptr)
+                return;
+            const double aTime = real ? a->real : a->cpu;
+            const double bTime = real ? b->real : b->cpu;
+            if (aTime > 0 && bTime > 0)
+                std::printf("  %-28s / %-24s = %5.2f  %s\n", over, under, aTime / bTime, target);
+        };
+        std::printf(real ? "\nRatios of median real times:\n"
+                         : "\nRatios of median process CPU times "
+                           "(all threads; grep's child process):\n");
+        ratio("BM_GrepCi", "BM_SearchPlain", "(target >= 0.5)");
+        ratio("BM_GrepCi", "BM_SearchWholeWord", "(target >= 0.5)");
+        ratio("BM_SearchWholeWord", "BM_SearchPlain", "(target <= 1.2)");
+        ratio("BM_SearchWholeWordOneThread", "BM_SearchPlainOneThread", "(target <= 1.2)");
+        ratio("BM_SearchPlainOneThread", "BM_SearchPlain", "(effect of the threads)");
+        ratio("BM_GrepCiw", "BM_GrepCi", "(grep's own whole-word cost)");
     }
-
-    void printRatios() const {
-        for (const auto* medians : {&m_realMedian, &m_cpuMedian}) {
-            const auto ratio = [medians](const char* over, const char* under, const char* target) {
-                const auto a = medians->find(over);
-                const auto b = medians->find(under);
-                if (a == medians->end() || b == medians->end() || b->second <= 0)
-                    return;
-                std::printf("  %-28s / %-24s = %5.2f  %s\n", over, under, a->second / b->second,
-                            target);
-            };
-            std::printf(medians == &m_realMedian ? "\nRatios of median real times:\n"
-                                                 : "\nRatios of median process CPU times "
-                                                   "(all threads; grep's child process):\n");
-            ratio("BM_GrepCi", "BM_SearchPlain", "(target >= 0.5)");
-            ratio("BM_GrepCi", "BM_SearchWholeWord", "(target >= 0.5)");
-            ratio("BM_SearchWholeWord", "BM_SearchPlain", "(target <= 1.2)");
-            ratio("BM_SearchWholeWordOneThread", "BM_SearchPlainOneThread", "(target <= 1.2)");
-            ratio("BM_SearchPlainOneThread", "BM_SearchPlain", "(effect of the threads)");
-            ratio("BM_GrepCiw", "BM_GrepCi", "(grep's own whole-word cost)");
-        }
-    }
-
-private:
-    std::map<std::string, double> m_realMedian;
-    std::map<std::string, double> m_cpuMedian;
-};
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> args(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave); // a later flag on the command line wins
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
-        return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
-    benchmark::Shutdown();
-    return 0;
+    bench::TimesReporter medians("process_cpu_ms", "median");
+    const int status =
+        bench::RunBenchmarks(argc, argv, &medians, {"--benchmark_enable_random_interleaving=true"});
+    printRatios(medians);
+    return status;
 }

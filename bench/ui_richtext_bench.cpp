@@ -3,6 +3,7 @@
 // building the QTextDocument (against setHtml), the first screen painted
 // (against a QTextBrowser), a short article shown, and find (against
 // QTextDocument::find). Pairs are meant to be read side by side.
+#include "OffscreenBenchmarkMain.h"
 #include "core/rtf/RtfReader.h"
 #include "ui/view/RichTextBuilder.h"
 #include "ui/view/RichTextEdit.h"
@@ -304,13 +305,5 @@ BENCHMARK(BM_Find_FindInRange)->Arg(kLarge)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Find_QTextDocumentFind)->Arg(kLarge)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tolvane::bench::RunOffscreenBenchmarks(argc, argv);
 }

@@ -8,7 +8,11 @@
 //     test controls) runs with TOLVANE_EXIT_AFTER_FIRST_ARTICLE=1 (it
 //     quits once its first article is painted); the anchor is this program
 //     started with --minimal: a QMainWindow with a QTextEdit showing the
-//     same article's text. Counters: viewer_ms, minimal_ms, ratio.
+//     same article's text. Counters: viewer_ms, minimal_ms, ratio. The
+//     viewer's configuration folder holds no reading place.
+//   StartupToFirstArticleWithPlace: the same with a reading place kept for
+//     the data source (window, panes, text size and an article to resume),
+//     which the start reads and applies.
 //   FollowLinkTo100KB: showing an article of 100 KB of text until painted,
 //     against a QTextBrowser given the same text as HTML. Counters:
 //     viewer_ms, browser_ms, ratio.
@@ -19,6 +23,7 @@
 #include "core/articles/DataSourceWriter.h"
 #include "core/articles/OutlineRecord.h"
 #include "core/rtf/RtfReader.h"
+#include "core/startup/ReadingState.h"
 #include "ui/base/AppServices.h"
 #include "ui/view/CTolvaneView.h"
 
@@ -123,8 +128,11 @@ double runMs(const QString& program, const QStringList& args, const QProcessEnvi
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-void StartupToFirstArticle(benchmark::State& state) {
+// The viewer's start on the big data source with configFolder as its
+// XDG_CONFIG_HOME, against the anchor.
+void startupRuns(benchmark::State& state, const std::string& configFolder) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(configFolder));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("TOLVANE_EXIT_AFTER_FIRST_ARTICLE"), QStringLiteral("1"));
     const QString viewer = QString::fromStdString(toolDir() + "/tolvane-harness");
@@ -142,7 +150,36 @@ void StartupToFirstArticle(benchmark::State& state) {
         benchmark::Counter(minimalMs, benchmark::Counter::kAvgIterations);
     state.counters["ratio"] = minimalMs > 0 ? viewerMs / minimalMs : 0;
 }
+
+void StartupToFirstArticle(benchmark::State& state) {
+    startupRuns(state, g_dir + "/config-empty");
+}
 BENCHMARK(StartupToFirstArticle)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+void StartupToFirstArticleWithPlace(benchmark::State& state) {
+    const std::string config = g_dir + "/config";
+    ReadingState place;
+    place.base = AbsoluteBase(g_bigBase);
+    place.article = 12345;
+    place.topPosition = 200;
+    place.hasWindow = true;
+    place.x = 20, place.y = 30, place.width = 1000, place.height = 720;
+    place.outline = {true, true, 3000};
+    place.notes = {true, true, 80};
+    place.zoomPercent = 100;
+    const std::string file = config + "/tolvane/" + ReadingStateFileName(place.base);
+    if (!WriteReadingState(config + "/tolvane", file, place)) {
+        state.SkipWithError("the reading place could not be written");
+        return;
+    }
+    startupRuns(state, config);
+    if (!ReadReadingState(file, place.base))
+        state.SkipWithError("the reading place is no longer readable");
+}
+BENCHMARK(StartupToFirstArticleWithPlace)
+    ->UseManualTime()
+    ->Iterations(10)
+    ->Unit(benchmark::kMillisecond);
 
 void FollowLinkTo100KB(benchmark::State& state) {
     AppServices services;

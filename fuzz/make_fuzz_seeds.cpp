@@ -12,7 +12,10 @@
 #include "core/articles/ArticleStore.h"
 #include "core/articles/DataSourceGenerator.h"
 #include "core/articles/DataSourceWriter.h"
+#include "core/articles/KeywordIndex.h"
+#include "core/common/Cp1252.h"
 #include "core/startup/InstanceMessage.h"
+#include "core/startup/ReadingState.h"
 #include "core/stores/AnnotationStore.h"
 #include "core/stores/BookmarkFile.h"
 
@@ -176,6 +179,7 @@ void guideSeeds(const std::string& base) {
     }
     storeSeed("guide-part", part.pghBytes(), part.pgdBytes(), part.pglBytes());
     writeSeed("outline_reader_fuzzer", "guide", readFile(base + ".FIC"));
+    writeSeed("keyword_index_fuzzer", "guide", readFile(base + ".PGK"));
     textSeeds("guide", base, 64);
 }
 
@@ -199,12 +203,18 @@ void topicSeeds(const std::string& sources) {
     ::closedir(d);
 }
 
+// French text of the seeds, written in UTF-8, as the files hold it
+// (Windows-1252).
+std::string W(const char* utf8) {
+    return cp1252::fromUtf8(utf8);
+}
+
 // .NOT files saved by the store, and .NO$ files left by a run that ended
 // without saving.
 void annotationSeeds(const std::string& scratch) {
     const std::vector<std::vector<std::pair<ArticleNumber, std::string>>> runs = {
         {{1, "Note"}},
-        {{1, "Premi\xE8re note"}, {7, "R\xE9sum\xE9 : voir l'article 3."}, {3, ""}},
+        {{1, W("Première note")}, {7, W("Résumé : voir l'article 3.")}, {3, ""}},
         {{2, "a"}, {2, "ab"}, {5, std::string(300, 'x')}, {2, ""}, {9, "fin\r\nligne"}},
     };
     int k = 0;
@@ -232,12 +242,26 @@ void bookmarkSeeds() {
     const std::vector<std::vector<BookmarkRow>> files = {
         {},
         {{"Accueil", 1}},
-        {{"", 3}, {"Index g\xE9n\xE9ral", 12}, {"Index g\xE9n\xE9ral", 12}, {"Z", -1}},
-        {{std::string(200, 'b'), 2147483647}, {"\xC9t\xE9", 0}},
+        {{"", 3}, {W("Index général"), 12}, {W("Index général"), 12}, {"Z", -1}},
+        {{std::string(200, 'b'), 2147483647}, {W("Été"), 0}},
     };
     int k = 0;
     for (const auto& rows : files)
         writeSeed("bookmarks_reader_fuzzer", std::to_string(k++), BookmarkFile::Bytes(rows));
+}
+
+void keywordSeeds() {
+    KeywordIndex index;
+    for (const char* keyword : {"\xE9t\xE9", "\xC9T\xC9", "est",
+                                "z\xE8"
+                                "bre",
+                                "\x9C"
+                                "uvre"})
+        index.add(keyword, 3);
+    index.add("est", -1);
+    index.sort();
+    writeSeed("keyword_index_fuzzer", "small", index.encode());
+    writeSeed("keyword_index_fuzzer", "empty", KeywordIndex().encode());
 }
 
 void messageSeeds() {
@@ -257,6 +281,15 @@ void messageSeeds() {
     }
 }
 
+void readingStateSeeds() {
+    ReadingState bare;
+    bare.base = "/usr/share/tolvane/GUIDE";
+    writeSeed("reading_state_fuzzer", "0", FormatReadingState(bare));
+    writeSeed("reading_state_fuzzer", "1",
+              "tolvane-reading 1\nbase /home/u/aide/GUIDE\narticle 12 3456\n"
+              "window -40 25 1000 720 maximized\noutline 1 2500\nnotes 0 46\nzoom 125\nend\n");
+}
+
 void commandLineSeeds() {
     const std::vector<std::vector<std::string>> lines = {
         {"tolvane"},
@@ -264,7 +297,7 @@ void commandLineSeeds() {
         {"tolvane", "/D=C:\\AIDE\\GUIDE", "/A=UTILISATEUR", "/P:3"},
         {"tolvane", "-N=Aide_en_ligne", "/F"},
         {"tolvane", "/tmp/GUIDE", "/p=  -7x"},
-        {"tolvane", "/D=/home/u/aide/GUIDE", "/N=Titre_\xE9t\xE9"},
+        {"tolvane", "/D=/home/u/aide/GUIDE", W("/N=Titre_été")},
     };
     int k = 0;
     for (const auto& tokens : lines) {
@@ -293,8 +326,10 @@ int main(int argc, char** argv) {
     annotationSeeds(scratch);
     tableSeeds();
     bookmarkSeeds();
+    keywordSeeds();
     messageSeeds();
     commandLineSeeds();
+    readingStateSeeds();
     searchTextSeeds();
     removeTree(scratch);
     std::printf("%d seed files in %s\n", g_written, g_root.c_str());

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config zlib1g-dev
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n qt6-qpa-plugins
     libgl-dev libxkbcommon-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev

@@ -2,6 +2,7 @@
 #include "app/CMainFrame.h"
 
 #include "app/CTolvaneApp.h"
+#include "app/ReadingPlace.h"
 #include "core/common/Cp1252.h"
 #include "core/common/PathResolver.h"
 #include "core/common/UserFileSafety.h"
@@ -14,7 +15,6 @@
 #include "ui/base/CommandTable.h"
 #include "ui/base/MenuItemAccessible.h"
 #include "ui/base/QtText.h"
-#include "ui/base/Theme.h"
 #include "ui/base/ToolButtonAccessible.h"
 #include "ui/panes/CAnnotationBar.h"
 #include "ui/panes/COutlineBar.h"
@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -91,7 +92,25 @@ CMainFrame::CMainFrame(CTolvaneApp& app, AppServices& services)
     resize(std::min(1000, screen.width()), std::min(720, screen.height()));
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    if (qApp != nullptr)
+        qApp->removeEventFilter(this);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::MouseButtonPress || !watched->isWidgetType() ||
+        static_cast<QWidget*>(watched)->window() != this)
+        return QMainWindow::eventFilter(watched, event);
+    const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+    const int id = button == Qt::BackButton      ? cmd::Back
+                   : button == Qt::ForwardButton ? cmd::Forward
+                                                 : 0;
+    if (id == 0)
+        return QMainWindow::eventFilter(watched, event);
+    UpdateCommandStates();
+    action(id)->trigger();
+    return true;
+}
 
 bool CMainFrame::OnCreate() {
     createActions();
@@ -102,6 +121,9 @@ bool CMainFrame::OnCreate() {
     if (!createPanes())
         return false;
     connect(m_view, &CTolvaneView::articleChanged, this, &CMainFrame::UpdateCommandStates);
+    // The mouse's back and forward buttons, wherever they are pressed in
+    // the window.
+    qApp->installEventFilter(this);
     connect(m_view, &QTextEdit::copyAvailable, this, &CMainFrame::UpdateCommandStates);
     m_services.PumpMessages();
     RecalcLayout();
@@ -122,7 +144,7 @@ QAction* CMainFrame::makeAction(int id, const QString& text) {
     if (!texts.tooltip.isEmpty())
         a->setToolTip(texts.tooltip);
     if (!texts.icon.isEmpty())
-        a->setIcon(QIcon(IconPath(texts.icon)));
+        a->setIcon(QIcon(m_services.iconPath(texts.icon)));
     m_actions.insert(id, a);
     return a;
 }
@@ -132,6 +154,17 @@ void CMainFrame::createActions() {
             [this] { m_app.GoHome(); });
     connect(makeAction(cmd::Back, QStringLiteral("Article &précédent")), &QAction::triggered, this,
             [this] { m_app.GoBack(); });
+    action(cmd::Back)->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
+    QAction* forward = makeAction(cmd::Forward, QStringLiteral("Article s&uivant"));
+    forward->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
+    connect(forward, &QAction::triggered, this, [this] { m_app.GoForward(); });
+    QAction* resume = makeAction(cmd::Resume, QStringLiteral("&Reprendre la lecture"));
+    resume->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    connect(resume, &QAction::triggered, this, [this] {
+        if (m_readingPlace)
+            m_readingPlace->Resume();
+        UpdateCommandStates();
+    });
     connect(makeAction(cmd::Sync, QStringLiteral("&Synchroniser l'article")), &QAction::triggered,
             this, [this] { SyncArticle(m_view->currentArticle()); });
     makeAction(cmd::AddBookmark, QStringLiteral("&Définir signet"))
@@ -166,6 +199,9 @@ void CMainFrame::createActions() {
     m_actions.value(cmd::History)->setText(QStringLiteral("&Historique"));
     m_actions.value(cmd::Bookmarks)->setText(QStringLiteral("Liste des &signets"));
     m_actions.value(cmd::Results)->setText(QStringLiteral("&Résultats de la recherche"));
+    QAction* index = makeAction(cmd::Index, QStringLiteral("&Index"));
+    index->setCheckable(true);
+    index->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     connect(makeAction(cmd::About, QStringLiteral("&A propos...")), &QAction::triggered, this,
             [this] { m_app.OnAbout(); });
     makeAction(cmd::AnnotationPresent, QString());
@@ -177,6 +213,24 @@ void CMainFrame::createActions() {
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(print, &QAction::triggered, this, &CMainFrame::OnPrint);
     addAction(print);
+    // Its letter is the I: the P already opens "Article &précédent" in the same menu.
+    QAction* preview = makeAction(cmd::PrintPreview, QStringLiteral("Aperçu avant &impression"));
+    preview->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    connect(preview, &QAction::triggered, this, &CMainFrame::OnPrintPreview);
+
+    // F3 and Shift+F3 step through the last search's hits from any window
+    // of the viewer: the results window keeps the focus after a double click.
+    const std::pair<int, std::pair<const char16_t*, QKeySequence>> steps[] = {
+        {cmd::NextHit, {u"Occurrence &suivante", QKeySequence(Qt::Key_F3)}},
+        {cmd::PreviousHit, {u"Occurrence &précédente", QKeySequence(Qt::SHIFT | Qt::Key_F3)}},
+    };
+    for (const auto& [id, item] : steps) {
+        QAction* step = makeAction(id, QString::fromUtf16(item.first));
+        step->setShortcut(item.second);
+        step->setShortcutContext(Qt::ApplicationShortcut);
+        connect(step, &QAction::triggered, this,
+                [this, id = id] { m_app.StepSearchHit(id == cmd::NextHit ? 1 : -1); });
+    }
 
     // F6 and Shift+F6 move the keyboard focus from pane to pane.
     auto* nextPane = new QAction(this);
@@ -220,9 +274,13 @@ void CMainFrame::createMenus() {
     QMenu* article = menuBar()->addMenu(QStringLiteral("A&rticle"));
     article->addAction(action(cmd::Home));
     article->addAction(action(cmd::Back));
+    article->addAction(action(cmd::Forward));
+    article->addAction(action(cmd::Resume));
     article->addAction(action(cmd::Sync));
     article->addSeparator();
     article->addAction(action(cmd::AddBookmark));
+    article->addSeparator();
+    article->addAction(action(cmd::PrintPreview));
     article->addSeparator();
     article->addAction(action(cmd::Quit));
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edition"));
@@ -230,6 +288,8 @@ void CMainFrame::createMenus() {
     edit->addAction(action(cmd::SelectAll));
     edit->addSeparator();
     edit->addAction(action(cmd::Find));
+    edit->addAction(action(cmd::NextHit));
+    edit->addAction(action(cmd::PreviousHit));
     edit->addSeparator();
     edit->addAction(action(cmd::Annotation));
     QMenu* display = menuBar()->addMenu(QStringLiteral("&Affichage"));
@@ -239,6 +299,7 @@ void CMainFrame::createMenus() {
     display->addAction(action(cmd::History));
     display->addAction(action(cmd::Bookmarks));
     display->addAction(action(cmd::Results));
+    display->addAction(action(cmd::Index));
     QMenu* help = menuBar()->addMenu(QStringLiteral("Ai&de"));
     help->addAction(action(cmd::About));
     for (QMenu* menu : {article, edit, display, help})
@@ -424,6 +485,8 @@ void CMainFrame::UpdateAnnotationButton(bool hasText) {
 
 void CMainFrame::UpdateCommandStates() {
     action(cmd::Back)->setEnabled(m_app.CanGoBack());
+    action(cmd::Forward)->setEnabled(m_app.CanGoForward());
+    action(cmd::Resume)->setEnabled(m_readingPlace && m_readingPlace->CanResume());
     action(cmd::Copy)->setEnabled(m_view->textCursor().hasSelection());
     action(cmd::ToolBar)->setChecked(m_toolBar != nullptr && m_toolBar->isVisible());
     action(cmd::StatusBar)->setChecked(statusBar()->isVisible());
@@ -468,6 +531,11 @@ void CMainFrame::onInitialLoad() {
     emit initialLoadFinished();
 }
 
+void CMainFrame::RestoreReadingPlace(const std::string& folder) {
+    m_readingPlace = std::make_unique<ReadingPlace>(*this, folder);
+    m_readingPlace->Restore();
+}
+
 void CMainFrame::OnShowArticleRequest(ArticleNumber number) {
     if (!m_app.ShowArticle(number, 0))
         m_app.ShowArticle(1, 0);
@@ -479,11 +547,18 @@ void CMainFrame::OnPrint() {
         m_doc->Print(*m_view, this);
 }
 
+void CMainFrame::OnPrintPreview() {
+    if (m_view->currentArticle() != 0)
+        m_doc->PrintPreview(*m_view, this);
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
     SaveArticleAnnotation(m_view->currentArticle());
     if (m_annotations != nullptr)
         m_annotations->SaveAnnotations();
     m_app.SaveBookmarks();
+    if (m_readingPlace)
+        m_readingPlace->Save();
     event->accept();
     // The application ends with its main window, whatever else is open.
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,

@@ -11,6 +11,9 @@
 #include <QList>
 #include <QMainWindow>
 
+#include <memory>
+#include <string>
+
 class QLabel;
 class QToolBar;
 
@@ -23,6 +26,7 @@ class CSash;
 class CTolvaneApp;
 class CTolvaneDoc;
 class CTolvaneView;
+class ReadingPlace;
 
 // The main window: the article view in the middle, the toolbar, the status
 // bar, the outline pane docked on the left and the annotation pane docked
@@ -33,9 +37,6 @@ class CMainFrame : public QMainWindow, public ViewHooks {
     Q_OBJECT
 
 public:
-    // The view's tests read the floor here; it is the pane's own.
-    static constexpr int kAnnotationMinHeight = CDlgBar::kAnnotationMinHeight;
-
     CMainFrame(CTolvaneApp& app, AppServices& services);
     ~CMainFrame() override;
 
@@ -75,10 +76,18 @@ public:
     bool initialLoadRunning() const { return m_loadState == LoadState::Running; }
     // Runs the initial load now unless it has started already.
     void ensureInitialLoad();
+    // Gives back the window, panes and text size the reader left this data
+    // source with, kept in folder, and keeps the article for the resume
+    // command; the place is written there again at close. Before the
+    // window is shown.
+    void RestoreReadingPlace(const std::string& folder);
+    ReadingPlace* readingPlace() const { return m_readingPlace.get(); }
     // A second start asked for article number.
     void OnShowArticleRequest(ArticleNumber number);
     // Prints the article through the print dialog.
     void OnPrint();
+    // Shows the article's pages as OnPrint prints them.
+    void OnPrintPreview();
     // The panes F6 moves through, in order: the outline tree, the article
     // view, the annotation text while its pane is shown.
     QList<QWidget*> panes() const;
@@ -95,6 +104,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QAction* makeAction(int id, const QString& text);
@@ -128,6 +138,8 @@ private:
     QString m_readyText;
     enum class LoadState { NotStarted, Running, Done };
     LoadState m_loadState = LoadState::NotStarted;
+    // Only when the run remembers where the reader left off.
+    std::unique_ptr<ReadingPlace> m_readingPlace;
 };
 
 } // namespace tolvane

@@ -15,8 +15,10 @@
 #include "ui/base/CommandTable.h"
 #include "ui/base/QtText.h"
 #include "ui/panes/CAboutDlg.h"
+#include "ui/panes/CAnnotationBar.h"
 #include "ui/panes/CBookmarkNameDialog.h"
 #include "ui/panes/CFindDialog.h"
+#include "ui/panes/CIndexWindow.h"
 #include "ui/panes/CListWindow.h"
 #include "ui/view/CPopupWnd.h"
 #include "ui/view/CTolvaneView.h"
@@ -90,6 +92,8 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
         return false;
     if (!createSecondaryWindows())
         return false;
+    if (!m_readingStateFolder.empty())
+        m_frame->RestoreReadingPlace(m_readingStateFolder);
     connectNotesCommands();
     qApp->installEventFilter(this);
     m_frame->show();
@@ -177,6 +181,15 @@ bool CTolvaneApp::ShowArticle(ArticleNumber number, int position) {
 void CTolvaneApp::GoBack() {
     if (const auto previous = m_history.GoBack())
         ShowArticle(previous->article, previous->topPosition);
+    m_history.EndStep();
+    if (m_frame)
+        m_frame->UpdateCommandStates();
+}
+
+void CTolvaneApp::GoForward() {
+    if (const auto next = m_history.GoForward())
+        ShowArticle(next->article, next->topPosition);
+    m_history.EndStep();
     if (m_frame)
         m_frame->UpdateCommandStates();
 }
@@ -217,10 +230,9 @@ bool CTolvaneApp::createSecondaryWindows() {
     if (!m_historyWindow || !m_resultsWindow || !m_bookmarksWindow)
         return false;
     const std::pair<int, void (CTolvaneApp::*)()> commands[] = {
-        {cmd::Find, &CTolvaneApp::OnFind},
-        {cmd::History, &CTolvaneApp::OnHistory},
-        {cmd::Bookmarks, &CTolvaneApp::OnBookmarks},
-        {cmd::Results, &CTolvaneApp::OnResults},
+        {cmd::Find, &CTolvaneApp::OnFind},           {cmd::History, &CTolvaneApp::OnHistory},
+        {cmd::Bookmarks, &CTolvaneApp::OnBookmarks}, {cmd::Results, &CTolvaneApp::OnResults},
+        {cmd::Index, &CTolvaneApp::OnIndex},
     };
     for (const auto& [id, handler] : commands) {
         QAction* action = m_frame->action(id);
@@ -323,8 +335,30 @@ void CTolvaneApp::OnResults() {
     m_frame->action(cmd::Results)->setChecked(m_resultsWindow && m_resultsWindow->isVisible());
 }
 
+void CTolvaneApp::OnIndex() {
+    if (!m_indexWindow) {
+        auto* window = new CIndexWindow(*this, m_frame.get());
+        window->LoadIndex(m_frame->store().paths().pgk);
+        QAction* action = m_frame->action(cmd::Index);
+        connect(window, &CIndexWindow::visibilityChanged, action, &QAction::setChecked);
+        m_indexWindow = window;
+    }
+    if (m_indexWindow->isVisible()) {
+        m_indexWindow->hide();
+    } else {
+        // Opened from the keyboard, it takes the keys at once.
+        m_indexWindow->showNormal();
+        m_indexWindow->activateWindow();
+    }
+    m_frame->action(cmd::Index)->setChecked(m_indexWindow->isVisible());
+}
+
+CIndexWindow* CTolvaneApp::indexWindow() const {
+    return m_indexWindow;
+}
+
 bool CTolvaneApp::SearchArticles(const std::string& text, bool matchCase, bool wholeWord,
-                                 bool inTitle, bool inText) {
+                                 bool inTitle, bool inText, bool inNotes) {
     if (!m_frame)
         return false;
     if (!m_resultsWindow)
@@ -338,9 +372,14 @@ bool CTolvaneApp::SearchArticles(const std::string& text, bool matchCase, bool w
     request.wholeWord = wholeWord;
     request.inTitle = inTitle;
     request.inText = inText;
+    request.inNotes = inNotes;
+    AnnotationTexts notes;
+    if (auto* pane = qobject_cast<CAnnotationBar*>(m_frame->annotationBar()); pane && inNotes)
+        notes = pane->AnnotationTexts();
     m_resultsWindow->SetQuery(text, matchCase, wholeWord);
     m_resultsWindow->ClearRows();
-    const std::vector<SearchMatch> matches = SearchEngine(m_frame->store()).SearchArticles(request);
+    const std::vector<SearchMatch> matches =
+        SearchEngine(m_frame->store()).SearchArticles(request, notes);
     m_resultsWindow->addRows(matches);
     if (!matches.empty())
         m_resultsWindow->ShowList();
@@ -351,7 +390,29 @@ bool CTolvaneApp::SearchArticles(const std::string& text, bool matchCase, bool w
 int CTolvaneApp::HighlightQuery(const std::string& text, bool matchCase, bool wholeWord) {
     if (!m_frame || text.empty())
         return -1;
+    // Every occurrence marked, the first one after the selection selected.
+    m_frame->view()->markHits(cp1252::toUtf16(text), matchCase, wholeWord);
     return FindInArticle(cp1252::toUtf16(text), matchCase, wholeWord, false);
+}
+
+void CTolvaneApp::StepSearchHit(int direction) {
+    if (!m_frame)
+        return;
+    CTolvaneView* view = m_frame->view();
+    if (view->stepHit(direction)) {
+        if (m_resultsWindow)
+            m_resultsWindow->KeepOffSelection();
+        return;
+    }
+    if (!m_resultsWindow || m_resultsWindow->RowCount() == 0)
+        return;
+    if (!m_resultsWindow->OpenNeighbour(direction)) {
+        AppMessageBox(QStringLiteral("La recherche est terminée."), QMessageBox::NoIcon);
+        return;
+    }
+    // Going back, the article is entered from its end.
+    if (direction < 0 && view->selectHit(-1))
+        m_resultsWindow->KeepOffSelection();
 }
 
 int CTolvaneApp::FindInArticle(const std::u16string& text, bool matchCase, bool wholeWord,
@@ -372,6 +433,10 @@ std::optional<QPoint> CTolvaneApp::selectionScreenPoint() const {
 
 std::string CTolvaneApp::articleTitle(ArticleNumber number) {
     return m_frame ? m_frame->store().ReadArticleTitle(number) : std::string();
+}
+
+QString CTolvaneApp::iconPath(const QString& name) const {
+    return m_services.iconPath(name);
 }
 
 QWidget* CTolvaneApp::mainWindow() const {

@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QTranslator;
@@ -20,6 +21,7 @@ namespace tolvane {
 
 class AppServices;
 class CFindDialog;
+class CIndexWindow;
 class CListWindow;
 class CMainFrame;
 class FileLock;
@@ -51,11 +53,19 @@ public:
     // but neither changed nor written.
     bool userFilesReadOnly() const { return m_userFilesReadOnly; }
 
+    // Remembers between runs where the reader left each data source, in
+    // folder (the user's configuration folder); nothing is remembered
+    // without it. Before InitInstance.
+    void setReadingStateFolder(std::string folder) { m_readingStateFolder = std::move(folder); }
+
     // Shows an article in the main window's view.
     bool ShowArticle(ArticleNumber number, int position) override;
     void GoBack();
     void GoHome();
     bool CanGoBack() const { return m_history.CanGoBack(); }
+    // Shows again the article the last Back step left, where it was left.
+    void GoForward();
+    bool CanGoForward() const { return m_history.CanGoForward(); }
     // Writes the bookmarks window's rows to the bookmark file; a failure is
     // reported and leaves the old file whole.
     void SaveBookmarks();
@@ -87,19 +97,32 @@ public:
     CListWindow* historyWindow() const;
     CListWindow* resultsWindow() const;
     CListWindow* bookmarksWindow() const;
+    // The keyword index window, made and filled from the data source's .PGK
+    // the first time its command is given.
+    void OnIndex();
+    CIndexWindow* indexWindow() const;
 
-    // Searches every article (text in Windows-1252) and fills the results
-    // window, showing it when something matched.
+    // Searches every article (text in Windows-1252), and with inNotes the
+    // annotations as the pane holds them (the text being typed included;
+    // nothing is committed or written), and fills the results window,
+    // showing it when something matched.
     bool SearchArticles(const std::string& text, bool matchCase, bool wholeWord, bool inTitle,
-                        bool inText) override;
+                        bool inText, bool inNotes = false) override;
     // Selects the next occurrence of text in the view from its selection;
     // the start of the occurrence or -1.
     int HighlightQuery(const std::string& text, bool matchCase, bool wholeWord) override;
     int FindInArticle(const std::u16string& text, bool matchCase, bool wholeWord,
                       bool fromStart) override;
+    // F3 (direction 1) and Shift+F3 (-1): the next or previous marked
+    // occurrence of the last search in the article, else the next or
+    // previous article of the results window with its first (or last)
+    // occurrence, else "La recherche est terminée.". Nothing before any
+    // search has found something.
+    void StepSearchHit(int direction);
     std::optional<QPoint> selectionScreenPoint() const override;
     std::string articleTitle(ArticleNumber number) override;
     QWidget* mainWindow() const override;
+    QString iconPath(const QString& name) const override;
     // Reads the bookmark file into the bookmarks window (as it is made).
     void LoadBookmarks() override;
 
@@ -130,6 +153,7 @@ private:
     // Held from start-up to ExitInstance, after the last write of the close.
     std::unique_ptr<FileLock> m_userFilesLock;
     bool m_userFilesReadOnly = false;
+    std::string m_readingStateFolder;
     int m_exitCode = 0;
     // The bookmark file held bytes its rows do not account for.
     bool m_bookmarkFileDamaged = false;
@@ -138,6 +162,7 @@ private:
     QPointer<CListWindow> m_historyWindow;
     QPointer<CListWindow> m_resultsWindow;
     QPointer<CListWindow> m_bookmarksWindow;
+    QPointer<CIndexWindow> m_indexWindow;
 };
 
 } // namespace tolvane

@@ -2,6 +2,7 @@
 #include "app/ViewerMain.h"
 
 #include "app/CTolvaneApp.h"
+#include "core/startup/PerUserFolder.h"
 #include "ui/base/AppServices.h"
 #include "ui/base/Theme.h"
 
@@ -49,7 +50,7 @@ int RunViewer(int argc, char** argv, const std::function<void(CTolvaneApp&)>& st
     // The desktop matches the window to the installed entry (its icon, its
     // name in the task bar) by this name; on Wayland it is the app id.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tolvane.viewer"));
-    ApplyThemeFromEnvironment(application);
+    const bool dark = ApplyThemeFromEnvironment(application);
     const std::string exePath =
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
 
@@ -57,7 +58,9 @@ int RunViewer(int argc, char** argv, const std::function<void(CTolvaneApp&)>& st
     StderrServices stderrServices;
     const bool toStderr = qEnvironmentVariable("TOLVANE_MESSAGES") == QLatin1String("stderr");
     AppServices& services = toStderr ? stderrServices : desktopServices;
+    services.setDarkIcons(dark);
     CTolvaneApp app(services);
+    app.setReadingStateFolder(ConfigFolder());
     int code = 0;
     if (app.InitInstance(args, exePath)) {
         if (started)

@@ -9,6 +9,12 @@ checks with the pyatspi client that
   - Tab reaches a link, which is told as focused, and Enter follows it;
   - F7 turns the caret on, Down moves it with a caret event, and the line
     under it can be read;
+  - Alt+Left and Alt+Right step back and forward, and Ctrl+R after a restart
+    shows the article the reader left (reading_place);
+  - Ctrl+Shift+P opens the print preview, titled and with named tools, and
+    Escape closes it (print_preview_by_keys);
+  - Ctrl+I opens the keyword index, typing selects a keyword as it goes,
+    Enter shows its article and Escape closes the index;
   - every shown object that takes the focus has a name.
 Every wait polls for its condition with a bound; nothing waits a fixed time.
 """
@@ -28,6 +34,13 @@ KEY_RETURN = 0xFF0D
 KEY_DOWN = 0xFF54
 KEY_F7 = 0xFFC4
 KEY_ESCAPE = 0xFF1B
+KEY_LEFT = 0xFF51
+KEY_RIGHT = 0xFF53
+KEY_NEXT = 0xFF56
+KEYSYM_R = 0x72
+# Key codes of the modifiers in the X server's default keymap.
+KEYCODE_CONTROL_L = 37
+KEYCODE_ALT_L = 64
 
 
 class Failure(Exception):
@@ -236,7 +249,12 @@ def main():
         print("caret at %d, line: %r" % (offset, line.strip()))
         key(pyatspi, KEY_F7)
 
-        # 4. Every shown object that takes the focus has a name, in the main
+        # 4. The keyword index: Ctrl+I, typing, Enter; then the print preview.
+        index_scenario(pyatspi, app, frame, article, wait)
+        go_home()
+        print_preview_by_keys(pyatspi, app, wait)
+
+        # 5. Every shown object that takes the focus has a name, in the main
         # window and in the find and bookmark windows opened from the toolbar.
         for tool, title in (("Rechercher", "Rechercher"), ("Liste des signets", "Liste des signets")):
             button = wait(lambda: find(frame, lambda a: a.name == tool and a.getRole() in (
@@ -248,6 +266,10 @@ def main():
         walk(pyatspi, app, unnamed)
         check(not unnamed, "focusable objects without a name: " + "; ".join(unnamed))
         print("every focusable object has a name")
+
+        viewer.terminate()
+        viewer.wait(timeout=WAIT)
+        reading_place(pyatspi, context, options, env, work, processes)
         print("PASS")
         return 0
     except Failure as failure:
@@ -273,6 +295,201 @@ def main():
                     process.kill()
                     process.wait()
         shutil.rmtree(work, ignore_errors=True)
+
+
+def reading_place(pyatspi, context, options, env, work, processes):
+    """Forward after Back by the keys, then the place kept over a restart.
+
+    A viewer of its own, with a configuration folder of its own: follow a
+    link, scroll, Alt+Left, Alt+Right (the "Page suivante" button enabled in
+    between only), close it as a second start with /F does, start it again:
+    the start article is shown, and Ctrl+R brings back the article left at
+    the line it was left at."""
+    env = dict(env, XDG_CONFIG_HOME=os.path.join(work, "config"))
+    command = [options.viewer, "/D:" + options.source, "/A:" + os.path.join(work, "place")]
+
+    def pump():
+        while context.iteration(False):
+            pass
+
+    def start():
+        viewer = subprocess.Popen(command, env=env, stdout=open(os.path.join(work, "viewer.log"), "a"),
+                                  stderr=subprocess.STDOUT)
+        processes.append(viewer)
+        wait = lambda condition, what: poll(condition, what, pump, viewer)
+        desktop = pyatspi.Registry.getDesktop(0)
+        app = wait(lambda: next((a for a in children(desktop) if a is not None
+                                 and a.get_process_id() == viewer.pid), None), "the viewer on the bus")
+        frame = wait(lambda: next((c for c in children(app) if c.getRole() == pyatspi.ROLE_FRAME), None),
+                     "the main window")
+        article = wait(lambda: find(frame, lambda a: a.name.startswith("Article :")), "the article")
+        wait(lambda: " - " in frame.name, "the main window named after its title")
+        article.queryComponent().grabFocus()
+        wait(lambda: article.getState().contains(pyatspi.STATE_FOCUSED), "the focus in the article")
+        return viewer, wait, frame, article
+
+    def chord(keycode, keysym):
+        pyatspi.Registry.generateKeyboardEvent(keycode, None, pyatspi.KEY_PRESS)
+        key(pyatspi, keysym)
+        pyatspi.Registry.generateKeyboardEvent(keycode, None, pyatspi.KEY_RELEASE)
+
+    def top_offset(article):
+        # The character at the article's top left corner: where it is scrolled to.
+        x, y, _, _ = article.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return article.queryText().getOffsetAtPoint(x + 8, y + 8, pyatspi.DESKTOP_COORDS)
+
+    viewer, wait, frame, article = start()
+    start_title = frame.name
+    forward = wait(lambda: find(frame, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON
+                                and a.name == "Page suivante"), "the forward button")
+    check(forward.description == "Page suivante dans l'historique",
+          "the forward button is described as %r" % forward.description)
+    enabled = lambda: forward.getState().contains(pyatspi.STATE_SENSITIVE)
+    check(not enabled(), "Forward is enabled before any Back step")
+    # The guide's long article, which scrolls.
+    link = wait(lambda: next((c for c in children(article) if c.getRole() == pyatspi.ROLE_LINK
+                              and c.description.startswith("Ouvre l'article") and "long" in c.name), None),
+                "a link to the long article")
+    expected = link.description.split("«")[1].split("»")[0].strip()
+    link.queryAction().doAction(0)
+    wait(lambda: frame.name != start_title and frame.name.endswith(expected), "the article of the link")
+    left_title = frame.name
+    article.queryComponent().grabFocus()
+    for _ in range(3):
+        key(pyatspi, KEY_NEXT)
+    wait(lambda: top_offset(article) > 0, lambda: "the article scrolled down (%d)" % top_offset(article))
+    left_at = top_offset(article)
+    chord(KEYCODE_ALT_L, KEY_LEFT)
+    wait(lambda: frame.name == start_title, "the first article after Alt+Left")
+    wait(enabled, "the forward button enabled after Back")
+    chord(KEYCODE_ALT_L, KEY_RIGHT)
+    wait(lambda: frame.name == left_title, "the article left, after Alt+Right")
+    wait(lambda: top_offset(article) == left_at, "the article at the line it was left at")
+    wait(lambda: not enabled(), "the forward button disabled at the newest article")
+    print("Alt+Left, Alt+Right: %s at %d" % (frame.name, left_at))
+
+    closer = subprocess.run([options.viewer, "/D:" + options.source, "/F"], env=env, timeout=WAIT)
+    check(closer.returncode == 0, "the closing start ended with %d" % closer.returncode)
+    viewer.wait(timeout=WAIT)
+    kept = os.listdir(os.path.join(work, "config", "tolvane"))
+    check(len(kept) == 1, "the configuration folder holds %r" % kept)
+
+    viewer, wait, frame, article = start()
+    wait(lambda: frame.name == start_title, "the start article after a restart")
+    chord(KEYCODE_CONTROL_L, KEYSYM_R)
+    wait(lambda: frame.name == left_title, "the article left, after Ctrl+R")
+    wait(lambda: top_offset(article) == left_at, "the line it was left at, after Ctrl+R")
+    print("Ctrl+R after a restart: %s at %d" % (frame.name, left_at))
+
+
+def print_preview_by_keys(pyatspi, app, wait):
+    """Ctrl+Shift+P shows the window "Aperçu avant impression" over the
+    article, its tools named in French; Escape closes it."""
+    title = "Aperçu avant impression"
+
+    def preview_shown():
+        return next((c for c in children(app) if c.name == title
+                     and c.getState().contains(pyatspi.STATE_SHOWING)), None)
+
+    control_shift = 1 << 2 | 1 << 0  # the X ControlMask and ShiftMask
+    pyatspi.Registry.generateKeyboardEvent(control_shift, None, pyatspi.KEY_LOCKMODIFIERS)
+    key(pyatspi, ord("p"))
+    pyatspi.Registry.generateKeyboardEvent(control_shift, None, pyatspi.KEY_UNLOCKMODIFIERS)
+    preview = wait(preview_shown, "the window %r after Ctrl+Shift+P" % title)
+    check(preview.getRole() == pyatspi.ROLE_DIALOG, "the preview is a %s" % preview.getRoleName())
+    tools = wait(lambda: [c.name for c in descendants(preview) if c.getRole() == pyatspi.ROLE_PUSH_BUTTON],
+                 "the preview's tools")
+    for name in ("Page suivante", "Page précédente", "Agrandir", "Réduire", "Imprimer"):
+        check(name in tools, "no tool %r in the preview (%s)" % (name, ", ".join(tools)))
+    unnamed = []
+    walk(pyatspi, preview, unnamed)
+    check(not unnamed, "focusable objects without a name in the preview: " + "; ".join(unnamed))
+    key(pyatspi, KEY_ESCAPE)
+    wait(lambda: preview_shown() is None, "the preview closed by Escape")
+    print("print preview: %s, %d tools" % (title, len(tools)))
+
+
+def descendants(root, depth=0):
+    if root is None or depth > 30:
+        return []
+    found = []
+    for child in children(root):
+        found.append(child)
+        found.extend(descendants(child, depth + 1))
+    return found
+
+
+def index_scenario(pyatspi, app, frame, article, wait):
+    """Ctrl+I from the article opens the index; the letters typed select the
+    first keyword that starts so, accented or not; Enter shows its article,
+    or for a keyword of two articles the list of their titles, where Enter
+    shows the one chosen; everything there has a name; Escape closes the
+    index."""
+    article.queryComponent().grabFocus()
+    wait(lambda: article.getState().contains(pyatspi.STATE_FOCUSED), "the focus in the article")
+    control = control_keycode()
+    pyatspi.Registry.generateKeyboardEvent(control, None, pyatspi.KEY_PRESS)
+    key(pyatspi, ord("i"))
+    pyatspi.Registry.generateKeyboardEvent(control, None, pyatspi.KEY_RELEASE)
+    window = wait(lambda: next((c for c in children(app) if c.name == "Index"
+                                and c.getState().contains(pyatspi.STATE_SHOWING)), None),
+                  "the index window after Ctrl+I")
+    field = wait(lambda: find(window, lambda a: a.name == "Début du mot-clé"), "the index's field")
+    wait(lambda: field.getState().contains(pyatspi.STATE_FOCUSED), "the focus in the index's field")
+    keywords = wait(lambda: find(window, lambda a: a.name == "Mots-clés"), "the list of keywords")
+
+    def selected():
+        chosen = [c.name for c in children(keywords) if c.getState().contains(pyatspi.STATE_SELECTED)]
+        return chosen[0] if chosen else ""
+
+    # "déf" and "def" both lead to the first keyword spelt so, "défilement".
+    for typed, expected in (("déf", "défilement"), ("index", "index")):
+        field.queryEditableText().setTextContents("")
+        pyatspi.Registry.generateKeyboardEvent(0, typed, pyatspi.KEY_STRING)
+        wait(lambda: selected() == expected,
+             lambda: "%r selected after typing %r (it is %r)" % (expected, typed, selected()))
+        print("typed %r: %r selected" % (typed, selected()))
+    before = frame.name
+    key(pyatspi, KEY_RETURN)
+    wait(lambda: frame.name != before and frame.name.endswith("Rechercher dans tous les articles"),
+         "the article of the keyword after Enter")
+    print("Enter on 'index':", frame.name)
+    # A keyword of two articles asks which one, by their titles.
+    field.queryEditableText().setTextContents("")
+    pyatspi.Registry.generateKeyboardEvent(0, "imprimer", pyatspi.KEY_STRING)
+    wait(lambda: selected() == "imprimer", "'imprimer' selected")
+    key(pyatspi, KEY_RETURN)
+    choice = wait(lambda: next((c for c in children(app) if c.name == "Articles trouvés"
+                                and c.getState().contains(pyatspi.STATE_SHOWING)), None),
+                  "the list of the keyword's articles")
+    unnamed = []
+    for shown in (window, choice):
+        walk(pyatspi, shown, unnamed)
+    check(not unnamed, "focusable objects without a name in the index: " + "; ".join(unnamed))
+    titles = wait(lambda: find(choice, lambda a: a.name == "Articles du mot-clé"), "the titles")
+    names = [c.name for c in children(titles)]
+    check(names == ["Imprimer dans un fichier PDF", "Imprimer un article"], "the titles are %r" % names)
+    before = frame.name
+    key(pyatspi, KEY_RETURN)
+    wait(lambda: frame.name != before and frame.name.endswith("Imprimer dans un fichier PDF"),
+         "the first title's article after Enter")
+    print("Enter on 'imprimer', then on its first title:", frame.name)
+    wait(lambda: not choice.getState().contains(pyatspi.STATE_SHOWING), "the list of titles closed")
+    wait(lambda: field.getState().contains(pyatspi.STATE_FOCUSED), "the focus back in the index's field")
+    key(pyatspi, KEY_ESCAPE)
+    wait(lambda: not window.getState().contains(pyatspi.STATE_SHOWING), "the index closed by Escape")
+
+
+def control_keycode():
+    """The key code of Control_L on the display (37 in the usual keymaps)."""
+    try:
+        table = subprocess.run(["xmodmap", "-pke"], capture_output=True, text=True, timeout=10).stdout
+        for line in table.splitlines():
+            if "= Control_L" in line:
+                return int(line.split()[1])
+    except (OSError, subprocess.SubprocessError, ValueError):
+        pass
+    return 37
 
 
 def poll(condition, what, pump=None, viewer=None):

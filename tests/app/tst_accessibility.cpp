@@ -5,7 +5,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CTolvaneApp.h"
-#include "support/FixtureViewer.h"
+#include "support/Viewer.h"
 #include "ui/base/CommandTable.h"
 #include "ui/panes/CAboutDlg.h"
 #include "ui/panes/CAnnotationBar.h"
@@ -45,8 +45,6 @@ using namespace tolvane;
 using namespace tolvane::test;
 
 namespace {
-
-using Viewer = FixtureViewer;
 
 // Roles of the things a user acts on or reads; plain containers (role
 // Client) and the rows inside lists and trees are not counted.
@@ -179,8 +177,7 @@ private slots:
 
 void TestAccessibility::everyShownControlHasNameAndDescription() {
     Viewer v;
-    QVERIFY(v.started);
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     v.frame()->show();
     v.app->OnAnnotation();
     QVERIFY(v.frame()->annotationBar()->isVisible());
@@ -216,7 +213,7 @@ void TestAccessibility::everyShownControlHasNameAndDescription() {
 
 void TestAccessibility::actionsHaveFrenchTipsAndMenusUniqueMnemonics() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     QList<QAction*> titles;
     for (QAction* menuAction : v.frame()->menuBar()->actions()) {
         titles << menuAction;
@@ -305,7 +302,7 @@ void TestAccessibility::actionsHaveFrenchTipsAndMenusUniqueMnemonics() {
 
 void TestAccessibility::articleTextAndLinksForScreenReaders() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     v.frame()->show();
     QVERIFY(QTest::qWaitForWindowExposed(v.frame()));
     QAccessibleInterface* view = QAccessible::queryAccessibleInterface(v.view());
@@ -394,11 +391,8 @@ void TestAccessibility::articleTextAndLinksForScreenReaders() {
 }
 
 void TestAccessibility::linkOutsideTextOrUnderAnEarlierOneIsLeftOut() {
-    TempDir dir;
-    const std::string base = dir.file("liens");
     DataSourceWriter w;
-    const std::string body = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\fs20 "
-                             "Un deux trois quatre.\\par}";
+    const std::string body = plainBody("Un deux trois quatre.");
     // "Un deux trois quatre." + CR LF: positions 0 to 22.
     w.addArticle(1, "Liens", body,
                  {{3, 7, 2, 0},     // "deux " wins
@@ -409,16 +403,9 @@ void TestAccessibility::linkOutsideTextOrUnderAnEarlierOneIsLeftOut() {
                   {12, 11, 2, 0}}); // reversed
     w.addArticle(2, "Deux", body);
     w.addArticle(3, "Trois", body);
-    w.write(base);
-    RecordingServices services;
-    CTolvaneApp app(services);
-    struct Exit {
-        CTolvaneApp& app;
-        ~Exit() { app.ExitInstance(); }
-    } exit{app};
-    QVERIFY(app.InitInstance({"/D:" + base, "/A:" + dir.file("user")}, "/nonexistent/tolvane"));
-    QVERIFY(QTest::qWaitFor([&app] { return app.mainFrame()->initialLoadDone(); }));
-    const auto links = app.mainFrame()->view()->ShownLinks();
+    Viewer v(w);
+    QVERIFY(v.start());
+    const auto links = v.view()->ShownLinks();
     QStringList anchors;
     for (const auto& link : links)
         anchors << link.anchor + QLatin1Char('>') + QString::number(link.target);
@@ -428,7 +415,7 @@ void TestAccessibility::linkOutsideTextOrUnderAnEarlierOneIsLeftOut() {
 
 void TestAccessibility::escapeClosesDialogsAndPopup() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     v.frame()->show();
     QVERIFY(QTest::qWaitForWindowExposed(v.frame()));
 
@@ -461,7 +448,7 @@ void TestAccessibility::escapeClosesDialogsAndPopup() {
 
 void TestAccessibility::tabAndF6MoveBetweenPanes() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     v.frame()->show();
     QVERIFY(QTest::qWaitForWindowExposed(v.frame()));
     QApplication::setActiveWindow(v.frame());
@@ -494,8 +481,7 @@ void TestAccessibility::tabAndF6MoveBetweenPanes() {
 
 void TestAccessibility::tabGoesFromLinkToLinkAndEnterFollows() {
     Viewer v;
-    QVERIFY(v.showLoaded());
-    QApplication::setActiveWindow(v.frame());
+    QVERIFY(v.show());
     CTolvaneView* view = v.view();
     OutlineTree* tree = v.frame()->outlineBar()->tree();
     QAccessibleInterface* article = QAccessible::queryAccessibleInterface(view);
@@ -541,7 +527,7 @@ void TestAccessibility::tabGoesFromLinkToLinkAndEnterFollows() {
     QVERIFY(CPopupWnd::IsOpen());
     QCOMPARE(view->currentArticle(), 1);
     QRect noteRect;
-    for (const QRect& rect : view->LinkRects(view->ShownLinks()[1]))
+    for (const QRect& rect : view->linkRects(view->ShownLinks()[1]))
         noteRect = noteRect.united(rect);
     QVERIFY(QRect(view->viewport()->mapToGlobal(noteRect.topLeft()), noteRect.size())
                 .adjusted(-2, -2, 2, 2)
@@ -570,11 +556,9 @@ void TestAccessibility::tabGoesFromLinkToLinkAndEnterFollows() {
 
 void TestAccessibility::currentLinkFramedInEitherPalette() {
     Viewer v;
-    QVERIFY(v.showLoaded());
-    QApplication::setActiveWindow(v.frame());
+    QVERIFY(v.show());
+    QVERIFY(v.focusView());
     CTolvaneView* view = v.view();
-    view->setFocus();
-    QTRY_VERIFY(view->hasFocus());
     QPalette dark;
     dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
     dark.setColor(QPalette::Text, QColor(0xE8, 0xE8, 0xE8));
@@ -588,7 +572,7 @@ void TestAccessibility::currentLinkFramedInEitherPalette() {
         const QImage plain = view->viewport()->grab().toImage();
         QVERIFY(view->SetFocusedLink(3));
         const QImage framed = view->viewport()->grab().toImage();
-        const std::vector<QRect> rects = view->LinkRects(view->ShownLinks()[3]);
+        const std::vector<QRect> rects = view->linkRects(view->ShownLinks()[3]);
         QCOMPARE(rects.size(), size_t(1));
         // The frame's left edge, in the page's text colour, where the page
         // was blank.
@@ -597,7 +581,7 @@ void TestAccessibility::currentLinkFramedInEitherPalette() {
         const QColor ink = palette.color(QPalette::Text);
         QCOMPARE(framed.pixelColor(edge).name(), ink.name());
         QVERIFY(plain.pixelColor(edge).name() != ink.name());
-        QVERIFY(RichTextEdit::ContrastRatio(ink, palette.color(QPalette::Base)) >= 4.5);
+        QVERIFY(RichTextEdit::contrastRatio(ink, palette.color(QPalette::Base)) >= 4.5);
     }
     QVERIFY(!view->SetFocusedLink(5));
     QVERIFY(!view->SetFocusedLink(-2));
@@ -607,8 +591,7 @@ void TestAccessibility::currentLinkFramedInEitherPalette() {
 void TestAccessibility::f7CaretMovesSelectsAndIsKept() {
     {
         Viewer v;
-        QVERIFY(v.showLoaded());
-        QApplication::setActiveWindow(v.frame());
+        QVERIFY(v.show());
         CTolvaneView* view = v.view();
         QAccessibleTextInterface* text =
             QAccessible::queryAccessibleInterface(view)->textInterface();
@@ -652,11 +635,9 @@ void TestAccessibility::f7CaretMovesSelectsAndIsKept() {
     // A new window of the same run keeps the caret; F7 turns it off and the
     // arrows scroll again.
     Viewer v;
-    QVERIFY(v.showLoaded());
-    QApplication::setActiveWindow(v.frame());
+    QVERIFY(v.show());
+    QVERIFY(v.focusView());
     CTolvaneView* view = v.view();
-    view->setFocus();
-    QTRY_VERIFY(view->hasFocus());
     QVERIFY(view->textInteractionFlags() & Qt::TextSelectableByKeyboard);
     QTest::keyClick(view, Qt::Key_F7);
     QVERIFY(!CTolvaneView::caretBrowsing());
@@ -669,7 +650,7 @@ void TestAccessibility::f7CaretMovesSelectsAndIsKept() {
 
 void TestAccessibility::notesAreToldAsTooltips() {
     Viewer v;
-    QVERIFY(v.showLoaded());
+    QVERIFY(v.show());
     v.view()->SetFocusedLink(1);
     QTest::keyClick(v.view(), Qt::Key_Return);
     QVERIFY(CPopupWnd::IsOpen());
@@ -685,7 +666,7 @@ void TestAccessibility::notesAreToldAsTooltips() {
 
 void TestAccessibility::namesFollowTitlesAndStatusMessages() {
     Viewer v;
-    QVERIFY(v.showLoaded());
+    QVERIFY(v.show());
     QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(v.frame());
     QCOMPARE(frame->text(QAccessible::Name), v.frame()->windowTitle());
     QVERIFY(frame->text(QAccessible::Name).endsWith(QStringLiteral(" - Accueil")));
@@ -709,22 +690,11 @@ void TestAccessibility::namesFollowTitlesAndStatusMessages() {
 
 void TestAccessibility::menusOutlineListsAndInnerParts() {
     // On the bundled guide, whose outline has books.
-    if (!QFile::exists(QStringLiteral(TOLVANE_BINARY_DIR "/GUIDE.PGD")))
+    if (!Viewer::guideBuilt())
         QSKIP("the guide is not built");
-    TempDir dir;
-    RecordingServices services;
-    CTolvaneApp app(services);
-    struct Exit {
-        CTolvaneApp& app;
-        ~Exit() { app.ExitInstance(); }
-    } exit{app};
-    QVERIFY(app.InitInstance({"/D:" TOLVANE_BINARY_DIR "/GUIDE", "/A:" + dir.file("user")},
-                             "/nonexistent/tolvane"));
-    CMainFrame* frame = app.mainFrame();
-    QVERIFY(QTest::qWaitFor([frame] { return frame->initialLoadDone(); }));
-    frame->show();
-    QVERIFY(QTest::qWaitForWindowExposed(frame));
-    QApplication::setActiveWindow(frame);
+    Viewer v(Viewer::guide());
+    QVERIFY(v.show());
+    CMainFrame* frame = v.frame();
 
     // Menu items: named without their mnemonic, described by their prompt;
     // the menu bar's items by their menu's description.
@@ -755,7 +725,7 @@ void TestAccessibility::menusOutlineListsAndInnerParts() {
             QCOMPARE(item->state().disabled, !action->isEnabled());
         }
     }
-    QCOMPARE(items + bar->childCount(), 19);
+    QCOMPARE(items + bar->childCount(), 25);
     // Pressing the status bar's item hides the bar, as the menu would.
     QAction* statusItem = frame->action(cmd::StatusBar);
     QVERIFY(frame->statusBar()->isVisible());
@@ -787,7 +757,7 @@ void TestAccessibility::menusOutlineListsAndInnerParts() {
     QCOMPARE(book->isExpanded(), open);
 
     // A list opens with its row selected: the bookmark buttons work at once.
-    CListWindow* bookmarks = app.bookmarksWindow();
+    CListWindow* bookmarks = v.bookmarks();
     bookmarks->AddRow("Bienvenue", 1);
     QCOMPARE(bookmarks->SelectedRow(), -1);
     bookmarks->ShowList();
@@ -803,7 +773,7 @@ void TestAccessibility::menusOutlineListsAndInnerParts() {
         frame->statusBar()->findChild<QSizeGrip*>(),
         frame->toolBar()->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")),
         notes->edit()->verticalScrollBar(), notes->edit()->horizontalScrollBar()};
-    for (QComboBox* combo : app.findDialog()->findChildren<QComboBox*>())
+    for (QComboBox* combo : v.find()->findChildren<QComboBox*>())
         parts << combo->view();
     QCOMPARE(parts.size(), 5);
     for (QWidget* part : parts) {
@@ -817,7 +787,7 @@ void TestAccessibility::menusOutlineListsAndInnerParts() {
 
     // In the find window, Alt+T is "Tous les articles" only.
     int withT = 0;
-    for (QAbstractButton* button : app.findDialog()->findChildren<QAbstractButton*>())
+    for (QAbstractButton* button : v.find()->findChildren<QAbstractButton*>())
         withT += mnemonic(button->text()) == QLatin1Char('t') ? 1 : 0;
     QCOMPARE(withT, 1);
 

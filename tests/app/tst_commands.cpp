@@ -3,7 +3,7 @@
 // check marks, shortcuts, the article view's context menu, and the popup
 // closed by the bookmark-name dialog.
 
-#include "support/NotesFixture.h"
+#include "support/Viewer.h"
 #include "ui/base/CommandTable.h"
 #include "ui/view/CPopupWnd.h"
 
@@ -25,20 +25,15 @@ private slots:
     void nameDialogClosesThePopup();
 
 private:
-    TempDir m_dir;
-    NotesServices m_services;
-    std::unique_ptr<NotesViewer> m_viewer;
+    Viewer m_viewer;
 };
 
 void TestCommands::initTestCase() {
-    const std::string base = m_dir.file("guide");
-    writeFixture(base);
-    m_viewer = std::make_unique<NotesViewer>(m_services, base);
-    QVERIFY(m_viewer->started);
+    QVERIFY(m_viewer.start());
 }
 
 void TestCommands::cleanupTestCase() {
-    m_viewer.reset();
+    m_viewer.stop();
 }
 
 void TestCommands::commandTable_data() {
@@ -66,9 +61,17 @@ void TestCommands::commandTable_data() {
     row(cmd::Bookmarks, u"Affiche ou masque la liste des signets", u"Liste des signets", true);
     row(cmd::Results, u"Affiche ou masque les résultats de la dernière recherche",
         u"Résultats de la recherche", true);
+    row(cmd::Index, u"Affiche ou masque l'index des mots-clés", u"Index", true, "Ctrl+I");
     row(cmd::About,
         u"Affiche des informations sur le programme, le numéro de version et le copyright",
         u"A propos de", false);
+    row(cmd::PrintPreview, u"Affiche les pages de l'article telles qu'elles seront imprimées",
+        u"Aperçu avant impression", false, "Ctrl+Shift+P");
+    row(cmd::NextHit, u"Sélectionne l'occurrence suivante du texte cherché, ou le résultat suivant",
+        u"Occurrence suivante", false, "F3");
+    row(cmd::PreviousHit,
+        u"Sélectionne l'occurrence précédente du texte cherché, ou le résultat précédent",
+        u"Occurrence précédente", false, "Shift+F3");
 }
 
 void TestCommands::commandTable() {
@@ -77,7 +80,7 @@ void TestCommands::commandTable() {
     QFETCH(QString, tooltip);
     QFETCH(bool, toggles);
     QFETCH(QString, keys);
-    CMainFrame* frame = m_viewer->frame();
+    CMainFrame* frame = m_viewer.frame();
     frame->UpdateCommandStates();
     QAction* action = frame->action(id);
     QVERIFY(action != nullptr);
@@ -101,7 +104,7 @@ void TestCommands::commandTable() {
 }
 
 void TestCommands::contextMenuInOrder() {
-    CTolvaneView* view = m_viewer->view();
+    CTolvaneView* view = m_viewer.view();
     view->setSelection(0, 5);
     QStringList items;
     QList<bool> enabled;
@@ -130,12 +133,12 @@ void TestCommands::contextMenuInOrder() {
 }
 
 void TestCommands::nameDialogClosesThePopup() {
-    CTolvaneView* view = m_viewer->view();
-    QVERIFY(m_viewer->app->ShowArticle(1, 0));
-    QVERIFY(m_viewer->app->ShowArticle(50, 0));
+    CTolvaneView* view = m_viewer.view();
+    QVERIFY(m_viewer.app->ShowArticle(1, 0));
+    QVERIFY(m_viewer.app->ShowArticle(50, 0));
     QVERIFY(CPopupWnd::IsOpen());
     CBookmarkNameDialog dialog(QStringLiteral("Ajouter un signet"), QStringLiteral("x"),
-                               m_viewer->frame());
+                               m_viewer.frame());
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     QTRY_VERIFY(!CPopupWnd::IsOpen());

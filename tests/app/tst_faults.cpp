@@ -11,7 +11,7 @@
 #include "core/stores/AnnotationFile.h"
 #include "core/stores/AnnotationStore.h"
 #include "core/stores/BookmarkFile.h"
-#include "support/NotesFixture.h"
+#include "support/Viewer.h"
 #include "ui/base/CommandTable.h"
 #include "ui/view/CPopupWnd.h"
 #include "ui/view/RichTextEdit.h"
@@ -76,40 +76,26 @@ private:
     std::string m_error;
 };
 
-// A data source and, in a folder of their own, user files from earlier
-// runs: a note on article 3 and a bookmark.
-struct Files {
-    TempDir dir;
-    std::string base = dir.file("aide");
-    std::string folder = dir.file("perso");
-    std::string user = folder + "/perso";
+// The viewer on the standard fixture with its user files in a folder of
+// their own, where earlier runs may have left a note on article 3 and a
+// bookmark.
+struct Files : Viewer {
+    std::string folder = useOwnFolder();
+    std::string user = userBase;
 
-    Files() {
-        writeFixture(base);
-        ::mkdir(folder.c_str(), 0755);
-    }
-    void writeUserFiles() const {
-        AnnotationStore earlier;
-        earlier.OpenAnnotations(user);
-        earlier.CommitAnnotation(3, "Note ancienne");
-        earlier.SaveAnnotations();
-        BookmarkFile::SaveBookmarks(user + ".SIG", {{"Signet ancien", 2}});
-    }
-    std::string notes() const { return TempDir::readFile(user + ".NOT"); }
-    std::string bookmarks() const { return TempDir::readFile(user + ".SIG"); }
+    std::string notesBytes() const { return TempDir::readFile(user + ".NOT"); }
+    std::string bookmarksBytes() const { return TempDir::readFile(user + ".SIG"); }
 };
 
-// Runs a viewer on f that types a note on article 2, adds a bookmark,
+// Runs the viewer v that types a note on article 2, adds a bookmark,
 // breaks the disk with spoil, then closes; checks the close reports both
 // files with reason and that the earlier files are whole.
-void closeOnABrokenDisk(Files& f, const std::function<bool()>& spoil, const QString& reason) {
-    f.writeUserFiles();
-    const std::string notes = f.notes();
-    const std::string bookmarks = f.bookmarks();
-    NotesServices services;
+void closeOnABrokenDisk(Files& v, const std::function<bool()>& spoil, const QString& reason) {
+    writeEarlierRun(v.user, "Note ancienne", "Signet ancien");
+    const std::string notes = v.notesBytes();
+    const std::string bookmarks = v.bookmarksBytes();
     {
-        NotesViewer v(services, f.base, f.user);
-        QVERIFY(v.started);
+        QVERIFY(v.start());
         QVERIFY(!v.app->userFilesReadOnly());
         QVERIFY(v.app->ShowArticle(3, 0));
         QCOMPARE(v.note(), QStringLiteral("Note ancienne"));
@@ -122,22 +108,24 @@ void closeOnABrokenDisk(Files& f, const std::function<bool()>& spoil, const QStr
         QVERIFY(spoil());
         v.close();
         QVERIFY(!v.frame()->isVisible());
+        v.stop();
     }
-    const QString notesPath = QString::fromStdString(f.user + ".NOT");
-    const QString bookmarksPath = QString::fromStdString(f.user + ".SIG");
-    QCOMPARE(services.messages.size(), 2);
-    QVERIFY2(services.messages[0].startsWith(QStringLiteral("Impossible d'enregistrer les "
-                                                            "annotations dans «") +
-                                             notesPath + QStringLiteral("» : ") + reason),
-             qPrintable(services.messages[0]));
-    QVERIFY2(services.messages[1].startsWith(QStringLiteral("Impossible d'enregistrer les "
-                                                            "signets dans «") +
-                                             bookmarksPath + QStringLiteral("» : ") + reason),
-             qPrintable(services.messages[1]));
-    QCOMPARE(f.notes(), notes);
-    QCOMPARE(f.bookmarks(), bookmarks);
+    const QStringList& messages = v.services.messages;
+    const QString notesPath = QString::fromStdString(v.user + ".NOT");
+    const QString bookmarksPath = QString::fromStdString(v.user + ".SIG");
+    QCOMPARE(messages.size(), 2);
+    QVERIFY2(messages[0].startsWith(QStringLiteral("Impossible d'enregistrer les "
+                                                   "annotations dans «") +
+                                    notesPath + QStringLiteral("» : ") + reason),
+             qPrintable(messages[0]));
+    QVERIFY2(messages[1].startsWith(QStringLiteral("Impossible d'enregistrer les "
+                                                   "signets dans «") +
+                                    bookmarksPath + QStringLiteral("» : ") + reason),
+             qPrintable(messages[1]));
+    QCOMPARE(v.notesBytes(), notes);
+    QCOMPARE(v.bookmarksBytes(), bookmarks);
     // No temporary file was left behind in the user folder.
-    const QStringList left = QDir(QString::fromStdString(f.folder)).entryList(QDir::Files);
+    const QStringList left = QDir(QString::fromStdString(v.folder)).entryList(QDir::Files);
     for (const QString& name : left)
         QVERIFY2(!name.contains(QStringLiteral(".tmp-")), qPrintable(name));
 }
@@ -157,37 +145,35 @@ private slots:
 void TestFaults::closeOnAFullDisk() {
     if (::geteuid() != 0)
         QSKIP("a full disk is a tmpfs mounted by the test: needs root");
-    Files f;
-    SmallDisk disk(f.folder);
+    Files v;
+    SmallDisk disk(v.folder);
     if (!disk.mounted())
         QSKIP(qPrintable(QStringLiteral("tmpfs cannot be mounted here: ") +
                          QString::fromStdString(disk.error())));
     closeOnABrokenDisk(
-        f, [&] { return disk.fill(); }, QStringLiteral("le disque est plein"));
+        v, [&] { return disk.fill(); }, QStringLiteral("le disque est plein"));
     if (QTest::currentTestFailed())
         return;
 
     // With room again, the next run has every earlier note and bookmark.
     disk.empty();
-    NotesServices services;
-    NotesViewer v(services, f.base, f.user);
-    QVERIFY(v.started);
+    QVERIFY(v.start());
     QVERIFY(v.app->ShowArticle(3, 0));
     QCOMPARE(v.note(), QStringLiteral("Note ancienne"));
     QCOMPARE(v.bookmarks()->RowText(0), std::string("Signet ancien"));
     QVERIFY(v.app->ShowArticle(2, 0));
     QCOMPARE(v.note(), QStringLiteral("Note tapée avant la panne"));
     v.close();
-    QVERIFY(services.messages.isEmpty());
+    QVERIFY(v.services.messages.isEmpty());
 }
 
 void TestFaults::closeOnAReadOnlyDisk() {
-    Files f;
+    Files v;
     std::unique_ptr<SmallDisk> disk;
     std::function<bool()> spoil;
     QString reason;
     if (::geteuid() == 0) {
-        disk = std::make_unique<SmallDisk>(f.folder);
+        disk = std::make_unique<SmallDisk>(v.folder);
         if (!disk->mounted())
             QSKIP(qPrintable(QStringLiteral("root ignores folder permissions and tmpfs cannot "
                                             "be mounted here: ") +
@@ -195,40 +181,35 @@ void TestFaults::closeOnAReadOnlyDisk() {
         spoil = [&] { return disk->setReadOnly(true); };
         reason = QStringLiteral("le support est en lecture seule");
     } else {
-        spoil = [&] { return ::chmod(f.folder.c_str(), 0555) == 0; };
+        spoil = [&] { return ::chmod(v.folder.c_str(), 0555) == 0; };
         reason = QStringLiteral("accès refusé");
     }
-    closeOnABrokenDisk(f, spoil, reason);
+    closeOnABrokenDisk(v, spoil, reason);
     if (disk)
         QVERIFY(disk->setReadOnly(false));
     else
-        ::chmod(f.folder.c_str(), 0755);
+        ::chmod(v.folder.c_str(), 0755);
     if (QTest::currentTestFailed())
         return;
 
     // The note committed before the disk turned read-only waited in .NO$
     // and becomes permanent at the next start.
-    NotesServices services;
-    NotesViewer v(services, f.base, f.user);
-    QVERIFY(v.started);
+    QVERIFY(v.start());
     QVERIFY(v.app->ShowArticle(2, 0));
     QCOMPARE(v.note(), QStringLiteral("Note tapée avant la panne"));
     QVERIFY(v.app->ShowArticle(3, 0));
     QCOMPARE(v.note(), QStringLiteral("Note ancienne"));
     v.close();
-    QVERIFY(services.messages.isEmpty());
+    QVERIFY(v.services.messages.isEmpty());
 }
 
 void TestFaults::dataSourceRemovedOrCutWhileRunning() {
-    Files f;
-    const QString pgd = QString::fromStdString(f.base + ".PGD");
     for (const char* change : {"cut in a body", "cut to nothing", "removed"}) {
-        NotesServices services;
-        writeFixture(f.base);
-        NotesViewer v(services, f.base);
-        QVERIFY2(v.started, change);
+        Viewer v;
+        QVERIFY2(v.start(), change);
         QVERIFY(v.app->ShowArticle(2, 0));
-        const std::string bytes = TempDir::readFile(f.base + ".PGD");
+        const QString pgd = QString::fromStdString(v.base + ".PGD");
+        const std::string bytes = TempDir::readFile(v.base + ".PGD");
         const QString before = v.view()->toPlainText();
         if (std::strcmp(change, "cut in a body") == 0)
             QVERIFY(QFile::resize(pgd, qint64(bytes.size() * 2 / 3)));
@@ -254,13 +235,13 @@ void TestFaults::dataSourceRemovedOrCutWhileRunning() {
         v.app->GoHome();
         v.app->SearchArticles("ligne", false, false, true, true);
         QVERIFY2(v.frame()->isVisible(), change);
-        QVERIFY2(services.messages.isEmpty(), qPrintable(services.messages.join(u'\n')));
+        QVERIFY2(v.services.messages.isEmpty(), qPrintable(v.services.messages.join(u'\n')));
         v.close();
     }
 }
 
 void TestFaults::damagedUserFilesLoseNothing() {
-    Files f;
+    Files v;
     std::string notes;
     appendI32LE(notes, 3);
     AnnotationFile::AppendRecord(notes, 1, "Note enti\xE8re");
@@ -271,38 +252,36 @@ void TestFaults::damagedUserFilesLoseNothing() {
     appendI32LE(bookmarks, 2);
     appendI32LE(bookmarks, -7);
     bookmarks += "perdu?";
-    TempDir::writeFile(f.user + ".NOT", notes);
-    TempDir::writeFile(f.user + ".SIG", bookmarks);
+    TempDir::writeFile(v.user + ".NOT", notes);
+    TempDir::writeFile(v.user + ".SIG", bookmarks);
 
-    NotesServices services;
     {
-        NotesViewer v(services, f.base, f.user);
-        QVERIFY(v.started);
+        QVERIFY(v.start());
         QCOMPARE(v.note(), QStringLiteral("Note entière"));
         QVERIFY(v.app->ShowArticle(2, 0));
         QCOMPARE(v.note(), QString());
         typeText(v.bar()->edit(), QStringLiteral("Nouvelle"));
         QCOMPARE(v.bookmarks()->RowCount(), 2);
         v.close();
+        v.stop();
     }
-    QVERIFY2(services.messages.isEmpty(), qPrintable(services.messages.join(u'\n')));
+    QVERIFY2(v.services.messages.isEmpty(), qPrintable(v.services.messages.join(u'\n')));
     // The damaged files are kept aside as they were, the new ones hold
     // what could be read of them and the run's changes.
-    QCOMPARE(TempDir::readFile(f.user + ".NOT.BAK"), notes);
-    QCOMPARE(TempDir::readFile(f.user + ".SIG.BAK"), bookmarks);
-    const auto records = noteRecords(f.notes());
+    QCOMPARE(TempDir::readFile(v.user + ".NOT.BAK"), notes);
+    QCOMPARE(TempDir::readFile(v.user + ".SIG.BAK"), bookmarks);
+    const auto records = noteRecords(v.notesBytes());
     QCOMPARE(records.size(), size_t(2));
     QCOMPARE(records.at(1), std::string("Note enti\xE8re"));
     QCOMPARE(records.at(2), std::string("Nouvelle"));
-    QCOMPARE(BookmarkFile::LoadBookmarks(f.user + ".SIG"),
+    QCOMPARE(BookmarkFile::LoadBookmarks(v.user + ".SIG"),
              (std::vector<BookmarkRow>{{"Premier", 1}, {"Second", 3}}));
 
     // A second run finds whole files: no further copy.
-    NotesViewer again(services, f.base, f.user);
-    QVERIFY(again.started);
-    again.close();
-    QVERIFY(!QFile::exists(QString::fromStdString(f.user + ".NOT.BAK2")));
-    QVERIFY(!QFile::exists(QString::fromStdString(f.user + ".SIG.BAK2")));
+    QVERIFY(v.start());
+    v.close();
+    QVERIFY(!QFile::exists(QString::fromStdString(v.user + ".NOT.BAK2")));
+    QVERIFY(!QFile::exists(QString::fromStdString(v.user + ".SIG.BAK2")));
 }
 
 QTEST_MAIN(TestFaults)

@@ -5,7 +5,7 @@
 // line follows nothing, and the pointer shows the link hand only where a
 // click would follow.
 
-#include "support/GuideViewer.h"
+#include "support/Viewer.h"
 #include "ui/view/CPopupWnd.h"
 
 #include <QApplication>
@@ -34,14 +34,14 @@ class TestGuideClicks : public QObject {
 
 private slots:
     void initTestCase() {
-        if (!GuideViewer::guideBuilt())
+        if (!Viewer::guideBuilt())
             QSKIP("the guide is not built");
     }
 
     void onlyPointsOnCharactersFollowLinks() {
-        GuideViewer v;
+        Viewer v(Viewer::guide());
         // Not shown: the pointer's moves go to the view itself.
-        QVERIFY(v.waitLoaded());
+        QVERIFY(v.start());
         const ArticleNumber glossary = articleTitled(v.frame()->store(), "Glossaire");
         QVERIFY(glossary > 0);
         QVERIFY(v.app->ShowArticle(glossary, 0));

@@ -5,7 +5,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CTolvaneApp.h"
-#include "support/FixtureViewer.h"
+#include "support/Viewer.h"
 #include "ui/panes/CAboutDlg.h"
 #include "ui/panes/CAnnotationBar.h"
 #include "ui/panes/CFindDialog.h"
@@ -74,8 +74,6 @@ QStringList clipped(QWidget* window) {
     return faults;
 }
 
-using Viewer = FixtureViewer;
-
 } // namespace
 
 class TestHighDpi : public QObject {
@@ -93,7 +91,7 @@ void TestHighDpi::runsAtTheRequestedScale() {
 
 void TestHighDpi::iconsAreDrawnAtTheScreenRatio() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     CTolvaneApp& app = *v.app;
     CMainFrame* frame = app.mainFrame();
     frame->show();
@@ -112,7 +110,7 @@ void TestHighDpi::iconsAreDrawnAtTheScreenRatio() {
         QVERIFY(button->width() >= button->iconSize().width());
         QVERIFY(frame->toolBar()->rect().contains(button->geometry()));
     }
-    QCOMPARE(buttons, 11);
+    QCOMPARE(buttons, 12);
 
     // Outline images: drawn, not enlarged from 16 × 16 (an enlarged image
     // would blend its colours into many new ones).
@@ -159,7 +157,7 @@ void TestHighDpi::iconsAreDrawnAtTheScreenRatio() {
 
 void TestHighDpi::nothingClippedInWindows() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     CTolvaneApp& app = *v.app;
     CMainFrame* frame = app.mainFrame();
     frame->resize(1000, 720);

@@ -7,8 +7,8 @@
 // folder itself is pointed out once in the status bar.
 
 #include "core/stores/BookmarkFile.h"
-#include "support/NotesFixture.h"
 #include "support/PlantedFiles.h"
+#include "support/Viewer.h"
 #include "ui/base/CommandTable.h"
 
 #include <QStatusBar>
@@ -24,21 +24,7 @@ namespace {
 const QString kNotOwnReason =
     QStringLiteral("n'est pas un fichier ordinaire appartenant à l'utilisateur");
 
-// A data source, and the user files in a folder of their own (the base as
-// the viewer spells the files it makes).
-struct Files {
-    TempDir dir;
-    std::string base = dir.file("aide");
-    std::string folder = dir.file("perso");
-    std::string user = folder + "/PERSO";
-
-    Files() {
-        writeFixture(base);
-        ::mkdir(folder.c_str(), 0755);
-    }
-};
-
-QString statusText(const NotesViewer& v) {
+QString statusText(const Viewer& v) {
     return v.frame()->statusBar()->currentMessage();
 }
 
@@ -82,23 +68,23 @@ void TestPlantedFiles::plantedNamesNeverWrittenThrough() {
                 qInfo("skipped (another user's file needs root): %s", what.constData());
                 continue;
             }
-            Files f;
+            Viewer v;
+            v.useOwnFolder();
+            const std::string& user = v.userBase;
             Victim victim;
             auto plantAll = [&] {
                 for (const std::string& suffix : c.suffixes)
-                    QVERIFY2(plant(kind, f.user + suffix, victim), what.constData());
+                    QVERIFY2(plant(kind, user + suffix, victim), what.constData());
             };
             if (c.when == When::BeforeStart)
                 plantAll();
-            NotesServices services;
             {
-                NotesViewer v(services, f.base, f.user);
-                QVERIFY2(v.started, what.constData());
+                QVERIFY2(v.start(), what.constData());
                 if (c.when == When::InPlaceOfOurs) {
                     QVERIFY(v.app->ShowArticle(3, 0));
                     typeText(v.bar()->edit(), QStringLiteral("Note d'avant"));
                     QVERIFY(v.app->ShowArticle(1, 0));
-                    QVERIFY(::unlink((f.user + ".NO$").c_str()) == 0);
+                    QVERIFY(::unlink((user + ".NO$").c_str()) == 0);
                 }
                 if (c.when != When::BeforeStart)
                     plantAll();
@@ -109,7 +95,7 @@ void TestPlantedFiles::plantedNamesNeverWrittenThrough() {
                     // Said in the status bar, not in a message box: the
                     // note waits in memory for the close.
                     const QString status = statusText(v);
-                    QVERIFY2(status.contains(QString::fromStdString(f.user + ".NO$")) &&
+                    QVERIFY2(status.contains(QString::fromStdString(user + ".NO$")) &&
                                  status.contains(kNotOwnReason),
                              qPrintable(status));
                 }
@@ -118,34 +104,34 @@ void TestPlantedFiles::plantedNamesNeverWrittenThrough() {
                 answerNameDialog(QStringLiteral("Mon signet"));
                 v.trigger(cmd::AddBookmark);
                 v.close();
+                v.stop();
             }
             QVERIFY2(victim.untouched(), what.constData());
             const std::string refused = c.refusedAtClose;
             if (refused.empty()) {
-                QVERIFY2(services.messages.isEmpty(), qPrintable(services.messages.join(u'\n')));
+                QVERIFY2(v.services.messages.isEmpty(),
+                         qPrintable(v.services.messages.join(u'\n')));
             } else {
-                QCOMPARE(services.messages.size(), 1);
-                const QString message = services.messages[0];
-                QVERIFY2(message.contains(QString::fromStdString(f.user + refused)) &&
+                QCOMPARE(v.services.messages.size(), 1);
+                const QString message = v.services.messages[0];
+                QVERIFY2(message.contains(QString::fromStdString(user + refused)) &&
                              message.contains(kNotOwnReason),
                          qPrintable(message));
-                QVERIFY2(stillPlanted(kind, f.user + refused), what.constData());
+                QVERIFY2(stillPlanted(kind, user + refused), what.constData());
                 // Nothing of what the name led to was copied aside.
-                QVERIFY(!QFile::exists(QString::fromStdString(f.user + refused + ".BAK")));
+                QVERIFY(!QFile::exists(QString::fromStdString(user + refused + ".BAK")));
             }
             if (c.suffixes[0].rfind(".NOT.tmp", 0) == 0) {
                 for (const std::string& suffix : c.suffixes)
-                    QVERIFY2(stillPlanted(kind, f.user + suffix), suffix.c_str());
+                    QVERIFY2(stillPlanted(kind, user + suffix), suffix.c_str());
             }
 
             // Once the planted names are gone, the next run shows the note
             // (from .NOT, or from the pending file the refused close kept)
             // and the bookmark, unless its own file was the one refused.
             for (const std::string& suffix : c.suffixes)
-                ::unlink((f.user + suffix).c_str());
-            NotesServices again;
-            NotesViewer v(again, f.base, f.user);
-            QVERIFY(v.started);
+                ::unlink((user + suffix).c_str());
+            QVERIFY(v.start());
             QVERIFY(v.app->ShowArticle(2, 0));
             QVERIFY2(v.note() == QStringLiteral("Note à garder"), what.constData());
             if (c.when == When::InPlaceOfOurs) {
@@ -159,7 +145,7 @@ void TestPlantedFiles::plantedNamesNeverWrittenThrough() {
                 QCOMPARE(v.bookmarks()->RowText(0), std::string("Mon signet"));
             }
             v.close();
-            QVERIFY2(again.messages.isEmpty(), qPrintable(again.messages.join(u'\n')));
+            QVERIFY2(v.services.messages.isEmpty(), qPrintable(v.services.messages.join(u'\n')));
             QVERIFY(victim.untouched());
         }
     }
@@ -184,20 +170,20 @@ void TestPlantedFiles::folderOthersCanWriteNotedOnce() {
             qInfo("skipped (a folder of another user needs root): %s", c.name);
             continue;
         }
-        Files f;
-        QVERIFY(::chmod(f.folder.c_str(), c.mode) == 0);
+        Viewer v;
+        const std::string folder = v.useOwnFolder();
+        const std::string& user = v.userBase;
+        QVERIFY(::chmod(folder.c_str(), c.mode) == 0);
         if (c.otherOwner)
-            QVERIFY(::chown(f.folder.c_str(), kOtherUser, kOtherUser) == 0);
-        NotesServices services;
-        NotesViewer v(services, f.base, f.user);
-        QVERIFY2(v.started, c.name);
+            QVERIFY(::chown(folder.c_str(), kOtherUser, kOtherUser) == 0);
+        QVERIFY2(v.start(), c.name);
         const QString status = statusText(v);
         const QString expected = QString::fromUtf8(c.expected);
         if (expected.isEmpty()) {
             QVERIFY2(status == QStringLiteral("Prêt"), qPrintable(status));
         } else {
             QVERIFY2(status.contains(expected) && status.contains(QStringLiteral("/A")) &&
-                         status.contains(QString::fromStdString(f.folder)),
+                         status.contains(QString::fromStdString(folder)),
                      qPrintable(status));
         }
         // Nothing is refused for the folder alone.
@@ -206,9 +192,9 @@ void TestPlantedFiles::folderOthersCanWriteNotedOnce() {
         answerNameDialog(QStringLiteral("Signet"));
         v.trigger(cmd::AddBookmark);
         v.close();
-        QVERIFY2(services.messages.isEmpty(), qPrintable(services.messages.join(u'\n')));
-        QCOMPARE(BookmarkFile::LoadBookmarks(f.user + ".SIG").size(), size_t(1));
-        QVERIFY(QFile::exists(QString::fromStdString(f.user + ".NOT")));
+        QVERIFY2(v.services.messages.isEmpty(), qPrintable(v.services.messages.join(u'\n')));
+        QCOMPARE(BookmarkFile::LoadBookmarks(user + ".SIG").size(), size_t(1));
+        QVERIFY(QFile::exists(QString::fromStdString(user + ".NOT")));
     }
 }
 

@@ -5,7 +5,7 @@
 // 10 pixels at the left, at least 46 pixels high) and the main window keeps
 // its size throughout.
 
-#include "support/GuideViewer.h"
+#include "support/Viewer.h"
 #include "ui/base/CSash.h"
 #include "ui/base/CommandTable.h"
 #include "ui/panes/COutlineBar.h"
@@ -44,13 +44,13 @@ class TestSashes : public QObject {
 
 private slots:
     void initTestCase() {
-        if (!GuideViewer::guideBuilt())
+        if (!Viewer::guideBuilt())
             QSKIP("the guide is not built");
     }
 
     void outlineSashToEveryEdgeAndBack() {
-        GuideViewer v;
-        QVERIFY(v.showLoaded());
+        Viewer v(Viewer::guide());
+        QVERIFY(v.show());
         CMainFrame* frame = v.frame();
         COutlineBar* bar = v.frame()->outlineBar();
         CSash* sash = bar->sash();
@@ -104,8 +104,8 @@ private slots:
     }
 
     void annotationSashToEveryEdgeAndBack() {
-        GuideViewer v;
-        QVERIFY(v.showLoaded());
+        Viewer v(Viewer::guide());
+        QVERIFY(v.show());
         CMainFrame* frame = v.frame();
         frame->action(cmd::Annotation)->trigger();
         CDlgBar* bar = frame->annotationBar();
@@ -145,8 +145,8 @@ private slots:
     }
 
     void barsShownAgainBesideAFullPane() {
-        GuideViewer v;
-        QVERIFY(v.showLoaded());
+        Viewer v(Viewer::guide());
+        QVERIFY(v.show());
         CMainFrame* frame = v.frame();
         frame->action(cmd::Annotation)->trigger();
         CDlgBar* bar = frame->annotationBar();

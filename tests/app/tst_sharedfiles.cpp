@@ -11,7 +11,7 @@
 #include "core/stores/AnnotationFile.h"
 #include "core/stores/AnnotationStore.h"
 #include "core/stores/BookmarkFile.h"
-#include "support/NotesFixture.h"
+#include "support/Viewer.h"
 #include "ui/base/CommandTable.h"
 
 #include <QListWidget>
@@ -40,11 +40,7 @@ struct Shared {
     Shared() {
         writeFixture(first);
         writeFixture(second);
-        AnnotationStore store;
-        store.OpenAnnotations(user);
-        store.CommitAnnotation(3, "Ancienne note");
-        store.SaveAnnotations();
-        BookmarkFile::SaveBookmarks(user + ".SIG", {{"Signet ancien", 2}});
+        writeEarlierRun(user, "Ancienne note", "Signet ancien");
     }
     std::string notes() const { return TempDir::readFile(user + ".NOT"); }
     std::string pending() const { return TempDir::readFile(user + ".NO$"); }
@@ -52,7 +48,7 @@ struct Shared {
     bool pendingExists() const { return QFile::exists(QString::fromStdString(user + ".NO$")); }
 };
 
-QString statusText(const NotesViewer& v) {
+QString statusText(const Viewer& v) {
     return v.frame()->statusBar()->currentMessage();
 }
 
@@ -115,9 +111,9 @@ private slots:
 
 void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
     Shared s;
-    NotesServices firstServices;
-    NotesViewer first(firstServices, s.first, s.user);
-    QVERIFY(first.started);
+    Viewer first(s.first);
+    first.userBase = s.user;
+    QVERIFY(first.start());
     QVERIFY(!first.app->userFilesReadOnly());
     QCOMPARE(statusText(first), QStringLiteral("Prêt"));
     // A note of this run waits in .NO$ when the second run starts.
@@ -130,9 +126,9 @@ void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
     const std::string bookmarks = s.bookmarks();
 
     {
-        NotesServices secondServices;
-        NotesViewer second(secondServices, s.second, s.user);
-        QVERIFY(second.started);
+        Viewer second(s.second);
+        second.userBase = s.user;
+        QVERIFY(second.start());
         QVERIFY(second.app->userFilesReadOnly());
         QCOMPARE(statusText(second), kReadOnlyNotice);
         // It starts without folding or removing the first run's .NO$.
@@ -155,10 +151,10 @@ void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
         QVERIFY(list->findChild<QPushButton*>(QStringLiteral("showButton"))->isEnabled());
         QVERIFY(!list->findChild<QPushButton*>(QStringLiteral("deleteButton"))->isEnabled());
         QVERIFY(!list->findChild<QPushButton*>(QStringLiteral("renameButton"))->isEnabled());
-        secondServices.answer = QMessageBox::Yes;
+        second.services.answer = QMessageBox::Yes;
         list->DeleteSelected();
         QVERIFY(!opensDialog([&] { list->RenameSelected(); }));
-        QVERIFY(secondServices.questions.isEmpty());
+        QVERIFY(second.services.questions.isEmpty());
         QCOMPARE(list->RowCount(), 1);
         QVERIFY(second.app->ShowArticle(1, 0));
         list->OpenSelected();
@@ -171,8 +167,8 @@ void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
 
         second.close();
         QVERIFY(!second.frame()->isVisible());
-        QCOMPARE(secondServices.files.log, std::vector<std::string>{});
-        QVERIFY(secondServices.messages.isEmpty());
+        QCOMPARE(second.services.files.log, std::vector<std::string>{});
+        QVERIFY(second.services.messages.isEmpty());
         QCOMPARE(s.notes(), notes);
         QCOMPARE(s.pending(), pending);
         QCOMPARE(s.bookmarks(), bookmarks);
@@ -185,7 +181,7 @@ void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
     first.trigger(cmd::AddBookmark);
     QCOMPARE(first.bookmarks()->RowCount(), 2);
     first.close();
-    QVERIFY(firstServices.messages.isEmpty());
+    QVERIFY(first.services.messages.isEmpty());
     const auto records = noteRecords(s.notes());
     QCOMPARE(records.size(), size_t(2));
     QCOMPARE(records.at(2), std::string("Note de la premi\xE8re"));
@@ -195,10 +191,10 @@ void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
     QVERIFY(!s.pendingExists());
 
     // Once the first run has ended, the base is free again.
-    first.app->ExitInstance();
-    NotesServices thirdServices;
-    NotesViewer third(thirdServices, s.second, s.user);
-    QVERIFY(third.started);
+    first.stop();
+    Viewer third(s.second);
+    third.userBase = s.user;
+    QVERIFY(third.start());
     QVERIFY(!third.app->userFilesReadOnly());
     QCOMPARE(statusText(third), QStringLiteral("Prêt"));
     QVERIFY(third.frame()->action(cmd::AddBookmark)->isEnabled());
@@ -215,15 +211,15 @@ void TestSharedFiles::secondRunBesideAnotherProcessWritesNothing() {
     const std::string pending = s.pending();
     const std::string bookmarks = s.bookmarks();
     {
-        NotesServices services;
-        NotesViewer v(services, s.second, s.user);
-        QVERIFY(v.started);
+        Viewer v(s.second);
+        v.userBase = s.user;
+        QVERIFY(v.start());
         QVERIFY(v.app->userFilesReadOnly());
         QCOMPARE(statusText(v), kReadOnlyNotice);
         QVERIFY(v.app->ShowArticle(2, 0));
         QCOMPARE(v.note(), QStringLiteral("Texte de l'autre processus"));
         v.close();
-        QCOMPARE(services.files.log, std::vector<std::string>{});
+        QCOMPARE(v.services.files.log, std::vector<std::string>{});
     }
     QCOMPARE(s.notes(), notes);
     QCOMPARE(s.pending(), pending);
@@ -257,9 +253,9 @@ void TestSharedFiles::lockOfAKilledProcessDoesNotBlock() {
     }
     // Its lock file is left behind, its lock is not.
     QVERIFY(QFile::exists(QString::fromStdString(s.user + ".LCK")));
-    NotesServices services;
-    NotesViewer v(services, s.second, s.user);
-    QVERIFY(v.started);
+    Viewer v(s.second);
+    v.userBase = s.user;
+    QVERIFY(v.start());
     QVERIFY(!v.app->userFilesReadOnly());
     QCOMPARE(statusText(v), QStringLiteral("Prêt"));
     QVERIFY(v.app->ShowArticle(2, 0));

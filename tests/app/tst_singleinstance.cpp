@@ -8,7 +8,7 @@
 #include "app/InstanceChannel.h"
 #include "core/common/Cp1252.h"
 #include "core/startup/DataSourceLocation.h"
-#include "support/ViewerFixture.h"
+#include "support/Viewer.h"
 #include "ui/view/CTolvaneView.h"
 
 #include <QElapsedTimer>
@@ -72,35 +72,12 @@ std::pair<int, QString> runViewerNobodyAnswers(const QStringList& args) {
     return {code, QString::fromUtf8(process.readAllStandardError())};
 }
 
-struct Running {
-    TempDir dir;
-    RecordingServices services;
-    RecordingHooks hooks;
-    std::unique_ptr<CTolvaneApp> app;
-    std::string base;
-    QString dArg;
-
-    Running() {
-        base = dir.file("aide");
-        writeFixture(base);
-        dArg = QStringLiteral("/D:") + QString::fromStdString(base);
-    }
-    bool start() {
-        app = std::make_unique<CTolvaneApp>(services);
-        if (!app->InitInstance({dArg.toStdString()}, "/nonexistent/tolvane"))
-            return false;
-        app->mainFrame()->setAnnotationHooks(&hooks);
-        services.files.log = &hooks.calls;
-        return QTest::qWaitFor([this] { return app->mainFrame()->initialLoadDone(); });
-    }
-    ~Running() {
-        if (app) {
-            if (app->mainFrame())
-                app->mainFrame()->setAnnotationHooks(nullptr);
-            app->ExitInstance();
-        }
-    }
-    ArticleNumber current() const { return app->mainFrame()->view()->currentArticle(); }
+// The instance running in this test, on the standard fixture; the
+// annotation pane recorded.
+struct Running : Viewer {
+    QString dArg = QStringLiteral("/D:") + QString::fromStdString(base);
+    Running() { recordHooks = true; }
+    ArticleNumber current() const { return view()->currentArticle(); }
 };
 
 } // namespace
@@ -151,11 +128,11 @@ void TestSingleInstance::closeSwitchClosesTheRunningInstanceTheNormalWay() {
     Running r;
     QVERIFY(r.start());
     QVERIFY(r.app->ShowArticle(2, 0));
-    r.hooks.calls.clear();
+    r.services.files.log.clear();
     QCOMPARE(runViewer({r.dArg, QStringLiteral("/F")}), 0);
     QVERIFY(!r.app->mainFrame()->isVisible());
-    QCOMPARE(r.hooks.calls,
-             (std::vector<std::string>{"commit 2", "save annotations", "save bookmarks"}));
+    QCOMPARE(r.services.files.log,
+             (std::vector<std::string>{"commit 2", "save annotations", "replace .SIG"}));
 }
 
 void TestSingleInstance::twoViewerProcesses() {
@@ -311,8 +288,8 @@ void TestSingleInstance::floodsAndGarbageNeitherFreezeNorLockOut() {
     QCOMPARE(r.current(), 3);
     QVERIFY(r.app->mainFrame()->isVisible());
     QVERIFY(r.services.messages.isEmpty());
-    QVERIFY(std::find(r.hooks.calls.begin(), r.hooks.calls.end(), "save annotations") ==
-            r.hooks.calls.end());
+    QVERIFY(std::find(r.services.files.log.begin(), r.services.files.log.end(),
+                      "save annotations") == r.services.files.log.end());
     QCOMPARE(runViewer({r.dArg, QStringLiteral("/P:2")}), 0);
     QCOMPARE(r.current(), 2);
 }

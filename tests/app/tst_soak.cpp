@@ -14,7 +14,7 @@
 
 #include "core/articles/DataSourceGenerator.h"
 #include "core/stores/BookmarkFile.h"
-#include "support/NotesFixture.h"
+#include "support/Viewer.h"
 #include "ui/base/CommandTable.h"
 #include "ui/base/QtText.h"
 #include "ui/panes/CFindDialog.h"
@@ -100,17 +100,8 @@ using Bookmark = std::pair<std::string, ArticleNumber>;
 class Session {
 public:
     Session(uint64_t seed, double seconds, uint64_t maxActions)
-        : m_rng(seed), m_seconds(seconds), m_maxActions(maxActions) {
-        GeneratorOptions options;
-        options.articles = kArticles;
-        options.seed = seed % 1000 + 1;
-        options.averageBodyBytes = 3000;
-        options.popupEvery = 7;
-        DataSourceWriter writer;
-        DataSourceGenerator generator(options);
-        generator.generate(writer);
-        m_base = m_dir.file("soak");
-        writer.write(m_base);
+        : m_rng(seed), m_seconds(seconds), m_maxActions(maxActions), m_viewer(source(seed)) {
+        const DataSourceGenerator generator(options(seed));
         for (int n = 1; n <= kArticles; ++n)
             if (!generator.isPopup(n))
                 m_pages.push_back(n);
@@ -148,17 +139,26 @@ private:
     void resize();
 
     Typed randomText(uint32_t maxLength, bool lines);
-    QPoint pointOf(RichTextEdit* edit, int position) const;
+    static GeneratorOptions options(uint64_t seed) {
+        GeneratorOptions options;
+        options.articles = kArticles;
+        options.seed = seed % 1000 + 1;
+        options.averageBodyBytes = 3000;
+        options.popupEvery = 7;
+        return options;
+    }
+    static DataSourceWriter source(uint64_t seed) {
+        DataSourceWriter writer;
+        DataSourceGenerator(options(seed)).generate(writer);
+        return writer;
+    }
     void log(const std::string& action);
 
     std::mt19937_64 m_rng;
     double m_seconds;
     uint64_t m_maxActions;
-    TempDir m_dir;
-    std::string m_base;
     std::vector<ArticleNumber> m_pages;
-    NotesServices m_services;
-    std::unique_ptr<NotesViewer> m_viewer;
+    Viewer m_viewer;
     std::map<ArticleNumber, std::string> m_notes;
     std::multiset<Bookmark> m_bookmarks;
     std::deque<std::string> m_recent;
@@ -205,28 +205,20 @@ Typed Session::randomText(uint32_t maxLength, bool lines) {
     return t;
 }
 
-QPoint Session::pointOf(RichTextEdit* edit, int position) const {
-    const QPoint a = edit->posFromChar(position);
-    const QPoint b = edit->posFromChar(position + 1);
-    const int x = b.y() == a.y() && b.x() > a.x() ? (a.x() + b.x()) / 2 : a.x() + 2;
-    return QPoint(x, a.y() + edit->fontMetrics().height() / 2);
-}
-
 bool Session::start() {
-    m_viewer = std::make_unique<NotesViewer>(m_services, m_base);
-    if (!m_viewer->started) {
+    if (!m_viewer.start()) {
         fail(QStringLiteral("the viewer did not start"));
         return false;
     }
     // The pause commit is covered elsewhere; here it would only slow typing.
-    m_viewer->bar()->setIdleCommitDelay(60 * 1000);
+    m_viewer.bar()->setIdleCommitDelay(60 * 1000);
     return true;
 }
 
 void Session::stop() {
     // Closed as it stands: a popup, the find window or a list window open.
-    m_viewer->close();
-    m_viewer.reset();
+    m_viewer.close();
+    m_viewer.stop();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
 }
@@ -234,8 +226,8 @@ void Session::stop() {
 bool Session::checkRestoredState() {
     // The files as the last close left them.
     std::map<ArticleNumber, std::string> onDisk;
-    if (QFile::exists(QString::fromStdString(m_base + ".NOT")))
-        onDisk = noteRecords(TempDir::readFile(m_base + ".NOT"));
+    if (QFile::exists(QString::fromStdString(m_viewer.base + ".NOT")))
+        onDisk = noteRecords(TempDir::readFile(m_viewer.base + ".NOT"));
     if (onDisk != m_notes) {
         QString diff;
         for (const auto& [article, text] : m_notes)
@@ -247,12 +239,12 @@ bool Session::checkRestoredState() {
         fail(QStringLiteral("the annotation file differs for article(s)") + diff);
         return false;
     }
-    if (QFile::exists(QString::fromStdString(m_base + ".NO$"))) {
+    if (QFile::exists(QString::fromStdString(m_viewer.base + ".NO$"))) {
         fail(QStringLiteral("the pending annotations outlived a clean close"));
         return false;
     }
     std::multiset<Bookmark> saved;
-    for (const BookmarkRow& row : BookmarkFile::LoadBookmarks(m_base + ".SIG"))
+    for (const BookmarkRow& row : BookmarkFile::LoadBookmarks(m_viewer.base + ".SIG"))
         saved.emplace(row.name, row.article);
     if (saved != m_bookmarks) {
         fail(QStringLiteral("the bookmark file holds %1 rows, %2 expected")
@@ -263,7 +255,7 @@ bool Session::checkRestoredState() {
 
     // What the new run shows.
     std::multiset<Bookmark> rows;
-    CListWindow* list = m_viewer->bookmarks();
+    CListWindow* list = m_viewer.bookmarks();
     for (int i = 0; i < list->RowCount(); ++i)
         rows.emplace(list->RowText(i), list->RowArticle(i));
     if (rows != m_bookmarks) {
@@ -271,12 +263,12 @@ bool Session::checkRestoredState() {
         return false;
     }
     for (const auto& [article, text] : m_notes) {
-        m_viewer->app->ShowArticle(article, 0);
-        const std::string shown = CAnnotationBar::storedText(m_viewer->note());
-        if (m_viewer->view()->currentArticle() != article || shown != text) {
+        m_viewer.app->ShowArticle(article, 0);
+        const std::string shown = CAnnotationBar::storedText(m_viewer.note());
+        if (m_viewer.view()->currentArticle() != article || shown != text) {
             fail(QStringLiteral("article %1 shows the annotation \"%2\"")
                      .arg(article)
-                     .arg(m_viewer->note()));
+                     .arg(m_viewer.note()));
             return false;
         }
     }
@@ -286,8 +278,8 @@ bool Session::checkRestoredState() {
 void Session::followLink() {
     const bool inPopup = CPopupWnd::IsOpen() && chance(30);
     RichTextEdit* edit = inPopup ? CPopupWnd::OpenPopup()->textControl()
-                                 : static_cast<RichTextEdit*>(m_viewer->view());
-    const std::vector<LinkRecord>& links = m_viewer->view()->links();
+                                 : static_cast<RichTextEdit*>(m_viewer.view());
+    const std::vector<LinkRecord>& links = m_viewer.view()->links();
     if (inPopup || links.empty()) {
         // A click anywhere in the popup closes it; in the view it may land
         // on text or on nothing.
@@ -300,16 +292,16 @@ void Session::followLink() {
     }
     const LinkRecord link = links[below(uint32_t(links.size()))];
     const int position = link.first + int(below(uint32_t(link.last - link.first + 1)));
-    CTolvaneView* view = m_viewer->view();
+    CTolvaneView* view = m_viewer.view();
     view->lineScroll(view->lineFromChar(position) - view->firstVisibleLine());
-    const QPoint point = pointOf(view, position);
+    const QPoint point = middleOf(view, position);
     log("link " + std::to_string(view->currentArticle()) + "->" + std::to_string(link.target));
     if (view->viewport()->rect().contains(point))
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, point);
 }
 
 void Session::clickOutline() {
-    OutlineTree* tree = m_viewer->frame()->outlineBar()->tree();
+    OutlineTree* tree = m_viewer.frame()->outlineBar()->tree();
     std::vector<QTreeWidgetItem*> items;
     for (QTreeWidgetItemIterator it(tree); *it; ++it)
         items.push_back(*it);
@@ -333,9 +325,9 @@ void Session::clickOutline() {
 }
 
 void Session::search() {
-    CTolvaneApp& app = *m_viewer->app;
+    CTolvaneApp& app = *m_viewer.app;
     if (!app.findDialog() || !app.findDialog()->isVisible())
-        m_viewer->trigger(cmd::Find);
+        m_viewer.trigger(cmd::Find);
     CFindDialog* find = app.findDialog();
     if (!find || !find->isVisible()) {
         fail(QStringLiteral("the find window did not open"));
@@ -358,7 +350,7 @@ void Session::search() {
         word = QString::fromLatin1(DataSourceGenerator::bodyOnlyWord());
         break;
     default: {
-        const QStringList words = fromCp1252(m_viewer->frame()->store().ReadArticleTitle(
+        const QStringList words = fromCp1252(m_viewer.frame()->store().ReadArticleTitle(
                                                  m_pages[below(uint32_t(m_pages.size()))]))
                                       .split(u' ', Qt::SkipEmptyParts);
         word = words.isEmpty() ? QStringLiteral("le") : words[below(uint32_t(words.size()))];
@@ -387,7 +379,7 @@ void Session::search() {
 }
 
 void Session::openListRow() {
-    CTolvaneApp& app = *m_viewer->app;
+    CTolvaneApp& app = *m_viewer.app;
     CListWindow* lists[] = {app.historyWindow(), app.resultsWindow(), app.bookmarksWindow()};
     CListWindow* list = lists[below(3)];
     if (!list || list->RowCount() == 0)
@@ -406,12 +398,12 @@ void Session::openListRow() {
 }
 
 void Session::typeNote() {
-    const ArticleNumber article = m_viewer->view()->currentArticle();
+    const ArticleNumber article = m_viewer.view()->currentArticle();
     if (article <= 0)
         return;
-    if (m_viewer->bar()->isHidden())
-        m_viewer->trigger(cmd::Annotation);
-    QPlainTextEdit* edit = m_viewer->bar()->edit();
+    if (m_viewer.bar()->isHidden())
+        m_viewer.trigger(cmd::Annotation);
+    QPlainTextEdit* edit = m_viewer.bar()->edit();
     std::string expected = m_notes.count(article) ? m_notes.at(article) : std::string();
     if (CAnnotationBar::storedText(edit->toPlainText()) != expected) {
         fail(QStringLiteral("article %1 shows the annotation \"%2\"")
@@ -445,16 +437,16 @@ void Session::typeNote() {
         m_notes[article] = expected;
     if (chance(15)) {
         log("annotation-toggle");
-        m_viewer->trigger(cmd::Annotation);
+        m_viewer.trigger(cmd::Annotation);
     }
 }
 
 void Session::addBookmark() {
-    QAction* action = m_viewer->frame()->action(cmd::AddBookmark);
-    m_viewer->frame()->UpdateCommandStates();
+    QAction* action = m_viewer.frame()->action(cmd::AddBookmark);
+    m_viewer.frame()->UpdateCommandStates();
     if (!action->isEnabled())
         return;
-    const ArticleNumber article = m_viewer->view()->currentArticle();
+    const ArticleNumber article = m_viewer.view()->currentArticle();
     const Typed name = randomText(16, false);
     const bool validate = chance(85);
     bool answered = false;
@@ -470,7 +462,7 @@ void Session::addBookmark() {
 }
 
 CListWindow* Session::pickBookmark(int& row) {
-    CListWindow* list = m_viewer->bookmarks();
+    CListWindow* list = m_viewer.bookmarks();
     if (!list || list->RowCount() == 0)
         return nullptr;
     if (!list->isVisible())
@@ -510,14 +502,14 @@ void Session::deleteBookmark() {
         return;
     const Bookmark old(list->RowText(row), list->RowArticle(row));
     const bool yes = chance(80);
-    m_services.answer = yes ? QMessageBox::Yes : QMessageBox::No;
+    m_viewer.services.answer = yes ? QMessageBox::Yes : QMessageBox::No;
     list->listBox()->setCurrentRow(row);
     log("bookmark-delete " + std::to_string(row));
-    const qsizetype asked = m_services.questions.size();
+    const qsizetype asked = m_viewer.services.questions.size();
     QTest::mouseClick(list->findChild<QPushButton*>(QStringLiteral("deleteButton")),
                       Qt::LeftButton);
-    m_services.answer = QMessageBox::No;
-    if (m_services.questions.size() != asked + 1) {
+    m_viewer.services.answer = QMessageBox::No;
+    if (m_viewer.services.questions.size() != asked + 1) {
         fail(QStringLiteral("no question before deleting a bookmark"));
         return;
     }
@@ -528,13 +520,13 @@ void Session::deleteBookmark() {
 void Session::resize() {
     const QSize size(300 + int(below(900)), 200 + int(below(700)));
     log("resize " + std::to_string(size.width()) + "x" + std::to_string(size.height()));
-    m_viewer->frame()->resize(size);
+    m_viewer.frame()->resize(size);
 }
 
 void Session::act() {
-    CTolvaneApp& app = *m_viewer->app;
-    CTolvaneView* view = m_viewer->view();
-    const qsizetype messages = m_services.messages.size();
+    CTolvaneApp& app = *m_viewer.app;
+    CTolvaneView* view = m_viewer.view();
+    const qsizetype messages = m_viewer.services.messages.size();
     bool messagesExpected = false;
     switch (below(24)) {
     case 0:
@@ -555,11 +547,11 @@ void Session::act() {
     case 5:
     case 6:
         log("back");
-        m_viewer->trigger(cmd::Back);
+        m_viewer.trigger(cmd::Back);
         break;
     case 7:
         log("home");
-        m_viewer->trigger(cmd::Home);
+        m_viewer.trigger(cmd::Home);
         break;
     case 8:
     case 9:
@@ -574,9 +566,9 @@ void Session::act() {
                                 cmd::Sync,    cmd::ToolBar,   cmd::StatusBar};
         const int command = commands[below(std::size(commands))];
         log("command " + std::to_string(command));
-        m_viewer->frame()->UpdateCommandStates();
+        m_viewer.frame()->UpdateCommandStates();
         messagesExpected = command == cmd::Find;
-        m_viewer->trigger(command);
+        m_viewer.trigger(command);
         break;
     }
     case 12:
@@ -615,7 +607,7 @@ void Session::act() {
     case 21:
         log("copy");
         view->SelectAllText();
-        m_viewer->trigger(cmd::Copy);
+        m_viewer.trigger(cmd::Copy);
         break;
     default:
         log("scroll");
@@ -623,8 +615,8 @@ void Session::act() {
         break;
     }
     QCoreApplication::processEvents();
-    if (!messagesExpected && m_services.messages.size() != messages)
-        fail(QStringLiteral("unexpected message: ") + m_services.messages.last());
+    if (!messagesExpected && m_viewer.services.messages.size() != messages)
+        fail(QStringLiteral("unexpected message: ") + m_viewer.services.messages.last());
     if (QWidget* modal = QApplication::activeModalWidget()) {
         fail(QStringLiteral("a modal window stayed open: ") + modal->windowTitle());
         modal->close();
@@ -646,9 +638,6 @@ void Session::run() {
             ++restarts;
             if (!start() || !checkRestoredState())
                 break;
-            m_services.messages.clear();
-            m_services.questions.clear();
-            m_services.files.log.clear();
             // Each new window's icons add pixmaps to Qt's cache, which only
             // lets go of them at its size limit (10 MB): a cache, not a leak.
             QPixmapCache::clear();
@@ -656,7 +645,7 @@ void Session::run() {
             nextRestart = actions + 150 + below(250);
         }
     }
-    if (m_viewer) {
+    if (m_viewer.app) {
         stop();
         if (failure.isEmpty() && start() && checkRestoredState())
             stop();

@@ -5,6 +5,7 @@
 #include "core/articles/ArticleStore.h"
 #include "core/articles/DataSourcePaths.h"
 #include "core/rtf/RtfReader.h"
+#include "ui/base/AppServices.h"
 #include "ui/base/CSash.h"
 #include "ui/base/Theme.h"
 #include "ui/view/RichTextEdit.h"
@@ -105,10 +106,10 @@ void TestTheme::themeVariableAndDarkPalette() {
                           std::pair{QPalette::ButtonText, QPalette::Button},
                           std::pair{QPalette::HighlightedText, QPalette::Highlight},
                           std::pair{QPalette::ToolTipText, QPalette::ToolTipBase}})
-        QVERIFY(RichTextEdit::ContrastRatio(dark.color(fg), dark.color(bg)) >= 4.5);
+        QVERIFY(RichTextEdit::contrastRatio(dark.color(fg), dark.color(bg)) >= 4.5);
     QVERIFY(dark.color(QPalette::Base).lightness() < dark.color(QPalette::Text).lightness());
-    QCOMPARE(RichTextEdit::ContrastRatio(Qt::black, Qt::white), 21.0);
-    QCOMPARE(RichTextEdit::ContrastRatio(Qt::red, Qt::red), 1.0);
+    QCOMPARE(RichTextEdit::contrastRatio(Qt::black, Qt::white), 21.0);
+    QCOMPARE(RichTextEdit::contrastRatio(Qt::red, Qt::red), 1.0);
 }
 
 void TestTheme::lightPageOnlyWhereColoursWouldNotRead_data() {
@@ -133,7 +134,7 @@ void TestTheme::lightPageOnlyWhereColoursWouldNotRead() {
     QFETCH(bool, dark);
     QFETCH(bool, light);
     const QPalette palette = dark ? DarkPalette() : lightPalette();
-    QCOMPARE(RichTextEdit::NeedsLightPage(readRtf(body.toStdString()), palette), light);
+    QCOMPARE(RichTextEdit::needsLightPage(readRtf(body.toStdString()), palette), light);
 }
 
 void TestTheme::viewFollowsThePaletteAndItsArticle() {
@@ -171,25 +172,27 @@ void TestTheme::iconsReadOnTheDarkBars() {
     const QStringList names =
         QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("*.svg")}, QDir::Files);
     QVERIFY(names.size() >= 12);
-    SetDarkIcons(true);
     for (QString name : names) {
         name.chop(4);
         // The program's own icon keeps its colours everywhere.
         if (name == QLatin1String("tolvane"))
             continue;
-        const QString path = IconPath(name);
+        const QString path = IconPath(name, true);
         const QList<QColor> colours = strokes(path);
         for (const QColor& colour : colours)
-            QVERIFY2(RichTextEdit::ContrastRatio(colour, bar) >= 4.5,
+            QVERIFY2(RichTextEdit::contrastRatio(colour, bar) >= 4.5,
                      qPrintable(path + QLatin1Char(' ') + colour.name()));
     }
+    // The windows take the variants their services were told of.
+    AppServices services;
+    services.setDarkIcons(true);
     for (const char* name : {"home", "sync", "find"})
-        QCOMPARE(IconPath(QLatin1String(name)),
+        QCOMPARE(services.iconPath(QLatin1String(name)),
                  QStringLiteral(":/icons/sombre/%1.svg").arg(QLatin1String(name)));
-    SetDarkIcons(false);
-    QCOMPARE(IconPath(QStringLiteral("home")), QStringLiteral(":/icons/home.svg"));
+    services.setDarkIcons(false);
+    QCOMPARE(services.iconPath(QStringLiteral("home")), QStringLiteral(":/icons/home.svg"));
     // The light variants keep their dark strokes: the home's roof, notably.
-    QVERIFY(RichTextEdit::ContrastRatio(strokes(QStringLiteral(":/icons/home.svg")).first(),
+    QVERIFY(RichTextEdit::contrastRatio(strokes(QStringLiteral(":/icons/home.svg")).first(),
                                         Qt::white) >= 4.5);
 }
 
@@ -210,7 +213,7 @@ void TestTheme::sashesDrawnInThePalettesColours() {
         // No bright line across a dark window.
         if (dark)
             for (int x = 0; x < image.width(); ++x)
-                QVERIFY(RichTextEdit::ContrastRatio(image.pixelColor(x, 20),
+                QVERIFY(RichTextEdit::contrastRatio(image.pixelColor(x, 20),
                                                     palette.color(QPalette::Window)) < 3.0);
     }
 }
@@ -221,8 +224,8 @@ void TestTheme::linksReadOnTheDarkPage() {
     // a highlight of its own, on a light page and on paper stays as given.
     const QColor green(0, 128, 0);
     const QColor page = DarkPalette().color(QPalette::Base);
-    QVERIFY(RichTextEdit::ContrastRatio(green, page) > 3.0);
-    QVERIFY(RichTextEdit::ContrastRatio(green, page) < 4.5);
+    QVERIFY(RichTextEdit::contrastRatio(green, page) > 3.0);
+    QVERIFY(RichTextEdit::contrastRatio(green, page) < 4.5);
     DarkWindow window;
     RichTextEdit* edit = window.edit;
     edit->loadDocument(readRtf("Voir {\\cf5\\ul le lien} et {\\cf5\\highlight2 celui-ci}.\\par"));
@@ -230,8 +233,8 @@ void TestTheme::linksReadOnTheDarkPage() {
     QCOMPARE(edit->readableOn(), page);
     auto colours = textColours(*edit->document());
     QCOMPARE(colours.size(), 2);
-    QVERIFY(RichTextEdit::ContrastRatio(colours[0].first, page) >= 4.5);
-    QVERIFY(RichTextEdit::ContrastRatio(colours[0].first, page) < 5.0);
+    QVERIFY(RichTextEdit::contrastRatio(colours[0].first, page) >= 4.5);
+    QVERIFY(RichTextEdit::contrastRatio(colours[0].first, page) < 5.0);
     QCOMPARE(colours[0].first.hslHue(), green.hslHue());
     QCOMPARE(colours[1].first, green);
     QVERIFY(colours[1].second);
@@ -245,10 +248,11 @@ void TestTheme::linksReadOnTheDarkPage() {
     QCOMPARE(colours.first().first, green);
 
     // Colours that read already, and the lightening's end.
-    QCOMPARE(RichTextFormats::ReadableOn(QColor(255, 255, 128), page, 4.5), QColor(255, 255, 128));
-    QVERIFY(RichTextEdit::ContrastRatio(RichTextFormats::ReadableOn(Qt::black, page, 4.5), page) >=
-            4.5);
-    QCOMPARE(RichTextFormats::ReadableOn(Qt::red, Qt::white, 30.0), QColor(Qt::white));
+    QCOMPARE(RichTextFormats::readableVariant(QColor(255, 255, 128), page, 4.5),
+             QColor(255, 255, 128));
+    QVERIFY(RichTextEdit::contrastRatio(RichTextFormats::readableVariant(Qt::black, page, 4.5),
+                                        page) >= 4.5);
+    QCOMPARE(RichTextFormats::readableVariant(Qt::red, Qt::white, 30.0), QColor(Qt::white));
 }
 
 void TestTheme::guideReadsOnTheDarkPalette() {
@@ -271,7 +275,7 @@ void TestTheme::guideReadsOnTheDarkPalette() {
             if (edit->showsLightPage())
                 return true;
             for (const auto& [colour, ownBackground] : textColours(*edit->document()))
-                if (!ownBackground && RichTextEdit::ContrastRatio(colour, page) < 4.5) {
+                if (!ownBackground && RichTextEdit::contrastRatio(colour, page) < 4.5) {
                     qWarning() << title.c_str() << colour.name();
                     return false;
                 }

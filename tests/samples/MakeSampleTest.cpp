@@ -5,6 +5,7 @@
 #include "core/startup/DataSourceLocation.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace tolvane {
@@ -55,29 +56,52 @@ TEST(MakeSampleTest, SampleBesideTheExecutablesIsComplete) {
 }
 
 // The guide describes printing as the viewer does it: the print dialog
-// (Ctrl+P) to a printer or to a PDF file, and no preview.
-TEST(MakeSampleTest, GuideDescribesPrintingAsItIs) {
+// (Ctrl+P) to a printer or to a PDF file, and the preview (Ctrl+Maj+P) in
+// an article of its own that the printing article links to and the outline
+// lists.
+TEST(MakeSampleTest, GuideDescribesPrintingAndItsPreview) {
     const std::string base = std::string(TOLVANE_BINARY_DIR) + "/GUIDE";
     ASSERT_FALSE(DataSourceMissing(base));
     ArticleIndex index;
     ArticleStore store(DataSourcePaths::fromBase(base), index);
     ASSERT_GE(store.LoadIndex(), 3u);
-    const std::u16string preview = u"aper\u00E7u";
-    std::u16string printing;
+    const std::u16string preview = u"aper\u00E7u avant impression";
+    ArticleNumber printing = 0;
+    ArticleNumber previewArticle = 0;
+    std::u16string printingText;
+    std::u16string previewText;
     store.ForEachArticle([&](ArticleNumber n, const std::string& title, auto& body) {
-        SCOPED_TRACE(n);
-        EXPECT_EQ(title.find("aper\xE7u"), std::string::npos) << title;
         const std::u16string text = rtf::RtfReader::displayedText(body.body());
-        if (title == "Imprimer un article")
-            printing = text;
-        else
-            EXPECT_EQ(text.find(preview), std::u16string::npos) << "a preview is described";
+        if (title == "Imprimer un article") {
+            printing = n;
+            printingText = text;
+        } else if (title == "L'aper\xE7u avant impression") {
+            previewArticle = n;
+            previewText = text;
+        }
         return true;
     });
-    ASSERT_FALSE(printing.empty()) << "no article on printing";
-    for (const std::u16string& words : {std::u16string(u"Ctrl+P"), std::u16string(u"PDF"),
-                                        u"pas d'" + preview + u" avant impression"})
-        EXPECT_NE(printing.find(words), std::u16string::npos);
+    ASSERT_NE(printing, 0) << "no article on printing";
+    ASSERT_NE(previewArticle, 0) << "no article on the preview";
+    for (const std::u16string& words : {std::u16string(u"Ctrl+P"), std::u16string(u"PDF"), preview,
+                                        std::u16string(u"Ctrl+Maj+P")})
+        EXPECT_NE(printingText.find(words), std::u16string::npos);
+    EXPECT_EQ(printingText.find(u"pas d'"), std::u16string::npos) << "the preview said absent";
+    for (const std::u16string& words :
+         {std::u16string(u"Ctrl+Maj+P"), std::u16string(u"Page suivante"),
+          std::u16string(u"Agrandir"), std::u16string(u"Imprimer"), std::u16string(u"\u00C9chap")})
+        EXPECT_NE(previewText.find(words), std::u16string::npos);
+    std::vector<LinkRecord> links;
+    store.ReadLinks(printing, links);
+    EXPECT_TRUE(std::any_of(links.begin(), links.end(),
+                            [&](const LinkRecord& l) { return l.target == previewArticle; }));
+    const std::string fic = test::TempDir::readFile(base + ".FIC");
+    bool listed = false;
+    for (size_t at = 0; at + OutlineRecord::kSize <= fic.size(); at += OutlineRecord::kSize)
+        listed =
+            listed || OutlineRecord::decode(reinterpret_cast<const unsigned char*>(fic.data()) + at)
+                              .article == previewArticle;
+    EXPECT_TRUE(listed);
 }
 
 } // namespace

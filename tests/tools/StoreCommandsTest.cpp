@@ -32,14 +32,14 @@ TEST(StoreCommandsTest, NotesAndBookmarks_ListShowAndExitStatus) {
     test::ExpectToolCases({
         {"notes " + base, 0, "12 15\n5 4\n12 6\nannotations: 2\n"},
         {"notes " + base + ".sig", 0, "12 15\n5 4\n12 6\nannotations: 2\n"},
-        {"notes " + base + " --show 12", 0, "r\xC3\xA9vis\xC3\xA9"},
+        {"notes " + base + " --show 12", 0, "révisé"},
         {"notes " + base + " --show 5", 0, "cinq"},
         {"notes " + base + " --show 6", 1, ""},
         {"notes " + base + " --show x", 2, ""},
         {"notes " + dir.file("ABSENT"), 1, ""},
         {"notes", 2, ""},
         {"bookmarks " + base + ".NO$", 0,
-         std::string("3 z\xC3\xA8") + "bre\n7 \n12 Index\nbookmarks: 3\n"},
+         std::string("3 zè") + "bre\n7 \n12 Index\nbookmarks: 3\n"},
         {"bookmarks " + dir.file("ABSENT"), 1, ""},
         {"bookmarks", 2, ""},
     });

@@ -70,8 +70,7 @@ std::string startupLines(const std::string& dataSource, const std::string& userB
            "\n";
 }
 
-const std::string kMissing = "Impossible de trouver une source de donn\xC3\xA9"
-                             "es !\n";
+const std::string kMissing = "Impossible de trouver une source de données !\n";
 
 class TolvaneToolTest : public ::testing::Test {
 protected:
@@ -109,10 +108,9 @@ TEST_F(TolvaneToolTest, StartupPrintsTheSevenKeysInOrder) {
          0,
          startupLines(m_base, m_base, "Mirovale0110", "Aide", "none", false, false)},
         {"switches",
-         {"startup", "--exe", exe, "--", "/p:12", "-F", "/N:\xC3\xA9t\xC3\xA9_Salde", "/A:/x/y"},
+         {"startup", "--exe", exe, "--", "/p:12", "-F", "/N:été_Salde", "/A:/x/y"},
          0,
-         startupLines(m_base, "/X/Y", "Mirovale0110", "\xC3\x89T\xC3\x89 SALDE", "12", true,
-                      false)},
+         startupLines(m_base, "/X/Y", "Mirovale0110", "ÉTÉ SALDE", "12", true, false)},
         {"/D resolved on disk without regard to case",
          {"startup", "--exe", "/nonexistent/visio", "/D:" + upperBase},
          0,
@@ -177,7 +175,7 @@ TEST_F(TolvaneToolTest, ArticlePrintsTitleBodyOrLinks) {
     const std::string upper = asciiUpper(m_dir.path()) + "/GUIDE.PGD";
     const Case cases[] = {
         {{"article", m_base, "1", "--title"}, 0, "Accueil\n", ""},
-        {{"article", "--title", upper, "7"}, 0, "#POPUP:\xC3\x89t\xC3\xA9\n", ""},
+        {{"article", "--title", upper, "7"}, 0, "#POPUP:Été\n", ""},
         {{"article", m_base, "7", "--rtf"}, 0, std::string("{\\rtf1 \xE9\0x}", 10), ""},
         {{"article", m_base, "1", "--links"}, 0, "0 8 7 0\n-1 3 2 4294967295\n", ""},
         {{"article", m_base, "2", "--links"}, 0, "", ""},

@@ -8,6 +8,13 @@
 
 namespace tolvane::tool {
 
+const char* const kUsageText =
+    "Usage : tolvane-tool bookmarks USERBASE\n\n"
+    "USERBASE est la base des fichiers de l'utilisateur (ou son .NOT, .NO$ ou .SIG).\n"
+    "Une ligne ARTICLE NOM (en UTF-8) par signet dans l'ordre du fichier,\n"
+    "puis «bookmarks: N».\n"
+    "Code 1 quand le fichier n'existe pas.\n";
+
 int RunBookmarks(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
         return UsageError(err, "bookmarks");
@@ -17,20 +24,10 @@ int RunBookmarks(const std::vector<std::string>& args, std::ostream& out, std::o
     const std::vector<BookmarkRow> rows = BookmarkFile::LoadBookmarks(path);
     for (const BookmarkRow& row : rows)
         out << row.article << ' ' << cp1252::toUtf8(row.name) << '\n';
-    out << "bookmarks: " << rows.size() << '\n';
-    return kOk;
+    return CountLine(out, "bookmarks", rows.size());
 }
 
-namespace {
 const CommandRegistration registration{
-    {70, "bookmarks", "liste les signets du fichier .SIG",
-     "Usage : tolvane-tool bookmarks USERBASE\n\n"
-     "USERBASE est la base des fichiers de l'utilisateur (ou son .NOT, .NO$ ou .SIG).\n"
-     "Une ligne ARTICLE NOM (en UTF-8) par signet dans l'ordre du fichier,\n"
-     "puis \xC2\xAB"
-     "bookmarks: N\xC2\xBB.\n"
-     "Code 1 quand le fichier n'existe pas.\n",
-     RunBookmarks}};
-} // namespace
+    {70, "bookmarks", "liste les signets du fichier .SIG", kUsageText, RunBookmarks}};
 
 } // namespace tolvane::tool

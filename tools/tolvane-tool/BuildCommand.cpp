@@ -40,8 +40,7 @@ int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostre
     const size_t errors = messages.errorCount();
     if (errors > 0 && !keepGoing) {
         err << "tolvane-tool build : " << errors << " erreur(s), " << messages.warningCount()
-            << " avertissement(s) ; rien n'est \xC3\xA9"
-               "crit\n";
+            << " avertissement(s) ; rien n'est écrit\n";
         return kNotFound;
     }
     if (builder.articles().empty()) {
@@ -57,18 +56,13 @@ int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
 namespace {
 const CommandRegistration registration{
-    {60, "build",
-     "construit une source de donn\xC3\xA9"
-     "es depuis un projet d'aide",
+    {60, "build", "construit une source de données depuis un projet d'aide",
      "Usage : tolvane-tool build SOURCE... -o BASE [--bitmaps DOSSIER] [--keep-going]\n\n"
      "SOURCE : un projet .hpj, un sommaire .cnt ou des fichiers de topiques RTF.\n"
-     "--bitmaps : un dossier de plus o\xC3\xB9 chercher les images {bmc ...}.\n"
-     "\xC3\x89"
-     "crit BASE.PGH, BASE.PGD, BASE.PGL et BASE.FIC. Les erreurs (fichier:ligne)\n"
-     "arr\xC3\xAAtent la construction (code 1) sauf avec --keep-going, qui \xC3\xA9"
-     "crit quand m\xC3\xAA"
-     "me\n"
-     "et sort avec le code 0 ; les avertissements n'arr\xC3\xAAtent rien.\n",
+     "--bitmaps : un dossier de plus où chercher les images {bmc ...}.\n"
+     "Écrit BASE.PGH, BASE.PGD, BASE.PGL et BASE.FIC. Les erreurs (fichier:ligne)\n"
+     "arrêtent la construction (code 1) sauf avec --keep-going, qui écrit quand même\n"
+     "et sort avec le code 0 ; les avertissements n'arrêtent rien.\n",
      RunBuild}};
 } // namespace
 

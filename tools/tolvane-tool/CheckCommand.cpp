@@ -21,17 +21,15 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
 namespace {
 const CommandRegistration registration{
-    {61, "check",
-     "v\xC3\xA9rifie une source de donn\xC3\xA9"
-     "es",
+    {61, "check", "vérifie une source de données",
      "Usage : tolvane-tool check BASE\n\n"
      "Lit la source comme la visionneuse et signale, une ligne chacun : les cibles de liens\n"
-     "absentes de l'index, les ancres hors du texte de leur article (num\xC3\xA9rotation de la\n"
-     "visionneuse), les ancres qui se chevauchent, les n\xC5\x93uds du sommaire dont l'article "
+     "absentes de l'index, les ancres hors du texte de leur article (numérotation de la\n"
+     "visionneuse), les ancres qui se chevauchent, les nœuds du sommaire dont l'article "
      "est\n"
-     "absent, les num\xC3\xA9ros en double, les enregistrements qui d\xC3\xA9passent la fin de "
+     "absent, les numéros en double, les enregistrements qui dépassent la fin de "
      "leur\n"
-     "fichier (erreurs) et les articles inaccessibles (avertissements). Derni\xC3\xA8re ligne : "
+     "fichier (erreurs) et les articles inaccessibles (avertissements). Dernière ligne : "
      "le\n"
      "compte. Code 1 s'il y a au moins une erreur.\n",
      RunCheck}};

@@ -8,6 +8,12 @@
 
 namespace tolvane::tool {
 
+const char* const kUsageText =
+    "Usage : tolvane-tool export-html BASE DOSSIER [--title TITRE]\n\n"
+    "Écrit dans DOSSIER une page par article (index.html pour l'article 1), les\n"
+    "fenêtres contextuelles en notes qui s'ouvrent au clic, le sommaire sur chaque\n"
+    "page et une page de recherche (recherche.html). UTF-8, sans ressource extérieure.\n";
+
 int RunExportHtml(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> positional;
     std::string title;
@@ -33,22 +39,11 @@ int RunExportHtml(const std::vector<std::string>& args, std::ostream& out, std::
         err << m.format() << "\n";
     if (!ok)
         return kNotFound;
-    out << "pages: " << exporter.pageCount() << "\n";
-    return kOk;
+    return CountLine(out, "pages", exporter.pageCount());
 }
 
-namespace {
-const CommandRegistration registration{
-    {62, "export-html",
-     "exporte une source de donn\xC3\xA9"
-     "es en site web statique",
-     "Usage : tolvane-tool export-html BASE DOSSIER [--title TITRE]\n\n"
-     "\xC3\x89"
-     "crit dans DOSSIER une page par article (index.html pour l'article 1), les\n"
-     "fen\xC3\xAA"
-     "tres contextuelles en notes qui s'ouvrent au clic, le sommaire sur chaque\n"
-     "page et une page de recherche (recherche.html). UTF-8, sans ressource ext\xC3\xA9rieure.\n",
-     RunExportHtml}};
-} // namespace
+const CommandRegistration registration{{62, "export-html",
+                                        "exporte une source de données en site web statique",
+                                        kUsageText, RunExportHtml}};
 
 } // namespace tolvane::tool

@@ -38,23 +38,16 @@ int RunGenerate(const std::vector<std::string>& args, std::ostream& out, std::os
     DataSourceGenerator(options).generate(writer);
     if (const int status = WriteDataSource(writer, outBase, "generate", err); status != kOk)
         return status;
-    out << "articles: " << options.articles << "\n";
-    return kOk;
+    return CountLine(out, "articles", static_cast<size_t>(options.articles));
 }
 
 namespace {
 const CommandRegistration registration{
-    {90, "generate",
-     "g\xC3\xA9n\xC3\xA8re une source de donn\xC3\xA9"
-     "es r\xC3\xA9"
-     "aliste",
+    {90, "generate", "génère une source de données réaliste",
      "Usage : tolvane-tool generate OUTBASE --articles N [--seed S]\n\n"
-     "\xC3\x89"
-     "crit OUTBASE.PGH, .PGD, .PGL et .FIC : N articles de texte fran\xC3\xA7"
-     "ais\n"
-     "avec mise en forme, liens (dont vers des notes) et un sommaire. Le r\xC3\xA9sultat\n"
-     "ne d\xC3\xA9pend que de N et de S (1 par d\xC3\xA9"
-     "faut).\n",
+     "Écrit OUTBASE.PGH, .PGD, .PGL et .FIC : N articles de texte français\n"
+     "avec mise en forme, liens (dont vers des notes) et un sommaire. Le résultat\n"
+     "ne dépend que de N et de S (1 par défaut).\n",
      RunGenerate}};
 } // namespace
 

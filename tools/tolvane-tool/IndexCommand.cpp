@@ -11,6 +11,11 @@
 
 namespace tolvane::tool {
 
+const char* const kUsageText =
+    "Usage : tolvane-tool index BASE\n\n"
+    "Une ligne par entrée du .PGH dans l'ordre du fichier :\n"
+    "NUMÉRO OFFSET_PGD OFFSET_PGL NOMBRE_DE_LIENS, puis «articles: N».\n";
+
 int RunIndex(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1)
         return UsageError(err, "index");
@@ -35,21 +40,10 @@ int RunIndex(const std::vector<std::string>& args, std::ostream& out, std::ostre
         if (got < block.size())
             break;
     }
-    out << "articles: " << numbers.size() << '\n';
-    return kOk;
+    return CountLine(out, "articles", numbers.size());
 }
 
-namespace {
 const CommandRegistration registration{
-    {20, "index",
-     "liste les entr\xC3\xA9"
-     "es de l'index .PGH",
-     "Usage : tolvane-tool index BASE\n\n"
-     "Une ligne par entr\xC3\xA9"
-     "e du .PGH dans l'ordre du fichier :\n"
-     "NUM\xC3\x89RO OFFSET_PGD OFFSET_PGL NOMBRE_DE_LIENS, puis \xC2\xAB"
-     "articles: N\xC2\xBB.\n",
-     RunIndex}};
-} // namespace
+    {20, "index", "liste les entrées de l'index .PGH", kUsageText, RunIndex}};
 
 } // namespace tolvane::tool

@@ -10,6 +10,14 @@
 
 namespace tolvane::tool {
 
+const char* const kUsageText =
+    "Usage : tolvane-tool notes USERBASE [--show N]\n\n"
+    "USERBASE est la base des fichiers de l'utilisateur (ou son .NOT, .NO$ ou .SIG).\n"
+    "Une ligne ARTICLE OCTETS par enregistrement du .NOT dans l'ordre du fichier,\n"
+    "puis «annotations: N» (nombre d'articles distincts).\n"
+    "  --show N   le texte de l'annotation de l'article N, en UTF-8, tel quel\n"
+    "Code 1 quand le fichier n'existe pas ou que l'article n'a pas d'annotation.\n";
+
 int RunNotes(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string base;
     bool show = false;
@@ -53,21 +61,10 @@ int RunNotes(const std::vector<std::string>& args, std::ostream& out, std::ostre
         out << record.article << ' ' << record.length << '\n';
         articles[record.article] = true;
     }
-    out << "annotations: " << articles.size() << '\n';
-    return kOk;
+    return CountLine(out, "annotations", articles.size());
 }
 
-namespace {
 const CommandRegistration registration{
-    {60, "notes", "liste les annotations du fichier .NOT",
-     "Usage : tolvane-tool notes USERBASE [--show N]\n\n"
-     "USERBASE est la base des fichiers de l'utilisateur (ou son .NOT, .NO$ ou .SIG).\n"
-     "Une ligne ARTICLE OCTETS par enregistrement du .NOT dans l'ordre du fichier,\n"
-     "puis \xC2\xAB"
-     "annotations: N\xC2\xBB (nombre d'articles distincts).\n"
-     "  --show N   le texte de l'annotation de l'article N, en UTF-8, tel quel\n"
-     "Code 1 quand le fichier n'existe pas ou que l'article n'a pas d'annotation.\n",
-     RunNotes}};
-} // namespace
+    {60, "notes", "liste les annotations du fichier .NOT", kUsageText, RunNotes}};
 
 } // namespace tolvane::tool

@@ -15,21 +15,16 @@ extern char** environ;
 namespace tolvane::tool {
 namespace {
 
-// The accented letters are written as UTF-8 escapes, as in the other commands.
 const char* const kUsageText =
     "Usage : tolvane-tool open [FICHIER.PGD]\n\n"
-    "Ouvre la source de donn\xC3\xA9"
-    "es de FICHIER.PGD dans la visionneuse tolvane, prise\n"
-    "\xC3\xA0 c\xC3\xB4t\xC3\xA9 de tolvane-tool, sinon dans le PATH, avec /D:BASE o\xC3\xB9 BASE "
-    "est\n"
+    "Ouvre la source de données de FICHIER.PGD dans la visionneuse tolvane, prise\n"
+    "à côté de tolvane-tool, sinon dans le PATH, avec /D:BASE où BASE est\n"
     "le chemin absolu du fichier sans son extension : une visionneuse qui montre\n"
-    "d\xC3\xA9j\xC3\xA0 cette source la reprend au lieu d'en ouvrir une autre. Quand le\n"
-    "dossier du fichier n'est pas accessible en \xC3\xA9"
-    "criture, annotations et signets\n"
+    "déjà cette source la reprend au lieu d'en ouvrir une autre. Quand le\n"
+    "dossier du fichier n'est pas accessible en écriture, annotations et signets\n"
     "vont dans $XDG_DATA_HOME/tolvane (/A:). Sans FICHIER, la visionneuse part seule\n"
-    "sur sa source habituelle. La commande rend la main d\xC3\xA8s que la visionneuse\n"
-    "est lanc\xC3\xA9"
-    "e.\n"
+    "sur sa source habituelle. La commande rend la main dès que la visionneuse\n"
+    "est lancée.\n"
     "Code 1 quand le fichier ou la visionneuse manque, 2 quand FICHIER n'est pas\n"
     "un fichier .PGD.\n";
 
@@ -84,17 +79,15 @@ int RunOpen(const std::vector<std::string>& args, std::ostream& /*out*/, std::os
         const ViewerLaunch launch = PrepareViewerLaunch(args[0], currentDirectory(), userFolder);
         switch (launch.status) {
         case ViewerLaunch::Status::NotDataFile:
-            err << "tolvane-tool open : \xC2\xAB" << args[0]
-                << "\xC2\xBB n'est pas un fichier .PGD\n\n"
+            err << "tolvane-tool open : «" << args[0] << "» n'est pas un fichier .PGD\n\n"
                 << kUsageText;
             return kUsage;
         case ViewerLaunch::Status::Missing:
-            err << "tolvane-tool open : le fichier \xC2\xAB" << args[0]
-                << "\xC2\xBB est introuvable\n";
+            err << "tolvane-tool open : le fichier «" << args[0] << "» est introuvable\n";
             return kNotFound;
         case ViewerLaunch::Status::Unrepresentable:
-            err << "tolvane-tool open : le chemin \xC2\xAB" << launch.base
-                << "\xC2\xBB contient des caract\xC3\xA8res que la visionneuse ne sait pas lire\n";
+            err << "tolvane-tool open : le chemin «" << launch.base
+                << "» contient des caractères que la visionneuse ne sait pas lire\n";
             return kNotFound;
         case ViewerLaunch::Status::Ok:
             break;
@@ -107,8 +100,7 @@ int RunOpen(const std::vector<std::string>& args, std::ostream& /*out*/, std::os
     const char* path = std::getenv("PATH");
     const std::string viewer = FindViewer(ownExecutable(), path != nullptr ? path : "");
     if (viewer.empty()) {
-        err << "tolvane-tool open : visionneuse tolvane introuvable (ni \xC3\xA0 "
-               "c\xC3\xB4t\xC3\xA9 "
+        err << "tolvane-tool open : visionneuse tolvane introuvable (ni à côté "
                "de tolvane-tool ni dans le PATH)\n";
         return kNotFound;
     }

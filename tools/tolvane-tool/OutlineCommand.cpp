@@ -28,7 +28,7 @@ namespace {
 const CommandRegistration registration{
     {40, "outline", "affiche l'arborescence du sommaire .FIC",
      "Usage : tolvane-tool outline BASE\n\n"
-     "Une ligne par n\xC5\x93ud dans l'ordre de l'arbre (en profondeur, les enfants dans\n"
+     "Une ligne par nœud dans l'ordre de l'arbre (en profondeur, les enfants dans\n"
      "l'ordre) : PROFONDEUR IMAGE ARTICLE TITRE.\n"
      "PROFONDEUR vaut 0 au premier niveau, IMAGE est l'indice d'image au chargement,\n"
      "ARTICLE vaut 0 pour un titre de dossier. Code 1 quand le .FIC n'existe pas.\n",

@@ -66,22 +66,20 @@ int RunRtf(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
 namespace {
 const CommandRegistration registration{
-    {35, "rtf", "affiche le texte d'un document RTF dans la num\xC3\xA9rotation des liens",
+    {35, "rtf", "affiche le texte d'un document RTF dans la numérotation des liens",
      "Usage : tolvane-tool rtf FICHIER [--text | --paragraphs | --count | --model | --html]\n\n"
-     "FICHIER est un document RTF, ou - pour l'entr\xC3\xA9"
-     "e standard.\n"
-     "  --text         le texte affich\xC3\xA9 (par d\xC3\xA9"
-     "faut) : un saut de ligne par\n"
+     "FICHIER est un document RTF, ou - pour l'entrée standard.\n"
+     "  --text         le texte affiché (par défaut) : un saut de ligne par\n"
      "                 marque de paragraphe, une tabulation par tabulation ou cellule,\n"
      "                 U+FFFC par image ou objet\n"
-     "  --paragraphs   une ligne par paragraphe : sa premi\xC3\xA8re position, une\n"
+     "  --paragraphs   une ligne par paragraphe : sa première position, une\n"
      "                 tabulation, son texte\n"
      "  --count        le nombre total de positions\n"
-     "  --model        le mod\xC3\xA8le du document : paragraphes et leurs formats,\n"
+     "  --model        le modèle du document : paragraphes et leurs formats,\n"
      "                 segments, lignes et cellules des tableaux\n"
      "  --html         une page HTML (UTF-8, autonome) du document, telle que\n"
      "                 l'export la montre : tableaux, notes, bordures\n"
-     "Code 1 quand le fichier ne peut pas \xC3\xAAtre lu.\n",
+     "Code 1 quand le fichier ne peut pas être lu.\n",
      RunRtf}};
 } // namespace
 

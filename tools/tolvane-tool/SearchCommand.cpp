@@ -4,6 +4,7 @@
 #include "core/common/Cp1252.h"
 #include "core/common/InputFile.h"
 #include "core/search/SearchEngine.h"
+#include "core/stores/AnnotationStore.h"
 
 #include <ostream>
 
@@ -26,23 +27,26 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
             request.inTitle = false;
         } else if (a == "--no-text") {
             request.inText = false;
+        } else if (a == "--notes") {
+            request.inNotes = true;
         } else {
             err << "tolvane-tool search : option inconnue " << a << "\n";
             return kUsage;
         }
     }
-    if (positional.size() != 2)
+    // A third word is the user base of --notes.
+    if (positional.size() != 2 && !(positional.size() == 3 && request.inNotes))
         return UsageError(err, "search");
     // The find window starts no search without text and without a place to
     // look in; neither does the tool.
-    if (positional[1].empty() || (!request.inTitle && !request.inText)) {
+    if (positional[1].empty() || (!request.inTitle && !request.inText && !request.inNotes)) {
         err << "tolvane-tool search : texte vide, ou --no-title et --no-text ensemble\n";
         return kUsage;
     }
     bool lossless = true;
     request.text = cp1252::fromUtf8(positional[1], &lossless);
     if (!lossless) {
-        err << "tolvane-tool search : le texte contient des caract\xC3\xA8res hors de "
+        err << "tolvane-tool search : le texte contient des caractères hors de "
                "Windows-1252\n";
         return kUsage;
     }
@@ -56,9 +60,25 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
     ArticleIndex index;
     ArticleStore store(paths, index);
     store.LoadIndex();
-    const std::vector<SearchMatch> matches = SearchEngine(store).SearchArticles(request);
+    AnnotationTexts notes;
+    if (request.inNotes) {
+        // As the viewer's /A: the user files beside the data source unless
+        // named. Opened read-only, so nothing is written or removed.
+        const std::string userBase = cp1252::fromUtf8(
+            UserBaseArgument(positional.size() == 3 ? positional[2] : positional[0]), &lossless);
+        if (!lossless) {
+            err << "tolvane-tool search : le nom des annotations contient des caractères "
+                   "hors de Windows-1252\n";
+            return kUsage;
+        }
+        AnnotationStore annotations;
+        annotations.OpenAnnotations(userBase, true);
+        notes = annotations.AnnotationTexts();
+    }
+    const std::vector<SearchMatch> matches = SearchEngine(store).SearchArticles(request, notes);
     for (const SearchMatch& m : matches)
-        out << m.article << ' ' << cp1252::toUtf8(m.title) << '\n';
+        out << m.article << ' ' << cp1252::toUtf8(m.title)
+            << (m.inNote ? cp1252::toUtf8(kFoundInNoteSuffix) : std::string()) << '\n';
     out << "found: " << matches.size() << '\n';
     return matches.empty() ? kNotFound : kOk;
 }
@@ -66,15 +86,18 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
 namespace {
 const CommandRegistration registration{
     {40, "search", "cherche un texte dans les titres et les textes des articles",
-     "Usage : tolvane-tool search BASE TEXTE [--case] [--word] [--no-title] [--no-text]\n\n"
-     "Recherche sur tous les articles, comme la fen\xC3\xAAtre Rechercher :\n"
+     "Usage : tolvane-tool search BASE TEXTE [--case] [--word] [--no-title] [--no-text]\n"
+     "                            [--notes [USERBASE]]\n\n"
+     "Recherche sur tous les articles, comme la fenêtre Rechercher :\n"
      "  --case      respecter la casse\n"
      "  --word      mot entier (dans les textes ; les titres n'en tiennent pas compte)\n"
      "  --no-title  ne pas chercher dans les titres\n"
      "  --no-text   ne pas chercher dans les textes\n"
-     "Une ligne NUM\xC3\x89RO TITRE par article trouv\xC3\xA9, dans l'ordre de la recherche\n"
-     "(au plus 1000), puis \xC2\xAB"
-     "found: N\xC2\xBB. Code 1 quand rien n'est trouv\xC3\xA9.\n",
+     "  --notes     chercher aussi dans les annotations de USERBASE (par défaut BASE,\n"
+     "              comme /A) ; ces articles viennent en premier, suivis de\n"
+     "              « (dans mon annotation)». Les fichiers ne sont pas modifiés.\n"
+     "Une ligne NUMÉRO TITRE par article trouvé, dans l'ordre de la recherche\n"
+     "(au plus 1000), puis «found: N». Code 1 quand rien n'est trouvé.\n",
      RunSearch}};
 } // namespace
 

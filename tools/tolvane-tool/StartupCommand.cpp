@@ -63,15 +63,12 @@ int RunStartup(const std::vector<std::string>& args, std::ostream& out, std::ost
 
 namespace {
 const CommandRegistration registration{
-    {10, "startup", "applique les r\xC3\xA8gles de d\xC3\xA9marrage de la visionneuse",
+    {10, "startup", "applique les règles de démarrage de la visionneuse",
      "Usage : tolvane-tool startup [--exe CHEMIN] [--] ARGUMENTS...\n\n"
-     "Applique la ligne de commande et la recherche de la source de donn\xC3\xA9"
-     "es comme la\n"
-     "visionneuse, avec CHEMIN comme chemin de l'ex\xC3\xA9"
-     "cutable, et affiche une ligne\n"
-     "cl\xC3\xA9=valeur pour data_source, user_base, class_name, title, start_article,\n"
-     "close_running et missing. Code 1 quand la source de donn\xC3\xA9"
-     "es manque.\n",
+     "Applique la ligne de commande et la recherche de la source de données comme la\n"
+     "visionneuse, avec CHEMIN comme chemin de l'exécutable, et affiche une ligne\n"
+     "clé=valeur pour data_source, user_base, class_name, title, start_article,\n"
+     "close_running et missing. Code 1 quand la source de données manque.\n",
      RunStartup}};
 } // namespace
 

@@ -82,11 +82,13 @@ int WriteDataSource(const DataSourceWriter& writer, const std::string& baseArgum
     std::string error;
     if (writer.write(DataSourceBaseArgument(baseArgument), &error))
         return kOk;
-    err << "tolvane-tool " << command
-        << " : \xC3\xA9"
-           "criture impossible : "
-        << error << "\n";
+    err << "tolvane-tool " << command << " : écriture impossible : " << error << "\n";
     return kNotFound;
+}
+
+int CountLine(std::ostream& out, const char* what, size_t count) {
+    out << what << ": " << count << '\n';
+    return kOk;
 }
 
 bool ParseInt32(const std::string& text, int32_t& value) {

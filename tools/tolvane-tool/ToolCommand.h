@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -48,6 +49,8 @@ std::string UserBaseArgument(const std::string& arg);
 // on failure says why on err. kOk, or kNotFound when it cannot be written.
 int WriteDataSource(const DataSourceWriter& writer, const std::string& baseArgument,
                     const char* command, std::ostream& err);
+// Writes the last line of a listing, "what: count"; returns kOk.
+int CountLine(std::ostream& out, const char* what, size_t count);
 // Parses a whole decimal 32-bit integer; false for anything else.
 bool ParseInt32(const std::string& text, int32_t& value);
 

@@ -14,8 +14,8 @@ void printOverview(std::ostream& out) {
         out << "  " << c.name
             << std::string(14 - std::min<size_t>(13, std::string(c.name).size()), ' ') << c.summary
             << "\n";
-    out << "\n`tolvane-tool COMMANDE --help` d\xC3\xA9"
-           "crit chaque commande ; `tolvane-tool --version` donne la version et la licence.\n";
+    out << "\n`tolvane-tool COMMANDE --help` décrit chaque commande ; `tolvane-tool --version` "
+           "donne la version et la licence.\n";
 }
 
 // TOLVANE_VERSION is the project's version, given by the build.
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
             return status;
         }
     }
-    std::cerr << "tolvane-tool : commande inconnue \xC2\xAB" << name << "\xC2\xBB\n\n";
+    std::cerr << "tolvane-tool : commande inconnue «" << name << "»\n\n";
     printOverview(std::cerr);
     return kUsage;
 }

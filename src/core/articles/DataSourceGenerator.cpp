@@ -1,167 +1,54 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/articles/DataSourceGenerator.h"
 
+#include "core/common/Cp1252.h"
+
+#include <initializer_list>
 #include <string_view>
 #include <vector>
 
 namespace tolvane {
 namespace {
 
-// Windows-1252 words of French help text.
-const std::vector<std::string_view> kWords = {
-    "le",
-    "la",
-    "les",
-    "un",
-    "une",
-    "des",
-    "du",
-    "de",
-    "et",
-    "ou",
-    "pour",
-    "avec",
-    "dans",
-    "sur",
-    "par",
-    "sans",
-    "fen\xEAtre",
-    "article",
-    "menu",
-    "commande",
-    "bouton",
-    "\xE9"
-    "cran",
-    "r\xE9sultat",
-    "recherche",
-    "signet",
-    "annotation",
-    "historique",
-    "param\xE8tre",
-    "propri\xE9t\xE9",
-    "s\xE9lection",
-    "donn\xE9"
-    "es",
-    "fichier",
-    "dossier",
-    "acc\xE8s",
-    "syst\xE8me",
-    "biblioth\xE8que",
-    "\xE9l\xE9ment",
-    "contr\xF4le",
-    "clavier",
-    "souris",
-    "touche",
-    "cliquez",
-    "choisissez",
-    "affichez",
-    "v\xE9rifiez",
-    "ouvrez",
-    "fermez",
-    "permet",
-    "indique",
-    "montre",
-    "contient",
-    "pr\xE9"
-    "c\xE9"
-    "dent",
-    "suivant",
-    "g\xE9n\xE9ral",
-    "particulier",
-    "d\xE9"
-    "faut",
-    "option",
-    "r\xE9glage",
-    "fa\xE7on",
-    "\xE0",
-    "o\xF9",
-    "d\xE9j\xE0",
-    "tr\xE8s",
-    "plus",
-    "moins",
-    "toujours",
-    "jamais",
-    "souvent",
-    "ensuite",
-    "enfin",
-    "c\x9Cur",
-    "\x9Cuvre",
-    "na\xEFve",
-    "No\xEBl",
-    "\xE9t\xE9",
-    "hiver",
-    "\xE9"
-    "cole",
-    "ma\xEEtre",
-    "mod\xE8le",
-    "exemple",
-    "aper\xE7u",
-    "cha\xEEne",
-    "texte",
-    "mot",
-    "motif",
-    "titre",
-    "sommaire",
-    "rubrique",
-    "chapitre",
-    "partie",
-    "aide",
-    "utilisateur",
-    "logiciel",
-    "version",
-    "imprimer",
-    "copier",
-    "coller",
-    "ins\xE9rer",
-    "supprimer",
-    "renommer",
-    "valider",
-    "annuler",
-};
+// The words as the data source holds them: Windows-1252 bytes.
+std::vector<std::string> cp1252Words(std::initializer_list<std::string_view> utf8) {
+    std::vector<std::string> words;
+    words.reserve(utf8.size());
+    for (const std::string_view w : utf8)
+        words.push_back(cp1252::fromUtf8(w));
+    return words;
+}
 
-const std::vector<std::string_view> kTitleWords = {
-    "Utilisation",
-    "Pr\xE9sentation",
-    "Configuration",
-    "R\xE9glages",
-    "Impression",
-    "Recherche",
-    "Navigation",
-    "Signets",
-    "Annotations",
-    "Historique",
-    "Sommaire",
-    "Fen\xEAtres",
-    "Menus",
-    "Commandes",
-    "Raccourcis",
-    "Fichiers",
-    "Donn\xE9"
-    "es",
-    "\xC9"
-    "l\xE9ments",
-    "Options",
-    "Affichage",
-    "Contr\xF4les",
-    "Mod\xE8les",
-    "G\xE9n\xE9ralit\xE9s",
-    "Exemples",
-};
+// Words of French help text.
+const std::vector<std::string> kWords = cp1252Words({
+    "le",           "la",        "les",       "un",       "une",        "des",         "du",
+    "de",           "et",        "ou",        "pour",     "avec",       "dans",        "sur",
+    "par",          "sans",      "fenêtre",   "article",  "menu",       "commande",    "bouton",
+    "écran",        "résultat",  "recherche", "signet",   "annotation", "historique",  "paramètre",
+    "propriété",    "sélection", "données",   "fichier",  "dossier",    "accès",       "système",
+    "bibliothèque", "élément",   "contrôle",  "clavier",  "souris",     "touche",      "cliquez",
+    "choisissez",   "affichez",  "vérifiez",  "ouvrez",   "fermez",     "permet",      "indique",
+    "montre",       "contient",  "précédent", "suivant",  "général",    "particulier", "défaut",
+    "option",       "réglage",   "façon",     "à",        "où",         "déjà",        "très",
+    "plus",         "moins",     "toujours",  "jamais",   "souvent",    "ensuite",     "enfin",
+    "cœur",         "œuvre",     "naïve",     "Noël",     "été",        "hiver",       "école",
+    "maître",       "modèle",    "exemple",   "aperçu",   "chaîne",     "texte",       "mot",
+    "motif",        "titre",     "sommaire",  "rubrique", "chapitre",   "partie",      "aide",
+    "utilisateur",  "logiciel",  "version",   "imprimer", "copier",     "coller",      "insérer",
+    "supprimer",    "renommer",  "valider",   "annuler",
+});
+
+const std::vector<std::string> kTitleWords = cp1252Words({
+    "Utilisation", "Présentation", "Configuration", "Réglages",   "Impression",  "Recherche",
+    "Navigation",  "Signets",      "Annotations",   "Historique", "Sommaire",    "Fenêtres",
+    "Menus",       "Commandes",    "Raccourcis",    "Fichiers",   "Données",     "Éléments",
+    "Options",     "Affichage",    "Contrôles",     "Modèles",    "Généralités", "Exemples",
+});
 
 // Appends Windows-1252 text to RTF: bytes >= 0x80 as \'hh, returns the
 // number of positions the text occupies.
 uint32_t appendText(std::string& rtf, std::string_view text) {
-    static const char* hex = "0123456789abcdef";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c >= 0x80) {
-            rtf += "\\'";
-            rtf += hex[c >> 4];
-            rtf += hex[c & 15];
-        } else {
-            rtf += ch;
-        }
-    }
+    cp1252::appendRtfText(rtf, text);
     return static_cast<uint32_t>(text.size());
 }
 
@@ -195,9 +82,9 @@ void DataSourceGenerator::generate(DataSourceWriter& writer) {
         if (n == 1) {
             t = "Bienvenue dans l'aide";
         } else {
-            t = std::string(kTitleWords[below(static_cast<uint32_t>(kTitleWords.size()))]);
+            t = pick(kTitleWords);
             t += ' ';
-            t += kWords[below(static_cast<uint32_t>(kWords.size()))];
+            t += pick(kWords);
             t += ' ';
             t += std::to_string(n);
         }
@@ -243,8 +130,7 @@ void DataSourceGenerator::generate(DataSourceWriter& writer) {
                         to = n == 1 ? 2 : 1;
                     const bool toPopup = isPopup(to);
                     rtf += toPopup ? "{\\uld\\cf3 " : "{\\ul\\cf2 ";
-                    const std::string_view anchor =
-                        kWords[below(static_cast<uint32_t>(kWords.size()))];
+                    const std::string_view anchor = pick(kWords);
                     const uint32_t first = pos;
                     pos += appendText(rtf, anchor);
                     rtf += '}';
@@ -252,17 +138,17 @@ void DataSourceGenerator::generate(DataSourceWriter& writer) {
                         {static_cast<int32_t>(first), static_cast<int32_t>(pos - 1), to, 0});
                 } else if (roll < 8) {
                     rtf += "{\\b ";
-                    pos += appendText(rtf, kWords[below(static_cast<uint32_t>(kWords.size()))]);
+                    pos += appendText(rtf, pick(kWords));
                     rtf += '}';
                 } else if (roll < 11) {
                     rtf += "{\\i ";
-                    pos += appendText(rtf, kWords[below(static_cast<uint32_t>(kWords.size()))]);
+                    pos += appendText(rtf, pick(kWords));
                     rtf += '}';
                 } else if (w == words / 2) {
                     pos += appendText(rtf, bodyOnlyWord());
                     hasBodyWord = true;
                 } else {
-                    pos += appendText(rtf, kWords[below(static_cast<uint32_t>(kWords.size()))]);
+                    pos += appendText(rtf, pick(kWords));
                 }
             }
             rtf += ".\\par\n";

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tolvane {
 
@@ -40,6 +41,10 @@ public:
 private:
     uint64_t next();
     uint32_t below(uint32_t n) { return n == 0 ? 0 : static_cast<uint32_t>(next() % n); }
+    // One of the words, drawn with below().
+    const std::string& pick(const std::vector<std::string>& words) {
+        return words[below(static_cast<uint32_t>(words.size()))];
+    }
 
     GeneratorOptions m_options;
     uint64_t m_state = 0;

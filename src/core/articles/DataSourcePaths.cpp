@@ -11,6 +11,7 @@ DataSourcePaths DataSourcePaths::fromBase(const std::string& base) {
     p.pgd = PathResolver::fileOfBase(base, ".PGD");
     p.pgl = PathResolver::fileOfBase(base, ".PGL");
     p.fic = PathResolver::fileOfBase(base, ".FIC");
+    p.pgk = PathResolver::fileOfBase(base, ".PGK");
     return p;
 }
 

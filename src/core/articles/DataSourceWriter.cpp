@@ -4,6 +4,9 @@
 #include "core/common/AtomicFile.h"
 #include "core/common/LittleEndian.h"
 
+#include <cerrno>
+#include <cstdio>
+
 namespace tolvane {
 
 void DataSourceWriter::addArticle(ArticleNumber number, const std::string& title,
@@ -94,10 +97,21 @@ std::string DataSourceWriter::ficBytes() const {
 }
 
 bool DataSourceWriter::write(const std::string& base, std::string* error) const {
-    return AtomicFile::write(base + ".PGH", pghBytes(), error) &&
-           AtomicFile::write(base + ".PGD", pgdPieces(), error) &&
-           AtomicFile::write(base + ".PGL", m_pgl, error) &&
-           AtomicFile::write(base + ".FIC", ficBytes(), error);
+    if (!(AtomicFile::write(base + ".PGH", pghBytes(), error) &&
+          AtomicFile::write(base + ".PGD", pgdPieces(), error) &&
+          AtomicFile::write(base + ".PGL", m_pgl, error) &&
+          AtomicFile::write(base + ".FIC", ficBytes(), error)))
+        return false;
+    if (!m_keywords.empty())
+        return AtomicFile::write(base + ".PGK", m_keywords.encode(), error);
+    // A keyword index left by an earlier build would list other articles.
+    const std::string pgk = base + ".PGK";
+    if (std::remove(pgk.c_str()) != 0 && errno != ENOENT) {
+        if (error)
+            *error = "impossible de supprimer " + pgk;
+        return false;
+    }
+    return true;
 }
 
 } // namespace tolvane

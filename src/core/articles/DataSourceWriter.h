@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/articles/ArticleRecords.h"
+#include "core/articles/KeywordIndex.h"
 #include "core/articles/OutlineRecord.h"
 
 #include <string>
@@ -34,6 +35,10 @@ public:
     void appendRawPgl(const std::string& bytes) { m_pgl += bytes; }
 
     void addOutline(const OutlineRecord& record) { m_outline.push_back(record); }
+    // The keyword index written to .PGK; without keywords no .PGK is
+    // written and an earlier one is removed.
+    void setKeywords(KeywordIndex keywords) { m_keywords = std::move(keywords); }
+    const KeywordIndex& keywords() const { return m_keywords; }
     // Whether write() ends .FIC with an end record (on by default).
     void setOutlineEndRecord(bool on) { m_outlineEnd = on; }
 
@@ -46,8 +51,9 @@ public:
     size_t pgdSize() const { return m_pgdSize; }
     size_t pglSize() const { return m_pgl.size(); }
 
-    // Writes base + ".PGH", ".PGD", ".PGL", ".FIC" (base is a native path);
-    // each file replaces any earlier one atomically.
+    // Writes base + ".PGH", ".PGD", ".PGL", ".FIC" and, with keywords,
+    // ".PGK" (base is a native path); each file replaces any earlier one
+    // atomically.
     bool write(const std::string& base, std::string* error = nullptr) const;
 
     std::string pghBytes() const;
@@ -73,6 +79,7 @@ private:
     std::string m_pgl;
     std::vector<OutlineRecord> m_outline;
     bool m_outlineEnd = true;
+    KeywordIndex m_keywords;
 };
 
 } // namespace tolvane

@@ -1,31 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/authoring/BitmapConverter.h"
 
+#include "core/common/HexDigit.h"
 #include "core/common/LittleEndian.h"
 
 #include <array>
+#include <new>
 #include <vector>
+#include <zlib.h>
 
 namespace tolvane::authoring {
 
 namespace {
-
-uint32_t Crc32(std::string_view data, uint32_t crc = 0) {
-    static const std::array<uint32_t, 256> table = [] {
-        std::array<uint32_t, 256> t{};
-        for (uint32_t n = 0; n < 256; ++n) {
-            uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    crc = ~crc;
-    for (unsigned char b : data)
-        crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
 
 void AppendU32BE(std::string& out, uint32_t v) {
     out += static_cast<char>(v >> 24);
@@ -39,7 +25,8 @@ void AppendChunk(std::string& png, const char* type, const std::string& data) {
     std::string body = type;
     body += data;
     png += body;
-    AppendU32BE(png, Crc32(body));
+    AppendU32BE(png, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()),
+                                                 static_cast<uInt>(body.size()))));
 }
 
 uint32_t U32(std::string_view b, size_t at) {
@@ -124,7 +111,7 @@ bool BitmapConverter::decodeBmp(std::string_view b, Image& image, std::string* r
         compression = U32(b, 30);
         colours = U32(b, 46);
     } else {
-        return Fail(reason, "en-t\xC3\xAAte BMP inconnu");
+        return Fail(reason, "en-tête BMP inconnu");
     }
     const bool topDown = height < 0;
     if (height == INT32_MIN)
@@ -154,8 +141,7 @@ bool BitmapConverter::decodeBmp(std::string_view b, Image& image, std::string* r
         }
     }
     if (dataOffset >= b.size())
-        return Fail(reason, "donn\xC3\xA9"
-                            "es BMP absentes");
+        return Fail(reason, "données BMP absentes");
     const std::string_view data = b.substr(dataOffset);
 
     image.width = width;
@@ -229,26 +215,15 @@ std::string BitmapConverter::encodePng(const Image& image) {
         raw += '\0';
         raw.append(image.rgb, y * rowBytes, rowBytes);
     }
-    // zlib stream of stored deflate blocks (at most 65535 bytes each).
-    std::string z = "\x78\x01";
-    size_t at = 0;
-    do {
-        const size_t n = std::min<size_t>(65535, raw.size() - at);
-        const bool last = at + n == raw.size();
-        z += static_cast<char>(last ? 1 : 0);
-        z += static_cast<char>(n & 0xFF);
-        z += static_cast<char>(n >> 8);
-        z += static_cast<char>(~n & 0xFF);
-        z += static_cast<char>((~n >> 8) & 0xFF);
-        z.append(raw, at, n);
-        at += n;
-    } while (at < raw.size());
-    uint32_t a = 1, bsum = 0;
-    for (unsigned char c : raw) {
-        a = (a + c) % 65521;
-        bsum = (bsum + a) % 65521;
-    }
-    AppendU32BE(z, bsum << 16 | a);
+    // One zlib stream. Into a buffer of compressBound bytes compress2 fails
+    // only when it cannot allocate its state, as the strings here would.
+    uLongf zSize = compressBound(static_cast<uLong>(raw.size()));
+    std::string z(zSize, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(z.data()), &zSize,
+                  reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()),
+                  Z_BEST_COMPRESSION) != Z_OK)
+        throw std::bad_alloc();
+    z.resize(zSize);
 
     std::string png = "\x89PNG\r\n\x1A\n";
     std::string ihdr;
@@ -262,7 +237,6 @@ std::string BitmapConverter::encodePng(const Image& image) {
 }
 
 std::string BitmapConverter::pictureGroup(const Image& image, const std::string& png) {
-    static const char* hex = "0123456789abcdef";
     std::string out = "{\\pict\\pngblip\\picw" + std::to_string(image.width) + "\\pich" +
                       std::to_string(image.height) + "\\picwgoal" +
                       std::to_string(image.width * 15) + "\\pichgoal" +
@@ -270,8 +244,8 @@ std::string BitmapConverter::pictureGroup(const Image& image, const std::string&
     out.reserve(out.size() + png.size() * 2 + png.size() / 64 + 2);
     for (size_t k = 0; k < png.size(); ++k) {
         const unsigned char c = static_cast<unsigned char>(png[k]);
-        out += hex[c >> 4];
-        out += hex[c & 15];
+        out += hexDigit(c >> 4);
+        out += hexDigit(c);
         if (k % 64 == 63)
             out += '\n';
     }

@@ -10,9 +10,8 @@ namespace tolvane::authoring {
 // Turns the bitmaps help projects name ({bmc file.bmp}) into PNG for the
 // bodies. Reads Windows BMP files: the 12-byte core header and the 40-byte
 // and later info headers, 1, 4, 8, 16, 24 and 32 bits per pixel, without
-// compression, with RLE8 or RLE4, bottom-up or top-down. The PNG is written
-// with stored (uncompressed) deflate blocks, so no compression library is
-// needed; help bitmaps are small.
+// compression, with RLE8 or RLE4, bottom-up or top-down. The PNG is 8-bit
+// RGB, each scanline unfiltered, compressed by zlib at its best level.
 class BitmapConverter {
 public:
     struct Image {

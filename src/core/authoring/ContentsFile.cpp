@@ -81,10 +81,7 @@ void ContentsFile::parse(const std::string& text, const std::string& file,
             }
             e.topic = topic;
             if (topic.empty()) {
-                messages.warning(file, line,
-                                 "entr\xC3\xA9"
-                                 "e sans topique : " +
-                                     cp1252::toUtf8(l));
+                messages.warning(file, line, "entrée sans topique : " + cp1252::toUtf8(l));
                 continue;
             }
         }

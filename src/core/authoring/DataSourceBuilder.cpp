@@ -18,7 +18,7 @@ std::string Key(const std::string& id) {
 }
 
 std::string Quoted(const std::string& cp1252Text) {
-    return "\xC2\xAB " + cp1252::toUtf8(cp1252Text) + " \xC2\xBB";
+    return "« " + cp1252::toUtf8(cp1252Text) + " »";
 }
 
 bool EndsWithNoCase(const std::string& s, const char* suffix) {
@@ -37,14 +37,12 @@ void DataSourceBuilder::addSource(const std::string& path) {
             return;
         if (m_project)
             m_messages.warning(path, 0,
-                               "un seul projet par construction : celui-ci remplace le pr\xC3\xA9"
-                               "c\xC3\xA9"
-                               "dent");
+                               "un seul projet par construction : celui-ci remplace le précédent");
         for (const std::string& name : project->files()) {
             const std::string found = HelpProject::findIn(project->roots(), name);
             if (found.empty())
-                m_messages.warning(
-                    path, 0, "fichier de topiques absent, ignor\xC3\xA9 : " + cp1252::toUtf8(name));
+                m_messages.warning(path, 0,
+                                   "fichier de topiques absent, ignoré : " + cp1252::toUtf8(name));
             else
                 m_topicFiles.push_back(found);
         }
@@ -151,8 +149,8 @@ void DataSourceBuilder::number() {
                 continue;
             const SourceTopic& first = m_topics[known];
             m_messages.error(m_topics[t].file, m_topics[t].line,
-                             "identifiant en double " + Quoted(id) + " (d\xC3\xA9j\xC3\xA0 " +
-                                 first.file + ":" + std::to_string(first.line) + ")");
+                             "identifiant en double " + Quoted(id) + " (déjà " + first.file + ":" +
+                                 std::to_string(first.line) + ")");
             if (k == 0)
                 dropped[t] = true;
         }
@@ -188,22 +186,18 @@ void DataSourceBuilder::number() {
             const size_t t = static_cast<size_t>(found);
             if (e.number == 1) {
                 m_messages.error(e.file, e.line,
-                                 "le num\xC3\xA9ro 1 est celui de l'accueil, pas de " +
-                                     Quoted(e.id));
+                                 "le numéro 1 est celui de l'accueil, pas de " + Quoted(e.id));
                 continue;
             }
             if (e.number <= 0 || e.number > INT32_MAX) {
-                m_messages.warning(e.file, e.line,
-                                   "num\xC3\xA9ro hors limites pour " + Quoted(e.id));
+                m_messages.warning(e.file, e.line, "numéro hors limites pour " + Quoted(e.id));
                 continue;
             }
             const ArticleNumber number = static_cast<ArticleNumber>(e.number);
             if (!used.insert(number).second) {
-                m_messages.error(
-                    e.file, e.line,
-                    "num\xC3\xA9ro " + std::to_string(number) +
-                        " d\xC3\xA9j\xC3\xA0 donn\xC3\xA9 \xC3\xA0 un autre topique (" +
-                        Quoted(e.id) + ")");
+                m_messages.error(e.file, e.line,
+                                 "numéro " + std::to_string(number) +
+                                     " déjà donné à un autre topique (" + Quoted(e.id) + ")");
                 continue;
             }
             m_numbers[t] = number;
@@ -299,6 +293,7 @@ bool DataSourceBuilder::build(DataSourceWriter& writer) {
         m_articles.push_back(std::move(a));
     }
     outline(writer);
+    keywords(writer);
     return m_messages.errorCount() == 0;
 }
 
@@ -338,9 +333,7 @@ void DataSourceBuilder::outline(DataSourceWriter& writer) {
             if (t < 0 || m_numbers[t] == 0) {
                 if (e.otherFile)
                     m_messages.warning(m_contents->path(), e.line,
-                                       "topique d'un autre fichier introuvable, entr\xC3\xA9"
-                                       "e ignor\xC3\xA9"
-                                       "e : " +
+                                       "topique d'un autre fichier introuvable, entrée ignorée : " +
                                            Quoted(e.topic));
                 else
                     m_messages.error(m_contents->path(), e.line,
@@ -368,6 +361,15 @@ void DataSourceBuilder::outline(DataSourceWriter& writer) {
         if (article == 0)
             folders.push_back({e.level, r.nodeKey});
     }
+}
+
+void DataSourceBuilder::keywords(DataSourceWriter& writer) {
+    KeywordIndex index;
+    for (const Article& a : m_articles)
+        for (const std::string& keyword : m_topics[a.topic].keywords)
+            index.add(keyword, a.number);
+    index.sort();
+    writer.setKeywords(std::move(index));
 }
 
 } // namespace tolvane::authoring

@@ -23,7 +23,8 @@ namespace tolvane::authoring {
 // the others take the next free numbers from 2 in order of appearance.
 // A topic reached only through popup links (and not in the contents) is a
 // popup article titled "#POPUP:" + its title. The outline comes from the
-// contents file, else it lists the non-popup topics in order.
+// contents file, else it lists the non-popup topics in order. The keyword
+// index gathers the topics' `K` footnotes.
 class DataSourceBuilder {
 public:
     explicit DataSourceBuilder(BuildMessages& messages) : m_messages(messages) {}
@@ -61,6 +62,8 @@ private:
     void number();
     void resolveLinks();
     void outline(DataSourceWriter& writer);
+    // The topics' keywords, in the order of the articles written.
+    void keywords(DataSourceWriter& writer);
 
     BuildMessages& m_messages;
     std::unique_ptr<HelpProject> m_project;

@@ -2,6 +2,7 @@
 #include "core/authoring/DataSourceChecker.h"
 
 #include "core/articles/ArticleRecords.h"
+#include "core/articles/KeywordIndex.h"
 #include "core/articles/OutlineRecord.h"
 #include "core/common/Cp1252.h"
 #include "core/common/InputFile.h"
@@ -42,24 +43,19 @@ void DataSourceChecker::check(const DataSourcePaths& paths) {
                            "longueur " + N(static_cast<int64_t>(pgh.size())) +
                                " : un fragment final de " +
                                N(static_cast<int64_t>(pgh.size() % kIndexEntrySize)) +
-                               " octet(s) n'est pas une entr\xC3\xA9"
-                               "e");
+                               " octet(s) n'est pas une entrée");
     std::map<ArticleNumber, IndexEntry> index; // the later duplicate wins, as in the viewer
     std::vector<ArticleNumber> order;
     unsigned char e[kIndexEntrySize];
     for (uint64_t at = 0; pgh.readAt(at, e, sizeof e) == sizeof e; at += sizeof e) {
         IndexEntry entry{loadI32LE(e), loadU32LE(e + 4), loadU32LE(e + 8), loadU32LE(e + 12)};
-        const std::string where = "entr\xC3\xA9"
-                                  "e " +
-                                  N(static_cast<int64_t>(at / kIndexEntrySize));
+        const std::string where = "entrée " + N(static_cast<int64_t>(at / kIndexEntrySize));
         if (entry.number <= 0) {
-            m_findings.error(paths.pgh, 0,
-                             where + " : num\xC3\xA9ro " + N(entry.number) + " invalide");
+            m_findings.error(paths.pgh, 0, where + " : numéro " + N(entry.number) + " invalide");
             continue;
         }
         if (index.count(entry.number))
-            m_findings.error(paths.pgh, 0,
-                             where + " : num\xC3\xA9ro " + N(entry.number) + " en double");
+            m_findings.error(paths.pgh, 0, where + " : numéro " + N(entry.number) + " en double");
         else
             order.push_back(entry.number);
         index[entry.number] = entry;
@@ -78,7 +74,7 @@ void DataSourceChecker::check(const DataSourcePaths& paths) {
             !pgd.readU32At(titleAt + 4 + titleLength, bodyLength) ||
             titleAt + 8 + titleLength + bodyLength > pgd.size()) {
             m_findings.error(paths.pgd, 0,
-                             article + " : l'enregistrement d\xC3\xA9passe la fin du fichier");
+                             article + " : l'enregistrement dépasse la fin du fichier");
             continue;
         }
         std::string body(bodyLength, '\0');
@@ -86,7 +82,7 @@ void DataSourceChecker::check(const DataSourcePaths& paths) {
         const uint64_t linksEnd = entry.pglOffset + uint64_t{entry.linkCount} * kLinkRecordSize;
         if (linksEnd > pgl.size()) {
             m_findings.error(paths.pgl, 0,
-                             article + " : la table de liens d\xC3\xA9passe la fin du fichier");
+                             article + " : la table de liens dépasse la fin du fichier");
             continue;
         }
         std::vector<LinkRecord>& list = links[number];
@@ -140,17 +136,12 @@ void DataSourceChecker::check(const DataSourcePaths& paths) {
             ended = true;
             break;
         }
-        const std::string node =
-            "n\xC5\x93ud \xC2\xAB " + cp1252::toUtf8(record.title) + " \xC2\xBB";
+        const std::string node = "nœud « " + cp1252::toUtf8(record.title) + " »";
         if (record.referenceKey != "0" && !keys.count(record.referenceKey))
             m_findings.error(paths.fic, 0,
-                             node +
-                                 " : la cl\xC3\xA9 de r\xC3\xA9"
-                                 "f\xC3\xA9rence \xC2\xAB " +
+                             node + " : la clé de référence « " +
                                  cp1252::toUtf8(record.referenceKey) +
-                                 " \xC2\xBB ne nomme aucun n\xC5\x93ud pr\xC3\xA9"
-                                 "c\xC3\xA9"
-                                 "dent");
+                                 " » ne nomme aucun nœud précédent");
         keys.insert(record.nodeKey);
         if (record.article != 0) {
             if (!index.count(record.article))
@@ -163,6 +154,31 @@ void DataSourceChecker::check(const DataSourcePaths& paths) {
     }
     if (!ended)
         m_findings.warning(paths.fic, 0, "pas d'enregistrement de fin");
+
+    // The keyword index, when there is one: its articles count as reached.
+    KeywordIndex keywords;
+    switch (KeywordIndex::read(paths.pgk, keywords)) {
+    case KeywordIndex::ReadStatus::Absent:
+    case KeywordIndex::ReadStatus::Ok:
+        break;
+    case KeywordIndex::ReadStatus::Unreadable:
+        m_findings.error(paths.pgk, 0, "index des mots-clés illisible");
+        break;
+    case KeywordIndex::ReadStatus::Damaged:
+        m_findings.error(paths.pgk, 0,
+                         "index des mots-clés endommagé : " + N(int64_t(keywords.size())) +
+                             " mot(s)-clé(s) lisible(s)");
+        break;
+    }
+    for (const KeywordEntry& e : keywords.entries())
+        for (const ArticleNumber n : e.articles) {
+            if (index.count(n))
+                reached.push_back(n);
+            else
+                m_findings.error(paths.pgk, 0,
+                                 "mot-clé « " + cp1252::toUtf8(e.keyword) + " » : article " + N(n) +
+                                     " absent de l'index");
+        }
 
     // Reachability from article 1 and the outline, through links.
     std::set<ArticleNumber> seen;

@@ -155,8 +155,8 @@ bool HelpProject::load(const std::string& path, BuildMessages& messages) {
                     const std::string native = nativePath(dir, item);
                     if (native.empty() || !PathResolver::exists(native)) {
                         messages.warning(path, line,
-                                         "dossier " + key + " introuvable, ignor\xC3\xA9 : " +
-                                             cp1252::toUtf8(item));
+                                         "dossier " + key +
+                                             " introuvable, ignoré : " + cp1252::toUtf8(item));
                         continue;
                     }
                     (key == "ROOT" ? roots : bitmapRoots).push_back(PathResolver::resolve(native));
@@ -214,8 +214,7 @@ void HelpProject::readMap(const std::string& text, const std::string& file, Buil
             std::string bytes;
             if (found.empty() || depth > 8 || !InputFile::readAll(found, bytes)) {
                 messages.warning(file, line,
-                                 "fichier inclus introuvable, ignor\xC3\xA9 : " +
-                                     cp1252::toUtf8(name));
+                                 "fichier inclus introuvable, ignoré : " + cp1252::toUtf8(name));
                 continue;
             }
             readMap(bytes, found, messages, depth + 1);

@@ -2,8 +2,10 @@
 #include "core/authoring/HtmlExporter.h"
 
 #include "core/articles/ArticleStore.h"
+#include "core/articles/KeywordIndex.h"
 #include "core/common/AtomicFile.h"
 #include "core/common/Cp1252.h"
+#include "core/common/HexDigit.h"
 #include "core/common/InputFile.h"
 #include "core/outline/OutlineModel.h"
 #include "core/rtf/RtfReader.h"
@@ -89,10 +91,9 @@ std::string Json(std::u16string_view text) {
         } else if (c < 0x20) {
             out += ' ';
         } else if (c >= 0xD800 && c < 0xE000) {
-            static const char* hex = "0123456789abcdef";
             out += "\\u";
             for (int s = 12; s >= 0; s -= 4)
-                out += hex[(c >> s) & 15];
+                out += hexDigit(c >> s);
         } else {
             AppendUtf8(out, c);
         }
@@ -547,6 +548,40 @@ if(box&&window.TOLVANE_INDEX){
 })();
 )";
 
+constexpr const char* kKeywordPage = "mots-cles.html";
+
+// The outline with, when there are keywords, an entry for their page.
+std::string WithKeywordEntry(std::string tree, const KeywordIndex& keywords) {
+    if (!keywords.empty())
+        tree.insert(tree.size() - 5, std::string("<li class=\"page\"><a href=\"") + kKeywordPage +
+                                         "\">Index</a></li>");
+    return tree;
+}
+
+// The keywords in French order: a keyword of one article links to its page;
+// a keyword of several lists their titles. Popups and absent articles have
+// no page and are left out.
+std::string KeywordsHtml(const Site& site, const KeywordIndex& keywords) {
+    std::string out = "<h1>Index</h1>\n<ul class=\"keywords\">";
+    for (const KeywordEntry& e : keywords.entries()) {
+        std::vector<ArticleNumber> pages;
+        for (const ArticleNumber n : e.articles)
+            if (site.exists(n) && !site.isPopup(n))
+                pages.push_back(n);
+        if (pages.empty())
+            continue;
+        if (pages.size() == 1) {
+            out += "<li><a href=\"" + PageName(pages[0]) + "\">" + HtmlOf(e.keyword) + "</a></li>";
+            continue;
+        }
+        out += "<li>" + HtmlOf(e.keyword) + "<ul>";
+        for (const ArticleNumber n : pages)
+            out += "<li><a href=\"" + PageName(n) + "\">" + HtmlOf(site.titles.at(n)) + "</a></li>";
+        out += "</ul></li>";
+    }
+    return out + "</ul>\n";
+}
+
 std::string Page(const std::string& siteTitle, const std::string& title, const std::string& nav,
                  const std::string& main, const std::string& extraHead = {}) {
     return "<!DOCTYPE html>\n<html lang=\"fr\"><head><meta charset=\"utf-8\">"
@@ -576,19 +611,14 @@ bool HtmlExporter::exportSite(const DataSourcePaths& paths, const std::string& f
                               const std::string& siteTitle) {
     InputFile probe;
     if (!probe.open(paths.pgh) || !probe.isOpen()) {
-        m_messages.error(paths.pgh, 0,
-                         "source de donn\xC3\xA9"
-                         "es illisible");
+        m_messages.error(paths.pgh, 0, "source de données illisible");
         return false;
     }
     probe.close();
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) {
-        m_messages.error(folder, 0,
-                         "dossier impossible \xC3\xA0 cr\xC3\xA9"
-                         "er : " +
-                             ec.message());
+        m_messages.error(folder, 0, "dossier impossible à créer : " + ec.message());
         return false;
     }
     ArticleIndex index;
@@ -603,16 +633,15 @@ bool HtmlExporter::exportSite(const DataSourcePaths& paths, const std::string& f
     }
     std::sort(numbers.begin(), numbers.end());
     const std::string siteHtml = HtmlOf(siteTitle);
-    const std::string tree = OutlineHtml(site, paths.fic);
+    KeywordIndex keywords;
+    KeywordIndex::read(paths.pgk, keywords);
+    const std::string tree = WithKeywordEntry(OutlineHtml(site, paths.fic), keywords);
 
     auto write = [&](const std::string& name, const std::string& bytes) {
         std::string error;
         if (AtomicFile::write(folder + "/" + name, bytes, &error))
             return true;
-        m_messages.error(folder + "/" + name, 0,
-                         "\xC3\xA9"
-                         "criture impossible : " +
-                             error);
+        m_messages.error(folder + "/" + name, 0, "écriture impossible : " + error);
         return false;
     };
     std::string searchIndex = "window.TOLVANE_INDEX=[\n";
@@ -666,8 +695,11 @@ bool HtmlExporter::exportSite(const DataSourcePaths& paths, const std::string& f
     searchIndex += "];\n";
     const std::string searchMain =
         "<h1>Rechercher</h1><p><input id=\"q-page\" type=\"search\" aria-label=\"Rechercher\" "
-        "placeholder=\"Mots \xC3\xA0 chercher\" autofocus></p><p id=\"compte\"></p>"
+        "placeholder=\"Mots à chercher\" autofocus></p><p id=\"compte\"></p>"
         "<ol id=\"resultats\"></ol>";
+    if (!keywords.empty() &&
+        !write(kKeywordPage, Page(siteHtml, "Index", tree, KeywordsHtml(site, keywords))))
+        return false;
     return write("recherche.html", Page(siteHtml, "Rechercher", tree, searchMain,
                                         "<script src=\"index-recherche.js\"></script>")) &&
            write("index-recherche.js", searchIndex) && write("tolvane.css", kCss) &&

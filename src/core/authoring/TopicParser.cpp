@@ -860,7 +860,7 @@ void Session::run() {
                 // Deeper nesting is no help text: the group is left out, so
                 // that re-opening the open groups at each page stays cheap.
                 if (!m_tooDeep)
-                    fail(t.begin, "RTF trop imbriqu\xC3\xA9 : groupe ignor\xC3\xA9");
+                    fail(t.begin, "RTF trop imbriqué : groupe ignoré");
                 m_tooDeep = true;
                 leftOut();
                 i = GroupEnd(m_s, t.begin);
@@ -961,21 +961,19 @@ void Session::run() {
         }
     }
     if (!m_levels.empty())
-        fail(m_s.size(),
-             "RTF d\xC3\xA9s\xC3\xA9quilibr\xC3\xA9 : " + std::to_string(m_levels.size()) +
-                 " groupe(s) non ferm\xC3\xA9(s) en fin de fichier");
+        fail(m_s.size(), "RTF déséquilibré : " + std::to_string(m_levels.size()) +
+                             " groupe(s) non fermé(s) en fin de fichier");
     finishTopic(std::min(i, m_s.size()));
     if (m_macroFootnotes > 0)
         m_messages.warning(m_file, m_firstMacroLine,
-                           std::to_string(m_macroFootnotes) + " note(s) de macro (!) ignor\xC3\xA9"
-                                                              "e(s), la premi\xC3\xA8re ici");
+                           std::to_string(m_macroFootnotes) +
+                               " note(s) de macro (!) ignorée(s), la première ici");
     if (i < m_s.size()) {
         size_t k = i;
         while (k < m_s.size() && (IsSpace(m_s[k]) || m_s[k] == '\0' || m_s[k] == '\x1A'))
             ++k;
         if (k < m_s.size())
-            fail(k,
-                 "RTF d\xC3\xA9s\xC3\xA9quilibr\xC3\xA9 : texte apr\xC3\xA8s la fin du document");
+            fail(k, "RTF déséquilibré : texte après la fin du document");
     }
 }
 
@@ -993,7 +991,7 @@ void Session::openGroup(size_t at) {
 
 void Session::closeGroup(size_t at) {
     if (m_levels.empty()) {
-        fail(at, "RTF d\xC3\xA9s\xC3\xA9quilibr\xC3\xA9 : accolade fermante en trop");
+        fail(at, "RTF déséquilibré : accolade fermante en trop");
         return;
     }
     if (m_levels.size() > 1)
@@ -1094,12 +1092,11 @@ void Session::finishTopic(size_t end) {
         m_topic.line = lineAt(m_topicOffset);
     if (m_topic.id.empty()) {
         if (m_contentChars > 0 || !m_topic.title.empty())
-            m_messages.error(
-                m_file, m_topic.line,
-                "topique sans identifiant (note #)" +
-                    (m_topic.title.empty()
-                         ? std::string()
-                         : " : \xC2\xAB " + cp1252::toUtf8(m_topic.title) + " \xC2\xBB"));
+            m_messages.error(m_file, m_topic.line,
+                             "topique sans identifiant (note #)" +
+                                 (m_topic.title.empty()
+                                      ? std::string()
+                                      : " : « " + cp1252::toUtf8(m_topic.title) + " »"));
         return;
     }
     const size_t open = m_levels.empty() ? 0 : m_levels.size() - 1;
@@ -1626,9 +1623,7 @@ void Session::closeAnchor() {
     std::string_view target = TrimView(m_anchor.target);
     if (!target.empty() && target[0] == '!') {
         m_messages.warning(m_file, m_anchor.line,
-                           "macro ignor\xC3\xA9"
-                           "e dans un lien : " +
-                               cp1252::toUtf8(target));
+                           "macro ignorée dans un lien : " + cp1252::toUtf8(target));
         return;
     }
     while (!target.empty() && (target[0] == '%' || target[0] == '*'))
@@ -1695,7 +1690,8 @@ void Session::footnote(size_t begin, size_t end) {
         m_topic.title = text;
         break;
     case 'K':
-        m_topic.keywords.push_back(text);
+        for (std::string& keyword : TopicParser::splitKeywords(text))
+            m_topic.keywords.push_back(std::move(keyword));
         break;
     case '!':
         if (m_macroFootnotes++ == 0)
@@ -1811,6 +1807,21 @@ void TopicParser::parse(const std::string& file, std::string_view rtf,
                         std::vector<SourceTopic>& topics) {
     Session session(m_messages, m_pictures, file, rtf, topics, m_keepHotText);
     session.run();
+}
+
+std::vector<std::string> TopicParser::splitKeywords(std::string_view footnote) {
+    std::vector<std::string> keywords;
+    size_t begin = 0;
+    while (begin <= footnote.size()) {
+        size_t end = footnote.find(';', begin);
+        if (end == std::string_view::npos)
+            end = footnote.size();
+        std::string keyword = Trim(std::string(footnote.substr(begin, end - begin)));
+        if (!keyword.empty())
+            keywords.push_back(std::move(keyword));
+        begin = end + 1;
+    }
+    return keywords;
 }
 
 } // namespace tolvane::authoring

@@ -29,8 +29,8 @@ struct SourceTopic {
     // Later `#` footnotes of the same topic (places inside it, which the
     // data source cannot address: they lead to the topic).
     std::vector<std::string> otherIds;
-    std::string title; // the `$` footnote
-    std::vector<std::string> keywords;
+    std::string title;                 // the `$` footnote
+    std::vector<std::string> keywords; // of the `K` footnotes, split and trimmed
     std::string file;
     int line = 0;
     // Where the topic lies in its file, in bytes: from the document's opening
@@ -53,7 +53,7 @@ struct SourceTopic {
 // parts that belong to the help compiler are taken out:
 //   - `\page` ends a topic;
 //   - `{\footnote}` groups and the mark character before them go to the
-//     topic's id (#), title ($), keywords (K); `+`, `!` and others are dropped;
+//     topic's id (#), title ($), keywords (K, split at ';'); `+`, `!` and others are dropped;
 //   - text formatted \uldb or \strike (a jump) or \ul (a popup), directly or
 //     through a character style, followed by hidden text (\v) is a link whose
 //     target is the hidden text; the hidden text is removed;
@@ -78,6 +78,10 @@ public:
     void parse(const std::string& file, std::string_view rtf, std::vector<SourceTopic>& topics);
     // Whether each link keeps its hot text (off by default).
     void setKeepHotText(bool keep) { m_keepHotText = keep; }
+
+    // The keywords of a `K` footnote's text: split at ';', blanks around
+    // each taken off, empty ones dropped.
+    static std::vector<std::string> splitKeywords(std::string_view footnote);
 
     // Whether a bitmap reference ("bmc name", bml, bmr, with an optional t)
     // starts at s[i], just after its opening brace, and ends with `close`

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/common/Cp1252.h"
 
+#include "core/common/HexDigit.h"
+
 #include <array>
 
 namespace tolvane::cp1252 {
@@ -98,14 +100,15 @@ std::u16string toUtf16(std::string_view text) {
     return out;
 }
 
-std::string fromUtf8(std::string_view utf8, bool* lossless) {
+namespace {
+
+// The bytes of the characters next(byte) gives until it returns false, a
+// byte of -1 standing for a character the code page does not have.
+template <typename Next> std::string toBytes(size_t sizeHint, bool* lossless, Next next) {
     std::string out;
-    out.reserve(utf8.size());
+    out.reserve(sizeHint);
     bool ok = true;
-    size_t i = 0;
-    while (i < utf8.size()) {
-        const char32_t cp = decodeUtf8(utf8, i);
-        const int byte = cp == 0xFFFFFFFF ? -1 : fromUnicode(cp);
+    for (int byte = 0; next(byte);) {
         if (byte < 0) {
             ok = false;
             out += '?';
@@ -118,29 +121,34 @@ std::string fromUtf8(std::string_view utf8, bool* lossless) {
     return out;
 }
 
+} // namespace
+
+std::string fromUtf8(std::string_view utf8, bool* lossless) {
+    size_t i = 0;
+    return toBytes(utf8.size(), lossless, [&](int& byte) {
+        if (i >= utf8.size())
+            return false;
+        const char32_t cp = decodeUtf8(utf8, i);
+        byte = cp == 0xFFFFFFFF ? -1 : fromUnicode(cp);
+        return true;
+    });
+}
+
 std::string fromUtf16(std::u16string_view text, bool* lossless) {
-    std::string out;
-    out.reserve(text.size());
-    bool ok = true;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        int byte = -1;
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
+    size_t i = 0;
+    return toBytes(text.size(), lossless, [&](int& byte) {
+        if (i >= text.size())
+            return false;
+        const char16_t unit = text[i++];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 &&
+            text[i] <= 0xDFFF) {
             ++i; // a character beyond the BMP has no byte in the code page
+            byte = -1;
         } else {
             byte = fromUnicode(unit);
         }
-        if (byte < 0) {
-            ok = false;
-            out += '?';
-        } else {
-            out += static_cast<char>(byte);
-        }
-    }
-    if (lossless)
-        *lossless = ok;
-    return out;
+        return true;
+    });
 }
 
 unsigned char toUpper(unsigned char b) {
@@ -234,6 +242,19 @@ bool isWordChar16(char16_t unit) {
     // and CJK ideographs count as word characters; punctuation does not.
     return (unit >= 0x0100 && unit <= 0x024F) || (unit >= 0x0370 && unit <= 0x052F) ||
            (unit >= 0x3040 && unit <= 0x9FFF) || (unit >= 0xAC00 && unit <= 0xD7AF);
+}
+
+void appendRtfText(std::string& rtf, std::string_view text) {
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x80) {
+            rtf += "\\'";
+            rtf += hexDigit(c >> 4);
+            rtf += hexDigit(c);
+        } else {
+            rtf += ch;
+        }
+    }
 }
 
 } // namespace tolvane::cp1252

@@ -27,6 +27,10 @@ std::u16string toUtf16(std::string_view text);
 std::string fromUtf8(std::string_view utf8, bool* lossless = nullptr);
 std::string fromUtf16(std::u16string_view text, bool* lossless = nullptr);
 
+// Appends Windows-1252 text to RTF, bytes from 0x80 as \'hh escapes, as
+// authoring tools write them.
+void appendRtfText(std::string& rtf, std::string_view text);
+
 // The code page's case pairs: a-z, the accented letters and š œ ž ÿ. Letters
 // keep their accents; bytes without a partner are returned unchanged.
 unsigned char toUpper(unsigned char byte);

@@ -52,38 +52,43 @@ int FileOperations::keepCopy(const std::string& path) {
     return replaceAtomically(copy, bytes);
 }
 
-std::string FileOperations::errorText(int errorNumber) {
+namespace {
+
+// The French words for the errors a save meets, in UTF-8; others are the
+// system's own text.
+std::string errorTextUtf8(int errorNumber) {
     switch (errorNumber) {
     case ENOSPC:
     case EDQUOT:
         return "le disque est plein";
     case EACCES:
     case EPERM:
-        return "acc\xE8s refus\xE9";
+        return "accès refusé";
     case EROFS:
         return "le support est en lecture seule";
     case ENOENT:
     case ENOTDIR:
         return "le dossier n'existe pas";
     case UserFileSafety::kNotOwnRegularFile:
-        return "ce n'est pas un fichier ordinaire appartenant \xE0 l'utilisateur";
+        return "ce n'est pas un fichier ordinaire appartenant à l'utilisateur";
     case EIO:
-        return "erreur d'entr\xE9"
-               "e/sortie";
+        return "erreur d'entrée/sortie";
     default:
         return std::strerror(errorNumber);
     }
+}
+
+} // namespace
+
+std::string FileOperations::errorText(int errorNumber) {
+    return cp1252::fromUtf8(errorTextUtf8(errorNumber));
 }
 
 std::string FileOperations::saveFailureMessage(std::string_view what, const std::string& path,
                                                int errorNumber) {
     std::string message = "Impossible d'enregistrer ";
     message += what;
-    message += " dans \xAB";
-    message += cp1252::fromUtf8(path);
-    message += "\xBB : ";
-    message += errorText(errorNumber);
-    message += '.';
+    message += cp1252::fromUtf8(" dans «" + path + "» : " + errorTextUtf8(errorNumber) + ".");
     return message;
 }
 

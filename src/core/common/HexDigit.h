@@ -14,4 +14,9 @@ constexpr int hexDigitValue(unsigned char c) {
     return -1;
 }
 
+// The lower-case hexadecimal digit of the low four bits of value.
+constexpr char hexDigit(unsigned value) {
+    return "0123456789abcdef"[value & 15];
+}
+
 } // namespace tolvane

@@ -36,8 +36,10 @@ namespace tolvane {
 //
 // A file without an end record stops at its end; a final fragment shorter
 // than a record is dropped. A text field without NUL runs to the end of its
-// field. Nothing throws; the file is read in large chunks and loading
-// allocates nothing per record beyond the node and its title bytes.
+// field. No input makes loading throw: only running out of memory does
+// (std::bad_alloc, from the key table as from the containers). The file is
+// read in large chunks and loading allocates nothing per record beyond the
+// node and its title bytes.
 class OutlineModel {
 public:
     using NodeId = int32_t;

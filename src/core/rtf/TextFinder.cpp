@@ -83,4 +83,13 @@ int64_t TextFinder::find(std::u16string_view text, size_t from, size_t to) const
     return -1;
 }
 
+std::vector<size_t> TextFinder::findAll(std::u16string_view text) const {
+    std::vector<size_t> starts;
+    if (m_needle.empty())
+        return starts;
+    for (int64_t at = find(text); at >= 0; at = find(text, size_t(at) + m_needle.size()))
+        starts.push_back(size_t(at));
+    return starts;
+}
+
 } // namespace tolvane::rtf

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolvane::rtf {
 
@@ -29,6 +30,13 @@ public:
     // (to is clamped to the text's length); -1 when there is none or the
     // needle is empty.
     int64_t find(std::u16string_view text, size_t from = 0, size_t to = SIZE_MAX) const;
+    // The start of every match, in text order, each one searched from the
+    // end of the one before (so "aa" is found twice in "aaaa", not three
+    // times): the occurrences a reader sees marked. Empty for an empty
+    // needle.
+    std::vector<size_t> findAll(std::u16string_view text) const;
+    // The length of a match: that of the needle.
+    size_t length() const { return m_needle.size(); }
 
 private:
     std::u16string m_needle; // upper-cased unless matchCase

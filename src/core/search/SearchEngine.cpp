@@ -3,10 +3,12 @@
 
 #include "core/articles/ArticleStore.h"
 #include "core/common/Cp1252.h"
+#include "core/rtf/TextFinder.h"
 #include "core/search/ArticleMatcher.h"
 #include "core/search/ParallelSearch.h"
 
 #include <algorithm>
+#include <set>
 #include <thread>
 
 namespace tolvane {
@@ -18,19 +20,21 @@ bool TitleMatches(std::string_view title, std::string_view text, bool matchCase)
 }
 
 std::string QueryCaption(std::string_view text) {
+    static const std::string allResults = cp1252::fromUtf8("Résultats de la recherche");
+    static const std::string prefix = cp1252::fromUtf8("Recherche sur «");
+    static const std::string suffix = cp1252::fromUtf8("»");
     if (text.empty())
-        return "R\xE9sultats de la recherche";
-    std::string caption = "Recherche sur \xAB";
-    caption += text;
-    caption += '\xBB';
-    return caption;
+        return allResults;
+    return prefix + std::string(text) + suffix;
 }
 
 std::string CountedCaption(std::string_view caption, size_t count) {
     std::string counted(caption);
     counted += " (";
     counted += std::to_string(count);
-    counted += count > 1 ? " sujets trouv\xE9s)" : " sujet trouv\xE9)";
+    static const std::string many = cp1252::fromUtf8(" sujets trouvés)");
+    static const std::string one = cp1252::fromUtf8(" sujet trouvé)");
+    counted += count > 1 ? many : one;
     return counted;
 }
 
@@ -50,6 +54,36 @@ std::vector<SearchMatch> SearchEngine::SearchArticles(const SearchRequest& reque
     if (threads > 1 && request.inText && m_store.index().size() > ParallelSearch::kBatchArticles)
         return ParallelSearch(m_store, request, threads).run();
     return searchSequential(request);
+}
+
+std::vector<SearchMatch> SearchEngine::SearchArticles(const SearchRequest& request,
+                                                      const AnnotationTexts& notes) const {
+    std::vector<SearchMatch> matches;
+    if (request.inNotes && !request.text.empty()) {
+        const rtf::TextFinder finder(cp1252::toUtf16(request.text),
+                                     rtf::FindOptions{request.matchCase, request.wholeWord});
+        for (const auto& [article, text] : notes) {
+            if (matches.size() == MAX_SEARCH_RESULTS)
+                return matches;
+            if (m_store.FindEntry(article) == nullptr || finder.find(cp1252::toUtf16(text)) < 0)
+                continue;
+            std::string title = m_store.ReadArticleTitle(article);
+            if (!ArticleMatcher::skipped(title))
+                matches.push_back({article, std::move(title), true});
+        }
+    }
+    if (!request.inTitle && !request.inText)
+        return matches;
+    std::set<ArticleNumber> noted;
+    for (const SearchMatch& match : matches)
+        noted.insert(match.article);
+    for (SearchMatch& match : SearchArticles(request)) {
+        if (matches.size() == MAX_SEARCH_RESULTS)
+            break;
+        if (noted.count(match.article) == 0)
+            matches.push_back(std::move(match));
+    }
+    return matches;
 }
 
 std::vector<SearchMatch> SearchEngine::searchSequential(const SearchRequest& request) const {

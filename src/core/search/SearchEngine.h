@@ -4,6 +4,7 @@
 #include "core/articles/ArticleRecords.h"
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,14 +23,25 @@ struct SearchRequest {
     bool wholeWord = false; // applies to article texts only, never to titles
     bool inTitle = true;
     bool inText = true;
+    // Also the articles whose annotation holds the text, with the case and
+    // whole-word rules of the texts.
+    bool inNotes = false;
 };
+
+// The user's annotations a search looks in: article -> text, Windows-1252
+// (AnnotationStore::AnnotationTexts).
+using AnnotationTexts = std::map<ArticleNumber, std::string>;
 
 // One article found, with its title as stored.
 struct SearchMatch {
     ArticleNumber article = 0;
     std::string title;
+    // The article's annotation holds the text.
+    bool inNote = false;
 
-    bool operator==(const SearchMatch& o) const { return article == o.article && title == o.title; }
+    bool operator==(const SearchMatch& o) const {
+        return article == o.article && title == o.title && inNote == o.inNote;
+    }
 };
 
 // The title test: a plain substring search, both sides upper-cased through
@@ -43,6 +55,9 @@ std::string QueryCaption(std::string_view text);
 // ... followed, once rows exist, by the number of rows.
 std::string CountedCaption(std::string_view caption, size_t count);
 std::string ResultsCaption(std::string_view text, size_t count);
+// What follows the title of a result found in its annotation, in the results
+// window and in the tool's output (Windows-1252).
+constexpr const char* kFoundInNoteSuffix = " (dans mon annotation)";
 
 // The search over all articles of a data source. Articles are visited in the
 // index's own enumeration order (that of ArticleStore::ForEachArticle);
@@ -58,6 +73,13 @@ public:
     // The matches in the order they were found (not sorted: the results
     // window sorts its rows itself).
     std::vector<SearchMatch> SearchArticles(const SearchRequest& request) const;
+    // The same, and with request.inNotes the articles whose text in notes
+    // holds the text: those come first, in the order of their numbers,
+    // marked inNote (an article found both ways is listed once, marked), then
+    // the others found, up to MAX_SEARCH_RESULTS in all. Annotations of
+    // articles absent from the index or of popup articles are left out.
+    std::vector<SearchMatch> SearchArticles(const SearchRequest& request,
+                                            const AnnotationTexts& notes) const;
 
 private:
     std::vector<SearchMatch> searchSequential(const SearchRequest& request) const;

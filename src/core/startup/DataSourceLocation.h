@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/common/Cp1252.h"
 #include "core/startup/StartupSettings.h"
 
 #include <string>
@@ -43,8 +44,8 @@ std::string MakeInstanceClassName(const std::string& value);
 // (from the files of that base that exist); the base as given otherwise.
 std::string ResolvedBase(const std::string& base);
 
-inline constexpr const char* kMissingDataSourceMessage =
-    "Impossible de trouver une source de donn\xE9"
-    "es !";
+// Windows-1252, as every core string.
+inline const std::string kMissingDataSourceMessage =
+    cp1252::fromUtf8("Impossible de trouver une source de données !");
 
 } // namespace tolvane

@@ -7,13 +7,30 @@
 
 namespace tolvane {
 
-std::string PerUserFolder(const char* xdgDataHome, const char* home) {
-    // XDG_DATA_HOME must be absolute; a relative value is ignored.
-    if (xdgDataHome != nullptr && xdgDataHome[0] == '/')
-        return std::string(xdgDataHome) + "/tolvane";
+namespace {
+
+// The XDG folder of variable xdg, else home + fallback, each only when
+// absolute (a relative value is ignored), with "/tolvane" added.
+std::string xdgFolder(const char* xdg, const char* home, const char* fallback) {
+    if (xdg != nullptr && xdg[0] == '/')
+        return std::string(xdg) + "/tolvane";
     if (home != nullptr && home[0] == '/')
-        return std::string(home) + "/.local/share/tolvane";
+        return std::string(home) + fallback + "/tolvane";
     return {};
+}
+
+} // namespace
+
+std::string PerUserFolder(const char* xdgDataHome, const char* home) {
+    return xdgFolder(xdgDataHome, home, "/.local/share");
+}
+
+std::string ConfigFolder(const char* xdgConfigHome, const char* home) {
+    return xdgFolder(xdgConfigHome, home, "/.config");
+}
+
+std::string ConfigFolder() {
+    return ConfigFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
 }
 
 std::string PerUserFolder() {

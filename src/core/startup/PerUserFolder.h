@@ -16,6 +16,12 @@ std::string PerUserFolder(const char* xdgDataHome, const char* home);
 // The same from the process's environment.
 std::string PerUserFolder();
 
+// The folder of the viewer's own settings (what it remembers of each data
+// source between runs): $XDG_CONFIG_HOME/tolvane/, else $HOME/.config/tolvane/,
+// by the same rules as PerUserFolder.
+std::string ConfigFolder(const char* xdgConfigHome, const char* home);
+std::string ConfigFolder();
+
 // Creates folder and its missing parents, readable by the user only; true
 // when it exists as a directory afterwards.
 bool MakePerUserFolder(const std::string& folder);

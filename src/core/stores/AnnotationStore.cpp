@@ -20,9 +20,12 @@ const char* const kPermanentExtension = ".NOT";
 const char* const kPendingExtension = ".NO$";
 const char* const kAnnotationsWhat = "les annotations";
 const char* const kAnnotationWhat = "l'annotation";
-const char* const kReadOnlyMessage =
-    "Les annotations sont en lecture seule : une autre fen\xEAtre de Tolvane utilise les "
-    "m\xEAmes fichiers personnels.";
+const std::string& readOnlyMessage() {
+    static const std::string message =
+        cp1252::fromUtf8("Les annotations sont en lecture seule : une autre fenêtre de Tolvane "
+                         "utilise les mêmes fichiers personnels.");
+    return message;
+}
 
 } // namespace
 
@@ -124,7 +127,7 @@ bool AnnotationStore::CommitAnnotation(ArticleNumber article, std::string_view t
         if (latestText(article, current) && text == current)
             return true;
         if (error)
-            *error = kReadOnlyMessage;
+            *error = readOnlyMessage();
         return false;
     }
     if (article == m_loadedArticle) {
@@ -217,6 +220,23 @@ int AnnotationStore::AppendPending(ArticleNumber article, std::string_view text,
 
 void AnnotationStore::DeleteFileQuietly(const std::string& path) {
     m_files.remove(path);
+}
+
+std::map<ArticleNumber, std::string> AnnotationStore::AnnotationTexts() const {
+    std::map<ArticleNumber, std::string> texts;
+    for (const Index* index : {&savedIndex, &pendingIndex}) {
+        for (const auto& entry : *index)
+            texts[entry.first];
+    }
+    for (const auto& entry : m_unwritten)
+        texts[entry.first];
+    for (auto it = texts.begin(); it != texts.end();) {
+        if (latestText(it->first, it->second) && !it->second.empty())
+            ++it;
+        else
+            it = texts.erase(it);
+    }
+    return texts;
 }
 
 bool AnnotationStore::latestText(ArticleNumber article, std::string& text) const {

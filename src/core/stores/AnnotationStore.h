@@ -72,6 +72,11 @@ public:
     // writes nothing and succeeds.
     bool SaveAnnotations(std::string* error = nullptr);
 
+    // The latest non-empty text of every annotated article, as LoadAnnotation
+    // would give it, read without writing or removing anything (the search
+    // in the annotations). A text that cannot be read back is left out.
+    std::map<ArticleNumber, std::string> AnnotationTexts() const;
+
     // Native path of .NOT (permanent) or .NO$ of the open user base.
     const std::string& AnnotationFileName(bool permanent) const;
 

@@ -5,6 +5,7 @@
 #include "core/common/InputFile.h"
 #include "core/common/LittleEndian.h"
 #include "core/common/PathResolver.h"
+#include "core/stores/AnnotationFile.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -15,8 +16,6 @@ namespace tolvane {
 namespace {
 
 const char* const kExtension = ".SIG";
-constexpr uint64_t kCountSize = 4;
-constexpr uint64_t kRecordHeadSize = 8;
 
 } // namespace
 
@@ -32,43 +31,25 @@ std::vector<BookmarkRow> BookmarkFile::LoadBookmarks(const std::string& path, Fi
     InputFile file;
     if (!files.openForReading(path, file))
         return rows;
-    if (whole)
-        *whole = file.size() == 0;
-    uint32_t rawCount = 0;
-    if (!file.readU32At(0, rawCount))
-        return rows;
-    const int32_t count = static_cast<int32_t>(rawCount);
-    uint64_t offset = kCountSize;
-    for (int32_t i = 0; i < count; ++i) {
-        unsigned char head[kRecordHeadSize];
-        if (file.readAt(offset, head, sizeof head) != sizeof head)
-            break;
-        const int32_t length = loadI32LE(head + 4);
-        const uint64_t nameStart = offset + kRecordHeadSize;
-        if (length < 0 || nameStart > file.size() ||
-            static_cast<uint64_t>(length) > file.size() - nameStart)
-            break;
+    // The records are laid out as those of the .NOT file.
+    for (const AnnotationLocation& record : AnnotationFile::ReadPermanentIndex(file, whole)) {
         BookmarkRow row;
-        row.article = loadI32LE(head);
-        row.name.resize(static_cast<size_t>(length));
-        if (file.readAt(nameStart, row.name.data(), row.name.size()) != row.name.size())
+        row.article = record.article;
+        if (!AnnotationFile::ReadBodyAt(file, record.bodyOffset, row.name)) {
+            if (whole)
+                *whole = false;
             break;
+        }
         rows.push_back(std::move(row));
-        offset = nameStart + static_cast<uint64_t>(length);
     }
-    if (whole)
-        *whole = count >= 0 && rows.size() == static_cast<size_t>(count) && offset == file.size();
     return rows;
 }
 
 std::string BookmarkFile::Bytes(const std::vector<BookmarkRow>& rows) {
     std::string bytes;
     appendI32LE(bytes, static_cast<int32_t>(rows.size()));
-    for (const BookmarkRow& row : rows) {
-        appendI32LE(bytes, row.article);
-        appendI32LE(bytes, static_cast<int32_t>(row.name.size()));
-        bytes += row.name;
-    }
+    for (const BookmarkRow& row : rows)
+        AnnotationFile::AppendRecord(bytes, row.article, row.name);
     return bytes;
 }
 

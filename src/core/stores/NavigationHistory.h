@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <vector>
 
 namespace tolvane {
 
@@ -44,7 +45,18 @@ public:
     // Removes the head entry and the one below it and returns the latter:
     // the article to show again, at its top position (which records it
     // anew). Nothing when there is no earlier entry.
+    // The article left goes on the forward list; its position is the one
+    // the show-article operation offers for it next (UpdateTopPosition).
     std::optional<HistoryEntry> GoBack();
+    // Right after one or more Back steps: the article a Back step left.
+    bool CanGoForward() const { return !m_forward.empty(); }
+    // Takes the newest article of the forward list, to be shown at its top
+    // position (which records it as a visit, keeping the rest of the list).
+    // Nothing when the list is empty.
+    std::optional<HistoryEntry> GoForward();
+    // Ends a Back or Forward step once its article is shown (or could not
+    // be): a later visit is a navigation of its own again.
+    void EndStep();
     // What the Home command shows: article 1 at its top.
     static HistoryEntry GoHome() { return HistoryEntry{1, 0}; }
 
@@ -52,7 +64,7 @@ public:
     bool empty() const { return m_entries.empty(); }
     // Entry i counted from the head; i < size().
     const HistoryEntry& entry(size_t i) const { return m_entries[i]; }
-    void Clear() { m_entries.clear(); }
+    void Clear();
 
     // The history window, when it exists; not owned.
     void setObserver(HistoryObserver* observer) { m_observer = observer; }
@@ -61,6 +73,13 @@ private:
     void removeHead();
 
     std::deque<HistoryEntry> m_entries;
+    // The articles Back steps left, the newest last. Any visit other than
+    // the one a step asked for empties it, as in a web browser.
+    std::vector<HistoryEntry> m_forward;
+    // The article a Back or Forward step is showing; 0 outside a step.
+    ArticleNumber m_stepTarget = 0;
+    // The newest forward entry still waits for the position it was left at.
+    bool m_forwardAwaitsPosition = false;
     HistoryObserver* m_observer = nullptr;
 };
 

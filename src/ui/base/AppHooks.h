@@ -25,10 +25,11 @@ public:
     virtual NavigationHistory& history() = 0;
     // Reads the bookmark file into the bookmarks window.
     virtual void LoadBookmarks() = 0;
-    // Searches every article (text in Windows-1252) and fills the results
-    // window; true when something matched.
+    // Searches every article (text in Windows-1252), and with inNotes the
+    // user's annotations, and fills the results window; true when something
+    // matched.
     virtual bool SearchArticles(const std::string& text, bool matchCase, bool wholeWord,
-                                bool inTitle, bool inText) = 0;
+                                bool inTitle, bool inText, bool inNotes = false) = 0;
     // Selects the next occurrence of text in the view; its start or -1.
     virtual int HighlightQuery(const std::string& text, bool matchCase, bool wholeWord) = 0;
     // Finds text in the article on screen, from its start or from the
@@ -44,6 +45,8 @@ public:
     virtual QWidget* mainWindow() const = 0;
     virtual QMessageBox::StandardButton AppMessageBox(const QString& text,
                                                       QMessageBox::Icon icon) = 0;
+    // The resource path of the icon name in the run's theme.
+    virtual QString iconPath(const QString& name) const = 0;
 };
 
 } // namespace tolvane

@@ -2,6 +2,7 @@
 #include "ui/base/AppServices.h"
 
 #include "core/common/FileOperations.h"
+#include "ui/base/Theme.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -27,6 +28,10 @@ QMessageBox::StandardButton AppServices::Question(QWidget* owner, const QString&
 
 FileOperations& AppServices::Files() {
     return FileOperations::system();
+}
+
+QString AppServices::iconPath(const QString& name) const {
+    return IconPath(name, m_darkIcons);
 }
 
 void AppServices::PumpMessages() {

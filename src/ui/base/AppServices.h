@@ -33,6 +33,13 @@ public:
     void setWindowTitle(const QString& title) { m_windowTitle = title; }
     const QString& windowTitle() const { return m_windowTitle; }
 
+    // Whether the windows take the icons' variants for the dark palette; set
+    // by the program from the theme it applied.
+    void setDarkIcons(bool on) { m_darkIcons = on; }
+    bool darkIcons() const { return m_darkIcons; }
+    // The resource path of the icon name in the run's theme (see IconPath).
+    QString iconPath(const QString& name) const;
+
     // Handles every event waiting in the queue, then returns; long loads call
     // it so that the window keeps repainting. Requests of a second start are
     // left for later.
@@ -40,6 +47,7 @@ public:
 
 private:
     QString m_windowTitle;
+    bool m_darkIcons = false;
 };
 
 } // namespace tolvane

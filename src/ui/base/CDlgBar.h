@@ -25,7 +25,7 @@ class CSash;
 //      call setDockedSize(). The main frame calls updateSize() whenever it is
 //      resized or lays itself out; the sash calls it after a drag.
 //   4. Override resizeEvent(): call the base first, then place the content
-//      and call the sash's PlaceInPane() so that it sits along the pane's
+//      and call the sash's placeInPane() so that it sits along the pane's
 //      edge (6 pixels from the right edge, or 1 pixel from the top).
 //
 // While docked, the pane is held at its docked size along the frame's axis

@@ -37,7 +37,7 @@ bool CSash::Create(CDlgBar* pane, int id, int orientation, float value) {
     return true;
 }
 
-void CSash::PlaceInPane(int paneWidth, int paneHeight) {
+void CSash::placeInPane(int paneWidth, int paneHeight) {
     if (m_orientation == 0)
         setGeometry(paneWidth - 6, 0, kThickness, paneHeight);
     else
@@ -45,14 +45,14 @@ void CSash::PlaceInPane(int paneWidth, int paneHeight) {
     raise();
 }
 
-bool CSash::WidthFraction(int pointerX, int minX, int maxX, float& value) {
+bool CSash::widthFraction(int pointerX, int minX, int maxX, float& value) {
     if (maxX - minX <= 0)
         return false;
     value = static_cast<float>(pointerX - minX + 6) / static_cast<float>(maxX - minX);
     return true;
 }
 
-bool CSash::HeightPixels(int pointerY, int minY, int maxY, float& value) {
+bool CSash::heightPixels(int pointerY, int minY, int maxY, float& value) {
     if (maxY - minY + 2 <= 0)
         return false;
     value = static_cast<float>(maxY - pointerY + 1);
@@ -136,8 +136,8 @@ void CSash::mouseReleaseEvent(QMouseEvent* event) {
         m_mark->hide();
     releaseMouse();
     const QPoint p = event->globalPosition().toPoint();
-    const bool changed = m_orientation == 0 ? WidthFraction(p.x(), m_minX, m_maxX, m_value)
-                                            : HeightPixels(p.y(), m_minY, m_maxY, m_value);
+    const bool changed = m_orientation == 0 ? widthFraction(p.x(), m_minX, m_maxX, m_value)
+                                            : heightPixels(p.y(), m_minY, m_maxY, m_value);
     if (!changed || m_pane == nullptr)
         return;
     m_pane->updateSize();

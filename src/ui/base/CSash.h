@@ -38,12 +38,12 @@ public:
     bool tracking() const { return m_tracking; }
 
     // Places the sash along the pane's edge, given the pane's client size.
-    void PlaceInPane(int paneWidth, int paneHeight);
+    void placeInPane(int paneWidth, int paneHeight);
 
     // The value a drag ends with; the limits are screen coordinates. False
     // (value unchanged) when the tracking range is empty or negative.
-    static bool WidthFraction(int pointerX, int minX, int maxX, float& value);
-    static bool HeightPixels(int pointerY, int minY, int maxY, float& value);
+    static bool widthFraction(int pointerX, int minX, int maxX, float& value);
+    static bool heightPixels(int pointerY, int minY, int maxY, float& value);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

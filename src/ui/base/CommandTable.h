@@ -18,7 +18,13 @@ constexpr int Find = 32791;
 constexpr int Results = 32792;
 constexpr int Annotation = 32793;
 constexpr int AnnotationPresent = 32795; // lends its image to Annotation only
+constexpr int Forward = 32810;
+constexpr int Resume = 32811;
+constexpr int Index = 32812;
 constexpr int Print = 57607;
+constexpr int PrintPreview = 57609;
+constexpr int NextHit = 57640; // the framework's "repeat the find"
+constexpr int PreviousHit = 32850;
 constexpr int Copy = 57634;
 constexpr int About = 57664;
 constexpr int Quit = 57665;
@@ -45,6 +51,7 @@ inline constexpr int kToolbarButtons[] = {cmd::Home,
                                           cmd::Copy,
                                           0,
                                           cmd::Back,
+                                          cmd::Forward,
                                           cmd::History,
                                           0,
                                           cmd::Sync,

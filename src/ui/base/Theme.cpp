@@ -11,15 +11,9 @@
 static void initResources() {
     Q_INIT_RESOURCE(tolvane);
 }
-static const bool g_iconsRegistered = (initResources(), true);
+static const bool kIconsRegistered = (initResources(), true);
 
 namespace tolvane {
-
-namespace {
-
-bool g_darkIcons = false;
-
-} // namespace
 
 QPalette DarkPalette() {
     const QColor window(45, 45, 48);
@@ -66,16 +60,11 @@ bool ApplyThemeFromEnvironment(QApplication& application) {
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(fusion);
     application.setPalette(DarkPalette());
-    SetDarkIcons(true);
     return true;
 }
 
-void SetDarkIcons(bool on) {
-    g_darkIcons = on;
-}
-
-QString IconPath(const QString& name) {
-    if (g_darkIcons) {
+QString IconPath(const QString& name, bool dark) {
+    if (dark) {
         const QString dark = QStringLiteral(":/icons/sombre/%1.svg").arg(name);
         if (QFile::exists(dark))
             return dark;

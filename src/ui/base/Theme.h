@@ -18,13 +18,12 @@ QPalette DarkPalette();
 bool WantsDarkTheme(const QString& value);
 
 // Applies TOLVANE_THEME to the application; true when the dark palette was
-// set (the icons then take their dark variants).
+// set (the icons then take their dark variants, see AppServices).
 bool ApplyThemeFromEnvironment(QApplication& application);
 
-// The resource path of the icon name (":/icons/name.svg"), or of its
-// variant for the dark palette (":/icons/sombre/name.svg", strokes light
-// enough to read on the dark bars) while dark icons are on and it has one.
-QString IconPath(const QString& name);
-void SetDarkIcons(bool on);
+// The resource path of the icon name (":/icons/name.svg"), or, when dark,
+// of its variant for the dark palette (":/icons/sombre/name.svg", strokes
+// light enough to read on the dark bars) where it has one.
+QString IconPath(const QString& name, bool dark);
 
 } // namespace tolvane

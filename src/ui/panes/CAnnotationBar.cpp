@@ -6,7 +6,6 @@
 #include "ui/base/AppServices.h"
 #include "ui/base/CSash.h"
 #include "ui/base/QtText.h"
-#include "ui/base/Theme.h"
 
 #include <QIcon>
 #include <QLabel>
@@ -116,7 +115,7 @@ void CAnnotationBar::resizeEvent(QResizeEvent* event) {
         return;
     layoutControls(event->size());
     if (m_sash != nullptr) {
-        m_sash->PlaceInPane(event->size().width(), event->size().height());
+        m_sash->placeInPane(event->size().width(), event->size().height());
         // The next height update keeps the height the pane now has.
         m_sash->setValue(float(event->size().height()));
     }
@@ -134,7 +133,7 @@ void CAnnotationBar::layoutControls(QSize paneSize) {
 void CAnnotationBar::updateIcon() {
     // Drawn from its SVG at the screen's pixel ratio, so it stays sharp at
     // any scale.
-    const QIcon icon(IconPath(QStringLiteral("annotation-pane")));
+    const QIcon icon(m_services.iconPath(QStringLiteral("annotation-pane")));
     m_icon->setPixmap(icon.pixmap(kIconRect.size(), m_icon->devicePixelRatioF()));
 }
 
@@ -175,6 +174,18 @@ QString CAnnotationBar::shownText(const std::string& stored) {
     QString text = fromCp1252(stored);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text;
+}
+
+std::map<ArticleNumber, std::string> CAnnotationBar::AnnotationTexts() const {
+    std::map<ArticleNumber, std::string> texts = m_store.AnnotationTexts();
+    if (m_article > 0) {
+        std::string typed = currentText();
+        if (typed.empty())
+            texts.erase(m_article);
+        else
+            texts[m_article] = std::move(typed);
+    }
+    return texts;
 }
 
 std::string CAnnotationBar::currentText() const {

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <map>
 #include <string>
 
 class QLabel;
@@ -74,6 +75,10 @@ public:
     // breaks; and back.
     static std::string storedText(const QString& shown);
     static QString shownText(const std::string& stored);
+
+    // Every annotation's latest non-empty text, the one in the control
+    // included, for a search: nothing is committed or written.
+    std::map<ArticleNumber, std::string> AnnotationTexts() const;
 
     QPlainTextEdit* edit() const { return m_edit; }
     CSash* sash() const { return m_sash; }

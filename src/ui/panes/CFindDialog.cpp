@@ -128,6 +128,9 @@ bool CFindDialog::CreateFind() {
                         QStringLiteral("Cherche dans les textes des articles"));
     m_wholeWord = checkBox(QStringLiteral("&Mot entier"), QStringLiteral("wholeWord"),
                            QStringLiteral("Ne trouve le texte que s'il forme un mot entier"));
+    m_inNotes = checkBox(QStringLiteral("Dans mes a&nnotations"), QStringLiteral("inNotes"),
+                         QStringLiteral("Trouve aussi les articles dont votre annotation contient "
+                                        "le texte ; ils sont marqués dans les résultats"));
 
     const auto button = [this, &describe](const QString& text, const QString& name,
                                           const QString& description) {
@@ -153,6 +156,7 @@ bool CFindDialog::CreateFind() {
     grid->addWidget(m_wholeWord, 2, 1);
     grid->addWidget(m_inTitle, 1, 2);
     grid->addWidget(m_inText, 2, 2);
+    grid->addWidget(m_inNotes, 3, 2);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(m_search);
     buttons->addWidget(m_findNext);
@@ -160,8 +164,9 @@ bool CFindDialog::CreateFind() {
     buttons->addStretch();
     grid->addLayout(buttons, 0, 3, 3, 1);
     grid->setSizeConstraint(QLayout::SetFixedSize);
-    QWidget* order[] = {m_combo,   m_allArticles, m_currentArticle, m_matchCase, m_wholeWord,
-                        m_inTitle, m_inText,      m_search,         m_findNext,  m_cancel};
+    QWidget* order[] = {m_combo,     m_allArticles, m_currentArticle, m_matchCase,
+                        m_wholeWord, m_inTitle,     m_inText,         m_inNotes,
+                        m_search,    m_findNext,    m_cancel};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -171,11 +176,12 @@ bool CFindDialog::CreateFind() {
     m_inTitle->setChecked(true);
     m_inText->setChecked(true);
     m_wholeWord->setChecked(false);
+    m_inNotes->setChecked(false);
 
     for (QAbstractButton* b :
          {static_cast<QAbstractButton*>(m_allArticles),
           static_cast<QAbstractButton*>(m_currentArticle), static_cast<QAbstractButton*>(m_inTitle),
-          static_cast<QAbstractButton*>(m_inText)})
+          static_cast<QAbstractButton*>(m_inText), static_cast<QAbstractButton*>(m_inNotes)})
         connect(b, &QAbstractButton::clicked, this, &CFindDialog::UpdateControls);
     connect(m_combo->lineEdit(), &QLineEdit::textEdited, this, [this] {
         m_listSelection = -1;
@@ -215,14 +221,16 @@ void CFindDialog::UpdateControls() {
         m_combo->currentText() != m_combo->itemText(m_listSelection))
         m_combo->setEditText(m_combo->itemText(m_listSelection));
     const qsizetype length = editText().size();
-    // The title and text boxes count even while they are disabled.
-    m_search->setEnabled(length > 0 && (m_inTitle->isChecked() || m_inText->isChecked()));
+    // The title, text and notes boxes count even while they are disabled.
+    m_search->setEnabled(
+        length > 0 && (m_inTitle->isChecked() || m_inText->isChecked() || m_inNotes->isChecked()));
     bool next = m_bCanFindNext;
     if (m_allArticles->isChecked())
         next = false;
     m_findNext->setEnabled(next);
     m_inTitle->setEnabled(m_allArticles->isChecked());
     m_inText->setEnabled(m_allArticles->isChecked());
+    m_inNotes->setEnabled(m_allArticles->isChecked());
     m_matchCase->setEnabled(true);
     m_wholeWord->setEnabled(true);
 }
@@ -258,7 +266,7 @@ void CFindDialog::OnSearch() {
 void CFindDialog::SearchAllArticles() {
     const bool found = m_app.SearchArticles(toCp1252(editText()), m_matchCase->isChecked(),
                                             m_wholeWord->isChecked(), m_inTitle->isChecked(),
-                                            m_inText->isChecked());
+                                            m_inText->isChecked(), m_inNotes->isChecked());
     if (found)
         hide();
     else

@@ -29,6 +29,7 @@ public:
     static constexpr int kInTitleId = 1015;
     static constexpr int kInTextId = 1016;
     static constexpr int kWholeWordId = 1017;
+    static constexpr int kInNotesId = 1018;
     static constexpr int kSearchId = 4;
     static constexpr int kFindNextId = 3;
     static constexpr int kCancelId = 2;
@@ -76,6 +77,7 @@ private:
     QCheckBox* m_inTitle = nullptr;
     QCheckBox* m_inText = nullptr;
     QCheckBox* m_wholeWord = nullptr;
+    QCheckBox* m_inNotes = nullptr;
     QPushButton* m_search = nullptr;
     QPushButton* m_findNext = nullptr;
     QPushButton* m_cancel = nullptr;

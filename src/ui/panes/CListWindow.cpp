@@ -6,8 +6,10 @@
 #include "core/search/SearchEngine.h"
 #include "ui/base/AppHooks.h"
 #include "ui/base/QtText.h"
+#include "ui/base/Theme.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
@@ -21,51 +23,29 @@ namespace {
 
 // The attached article number of a row.
 constexpr int kArticleRole = Qt::UserRole;
+// A result found in the user's annotation.
+constexpr int kInNoteRole = Qt::UserRole + 1;
 // How long the main window's caption is flagged when a list window is
 // activated or deactivated: one flash.
 constexpr int kFlashMs = 500;
-// The buttons' places along the bottom edge (their tops follow the height).
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 23;
-constexpr int kShowButtonLeft = 6;
-constexpr int kRenameButtonLeft = 87;
-constexpr int kDeleteButtonLeft = 168;
+// The buttons' size; their places along the bottom edge are given where
+// they are made (their tops follow the height).
+constexpr QSize kButtonSize(75, 23);
 
-QString modeCaption(ListMode mode) {
-    switch (mode) {
-    case LISTMODE_HISTORY:
-        return QStringLiteral("Historique des articles consultés");
-    case LISTMODE_RESULTS:
-        return QStringLiteral("Résultats de la recherche");
-    case LISTMODE_BOOKMARKS:
-        return QStringLiteral("Liste des signets");
-    }
-    return QString();
-}
-
-QString modeDescription(ListMode mode) {
-    switch (mode) {
-    case LISTMODE_HISTORY:
-        return QStringLiteral("Les articles consultés, le plus récent en premier");
-    case LISTMODE_RESULTS:
-        return QStringLiteral("Les articles trouvés par la dernière recherche");
-    case LISTMODE_BOOKMARKS:
-        return QStringLiteral("Les signets, par ordre alphabétique");
-    }
-    return QString();
-}
-
-QString modeListName(ListMode mode) {
-    switch (mode) {
-    case LISTMODE_HISTORY:
-        return QStringLiteral("Articles consultés");
-    case LISTMODE_RESULTS:
-        return QStringLiteral("Articles trouvés");
-    case LISTMODE_BOOKMARKS:
-        return QStringLiteral("Signets");
-    }
-    return QString();
-}
+// What a list window of each mode is called, from LISTMODE_HISTORY on: its
+// caption, its description and the name of its list.
+struct ModeTexts {
+    const char16_t* caption;
+    const char16_t* description;
+    const char16_t* listName;
+};
+constexpr ModeTexts kModeTexts[] = {
+    {u"Historique des articles consultés", u"Les articles consultés, le plus récent en premier",
+     u"Articles consultés"},
+    {u"Résultats de la recherche", u"Les articles trouvés par la dernière recherche",
+     u"Articles trouvés"},
+    {u"Liste des signets", u"Les signets, par ordre alphabétique", u"Signets"},
+};
 
 QPushButton* makeButton(const QString& text, const QString& name, int left,
                         const QString& description, QWidget* parent) {
@@ -74,7 +54,7 @@ QPushButton* makeButton(const QString& text, const QString& name, int left,
     button->setAccessibleName(QString(text).remove(QLatin1Char('&')));
     button->setAccessibleDescription(description);
     button->setAutoDefault(false);
-    button->setGeometry(left, 0, kButtonWidth, kButtonHeight);
+    button->setGeometry(QRect(QPoint(left, 0), kButtonSize));
     return button;
 }
 
@@ -94,20 +74,20 @@ CListWindow::CListWindow(AppHooks& app, QWidget* parent) : QDialog(parent), m_ap
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setUniformItemSizes(true);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_btnRename = makeButton(QStringLiteral("&Renommer"), QStringLiteral("renameButton"),
-                             kRenameButtonLeft, QStringLiteral("Renomme le signet choisi"), this);
-    m_btnShow = makeButton(QStringLiteral("&Afficher"), QStringLiteral("showButton"),
-                           kShowButtonLeft, QStringLiteral("Affiche l'article choisi"), this);
-    m_btnDelete = makeButton(QStringLiteral("&Supprimer"), QStringLiteral("deleteButton"),
-                             kDeleteButtonLeft, QStringLiteral("Supprime le signet choisi"), this);
-    m_btnShow->setDefault(true);
-    m_btnShow->hide();
+    m_renameButton = makeButton(QStringLiteral("&Renommer"), QStringLiteral("renameButton"), 87,
+                                QStringLiteral("Renomme le signet choisi"), this);
+    m_showButton = makeButton(QStringLiteral("&Afficher"), QStringLiteral("showButton"), 6,
+                              QStringLiteral("Affiche l'article choisi"), this);
+    m_deleteButton = makeButton(QStringLiteral("&Supprimer"), QStringLiteral("deleteButton"), 168,
+                                QStringLiteral("Supprime le signet choisi"), this);
+    m_showButton->setDefault(true);
+    m_showButton->hide();
 
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { OpenSelected(); });
     connect(m_list, &QListWidget::itemSelectionChanged, this, &CListWindow::UpdateButtons);
-    connect(m_btnShow, &QPushButton::clicked, this, &CListWindow::OpenSelected);
-    connect(m_btnDelete, &QPushButton::clicked, this, &CListWindow::DeleteSelected);
-    connect(m_btnRename, &QPushButton::clicked, this, &CListWindow::RenameSelected);
+    connect(m_showButton, &QPushButton::clicked, this, &CListWindow::OpenSelected);
+    connect(m_deleteButton, &QPushButton::clicked, this, &CListWindow::DeleteSelected);
+    connect(m_renameButton, &QPushButton::clicked, this, &CListWindow::RenameSelected);
 }
 
 CListWindow::~CListWindow() {
@@ -124,11 +104,12 @@ bool CListWindow::CreateList(ListMode mode) {
     const int corner = 50 + 25 * int(mode);
     move(corner, corner);
     resize(kWidth, kHeight);
-    m_strCaption = modeCaption(mode);
+    const ModeTexts& texts = kModeTexts[mode - LISTMODE_HISTORY];
+    m_strCaption = QString::fromUtf16(texts.caption);
     // Named by its title, which gives the query and the count.
     setWindowTitle(m_strCaption);
-    setAccessibleDescription(modeDescription(mode));
-    m_list->setAccessibleName(modeListName(mode));
+    setAccessibleDescription(QString::fromUtf16(texts.description));
+    m_list->setAccessibleName(QString::fromUtf16(texts.listName));
     m_list->setAccessibleDescription(
         QStringLiteral("Entrée ou double-clic affiche l'article de la ligne choisie"));
 
@@ -150,15 +131,15 @@ bool CListWindow::CreateList(ListMode mode) {
     UpdateButtons();
 
     const bool buttons = mode == LISTMODE_BOOKMARKS;
-    for (QPushButton* button : {m_btnShow, m_btnDelete, m_btnRename})
+    for (QPushButton* button : {m_showButton, m_deleteButton, m_renameButton})
         button->setVisible(buttons);
-    m_btnDelete->setEnabled(buttons);
-    m_btnRename->setEnabled(buttons);
+    m_deleteButton->setEnabled(buttons);
+    m_renameButton->setEnabled(buttons);
     layoutControls();
     UpdateButtons();
-    setTabOrder(m_list, m_btnShow);
-    setTabOrder(m_btnShow, m_btnRename);
-    setTabOrder(m_btnRename, m_btnDelete);
+    setTabOrder(m_list, m_showButton);
+    setTabOrder(m_showButton, m_renameButton);
+    setTabOrder(m_renameButton, m_deleteButton);
     return true;
 }
 
@@ -177,10 +158,17 @@ int CListWindow::sortedRow(const QString& text) const {
     return low;
 }
 
-void CListWindow::insertRow(int row, const QString& text, ArticleNumber article) {
+void CListWindow::insertRow(int row, const QString& text, ArticleNumber article, bool inNote) {
     auto* item = new QListWidgetItem(text);
     if (article != 0)
         item->setData(kArticleRole, article);
+    if (inNote) {
+        // Said in the row's text, for every reader, and shown by the icon
+        // of an annotated article.
+        item->setData(kInNoteRole, true);
+        item->setIcon(QIcon(m_app.iconPath(QStringLiteral("annotation-present"))));
+        item->setToolTip(QStringLiteral("Le texte cherché est dans votre annotation"));
+    }
     m_list->insertItem(row, item);
 }
 
@@ -226,26 +214,33 @@ void CListWindow::addRows(const std::vector<SearchMatch>& matches) {
         return;
     // Sorting once and merging gives the rows one sorted insertion each
     // would give, without moving the list's rows a thousand times.
-    std::vector<std::pair<QString, ArticleNumber>> rows;
+    struct Row {
+        QString text;
+        ArticleNumber article;
+        bool inNote;
+    };
+    std::vector<Row> rows;
     rows.reserve(size_t(RowCount()) + matches.size());
     for (int i = 0; i < RowCount(); ++i)
-        rows.emplace_back(m_list->item(i)->text(), RowArticle(i));
-    std::vector<std::pair<QString, ArticleNumber>> added;
+        rows.push_back(
+            {m_list->item(i)->text(), RowArticle(i), m_list->item(i)->data(kInNoteRole).toBool()});
+    std::vector<Row> added;
     added.reserve(matches.size());
     for (const SearchMatch& match : matches)
-        added.emplace_back(fromCp1252(match.title), match.article);
+        added.push_back({fromCp1252(match.inNote ? match.title + kFoundInNoteSuffix : match.title),
+                         match.article, match.inNote});
     std::stable_sort(added.begin(), added.end(), [this](const auto& a, const auto& b) {
-        return m_collator.compare(a.first, b.first) < 0;
+        return m_collator.compare(a.text, b.text) < 0;
     });
-    std::vector<std::pair<QString, ArticleNumber>> merged;
+    std::vector<Row> merged;
     merged.reserve(rows.size() + added.size());
     std::merge(
         rows.begin(), rows.end(), added.begin(), added.end(), std::back_inserter(merged),
-        [this](const auto& a, const auto& b) { return m_collator.compare(a.first, b.first) < 0; });
+        [this](const auto& a, const auto& b) { return m_collator.compare(a.text, b.text) < 0; });
     m_list->setUpdatesEnabled(false);
     m_list->clear();
-    for (const auto& [text, article] : merged)
-        insertRow(m_list->count(), text, article);
+    for (const Row& row : merged)
+        insertRow(m_list->count(), row.text, row.article, row.inNote);
     m_list->setUpdatesEnabled(true);
     updateCountCaption();
     UpdateButtons();
@@ -308,8 +303,8 @@ void CListWindow::UpdateButtons() {
     if (m_nMode != LISTMODE_BOOKMARKS)
         return;
     const bool enabled = RowCount() > 0 && SelectedRow() >= 0;
-    m_btnShow->setEnabled(enabled);
-    for (QPushButton* button : {m_btnDelete, m_btnRename})
+    m_showButton->setEnabled(enabled);
+    for (QPushButton* button : {m_deleteButton, m_renameButton})
         button->setEnabled(enabled && !m_rowsReadOnly);
 }
 
@@ -335,6 +330,17 @@ void CListWindow::OpenSelected() {
         m_app.ShowArticle(RowArticle(i), 0);
         break;
     }
+}
+
+bool CListWindow::OpenNeighbour(int direction) {
+    const int count = RowCount();
+    const int selected = SelectedRow();
+    const int row = selected >= 0 ? selected + direction : (direction > 0 ? 0 : count - 1);
+    if (row < 0 || row >= count)
+        return false;
+    m_list->setCurrentRow(row);
+    OpenSelected();
+    return true;
 }
 
 void CListWindow::moveOffSelection() {
@@ -371,10 +377,10 @@ void CListWindow::DeleteSelected() {
 void CListWindow::layoutControls() {
     const int w = width();
     const int h = height();
-    const int buttonHeight = m_btnShow->height();
+    const int buttonHeight = m_showButton->height();
     const int listHeight = m_nMode == LISTMODE_BOOKMARKS ? h - buttonHeight - 5 : h - 2;
     m_list->setGeometry(1, 1, w - 2, listHeight);
-    for (QPushButton* button : {m_btnShow, m_btnDelete, m_btnRename})
+    for (QPushButton* button : {m_showButton, m_deleteButton, m_renameButton})
         button->move(button->x(), h - buttonHeight - 1);
 }
 

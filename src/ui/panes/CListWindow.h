@@ -76,6 +76,12 @@ public:
 
     void UpdateButtons();
     void OpenSelected();
+    // Selects the row after the selected one (direction 1; the first when
+    // none is) or before it (-1; the last when none is) and opens it; false
+    // when there is no such row.
+    bool OpenNeighbour(int direction);
+    // Moves the window off the view's selection when it covers it.
+    void KeepOffSelection() { moveOffSelection(); }
     // The bookmarks window's rename and delete buttons act on the selected
     // row through the handlers the bookmarks code installs; without one they
     // do nothing.
@@ -117,14 +123,14 @@ private:
     };
 
     int sortedRow(const QString& text) const;
-    void insertRow(int row, const QString& text, ArticleNumber article);
+    void insertRow(int row, const QString& text, ArticleNumber article, bool inNote = false);
     void updateCountCaption();
     void layoutControls();
     void moveOffSelection();
 
-    QPushButton* m_btnRename = nullptr;
-    QPushButton* m_btnShow = nullptr;
-    QPushButton* m_btnDelete = nullptr;
+    QPushButton* m_renameButton = nullptr;
+    QPushButton* m_showButton = nullptr;
+    QPushButton* m_deleteButton = nullptr;
     ListMode m_nMode = LISTMODE_HISTORY;
     QString m_strCaption;
     std::string m_strQuery;

@@ -84,7 +84,7 @@ void COutlineBar::resizeEvent(QResizeEvent* event) {
     const int m = m_tree->x();
     m_tree->resize(std::max(0, cx - m - std::max(2 * m, 4)), std::max(0, cy - 2 * m));
     if (m_sash != nullptr)
-        m_sash->PlaceInPane(cx, cy);
+        m_sash->placeInPane(cx, cy);
 }
 
 void COutlineBar::mousePressEvent(QMouseEvent* event) {

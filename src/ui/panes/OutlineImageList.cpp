@@ -67,18 +67,25 @@ void closedBook(QPainter& p, const QColor& colour) {
     p.fillRect(QRect(6, 4, 5, 2), colour.lighter(190));
 }
 
+// Two facing pages of size, framed, meeting at the spine (x = 8), each with
+// lines every other row from firstY down, from left to right on the left
+// page and as far along on the right one.
+void facingPages(QPainter& p, QSize size, const QColor& lines, int left, int right, int firstY) {
+    frame(p, kPaperEdge, QRect(QPoint(8 - size.width(), 2), size));
+    frame(p, kPaperEdge, QRect(QPoint(8, 2), size));
+    vline(p, kOutline, 8, 2, 13);
+    for (int y = firstY; y <= size.height(); y += 2) {
+        hline(p, lines, left, right, y);
+        hline(p, lines, left + size.width(), right + size.width(), y);
+    }
+}
+
 void openBook(QPainter& p, const QColor& colour) {
     p.fillRect(QRect(0, 4, 16, 10), colour);
     frame(p, kOutline, QRect(0, 4, 16, 10));
     p.fillRect(QRect(1, 2, 6, 10), kPaper);
     p.fillRect(QRect(9, 2, 6, 10), kPaper);
-    frame(p, kPaperEdge, QRect(1, 2, 7, 10));
-    frame(p, kPaperEdge, QRect(8, 2, 7, 10));
-    vline(p, kOutline, 8, 2, 13);
-    for (int y = 4; y <= 10; y += 2) {
-        hline(p, colour, 3, 6, y);
-        hline(p, colour, 10, 13, y);
-    }
+    facingPages(p, QSize(7, 10), colour, 3, 6, 4);
 }
 
 void page(QPainter& p) {
@@ -101,13 +108,7 @@ void page(QPainter& p) {
 
 void openPage(QPainter& p) {
     p.fillRect(QRect(0, 2, 16, 12), kPaper);
-    frame(p, kPaperEdge, QRect(0, 2, 8, 12));
-    frame(p, kPaperEdge, QRect(8, 2, 8, 12));
-    vline(p, kOutline, 8, 2, 13);
-    for (int y = 5; y <= 11; y += 2) {
-        hline(p, kLine, 2, 6, y);
-        hline(p, kLine, 10, 14, y);
-    }
+    facingPages(p, QSize(8, 12), kLine, 2, 6, 5);
 }
 
 // The screen scales drawn ahead: the icon picks the one of its screen, and

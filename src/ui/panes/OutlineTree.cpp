@@ -112,13 +112,13 @@ ArticleNumber OutlineTree::ArticleOfNode(const QTreeWidgetItem* node) const {
     return m_model.ArticleOfNode(static_cast<const OutlineItem*>(node)->node());
 }
 
-QTreeWidgetItem* OutlineTree::ItemOfNode(OutlineModel::NodeId node) const {
+QTreeWidgetItem* OutlineTree::itemOfNode(OutlineModel::NodeId node) const {
     if (node < 0 || static_cast<size_t>(node) >= m_items.size())
         return nullptr;
     return m_items[static_cast<size_t>(node)];
 }
 
-int OutlineTree::ImageOf(const QTreeWidgetItem* item) {
+int OutlineTree::imageOf(const QTreeWidgetItem* item) {
     if (item == nullptr || item->type() != OutlineItem::kType)
         return -1;
     return static_cast<const OutlineItem*>(item)->image();
@@ -132,7 +132,7 @@ bool OutlineTree::ShowNodeArticle(QTreeWidgetItem* node) {
 }
 
 void OutlineTree::SyncArticle(ArticleNumber article) {
-    QTreeWidgetItem* item = ItemOfNode(m_model.FirstNodeOfArticle(article));
+    QTreeWidgetItem* item = itemOfNode(m_model.FirstNodeOfArticle(article));
     if (item == nullptr)
         return;
     // Innermost first: an item inside a collapsed one is only marked

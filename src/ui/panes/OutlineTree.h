@@ -62,9 +62,9 @@ public:
     // The article of node; 0 for a folder heading or no node.
     ArticleNumber ArticleOfNode(const QTreeWidgetItem* node) const;
     // The item of a model node, null when there is none.
-    QTreeWidgetItem* ItemOfNode(OutlineModel::NodeId node) const;
+    QTreeWidgetItem* itemOfNode(OutlineModel::NodeId node) const;
     // The image index an item shows now; -1 for an item of another kind.
-    static int ImageOf(const QTreeWidgetItem* item);
+    static int imageOf(const QTreeWidgetItem* item);
 
     // Typed characters never move the selection.
     void keyboardSearch(const QString& search) override;

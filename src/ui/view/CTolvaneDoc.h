@@ -3,6 +3,9 @@
 
 #include <QObject>
 
+#include <memory>
+
+class QPrintPreviewDialog;
 class QPrinter;
 class QWidget;
 
@@ -14,8 +17,8 @@ class CTolvaneView;
 // loads its articles itself) and carries printing: the print dialog, then
 // the current article's formatted text as the view shows it, at the
 // article's own sizes (the text size chosen on screen does not print),
-// paginated by the text's own layout. There is no print preview: no menu item, button or
-// shortcut of the viewer offers one.
+// paginated by the text's own layout. The print preview shows those same
+// pages: it draws them through PrintArticle, the one page-drawing path.
 class CTolvaneDoc : public QObject {
     Q_OBJECT
 
@@ -29,9 +32,19 @@ public:
     // Prints the view's article on an already set-up printer.
     static void PrintArticle(CTolvaneView& view, QPrinter& printer);
 
+    // The window "Aperçu avant impression" over the view's article, owned by
+    // parent, with French names for assistive technologies; its pages are
+    // drawn by PrintArticle on printer, and its print button prints them
+    // there (after the print dialog). Shows it modal; true when it printed.
+    bool PrintPreview(CTolvaneView& view, QWidget* parent);
+    static std::unique_ptr<QPrintPreviewDialog> CreatePreview(CTolvaneView& view, QPrinter& printer,
+                                                              QWidget* parent);
+
 protected:
     // The modal print dialog; true when the user confirmed it.
     virtual bool RunPrintDialog(QPrinter& printer, QWidget* parent);
+    // The modal preview; true when its print button printed.
+    virtual bool RunPreviewDialog(QPrintPreviewDialog& dialog);
 };
 
 } // namespace tolvane

@@ -104,7 +104,7 @@ bool CTolvaneView::ShowArticle(ArticleNumber number, int topPosition) {
     if (m_currentArticle != 0)
         m_history.UpdateTopPosition(m_currentArticle, TopPosition());
     m_currentArticle = number;
-    m_strTitle = record.title;
+    m_title = record.title;
     m_history.RecordVisit(number);
     m_frame.SetCaption(m_services.windowTitle() + QStringLiteral(" - ") + fromCp1252(record.title));
     // One pass with painting off, so the text is not drawn piecemeal.
@@ -190,7 +190,7 @@ const std::vector<CTolvaneView::ShownLink>& CTolvaneView::ShownLinks() const {
     return m_shownLinks;
 }
 
-std::vector<QRect> CTolvaneView::LinkRects(const ShownLink& link) const {
+std::vector<QRect> CTolvaneView::linkRects(const ShownLink& link) const {
     std::vector<QRect> rects;
     const int start = toWidgetPosition(link.first);
     const int end = toWidgetPosition(link.last) + 1;
@@ -227,7 +227,7 @@ bool CTolvaneView::SetFocusedLink(int index) {
             setTextCursor(cursor);
         }
         // Brought into view with a line of room above and below.
-        const std::vector<QRect> rects = LinkRects(link);
+        const std::vector<QRect> rects = linkRects(link);
         if (!rects.empty()) {
             const int margin = fontMetrics().height();
             const int top = rects.front().top() - margin;
@@ -476,7 +476,7 @@ void CTolvaneView::paintEvent(QPaintEvent* event) {
     pen.setWidth(1);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
-    for (const QRect& rect : LinkRects(links[size_t(m_focusLink)]))
+    for (const QRect& rect : linkRects(links[size_t(m_focusLink)]))
         painter.drawRect(rect.adjusted(-2, 0, 1, 0));
 }
 
@@ -486,7 +486,7 @@ void CTolvaneView::openContextMenuFromKeyboard() {
     QPoint at(4, 4);
     const std::vector<ShownLink>& links = ShownLinks();
     if (m_focusLink >= 0 && size_t(m_focusLink) < links.size()) {
-        const std::vector<QRect> rects = LinkRects(links[size_t(m_focusLink)]);
+        const std::vector<QRect> rects = linkRects(links[size_t(m_focusLink)]);
         if (!rects.empty())
             at = rects.front().bottomLeft();
     } else if (s_caretBrowsing) {

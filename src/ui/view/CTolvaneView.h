@@ -42,7 +42,7 @@ public:
     bool ShowArticle(ArticleNumber number, int topPosition);
 
     ArticleNumber currentArticle() const { return m_currentArticle; }
-    const std::string& currentTitle() const { return m_strTitle; }
+    const std::string& currentTitle() const { return m_title; }
     const std::vector<LinkRecord>& links() const { return m_links; }
 
     // The target of the first link (in .PGL order) whose range holds position.
@@ -73,7 +73,7 @@ public:
     bool SetFocusedLink(int index);
     // The rectangles, in viewport coordinates, that a link covers: one per
     // display line it lies on.
-    std::vector<QRect> LinkRects(const ShownLink& link) const;
+    std::vector<QRect> linkRects(const ShownLink& link) const;
 
     // The caret of F7, for every article view of the run.
     static bool caretBrowsing() { return s_caretBrowsing; }
@@ -120,7 +120,7 @@ private:
     AppServices& m_services;
 
     ArticleNumber m_currentArticle = 0;
-    std::string m_strTitle;
+    std::string m_title;
     std::vector<LinkRecord> m_links;
     bool m_overLink = false;
     quint64 m_generation = 0;

@@ -110,6 +110,8 @@ void RichTextEdit::loadRtf(const std::string& rtfBytes) {
 
 void RichTextEdit::loadDocument(rtf::RichDocument document) {
     m_document = std::move(document);
+    // The marks were for the text being replaced.
+    m_hits.clear();
     // The page first: the colours are built for it.
     updatePage();
     rebuild();
@@ -141,13 +143,17 @@ void RichTextEdit::rebuild() {
     // first one itself when it is replaced.
     QTextDocument* previous = this->document();
     const bool ours = previous && previous->parent() == this;
+    // The marks go first, while the document their cursors point into is
+    // still there: replacing them measures the old ones.
+    setExtraSelections({});
     setDocument(built.release());
     if (ours) {
         delete previous;
     }
+    applyHits();
 }
 
-int RichTextEdit::ZoomStep(int percent, int steps) {
+int RichTextEdit::zoomStep(int percent, int steps) {
     int zoom = std::clamp(percent, kMinZoom, kMaxZoom);
     for (; steps > 0; --steps) {
         const int* next = std::upper_bound(std::begin(kZoomSteps), std::end(kZoomSteps), zoom);
@@ -321,7 +327,7 @@ bool inTable(const QTextBlock& block) {
 
 } // namespace
 
-void RichTextEdit::PaintDecorations(QPainter& painter, const QTextDocument& document,
+void RichTextEdit::paintDecorations(QPainter& painter, const QTextDocument& document,
                                     const QRectF& area, const QPalette& palette) {
     const QAbstractTextDocumentLayout* layout = document.documentLayout();
     const int hit = std::max(layout->hitTest(area.topLeft(), Qt::FuzzyHit), 0);
@@ -407,7 +413,7 @@ void RichTextEdit::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const QPointF offset = scrollOffset();
     painter.translate(-offset);
-    PaintDecorations(painter, *document(), QRectF(event->rect()).translated(offset), palette());
+    paintDecorations(painter, *document(), QRectF(event->rect()).translated(offset), palette());
 }
 
 void RichTextEdit::wheelEvent(QWheelEvent* event) {
@@ -426,15 +432,15 @@ void RichTextEdit::wheelEvent(QWheelEvent* event) {
     const int steps = m_wheelDelta / kWheelNotch;
     if (steps != 0) {
         m_wheelDelta -= steps * kWheelNotch;
-        setZoomPercent(ZoomStep(m_zoom, steps));
+        setZoomPercent(zoomStep(m_zoom, steps));
     }
 }
 
-double RichTextEdit::ContrastRatio(const QColor& a, const QColor& b) {
-    return RichTextFormats::ContrastRatio(a, b);
+double RichTextEdit::contrastRatio(const QColor& a, const QColor& b) {
+    return RichTextFormats::contrastRatio(a, b);
 }
 
-bool RichTextEdit::NeedsLightPage(const rtf::RichDocument& document, const QPalette& palette) {
+bool RichTextEdit::needsLightPage(const rtf::RichDocument& document, const QPalette& palette) {
     const QColor base = palette.color(QPalette::Base);
     const QColor text = palette.color(QPalette::Text);
     // A light page already: the article reads as written.
@@ -452,9 +458,9 @@ bool RichTextEdit::NeedsLightPage(const rtf::RichDocument& document, const QPale
                 continue;
             const auto foreground = colour(segment.format.foreground);
             const auto background = colour(segment.format.background);
-            if (foreground && !background && ContrastRatio(*foreground, base) < kMinContrast)
+            if (foreground && !background && contrastRatio(*foreground, base) < kMinContrast)
                 return true;
-            if (!foreground && background && ContrastRatio(text, *background) < kMinContrast)
+            if (!foreground && background && contrastRatio(text, *background) < kMinContrast)
                 return true;
         }
     }
@@ -464,7 +470,7 @@ bool RichTextEdit::NeedsLightPage(const rtf::RichDocument& document, const QPale
 void RichTextEdit::updatePage() {
     const QPalette inherited =
         parentWidget() != nullptr ? parentWidget()->palette() : QApplication::palette(this);
-    const bool light = NeedsLightPage(m_document, inherited);
+    const bool light = needsLightPage(m_document, inherited);
     if (light == m_lightPage)
         return;
     m_lightPage = light;
@@ -488,6 +494,7 @@ void RichTextEdit::changeEvent(QEvent* event) {
     // text again where its colours are to read on another dark page.
     if (event->type() == QEvent::PaletteChange && !m_settingPalette) {
         updatePage();
+        applyHits();
         if (readableOn() != m_builtOn && m_document.length() > 0) {
             const int top = lineIndex(firstVisibleLine());
             rebuild();
@@ -537,15 +544,25 @@ QPointF RichTextEdit::scrollOffset() const {
     return QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
 
-int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
+int RichTextEdit::hitTest(const QPoint& viewportPoint, QPointF& point, QTextBlock& block) const {
     applyPendingResize();
     if (textLength() == 0) {
         return -1;
     }
+    point = QPointF(viewportPoint) + scrollOffset();
+    const int hit = std::max(document()->documentLayout()->hitTest(point, Qt::FuzzyHit), 0);
+    block = document()->findBlock(hit);
+    return hit;
+}
+
+int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
+    QPointF point;
+    QTextBlock block;
+    const int hit = hitTest(viewportPoint, point, block);
+    if (hit < 0) {
+        return -1;
+    }
     const QTextDocument* doc = document();
-    const QPointF point = QPointF(viewportPoint) + scrollOffset();
-    const int hit = std::max(doc->documentLayout()->hitTest(point, Qt::FuzzyHit), 0);
-    const QTextBlock block = doc->findBlock(hit);
     if (!block.isValid() || !block.layout()) {
         return numberingPosition(hit);
     }
@@ -572,14 +589,12 @@ int RichTextEdit::charFromPos(const QPoint& viewportPoint) const {
 }
 
 int RichTextEdit::charInCell(const QPoint& viewportPoint) const {
-    applyPendingResize();
-    if (textLength() == 0) {
+    QPointF point;
+    QTextBlock block;
+    if (hitTest(viewportPoint, point, block) < 0) {
         return -1;
     }
     const QTextDocument* doc = document();
-    const QPointF point = QPointF(viewportPoint) + scrollOffset();
-    const int hit = std::max(doc->documentLayout()->hitTest(point, Qt::FuzzyHit), 0);
-    const QTextBlock block = doc->findBlock(hit);
     if (!block.isValid() || !block.layout()) {
         return -1;
     }
@@ -761,6 +776,75 @@ int RichTextEdit::findNext(const std::u16string& text, bool matchCase, bool whol
     setSelection(found, found + static_cast<int>(text.size()));
     ensureCursorVisible();
     return found;
+}
+
+int RichTextEdit::markHits(const std::u16string& text, bool matchCase, bool wholeWord) {
+    m_hits.clear();
+    const rtf::TextFinder finder(text, rtf::FindOptions{matchCase, wholeWord});
+    const int length = static_cast<int>(finder.length());
+    for (const size_t start : finder.findAll(m_document.text))
+        m_hits.emplace_back(static_cast<int>(start), static_cast<int>(start) + length);
+    applyHits();
+    return static_cast<int>(m_hits.size());
+}
+
+QColor RichTextEdit::HitColour(const QPalette& palette) {
+    const QColor page = palette.color(QPalette::Base);
+    const QColor mark = palette.color(QPalette::Highlight);
+    const QColor text = palette.color(QPalette::Text);
+    // From a strong tint down to a faint one, the first the text reads on.
+    for (int percent = 45; percent > 0; percent -= 5) {
+        const auto mix = [percent](int a, int b) {
+            return (a * percent + b * (100 - percent)) / 100;
+        };
+        const QColor tint(mix(mark.red(), page.red()), mix(mark.green(), page.green()),
+                          mix(mark.blue(), page.blue()));
+        if (contrastRatio(text, tint) >= 4.5)
+            return tint;
+    }
+    return page;
+}
+
+void RichTextEdit::applyHits() {
+    QList<QTextEdit::ExtraSelection> marks;
+    QTextCharFormat format;
+    format.setBackground(HitColour(palette()));
+    for (const auto& [first, last] : m_hits) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(document());
+        mark.cursor.setPosition(widgetPosition(first));
+        mark.cursor.setPosition(widgetPosition(last), QTextCursor::KeepAnchor);
+        mark.format = format;
+        marks.append(mark);
+    }
+    setExtraSelections(marks);
+}
+
+bool RichTextEdit::stepHit(int direction) {
+    const auto [start, end] = selection();
+    if (direction > 0) {
+        for (size_t i = 0; i < m_hits.size(); ++i) {
+            if (m_hits[i].first > start || (start == end && m_hits[i].first == start))
+                return selectHit(static_cast<int>(i));
+        }
+    } else {
+        for (size_t i = m_hits.size(); i-- > 0;) {
+            if (m_hits[i].first < start)
+                return selectHit(static_cast<int>(i));
+        }
+    }
+    return false;
+}
+
+bool RichTextEdit::selectHit(int i) {
+    const int count = static_cast<int>(m_hits.size());
+    if (i < 0)
+        i += count;
+    if (i < 0 || i >= count)
+        return false;
+    setSelection(m_hits[size_t(i)].first, m_hits[size_t(i)].second);
+    ensureCursorVisible();
+    return true;
 }
 
 } // namespace tolvane

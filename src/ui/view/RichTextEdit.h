@@ -7,6 +7,7 @@
 #include <QTextEdit>
 
 class QPainter;
+class QTextBlock;
 
 #include <QDateTime>
 
@@ -14,6 +15,7 @@ class QPainter;
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace tolvane {
 
@@ -95,6 +97,26 @@ public:
     // the selection.
     int findNext(const std::u16string& text, bool matchCase, bool wholeWord);
 
+    // Marks every occurrence of text (findAll's rules) under the selection,
+    // in HitColour, until the next body; returns how many there are. An
+    // empty text only clears the marks.
+    int markHits(const std::u16string& text, bool matchCase, bool wholeWord);
+    // The marked occurrences as [start, end) numbering positions, in text
+    // order.
+    const std::vector<std::pair<int, int>>& hits() const { return m_hits; }
+    // Selects the first marked occurrence after the selection's start
+    // (direction 1; at or after the cursor when nothing is selected) or the
+    // last one before it (-1), and scrolls it into view; false when there is
+    // none that way.
+    bool stepHit(int direction);
+    // Selects marked occurrence i (from the end when negative: -1 is the
+    // last); false when there is none.
+    bool selectHit(int i);
+    // The background of a marked occurrence on a page of palette: its
+    // selection colour mixed into the page, light enough (or dark enough)
+    // for the page's text to read at 4.5:1 on it.
+    static QColor HitColour(const QPalette& palette);
+
     // The text size in percent of the article's own sizes.
     int zoomPercent() const { return m_zoom; }
     // Sets the text size, kept within kMinZoom..kMaxZoom, and lays the
@@ -105,15 +127,15 @@ public:
     void setWheelZoomEnabled(bool on) { m_wheelZoom = on; }
     // The size steps away from percent on the scale of sizes (negative
     // steps: smaller), within the bounds.
-    static int ZoomStep(int percent, int steps);
+    static int zoomStep(int percent, int steps);
 
     // The article as a new document at a text size, for printing.
     std::unique_ptr<QTextDocument> buildDocument(int zoomPercent) const;
 
     // Whether document needs the white page under palette (class comment).
-    static bool NeedsLightPage(const rtf::RichDocument& document, const QPalette& palette);
+    static bool needsLightPage(const rtf::RichDocument& document, const QPalette& palette);
     // WCAG contrast ratio of two colours, 1 to 21.
-    static double ContrastRatio(const QColor& a, const QColor& b);
+    static double contrastRatio(const QColor& a, const QColor& b);
     bool showsLightPage() const { return m_lightPage; }
     // The page the article is shown on when it is dark (the colours the
     // article gives are made to read on it), else an invalid colour.
@@ -129,7 +151,7 @@ public:
     // ask for but Qt does not draw (RichTextFormats.h: second lines of
     // double underlines, paragraph borders, tab leaders), for the blocks
     // that meet area. palette gives the colour of text of no colour.
-    static void PaintDecorations(QPainter& painter, const QTextDocument& document,
+    static void paintDecorations(QPainter& painter, const QTextDocument& document,
                                  const QRectF& area, const QPalette& palette);
 
     // The text of the note whose mark is under a viewport point, or an empty
@@ -148,11 +170,15 @@ protected:
 private:
     void rebuild();
     void updatePage();
+    void applyHits();
     // Numbering position to QTextDocument position and back, clamped to the
     // text; the end of the text maps to the end of the document.
     int widgetPosition(int position) const;
     int numberingPosition(int widgetPosition) const;
     QPointF scrollOffset() const;
+    // The document position under viewportPoint, with the point in document
+    // coordinates and its block; -1 when the text is empty.
+    int hitTest(const QPoint& viewportPoint, QPointF& point, QTextBlock& block) const;
     void applyPendingResize() const;
 
     rtf::RichDocument m_document;
@@ -166,6 +192,7 @@ private:
     // The dark page the text's colours were last built to read on, if any.
     QColor m_builtOn;
     bool m_settingPalette = false;
+    std::vector<std::pair<int, int>> m_hits;
 };
 
 } // namespace tolvane

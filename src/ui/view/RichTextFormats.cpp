@@ -116,7 +116,7 @@ RichTextFormats::RichTextFormats(const rtf::RichDocument& document, qreal dpi, q
     resolveFonts();
 }
 
-double RichTextFormats::ContrastRatio(const QColor& a, const QColor& b) {
+double RichTextFormats::contrastRatio(const QColor& a, const QColor& b) {
     // Relative luminance (sRGB), 0 for black to 1 for white.
     const auto luminance = [](const QColor& colour) {
         const auto channel = [](double c) {
@@ -130,15 +130,15 @@ double RichTextFormats::ContrastRatio(const QColor& a, const QColor& b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-QColor RichTextFormats::ReadableOn(const QColor& colour, const QColor& page, double ratio) {
-    if (ContrastRatio(colour, page) >= ratio)
+QColor RichTextFormats::readableVariant(const QColor& colour, const QColor& page, double ratio) {
+    if (contrastRatio(colour, page) >= ratio)
         return colour;
     float hue = 0, saturation = 0, lightness = 0;
     colour.getHslF(&hue, &saturation, &lightness);
     // Lighter by steps of 1 %: at most a hundred tries.
     for (int step = int(lightness * 100.0f) + 1; step <= 100; ++step) {
         const QColor lighter = QColor::fromHslF(hue, saturation, float(step) / 100.0f);
-        if (ContrastRatio(lighter, page) >= ratio)
+        if (contrastRatio(lighter, page) >= ratio)
             return lighter;
     }
     return QColor(Qt::white);
@@ -339,7 +339,7 @@ QTextCharFormat RichTextFormats::makeCharFormat(const rtf::CharFormat& format) c
         const bool ownBackground =
             format.background >= 0 && size_t(format.background) < colors.size();
         if (m_readableOn.isValid() && !ownBackground)
-            foreground = ReadableOn(foreground, m_readableOn, kReadableContrast);
+            foreground = readableVariant(foreground, m_readableOn, kReadableContrast);
         out.setForeground(foreground);
     }
     if (format.background >= 0 && size_t(format.background) < colors.size()) {

@@ -48,10 +48,10 @@ public:
 
     static constexpr double kReadableContrast = 4.5;
     // WCAG contrast ratio of two colours, 1 to 21.
-    static double ContrastRatio(const QColor& a, const QColor& b);
+    static double contrastRatio(const QColor& a, const QColor& b);
     // colour, or the lightest needed of its lighter shades of the same hue,
     // so that it reads at ratio on page (white when none does).
-    static QColor ReadableOn(const QColor& colour, const QColor& page, double ratio);
+    static QColor readableVariant(const QColor& colour, const QColor& page, double ratio);
 
     const QTextCharFormat& charFormat(const rtf::CharFormat& format);
     QTextBlockFormat blockFormat(const rtf::ParaFormat& format);

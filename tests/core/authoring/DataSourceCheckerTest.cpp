@@ -74,7 +74,7 @@ TEST(DataSourceChecker, FindsEachFault) {
              w.addArticle(1, "Accueil", kBody);
              w.addArticle(1, "Encore", kBody);
          },
-         1, 0, "num\xC3\xA9ro 1 en double"},
+         1, 0, "numéro 1 en double"},
         {"record past the end of .PGD",
          [](DataSourceWriter& w) {
              w.addArticle(1, "Accueil", kBody);
@@ -86,13 +86,13 @@ TEST(DataSourceChecker, FindsEachFault) {
              cut += "{\\rtf1";
              w.appendRawPgd(cut);
          },
-         1, 1, "article 2 : l'enregistrement d\xC3\xA9passe la fin"},
+         1, 1, "article 2 : l'enregistrement dépasse la fin"},
         {"links past the end of .PGL",
          [](DataSourceWriter& w) {
              w.addArticle(1, "Accueil", kBody);
              w.addRawIndexEntry({2, 0, 0, 3});
          },
-         1, 1, "la table de liens d\xC3\xA9passe"},
+         1, 1, "la table de liens dépasse"},
         {"no article 1",
          [](DataSourceWriter& w) {
              w.addArticle(2, "Deux", kBody);

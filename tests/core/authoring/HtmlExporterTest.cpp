@@ -4,9 +4,9 @@
 #include "core/articles/ArticleStore.h"
 #include "core/articles/OutlineRecord.h"
 #include "core/authoring/DataSourceBuilder.h"
-#include "core/common/InputFile.h"
 #include "core/rtf/RtfReader.h"
 #include "core/search/SearchPhrases.h"
+#include "support/CorpusFiles.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -61,16 +61,13 @@ TEST(HtmlExporter, WritesPagesNotesOutlineAndSearchIndex) {
                 "style=\"text-decoration:underline dotted;\">mot</span></a>"},
         {&home,
          "<aside class=\"note\" role=\"note\" id=\"note-3\"><p class=\"note-title\">Mot</p>"},
-        {&home, "D\xC3\xA9"
-                "finition"},
-        {&home, "<title>Accueil - Aide \xC3\xA9</title>"},
+        {&home, "Définition"},
+        {&home, "<title>Accueil - Aide é</title>"},
         {&home, "<a href=\"index.html\" aria-current=\"page\">Accueil</a>"},
-        {&suite, "<a href=\"article-2.html\" aria-current=\"page\">La suite d\xC3\xA9taill\xC3\xA9"
-                 "e</a>"},
+        {&suite, "<a href=\"article-2.html\" aria-current=\"page\">La suite détaillée</a>"},
         {&suite, "<tr><td><p>Texte &lt;b&gt;&amp;amp; A</p>"},
         {&suite, "</td><td><p>B</p>"},
-        {&search, "\"t\":\"La suite d\xC3\xA9taill\xC3\xA9"
-                  "e\""},
+        {&search, "\"t\":\"La suite détaillée\""},
     };
     for (const Case& c : cases)
         EXPECT_NE(c.page->find(c.fragment), std::string::npos) << c.fragment;
@@ -158,8 +155,8 @@ TEST(HtmlExporter, SearchIndexHoldsTheDisplayedText) {
         }
     }
     EXPECT_GT(checked, 50u);
-    EXPECT_NE(index.find("des articles reli\xC3\xA9s"), std::string::npos);
-    EXPECT_EQ(index.find("deseli\xC3\xA9s"), std::string::npos);
+    EXPECT_NE(index.find("des articles reliés"), std::string::npos);
+    EXPECT_EQ(index.find("deseliés"), std::string::npos);
 }
 
 std::string Chromium(const std::string& page, const char* extra) {
@@ -204,8 +201,7 @@ TEST(HtmlExporter, LinksAndPopupsWorkInChromium) {
     const std::string jump =
         withScript("t-jump.html", "document.querySelector('main a[href^=\"article-\"]').click();");
     EXPECT_NE(Chromium(jump, "--virtual-time-budget=5000")
-                  .find("<title>La suite d\xC3\xA9taill\xC3\xA9"
-                        "e - Aide \xC3\xA9</title>"),
+                  .find("<title>La suite détaillée - Aide é</title>"),
               std::string::npos);
 }
 
@@ -227,7 +223,7 @@ TEST(HtmlExporter, DocumentPageShowsTablesNotesAndBorders) {
     const std::string page = DocumentHtml(doc, "Essai \xE9", {{at, at + 4, 1, 0}});
     const char* const fragments[] = {
         "<meta charset=\"utf-8\">",
-        "<title>Essai \xC3\xA9</title>",
+        "<title>Essai é</title>",
         "<table><tr><td colspan=\"2\" style=\"background:#cceeff;\"><p>Fusion</p>\n</td>"
         "<td rowspan=\"2\"><p>Haut</p>\n</td></tr>",
         "<tr><td style=\"border-top:1px solid #000;\"><p>A &amp; &lt;b&gt;</p>\n</td>"
@@ -236,7 +232,7 @@ TEST(HtmlExporter, DocumentPageShowsTablesNotesAndBorders) {
         ".</p>",
         "<p style=\"border-top:1px solid #000;border-right:1px solid #000;border-bottom:1px solid "
         "#000;border-left:1px solid #000;padding:.2em "
-        ".4em;background:#ff0000;\">Encadr\xC3\xA9.</p>",
+        ".4em;background:#ff0000;\">Encadré.</p>",
         "<div class=\"footnotes\"><p id=\"fn-1\">1 La &lt;note&gt;.</p></div>",
     };
     for (const char* fragment : fragments)
@@ -290,27 +286,10 @@ TEST(HtmlExporter, DocumentPageIsBalanced) {
 
 // Real documents give balanced pages too.
 TEST(HtmlExporter, DocumentPageOfCorpusFilesIsBalanced) {
-    std::vector<std::filesystem::path> files;
-    for (const std::filesystem::path& root :
-         {std::filesystem::path(TOLVANE_SHARED_DIR) / "corpus",
-          std::filesystem::path(TOLVANE_SOURCE_DIR) / "samples"}) {
-        if (!std::filesystem::is_directory(root))
-            continue;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-            std::string extension = entry.path().extension().string();
-            std::transform(extension.begin(), extension.end(), extension.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-            if (entry.is_regular_file() && extension == ".rtf")
-                files.push_back(entry.path());
-        }
-    }
-    ASSERT_FALSE(files.empty());
-    for (const std::filesystem::path& file : files) {
-        SCOPED_TRACE(file.string());
-        std::string rtf;
-        ASSERT_TRUE(InputFile::readAll(file.string(), rtf));
-        ExpectBalancedPage(rtf);
-    }
+    EXPECT_GT(test::ForEachFile(
+                  {test::CorpusDir(), test::SamplesDir()}, ".rtf",
+                  [](const std::string&, const std::string& rtf) { ExpectBalancedPage(rtf); }),
+              0u);
 }
 
 } // namespace

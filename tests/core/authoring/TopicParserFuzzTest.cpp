@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "../../../fuzz/TopicParserCheck.h"
-#include "core/common/InputFile.h"
+#include "support/CorpusFiles.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace tolvane::authoring {
@@ -15,14 +14,14 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         // Control bytes are copied but the reader shows nothing for them.
         std::string("{#{\\footnote\x01}\x03", 15),
         std::string("{\\rtf1 #{\\footnote A}a\x02"
-                    "b\x1f"
+                    "b\x1F"
                     "c {\\uldb d\x05"
                     "e}{\\v B}}"),
         // A backslash ending the input would escape the body's last brace.
         std::string("{#{\\footnote\x10}\\pn\\", 18),
         "{\\rtf1 #{\\footnote A}text\\",
         // \u without a parameter is a character all the same.
-        "{#{\\footnote\xff}\\u",
+        "{#{\\footnote\xFF}\\u",
         "{\\rtf1 #{\\footnote A}{\\uldb a\\u b\\u70000 c}{\\v B}}",
         // Control words, symbols and binary data are characters a \u
         // stands for; groups end them.
@@ -36,13 +35,13 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
                     "5",
                     20),
         // Tables left open or holding groups stay out of the bodies' header.
-        "{#{\\footnote\xff}1{\\fonttbl",
+        "{#{\\footnote\xFF}1{\\fonttbl",
         "{\\rtf1{\\colortbl;{\\red1;}}#{\\footnote A}{\\uldb a}{\\v A}}",
         // Marks inside a hot spot are part of its text.
-        "{\\ul f#{\\footnote\xff}\\\nL\\v.",
+        "{\\ul f#{\\footnote\xFF}\\\nL\\v.",
         "{\\rtf1 #{\\footnote A}{\\uldb a\\par b\\cell c\\line}{\\v A} d}",
         // A nested row ends as a row does.
-        "{\\nestrow#{\\footnote\x0f",
+        "{\\nestrow#{\\footnote\x0F",
         "{\\rtf1 #{\\footnote A}a\\nestcell b\\nestrow c}",
         // Destinations met inside a group hide the rest of it.
         "{\\fonttbl{2}{\\footnote # d \n",
@@ -65,7 +64,7 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         // A \\* marks the word after it, past control bytes; text left out
         // of the body must not bring a later word next to it.
         std::string("{#{\\footnote\0}\\*\0\\u", 19),
-        "{#{\\footnote\xff}\\v\\*t\\plain\xff",
+        "{#{\\footnote\xFF}\\v\\*t\\plain\xFF",
         "{\\rtf1 #{\\footnote A}a {\\v \\*cach\\'e9\\plain b} c}",
         // Colour table entries that start with a letter or a digit stay
         // apart from the table's word.
@@ -74,7 +73,7 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
         "{\\rtf1{\\colortbl;\\bin12 ;x;y;z}#{\\footnote A}a {\\uldb b}{\\v A} cdefghijklmn}",
         // A destination word taken as a \\u fallback is no formatting of
         // the group re-opened after a page break.
-        "{{\\u\\pn\\page{\\footnote# e}\xff",
+        "{{\\u\\pn\\page{\\footnote# e}\xFF",
         "{\\rtf1 #{\\footnote A}{\\b \\u233\\pn a\\page #{\\footnote B}b} c}",
         "{{\\v\\u\\plain\\page{\\footnote# l}\\\n",
         "{\\rtf1 #{\\footnote A}{\\v \\uc2\\u233\\plain x\\page #{\\footnote B}b} c}",
@@ -94,27 +93,12 @@ TEST(TopicParserFuzz, FoundInputsCountAsTheReaderShows) {
 // Every topic of the corpus's help projects and of the bundled guide: the
 // reader shows each built body as it shows the topic in its source file.
 TEST(TopicParserFuzz, CorpusAndGuideTopicsReadAsTheirSource) {
-    namespace fs = std::filesystem;
-    std::vector<std::string> files;
-    for (const std::string& root : {std::string(TOLVANE_SHARED_DIR) + "/corpus/helpsrc",
-                                    std::string(TOLVANE_SOURCE_DIR) + "/samples/guide"}) {
-        std::error_code error;
-        for (fs::recursive_directory_iterator it(root, error), end; !error && it != end;
-             it.increment(error)) {
-            std::string extension = it->path().extension().string();
-            for (char& c : extension)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            if (extension == ".rtf")
-                files.push_back(it->path().string());
-        }
-    }
-    std::sort(files.begin(), files.end());
-    ASSERT_GE(files.size(), 2u); // the guide's two files at least
-    for (const std::string& file : files) {
-        std::string bytes;
-        ASSERT_TRUE(InputFile::readAll(file, bytes)) << file;
-        EXPECT_EQ(fuzz::TopicParserDisagreement(bytes, file), "");
-    }
+    const size_t files =
+        test::ForEachFile({test::CorpusDir() + "/helpsrc", test::SamplesDir() + "/guide"}, ".rtf",
+                          [](const std::string& file, const std::string& bytes) {
+                              EXPECT_EQ(fuzz::TopicParserDisagreement(bytes, file), "");
+                          });
+    EXPECT_GE(files, 2u); // the guide's two files at least
 }
 
 // What the build takes out of a body by design, and what it must not: each
@@ -155,7 +139,7 @@ TEST(TopicParserFuzz, BodiesReadAsTheirSourceLessFootnotesAndTargets) {
         "{\\rtf1 #{\\footnote A}a{\\*\\pntext 1.\\tab}b{\\*** c}d{\\*\\shppict{\\pict\\pngblip 00}}"
         "{\\nonshppict{\\pict\\pngblip 00}}e{\\*\\zz f}g}",
         // Text before the document is no topic's.
-        "\xf2{\\rtf1 #{\\footnote A}a}",
+        "\xF2{\\rtf1 #{\\footnote A}a}",
         // Character words are characters, not formatting to re-open.
         "{\\rtf1 #{\\footnote A}{\\b a\\zwj\\ltrmark\\page #{\\footnote B}b} c}",
     };

@@ -230,7 +230,7 @@ TEST(TopicParser, ErrorsAndWarningsNameFileAndLine) {
         {"unclosed group", "{\\rtf1 #{\\footnote A}{\\b a\n\\par", BuildMessage::Severity::Error, 2,
          "non ferm"},
         {"extra brace", Doc("#{\\footnote A}a}\n}"), BuildMessage::Severity::Error, 3,
-         "texte apr\xC3\xA8s la fin"},
+         "texte après la fin"},
         {"macro in a link", Doc("#{\\footnote A}\n{\\uldb x}{\\v !Exec(1)}"),
          BuildMessage::Severity::Warning, 3, "macro"},
         {"missing bitmap", Doc("#{\\footnote A}\n\n\\{bmc absent.bmp\\}"),

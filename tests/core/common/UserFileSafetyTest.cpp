@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/common/UserFileSafety.h"
 
+#include "core/common/Cp1252.h"
 #include "core/common/FileOperations.h"
 #include "core/common/PathResolver.h"
 #include "core/common/UserFileLock.h"
@@ -122,8 +123,9 @@ TEST(UserFileSafetyTest, NothingWrittenThroughAPlantedName) {
             EXPECT_TRUE(test::stillPlanted(kind, path));
             // No temporary file or copy left beside it.
             EXPECT_EQ(entries(dir.path()), std::vector<std::string>{c.file});
-            EXPECT_EQ(FileOperations::errorText(kRefused),
-                      "ce n'est pas un fichier ordinaire appartenant \xE0 l'utilisateur");
+            EXPECT_EQ(
+                FileOperations::errorText(kRefused),
+                cp1252::fromUtf8("ce n'est pas un fichier ordinaire appartenant à l'utilisateur"));
         }
     }
 }

@@ -203,7 +203,7 @@ TEST(OutlineModelTest, ToolPrintsTreeOrderAndFailsOnMissingFile) {
     };
     std::string out;
     EXPECT_EQ(run("outline " + dir.file("GUIDE"), out), 0);
-    EXPECT_EQ(out, "0 0 0 Prise en main\n1 10 1 Fen\xC3\xAAtres\n0 0 0 Outils\n");
+    EXPECT_EQ(out, "0 0 0 Prise en main\n1 10 1 Fenêtres\n0 0 0 Outils\n");
     EXPECT_EQ(run("outline " + dir.file("AUTRE"), out), 1);
     EXPECT_EQ(run("outline", out), 2);
 }

@@ -2,6 +2,7 @@
 #include "core/common/InputFile.h"
 #include "core/rtf/RichTextDump.h"
 #include "core/rtf/RtfReader.h"
+#include "support/CorpusFiles.h"
 
 #include <algorithm>
 #include <cctype>
@@ -19,16 +20,12 @@ TEST(RtfCorpusTest, EveryFile_GivesSensibleText) {
         GTEST_SKIP() << "no corpus at " << corpus;
     size_t files = 0;
     RtfTextReader reader;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
-        std::string extension = entry.path().extension().string();
-        std::transform(extension.begin(), extension.end(), extension.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (!entry.is_regular_file() || extension != ".rtf")
-            continue;
+    for (const std::string& file : test::FilesWithExtension({corpus.string()}, ".rtf")) {
         ++files;
-        SCOPED_TRACE(entry.path().string());
+        SCOPED_TRACE(file);
+        const std::string name = std::filesystem::path(file).filename().string();
         std::string rtf;
-        ASSERT_TRUE(InputFile::readAll(entry.path().string(), rtf));
+        ASSERT_TRUE(InputFile::readAll(file, rtf));
         const RichDocument document = RtfReader::read(rtf);
         EXPECT_EQ(RtfReader::displayedText(rtf), document.text);
         // The second time, the font table comes from the reader.
@@ -39,14 +36,14 @@ TEST(RtfCorpusTest, EveryFile_GivesSensibleText) {
         for (const char* leaked : {"\\par", "fonttbl", "panose", "colortbl", "HID_", "\\f0",
                                    "stylesheet", "Normal;", "\\'"})
             EXPECT_EQ(text.find(leaked), std::string::npos) << leaked;
-        if (entry.path().filename() == "Winprom.rtf") {
+        if (name == "Winprom.rtf") {
             EXPECT_NE(text.find("Winprom"), std::string::npos);
             EXPECT_NE(text.find("prominence"), std::string::npos);
         }
-        if (entry.path().filename() == "CDex.rtf") {
+        if (name == "CDex.rtf") {
             EXPECT_NE(text.find("Manual for CDex"), std::string::npos);
         }
-        if (entry.path().filename() == "help.rtf") {
+        if (name == "help.rtf") {
             EXPECT_NE(text.find("About us"), std::string::npos);
         }
     }

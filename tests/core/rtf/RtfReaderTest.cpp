@@ -9,15 +9,25 @@
 namespace tolvane::rtf {
 namespace {
 
-struct NumberingCase {
-    const char* name;
-    std::string rtf;
-    std::u16string text;
-};
-
-// Each case is read both ways: the fast text must equal the model's text.
-TEST(RtfReaderTest, Numbering_FollowsTheRichEditRules) {
-    const NumberingCase cases[] = {
+// Every document is read both ways, the fast text and the model, and both
+// must give the text the rich-edit rules give. Bad input must end and keep
+// the model small; none of it may crash (the sanitizer build checks the
+// reads).
+TEST(RtfReaderTest, Text_FollowsTheRichEditRulesBothWays) {
+    const std::string deep = std::string(1000000, '{') + "x" + std::string(1000000, '}');
+    std::string fonts = "{\\rtf1{\\fonttbl";
+    for (int i = 0; i < 1000000; ++i)
+        fonts += "{\\f" + std::to_string(i) + " F;}";
+    fonts += "}\\f999999 a}";
+    std::string colors = "{\\rtf1{\\colortbl";
+    for (int i = 0; i < 1000000; ++i)
+        colors += "\\red1;";
+    colors += "}\\cf999999 b}";
+    const struct {
+        const char* name;
+        std::string rtf;
+        std::u16string text;
+    } cases[] = {
         {"paragraph marks count two", "{\\rtf1 ab\\par cd\\line e\\page f\\sect g}",
          u"ab\r\ncd\r\ne\r\nf\r\ng"},
         {"tab and cell count one", "{\\rtf1 a\\tab b\\cell c}", u"a\tb\tc"},
@@ -104,11 +114,89 @@ TEST(RtfReaderTest, Numbering_FollowsTheRichEditRules) {
         {"nestcell as cell", "{\\rtf1 a\\nestcell b}", u"a\tb"},
         {"hidden picture", "{\\rtf1{\\v{\\pict 00}}}", u""},
         {"text after the document ignored", "{\\rtf1 a}b", u"a"},
+        // Only the group state that decides what is shown is copied on '{' for the
+        // text: the code page, hidden text and \uc must still come back at '}'.
+        {"font code page",
+         "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset161 Greek;}}\\f0 {\\f1 \\'e1}\\'e1}",
+         u"\u03B1\u00E1"},
+        {"symbol font", "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}{\\f1 a}a}", u"\u03B1a"},
+        {"double-byte font", "{\\rtf1{\\fonttbl{\\f1\\fcharset128 Mincho;}}{\\f1 \\'93\\'fa}\\'e9}",
+         u"\u65E5\u00E9"},
+        {"hidden", "{\\rtf1 a{\\v b{\\v0 c}d}e}", u"ace"},
+        {"plain inside a group", "{\\rtf1\\v {\\plain a}b}", u"a"},
+        {"unicode skip", "{\\rtf1\\uc1 {\\uc3 \\u233 abcd}\\u233 xy}", u"\u00E9d\u00E9y"},
+        {"document code page outside fonts", "{\\rtf1\\ansicpg1251 {\\'c0}\\'c0}", u"\u0410\u0410"},
+        {"deep nesting", "{\\rtf1 {{{{{{{{\\v x}}}}}}}}y}", u"y"},
+        // Control words are found by exact name only: prefixes, longer names and
+        // case variants of known words are unknown words and show nothing, and the
+        // longest skipped destinations are still recognised.
+        {"prefix of par", "{\\rtf1 a\\pa b}", u"ab"},
+        {"par with a letter more", "{\\rtf1 a\\parx b}", u"ab"},
+        {"upper case", "{\\rtf1 a\\PAR b}", u"ab"},
+        {"one-letter word", "{\\rtf1 a\\v b\\v0 c}", u"ac"},
+        {"longest skipped name", "{\\rtf1 a{\\colorschememapping x}b}", u"ab"},
+        {"long skipped name", "{\\rtf1 a{\\listoverridetable x}b}", u"ab"},
+        {"symbol word", "{\\rtf1 \\emdash\\ldblquote}", u"\u2014\u201C"},
+        {"over 32 letters", "{\\rtf1 a\\parparparparparparparparparparparpar b}", u"ab"},
+        {"control space", "{\\rtf1 a\\ b}", u"ab"},
+        {"parameter clamped", "{\\rtf1 \\uc99999999999999 \\u65 bc}", u"A"},
+        // Inside shown text, words that change nothing there, marks, characters
+        // and groups holding only those are gone over without leaving the text
+        // loop; what stops it must then be read in the group it belongs to.
+        {"group before any other ends the document", "a{b}c", u"ab"},
+        {"nested format groups", "{\\rtf1 a{\\b b{\\i c}d}e}", u"abcde"},
+        {"hidden group two levels in", "{\\rtf1 a{\\b b{\\v c}d}e}", u"abde"},
+        {"\\uc inside passed groups", "{\\rtf1 a{{\\uc0\\u233 x}}y}", u"a\u00E9xy"},
+        {"\\uc restored after them", "{\\rtf1 {{\\uc0}}\\u233 xy}", u"\u00E9y"},
+        {"font inside passed groups",
+         "{\\rtf1{\\fonttbl{\\f1\\fcharset161 G;}}a{{\\f1\\'e1}}\\'e1}", u"a\u03B1\u00E1"},
+        {"closing past the document", "{\\rtf1 {a}}b", u"a"},
+        {"parameters", "{\\rtf1 a\\sb-60 b\\b- c\\li360x d\\b0\\i0 e}", u"ab- cx de"},
+        {"marks and characters",
+         "{\\rtf1 a\\tab b\\line c\\page d\\sect e\\cell f\\nestcell g\\row h\\nestrow "
+         "i\\emdash\\bullet j}",
+         u"a\tb\r\nc\r\nd\r\ne\tf\tg\r\nh\r\ni\u2014\u2022j"},
+        {"destination in a passed group", "{\\rtf1 a{\\b{\\*\\foo x}b}c}", u"abc"},
+        {"word as the \\u fallback", "{\\rtf1 \\u233\\b ab}", u"\u00E9ab"},
+        // Bad input.
+        {"unbalanced open", "{\\rtf1 a{\\b b", u"ab"},
+        {"unbalanced close", "}}{\\rtf1 a}}}", u"a"},
+        {"truncated control word", "{\\rtf1 a\\pa", u"a"},
+        {"truncated hex", "{\\rtf1 a\\'e", u"a"},
+        {"lone backslash", "{\\rtf1 a\\", u"a"},
+        {"invalid hex", "{\\rtf1 a\\'zzb\\'4", u"azzb"},
+        {"truncated picture", "{\\rtf1 a{\\pict\\pngblip 8950", u"a\uFFFC"},
+        {"bin beyond the data", "{\\rtf1 a\\bin2000000000 xyz}", u"a"},
+        {"negative bin", "{\\rtf1 a\\bin-5 b}", u"ab"},
+        {"absurd numbers",
+         "{\\rtf1\\fs99999999999999999999 \\u99999999999 ?\\li-99999999999999 a\\ansicpg-3 b}",
+         u"\uFFFFab"},
+        {"absurd unicode skip", "{\\rtf1\\uc2147483647 \\u65 bcd}", u"A"},
+        {"long control word", "{\\rtf1 \\" + std::string(100000, 'a') + " x}", u"x"},
+        {"a million nested groups", deep, u"x"},
+        {"a million fonts", fonts, u"a"},
+        {"a million colours", colors, u"b"},
+        {"not rtf at all", "hello", u"hello"},
+        {"empty", "", u""},
+        {"nul bytes", std::string("{\\rtf1 a\0b}", 11), u"ab"},
+        {"dbcs lead at group end", "{\\rtf1{\\fonttbl{\\f1\\fcharset128 M;}}{\\f1 \\'93}x}", u"x"},
     };
-    for (const NumberingCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        const RichDocument d = RtfReader::read(c.rtf);
+        EXPECT_EQ(d.text, c.text);
         EXPECT_EQ(RtfReader::displayedText(c.rtf), c.text);
-        EXPECT_EQ(RtfReader::read(c.rtf).text, c.text);
+        EXPECT_LE(d.fonts.size(), 16384u);
+        EXPECT_LE(d.colors.size(), 16384u);
+    }
+    // Cut inside a word or its parameter, and a DBCS lead byte waiting
+    // across a paragraph mark in a single-byte font.
+    for (const char* rtf :
+         {"{\\rtf1 a\\b", "{\\rtf1 a\\sb-", "{\\rtf1 a\\sb60", "{\\rtf1 {a\\par",
+          "{\\rtf1{\\fonttbl{\\f0 A;}{\\f1\\fcharset128 M;}}\\f1\\'93\\f0 a\\par\\f1\\'fa}",
+          "{\\rtf1{\\fonttbl{\\f0 A;}{\\f1\\fcharset128 M;}}\\f1\\'93\\f0 a{\\b}\\f1\\'fa}"}) {
+        SCOPED_TRACE(rtf);
+        EXPECT_EQ(RtfReader::displayedText(rtf), RtfReader::read(rtf).text);
     }
 }
 
@@ -212,56 +300,6 @@ TEST(RtfReaderTest, Tables_RowsCellsAndBorders) {
     EXPECT_EQ(d.paragraphs[3].mark, MarkKind::Row);
     EXPECT_EQ(d.paragraphs[3].tableRow, 0);
     EXPECT_EQ(d.paragraphs[4].tableRow, -1);
-}
-
-// Whatever the input, reading ends, both ways agree and the model stays
-// small; none of these may crash (the sanitizer build checks the reads).
-TEST(RtfReaderTest, BadInput_ReadsWhatItCan) {
-    struct BadCase {
-        const char* name;
-        std::string rtf;
-        std::u16string text;
-    };
-    const std::string deep = std::string(1000000, '{') + "x" + std::string(1000000, '}');
-    std::string fonts = "{\\rtf1{\\fonttbl";
-    for (int i = 0; i < 1000000; ++i)
-        fonts += "{\\f" + std::to_string(i) + " F;}";
-    fonts += "}\\f999999 a}";
-    std::string colors = "{\\rtf1{\\colortbl";
-    for (int i = 0; i < 1000000; ++i)
-        colors += "\\red1;";
-    colors += "}\\cf999999 b}";
-    const BadCase cases[] = {
-        {"unbalanced open", "{\\rtf1 a{\\b b", u"ab"},
-        {"unbalanced close", "}}{\\rtf1 a}}}", u"a"},
-        {"truncated control word", "{\\rtf1 a\\pa", u"a"},
-        {"truncated hex", "{\\rtf1 a\\'e", u"a"},
-        {"lone backslash", "{\\rtf1 a\\", u"a"},
-        {"invalid hex", "{\\rtf1 a\\'zzb\\'4", u"azzb"},
-        {"truncated picture", "{\\rtf1 a{\\pict\\pngblip 8950", u"a\uFFFC"},
-        {"bin beyond the data", "{\\rtf1 a\\bin2000000000 xyz}", u"a"},
-        {"negative bin", "{\\rtf1 a\\bin-5 b}", u"ab"},
-        {"absurd numbers",
-         "{\\rtf1\\fs99999999999999999999 \\u99999999999 ?\\li-99999999999999 a\\ansicpg-3 b}",
-         u"\uFFFFab"},
-        {"absurd unicode skip", "{\\rtf1\\uc2147483647 \\u65 bcd}", u"A"},
-        {"long control word", "{\\rtf1 \\" + std::string(100000, 'a') + " x}", u"x"},
-        {"a million nested groups", deep, u"x"},
-        {"a million fonts", fonts, u"a"},
-        {"a million colours", colors, u"b"},
-        {"not rtf at all", "hello", u"hello"},
-        {"empty", "", u""},
-        {"nul bytes", std::string("{\\rtf1 a\0b}", 11), u"ab"},
-        {"dbcs lead at group end", "{\\rtf1{\\fonttbl{\\f1\\fcharset128 M;}}{\\f1 \\'93}x}", u"x"},
-    };
-    for (const BadCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const RichDocument d = RtfReader::read(c.rtf);
-        EXPECT_EQ(d.text, c.text);
-        EXPECT_EQ(RtfReader::displayedText(c.rtf), c.text);
-        EXPECT_LE(d.fonts.size(), 16384u);
-        EXPECT_LE(d.colors.size(), 16384u);
-    }
 }
 
 // Tables built to cost: the model stays within its bounds and the fast text

@@ -6,16 +6,18 @@
 namespace tolvane::rtf {
 namespace {
 
+// A find of needle in text under the two options, and what it gives.
+template <typename Expected> struct FindCase {
+    const char* name;
+    std::u16string text;
+    std::u16string needle;
+    bool matchCase;
+    bool wholeWord;
+    Expected expected;
+};
+
 TEST(TextFinderTest, Find_AppliesCaseAndWholeWordRules) {
-    struct Case {
-        const char* name;
-        std::u16string text;
-        std::u16string needle;
-        bool matchCase;
-        bool wholeWord;
-        int64_t expected;
-    };
-    const Case cases[] = {
+    const FindCase<int64_t> cases[] = {
         {"plain", u"un mot ici", u"mot", false, false, 3},
         {"inside a word without whole word", u"un motif", u"mot", false, false, 3},
         {"not inside motif", u"un motif", u"mot", false, true, -1},
@@ -35,7 +37,7 @@ TEST(TextFinderTest, Find_AppliesCaseAndWholeWordRules) {
         {"needle longer than text", u"ab", u"abc", false, false, -1},
         {"at the very end", u"xxmot", u"mot", false, true, -1},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const TextFinder finder(c.needle, FindOptions{c.matchCase, c.wholeWord});
         EXPECT_EQ(finder.find(c.text), c.expected);
@@ -51,6 +53,34 @@ TEST(TextFinderTest, Find_StaysInsideTheRange) {
     EXPECT_EQ(finder.find(text, 8, 100), 8);
     EXPECT_EQ(finder.find(text, 12), -1);
     EXPECT_EQ(finder.find(text, 9, 8), -1);
+}
+
+// Every occurrence a reader sees marked, under the rules of find().
+TEST(TextFinderTest, FindAll_MarksEachOccurrenceUnderTheSameRules) {
+    const FindCase<std::vector<size_t>> cases[] = {
+        {"every case", u"Mot mot MOT", u"mot", false, false, {0, 4, 8}},
+        {"match case", u"Mot mot MOT", u"mot", true, false, {4}},
+        {"whole words skip motif", u"mot motif mot", u"mot", false, true, {0, 10}},
+        {"inside words without whole word", u"mot motif mot", u"mot", false, false, {0, 4, 10}},
+        {"no overlap", u"aaaa", u"aa", false, false, {0, 2}},
+        {"odd run", u"aaa", u"aa", false, false, {0}},
+        {"accents fold, not vanish",
+         u"\u00C9cole ecole \u00E9cole",
+         u"\u00E9cole",
+         false,
+         false,
+         {0, 12}},
+        {"across paragraph marks", u"fin\r\nfin\r\n", u"fin", false, true, {0, 5}},
+        {"none", u"abc", u"x", false, false, {}},
+        {"empty needle", u"abc", u"", false, false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TextFinder finder(c.needle, FindOptions{c.matchCase, c.wholeWord});
+        EXPECT_EQ(finder.findAll(c.text), c.expected);
+        // The first of them is what find() gives.
+        EXPECT_EQ(finder.find(c.text), c.expected.empty() ? -1 : int64_t(c.expected.front()));
+    }
 }
 
 } // namespace

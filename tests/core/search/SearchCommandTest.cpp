@@ -2,6 +2,7 @@
 #include "SearchFixture.h"
 #include "SearchPhrases.h"
 #include "core/rtf/RtfReader.h"
+#include "support/CorpusFiles.h"
 #include "support/ShellTool.h"
 #include "support/TempDir.h"
 
@@ -33,24 +34,15 @@ TEST(SearchCommand, PrintsMatchesInUtf8AndExitsByOutcome) {
 
     ExpectToolCases(
         {
-            {base + " '\xC3\xA9"
-                    "COLE'",
-             0,
-             "2 \xC3\x89"
-             "cole primaire\nfound: 1\n"},
-            {base + " '\xC3\xA9"
-                    "COLE' --case",
-             1, "found: 0\n"},
+            {base + " 'éCOLE'", 0, "2 École primaire\nfound: 1\n"},
+            {base + " 'éCOLE' --case", 1, "found: 0\n"},
             {base + " port --no-text", 0, "3 Transport\nfound: 1\n"},
             {base + " trans --word --no-title", 1, "found: 0\n"},
-            {base + " classe --no-title --word", 0,
-             "2 \xC3\x89"
-             "cole primaire\nfound: 1\n"},
+            {base + " classe --no-title --word", 0, "2 École primaire\nfound: 1\n"},
             {base + " absent", 1, "found: 0\n"},
             {base + " port --no-title --no-text", 2, ""},
             {base + " ''", 2, ""},
-            {base + " '\xE2\x82\xAC\xE2\x88\x9E'", 2,
-             ""}, // the infinity sign has no Windows-1252 byte
+            {base + " '€∞'", 2, ""}, // the infinity sign has no Windows-1252 byte
             {base + " port --regex", 2, ""},
             {base, 2, ""},
             {"'" + dir.file("ABSENT") + "' port", 1, ""},
@@ -74,22 +66,14 @@ TEST(SearchCommand, FindsVisiblePhrasesOfRtfWrittenByOtherPrograms) {
     std::error_code ec;
     if (!fs::is_directory(root, ec))
         GTEST_SKIP() << "corpus absent: " << root;
-    std::vector<fs::path> files;
-    for (const fs::directory_entry& e : fs::recursive_directory_iterator(root, ec)) {
-        std::string ext = e.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (ext == ".rtf")
-            files.push_back(e.path());
-    }
-    std::sort(files.begin(), files.end());
+    const std::vector<std::string> files = test::FilesWithExtension({root.string()}, ".rtf");
     ASSERT_GE(files.size(), 10u);
 
     TempDir dir;
     DataSourceWriter w;
     std::vector<std::string> bodies;
     for (size_t k = 0; k < files.size(); ++k) {
-        bodies.push_back(TempDir::readFile(files[k].string()));
+        bodies.push_back(TempDir::readFile(files[k]));
         w.addArticle(static_cast<ArticleNumber>(k + 1), "Fichier " + std::to_string(k + 1),
                      bodies.back());
     }
@@ -99,7 +83,7 @@ TEST(SearchCommand, FindsVisiblePhrasesOfRtfWrittenByOtherPrograms) {
     std::mt19937 random(15);
     size_t tried = 0;
     for (size_t k = 0; k < files.size(); ++k) {
-        SCOPED_TRACE(files[k].string());
+        SCOPED_TRACE(files[k]);
         const std::vector<Phrase> phrases =
             PhrasesOf(rtf::RtfReader::read(bodies[k]), {}, random, 2);
         EXPECT_FALSE(phrases.empty());

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SearchFixture.h"
 #include "core/articles/DataSourceGenerator.h"
+#include "core/common/Cp1252.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -128,7 +129,7 @@ TEST(SearchArticles, StopsAtTheFirstThousandInEnumerationOrder) {
             source.search(request("mot", true, true, true), threads);
         EXPECT_EQ(found, expected) << threads << " threads";
         EXPECT_EQ(ResultsCaption("mot", found.size()),
-                  "Recherche sur \xABmot\xBB (1000 sujets trouv\xE9s)");
+                  cp1252::fromUtf8("Recherche sur «mot» (1000 sujets trouvés)"));
     }
 }
 

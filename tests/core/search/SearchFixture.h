@@ -3,6 +3,7 @@
 
 #include "core/articles/ArticleStore.h"
 #include "core/articles/DataSourceWriter.h"
+#include "core/common/Cp1252.h"
 #include "core/search/SearchEngine.h"
 #include "support/TempDir.h"
 
@@ -15,18 +16,8 @@ namespace tolvane::test {
 // An RTF document whose displayed text is the Windows-1252 text given
 // (bytes from 0x80 written as \'hh, as authoring tools do).
 inline std::string rtfBody(const std::string& text) {
-    static const char* hex = "0123456789abcdef";
     std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\pard ";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c >= 0x80) {
-            rtf += "\\'";
-            rtf += hex[c >> 4];
-            rtf += hex[c & 15];
-        } else {
-            rtf += ch;
-        }
-    }
+    cp1252::appendRtfText(rtf, text);
     return rtf + "\\par}";
 }
 

@@ -4,6 +4,7 @@
 #include "core/authoring/DataSourceBuilder.h"
 #include "core/rtf/RtfReader.h"
 #include "core/search/ArticleMatcher.h"
+#include "support/CorpusFiles.h"
 #include "support/WrittenBodies.h"
 
 #include <algorithm>
@@ -111,20 +112,11 @@ TEST(SearchRecall, EveryCorpusProjectIsFoundByPhrasesOfItsOwnText) {
     std::error_code ec;
     if (!fs::is_directory(root, ec))
         GTEST_SKIP() << "corpus absent: " << root;
-    std::vector<fs::path> projects;
-    for (const fs::directory_entry& e : fs::recursive_directory_iterator(root, ec)) {
-        std::string ext = e.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (ext == ".hpj")
-            projects.push_back(e.path());
-    }
-    std::sort(projects.begin(), projects.end());
     size_t built = 0;
     uint32_t seed = 100;
-    for (const fs::path& p : projects) {
-        SCOPED_TRACE(p.string());
-        built += CheckRecall(p.string(), fs::relative(p, root, ec).string(), ++seed) ? 1 : 0;
+    for (const std::string& p : test::FilesWithExtension({root.string()}, ".hpj")) {
+        SCOPED_TRACE(p);
+        built += CheckRecall(p, fs::relative(p, root, ec).string(), ++seed) ? 1 : 0;
     }
     EXPECT_GE(built, 5u);
 }

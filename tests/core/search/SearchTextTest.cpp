@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/common/Cp1252.h"
 #include "core/search/SearchEngine.h"
 
 #include <gtest/gtest.h>
@@ -51,21 +52,23 @@ TEST(TitleMatches, UpperCasesThroughTheCodePageAndIgnoresWords) {
 }
 
 TEST(ResultsCaption, NamesTheTextAndCountsTheRows) {
+    // In UTF-8 here; the captions are Windows-1252.
     const struct {
         const char* text;
         size_t count;
         const char* caption;
     } cases[] = {
-        {"mot", 1, "Recherche sur \xABmot\xBB (1 sujet trouv\xE9)"},
-        {"mot", 2, "Recherche sur \xABmot\xBB (2 sujets trouv\xE9s)"},
-        {"mot", 0, "Recherche sur \xABmot\xBB (0 sujet trouv\xE9)"},
-        {"\xE9t\xE9", 1000, "Recherche sur \xAB\xE9t\xE9\xBB (1000 sujets trouv\xE9s)"},
-        {"", 3, "R\xE9sultats de la recherche (3 sujets trouv\xE9s)"},
+        {"mot", 1, "Recherche sur «mot» (1 sujet trouvé)"},
+        {"mot", 2, "Recherche sur «mot» (2 sujets trouvés)"},
+        {"mot", 0, "Recherche sur «mot» (0 sujet trouvé)"},
+        {"été", 1000, "Recherche sur «été» (1000 sujets trouvés)"},
+        {"", 3, "Résultats de la recherche (3 sujets trouvés)"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ResultsCaption(c.text, c.count), c.caption);
-    EXPECT_EQ(QueryCaption("mot"), "Recherche sur \xABmot\xBB");
-    EXPECT_EQ(QueryCaption(""), "R\xE9sultats de la recherche");
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResultsCaption(cp1252::fromUtf8(c.text), c.count), cp1252::fromUtf8(c.caption));
+    }
+    EXPECT_EQ(QueryCaption("mot"), cp1252::fromUtf8("Recherche sur «mot»"));
+    EXPECT_EQ(QueryCaption(""), cp1252::fromUtf8("Résultats de la recherche"));
 }
 
 } // namespace

@@ -110,10 +110,9 @@ TEST(DataSourceLocationTest, FindDataSourceInFoldersOfAnyName) {
         const char* file;
     };
     const Case cases[] = {
-        {"\xC3\xA9t\xC3\xA9", "c\xC5\x93ur.PGD"},  // été/cœur: Windows-1252 letters
-        {"\xE6\x97\xA5\xE6\x9C\xAC", "Guide.pgd"}, // 日本: no Windows-1252 byte
-        {"a b'c", "x.y.PgD"},
-        {"double", "A.PGDX.PGD"}, // only the final extension is cut
+        {"été", "cœur.PGD"},                               // été/cœur: Windows-1252 letters
+        {"日本", "Guide.pgd"},                             // 日本: no Windows-1252 byte
+        {"a b'c", "x.y.PgD"},    {"double", "A.PGDX.PGD"}, // only the final extension is cut
         {"triple", "b.pgd.pgd"},
     };
     for (const Case& c : cases) {

@@ -71,8 +71,7 @@ TEST(InstalledGuideTest, BareStartFallsBackToTheInstalledGuideWithTheUsersOwnNot
     const std::string exe = prefix.file("bin/tolvane");
     const std::string installed = upper(prefix.path()) + "/SHARE/TOLVANE/GUIDE";
     TempDir home;
-    const std::string dataHome = home.file("donn\xC3\xA9"
-                                           "es");
+    const std::string dataHome = home.file("données");
     ScopedEnv xdg("XDG_DATA_HOME", dataHome.c_str());
 
     StartupOutcome outcome = ApplyStartupRules({"/P:3"}, exe);

@@ -93,7 +93,7 @@ TEST_F(StartupRulesTest, EveryRunStartsFromTheInitialSettings) {
 }
 
 TEST_F(StartupRulesTest, NativeArgumentsBecomeWindows1252) {
-    const StartupOutcome outcome = ApplyStartupRules({"/N:\xC3\xA9t\xC3\xA9_\xE6\x97\xA5"}, m_exe);
+    const StartupOutcome outcome = ApplyStartupRules({"/N:été_日"}, m_exe);
     EXPECT_EQ(outcome.settings.strTitleOverride, "\xC9T\xC9 ?");
     EXPECT_EQ(WindowTitle(outcome.settings), "\xC9T\xC9 ?");
 }

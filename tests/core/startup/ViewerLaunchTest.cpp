@@ -35,12 +35,12 @@ TEST(ViewerLaunchTest, PrepareViewerLaunch_OneDSwitchWithTheAbsoluteBase) {
     ::mkdir(dir.file("Mes aides").c_str(), 0755);
     ::mkdir(dir.file("sub").c_str(), 0755);
     ::mkdir(dir.file("x.PGD").c_str(), 0755);
-    const std::string spaced = dir.file("Mes aides/\xC3\x89t\xC3\xA9 2.PGD");
+    const std::string spaced = dir.file("Mes aides/Été 2.PGD");
     TempDir::writeFile(spaced, "");
     TempDir::writeFile(dir.file("guide.pgd"), "");
     TempDir::writeFile(dir.file("Aide.Pgd"), "");
     TempDir::writeFile(dir.file("notes.txt"), "");
-    TempDir::writeFile(dir.file("\xE6\x97\xA5.PGD"), ""); // no Windows-1252 form
+    TempDir::writeFile(dir.file("日.PGD"), ""); // no Windows-1252 form
     ASSERT_EQ(::symlink(dir.file("Mes aides").c_str(), dir.file("lien").c_str()), 0);
 
     struct Case {
@@ -50,14 +50,12 @@ TEST(ViewerLaunchTest, PrepareViewerLaunch_OneDSwitchWithTheAbsoluteBase) {
         std::string base; // checked when Ok
     };
     const Case cases[] = {
-        {spaced, "/", Status::Ok, root + "/Mes aides/\xC3\x89t\xC3\xA9 2"},
+        {spaced, "/", Status::Ok, root + "/Mes aides/Été 2"},
         {"guide.pgd", dir.path(), Status::Ok, root + "/guide"},
         {"./sub/../Aide.Pgd", dir.path(), Status::Ok, root + "/Aide"},
-        {"Mes aides/\xC3\x89t\xC3\xA9 2.PGD", dir.path(), Status::Ok,
-         root + "/Mes aides/\xC3\x89t\xC3\xA9 2"},
+        {"Mes aides/Été 2.PGD", dir.path(), Status::Ok, root + "/Mes aides/Été 2"},
         // Through a link to the folder: the same base, so the same instance.
-        {dir.file("lien/\xC3\x89t\xC3\xA9 2.PGD"), "/", Status::Ok,
-         root + "/Mes aides/\xC3\x89t\xC3\xA9 2"},
+        {dir.file("lien/Été 2.PGD"), "/", Status::Ok, root + "/Mes aides/Été 2"},
         {dir.file("notes.txt"), "/", Status::NotDataFile, ""},
         {dir.file(".PGD"), "/", Status::NotDataFile, ""},
         {dir.file("guide.pgdx"), "/", Status::NotDataFile, ""},
@@ -67,7 +65,7 @@ TEST(ViewerLaunchTest, PrepareViewerLaunch_OneDSwitchWithTheAbsoluteBase) {
         {dir.file("nowhere/guide.pgd"), "/", Status::Missing, ""},
         {dir.file("x.PGD"), "/", Status::Missing, ""}, // a folder
         {"guide.pgd", dir.file("nowhere"), Status::Missing, ""},
-        {dir.file("\xE6\x97\xA5.PGD"), "/", Status::Unrepresentable, ""},
+        {dir.file("日.PGD"), "/", Status::Unrepresentable, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file + " in " + c.cwd);
@@ -98,7 +96,7 @@ TEST(ViewerLaunchTest, PrepareViewerLaunch_ReadOnlyFolderSendsTheNotesToTheUsers
     // No user folder known, or one the viewer could not read: no /A.
     launch = PrepareViewerLaunch(dir.file("Guide.PGD"), "/", "", readOnly);
     EXPECT_EQ(launch.arguments, std::vector<std::string>{"/D:" + root + "/Guide"});
-    launch = PrepareViewerLaunch(dir.file("Guide.PGD"), "/", "/home/\xE6\x97\xA5", readOnly);
+    launch = PrepareViewerLaunch(dir.file("Guide.PGD"), "/", "/home/日", readOnly);
     EXPECT_EQ(launch.arguments, std::vector<std::string>{"/D:" + root + "/Guide"});
     EXPECT_EQ(launch.userBase, "");
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/stores/AnnotationStore.h"
 
+#include "core/common/Cp1252.h"
 #include "core/common/InputFile.h"
 #include "core/common/LittleEndian.h"
 #include "core/common/UserFileSafety.h"
@@ -263,8 +264,8 @@ TEST_F(AnnotationStoreTest, SaveFails_NothingLostAndMessageNamesTheFile) {
     files.replaceError = ENOSPC;
     std::string error;
     EXPECT_FALSE(store.SaveAnnotations(&error));
-    EXPECT_EQ(error, "Impossible d'enregistrer les annotations dans \xAB" + notPath +
-                         "\xBB : le disque est plein.");
+    EXPECT_EQ(error, cp1252::fromUtf8("Impossible d'enregistrer les annotations dans «" + notPath +
+                                      "» : le disque est plein."));
     EXPECT_EQ(TempDir::readFile(notPath), notFile({{8, "intacte"}}));
     EXPECT_EQ(pendingBytes(), record(12, "douze"));
     // The store stays usable and the texts are there at the next start.
@@ -285,8 +286,8 @@ TEST_F(AnnotationStoreTest, ReadOnlyFolder_SaveFailsAndNothingIsLost) {
     ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
     std::string error;
     EXPECT_FALSE(store.SaveAnnotations(&error));
-    EXPECT_EQ(error, "Impossible d'enregistrer les annotations dans \xAB" + notPath +
-                         "\xBB : acc\xE8s refus\xE9.");
+    EXPECT_EQ(error, cp1252::fromUtf8("Impossible d'enregistrer les annotations dans «" + notPath +
+                                      "» : accès refusé."));
     // Leftovers of the attempt would be another way to lose track of data.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
@@ -307,8 +308,8 @@ TEST_F(AnnotationStoreTest, AppendFailsAfterSomeBytes_TextKeptAndTornTailOverwri
     store.LoadAnnotation(2);
     std::string error;
     EXPECT_FALSE(store.CommitAnnotation(2, "deux", &error));
-    EXPECT_EQ(error, "Impossible d'enregistrer l'annotation dans \xAB" + pendingPath +
-                         "\xBB : le disque est plein.");
+    EXPECT_EQ(error, cp1252::fromUtf8("Impossible d'enregistrer l'annotation dans «" + pendingPath +
+                                      "» : le disque est plein."));
     EXPECT_EQ(pendingBytes(), record(1, "un") + record(2, "deux").substr(0, 5));
     EXPECT_EQ(store.LoadAnnotation(2), "deux");
 
@@ -461,7 +462,8 @@ namespace {
 using test::Planted;
 using test::Victim;
 
-const char* const kNotOwnReason = "n'est pas un fichier ordinaire appartenant \xE0 l'utilisateur";
+const std::string kNotOwnReason =
+    cp1252::fromUtf8("n'est pas un fichier ordinaire appartenant à l'utilisateur");
 
 // Before: the pending file was opened through whatever stood at its name,
 // so a link planted at GUIDE.NO$ while the viewer ran took the next note

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/stores/BookmarkFile.h"
 
+#include "core/common/Cp1252.h"
 #include "core/common/LittleEndian.h"
 #include "support/FaultyFileOperations.h"
 #include "support/TempDir.h"
@@ -159,8 +160,8 @@ TEST(BookmarkFileTest, WriteFailure_OldFileKeptAndMessageNamesTheFile) {
     files.replaceError = ENOSPC;
     std::string error;
     EXPECT_FALSE(BookmarkFile::SaveBookmarks(path, {{"nouveau", 5}}, &error, files));
-    EXPECT_EQ(error, "Impossible d'enregistrer les signets dans \xAB" + path +
-                         "\xBB : le disque est plein.");
+    EXPECT_EQ(error, cp1252::fromUtf8("Impossible d'enregistrer les signets dans «" + path +
+                                      "» : le disque est plein."));
     EXPECT_EQ(TempDir::readFile(path), old);
 }
 
@@ -175,8 +176,8 @@ TEST(BookmarkFileTest, ReadOnlyFolder_OldFileKeptAndNoTemporaryLeft) {
     std::string error;
     EXPECT_FALSE(BookmarkFile::SaveBookmarks(path, {{"nouveau", 5}}, &error));
     ::chmod(dir.path().c_str(), 0755);
-    EXPECT_EQ(error, "Impossible d'enregistrer les signets dans \xAB" + path +
-                         "\xBB : acc\xE8s refus\xE9.");
+    EXPECT_EQ(error, cp1252::fromUtf8("Impossible d'enregistrer les signets dans «" + path +
+                                      "» : accès refusé."));
     EXPECT_EQ(TempDir::readFile(path), old);
     EXPECT_EQ(entriesIn(dir.path()), 1u);
 }

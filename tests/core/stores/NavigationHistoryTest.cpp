@@ -2,6 +2,7 @@
 #include "core/stores/NavigationHistory.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -95,4 +96,116 @@ TEST(NavigationHistoryTest, UpdateTopPositionOnlyForTheHeadArticle) {
     EXPECT_EQ(NavigationHistory::GoHome(), (HistoryEntry{1, 0}));
     h.Clear();
     EXPECT_TRUE(h.empty());
+}
+
+namespace {
+
+// One user action of a forward table, written "A N L S T BF": action A is
+// 's' (show article N), 'b' (Back), 'f' (Forward) or 'h' (Home); L is where
+// the article on screen was scrolled to when the action left it; S and T
+// are the article the step put on screen and the position it scrolled to
+// (-1: nothing happened); B and F say whether Back and Forward are then
+// enabled ('B', 'F') or not ('-').
+struct ForwardStep {
+    char action = 0;
+    ArticleNumber article = 0;
+    int32_t leftAt = 0;
+    HistoryEntry shown;
+    std::string enabled;
+};
+
+std::vector<ForwardStep> steps(const std::string& script) {
+    std::vector<ForwardStep> out;
+    std::istringstream in(script);
+    std::string one;
+    while (std::getline(in, one, ';')) {
+        std::istringstream fields(one);
+        ForwardStep step;
+        fields >> step.action >> step.article >> step.leftAt >> step.shown.article >>
+            step.shown.topPosition >> step.enabled;
+        out.push_back(step);
+    }
+    return out;
+}
+
+// What the application does for each action: ask the history, then show
+// the article as the view does, then end the step.
+HistoryEntry act(NavigationHistory& h, ArticleNumber& current, const ForwardStep& step) {
+    std::optional<HistoryEntry> target;
+    if (step.action == 's')
+        target = HistoryEntry{step.article, 0};
+    else if (step.action == 'h')
+        target = NavigationHistory::GoHome();
+    else
+        target = step.action == 'b' ? h.GoBack() : h.GoForward();
+    if (!target)
+        return HistoryEntry{current, -1};
+    if (target->article != current)
+        show(h, current, target->article, step.leftAt);
+    h.EndStep();
+    return *target;
+}
+
+} // namespace
+
+TEST(NavigationHistoryTest, ForwardFollowsBackStepsAndGoesWithAnyOtherNavigation) {
+    const struct {
+        const char* name;
+        const char* script;
+    } cases[] = {
+        {"back, back, forward, forward: each article at the line it was left at",
+         "s 1 0 1 0 --; s 2 40 2 0 B-; s 3 50 3 0 B-; b 0 300 2 50 BF; b 0 200 1 40 -F;"
+         "f 0 10 2 200 BF; f 0 20 3 300 B-; f 0 0 3 -1 B-; b 0 333 2 20 BF"},
+        {"a new article after Back empties the forward list",
+         "s 1 0 1 0 --; s 2 0 2 0 B-; b 0 70 1 0 -F; s 5 0 5 0 B-; f 0 0 5 -1 B-"},
+        {"Home after Back empties it; Home on article 1 is no navigation",
+         "s 1 0 1 0 --; s 2 0 2 0 B-; s 3 0 3 0 B-; b 0 0 2 0 BF; b 0 0 1 0 -F;"
+         "h 0 0 1 0 -F; f 0 0 2 0 BF; h 0 0 1 0 B-"},
+        {"showing the article the step would show is still a new navigation",
+         "s 1 0 1 0 --; s 2 0 2 0 B-; b 0 0 1 0 -F; s 2 0 2 0 B-"},
+        {"A, B, A: forward returns to the newest A where it was left",
+         "s 1 0 1 0 --; s 2 60 2 0 B-; s 1 90 1 0 B-; b 0 500 2 90 BF; f 0 15 1 500 B-;"
+         "b 0 0 2 15 BF"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NavigationHistory h;
+        RowLog rows;
+        h.setObserver(&rows);
+        ArticleNumber current = 0;
+        const std::vector<ForwardStep> script = steps(c.script);
+        ASSERT_FALSE(script.empty());
+        for (size_t i = 0; i < script.size(); ++i) {
+            SCOPED_TRACE("step " + std::to_string(i));
+            const ForwardStep& step = script[i];
+            EXPECT_EQ(act(h, current, step), step.shown);
+            EXPECT_EQ(std::string() + (h.CanGoBack() ? 'B' : '-') + (h.CanGoForward() ? 'F' : '-'),
+                      step.enabled);
+            // The history window keeps one row per entry, head on top.
+            EXPECT_EQ(h.entry(0).article, current);
+            size_t rowCount = 0;
+            for (const std::string& op : rows.ops)
+                rowCount = op == "-" ? rowCount - 1 : rowCount + 1;
+            EXPECT_EQ(rowCount, h.size());
+        }
+    }
+}
+
+TEST(NavigationHistoryTest, ClearEmptiesTheForwardListAndAStepThatShowedNothingEnds) {
+    NavigationHistory h;
+    ArticleNumber current = 0;
+    show(h, current, 1, 0);
+    show(h, current, 2, 0);
+    ASSERT_TRUE(h.GoBack());
+    // The article could not be shown: the step ends without a visit, and
+    // the next visit of that same article is a navigation of its own.
+    h.EndStep();
+    EXPECT_TRUE(h.CanGoForward());
+    h.RecordVisit(1);
+    EXPECT_FALSE(h.CanGoForward());
+    show(h, current, 3, 0);
+    ASSERT_TRUE(h.GoBack());
+    h.Clear();
+    EXPECT_FALSE(h.CanGoForward());
+    EXPECT_FALSE(h.GoForward());
 }

@@ -5,7 +5,7 @@
 // order and its failures, and a run killed after typing notes.
 
 #include "core/stores/AnnotationStore.h"
-#include "support/NotesFixture.h"
+#include "support/Viewer.h"
 #include "ui/base/CSash.h"
 #include "ui/base/CommandTable.h"
 
@@ -21,25 +21,15 @@ namespace {
 
 const QString kViewer = QStringLiteral(TOLVANE_BINARY_DIR "/tolvane-harness");
 
-// The fixture with article 3 annotated from an earlier run.
-struct Fixture {
-    TempDir dir;
-    NotesServices services;
-    std::string base = dir.file("guide");
-
-    Fixture() {
-        writeFixture(base);
-        AnnotationStore earlier;
-        earlier.OpenAnnotations(base);
-        earlier.CommitAnnotation(3, "Note ancienne\r\nsur deux lignes");
-        earlier.SaveAnnotations();
-    }
+// The standard fixture with article 3 annotated from an earlier run.
+struct Notes : Viewer {
+    Notes() { writeEarlierRun(base, "Note ancienne\r\nsur deux lignes"); }
     std::string notFile() const { return base + ".NOT"; }
     std::string pendingFile() const { return base + ".NO$"; }
     bool pendingExists() const { return QFile::exists(QString::fromStdString(pendingFile())); }
 };
 
-bool buttonShowsText(const NotesViewer& v) {
+bool buttonShowsText(const Viewer& v) {
     const qint64 shown = v.frame()->action(cmd::Annotation)->icon().cacheKey();
     const qint64 written = v.frame()->action(cmd::AnnotationPresent)->icon().cacheKey();
     return v.frame()->annotationButtonShowsText() && shown == written;
@@ -66,9 +56,8 @@ private slots:
 };
 
 void TestAnnotationBar::hiddenAtStartAndToggledByTheCommand() {
-    Fixture f;
-    NotesViewer v(f.services, f.base);
-    QVERIFY(v.started);
+    Notes v;
+    QVERIFY(v.start());
     QVERIFY(v.bar()->isHidden());
     QVERIFY(v.frame()->action(cmd::Annotation)->isEnabled());
     QVERIFY(!v.frame()->action(cmd::Annotation)->isCheckable());
@@ -86,13 +75,12 @@ void TestAnnotationBar::hiddenAtStartAndToggledByTheCommand() {
     QTRY_COMPARE(v.view()->height(), fullHeight);
     QCOMPARE(QApplication::focusWidget(), v.view());
     // Neither showing nor hiding wrote anything.
-    QVERIFY(f.services.files.log.empty());
+    QVERIFY(v.services.files.log.empty());
 }
 
 void TestAnnotationBar::textTypedWhileShownIsCommittedAtTheArticleChange() {
-    Fixture f;
-    NotesViewer v(f.services, f.base);
-    QVERIFY(v.started);
+    Notes v;
+    QVERIFY(v.start());
     v.trigger(cmd::Annotation);
     typeText(v.bar()->edit(), QStringLiteral("Première"));
     QTest::keyClick(v.bar()->edit(), Qt::Key_Return);
@@ -101,10 +89,10 @@ void TestAnnotationBar::textTypedWhileShownIsCommittedAtTheArticleChange() {
     v.trigger(cmd::Annotation);
     QVERIFY(v.bar()->isHidden());
     QCOMPARE(v.note(), QStringLiteral("Première\nligne"));
-    QVERIFY(!f.pendingExists());
+    QVERIFY(!v.pendingExists());
 
     QVERIFY(v.app->ShowArticle(2, 0));
-    QVERIFY(f.pendingExists());
+    QVERIFY(v.pendingExists());
     QCOMPARE(v.note(), QString());
     QVERIFY(v.app->ShowArticle(3, 0));
     QCOMPARE(v.note(), QStringLiteral("Note ancienne\nsur deux lignes"));
@@ -112,22 +100,21 @@ void TestAnnotationBar::textTypedWhileShownIsCommittedAtTheArticleChange() {
     QCOMPARE(v.note(), QStringLiteral("Première\nligne"));
 
     // Leaving an article without typing appends nothing.
-    const std::string pending = TempDir::readFile(f.pendingFile());
+    const std::string pending = TempDir::readFile(v.pendingFile());
     QVERIFY(v.app->ShowArticle(2, 0));
-    QCOMPARE(TempDir::readFile(f.pendingFile()), pending);
+    QCOMPARE(TempDir::readFile(v.pendingFile()), pending);
 
     v.close();
-    const auto records = noteRecords(TempDir::readFile(f.notFile()));
+    const auto records = noteRecords(TempDir::readFile(v.notFile()));
     QCOMPARE(records.size(), size_t(2));
     QCOMPARE(records.at(1), std::string("Premi\xE8re\r\nligne"));
     QCOMPARE(records.at(3), std::string("Note ancienne\r\nsur deux lignes"));
-    QVERIFY(!f.pendingExists());
+    QVERIFY(!v.pendingExists());
 }
 
 void TestAnnotationBar::buttonFollowsTheText() {
-    Fixture f;
-    NotesViewer v(f.services, f.base);
-    QVERIFY(v.started);
+    Notes v;
+    QVERIFY(v.start());
     QVERIFY(!buttonShowsText(v));
 
     v.trigger(cmd::Annotation);
@@ -151,9 +138,8 @@ void TestAnnotationBar::buttonFollowsTheText() {
 }
 
 void TestAnnotationBar::pauseInTypingCommitsTheText() {
-    Fixture f;
-    NotesViewer v(f.services, f.base);
-    QVERIFY(v.started);
+    Notes v;
+    QVERIFY(v.start());
     QCOMPARE(v.bar()->idleCommitDelay(), 2000);
     // The pause is ended by the test, not by the clock: while typing goes on
     // the wait is longer than any test run.
@@ -164,20 +150,20 @@ void TestAnnotationBar::pauseInTypingCommitsTheText() {
     for (const char c : std::string("abcde")) {
         QTest::keyClick(v.bar()->edit(), c);
         QVERIFY(v.bar()->idleCommitPending());
-        QVERIFY(!f.pendingExists());
+        QVERIFY(!v.pendingExists());
     }
     v.bar()->setIdleCommitDelay(0); // the pause
-    QTRY_VERIFY_WITH_TIMEOUT(f.pendingExists(), 10000);
-    const std::string once = TempDir::readFile(f.pendingFile());
+    QTRY_VERIFY_WITH_TIMEOUT(v.pendingExists(), 10000);
+    const std::string once = TempDir::readFile(v.pendingFile());
     QCOMPARE(once, std::string("\x01\0\0\0\x05\0\0\0abcde", 13));
 
     // A pause with nothing new appends nothing, nor does the article change.
     QTest::keyClick(v.bar()->edit(), Qt::Key_F);
     QTest::keyClick(v.bar()->edit(), Qt::Key_Backspace);
     QTRY_VERIFY_WITH_TIMEOUT(!v.bar()->idleCommitPending(), 10000);
-    QCOMPARE(TempDir::readFile(f.pendingFile()), once);
+    QCOMPARE(TempDir::readFile(v.pendingFile()), once);
     QVERIFY(v.app->ShowArticle(2, 0));
-    QCOMPARE(TempDir::readFile(f.pendingFile()), once);
+    QCOMPARE(TempDir::readFile(v.pendingFile()), once);
     // Loading an article's text is not typing.
     QVERIFY(v.app->ShowArticle(3, 0));
     QVERIFY(!v.bar()->idleCommitPending());
@@ -198,9 +184,8 @@ void TestAnnotationBar::heightRule() {
     QFETCH(int, height);
     QCOMPARE(CAnnotationBar::paneHeight(dragged), height);
 
-    Fixture f;
-    NotesViewer v(f.services, f.base);
-    QVERIFY(v.started);
+    Notes v;
+    QVERIFY(v.start());
     v.trigger(cmd::Annotation);
     QTRY_COMPARE(v.bar()->height(), 46);
     v.bar()->sash()->setValue(dragged);
@@ -242,77 +227,72 @@ void TestAnnotationBar::textConversions() {
 }
 
 void TestAnnotationBar::closeCommitsThenWritesNotesThenBookmarks() {
-    Fixture f;
-    NotesViewer v(f.services, f.base);
-    QVERIFY(v.started);
+    Notes v;
+    QVERIFY(v.start());
     QVERIFY(v.app->ShowArticle(2, 0));
     typeText(v.bar()->edit(), QStringLiteral("Deux"));
-    f.services.files.log.clear();
+    v.services.files.log.clear();
     v.close();
     QVERIFY(!v.frame()->isVisible());
-    QCOMPARE(f.services.files.log, (std::vector<std::string>{"append .NO$", "replace .NOT",
+    QCOMPARE(v.services.files.log, (std::vector<std::string>{"append .NO$", "replace .NOT",
                                                              "remove .NO$", "replace .SIG"}));
-    QVERIFY(f.services.messages.isEmpty());
-    const auto records = noteRecords(TempDir::readFile(f.notFile()));
+    QVERIFY(v.services.messages.isEmpty());
+    const auto records = noteRecords(TempDir::readFile(v.notFile()));
     QCOMPARE(records.at(2), std::string("Deux"));
-    QCOMPARE(TempDir::readFile(f.base + ".SIG"), std::string("\0\0\0\0", 4));
+    QCOMPARE(TempDir::readFile(v.base + ".SIG"), std::string("\0\0\0\0", 4));
 }
 
 void TestAnnotationBar::failedSavesAreReportedAndLoseNothing() {
-    Fixture f;
-    TempDir::writeFile(f.base + ".SIG", std::string("\x01\0\0\0\x02\0\0\0\x03\0\0\0Ici", 15));
-    const std::string oldNotes = TempDir::readFile(f.notFile());
-    const std::string oldBookmarks = TempDir::readFile(f.base + ".SIG");
-    {
-        NotesViewer v(f.services, f.base);
-        QVERIFY(v.started);
-        QCOMPARE(v.bookmarks()->RowCount(), 1);
-        QVERIFY(v.app->ShowArticle(2, 0));
-        typeText(v.bar()->edit(), QStringLiteral("Gardé"));
-        f.services.files.refusedExtensions = {".NOT", ".SIG"};
-        v.close();
+    Notes v;
+    const std::string sig = v.base + ".SIG";
+    TempDir::writeFile(sig, std::string("\x01\0\0\0\x02\0\0\0\x03\0\0\0Ici", 15));
+    const std::string oldNotes = TempDir::readFile(v.notFile());
+    const std::string oldBookmarks = TempDir::readFile(sig);
+    QVERIFY(v.start());
+    QCOMPARE(v.bookmarks()->RowCount(), 1);
+    QVERIFY(v.app->ShowArticle(2, 0));
+    typeText(v.bar()->edit(), QStringLiteral("Gardé"));
+    v.services.files.refusedExtensions = {".NOT", ".SIG"};
+    v.close();
 
-        QVERIFY(!v.frame()->isVisible());
-        QCOMPARE(f.services.messages.size(), 2);
-        const QString notes = QString::fromStdString(f.notFile());
-        const QString bookmarks = QString::fromStdString(f.base + ".SIG");
-        QVERIFY2(f.services.messages[0].contains(notes), qPrintable(f.services.messages[0]));
-        QVERIFY2(f.services.messages[1].contains(bookmarks), qPrintable(f.services.messages[1]));
-        QVERIFY(f.services.messages[0].startsWith(QStringLiteral("Impossible d'enregistrer")));
-        QCOMPARE(TempDir::readFile(f.notFile()), oldNotes);
-        QCOMPARE(TempDir::readFile(f.base + ".SIG"), oldBookmarks);
-    }
+    QVERIFY(!v.frame()->isVisible());
+    const QStringList& messages = v.services.messages;
+    QCOMPARE(messages.size(), 2);
+    QVERIFY2(messages[0].contains(QString::fromStdString(v.notFile())), qPrintable(messages[0]));
+    QVERIFY2(messages[1].contains(QString::fromStdString(sig)), qPrintable(messages[1]));
+    QVERIFY(messages[0].startsWith(QStringLiteral("Impossible d'enregistrer")));
+    QCOMPARE(TempDir::readFile(v.notFile()), oldNotes);
+    QCOMPARE(TempDir::readFile(sig), oldBookmarks);
 
     // The note typed waits in .NO$ and comes back at the next start.
-    QVERIFY(f.pendingExists());
-    f.services.files.refusedExtensions.clear();
-    f.services.messages.clear();
-    NotesViewer again(f.services, f.base);
-    QVERIFY(again.started);
-    QVERIFY(again.app->ShowArticle(2, 0));
-    QCOMPARE(again.note(), QStringLiteral("Gardé"));
-    QVERIFY(again.app->ShowArticle(3, 0));
-    QCOMPARE(again.note(), QStringLiteral("Note ancienne\nsur deux lignes"));
+    v.stop();
+    QVERIFY(v.pendingExists());
+    v.services.files.refusedExtensions.clear();
+    QVERIFY(v.start());
+    QVERIFY(v.app->ShowArticle(2, 0));
+    QCOMPARE(v.note(), QStringLiteral("Gardé"));
+    QVERIFY(v.app->ShowArticle(3, 0));
+    QCOMPARE(v.note(), QStringLiteral("Note ancienne\nsur deux lignes"));
+    QVERIFY(messages.isEmpty());
 }
 
 void TestAnnotationBar::failedCommitsAreReportedOnceAndKeptForTheSave() {
-    Fixture f;
-    {
-        NotesViewer v(f.services, f.base);
-        QVERIFY(v.started);
-        f.services.files.refusedExtensions = {".NO$"};
-        typeText(v.bar()->edit(), QStringLiteral("Un"));
-        QVERIFY(v.app->ShowArticle(2, 0));
-        QCOMPARE(f.services.messages.size(), 1);
-        QVERIFY(f.services.messages[0].contains(QString::fromStdString(f.pendingFile())));
-        typeText(v.bar()->edit(), QStringLiteral("Deux"));
-        QVERIFY(v.app->ShowArticle(1, 0));
-        QCOMPARE(f.services.messages.size(), 1);
-        QCOMPARE(v.note(), QStringLiteral("Un"));
-        v.close();
-        QCOMPARE(f.services.messages.size(), 1);
-    }
-    const auto records = noteRecords(TempDir::readFile(f.notFile()));
+    Notes v;
+    QVERIFY(v.start());
+    const QStringList& messages = v.services.messages;
+    v.services.files.refusedExtensions = {".NO$"};
+    typeText(v.bar()->edit(), QStringLiteral("Un"));
+    QVERIFY(v.app->ShowArticle(2, 0));
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages[0].contains(QString::fromStdString(v.pendingFile())));
+    typeText(v.bar()->edit(), QStringLiteral("Deux"));
+    QVERIFY(v.app->ShowArticle(1, 0));
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(v.note(), QStringLiteral("Un"));
+    v.close();
+    QCOMPARE(messages.size(), 1);
+    v.stop();
+    const auto records = noteRecords(TempDir::readFile(v.notFile()));
     QCOMPARE(records.size(), size_t(3));
     QCOMPARE(records.at(1), std::string("Un"));
     QCOMPARE(records.at(2), std::string("Deux"));
@@ -321,14 +301,14 @@ void TestAnnotationBar::failedCommitsAreReportedOnceAndKeptForTheSave() {
 void TestAnnotationBar::killedRunKeepsItsNotes() {
     if (!QFile::exists(kViewer))
         QSKIP("the viewer executable is not built");
-    Fixture f;
+    Notes v;
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("TOLVANE_TYPE_NOTES"),
                QStringLiteral("2=Deux\nlignes|1=Accueil modifié|3=Trois"));
     process.setProcessEnvironment(env);
-    process.start(kViewer, {QStringLiteral("/D:") + QString::fromStdString(f.base)});
+    process.start(kViewer, {QStringLiteral("/D:") + QString::fromStdString(v.base)});
     QVERIFY(process.waitForStarted(10000));
     QByteArray output;
     QTRY_VERIFY_WITH_TIMEOUT((output += process.readAllStandardOutput()).contains("notes typed") ||
@@ -338,10 +318,9 @@ void TestAnnotationBar::killedRunKeepsItsNotes() {
     process.kill();
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitStatus(), QProcess::CrashExit);
-    QVERIFY(f.pendingExists());
+    QVERIFY(v.pendingExists());
 
-    NotesViewer v(f.services, f.base);
-    QVERIFY(v.started);
+    QVERIFY(v.start());
     QCOMPARE(v.note(), QStringLiteral("Accueil modifié"));
     QVERIFY(v.app->ShowArticle(2, 0));
     QCOMPARE(v.note(), QStringLiteral("Deux\nlignes"));

@@ -5,8 +5,9 @@
 // find command and the popup closed on activation.
 
 #include "core/search/SearchEngine.h"
-#include "support/SearchViewer.h"
+#include "support/Viewer.h"
 #include "ui/base/CommandTable.h"
+#include "ui/base/QtText.h"
 #include "ui/view/CPopupWnd.h"
 
 #include <QAccessible>
@@ -74,8 +75,8 @@ private slots:
 };
 
 void TestFindDialog::createdHiddenInFirstStates() {
-    SearchViewer v(smallSource());
-    QVERIFY(v.started);
+    Viewer v(smallSource());
+    QVERIFY(v.start());
     QVERIFY(v.find() != nullptr);
     QVERIFY(!v.find()->isVisible());
     QCOMPARE(v.find()->windowTitle(), QStringLiteral("Rechercher..."));
@@ -117,13 +118,13 @@ void TestFindDialog::enablingRules() {
     QFETCH(bool, current);
     QFETCH(bool, searchEnabled);
     QFETCH(bool, boxesEnabled);
-    SearchViewer v(smallSource());
-    QVERIFY(v.started);
+    Viewer v(smallSource());
+    QVERIFY(v.start());
     v.setChecked("inTitle", inTitle);
     v.setChecked("inText", inText);
     if (current)
         v.setChecked("currentArticle", true);
-    v.typeText(text);
+    v.typeFindText(text);
     QCOMPARE(v.button("searchButton")->isEnabled(), searchEnabled);
     QCOMPARE(v.button("inTitle")->isEnabled(), boxesEnabled);
     QCOMPARE(v.button("inText")->isEnabled(), boxesEnabled);
@@ -170,18 +171,18 @@ void TestFindDialog::searchAllArticles() {
     QFETCH(bool, wholeWord);
     QFETCH(QStringList, rows);
     QFETCH(QString, caption);
-    SearchViewer v(smallSource());
-    QVERIFY(v.started);
+    Viewer v(smallSource());
+    QVERIFY(v.start());
     v.app->OnFind();
     QVERIFY(v.find()->isVisible());
     v.search(text, true, inTitle, inText, false, wholeWord);
-    QCOMPARE(SearchViewer::rows(v.results()), rows);
+    QCOMPARE(rowTexts(v.results()), rows);
     QCOMPARE(v.results()->windowTitle(), caption);
     QCOMPARE(v.results()->query(), toCp1252(text));
     QCOMPARE(v.results()->queryWholeWord(), wholeWord);
     if (rows.isEmpty()) {
         QCOMPARE(v.services.messages, QStringList{kNotFound});
-        QCOMPARE(v.services.captions, QStringList{v.windowTitle()});
+        QCOMPARE(v.services.captions, QStringList{v.services.windowTitle()});
         QVERIFY(v.find()->isVisible());
         QVERIFY(!v.results()->isVisible());
     } else {
@@ -203,13 +204,13 @@ void TestFindDialog::thousandRowsOfTwelveHundredMatches() {
         std::snprintf(title, sizeof title, "Sujet x%04d", i);
         w.addArticle(i, title, plainBody("Texte."));
     }
-    SearchViewer v(w);
-    QVERIFY(v.started);
+    Viewer v(w);
+    QVERIFY(v.start());
     v.app->OnFind();
     PaintClock paint;
     v.results()->listBox()->viewport()->installEventFilter(&paint);
     v.setChecked("inText", false);
-    v.typeText(QStringLiteral("x"));
+    v.typeFindText(QStringLiteral("x"));
     QElapsedTimer total;
     total.start();
     paint.clock.start();
@@ -233,7 +234,7 @@ void TestFindDialog::thousandRowsOfTwelveHundredMatches() {
     for (const SearchMatch& m : matches)
         titles << fromCp1252(m.title);
     titles.sort();
-    QCOMPARE(SearchViewer::rows(v.results()), titles);
+    QCOMPARE(rowTexts(v.results()), titles);
 
     // Timings are informative only here; bench/ui_results_bench measures them.
     qInfo("search and rows %lld ms, engine alone %lld ms, first paint at %lld ms", searchAndRows,
@@ -247,8 +248,8 @@ void TestFindDialog::thousandRowsOfTwelveHundredMatches() {
 void TestFindDialog::closingWhileTypingInTheField() {
     DataSourceWriter w;
     w.addArticle(1, "Accueil", plainBody("Texte."));
-    auto v = std::make_unique<SearchViewer>(w);
-    QVERIFY(v->started);
+    auto v = std::make_unique<Viewer>(w);
+    QVERIFY(v->start());
     v->app->OnFind();
     QVERIFY(v->find()->isVisible());
     // The combo box speaks up on losing the focus only when the field holds
@@ -261,15 +262,15 @@ void TestFindDialog::closingWhileTypingInTheField() {
     QApplication::setActiveWindow(v->find());
     v->combo()->lineEdit()->setFocus();
     QTRY_VERIFY(v->combo()->lineEdit()->hasFocus());
-    v->typeText(QStringLiteral("texte"));
+    v->typeFindText(QStringLiteral("texte"));
     QPointer<CFindDialog> dialog = v->find();
     v.reset();
     QVERIFY(dialog.isNull());
 }
 
 void TestFindDialog::noMatchEmptiesVisibleResults() {
-    SearchViewer v(smallSource());
-    QVERIFY(v.started);
+    Viewer v(smallSource());
+    QVERIFY(v.start());
     v.app->OnFind();
     v.search(QStringLiteral("port"));
     QVERIFY(v.results()->isVisible());
@@ -277,7 +278,7 @@ void TestFindDialog::noMatchEmptiesVisibleResults() {
     v.app->OnFind();
     v.search(QStringLiteral("zzz"));
     QCOMPARE(v.services.messages, QStringList{kNotFound});
-    QCOMPARE(v.services.captions, QStringList{v.windowTitle()});
+    QCOMPARE(v.services.captions, QStringList{v.services.windowTitle()});
     QVERIFY(v.results()->isVisible());
     QCOMPARE(v.results()->RowCount(), 0);
     QCOMPARE(v.results()->windowTitle(), QStringLiteral("Recherche sur «zzz»"));
@@ -285,8 +286,8 @@ void TestFindDialog::noMatchEmptiesVisibleResults() {
 }
 
 void TestFindDialog::findAndNextInCurrentArticle() {
-    SearchViewer v(smallSource());
-    QVERIFY(v.started);
+    Viewer v(smallSource());
+    QVERIFY(v.start());
     v.app->OnFind();
     using Sel = std::pair<int, int>;
     v.search(QStringLiteral("chat"), false);
@@ -307,7 +308,7 @@ void TestFindDialog::findAndNextInCurrentArticle() {
     // from the selection, not from the top, and leaves the list alone.
     v.button("searchButton")->click();
     QCOMPARE(v.view()->selection(), Sel(3, 7));
-    v.typeText(QStringLiteral("Le"));
+    v.typeFindText(QStringLiteral("Le"));
     v.button("findNextButton")->click();
     QCOMPARE(v.view()->selection(), Sel(14, 16));
     QCOMPARE(v.find()->historyTexts(), QStringList{QStringLiteral("chat")});
@@ -320,7 +321,8 @@ void TestFindDialog::findAndNextInCurrentArticle() {
 
     v.search(QStringLiteral("chien"), false);
     QCOMPARE(v.services.messages, (QStringList{kFinished, kAbsent}));
-    QCOMPARE(v.services.captions, (QStringList{v.windowTitle(), v.windowTitle()}));
+    QCOMPARE(v.services.captions,
+             (QStringList{v.services.windowTitle(), v.services.windowTitle()}));
     QVERIFY(!v.button("findNextButton")->isEnabled());
     QCOMPARE(v.view()->selection(), Sel(0, 0));
 }
@@ -346,8 +348,8 @@ void TestFindDialog::earlierTexts_data() {
 void TestFindDialog::earlierTexts() {
     QFETCH(QStringList, searched);
     QFETCH(QStringList, list);
-    SearchViewer v(smallSource());
-    QVERIFY(v.started);
+    Viewer v(smallSource());
+    QVERIFY(v.start());
     v.app->OnFind();
     for (const QString& text : searched)
         v.search(text, false);
@@ -362,12 +364,12 @@ void TestFindDialog::earlierTexts() {
 }
 
 void TestFindDialog::enterSearchesAndCancelHides() {
-    SearchViewer v(smallSource());
-    QVERIFY(v.started);
+    Viewer v(smallSource());
+    QVERIFY(v.start());
     v.app->OnFind();
-    v.typeText(QStringLiteral("Navires"));
+    v.typeFindText(QStringLiteral("Navires"));
     QTest::keyClick(v.combo()->lineEdit(), Qt::Key_Return);
-    QCOMPARE(SearchViewer::rows(v.results()), QStringList{QStringLiteral("Navires")});
+    QCOMPARE(rowTexts(v.results()), QStringList{QStringLiteral("Navires")});
     QVERIFY(!v.find()->isVisible());
 
     v.app->OnFind();
@@ -384,14 +386,14 @@ void TestFindDialog::enterSearchesAndCancelHides() {
 }
 
 void TestFindDialog::lettersOfTheScopeAndTheSearch() {
-    SearchViewer v(smallSource());
-    QVERIFY(v.started);
+    Viewer v(smallSource());
+    QVERIFY(v.start());
     v.app->OnFind();
     v.find()->activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), v.find());
     QAbstractButton* current = v.button("currentArticle");
     // Alt+U chooses the article on screen, from anywhere in the window.
-    v.typeText(QStringLiteral("chat"));
+    v.typeFindText(QStringLiteral("chat"));
     QTest::keyClick(v.combo()->lineEdit(), Qt::Key_U, Qt::AltModifier);
     QTRY_VERIFY(current->isChecked());
     QTRY_VERIFY(!v.button("inTitle")->isEnabled());
@@ -402,9 +404,9 @@ void TestFindDialog::lettersOfTheScopeAndTheSearch() {
     // And in all the articles: the results come, the window goes.
     QTest::keyClick(v.combo()->lineEdit(), Qt::Key_T, Qt::AltModifier);
     v.setChecked("allArticles", true);
-    v.typeText(QStringLiteral("Navires"));
+    v.typeFindText(QStringLiteral("Navires"));
     QTest::keyClick(v.combo()->lineEdit(), Qt::Key_C, Qt::AltModifier);
-    QTRY_COMPARE(SearchViewer::rows(v.results()), QStringList{QStringLiteral("Navires")});
+    QTRY_COMPARE(rowTexts(v.results()), QStringList{QStringLiteral("Navires")});
     QVERIFY(!v.find()->isVisible());
 
     // A screen reader finds the letter as the key of the choice's press
@@ -421,8 +423,8 @@ void TestFindDialog::lettersOfTheScopeAndTheSearch() {
 }
 
 void TestFindDialog::findCommandTogglesWithCheckMark() {
-    SearchViewer v(smallSource());
-    QVERIFY(v.started);
+    Viewer v(smallSource());
+    QVERIFY(v.start());
     QAction* find = v.frame()->action(cmd::Find);
     QVERIFY(find->isEnabled());
     QVERIFY(!find->isChecked());
@@ -456,8 +458,8 @@ void TestFindDialog::findCommandTogglesWithCheckMark() {
 }
 
 void TestFindDialog::activationClosesPopup() {
-    SearchViewer v(smallSource());
-    QVERIFY(v.started);
+    Viewer v(smallSource());
+    QVERIFY(v.start());
     v.view()->ShowArticle(kPopupArticle, 0);
     QVERIFY(CPopupWnd::IsOpen());
     v.app->OnFind();

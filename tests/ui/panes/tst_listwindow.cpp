@@ -5,7 +5,7 @@
 // the popup closed on activation and the commands' check marks.
 
 #include "core/stores/BookmarkFile.h"
-#include "support/SearchViewer.h"
+#include "support/Viewer.h"
 #include "ui/base/CommandTable.h"
 #include "ui/view/CPopupWnd.h"
 
@@ -31,14 +31,12 @@ DataSourceWriter listSource() {
     w.addArticle(1, "Accueil", longBody("Accueil", 150));
     w.addArticle(2, "Deux", longBody("Deux", 150));
     w.addArticle(3, "Trois", longBody("Trois", 150));
-    w.addArticle(10,
-                 "z\xE8"
-                 "bre",
-                 plainBody("Un fruit."));
-    w.addArticle(11, "Abricot", plainBody("Un fruit."));
-    w.addArticle(12, "Zoo", plainBody("Un fruit."));
-    w.addArticle(13, "abc", plainBody("Un fruit."));
-    w.addArticle(14, "ABD", plainBody("Un fruit."));
+    // Articles 10 to 14, titles whose order depends on case and accents.
+    const char* const fruits[] = {"z\xE8"
+                                  "bre",
+                                  "Abricot", "Zoo", "abc", "ABD"};
+    for (int i = 0; i < 5; ++i)
+        w.addArticle(10 + i, fruits[i], plainBody("Un fruit."));
     w.addArticle(kRepeats, "R\xE9p\xE9titions", plainBody("Le mot ici. Puis le mot encore."));
     w.addArticle(kPopup, "#POPUP:Note", plainBody("Une note."));
     return w;
@@ -82,8 +80,8 @@ void TestListWindow::createdHiddenWithCaptionAndPlace() {
     QFETCH(int, mode);
     QFETCH(QString, caption);
     QFETCH(int, corner);
-    SearchViewer v(listSource());
-    QVERIFY(v.started);
+    Viewer v(listSource());
+    QVERIFY(v.start());
     CListWindow* windows[] = {nullptr, v.history(), v.results(), v.bookmarks()};
     CListWindow* w = windows[mode];
     QVERIFY(w != nullptr);
@@ -98,20 +96,20 @@ void TestListWindow::createdHiddenWithCaptionAndPlace() {
         QCOMPARE(buttonOf(w, name)->isVisible(), buttons);
     // The first article was shown after the history window was made.
     if (mode == LISTMODE_HISTORY)
-        QCOMPARE(SearchViewer::rows(w), QStringList{QStringLiteral("Accueil")});
+        QCOMPARE(rowTexts(w), QStringList{QStringLiteral("Accueil")});
     else
         QCOMPARE(w->RowCount(), 0);
 }
 
 void TestListWindow::rowsInFrenchOrder() {
-    SearchViewer v(listSource());
-    QVERIFY(v.started);
+    Viewer v(listSource());
+    QVERIFY(v.start());
     v.app->OnFind();
     v.search(QStringLiteral("fruit"), true, false, true);
     const QStringList expected{QStringLiteral("abc"), QStringLiteral("ABD"),
                                QStringLiteral("Abricot"), QStringLiteral("zèbre"),
                                QStringLiteral("Zoo")};
-    QCOMPARE(SearchViewer::rows(v.results()), expected);
+    QCOMPARE(rowTexts(v.results()), expected);
     QCOMPARE(v.results()->windowTitle(),
              QStringLiteral("Recherche sur «fruit» (5 sujets trouvés)"));
 
@@ -127,7 +125,7 @@ void TestListWindow::rowsInFrenchOrder() {
                                                           {"Abricot", 11}};
     for (const auto& [text, article] : rows)
         v.results()->AddRow(text, article);
-    QCOMPARE(SearchViewer::rows(v.results()), expected);
+    QCOMPARE(rowTexts(v.results()), expected);
     QCOMPARE(v.results()->RowArticle(0), 13);
     QCOMPARE(v.results()->RowArticle(3), 10);
     QCOMPARE(v.results()->RowText(3), std::string("z\xE8"
@@ -137,15 +135,14 @@ void TestListWindow::rowsInFrenchOrder() {
 }
 
 void TestListWindow::historyRowsFollowHistory() {
-    SearchViewer v(listSource());
-    QVERIFY(v.started);
+    Viewer v(listSource());
+    QVERIFY(v.start());
     QVERIFY(v.app->ShowArticle(2, 0));
     QVERIFY(v.app->ShowArticle(3, 0));
-    QCOMPARE(
-        SearchViewer::rows(v.history()),
-        (QStringList{QStringLiteral("Trois"), QStringLiteral("Deux"), QStringLiteral("Accueil")}));
+    QCOMPARE(rowTexts(v.history()), (QStringList{QStringLiteral("Trois"), QStringLiteral("Deux"),
+                                                 QStringLiteral("Accueil")}));
     v.app->GoBack();
-    QCOMPARE(SearchViewer::rows(v.history()),
+    QCOMPARE(rowTexts(v.history()),
              (QStringList{QStringLiteral("Deux"), QStringLiteral("Accueil")}));
     // Nothing recorded, no row: the article shown, a popup, an absent one.
     v.app->ShowArticle(2, 0);
@@ -156,19 +153,19 @@ void TestListWindow::historyRowsFollowHistory() {
 }
 
 void TestListWindow::openingHistoryRow() {
-    SearchViewer v(listSource());
-    QVERIFY(v.started);
+    Viewer v(listSource());
+    QVERIFY(v.start());
     v.history()->ShowList();
     v.view()->lineScroll(40);
     const int topOfHome = v.view()->TopPosition();
     QVERIFY(topOfHome > 0);
     v.app->ShowArticle(2, 0);
     v.app->ShowArticle(3, 0);
-    SearchViewer::openRow(v.history(), 2);
+    openRow(v.history(), 2);
     QCOMPARE(v.view()->currentArticle(), 1);
     QCOMPARE(v.view()->TopPosition(), topOfHome);
     QCOMPARE(v.app->history().size(), size_t(4));
-    QCOMPARE(SearchViewer::rows(v.history()),
+    QCOMPARE(rowTexts(v.history()),
              (QStringList{QStringLiteral("Accueil"), QStringLiteral("Trois"),
                           QStringLiteral("Deux"), QStringLiteral("Accueil")}));
     QVERIFY(v.history()->isVisible());
@@ -181,13 +178,13 @@ void TestListWindow::openingHistoryRow() {
 }
 
 void TestListWindow::openingResultSelectsNextOccurrence() {
-    SearchViewer v(listSource());
-    QVERIFY(v.started);
+    Viewer v(listSource());
+    QVERIFY(v.start());
     v.app->OnFind();
     v.search(QStringLiteral("mot"), true, false, true);
-    QCOMPARE(SearchViewer::rows(v.results()), QStringList{QStringLiteral("Répétitions")});
+    QCOMPARE(rowTexts(v.results()), QStringList{QStringLiteral("Répétitions")});
     using Sel = std::pair<int, int>;
-    SearchViewer::openRow(v.results(), 0);
+    openRow(v.results(), 0);
     QCOMPARE(v.view()->currentArticle(), kRepeats);
     QCOMPARE(v.view()->selection(), Sel(3, 6));
     const size_t visits = v.app->history().size();
@@ -198,7 +195,7 @@ void TestListWindow::openingResultSelectsNextOccurrence() {
     v.results()->move(next.x() - 10, next.y() - 10);
     const int left = v.results()->frameGeometry().x();
     QVERIFY(v.results()->frameGeometry().contains(next));
-    SearchViewer::openRow(v.results(), 0);
+    openRow(v.results(), 0);
     QCOMPARE(v.view()->selection(), Sel(20, 23));
     QCOMPARE(v.app->history().size(), visits);
     QVERIFY(!v.results()->frameGeometry().contains(next));
@@ -215,11 +212,10 @@ void TestListWindow::bookmarksButtons() {
                                                              "bre",
                                                              10},
                                                             {"Abricot", 11}}));
-    SearchViewer v(w, {"/A:" + userBase});
-    QVERIFY(v.started);
+    Viewer v(w);
+    QVERIFY(v.start({"/A:" + userBase}));
     CListWindow* b = v.bookmarks();
-    QCOMPARE(SearchViewer::rows(b),
-             (QStringList{QStringLiteral("Abricot"), QStringLiteral("zèbre")}));
+    QCOMPARE(rowTexts(b), (QStringList{QStringLiteral("Abricot"), QStringLiteral("zèbre")}));
     QCOMPARE(b->RowArticle(1), 10);
     const auto enabled = [b] {
         QList<bool> states;
@@ -260,8 +256,8 @@ void TestListWindow::layout_data() {
 void TestListWindow::layout() {
     QFETCH(int, mode);
     QFETCH(QSize, size);
-    SearchViewer v(listSource());
-    QVERIFY(v.started);
+    Viewer v(listSource());
+    QVERIFY(v.start());
     CListWindow* windows[] = {nullptr, v.history(), v.results(), v.bookmarks()};
     CListWindow* w = windows[mode];
     w->ShowList();
@@ -275,8 +271,8 @@ void TestListWindow::layout() {
 }
 
 void TestListWindow::activationClosesPopup() {
-    SearchViewer v(listSource());
-    QVERIFY(v.started);
+    Viewer v(listSource());
+    QVERIFY(v.start());
     for (CListWindow* w : {v.history(), v.results(), v.bookmarks()}) {
         v.view()->ShowArticle(kPopup, 0);
         QVERIFY(CPopupWnd::IsOpen());
@@ -291,17 +287,17 @@ void TestListWindow::commandsToggleWithCheckMarks_data() {
     QTest::addColumn<int>("command");
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("toolbarPosition");
-    QTest::newRow("history") << cmd::History << 1 << 5;
-    QTest::newRow("bookmarks") << cmd::Bookmarks << 3 << 10;
-    QTest::newRow("results") << cmd::Results << 2 << 13;
+    QTest::newRow("history") << cmd::History << 1 << 6;
+    QTest::newRow("bookmarks") << cmd::Bookmarks << 3 << 11;
+    QTest::newRow("results") << cmd::Results << 2 << 14;
 }
 
 void TestListWindow::commandsToggleWithCheckMarks() {
     QFETCH(int, command);
     QFETCH(int, mode);
     QFETCH(int, toolbarPosition);
-    SearchViewer v(listSource());
-    QVERIFY(v.started);
+    Viewer v(listSource());
+    QVERIFY(v.start());
     CListWindow* windows[] = {nullptr, v.history(), v.results(), v.bookmarks()};
     CListWindow* w = windows[mode];
     QAction* action = v.frame()->action(command);
@@ -338,15 +334,15 @@ void TestListWindow::commandsToggleWithCheckMarks() {
     QVERIFY(action->isChecked());
     QCOMPARE(again->pos(), QPoint(50 + 25 * mode, 50 + 25 * mode));
     if (mode == LISTMODE_HISTORY) {
-        QCOMPARE(SearchViewer::rows(again), QStringList{QStringLiteral("Accueil")});
+        QCOMPARE(rowTexts(again), QStringList{QStringLiteral("Accueil")});
         v.app->ShowArticle(2, 0);
         QCOMPARE(again->RowCount(), 2);
     }
 }
 
 void TestListWindow::contextMenuShowsCheckMarks() {
-    SearchViewer v(listSource());
-    QVERIFY(v.started);
+    Viewer v(listSource());
+    QVERIFY(v.start());
     v.frame()->action(cmd::History)->trigger();
     QMap<QString, bool> checked;
     QTimer::singleShot(0, [&checked] {

@@ -2,7 +2,7 @@
 // The outline pane in a real main window, offscreen: opening articles from
 // the tree, the images that follow expansion, sync, and the width rule.
 
-#include "support/ViewerFixture.h"
+#include "support/Viewer.h"
 #include "ui/base/CSash.h"
 #include "ui/panes/COutlineBar.h"
 
@@ -190,34 +190,34 @@ private slots:
         QTreeWidgetItem* chapitre = item(QStringLiteral("Chapitre"));
         QTreeWidgetItem* section = item(QStringLiteral("Section"));
         QTreeWidgetItem* deux = item(QStringLiteral("Article deux"));
-        QCOMPARE(OutlineTree::ImageOf(partie), 0);
-        QCOMPARE(OutlineTree::ImageOf(chapitre), 1);
-        QCOMPARE(OutlineTree::ImageOf(section), 2);
-        QCOMPARE(OutlineTree::ImageOf(item(QStringLiteral("Sous-dossier"))), 1);
+        QCOMPARE(OutlineTree::imageOf(partie), 0);
+        QCOMPARE(OutlineTree::imageOf(chapitre), 1);
+        QCOMPARE(OutlineTree::imageOf(section), 2);
+        QCOMPARE(OutlineTree::imageOf(item(QStringLiteral("Sous-dossier"))), 1);
         m_tree->expandItem(partie);
         m_tree->expandItem(chapitre);
         m_tree->expandItem(section);
-        QCOMPARE(OutlineTree::ImageOf(section), 7);
-        QCOMPARE(OutlineTree::ImageOf(partie), 5);
+        QCOMPARE(OutlineTree::imageOf(section), 7);
+        QCOMPARE(OutlineTree::imageOf(partie), 5);
         m_tree->collapseItem(section);
-        QCOMPARE(OutlineTree::ImageOf(section), 2);
+        QCOMPARE(OutlineTree::imageOf(section), 2);
         // Collapsing an ancestor keeps the inner node's state and image.
         m_tree->expandItem(section);
         m_tree->collapseItem(partie);
-        QCOMPARE(OutlineTree::ImageOf(section), 7);
-        QCOMPARE(OutlineTree::ImageOf(partie), 0);
+        QCOMPARE(OutlineTree::imageOf(section), 7);
+        QCOMPARE(OutlineTree::imageOf(partie), 0);
         // An article heading with children shows the open booklet.
         m_tree->expandItem(deux);
-        QCOMPARE(OutlineTree::ImageOf(deux), OutlineImageList::kOpenPage);
+        QCOMPARE(OutlineTree::imageOf(deux), OutlineImageList::kOpenPage);
         QVERIFY(!m_tree->images().icon(OutlineImageList::kOpenPage).isNull());
         m_tree->collapseItem(deux);
-        QCOMPARE(OutlineTree::ImageOf(deux), OutlineImageList::kPage);
+        QCOMPARE(OutlineTree::imageOf(deux), OutlineImageList::kPage);
         QCOMPARE(deux->data(0, Qt::DecorationRole).value<QIcon>().cacheKey(),
                  m_tree->images().icon(OutlineImageList::kPage).cacheKey());
         // Expanding everything opens no leaf.
         m_tree->expandAll();
-        QCOMPARE(OutlineTree::ImageOf(item(QStringLiteral("Article un"))), OutlineImageList::kPage);
-        QCOMPARE(OutlineTree::ImageOf(item(QStringLiteral("Sous-dossier"))), 6);
+        QCOMPARE(OutlineTree::imageOf(item(QStringLiteral("Article un"))), OutlineImageList::kPage);
+        QCOMPARE(OutlineTree::imageOf(item(QStringLiteral("Sous-dossier"))), 6);
     }
 
     void syncExpandsAndSelectsWithoutShowing() {
@@ -227,8 +227,8 @@ private slots:
         QVERIFY(profond->isSelected());
         for (QTreeWidgetItem* p = profond->parent(); p; p = p->parent())
             QVERIFY(p->isExpanded());
-        QCOMPARE(OutlineTree::ImageOf(item(QStringLiteral("Section"))), 7);
-        QCOMPARE(OutlineTree::ImageOf(item(QStringLiteral("Article deux"))), 15);
+        QCOMPARE(OutlineTree::imageOf(item(QStringLiteral("Section"))), 7);
+        QCOMPARE(OutlineTree::imageOf(item(QStringLiteral("Article deux"))), 15);
         QVERIFY(m_tree->viewport()->rect().intersects(m_tree->visualItemRect(profond)));
         QVERIFY(!item(QStringLiteral("Autre"))->isExpanded());
         QVERIFY(m_shown.isEmpty());
@@ -309,14 +309,14 @@ private slots:
             OutlineTree tree;
             QVERIFY(tree.LoadOutline(m_dir.file("profond.FIC")));
             QCOMPARE(tree.topLevelItemCount(), 1);
-            QTreeWidgetItem* last = tree.ItemOfNode(depth - 1);
+            QTreeWidgetItem* last = tree.itemOfNode(depth - 1);
             QCOMPARE(tree.ArticleOfNode(last), 5);
             int shownDepth = 0;
             for (QTreeWidgetItem* p = last->parent(); p; p = p->parent())
                 ++shownDepth;
             QCOMPARE(shownDepth, OutlineTree::kMaxShownDepth);
-            QCOMPARE(tree.ItemOfNode(OutlineTree::kMaxShownDepth + 1)->parent(),
-                     tree.ItemOfNode(OutlineTree::kMaxShownDepth - 1));
+            QCOMPARE(tree.itemOfNode(OutlineTree::kMaxShownDepth + 1)->parent(),
+                     tree.itemOfNode(OutlineTree::kMaxShownDepth - 1));
             tree.resize(300, 400);
             tree.show();
             tree.SyncArticle(5);

@@ -4,7 +4,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CTolvaneApp.h"
-#include "support/ViewerFixture.h"
+#include "support/Viewer.h"
 #include "ui/base/CDlgBar.h"
 #include "ui/base/CSash.h"
 #include "ui/base/CommandTable.h"
@@ -26,6 +26,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <functional>
 #include <memory>
 
 using namespace tolvane;
@@ -33,51 +34,10 @@ using namespace tolvane::test;
 
 namespace {
 
-// A running viewer on the fixture; hooks are attached before the initial
-// load runs.
-struct Viewer {
-    TempDir dir;
-    RecordingServices services;
-    RecordingHooks hooks;
-    std::unique_ptr<CTolvaneApp> app;
-    std::string base;
-
-    explicit Viewer(const std::vector<std::string>& extra = {}) {
-        base = dir.file("guide");
-        writeFixture(base);
-        app = std::make_unique<CTolvaneApp>(services);
-        std::vector<std::string> args{"/D:" + base};
-        args.insert(args.end(), extra.begin(), extra.end());
-        started = app->InitInstance(args, "/nonexistent/tolvane");
-        if (started) {
-            frame()->setAnnotationHooks(&hooks);
-            services.files.log = &hooks.calls;
-        }
-    }
-    ~Viewer() {
-        if (app->mainFrame())
-            app->mainFrame()->setAnnotationHooks(nullptr);
-        app->ExitInstance();
-    }
-    bool waitLoaded() {
-        return QTest::qWaitFor([this] { return frame()->initialLoadDone(); });
-    }
-    CMainFrame* frame() const { return app->mainFrame(); }
-    CTolvaneView* view() const { return frame()->view(); }
-
-    // The middle of character position's cell.
-    QPoint pointOf(int position) const {
-        const QPoint a = view()->posFromChar(position);
-        const QPoint b = view()->posFromChar(position + 1);
-        const int x = b.y() == a.y() && b.x() > a.x() ? (a.x() + b.x()) / 2 : a.x() + 2;
-        return QPoint(x, a.y() + view()->fontMetrics().height() / 2);
-    }
-    void click(int position, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseClick(view()->viewport(), button, {}, pointOf(position));
-    }
-
-    bool started = false;
-};
+// Clicks the middle of character position's cell.
+void click(Viewer& v, int position, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mouseClick(v.view()->viewport(), button, {}, middleOf(v.view(), position));
+}
 
 } // namespace
 
@@ -92,6 +52,7 @@ private slots:
     void linkToMissingArticleLeavesViewAsItWas();
     void popupLinkOpensPopupAndChangesNothingElse();
     void backAndHomeRestoreTopLines();
+    void forwardByKeysAndMouseButtons();
     void keysScrollAndLettersDoNothing();
     void linkCursorFollowsAnchors();
     void copyAndSelectAll();
@@ -125,9 +86,8 @@ void TestArticleView::startUp() {
     std::vector<std::string> extra;
     for (const QString& a : args)
         extra.push_back(a.toStdString());
-    Viewer v(extra);
-    QVERIFY(v.started);
-    QVERIFY(v.waitLoaded());
+    Viewer v;
+    QVERIFY(v.start(extra));
     QCOMPARE(v.view()->currentArticle(), article);
     QCOMPARE(v.services.messages, messages);
     for (const QString& caption : v.services.captions)
@@ -154,9 +114,9 @@ void TestArticleView::clickOnAnchorEdges() {
     QFETCH(int, position);
     QFETCH(int, article);
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     v.view()->setSelection(40, 45);
-    v.click(position);
+    click(v, position);
     QCOMPARE(v.view()->currentArticle(), article);
     QVERIFY(v.services.messages.isEmpty());
     if (article != 1)
@@ -165,10 +125,10 @@ void TestArticleView::clickOnAnchorEdges() {
 
 void TestArticleView::linkToMissingArticleLeavesViewAsItWas() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     const QString title = v.frame()->windowTitle();
     const auto links = v.view()->links().size();
-    v.click(kMissingLinkFirst);
+    click(v, kMissingLinkFirst);
     QCOMPARE(v.services.messages,
              QStringList{QStringLiteral("Cet article n'existe pas ! (ER999)")});
     QCOMPARE(v.services.captions, QStringList{QStringLiteral("VEK-Info")});
@@ -184,11 +144,12 @@ void TestArticleView::linkToMissingArticleLeavesViewAsItWas() {
 
 void TestArticleView::popupLinkOpensPopupAndChangesNothingElse() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    v.recordHooks = true;
+    QVERIFY(v.start());
     const QString title = v.frame()->windowTitle();
-    const auto calls = v.hooks.calls;
-    const QPoint point = v.pointOf(kPopupLinkFirst);
-    v.click(kPopupLinkFirst);
+    const auto calls = v.services.files.log;
+    const QPoint point = middleOf(v.view(), kPopupLinkFirst);
+    click(v, kPopupLinkFirst);
     QVERIFY(CPopupWnd::IsOpen());
     CPopupWnd* popup = CPopupWnd::OpenPopup();
     QCOMPARE(popup->windowTitle(), QStringLiteral("Une note"));
@@ -203,7 +164,7 @@ void TestArticleView::popupLinkOpensPopupAndChangesNothingElse() {
     QCOMPARE(v.view()->currentArticle(), 1);
     QCOMPARE(v.frame()->windowTitle(), title);
     QCOMPARE(v.app->history().size(), size_t(1));
-    QCOMPARE(v.hooks.calls, calls);
+    QCOMPARE(v.services.files.log, calls);
 
     // Other keys of the view scroll and leave the popup open.
     QTest::keyClick(v.view(), Qt::Key_Down);
@@ -216,15 +177,62 @@ void TestArticleView::popupLinkOpensPopupAndChangesNothingElse() {
 
     // A click on the popup closes it; a new popup replaces the old one.
     v.frame()->showNormal();
-    v.click(kPopupLinkFirst);
+    click(v, kPopupLinkFirst);
     QVERIFY(CPopupWnd::IsOpen());
     QTest::mouseClick(CPopupWnd::OpenPopup()->textControl()->viewport(), Qt::RightButton);
     QTRY_VERIFY(!CPopupWnd::IsOpen());
 }
 
+// Alt+Left and Alt+Right, and the mouse's back and forward buttons, step
+// through the history; each article comes back at the line it was left at,
+// and a link followed after Back ends the way forward.
+void TestArticleView::forwardByKeysAndMouseButtons() {
+    Viewer v;
+    QVERIFY(v.start());
+    CTolvaneView* view = v.view();
+    QAction* forward = v.frame()->action(cmd::Forward);
+    QCOMPARE(forward->toolTip(), QStringLiteral("Page suivante"));
+    QCOMPARE(forward->statusTip(), QStringLiteral("Page suivante dans l'historique"));
+    QVERIFY(!forward->isEnabled());
+    QVERIFY(v.app->ShowArticle(2, 0));
+    view->lineScroll(40);
+    const int topOfTwo = view->TopPosition();
+    QVERIFY(topOfTwo > 0);
+    QVERIFY(!forward->isEnabled());
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        ArticleNumber article;
+        bool forwardEnabled;
+    };
+    QWidget* viewport = view->viewport();
+    const Step steps[] = {
+        {"Alt+Left", [&] { QTest::keyClick(view, Qt::Key_Left, Qt::AltModifier); }, 1, true},
+        {"Alt+Right", [&] { QTest::keyClick(view, Qt::Key_Right, Qt::AltModifier); }, 2, false},
+        {"Back button", [&] { QTest::mouseClick(viewport, Qt::BackButton); }, 1, true},
+        {"Forward button", [&] { QTest::mouseClick(viewport, Qt::ForwardButton); }, 2, false},
+        {"Back again", [&] { v.frame()->action(cmd::Back)->trigger(); }, 1, true},
+        {"a link followed", [&] { QVERIFY(v.app->ShowArticle(3, 0)); }, 3, false},
+        {"Alt+Right with nothing ahead",
+         [&] { QTest::keyClick(view, Qt::Key_Right, Qt::AltModifier); }, 3, false},
+    };
+    v.frame()->activateWindow();
+    view->setFocus();
+    for (const Step& step : steps) {
+        step.act();
+        QVERIFY2(view->currentArticle() == step.article, step.what);
+        QVERIFY2(forward->isEnabled() == step.forwardEnabled, step.what);
+        if (step.article == 2)
+            QVERIFY2(view->TopPosition() == topOfTwo, step.what);
+    }
+    QCOMPARE(v.app->history().size(), size_t(2));
+}
+
 void TestArticleView::backAndHomeRestoreTopLines() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    v.recordHooks = true;
+    QVERIFY(v.start());
     CTolvaneView* view = v.view();
     view->lineScroll(20);
     const int topOfHome = view->TopPosition();
@@ -262,13 +270,14 @@ void TestArticleView::backAndHomeRestoreTopLines() {
     QCOMPARE(v.app->history().size(), size_t(3));
     QCOMPARE(view->TopPosition(), 0);
     // Annotation hooks ran for each change, leaving before entering.
-    const std::vector<std::string> tail(v.hooks.calls.end() - 4, v.hooks.calls.end());
+    const auto& log = v.services.files.log;
+    const std::vector<std::string> tail(log.end() - 4, log.end());
     QCOMPARE(tail, (std::vector<std::string>{"commit 1", "load 2", "commit 2", "load 1"}));
 }
 
 void TestArticleView::keysScrollAndLettersDoNothing() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     CTolvaneView* view = v.view();
     const QString text = view->toPlainText();
     QTest::keyClicks(view, QStringLiteral("abc xyz"));
@@ -292,19 +301,19 @@ void TestArticleView::keysScrollAndLettersDoNothing() {
 
 void TestArticleView::linkCursorFollowsAnchors() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     QWidget* viewport = v.view()->viewport();
-    QTest::mouseMove(viewport, v.pointOf(kFirstLinkFirst));
+    QTest::mouseMove(viewport, middleOf(v.view(), kFirstLinkFirst));
     QTRY_COMPARE(viewport->cursor().shape(), Qt::PointingHandCursor);
-    QTest::mouseMove(viewport, v.pointOf(kFirstLinkLast + 1));
+    QTest::mouseMove(viewport, middleOf(v.view(), kFirstLinkLast + 1));
     QTRY_COMPARE(viewport->cursor().shape(), Qt::ArrowCursor);
-    QTest::mouseMove(viewport, v.pointOf(kOverlapOnly));
+    QTest::mouseMove(viewport, middleOf(v.view(), kOverlapOnly));
     QTRY_COMPARE(viewport->cursor().shape(), Qt::PointingHandCursor);
 }
 
 void TestArticleView::copyAndSelectAll() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     v.frame()->activateWindow();
     v.view()->setFocus();
     QVERIFY(!v.frame()->action(cmd::Copy)->isEnabled());
@@ -323,12 +332,13 @@ void TestArticleView::copyAndSelectAll() {
 
 void TestArticleView::closeSavesInOrder() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    v.recordHooks = true;
+    QVERIFY(v.start());
     QVERIFY(v.app->ShowArticle(2, 0));
-    v.hooks.calls.clear();
+    v.services.files.log.clear();
     QVERIFY(v.frame()->close());
-    QCOMPARE(v.hooks.calls,
-             (std::vector<std::string>{"commit 2", "save annotations", "save bookmarks"}));
+    QCOMPARE(v.services.files.log,
+             (std::vector<std::string>{"commit 2", "save annotations", "replace .SIG"}));
 }
 
 namespace {
@@ -351,7 +361,7 @@ protected:
 
 void TestArticleView::printingCancelledOrToPdf() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     AnsweredDoc doc;
     doc.pdf = QString::fromStdString(v.dir.file("article.pdf"));
     QVERIFY(!doc.Print(*v.view(), v.frame()));
@@ -368,7 +378,7 @@ void TestArticleView::printingCancelledOrToPdf() {
 
 void TestArticleView::menusAndToolbarInOrder() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     QStringList menus;
     QStringList items;
     for (QAction* menu : v.frame()->menuBar()->actions()) {
@@ -378,10 +388,17 @@ void TestArticleView::menusAndToolbarInOrder() {
     }
     QCOMPARE(menus, (QStringList{QStringLiteral("A&rticle"), QStringLiteral("&Edition"),
                                  QStringLiteral("&Affichage"), QStringLiteral("Ai&de")}));
-    QCOMPARE(items.size(), 20);
+    QCOMPARE(items.size(), 27);
+    QCOMPARE(items.at(items.indexOf(QStringLiteral("&Résultats de la recherche")) + 1),
+             QStringLiteral("&Index"));
     QCOMPARE(items.first(), QStringLiteral("Page d'&accueil"));
-    QCOMPARE(items.at(6), QStringLiteral("&Quitter"));
-    QCOMPARE(items.at(8), QStringLiteral("&Tout sélectionner"));
+    QCOMPARE(items.at(2), QStringLiteral("Article s&uivant"));
+    QCOMPARE(items.at(3), QStringLiteral("&Reprendre la lecture"));
+    QCOMPARE(items.at(8), QStringLiteral("Aperçu avant &impression"));
+    QCOMPARE(items.at(10), QStringLiteral("&Quitter"));
+    QCOMPARE(items.at(12), QStringLiteral("&Tout sélectionner"));
+    QCOMPARE(items.at(15), QStringLiteral("Occurrence &suivante"));
+    QCOMPARE(items.at(16), QStringLiteral("Occurrence &précédente"));
     QCOMPARE(items.last(), QStringLiteral("&A propos..."));
 
     QList<int> buttons;
@@ -404,8 +421,8 @@ void TestArticleView::menusAndToolbarInOrder() {
 
 void TestArticleView::aboutBoxClosesPopup() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
-    v.click(kPopupLinkFirst);
+    QVERIFY(v.start());
+    click(v, kPopupLinkFirst);
     QVERIFY(CPopupWnd::IsOpen());
     CAboutDlg about(v.frame());
     QCOMPARE(about.windowTitle(), QStringLiteral("A propos de VEK-Info"));
@@ -419,17 +436,17 @@ void TestArticleView::panesFollowTheirSizeRules() {
     // from the left limit plus the sash's 6 pixels; the height from the
     // bottom limit. An empty range changes nothing.
     float value = -1;
-    QVERIFY(CSash::WidthFraction(250, 0, 1000, value));
+    QVERIFY(CSash::widthFraction(250, 0, 1000, value));
     QCOMPARE(value, 0.256f);
-    QVERIFY(CSash::HeightPixels(600, 100, 700, value));
+    QVERIFY(CSash::heightPixels(600, 100, 700, value));
     QCOMPARE(value, 101.0f);
     value = -1;
-    QVERIFY(!CSash::WidthFraction(5, 10, 10, value));
-    QVERIFY(!CSash::HeightPixels(5, 10, 7, value));
+    QVERIFY(!CSash::widthFraction(5, 10, 10, value));
+    QVERIFY(!CSash::heightPixels(5, 10, 7, value));
     QCOMPARE(value, -1.0f);
 
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     CMainFrame* frame = v.frame();
     QTRY_COMPARE(frame->outlineBar()->width(), frame->width() / 4);
     frame->resize(1200, 700);
@@ -442,7 +459,7 @@ void TestArticleView::panesFollowTheirSizeRules() {
     QVERIFY(!annotation->isVisible());
     annotation->show();
     frame->RecalcLayout();
-    QTRY_COMPARE(annotation->height(), CMainFrame::kAnnotationMinHeight);
+    QTRY_COMPARE(annotation->height(), CDlgBar::kAnnotationMinHeight);
     const int viewHeight = v.view()->height();
     annotation->findChild<CSash*>()->setValue(120.0f);
     frame->RecalcLayout();
@@ -452,7 +469,7 @@ void TestArticleView::panesFollowTheirSizeRules() {
 
 void TestArticleView::contextMenuItemsInOrder() {
     Viewer v;
-    QVERIFY(v.waitLoaded());
+    QVERIFY(v.start());
     QStringList items;
     QRect placed;
     QTimer::singleShot(0, [&items, &placed] {

@@ -78,6 +78,25 @@ QList<QTextTable*> tablesOf(const RichTextEdit& edit) {
     return tables;
 }
 
+// A paragraph of a hand-built document: [begin, end), its mark, and one
+// segment over it unless segments are given.
+rtf::Paragraph paragraph(uint32_t begin, uint32_t end, rtf::MarkKind mark,
+                         std::vector<rtf::Segment> segments = {}) {
+    rtf::Paragraph p;
+    p.begin = begin;
+    p.end = end;
+    p.mark = mark;
+    p.segments = segments.empty() ? std::vector<rtf::Segment>{{begin, end, {}, -1}} : segments;
+    return p;
+}
+
+// The golden file loaded into edit; its table when it has exactly one.
+QTextTable* onlyTable(RichTextEdit& edit, const char* file) {
+    edit.loadRtf(goldenFile(file));
+    const QList<QTextTable*> tables = tablesOf(edit);
+    return tables.size() == 1 ? tables[0] : nullptr;
+}
+
 QString cellText(QTextTable* table, int row, int column) {
     const QTextTableCell cell = table->cellAt(row, column);
     QTextCursor cursor(table->document());
@@ -227,10 +246,8 @@ void RichTextEditTest::goldenPositions() {
 
 void RichTextEditTest::hiddenCellMarksEndTheirCells() {
     // Help authors end a cell right after a link's hidden target.
-    m_edit->loadRtf(goldenFile("hidden-marks.rtf"));
-    const QList<QTextTable*> tables = tablesOf(*m_edit);
-    QCOMPARE(tables.size(), 1);
-    QTextTable* table = tables[0];
+    QTextTable* table = onlyTable(*m_edit, "hidden-marks.rtf");
+    QVERIFY(table != nullptr);
     QCOMPARE(table->rows(), 2);
     QCOMPARE(table->columns(), 3);
     QCOMPARE(cellText(table, 0, 1), QStringLiteral("Edit|Copy"));
@@ -246,10 +263,8 @@ void RichTextEditTest::hiddenCellMarksEndTheirCells() {
 }
 
 void RichTextEditTest::tableGridsMergesAndShading() {
-    m_edit->loadRtf(goldenFile("table-grids.rtf"));
-    const QList<QTextTable*> tables = tablesOf(*m_edit);
-    QCOMPARE(tables.size(), 1);
-    QTextTable* table = tables[0];
+    QTextTable* table = onlyTable(*m_edit, "table-grids.rtf");
+    QVERIFY(table != nullptr);
     // The rows' edges together: -108, 0, 1000, 2000, 3000, 4000, 6000, 65532.
     QCOMPARE(table->rows(), 3);
     QCOMPARE(table->columns(), 7);
@@ -758,17 +773,11 @@ void RichTextEditTest::handBuiltDocument() {
     // Two paragraphs, the second indented, with a segment per format.
     rtf::RichDocument document;
     document.text = u"Un mot\r\nDeux";
-    rtf::Paragraph first;
-    first.begin = 0;
-    first.end = 6;
-    first.mark = rtf::MarkKind::Paragraph;
-    first.segments = {{0, 3, {}, -1}, {3, 6, {}, -1}};
+    rtf::Paragraph first =
+        paragraph(0, 6, rtf::MarkKind::Paragraph, {{0, 3, {}, -1}, {3, 6, {}, -1}});
     first.segments[1].format.bold = true;
-    rtf::Paragraph second;
-    second.begin = 8;
-    second.end = 12;
+    rtf::Paragraph second = paragraph(8, 12, rtf::MarkKind::None);
     second.format.leftIndentTwips = 1440;
-    second.segments = {{8, 12, {}, -1}};
     document.paragraphs = {first, second};
     m_edit->loadDocument(document);
     QCOMPARE(m_edit->document()->blockCount(), 2);
@@ -786,28 +795,19 @@ void RichTextEditTest::handBuiltDocument() {
 void RichTextEditTest::inconsistentModelIsShownSafely() {
     rtf::RichDocument document;
     document.text = u"abcdef\r\nghi\tjk";
-    rtf::Paragraph p;
-    p.begin = 0;
-    p.end = 6;
-    p.mark = rtf::MarkKind::Paragraph;
     // Overlapping, reversed, past the end, and a picture that does not exist.
-    p.segments = {{0, 4, {}, -1}, {2, 6, {}, -1}, {5, 3, {}, -1}, {4, 5, {}, 7}, {6, 999, {}, -1}};
+    rtf::Paragraph p = paragraph(
+        0, 6, rtf::MarkKind::Paragraph,
+        {{0, 4, {}, -1}, {2, 6, {}, -1}, {5, 3, {}, -1}, {4, 5, {}, 7}, {6, 999, {}, -1}});
     p.segments[0].format.font = 12;
     p.segments[1].format.foreground = 40;
     p.segments[1].format.sizeHalfPoints = -5;
-    rtf::Paragraph cell;
-    cell.begin = 8;
-    cell.end = 11;
-    cell.mark = rtf::MarkKind::Cell;
+    rtf::Paragraph cell = paragraph(8, 11, rtf::MarkKind::Cell);
     cell.tableRow = 0; // a row that declares far more cells than it has
     cell.cell = INT32_MAX;
-    cell.segments = {{8, 11, {}, -1}};
-    rtf::Paragraph last;
-    last.begin = 12;
-    last.end = 14;
+    rtf::Paragraph last = paragraph(12, 14, rtf::MarkKind::None);
     last.tableRow = 3;
     last.cell = -4;
-    last.segments = {{12, 14, {}, -1}};
     document.paragraphs = {p, cell, last};
     document.rows.resize(1);
     document.rows[0].cells.resize(100000);

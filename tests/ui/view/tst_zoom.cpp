@@ -5,7 +5,8 @@
 
 #include "app/CMainFrame.h"
 #include "app/CTolvaneApp.h"
-#include "support/FixtureViewer.h"
+#include "support/PdfPages.h"
+#include "support/Viewer.h"
 #include "ui/view/CPopupWnd.h"
 #include "ui/view/CTolvaneDoc.h"
 #include "ui/view/CTolvaneView.h"
@@ -29,33 +30,12 @@ using namespace tolvane::test;
 
 namespace {
 
-using Viewer = FixtureViewer;
-
 // One wheel event on a widget's viewport.
 void wheel(RichTextEdit* edit, int delta, Qt::KeyboardModifiers modifiers) {
     const QPointF at(20, 20);
     QWheelEvent event(at, edit->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta),
                       Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
     QApplication::sendEvent(edit->viewport(), &event);
-}
-
-// The middle of a character's cell, in viewport coordinates.
-QPoint middleOf(const RichTextEdit* edit, int position) {
-    const QPoint a = edit->posFromChar(position);
-    const QPoint b = edit->posFromChar(position + 1);
-    const int x = b.y() == a.y() && b.x() > a.x() ? (a.x() + b.x()) / 2 : a.x() + 2;
-    QTextCursor cursor(edit->document());
-    cursor.setPosition(edit->toWidgetPosition(position));
-    return QPoint(x, a.y() + edit->cursorRect(cursor).height() / 2);
-}
-
-int pdfPages(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray data = file.readAll();
-    return int(data.count("/Type /Page\n") + data.count("/Type /Page ") +
-               data.count("/Type /Page>") + data.count("/Type /Page/"));
 }
 
 qreal firstPointSize(const QTextDocument* document) {
@@ -79,15 +59,15 @@ private slots:
 };
 
 void TestZoom::stepsStayWithinBounds() {
-    QCOMPARE(RichTextEdit::ZoomStep(100, 1), 110);
-    QCOMPARE(RichTextEdit::ZoomStep(100, -1), 90);
-    QCOMPARE(RichTextEdit::ZoomStep(100, 3), 150);
-    QCOMPARE(RichTextEdit::ZoomStep(105, 1), 110); // off the scale: to the next step
-    QCOMPARE(RichTextEdit::ZoomStep(105, -1), 100);
-    QCOMPARE(RichTextEdit::ZoomStep(250, 5), 300);
-    QCOMPARE(RichTextEdit::ZoomStep(67, -9), 50);
-    QCOMPARE(RichTextEdit::ZoomStep(1000, 0), 300);
-    QCOMPARE(RichTextEdit::ZoomStep(-4, 0), 50);
+    QCOMPARE(RichTextEdit::zoomStep(100, 1), 110);
+    QCOMPARE(RichTextEdit::zoomStep(100, -1), 90);
+    QCOMPARE(RichTextEdit::zoomStep(100, 3), 150);
+    QCOMPARE(RichTextEdit::zoomStep(105, 1), 110); // off the scale: to the next step
+    QCOMPARE(RichTextEdit::zoomStep(105, -1), 100);
+    QCOMPARE(RichTextEdit::zoomStep(250, 5), 300);
+    QCOMPARE(RichTextEdit::zoomStep(67, -9), 50);
+    QCOMPARE(RichTextEdit::zoomStep(1000, 0), 300);
+    QCOMPARE(RichTextEdit::zoomStep(-4, 0), 50);
     RichTextEdit edit;
     edit.setZoomPercent(20);
     QCOMPARE(edit.zoomPercent(), RichTextEdit::kMinZoom);
@@ -97,7 +77,7 @@ void TestZoom::stepsStayWithinBounds() {
 
 void TestZoom::ctrlWheelZoomsAndTheSizeStaysForTheRun() {
     Viewer v;
-    QVERIFY(v.showLoaded());
+    QVERIFY(v.show());
     CTolvaneView* view = v.view();
     QCOMPARE(view->zoomPercent(), 100);
     const qreal size100 = firstPointSize(view->document());
@@ -163,7 +143,7 @@ void TestZoom::positionsAndClicksStayRightUnderZoom_data() {
 void TestZoom::positionsAndClicksStayRightUnderZoom() {
     QFETCH(int, zoom);
     Viewer v;
-    QVERIFY(v.showLoaded());
+    QVERIFY(v.show());
     // Wide enough for the first line to stay whole at 300 %.
     v.frame()->resize(1800, 800);
     CTolvaneView* view = v.view();
@@ -193,7 +173,7 @@ void TestZoom::positionsAndClicksStayRightUnderZoom() {
 
 void TestZoom::zoomKeepsTopLineAndSelection() {
     Viewer v;
-    QVERIFY(v.showLoaded());
+    QVERIFY(v.show());
     CTolvaneView* view = v.view();
     // A line that can still be the top one at 50 %, when the whole article
     // is less than two screens high.
@@ -211,7 +191,7 @@ void TestZoom::zoomKeepsTopLineAndSelection() {
 
 void TestZoom::printingIgnoresTheTextSize() {
     Viewer v;
-    QVERIFY(v.showLoaded());
+    QVERIFY(v.show());
     CTolvaneView* view = v.view();
     QVERIFY(view->ShowArticle(2, 0));
     const auto print = [&](const std::string& name) {
