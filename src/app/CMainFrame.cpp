@@ -37,6 +37,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <initializer_list>
 #include <utility>
 
 namespace tolvane {
@@ -271,56 +272,46 @@ void CMainFrame::focusPane(int direction) {
 }
 
 void CMainFrame::createMenus() {
-    QMenu* article = menuBar()->addMenu(QStringLiteral("A&rticle"));
-    article->addAction(action(cmd::Home));
-    article->addAction(action(cmd::Back));
-    article->addAction(action(cmd::Forward));
-    article->addAction(action(cmd::Resume));
-    article->addAction(action(cmd::Sync));
-    article->addSeparator();
-    article->addAction(action(cmd::AddBookmark));
-    article->addSeparator();
-    article->addAction(action(cmd::PrintPreview));
-    article->addSeparator();
-    article->addAction(action(cmd::Quit));
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edition"));
-    edit->addAction(action(cmd::Copy));
-    edit->addAction(action(cmd::SelectAll));
-    edit->addSeparator();
-    edit->addAction(action(cmd::Find));
-    edit->addAction(action(cmd::NextHit));
-    edit->addAction(action(cmd::PreviousHit));
-    edit->addSeparator();
-    edit->addAction(action(cmd::Annotation));
-    QMenu* display = menuBar()->addMenu(QStringLiteral("&Affichage"));
-    display->addAction(action(cmd::ToolBar));
-    display->addAction(action(cmd::StatusBar));
-    display->addSeparator();
-    display->addAction(action(cmd::History));
-    display->addAction(action(cmd::Bookmarks));
-    display->addAction(action(cmd::Results));
-    display->addAction(action(cmd::Index));
-    QMenu* help = menuBar()->addMenu(QStringLiteral("Ai&de"));
-    help->addAction(action(cmd::About));
-    for (QMenu* menu : {article, edit, display, help})
+    // The menus in order, each command id in its place; 0 is a separator.
+    struct MenuLayout {
+        const char16_t* title;
+        const char* objectName;
+        const char16_t* description;
+        std::initializer_list<int> commands;
+    };
+    const MenuLayout layouts[] = {
+        {u"A&rticle",
+         "menuArticle",
+         u"Navigation entre les articles, signets et sortie",
+         {cmd::Home, cmd::Back, cmd::Forward, cmd::Resume, cmd::Sync, 0, cmd::AddBookmark, 0,
+          cmd::PrintPreview, 0, cmd::Quit}},
+        {u"&Edition",
+         "menuEdition",
+         u"Copie, sélection, recherche et annotation",
+         {cmd::Copy, cmd::SelectAll, 0, cmd::Find, cmd::NextHit, cmd::PreviousHit, 0,
+          cmd::Annotation}},
+        {u"&Affichage",
+         "menuAffichage",
+         u"Barres et fenêtres de listes",
+         {cmd::ToolBar, cmd::StatusBar, 0, cmd::History, cmd::Bookmarks, cmd::Results, cmd::Index}},
+        {u"Ai&de", "menuAide", u"Informations sur le programme", {cmd::About}},
+    };
+    for (const MenuLayout& layout : layouts) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf16(layout.title));
+        for (int command : layout.commands) {
+            if (command == 0)
+                menu->addSeparator();
+            else
+                menu->addAction(action(command));
+        }
+        menu->setObjectName(QLatin1String(layout.objectName));
+        menu->setAccessibleName(menu->title().remove(QLatin1Char('&')));
+        menu->setAccessibleDescription(QString::fromUtf16(layout.description));
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    }
     menuBar()->setObjectName(QStringLiteral("menuBar"));
     menuBar()->setAccessibleName(QStringLiteral("Barre de menus"));
     menuBar()->setAccessibleDescription(QStringLiteral("Les menus de la fenêtre principale"));
-    article->setObjectName(QStringLiteral("menuArticle"));
-    edit->setObjectName(QStringLiteral("menuEdition"));
-    display->setObjectName(QStringLiteral("menuAffichage"));
-    help->setObjectName(QStringLiteral("menuAide"));
-    const std::pair<QMenu*, const char16_t*> descriptions[] = {
-        {article, u"Navigation entre les articles, signets et sortie"},
-        {edit, u"Copie, sélection, recherche et annotation"},
-        {display, u"Barres et fenêtres de listes"},
-        {help, u"Informations sur le programme"},
-    };
-    for (const auto& [menu, description] : descriptions) {
-        menu->setAccessibleName(menu->title().remove(QLatin1Char('&')));
-        menu->setAccessibleDescription(QString::fromUtf16(description));
-    }
 }
 
 bool CMainFrame::createToolBar() {

@@ -179,16 +179,18 @@ bool CTolvaneApp::ShowArticle(ArticleNumber number, int position) {
 }
 
 void CTolvaneApp::GoBack() {
-    if (const auto previous = m_history.GoBack())
-        ShowArticle(previous->article, previous->topPosition);
-    m_history.EndStep();
-    if (m_frame)
-        m_frame->UpdateCommandStates();
+    showHistoryStep(m_history.GoBack());
 }
 
 void CTolvaneApp::GoForward() {
-    if (const auto next = m_history.GoForward())
-        ShowArticle(next->article, next->topPosition);
+    showHistoryStep(m_history.GoForward());
+}
+
+// Shows the entry a Back or Forward step lands on (none at either end), and
+// closes the step so that showing it does not record a new visit.
+void CTolvaneApp::showHistoryStep(const std::optional<HistoryEntry>& entry) {
+    if (entry)
+        ShowArticle(entry->article, entry->topPosition);
     m_history.EndStep();
     if (m_frame)
         m_frame->UpdateCommandStates();

@@ -131,6 +131,7 @@ protected:
 
 private:
     void handleInstanceRequest(const InstanceMessage& message);
+    void showHistoryStep(const std::optional<HistoryEntry>& entry);
     // Takes the lock of the user base for the run; false when another run
     // has it.
     bool lockUserFiles();

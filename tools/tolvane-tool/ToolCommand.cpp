@@ -68,6 +68,13 @@ std::string DataSourceBaseArgument(const std::string& arg) {
     return arg;
 }
 
+int OnDataSource(const std::vector<std::string>& args, std::ostream& err, const char* command,
+                 const std::function<int(const DataSourcePaths&)>& run) {
+    if (args.size() != 1)
+        return UsageError(err, command);
+    return run(DataSourcePaths::fromBase(DataSourceBaseArgument(args[0])));
+}
+
 std::string UserBaseArgument(const std::string& arg) {
     const std::string key = cp1252::toUpper(cp1252::fromUtf8(arg));
     for (const char* ext : {".NOT", ".NO$", ".SIG"}) {

@@ -230,6 +230,18 @@ Token NextToken(std::string_view s, size_t i) {
     return t;
 }
 
+// Steps i over the next token before `to` into t; false at `to`, or where
+// no token could be read.
+bool StepToken(std::string_view s, size_t& i, size_t to, Token& t) {
+    if (i >= to)
+        return false;
+    t = NextToken(s, i);
+    if (t.end <= i)
+        return false;
+    i = t.end;
+    return true;
+}
+
 // The reader's entry for a control word token.
 const rtf::ControlWord& Known(const Token& t) {
     return rtf::LookUpControlWord(t.name, t.hash);
@@ -300,11 +312,7 @@ Rest RestOfGroupAfter(const rtf::ControlWord& w) {
 bool PictureShown(std::string_view s, size_t from, size_t to) {
     size_t i = from;
     bool star = false;
-    while (i < to) {
-        const Token t = NextToken(s, i);
-        if (t.end <= i)
-            break;
-        i = t.end;
+    for (Token t; StepToken(s, i, to, t);) {
         switch (t.kind) {
         case Token::Open:
             i = GroupEnd(s, t.begin);
@@ -424,11 +432,7 @@ int CodePageAfter(const Token& t, int codePage) {
 int CodePageOf(std::string_view words) {
     int codePage = 1252;
     size_t i = 0;
-    while (i < words.size()) {
-        const Token t = NextToken(words, i);
-        if (t.end <= i)
-            break;
-        i = t.end;
+    for (Token t; StepToken(words, i, words.size(), t);) {
         if (t.kind == Token::Word)
             codePage = CodePageAfter(t, codePage);
     }
@@ -1012,11 +1016,7 @@ void Session::captureOpenGroups() {
         int uc = m_levels[k - 1].uc;
         int fallback = 0;
         size_t i = 0;
-        while (i < part.size()) {
-            const Token t = NextToken(part, i);
-            if (t.end <= i)
-                break;
-            i = t.end;
+        for (Token t; StepToken(part, i, part.size(), t);) {
             if (t.kind == Token::Open) {
                 i = GroupEnd(part, t.begin);
                 fallback = 0;

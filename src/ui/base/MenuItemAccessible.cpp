@@ -46,11 +46,9 @@ MenuItemAccessible::MenuItemAccessible(QWidget* owner, QAction* action)
     : m_owner(owner), m_action(action) {}
 
 void MenuItemAccessible::Install() {
-    static bool installed = false;
-    if (!installed) {
-        installed = true;
-        QAccessible::installFactory(menuItemFactory);
-    }
+    // Once per process, however many windows ask.
+    [[maybe_unused]] static const bool installed =
+        (QAccessible::installFactory(menuItemFactory), true);
 }
 
 bool MenuItemAccessible::isValid() const {

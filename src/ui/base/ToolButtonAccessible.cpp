@@ -25,11 +25,9 @@ ToolButtonAccessible::ToolButtonAccessible(QToolButton* button)
     : QAccessibleWidget(button, QAccessible::Button) {}
 
 void ToolButtonAccessible::Install() {
-    static bool installed = false;
-    if (!installed) {
-        installed = true;
-        QAccessible::installFactory(toolButtonFactory);
-    }
+    // Once per process, however many windows ask.
+    [[maybe_unused]] static const bool installed =
+        (QAccessible::installFactory(toolButtonFactory), true);
 }
 
 QToolButton* ToolButtonAccessible::button() const {

@@ -3,6 +3,7 @@
 
 #include "core/common/FrenchOrder.h"
 #include "ui/base/AppHooks.h"
+#include "ui/base/Keys.h"
 #include "ui/base/QtText.h"
 #include "ui/panes/KeywordListModel.h"
 
@@ -266,13 +267,12 @@ bool CIndexWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void CIndexWindow::keyPressEvent(QKeyEvent* event) {
     // Enter in the field or the list shows the selected keyword's article.
-    if ((event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) &&
-        (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    if (isPlainEnter(*event)) {
         OpenSelected();
         event->accept();
-        return;
+    } else {
+        QDialog::keyPressEvent(event);
     }
-    QDialog::keyPressEvent(event);
 }
 
 void CIndexWindow::showEvent(QShowEvent* event) {

@@ -5,6 +5,7 @@
 #include "core/geometry/DialogPlacement.h"
 #include "core/search/SearchEngine.h"
 #include "ui/base/AppHooks.h"
+#include "ui/base/Keys.h"
 #include "ui/base/QtText.h"
 #include "ui/base/Theme.h"
 
@@ -401,14 +402,12 @@ void CListWindow::changeEvent(QEvent* event) {
 void CListWindow::keyPressEvent(QKeyEvent* event) {
     // Enter opens the selected row in every mode, also while the default
     // button is hidden.
-    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            OpenSelected();
-            event->accept();
-            return;
-        }
+    if (isPlainEnter(*event)) {
+        OpenSelected();
+        event->accept();
+    } else {
+        QDialog::keyPressEvent(event);
     }
-    QDialog::keyPressEvent(event);
 }
 
 void CListWindow::showEvent(QShowEvent* event) {

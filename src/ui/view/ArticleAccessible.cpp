@@ -164,11 +164,9 @@ ArticleAccessible::ArticleAccessible(CTolvaneView* view)
     : QAccessibleWidget(view, QAccessible::EditableText) {}
 
 void ArticleAccessible::Install() {
-    static bool installed = false;
-    if (!installed) {
-        installed = true;
-        QAccessible::installFactory(articleFactory);
-    }
+    // Once per process, however many windows ask.
+    [[maybe_unused]] static const bool installed =
+        (QAccessible::installFactory(articleFactory), true);
 }
 
 namespace {
@@ -363,45 +361,54 @@ bool ArticleAccessible::lineAt(int offset, int* first, int* end) const {
     return true;
 }
 
-QString ArticleAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                                        int* startOffset, int* endOffset) const {
+bool ArticleAccessible::lineNear(int offset, int step, int* startOffset, int* endOffset,
+                                 QString* line) const {
     int first = 0;
     int end = 0;
-    if (boundaryType != QAccessible::LineBoundary || !lineAt(offset, &first, &end))
-        return QAccessibleTextInterface::textAtOffset(offset, boundaryType, startOffset, endOffset);
+    if (!lineAt(offset, &first, &end))
+        return false;
+    line->clear();
+    // Before the first line and after the last there is an empty one.
+    if (step < 0) {
+        *startOffset = *endOffset = 0;
+        if (first == 0 || !lineAt(first - 1, &first, &end))
+            return true;
+    } else if (step > 0) {
+        *startOffset = *endOffset = characterCount();
+        if (end >= characterCount() || !lineAt(end, &first, &end))
+            return true;
+    }
     *startOffset = first;
     *endOffset = end;
-    return text(first, end);
+    *line = text(first, end);
+    return true;
+}
+
+QString ArticleAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                        int* startOffset, int* endOffset) const {
+    QString line;
+    if (boundaryType == QAccessible::LineBoundary &&
+        lineNear(offset, 0, startOffset, endOffset, &line))
+        return line;
+    return QAccessibleTextInterface::textAtOffset(offset, boundaryType, startOffset, endOffset);
 }
 
 QString ArticleAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                             int* startOffset, int* endOffset) const {
-    int first = 0;
-    int end = 0;
-    if (boundaryType != QAccessible::LineBoundary || !lineAt(offset, &first, &end))
-        return QAccessibleTextInterface::textBeforeOffset(offset, boundaryType, startOffset,
-                                                          endOffset);
-    *startOffset = *endOffset = 0;
-    if (first == 0 || !lineAt(first - 1, &first, &end))
-        return QString();
-    *startOffset = first;
-    *endOffset = end;
-    return text(first, end);
+    QString line;
+    if (boundaryType == QAccessible::LineBoundary &&
+        lineNear(offset, -1, startOffset, endOffset, &line))
+        return line;
+    return QAccessibleTextInterface::textBeforeOffset(offset, boundaryType, startOffset, endOffset);
 }
 
 QString ArticleAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                            int* startOffset, int* endOffset) const {
-    int first = 0;
-    int end = 0;
-    if (boundaryType != QAccessible::LineBoundary || !lineAt(offset, &first, &end))
-        return QAccessibleTextInterface::textAfterOffset(offset, boundaryType, startOffset,
-                                                         endOffset);
-    *startOffset = *endOffset = characterCount();
-    if (end >= characterCount() || !lineAt(end, &first, &end))
-        return QString();
-    *startOffset = first;
-    *endOffset = end;
-    return text(first, end);
+    QString line;
+    if (boundaryType == QAccessible::LineBoundary &&
+        lineNear(offset, 1, startOffset, endOffset, &line))
+        return line;
+    return QAccessibleTextInterface::textAfterOffset(offset, boundaryType, startOffset, endOffset);
 }
 
 QString ArticleAccessible::attributes(int offset, int* startOffset, int* endOffset) const {

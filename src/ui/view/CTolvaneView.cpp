@@ -333,9 +333,33 @@ void CTolvaneView::mousePressEvent(QMouseEvent* event) {
     RichTextEdit::mousePressEvent(event);
 }
 
+// The page keys, Home, End, Left and Right move the view, not a caret.
+void CTolvaneView::scrollForKey(int key) {
+    using Slider = QAbstractSlider;
+    struct KeyScroll {
+        int key;
+        Slider::SliderAction vertical;
+        Slider::SliderAction horizontal;
+    };
+    static const KeyScroll kScrolls[] = {
+        {Qt::Key_PageUp, Slider::SliderPageStepSub, Slider::SliderNoAction},
+        {Qt::Key_PageDown, Slider::SliderPageStepAdd, Slider::SliderNoAction},
+        {Qt::Key_End, Slider::SliderToMaximum, Slider::SliderToMinimum},
+        {Qt::Key_Home, Slider::SliderToMinimum, Slider::SliderToMinimum},
+        {Qt::Key_Left, Slider::SliderNoAction, Slider::SliderSingleStepSub},
+        {Qt::Key_Right, Slider::SliderNoAction, Slider::SliderSingleStepAdd},
+    };
+    for (const KeyScroll& scroll : kScrolls) {
+        if (scroll.key != key)
+            continue;
+        if (scroll.vertical != Slider::SliderNoAction)
+            verticalScrollBar()->triggerAction(scroll.vertical);
+        if (scroll.horizontal != Slider::SliderNoAction)
+            horizontalScrollBar()->triggerAction(scroll.horizontal);
+    }
+}
+
 void CTolvaneView::keyPressEvent(QKeyEvent* event) {
-    QScrollBar* v = verticalScrollBar();
-    QScrollBar* h = horizontalScrollBar();
     const Qt::KeyboardModifiers modifiers =
         event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     // The menu key has the platform's own context-menu event.
@@ -389,33 +413,14 @@ void CTolvaneView::keyPressEvent(QKeyEvent* event) {
         else
             window()->showMinimized();
         break;
-    case Qt::Key_PageUp:
-        v->triggerAction(QAbstractSlider::SliderPageStepSub);
-        break;
-    case Qt::Key_PageDown:
-        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        break;
-    case Qt::Key_End:
-        v->triggerAction(QAbstractSlider::SliderToMaximum);
-        h->triggerAction(QAbstractSlider::SliderToMinimum);
-        break;
-    case Qt::Key_Home:
-        v->triggerAction(QAbstractSlider::SliderToMinimum);
-        h->triggerAction(QAbstractSlider::SliderToMinimum);
-        break;
-    case Qt::Key_Left:
-        h->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        break;
     case Qt::Key_Up:
         lineScroll(-1);
-        break;
-    case Qt::Key_Right:
-        h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         break;
     case Qt::Key_Down:
         lineScroll(1);
         break;
     default:
+        scrollForKey(event->key());
         break;
     }
     event->accept();

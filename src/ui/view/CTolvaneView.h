@@ -113,6 +113,7 @@ private:
     void updateLinkCursor(const QPoint& viewportPoint);
     void applyCaretMode();
     void openContextMenuFromKeyboard();
+    void scrollForKey(int key);
 
     ViewHooks& m_frame;
     ArticleStore& m_store;

@@ -153,20 +153,12 @@ QTextBlockFormat RichTextFormats::blockFormat(const rtf::ParaFormat& format) {
         return std::clamp(twipsToPixels(twips, m_dpi), -10000.0, 10000.0);
     };
     QTextBlockFormat block;
-    switch (format.alignment) {
-    case rtf::Alignment::Left:
-        block.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
-        break;
-    case rtf::Alignment::Center:
-        block.setAlignment(Qt::AlignHCenter);
-        break;
-    case rtf::Alignment::Right:
-        block.setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
-        break;
-    case rtf::Alignment::Justify:
-        block.setAlignment(Qt::AlignJustify);
-        break;
-    }
+    // In the order of rtf::Alignment; left and right stay left and right
+    // whatever the layout direction.
+    static const Qt::Alignment kAlignments[] = {Qt::AlignLeft | Qt::AlignAbsolute, Qt::AlignHCenter,
+                                                Qt::AlignRight | Qt::AlignAbsolute,
+                                                Qt::AlignJustify};
+    block.setAlignment(kAlignments[static_cast<size_t>(format.alignment)]);
     block.setLeftMargin(std::max(0.0, clampPixels(format.leftIndentTwips)));
     block.setRightMargin(std::max(0.0, clampPixels(format.rightIndentTwips)));
     block.setTextIndent(clampPixels(format.firstIndentTwips));
