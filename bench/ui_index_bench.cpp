@@ -117,7 +117,7 @@ void BM_IndexTypeAheadKeystroke(benchmark::State& state) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, letter);
         QApplication::sendEvent(window.keywordEdit(), &press);
         window.repaint();
-        exact += window.SelectedRow() >= 0;
+        exact += window.selectedRow() >= 0;
     }
     state.counters["keywords"] = double(window.keywords().size());
     state.counters["selected"] = double(exact);

@@ -2,5 +2,5 @@
 #include "app/ViewerMain.h"
 
 int main(int argc, char** argv) {
-    return tolvane::RunViewer(argc, argv);
+    return tolvane::runViewer(argc, argv);
 }

@@ -90,7 +90,7 @@ private slots:
                              (c.follows ? Qt::PointingHandCursor : Qt::ArrowCursor),
                          c.name);
             QTest::mouseClick(viewport, Qt::LeftButton, {}, c.point);
-            QVERIFY2(CPopupWnd::IsOpen() == c.follows, c.name);
+            QVERIFY2(CPopupWnd::isOpen() == c.follows, c.name);
             QCOMPARE(view->currentArticle(), glossary);
             CPopupWnd::ClosePopup();
         }

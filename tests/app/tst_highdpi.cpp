@@ -134,7 +134,7 @@ void TestHighDpi::iconsAreDrawnAtTheScreenRatio() {
     }
 
     // The annotation pane's picture.
-    app.OnAnnotation();
+    app.onAnnotation();
     auto* notes = qobject_cast<CAnnotationBar*>(frame->annotationBar());
     QVERIFY(notes != nullptr);
     QLabel* icon = nullptr;

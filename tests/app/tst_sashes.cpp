@@ -107,7 +107,7 @@ private slots:
         Viewer v(Viewer::guide());
         QVERIFY(v.show());
         CMainFrame* frame = v.frame();
-        frame->action(cmd::Annotation)->trigger();
+        frame->action(cmd::kAnnotation)->trigger();
         CDlgBar* bar = frame->annotationBar();
         QTRY_VERIFY(bar->isVisible());
         CSash* sash = bar->findChild<CSash*>();
@@ -148,7 +148,7 @@ private slots:
         Viewer v(Viewer::guide());
         QVERIFY(v.show());
         CMainFrame* frame = v.frame();
-        frame->action(cmd::Annotation)->trigger();
+        frame->action(cmd::kAnnotation)->trigger();
         CDlgBar* bar = frame->annotationBar();
         CSash* sash = bar->findChild<CSash*>();
         QVERIFY(sash != nullptr);
@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(frame->size(), size);
         // Hiding and showing the tool and status bars gives the room back
         // and takes it again, from the pane, not from the window.
-        for (int id : {cmd::ToolBar, cmd::StatusBar}) {
+        for (int id : {cmd::kToolBar, cmd::kStatusBar}) {
             frame->action(id)->trigger();
             for (int i = 0; i < 5; ++i)
                 QCoreApplication::processEvents();

@@ -145,7 +145,7 @@ void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
         // Bookmarks open, but are neither added, renamed nor deleted.
         CListWindow* list = second.bookmarks();
         QCOMPARE(list->RowCount(), 1);
-        QVERIFY(!second.frame()->action(cmd::AddBookmark)->isEnabled());
+        QVERIFY(!second.frame()->action(cmd::kAddBookmark)->isEnabled());
         QVERIFY(!opensDialog([&] { second.app->AddBookmark(); }));
         list->listBox()->setCurrentRow(0);
         QVERIFY(list->findChild<QPushButton*>(QStringLiteral("showButton"))->isEnabled());
@@ -178,7 +178,7 @@ void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
     QVERIFY(first.app->ShowArticle(3, 0));
     QCOMPARE(first.note(), QStringLiteral("Ancienne note"));
     answerNameDialog(QStringLiteral("Signet de la première"));
-    first.trigger(cmd::AddBookmark);
+    first.trigger(cmd::kAddBookmark);
     QCOMPARE(first.bookmarks()->RowCount(), 2);
     first.close();
     QVERIFY(first.services.messages.isEmpty());
@@ -197,7 +197,7 @@ void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
     QVERIFY(third.start());
     QVERIFY(!third.app->userFilesReadOnly());
     QCOMPARE(statusText(third), QStringLiteral("Prêt"));
-    QVERIFY(third.frame()->action(cmd::AddBookmark)->isEnabled());
+    QVERIFY(third.frame()->action(cmd::kAddBookmark)->isEnabled());
     QVERIFY(!third.bar()->edit()->isReadOnly());
 }
 
@@ -226,9 +226,9 @@ void TestSharedFiles::secondRunBesideAnotherProcessWritesNothing() {
     QCOMPARE(s.bookmarks(), bookmarks);
 
     // The other process then closes normally and keeps its note and the old one.
-    const QString socket = InstanceChannel::SocketPath(
+    const QString socket = InstanceChannel::socketPath(
         MakeInstanceClassName(cp1252::toUpper(cp1252::fromUtf8(s.first))));
-    QCOMPARE(InstanceChannel::Send(socket, {InstanceMessage::Command::Close, 0}, 30000),
+    QCOMPARE(InstanceChannel::send(socket, {InstanceMessage::Command::Close, 0}, 30000),
              InstanceChannel::SendResult::Done);
     QVERIFY(other.process.waitForFinished(20000));
     QCOMPARE(other.process.exitCode(), 0);

@@ -49,7 +49,7 @@ void typeNotes(CTolvaneApp& app, const QString& notes) {
 } // namespace
 
 int main(int argc, char** argv) {
-    return tolvane::RunViewer(argc, argv, [](CTolvaneApp& app) {
+    return tolvane::runViewer(argc, argv, [](CTolvaneApp& app) {
         CMainFrame* frame = app.mainFrame();
         const QString notes = qEnvironmentVariable("TOLVANE_TYPE_NOTES");
         if (!notes.isEmpty())

@@ -97,7 +97,7 @@ public:
         messages << text;
         return QMessageBox::Ok;
     }
-    QMessageBox::StandardButton Question(QWidget*, const QString&, const QString& text) override {
+    QMessageBox::StandardButton question(QWidget*, const QString&, const QString& text) override {
         questions << text;
         return answer;
     }

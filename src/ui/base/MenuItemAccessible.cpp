@@ -45,7 +45,7 @@ QAccessibleInterface* menuItemFactory(const QString& className, QObject* object)
 MenuItemAccessible::MenuItemAccessible(QWidget* owner, QAction* action)
     : m_owner(owner), m_action(action) {}
 
-void MenuItemAccessible::Install() {
+void MenuItemAccessible::install() {
     // Once per process, however many windows ask.
     [[maybe_unused]] static const bool installed =
         (QAccessible::installFactory(menuItemFactory), true);

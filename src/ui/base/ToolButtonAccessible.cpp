@@ -24,7 +24,7 @@ QAccessibleInterface* toolButtonFactory(const QString& className, QObject* objec
 ToolButtonAccessible::ToolButtonAccessible(QToolButton* button)
     : QAccessibleWidget(button, QAccessible::Button) {}
 
-void ToolButtonAccessible::Install() {
+void ToolButtonAccessible::install() {
     // Once per process, however many windows ask.
     [[maybe_unused]] static const bool installed =
         (QAccessible::installFactory(toolButtonFactory), true);

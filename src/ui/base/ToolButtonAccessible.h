@@ -17,7 +17,7 @@ public:
 
     // Installs the factory that gives every plain tool button this
     // interface; later calls do nothing.
-    static void Install();
+    static void install();
 
     QAccessible::Role role() const override;
     QAccessible::State state() const override;

@@ -87,7 +87,7 @@ public:
         s.offscreen = !shown.intersects(rect());
         // Tab reaches every link.
         s.focusable = true;
-        const std::vector<CTolvaneView::ShownLink>& links = m_view->ShownLinks();
+        const std::vector<CTolvaneView::ShownLink>& links = m_view->shownLinks();
         const int focused = m_view->focusedLink();
         s.focused = m_view->hasFocus() && focused >= 0 && size_t(focused) < links.size() &&
                     links[size_t(focused)].first == m_link.first &&
@@ -110,7 +110,7 @@ public:
         // Following the link replaces the article: this interface is then
         // no longer valid, so nothing of it is used afterwards.
         if (name == pressAction() && isValid())
-            m_view->FollowLink(m_link);
+            m_view->followLink(m_link);
     }
     QStringList keyBindingsForAction(const QString& name) const override {
         if (name == pressAction())
@@ -163,7 +163,7 @@ QString shownText(const QTextCursor& cursor) {
 ArticleAccessible::ArticleAccessible(CTolvaneView* view)
     : QAccessibleWidget(view, QAccessible::EditableText) {}
 
-void ArticleAccessible::Install() {
+void ArticleAccessible::install() {
     // Once per process, however many windows ask.
     [[maybe_unused]] static const bool installed =
         (QAccessible::installFactory(articleFactory), true);
@@ -172,7 +172,7 @@ void ArticleAccessible::Install() {
 namespace {
 
 void installAtStart() {
-    ArticleAccessible::Install();
+    ArticleAccessible::install();
 }
 
 } // namespace
@@ -216,7 +216,7 @@ void ArticleAccessible::refreshLinks() const {
             QAccessible::deleteAccessibleInterface(id);
     }
     m_links.clear();
-    for (const CTolvaneView::ShownLink& link : view()->ShownLinks())
+    for (const CTolvaneView::ShownLink& link : view()->shownLinks())
         m_links.push_back(
             QAccessible::registerAccessibleInterface(new ArticleLinkAccessible(view(), link)));
     m_generation = generation;

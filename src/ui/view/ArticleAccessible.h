@@ -22,7 +22,7 @@ public:
 
     // Installs the factory that gives every article view this interface;
     // later calls do nothing.
-    static void Install();
+    static void install();
 
     void* interface_cast(QAccessible::InterfaceType type) override;
     QString text(QAccessible::Text type) const override;

@@ -24,7 +24,7 @@ QPushButton* button(const CListWindow* list, const char* name) {
 void addBookmark(Viewer& v, ArticleNumber article, const QString& name) {
     QVERIFY(v.app->ShowArticle(article, 0));
     answerNameDialog(name);
-    v.trigger(cmd::AddBookmark);
+    v.trigger(cmd::kAddBookmark);
 }
 
 // The standard fixture with the bookmarks "Abricot" (article 2) and
@@ -37,7 +37,7 @@ struct TwoBookmarks : Viewer {
                                                                 "bre",
                                                                 3}}));
         started = start();
-        trigger(cmd::Bookmarks);
+        trigger(cmd::kBookmarks);
     }
 };
 
@@ -61,11 +61,11 @@ void TestBookmarks::addProposesTheTitleAndKeepsTheArticle() {
     const std::string& base = v.base;
     {
         QVERIFY(v.start());
-        QVERIFY(v.frame()->action(cmd::AddBookmark)->isEnabled());
+        QVERIFY(v.frame()->action(cmd::kAddBookmark)->isEnabled());
         QVERIFY(v.app->ShowArticle(3, 0));
         QString caption, proposed;
         answerNameDialog(QStringLiteral("zèbre"), true, &caption, &proposed);
-        v.trigger(cmd::AddBookmark);
+        v.trigger(cmd::kAddBookmark);
         QCOMPARE(caption, QStringLiteral("Ajouter un signet"));
         QCOMPARE(proposed, QStringLiteral("Généralités"));
         addBookmark(v, 2, QStringLiteral("Abricot"));
@@ -74,7 +74,7 @@ void TestBookmarks::addProposesTheTitleAndKeepsTheArticle() {
                  (QStringList{QStringLiteral("Abricot"), QStringLiteral("zèbre")}));
         QCOMPARE(v.bookmarks()->RowArticle(0), 2);
         QCOMPARE(v.bookmarks()->RowArticle(1), 3);
-        QCOMPARE(v.bookmarks()->SelectedRow(), -1);
+        QCOMPARE(v.bookmarks()->selectedRow(), -1);
         QVERIFY(v.bookmarks()->isHidden());
         v.close();
         v.stop();
@@ -90,7 +90,7 @@ void TestBookmarks::cancelChangesNothing() {
     Viewer v;
     QVERIFY(v.start());
     answerNameDialog(QStringLiteral("Jamais"), false);
-    v.trigger(cmd::AddBookmark);
+    v.trigger(cmd::kAddBookmark);
     QCOMPARE(v.bookmarks()->RowCount(), 0);
 }
 
@@ -115,7 +115,7 @@ void TestBookmarks::renameMovesTheRowAndKeepsTheArticle() {
     QCOMPARE(proposed, QStringLiteral("Abricot"));
     QCOMPARE(rowTexts(list), (QStringList{QStringLiteral("zèbre"), QStringLiteral("Zoo")}));
     QCOMPARE(list->RowArticle(1), 2);
-    QCOMPARE(list->SelectedRow(), -1);
+    QCOMPARE(list->selectedRow(), -1);
     for (const char* name : {"renameButton", "deleteButton", "showButton"})
         QVERIFY2(!button(list, name)->isEnabled(), name);
 }
@@ -137,7 +137,7 @@ void TestBookmarks::deleteOnlyOnYes() {
     list->listBox()->setCurrentRow(1);
     QTest::mouseClick(button(list, "deleteButton"), Qt::LeftButton);
     QCOMPARE(rowTexts(list), QStringList{QStringLiteral("Abricot")});
-    QCOMPARE(list->SelectedRow(), -1);
+    QCOMPARE(list->selectedRow(), -1);
     QVERIFY(!button(list, "deleteButton")->isEnabled());
 
     // No selection: no question.

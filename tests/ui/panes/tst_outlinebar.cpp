@@ -310,7 +310,7 @@ private slots:
             QVERIFY(tree.LoadOutline(m_dir.file("profond.FIC")));
             QCOMPARE(tree.topLevelItemCount(), 1);
             QTreeWidgetItem* last = tree.itemOfNode(depth - 1);
-            QCOMPARE(tree.ArticleOfNode(last), 5);
+            QCOMPARE(tree.articleOfNode(last), 5);
             int shownDepth = 0;
             for (QTreeWidgetItem* p = last->parent(); p; p = p->parent())
                 ++shownDepth;
