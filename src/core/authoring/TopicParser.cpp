@@ -1176,20 +1176,12 @@ void Session::word(const Token& t, const rtf::ControlWord& known) {
     // A paragraph, row or cell mark ends its paragraph, row or cell in
     // hidden text too, as the reader reads it (a cell after a link's hidden
     // target); a line, page or section break there counts nothing.
-    if (w == Word::Paragraph || w == Word::Row || w == Word::NestedRow) {
+    const bool cell = w == Word::Cell || w == Word::NestedCell;
+    const bool ends = cell || w == Word::Paragraph || w == Word::Row || w == Word::NestedRow;
+    if (ends || w == Word::Line || w == Word::Section) {
         emitRaw(t, false);
-        mark(2);
-        return;
-    }
-    if (w == Word::Line || w == Word::Section) {
-        emitRaw(t, false);
-        if (!c.hidden)
-            mark(2);
-        return;
-    }
-    if (w == Word::Cell || w == Word::NestedCell) {
-        emitRaw(t, false);
-        mark(1);
+        if (ends || !c.hidden)
+            mark(cell ? 1 : 2);
         return;
     }
     if (w == Word::Tab || w == Word::Character) {

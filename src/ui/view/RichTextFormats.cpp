@@ -289,28 +289,17 @@ QTextCharFormat RichTextFormats::makeCharFormat(const rtf::CharFormat& format) c
     if (format.italic) {
         out.setFontItalic(true);
     }
-    switch (format.underline) {
-    case rtf::UnderlineStyle::None:
-        break;
-    case rtf::UnderlineStyle::Double:
-        // The second line is the view's to draw.
-        out.setProperty(kDoubleUnderlineProperty, true);
-        out.setUnderlineStyle(QTextCharFormat::SingleUnderline);
-        break;
-    case rtf::UnderlineStyle::Single:
-    case rtf::UnderlineStyle::Thick:
-    case rtf::UnderlineStyle::Word:
-        out.setUnderlineStyle(QTextCharFormat::SingleUnderline);
-        break;
-    case rtf::UnderlineStyle::Dotted:
-        out.setUnderlineStyle(QTextCharFormat::DotLine);
-        break;
-    case rtf::UnderlineStyle::Dashed:
-        out.setUnderlineStyle(QTextCharFormat::DashUnderline);
-        break;
-    case rtf::UnderlineStyle::Wave:
-        out.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-        break;
+    // In the order of rtf::UnderlineStyle; thick and word-only lines are drawn
+    // as single ones, and a double line's second line is the view's to draw.
+    static const QTextCharFormat::UnderlineStyle kUnderlines[] = {
+        QTextCharFormat::NoUnderline,     QTextCharFormat::SingleUnderline,
+        QTextCharFormat::SingleUnderline, QTextCharFormat::DotLine,
+        QTextCharFormat::DashUnderline,   QTextCharFormat::WaveUnderline,
+        QTextCharFormat::SingleUnderline, QTextCharFormat::SingleUnderline};
+    if (format.underline != rtf::UnderlineStyle::None) {
+        out.setUnderlineStyle(kUnderlines[static_cast<size_t>(format.underline)]);
+        if (format.underline == rtf::UnderlineStyle::Double)
+            out.setProperty(kDoubleUnderlineProperty, true);
     }
     if (format.strike) {
         out.setFontStrikeOut(true);
