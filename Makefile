@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The two commands of the README, and the developers' others.
 #   make run    set-up, build, open the viewer on the bundled sample
 #   make test   set-up, lint, build, every test (then again under ASan and UBSan)
@@ -45,7 +46,7 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-# Include direction between the layers, and formatting.
+# Include direction between the layers, formatting, licence lines.
 lint:
 	@./scripts/install-deps.sh --lint
 	./scripts/lint.sh

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The anchor of the list windows' benchmarks: QListWidget's own fill and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Index load against its anchor: reading the same .PGH bytes into memory and
 // inserting the same keys into the same map type with no other work, in the
 // same run. Also lookups and the article reads of a generated data source.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a .FIC outline of 100,000 records into the core model. Target:
 // above 2 million records a second. Anchor, in the same run: reading the same
 // file in the same chunks and finding the end of each title, with no tree

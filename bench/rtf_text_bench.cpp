@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "BenchMain.h"
 #include "core/rtf/RichTextDump.h"
 #include "core/rtf/RtfReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The all-articles search over about 100 MB of help bodies as real help
 // projects hold them: the bundled guide and every project of the corpus that
 // builds, their bodies repeated under titles of their own until the .PGD file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keyword index window with 100,000 keywords: opening it (the .PGK read
 // and its order checked, the list model filled, the window shown and
 // painted) and one keystroke of type-ahead (the key into the field, the
@@ -116,7 +117,7 @@ void BM_IndexTypeAheadKeystroke(benchmark::State& state) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, letter);
         QApplication::sendEvent(window.keywordEdit(), &press);
         window.repaint();
-        exact += window.SelectedRow() >= 0;
+        exact += window.selectedRow() >= 0;
     }
     state.counters["keywords"] = double(window.keywords().size());
     state.counters["selected"] = double(exact);

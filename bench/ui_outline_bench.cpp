@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading an outline of 100,000 nodes into the outline tree control, from the
 // .FIC file. Target: under 3 times the anchor, measured in the same run:
 // inserting the same titles and images, already in memory as text and tree

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What follows the search engine before the results window is on screen:
 // 1000 matches sorted into the list in French order, the caption counted,
 // and the list painted; against the anchor of QListWidget's own fill and

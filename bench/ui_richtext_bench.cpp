@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rich-text widget against Qt's own ways of showing the same article:
 // building the QTextDocument (against setHtml), the first screen painted
 // (against a QTextBrowser), a short article shown, and find (against

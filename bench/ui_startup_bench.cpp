@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and link-following times of the viewer against plain Qt anchors,
 // measured in the same run on the offscreen platform.
 //

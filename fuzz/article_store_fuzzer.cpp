@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary .PGH, .PGD and .PGL bytes to the article store. The input
 // starts with two 16-bit little-endian lengths: the .PGH bytes, then the
 // .PGD bytes; the rest is .PGL.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary command lines to the start-up parser: the input is split
 // into tokens at NUL bytes.
 

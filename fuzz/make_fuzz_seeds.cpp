@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a seed corpus for every fuzz target, made by the project's own
 // writers: generated data sources, the bundled guide, annotation and bookmark
 // files written by their stores, instance messages and command lines.

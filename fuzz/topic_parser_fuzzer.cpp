@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "TopicParserCheck.h"
 #include "core/authoring/TopicParser.h"
 #include "core/common/InputFile.h"

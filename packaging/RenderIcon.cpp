@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the application's SVG icon to the PNG sizes of the hicolor icon
 // theme at build time, for desktops and menus that do not draw SVG.
 #include <QGuiApplication>

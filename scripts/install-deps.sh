@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build, the tests and the viewer need, and only
 # those that are missing. Runs apt-get as root, through sudo otherwise.
 set -euo pipefail
@@ -11,7 +12,8 @@ packages=(
     fonts-liberation fonts-dejavu-core fontconfig
     xvfb xauth
     dbus at-spi2-core python3-pyatspi # the screen-reader test
-    dpkg-dev desktop-file-utils shared-mime-info groff-base
+    dpkg-dev desktop-file-utils shared-mime-info groff-base # the package and its tree
+    lintian appstream # the package's checks: Debian's checker, the software-centre metadata
 )
 case "${1:-}" in
     --bench) packages+=(catdoc unrtf) ;;

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Checks the layers' include direction and the formatting of every C++ file.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Checks the layers' include direction, the formatting of every C++ file and
+# the licence line at the top of every source file.
 #
 # The folders under src/ are layers, lowest first. A file of src/ may include
 # the headers of its own layer and of the layers below it, never above; the
@@ -56,8 +58,13 @@ if ! clang-format --dry-run --Werror "${sources[@]}" 2>/tmp/tolvane-format.$$; t
 fi
 rm -f /tmp/tolvane-format.$$
 
+# Licence: the SPDX line on every source file (scripts/spdx.sh adds it).
+if ! ./scripts/spdx.sh --check; then
+    faults=$((faults + 1))
+fi
+
 if (( faults > 0 )); then
     echo "lint: failed" >&2
     exit 1
 fi
-echo "lint: layers and formatting clean"
+echo "lint: layers, formatting and licence lines clean"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every benchmark program of a bench build, one after the other, from
 # inside the build folder (the sample data source lies there).
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every fuzz target of a fuzz build for a bounded time each, from a seed
 # corpus written by the build's make_fuzz_seeds (generated data sources, the
 # bundled guide, annotation and bookmark files...). FUZZ_JOBS targets run at

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Opens the viewer on the sample beside it; under Xvfb when no display exists.
 set -euo pipefail
 build=${1:-build}

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CMainFrame.h"
 
 #include "app/CTolvaneApp.h"
@@ -36,6 +37,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <initializer_list>
 #include <utility>
 
 namespace tolvane {
@@ -72,8 +74,8 @@ CMainFrame::CMainFrame(CTolvaneApp& app, AppServices& services)
     : m_app(app), m_services(services),
       m_store(DataSourcePaths::fromBase(cp1252::toUtf8(m_app.settings().strDataSource)), m_index) {
     setObjectName(QStringLiteral("mainFrame"));
-    MenuItemAccessible::Install();
-    ToolButtonAccessible::Install();
+    MenuItemAccessible::install();
+    ToolButtonAccessible::install();
     setWindowTitle(m_services.windowTitle());
     setWindowIcon(QIcon(QStringLiteral(":/icons/tolvane.svg")));
     // No name of its own: assistive technologies read the window's title,
@@ -101,12 +103,12 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QWidget*>(watched)->window() != this)
         return QMainWindow::eventFilter(watched, event);
     const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
-    const int id = button == Qt::BackButton      ? cmd::Back
-                   : button == Qt::ForwardButton ? cmd::Forward
+    const int id = button == Qt::BackButton      ? cmd::kBack
+                   : button == Qt::ForwardButton ? cmd::kForward
                                                  : 0;
     if (id == 0)
         return QMainWindow::eventFilter(watched, event);
-    UpdateCommandStates();
+    updateCommandStates();
     action(id)->trigger();
     return true;
 }
@@ -119,23 +121,23 @@ bool CMainFrame::OnCreate() {
     createStatusBar();
     if (!createPanes())
         return false;
-    connect(m_view, &CTolvaneView::articleChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(m_view, &CTolvaneView::articleChanged, this, &CMainFrame::updateCommandStates);
     // The mouse's back and forward buttons, wherever they are pressed in
     // the window.
     qApp->installEventFilter(this);
-    connect(m_view, &QTextEdit::copyAvailable, this, &CMainFrame::UpdateCommandStates);
+    connect(m_view, &QTextEdit::copyAvailable, this, &CMainFrame::updateCommandStates);
     m_services.PumpMessages();
     RecalcLayout();
     // The window's least size is set once, from its bars alone: otherwise
     // Qt makes it the panes' current sizes, and a pane dragged to the whole
     // width would keep the window from ever being made narrower.
     setMinimumSize(layout()->totalMinimumSize());
-    UpdateCommandStates();
+    updateCommandStates();
     return true;
 }
 
 QAction* CMainFrame::makeAction(int id, const QString& text) {
-    const CommandTexts texts = FindCommandTexts(id);
+    const CommandTexts texts = findCommandTexts(id);
     auto* a = new QAction(text, this);
     a->setObjectName(QStringLiteral("cmd%1").arg(id));
     a->setData(id);
@@ -149,86 +151,86 @@ QAction* CMainFrame::makeAction(int id, const QString& text) {
 }
 
 void CMainFrame::createActions() {
-    connect(makeAction(cmd::Home, QStringLiteral("Page d'&accueil")), &QAction::triggered, this,
+    connect(makeAction(cmd::kHome, QStringLiteral("Page d'&accueil")), &QAction::triggered, this,
             [this] { m_app.GoHome(); });
-    connect(makeAction(cmd::Back, QStringLiteral("Article &précédent")), &QAction::triggered, this,
+    connect(makeAction(cmd::kBack, QStringLiteral("Article &précédent")), &QAction::triggered, this,
             [this] { m_app.GoBack(); });
-    action(cmd::Back)->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
-    QAction* forward = makeAction(cmd::Forward, QStringLiteral("Article s&uivant"));
+    action(cmd::kBack)->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
+    QAction* forward = makeAction(cmd::kForward, QStringLiteral("Article s&uivant"));
     forward->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
     connect(forward, &QAction::triggered, this, [this] { m_app.GoForward(); });
-    QAction* resume = makeAction(cmd::Resume, QStringLiteral("&Reprendre la lecture"));
+    QAction* resume = makeAction(cmd::kResume, QStringLiteral("&Reprendre la lecture"));
     resume->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     connect(resume, &QAction::triggered, this, [this] {
         if (m_readingPlace)
-            m_readingPlace->Resume();
-        UpdateCommandStates();
+            m_readingPlace->resume();
+        updateCommandStates();
     });
-    connect(makeAction(cmd::Sync, QStringLiteral("&Synchroniser l'article")), &QAction::triggered,
+    connect(makeAction(cmd::kSync, QStringLiteral("&Synchroniser l'article")), &QAction::triggered,
             this, [this] { SyncArticle(m_view->currentArticle()); });
-    makeAction(cmd::AddBookmark, QStringLiteral("&Définir signet"))
+    makeAction(cmd::kAddBookmark, QStringLiteral("&Définir signet"))
         ->setEnabled(!m_app.userFilesReadOnly());
-    QAction* quit = makeAction(cmd::Quit, QStringLiteral("&Quitter"));
+    QAction* quit = makeAction(cmd::kQuit, QStringLiteral("&Quitter"));
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
-    QAction* copy = makeAction(cmd::Copy, QStringLiteral("&Copier"));
+    QAction* copy = makeAction(cmd::kCopy, QStringLiteral("&Copier"));
     copy->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
     connect(copy, &QAction::triggered, m_view, &QTextEdit::copy);
-    QAction* selectAll = makeAction(cmd::SelectAll, QStringLiteral("&Tout sélectionner"));
+    QAction* selectAll = makeAction(cmd::kSelectAll, QStringLiteral("&Tout sélectionner"));
     selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    connect(selectAll, &QAction::triggered, m_view, &CTolvaneView::SelectAllText);
-    QAction* find = makeAction(cmd::Find, QStringLiteral("&Rechercher..."));
+    connect(selectAll, &QAction::triggered, m_view, &CTolvaneView::selectAllText);
+    QAction* find = makeAction(cmd::kFind, QStringLiteral("&Rechercher..."));
     find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    makeAction(cmd::Annotation, QStringLiteral("&Annotation"));
+    makeAction(cmd::kAnnotation, QStringLiteral("&Annotation"));
 
-    QAction* toolBar = makeAction(cmd::ToolBar, QStringLiteral("&Barre d'outils"));
+    QAction* toolBar = makeAction(cmd::kToolBar, QStringLiteral("&Barre d'outils"));
     toolBar->setCheckable(true);
-    QAction* statusBarAction = makeAction(cmd::StatusBar, QStringLiteral("Barre d'é&tat"));
+    QAction* statusBarAction = makeAction(cmd::kStatusBar, QStringLiteral("Barre d'é&tat"));
     statusBarAction->setCheckable(true);
     connect(statusBarAction, &QAction::triggered, this, [this](bool on) {
         statusBar()->setVisible(on);
         // The panes' room changes with the bar; it is measured again before
         // the frame lays itself out.
         RecalcLayout();
-        UpdateCommandStates();
+        updateCommandStates();
     });
-    for (int id : {cmd::History, cmd::Bookmarks, cmd::Results})
+    for (int id : {cmd::kHistory, cmd::kBookmarks, cmd::kResults})
         makeAction(id, QString())->setCheckable(true);
-    m_actions.value(cmd::History)->setText(QStringLiteral("&Historique"));
-    m_actions.value(cmd::Bookmarks)->setText(QStringLiteral("Liste des &signets"));
-    m_actions.value(cmd::Results)->setText(QStringLiteral("&Résultats de la recherche"));
-    QAction* index = makeAction(cmd::Index, QStringLiteral("&Index"));
+    m_actions.value(cmd::kHistory)->setText(QStringLiteral("&Historique"));
+    m_actions.value(cmd::kBookmarks)->setText(QStringLiteral("Liste des &signets"));
+    m_actions.value(cmd::kResults)->setText(QStringLiteral("&Résultats de la recherche"));
+    QAction* index = makeAction(cmd::kIndex, QStringLiteral("&Index"));
     index->setCheckable(true);
     index->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-    connect(makeAction(cmd::About, QStringLiteral("&A propos...")), &QAction::triggered, this,
-            [this] { m_app.OnAbout(); });
-    makeAction(cmd::AnnotationPresent, QString());
-    m_iconNoAnnotation = action(cmd::Annotation)->icon();
-    m_iconAnnotation = action(cmd::AnnotationPresent)->icon();
+    connect(makeAction(cmd::kAbout, QStringLiteral("&A propos...")), &QAction::triggered, this,
+            [this] { m_app.onAbout(); });
+    makeAction(cmd::kAnnotationPresent, QString());
+    m_noAnnotationIcon = action(cmd::kAnnotation)->icon();
+    m_annotationIcon = action(cmd::kAnnotationPresent)->icon();
 
     // Print has no menu item or button: only its shortcut reaches it.
-    QAction* print = makeAction(cmd::Print, QString());
+    QAction* print = makeAction(cmd::kPrint, QString());
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    connect(print, &QAction::triggered, this, &CMainFrame::OnPrint);
+    connect(print, &QAction::triggered, this, &CMainFrame::onPrint);
     addAction(print);
     // Its letter is the I: the P already opens "Article &précédent" in the same menu.
-    QAction* preview = makeAction(cmd::PrintPreview, QStringLiteral("Aperçu avant &impression"));
+    QAction* preview = makeAction(cmd::kPrintPreview, QStringLiteral("Aperçu avant &impression"));
     preview->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
-    connect(preview, &QAction::triggered, this, &CMainFrame::OnPrintPreview);
+    connect(preview, &QAction::triggered, this, &CMainFrame::onPrintPreview);
 
     // F3 and Shift+F3 step through the last search's hits from any window
     // of the viewer: the results window keeps the focus after a double click.
     const std::pair<int, std::pair<const char16_t*, QKeySequence>> steps[] = {
-        {cmd::NextHit, {u"Occurrence &suivante", QKeySequence(Qt::Key_F3)}},
-        {cmd::PreviousHit, {u"Occurrence &précédente", QKeySequence(Qt::SHIFT | Qt::Key_F3)}},
+        {cmd::kNextHit, {u"Occurrence &suivante", QKeySequence(Qt::Key_F3)}},
+        {cmd::kPreviousHit, {u"Occurrence &précédente", QKeySequence(Qt::SHIFT | Qt::Key_F3)}},
     };
     for (const auto& [id, item] : steps) {
         QAction* step = makeAction(id, QString::fromUtf16(item.first));
         step->setShortcut(item.second);
         step->setShortcutContext(Qt::ApplicationShortcut);
         connect(step, &QAction::triggered, this,
-                [this, id = id] { m_app.StepSearchHit(id == cmd::NextHit ? 1 : -1); });
+                [this, id = id] { m_app.stepSearchHit(id == cmd::kNextHit ? 1 : -1); });
     }
 
     // F6 and Shift+F6 move the keyboard focus from pane to pane.
@@ -270,56 +272,47 @@ void CMainFrame::focusPane(int direction) {
 }
 
 void CMainFrame::createMenus() {
-    QMenu* article = menuBar()->addMenu(QStringLiteral("A&rticle"));
-    article->addAction(action(cmd::Home));
-    article->addAction(action(cmd::Back));
-    article->addAction(action(cmd::Forward));
-    article->addAction(action(cmd::Resume));
-    article->addAction(action(cmd::Sync));
-    article->addSeparator();
-    article->addAction(action(cmd::AddBookmark));
-    article->addSeparator();
-    article->addAction(action(cmd::PrintPreview));
-    article->addSeparator();
-    article->addAction(action(cmd::Quit));
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edition"));
-    edit->addAction(action(cmd::Copy));
-    edit->addAction(action(cmd::SelectAll));
-    edit->addSeparator();
-    edit->addAction(action(cmd::Find));
-    edit->addAction(action(cmd::NextHit));
-    edit->addAction(action(cmd::PreviousHit));
-    edit->addSeparator();
-    edit->addAction(action(cmd::Annotation));
-    QMenu* display = menuBar()->addMenu(QStringLiteral("&Affichage"));
-    display->addAction(action(cmd::ToolBar));
-    display->addAction(action(cmd::StatusBar));
-    display->addSeparator();
-    display->addAction(action(cmd::History));
-    display->addAction(action(cmd::Bookmarks));
-    display->addAction(action(cmd::Results));
-    display->addAction(action(cmd::Index));
-    QMenu* help = menuBar()->addMenu(QStringLiteral("Ai&de"));
-    help->addAction(action(cmd::About));
-    for (QMenu* menu : {article, edit, display, help})
-        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    // The menus in order, each command id in its place; 0 is a separator.
+    struct MenuLayout {
+        const char16_t* title;
+        const char* objectName;
+        const char16_t* description;
+        std::initializer_list<int> commands;
+    };
+    const MenuLayout layouts[] = {
+        {u"A&rticle",
+         "menuArticle",
+         u"Navigation entre les articles, signets et sortie",
+         {cmd::kHome, cmd::kBack, cmd::kForward, cmd::kResume, cmd::kSync, 0, cmd::kAddBookmark, 0,
+          cmd::kPrintPreview, 0, cmd::kQuit}},
+        {u"&Edition",
+         "menuEdition",
+         u"Copie, sélection, recherche et annotation",
+         {cmd::kCopy, cmd::kSelectAll, 0, cmd::kFind, cmd::kNextHit, cmd::kPreviousHit, 0,
+          cmd::kAnnotation}},
+        {u"&Affichage",
+         "menuAffichage",
+         u"Barres et fenêtres de listes",
+         {cmd::kToolBar, cmd::kStatusBar, 0, cmd::kHistory, cmd::kBookmarks, cmd::kResults,
+          cmd::kIndex}},
+        {u"Ai&de", "menuAide", u"Informations sur le programme", {cmd::kAbout}},
+    };
+    for (const MenuLayout& layout : layouts) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf16(layout.title));
+        for (int command : layout.commands) {
+            if (command == 0)
+                menu->addSeparator();
+            else
+                menu->addAction(action(command));
+        }
+        menu->setObjectName(QLatin1String(layout.objectName));
+        menu->setAccessibleName(menu->title().remove(QLatin1Char('&')));
+        menu->setAccessibleDescription(QString::fromUtf16(layout.description));
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateCommandStates);
+    }
     menuBar()->setObjectName(QStringLiteral("menuBar"));
     menuBar()->setAccessibleName(QStringLiteral("Barre de menus"));
     menuBar()->setAccessibleDescription(QStringLiteral("Les menus de la fenêtre principale"));
-    article->setObjectName(QStringLiteral("menuArticle"));
-    edit->setObjectName(QStringLiteral("menuEdition"));
-    display->setObjectName(QStringLiteral("menuAffichage"));
-    help->setObjectName(QStringLiteral("menuAide"));
-    const std::pair<QMenu*, const char16_t*> descriptions[] = {
-        {article, u"Navigation entre les articles, signets et sortie"},
-        {edit, u"Copie, sélection, recherche et annotation"},
-        {display, u"Barres et fenêtres de listes"},
-        {help, u"Informations sur le programme"},
-    };
-    for (const auto& [menu, description] : descriptions) {
-        menu->setAccessibleName(menu->title().remove(QLatin1Char('&')));
-        menu->setAccessibleDescription(QString::fromUtf16(description));
-    }
 }
 
 bool CMainFrame::createToolBar() {
@@ -353,12 +346,12 @@ bool CMainFrame::createToolBar() {
             QStringLiteral("Montre les boutons qui n'ont pas la place dans la barre d'outils"));
     }
     addToolBar(Qt::TopToolBarArea, m_toolBar);
-    QAction* toggle = action(cmd::ToolBar);
+    QAction* toggle = action(cmd::kToolBar);
     connect(toggle, &QAction::triggered, this, [this](bool on) {
         m_toolBar->setVisible(on);
         RecalcLayout();
     });
-    connect(m_toolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(m_toolBar, &QToolBar::visibilityChanged, this, &CMainFrame::updateCommandStates);
     return true;
 }
 
@@ -479,16 +472,16 @@ void CMainFrame::UpdateAnnotationButton(bool hasText) {
     if (hasText == m_annotationShown)
         return;
     m_annotationShown = hasText;
-    action(cmd::Annotation)->setIcon(hasText ? m_iconAnnotation : m_iconNoAnnotation);
+    action(cmd::kAnnotation)->setIcon(hasText ? m_annotationIcon : m_noAnnotationIcon);
 }
 
-void CMainFrame::UpdateCommandStates() {
-    action(cmd::Back)->setEnabled(m_app.CanGoBack());
-    action(cmd::Forward)->setEnabled(m_app.CanGoForward());
-    action(cmd::Resume)->setEnabled(m_readingPlace && m_readingPlace->CanResume());
-    action(cmd::Copy)->setEnabled(m_view->textCursor().hasSelection());
-    action(cmd::ToolBar)->setChecked(m_toolBar != nullptr && m_toolBar->isVisible());
-    action(cmd::StatusBar)->setChecked(statusBar()->isVisible());
+void CMainFrame::updateCommandStates() {
+    action(cmd::kBack)->setEnabled(m_app.CanGoBack());
+    action(cmd::kForward)->setEnabled(m_app.CanGoForward());
+    action(cmd::kResume)->setEnabled(m_readingPlace && m_readingPlace->canResume());
+    action(cmd::kCopy)->setEnabled(m_view->textCursor().hasSelection());
+    action(cmd::kToolBar)->setChecked(m_toolBar != nullptr && m_toolBar->isVisible());
+    action(cmd::kStatusBar)->setChecked(statusBar()->isVisible());
     if (m_annotations != nullptr)
         UpdateAnnotationButton(!m_annotations->IsAnnotationEmpty());
 }
@@ -526,29 +519,29 @@ void CMainFrame::onInitialLoad() {
     if (m_view->currentArticle() == 0)
         m_view->ShowArticle(1, 0);
     m_loadState = LoadState::Done;
-    UpdateCommandStates();
+    updateCommandStates();
     emit initialLoadFinished();
 }
 
-void CMainFrame::RestoreReadingPlace(const std::string& folder) {
+void CMainFrame::restoreReadingPlace(const std::string& folder) {
     m_readingPlace = std::make_unique<ReadingPlace>(*this, folder);
-    m_readingPlace->Restore();
+    m_readingPlace->restore();
 }
 
-void CMainFrame::OnShowArticleRequest(ArticleNumber number) {
+void CMainFrame::onShowArticleRequest(ArticleNumber number) {
     if (!m_app.ShowArticle(number, 0))
         m_app.ShowArticle(1, 0);
     SyncArticle(m_view->currentArticle());
 }
 
-void CMainFrame::OnPrint() {
+void CMainFrame::onPrint() {
     if (m_view->currentArticle() != 0)
-        m_doc->Print(*m_view, this);
+        m_doc->print(*m_view, this);
 }
 
-void CMainFrame::OnPrintPreview() {
+void CMainFrame::onPrintPreview() {
     if (m_view->currentArticle() != 0)
-        m_doc->PrintPreview(*m_view, this);
+        m_doc->printPreview(*m_view, this);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -557,7 +550,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         m_annotations->SaveAnnotations();
     m_app.SaveBookmarks();
     if (m_readingPlace)
-        m_readingPlace->Save();
+        m_readingPlace->save();
     event->accept();
     // The application ends with its main window, whatever else is open.
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/articles/ArticleRecords.h"
@@ -55,14 +56,14 @@ public:
 
     bool SaveArticleAnnotation(ArticleNumber article) override;
     bool LoadArticleAnnotation(ArticleNumber article) override;
-    void SetCaption(const QString& caption) override { setWindowTitle(caption); }
+    void setCaption(const QString& caption) override { setWindowTitle(caption); }
     void UpdateAnnotationButton(bool hasText);
     bool annotationButtonShowsText() const { return m_annotationShown; }
 
     // The command's action (menu item, button and shortcut share it).
     QAction* action(int id) const override { return m_actions.value(id); }
     // Enables and checks the commands by their update rules.
-    void UpdateCommandStates() override;
+    void updateCommandStates() override;
 
     // The outline pane's width update, then the annotation pane's height
     // update, as after a resize.
@@ -79,14 +80,14 @@ public:
     // source with, kept in folder, and keeps the article for the resume
     // command; the place is written there again at close. Before the
     // window is shown.
-    void RestoreReadingPlace(const std::string& folder);
+    void restoreReadingPlace(const std::string& folder);
     ReadingPlace* readingPlace() const { return m_readingPlace.get(); }
     // A second start asked for article number.
-    void OnShowArticleRequest(ArticleNumber number);
+    void onShowArticleRequest(ArticleNumber number);
     // Prints the article through the print dialog.
-    void OnPrint();
-    // Shows the article's pages as OnPrint prints them.
-    void OnPrintPreview();
+    void onPrint();
+    // Shows the article's pages as onPrint prints them.
+    void onPrintPreview();
     // The panes F6 moves through, in order: the outline tree, the article
     // view, the annotation text while its pane is shown.
     QList<QWidget*> panes() const;
@@ -124,8 +125,8 @@ private:
     CDlgBar* m_annotationBar = nullptr;
     COutlineBar* m_outlineBar = nullptr;
     QToolBar* m_toolBar = nullptr;
-    QIcon m_iconNoAnnotation;
-    QIcon m_iconAnnotation;
+    QIcon m_noAnnotationIcon;
+    QIcon m_annotationIcon;
     bool m_annotationShown = false;
     CTolvaneView* m_view = nullptr;
     CTolvaneDoc* m_doc = nullptr;

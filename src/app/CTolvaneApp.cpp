@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CTolvaneApp.h"
 
 #include "app/CMainFrame.h"
@@ -77,11 +78,11 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
         return false;
     }
 
-    const QString socketPath = InstanceChannel::SocketPath(m_settings.strClassName);
+    const QString socketPath = InstanceChannel::socketPath(m_settings.strClassName);
     if (!socketPath.isEmpty()) {
         m_channel = std::make_unique<InstanceChannel>(
             [this](const InstanceMessage& message) { handleInstanceRequest(message); });
-        if (!m_channel->Listen(socketPath))
+        if (!m_channel->listen(socketPath))
             return false;
     }
 
@@ -92,7 +93,7 @@ bool CTolvaneApp::InitInstance(const std::vector<std::string>& args, const std::
     if (!createSecondaryWindows())
         return false;
     if (!m_readingStateFolder.empty())
-        m_frame->RestoreReadingPlace(m_readingStateFolder);
+        m_frame->restoreReadingPlace(m_readingStateFolder);
     connectNotesCommands();
     qApp->installEventFilter(this);
     m_frame->show();
@@ -129,7 +130,7 @@ bool CTolvaneApp::ActivateRunningInstance() {
         message = InstanceMessage{InstanceMessage::Command::Show, m_settings.nStartArticle};
     else
         message.command = InstanceMessage::Command::Activate;
-    const auto result = InstanceChannel::Send(InstanceChannel::SocketPath(m_settings.strClassName),
+    const auto result = InstanceChannel::send(InstanceChannel::socketPath(m_settings.strClassName),
                                               message, kAnswerTimeoutMs);
     return result == InstanceChannel::SendResult::NoInstance;
 }
@@ -168,7 +169,7 @@ void CTolvaneApp::handleInstanceRequest(const InstanceMessage& message) {
     front->raise();
     front->activateWindow();
     if (message.command == InstanceMessage::Command::Show)
-        m_frame->OnShowArticleRequest(message.article);
+        m_frame->onShowArticleRequest(message.article);
 }
 
 bool CTolvaneApp::ShowArticle(ArticleNumber number, int position) {
@@ -178,19 +179,21 @@ bool CTolvaneApp::ShowArticle(ArticleNumber number, int position) {
 }
 
 void CTolvaneApp::GoBack() {
-    if (const auto previous = m_history.GoBack())
-        ShowArticle(previous->article, previous->topPosition);
-    m_history.EndStep();
-    if (m_frame)
-        m_frame->UpdateCommandStates();
+    showHistoryStep(m_history.GoBack());
 }
 
 void CTolvaneApp::GoForward() {
-    if (const auto next = m_history.GoForward())
-        ShowArticle(next->article, next->topPosition);
+    showHistoryStep(m_history.GoForward());
+}
+
+// Shows the entry a Back or Forward step lands on (none at either end), and
+// closes the step so that showing it does not record a new visit.
+void CTolvaneApp::showHistoryStep(const std::optional<HistoryEntry>& entry) {
+    if (entry)
+        ShowArticle(entry->article, entry->topPosition);
     m_history.EndStep();
     if (m_frame)
-        m_frame->UpdateCommandStates();
+        m_frame->updateCommandStates();
 }
 
 void CTolvaneApp::GoHome() {
@@ -198,7 +201,7 @@ void CTolvaneApp::GoHome() {
     ShowArticle(home.article, home.topPosition);
 }
 
-void CTolvaneApp::OnAbout() {
+void CTolvaneApp::onAbout() {
     CAboutDlg dialog(m_frame.get());
     dialog.exec();
 }
@@ -229,9 +232,9 @@ bool CTolvaneApp::createSecondaryWindows() {
     if (!m_historyWindow || !m_resultsWindow || !m_bookmarksWindow)
         return false;
     const std::pair<int, void (CTolvaneApp::*)()> commands[] = {
-        {cmd::Find, &CTolvaneApp::OnFind},           {cmd::History, &CTolvaneApp::OnHistory},
-        {cmd::Bookmarks, &CTolvaneApp::OnBookmarks}, {cmd::Results, &CTolvaneApp::OnResults},
-        {cmd::Index, &CTolvaneApp::OnIndex},
+        {cmd::kFind, &CTolvaneApp::onFind},           {cmd::kHistory, &CTolvaneApp::onHistory},
+        {cmd::kBookmarks, &CTolvaneApp::onBookmarks}, {cmd::kResults, &CTolvaneApp::onResults},
+        {cmd::kIndex, &CTolvaneApp::onIndex},
     };
     for (const auto& [id, handler] : commands) {
         QAction* action = m_frame->action(id);
@@ -275,7 +278,7 @@ bool CTolvaneApp::createFindDialog() {
         return false;
     }
     m_findDialog = dialog;
-    followVisibility(dialog, cmd::Find);
+    followVisibility(dialog, cmd::kFind);
     return true;
 }
 
@@ -285,26 +288,26 @@ CListWindow* CTolvaneApp::createListWindow(int mode) {
     if (mode == LISTMODE_BOOKMARKS) {
         m_bookmarksWindow = window;
         window->setRowsReadOnly(m_userFilesReadOnly);
-        window->setRowActions([this](CListWindow& list, int row) { RenameBookmark(list, row); },
-                              [this](CListWindow& list, int row) { DeleteBookmark(list, row); });
+        window->setRowActions([this](CListWindow& list, int row) { renameBookmark(list, row); },
+                              [this](CListWindow& list, int row) { deleteBookmark(list, row); });
     }
     if (!window->CreateList(ListMode(mode))) {
         delete window;
         return nullptr;
     }
-    static constexpr int kCommands[] = {0, cmd::History, cmd::Results, cmd::Bookmarks};
+    static constexpr int kCommands[] = {0, cmd::kHistory, cmd::kResults, cmd::kBookmarks};
     followVisibility(window, kCommands[mode]);
     return window;
 }
 
-void CTolvaneApp::OnFind() {
+void CTolvaneApp::onFind() {
     if (!m_findDialog && !createFindDialog())
         return;
     if (m_findDialog->isVisible())
         m_findDialog->hide();
     else
         m_findDialog->showNormal();
-    m_frame->action(cmd::Find)->setChecked(m_findDialog->isVisible());
+    m_frame->action(cmd::kFind)->setChecked(m_findDialog->isVisible());
 }
 
 void CTolvaneApp::toggleListWindow(QPointer<CListWindow>& window, int mode) {
@@ -318,27 +321,27 @@ void CTolvaneApp::toggleListWindow(QPointer<CListWindow>& window, int mode) {
         window->showNormal();
 }
 
-void CTolvaneApp::OnHistory() {
+void CTolvaneApp::onHistory() {
     toggleListWindow(m_historyWindow, LISTMODE_HISTORY);
-    m_frame->action(cmd::History)->setChecked(m_historyWindow && m_historyWindow->isVisible());
+    m_frame->action(cmd::kHistory)->setChecked(m_historyWindow && m_historyWindow->isVisible());
 }
 
-void CTolvaneApp::OnBookmarks() {
+void CTolvaneApp::onBookmarks() {
     toggleListWindow(m_bookmarksWindow, LISTMODE_BOOKMARKS);
-    m_frame->action(cmd::Bookmarks)
+    m_frame->action(cmd::kBookmarks)
         ->setChecked(m_bookmarksWindow && m_bookmarksWindow->isVisible());
 }
 
-void CTolvaneApp::OnResults() {
+void CTolvaneApp::onResults() {
     toggleListWindow(m_resultsWindow, LISTMODE_RESULTS);
-    m_frame->action(cmd::Results)->setChecked(m_resultsWindow && m_resultsWindow->isVisible());
+    m_frame->action(cmd::kResults)->setChecked(m_resultsWindow && m_resultsWindow->isVisible());
 }
 
-void CTolvaneApp::OnIndex() {
+void CTolvaneApp::onIndex() {
     if (!m_indexWindow) {
         auto* window = new CIndexWindow(*this, m_frame.get());
         window->LoadIndex(m_frame->store().paths().pgk);
-        QAction* action = m_frame->action(cmd::Index);
+        QAction* action = m_frame->action(cmd::kIndex);
         connect(window, &CIndexWindow::visibilityChanged, action, &QAction::setChecked);
         m_indexWindow = window;
     }
@@ -349,7 +352,7 @@ void CTolvaneApp::OnIndex() {
         m_indexWindow->showNormal();
         m_indexWindow->activateWindow();
     }
-    m_frame->action(cmd::Index)->setChecked(m_indexWindow->isVisible());
+    m_frame->action(cmd::kIndex)->setChecked(m_indexWindow->isVisible());
 }
 
 CIndexWindow* CTolvaneApp::indexWindow() const {
@@ -374,7 +377,7 @@ bool CTolvaneApp::SearchArticles(const std::string& text, bool matchCase, bool w
     request.inNotes = inNotes;
     AnnotationTexts notes;
     if (auto* pane = qobject_cast<CAnnotationBar*>(m_frame->annotationBar()); pane && inNotes)
-        notes = pane->AnnotationTexts();
+        notes = pane->annotationTexts();
     m_resultsWindow->SetQuery(text, matchCase, wholeWord);
     m_resultsWindow->ClearRows();
     const std::vector<SearchMatch> matches =
@@ -394,24 +397,24 @@ int CTolvaneApp::HighlightQuery(const std::string& text, bool matchCase, bool wh
     return FindInArticle(cp1252::toUtf16(text), matchCase, wholeWord, false);
 }
 
-void CTolvaneApp::StepSearchHit(int direction) {
+void CTolvaneApp::stepSearchHit(int direction) {
     if (!m_frame)
         return;
     CTolvaneView* view = m_frame->view();
     if (view->stepHit(direction)) {
         if (m_resultsWindow)
-            m_resultsWindow->KeepOffSelection();
+            m_resultsWindow->keepOffSelection();
         return;
     }
     if (!m_resultsWindow || m_resultsWindow->RowCount() == 0)
         return;
-    if (!m_resultsWindow->OpenNeighbour(direction)) {
+    if (!m_resultsWindow->openNeighbour(direction)) {
         AppMessageBox(QStringLiteral("La recherche est terminée."), QMessageBox::NoIcon);
         return;
     }
     // Going back, the article is entered from its end.
     if (direction < 0 && view->selectHit(-1))
-        m_resultsWindow->KeepOffSelection();
+        m_resultsWindow->keepOffSelection();
 }
 
 int CTolvaneApp::FindInArticle(const std::u16string& text, bool matchCase, bool wholeWord,
@@ -456,13 +459,13 @@ void CTolvaneApp::LoadBookmarks() {
 // The annotation pane's command and the bookmarks.
 
 void CTolvaneApp::connectNotesCommands() {
-    connect(m_frame->action(cmd::Annotation), &QAction::triggered, this,
-            &CTolvaneApp::OnAnnotation);
-    connect(m_frame->action(cmd::AddBookmark), &QAction::triggered, this,
+    connect(m_frame->action(cmd::kAnnotation), &QAction::triggered, this,
+            &CTolvaneApp::onAnnotation);
+    connect(m_frame->action(cmd::kAddBookmark), &QAction::triggered, this,
             &CTolvaneApp::AddBookmark);
 }
 
-void CTolvaneApp::OnAnnotation() {
+void CTolvaneApp::onAnnotation() {
     CDlgBar* bar = m_frame->annotationBar();
     if (bar == nullptr)
         return;
@@ -485,18 +488,18 @@ void CTolvaneApp::AddBookmark() {
     m_bookmarksWindow->AddRow(toCp1252(dialog.name()), article);
 }
 
-void CTolvaneApp::RenameBookmark(CListWindow& list, int row) {
+void CTolvaneApp::renameBookmark(CListWindow& list, int row) {
     CBookmarkNameDialog dialog(QStringLiteral("Renommer le signet"), fromCp1252(list.RowText(row)),
                                &list);
     if (dialog.exec() == QDialog::Accepted)
-        list.ReplaceRow(row, toCp1252(dialog.name()));
+        list.replaceRow(row, toCp1252(dialog.name()));
 }
 
-void CTolvaneApp::DeleteBookmark(CListWindow& list, int row) {
+void CTolvaneApp::deleteBookmark(CListWindow& list, int row) {
     const QString text = QStringLiteral("Voulez-vous supprimer le signet «") +
                          fromCp1252(list.RowText(row)) + QStringLiteral("» ?");
-    if (m_services.Question(&list, m_services.windowTitle(), text) == QMessageBox::Yes)
-        list.RemoveRow(row);
+    if (m_services.question(&list, m_services.windowTitle(), text) == QMessageBox::Yes)
+        list.removeRow(row);
 }
 
 void CTolvaneApp::SaveBookmarks() {

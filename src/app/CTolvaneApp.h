@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/articles/ArticleRecords.h"
@@ -71,8 +72,8 @@ public:
     // Command 32789: names a bookmark for the article on screen.
     void AddBookmark();
     // Command 32793: shows or hides the annotation pane.
-    void OnAnnotation();
-    void OnAbout();
+    void onAnnotation();
+    void onAbout();
 
     // A message box captioned with the window title, owned by the main
     // window once it exists.
@@ -88,17 +89,17 @@ public:
     // then shown and hidden by their commands, whose check marks follow
     // them.
     bool createSecondaryWindows();
-    void OnFind();
-    void OnHistory();
-    void OnBookmarks();
-    void OnResults();
+    void onFind();
+    void onHistory();
+    void onBookmarks();
+    void onResults();
     CFindDialog* findDialog() const;
     CListWindow* historyWindow() const;
     CListWindow* resultsWindow() const;
     CListWindow* bookmarksWindow() const;
     // The keyword index window, made and filled from the data source's .PGK
     // the first time its command is given.
-    void OnIndex();
+    void onIndex();
     CIndexWindow* indexWindow() const;
 
     // Searches every article (text in Windows-1252), and with inNotes the
@@ -117,7 +118,7 @@ public:
     // previous article of the results window with its first (or last)
     // occurrence, else "La recherche est terminée.". Nothing before any
     // search has found something.
-    void StepSearchHit(int direction);
+    void stepSearchHit(int direction);
     std::optional<QPoint> selectionScreenPoint() const override;
     std::string articleTitle(ArticleNumber number) override;
     QWidget* mainWindow() const override;
@@ -130,6 +131,7 @@ protected:
 
 private:
     void handleInstanceRequest(const InstanceMessage& message);
+    void showHistoryStep(const std::optional<HistoryEntry>& entry);
     // Takes the lock of the user base for the run; false when another run
     // has it.
     bool lockUserFiles();
@@ -140,8 +142,8 @@ private:
     void followVisibility(QObject* window, int command);
     void connectNotesCommands();
     // The bookmarks window's "&Renommer" and "&Supprimer" on a row.
-    void RenameBookmark(CListWindow& list, int row);
-    void DeleteBookmark(CListWindow& list, int row);
+    void renameBookmark(CListWindow& list, int row);
+    void deleteBookmark(CListWindow& list, int row);
 
     AppServices& m_services;
     StartupSettings m_settings;

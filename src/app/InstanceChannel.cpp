@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/InstanceChannel.h"
 
 #include <QDir>
@@ -36,7 +37,7 @@ bool fromThisUser(const QLocalSocket& socket) {
 
 } // namespace
 
-QString InstanceChannel::PrivateDirectory() {
+QString InstanceChannel::privateDirectory() {
     QString base = qEnvironmentVariable("XDG_RUNTIME_DIR");
     QString dir;
     if (!base.isEmpty() && QFileInfo(base).isDir())
@@ -49,8 +50,8 @@ QString InstanceChannel::PrivateDirectory() {
     return isPrivateDirectory(native) ? dir : QString();
 }
 
-QString InstanceChannel::SocketPath(const std::string& className) {
-    const QString dir = PrivateDirectory();
+QString InstanceChannel::socketPath(const std::string& className) {
+    const QString dir = privateDirectory();
     if (dir.isEmpty())
         return {};
     QString name;
@@ -64,7 +65,7 @@ QString InstanceChannel::SocketPath(const std::string& className) {
 }
 
 InstanceChannel::SendResult
-InstanceChannel::Send(const QString& path, const InstanceMessage& message, int answerTimeoutMs) {
+InstanceChannel::send(const QString& path, const InstanceMessage& message, int answerTimeoutMs) {
     if (path.isEmpty())
         return SendResult::NoInstance;
     QLocalSocket socket;
@@ -101,7 +102,7 @@ InstanceChannel::~InstanceChannel() {
     delete m_server;
 }
 
-bool InstanceChannel::Listen(const QString& path) {
+bool InstanceChannel::listen(const QString& path) {
     if (path.isEmpty())
         return false;
     m_server = new QLocalServer(this);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/startup/InstanceMessage.h"
@@ -37,16 +38,16 @@ public:
 
     // The per-user directory, created when missing; empty when it cannot be
     // made private to this user.
-    static QString PrivateDirectory();
+    static QString privateDirectory();
     // The socket path for a class name (Windows-1252 text, only letters and
     // digits are kept); empty without a private directory.
-    static QString SocketPath(const std::string& className);
+    static QString socketPath(const std::string& className);
 
     enum class SendResult { NoInstance, Done, Failed };
     // Sends message to the instance listening at path and waits up to
     // answerTimeoutMs for its answer. For CLOSE it then also waits until the
     // instance has gone.
-    static SendResult Send(const QString& path, const InstanceMessage& message,
+    static SendResult send(const QString& path, const InstanceMessage& message,
                            int answerTimeoutMs);
 
     // What the running instance does with a request; the answer is sent
@@ -57,7 +58,7 @@ public:
     ~InstanceChannel() override;
 
     // Listens at path, replacing a stale socket file; false when it cannot.
-    bool Listen(const QString& path);
+    bool listen(const QString& path);
     QString path() const { return m_path; }
 
 private:

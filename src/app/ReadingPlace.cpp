@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ReadingPlace.h"
 
 #include "app/CMainFrame.h"
@@ -46,7 +47,7 @@ ReadingPlace::ReadingPlace(CMainFrame& frame, std::string folder)
     : m_frame(frame), m_folder(std::move(folder)), m_base(AbsoluteBase(baseOf(frame.store()))),
       m_path(m_folder + '/' + ReadingStateFileName(m_base)) {}
 
-void ReadingPlace::Restore() {
+void ReadingPlace::restore() {
     const std::optional<ReadingState> state = ReadReadingState(m_path, m_base);
     if (!state)
         return;
@@ -82,12 +83,12 @@ void ReadingPlace::Restore() {
     m_frame.RecalcLayout();
 }
 
-bool ReadingPlace::Save() const {
+bool ReadingPlace::save() const {
     ReadingState state;
     state.base = m_base;
     const CTolvaneView* view = m_frame.view();
     state.article = view->currentArticle() != 0 ? view->currentArticle() : m_article;
-    state.topPosition = view->currentArticle() != 0 ? view->TopPosition() : m_topPosition;
+    state.topPosition = view->currentArticle() != 0 ? view->firstVisiblePosition() : m_topPosition;
     const bool full = m_frame.isFullScreen();
     const bool maximized = m_frame.isMaximized();
     const QRect rect = full || maximized ? m_frame.normalGeometry() : m_frame.geometry();
@@ -115,12 +116,12 @@ bool ReadingPlace::Save() const {
     return WriteReadingState(m_folder, m_path, state);
 }
 
-bool ReadingPlace::CanResume() const {
+bool ReadingPlace::canResume() const {
     return m_article > 0 && m_frame.store().FindEntry(m_article) != nullptr;
 }
 
-void ReadingPlace::Resume() {
-    if (!CanResume())
+void ReadingPlace::resume() {
+    if (!canResume())
         return;
     CTolvaneView* view = m_frame.view();
     if (view->currentArticle() == m_article) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/startup/ReadingState.h"
@@ -21,13 +22,13 @@ public:
     ReadingPlace(CMainFrame& frame, std::string folder);
 
     // Reads the file and applies what it holds, before the window is shown.
-    void Restore();
+    void restore();
     // Writes the window's state and the article on screen with its top line.
-    bool Save() const;
+    bool save() const;
     // The remembered article is one of the index.
-    bool CanResume() const;
+    bool canResume() const;
     // Shows the remembered article at the line it was left at.
-    void Resume();
+    void resume();
 
     const std::string& path() const { return m_path; }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ViewerMain.h"
 
 #include "app/CTolvaneApp.h"
@@ -25,7 +26,7 @@ public:
         write(caption, text);
         return QMessageBox::Ok;
     }
-    QMessageBox::StandardButton Question(QWidget*, const QString& caption,
+    QMessageBox::StandardButton question(QWidget*, const QString& caption,
                                          const QString& text) override {
         write(caption, text);
         return QMessageBox::No;
@@ -41,12 +42,15 @@ private:
 
 } // namespace
 
-int RunViewer(int argc, char** argv, const std::function<void(CTolvaneApp&)>& started) {
+int runViewer(int argc, char** argv, const std::function<void(CTolvaneApp&)>& started) {
     // The switches are read as given, before Qt takes its own options out.
     const std::vector<std::string> args(argv + 1, argv + argc);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VEK-Info"));
-    const bool dark = ApplyThemeFromEnvironment(application);
+    // The desktop matches the window to the installed entry (its icon, its
+    // name in the task bar) by this name; on Wayland it is the app id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tolvane.viewer"));
+    const bool dark = applyThemeFromEnvironment(application);
     const std::string exePath =
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
 

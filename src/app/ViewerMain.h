@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <functional>
@@ -11,6 +12,6 @@ class CTolvaneApp;
 // is called once start-up has succeeded, before the event loop: a test or
 // benchmark harness attaches to the running viewer there. Returns the
 // process's exit status.
-int RunViewer(int argc, char** argv, const std::function<void(CTolvaneApp&)>& started = {});
+int runViewer(int argc, char** argv, const std::function<void(CTolvaneApp&)>& started = {});
 
 } // namespace tolvane

@@ -1,5 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ViewerMain.h"
 
 int main(int argc, char** argv) {
-    return tolvane::RunViewer(argc, argv);
+    return tolvane::runViewer(argc, argv);
 }

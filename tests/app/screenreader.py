@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The viewer on the bundled guide, as a screen reader sees it through AT-SPI.
 
 Run by screenreader.sh inside a D-Bus session of its own: starts a virtual X

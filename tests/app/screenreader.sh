@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The viewer as a screen reader sees it: screenreader.py, run in a D-Bus
 # session of its own. Exits 77 (skipped) when the AT-SPI client or its
 # services are not installed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Accessibility and keyboard use of the viewer's windows, through Qt's
 // accessibility interfaces: names and descriptions, the article's text and
 // links for screen readers, mnemonics, focus order and Escape.
@@ -178,7 +179,7 @@ void TestAccessibility::everyShownControlHasNameAndDescription() {
     Viewer v;
     QVERIFY(v.start());
     v.frame()->show();
-    v.app->OnAnnotation();
+    v.app->onAnnotation();
     QVERIFY(v.frame()->annotationBar()->isVisible());
     QStringList missing = unnamedControls(QAccessible::queryAccessibleInterface(v.frame()));
 
@@ -203,8 +204,8 @@ void TestAccessibility::everyShownControlHasNameAndDescription() {
     // A popup note and its text.
     const QPoint note = v.view()->posFromChar(kPopupLinkFirst + 1) + QPoint(1, 4);
     QTest::mouseClick(v.view()->viewport(), Qt::LeftButton, {}, note);
-    QTRY_VERIFY(CPopupWnd::IsOpen());
-    QAccessibleInterface* popup = QAccessible::queryAccessibleInterface(CPopupWnd::OpenPopup());
+    QTRY_VERIFY(CPopupWnd::isOpen());
+    QAccessibleInterface* popup = QAccessible::queryAccessibleInterface(CPopupWnd::openPopup());
     QCOMPARE(popup->text(QAccessible::Name), QStringLiteral("Note : Une note"));
     missing << unnamedControls(popup);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral("; "))));
@@ -239,17 +240,17 @@ void TestAccessibility::actionsHaveFrenchTipsAndMenusUniqueMnemonics() {
         QCOMPARE(iface->text(QAccessible::Description), action->statusTip());
         QVERIFY(!action->toolTip().isEmpty());
     }
-    QCOMPARE(v.frame()->action(cmd::Back)->toolTip(), QStringLiteral("Page précédente"));
+    QCOMPARE(v.frame()->action(cmd::kBack)->toolTip(), QStringLiteral("Page précédente"));
     // A screen reader's action on a window's button opens the window, as a
     // click does, and again closes it.
     v.frame()->show();
-    QWidget* findButton = v.frame()->toolBar()->widgetForAction(v.frame()->action(cmd::Find));
+    QWidget* findButton = v.frame()->toolBar()->widgetForAction(v.frame()->action(cmd::kFind));
     QAccessibleActionInterface* press =
         QAccessible::queryAccessibleInterface(findButton)->actionInterface();
     QVERIFY(!press->actionNames().isEmpty());
     press->doAction(press->actionNames().first());
     QTRY_VERIFY(v.app->findDialog()->isVisible());
-    QVERIFY(v.frame()->action(cmd::Find)->isChecked());
+    QVERIFY(v.frame()->action(cmd::kFind)->isChecked());
     press->doAction(press->actionNames().first());
     QTRY_VERIFY(!v.app->findDialog()->isVisible());
 
@@ -345,7 +346,7 @@ void TestAccessibility::articleTextAndLinksForScreenReaders() {
     QAccessibleInterface* note = view->child(1);
     const QRect noteRect = note->rect();
     note->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    QVERIFY(CPopupWnd::IsOpen());
+    QVERIFY(CPopupWnd::isOpen());
     QCOMPARE(v.view()->currentArticle(), 1);
     QVERIFY(noteRect.adjusted(-2, -2, 2, 2).contains(CTolvaneView::lastLinkClick()));
     CPopupWnd::ClosePopup();
@@ -404,7 +405,7 @@ void TestAccessibility::linkOutsideTextOrUnderAnEarlierOneIsLeftOut() {
     w.addArticle(3, "Trois", body);
     Viewer v(w);
     QVERIFY(v.start());
-    const auto links = v.view()->ShownLinks();
+    const auto links = v.view()->shownLinks();
     QStringList anchors;
     for (const auto& link : links)
         anchors << link.anchor + QLatin1Char('>') + QString::number(link.target);
@@ -418,7 +419,7 @@ void TestAccessibility::escapeClosesDialogsAndPopup() {
     v.frame()->show();
     QVERIFY(QTest::qWaitForWindowExposed(v.frame()));
 
-    v.app->OnFind();
+    v.app->onFind();
     QTRY_VERIFY(v.app->findDialog()->isVisible());
     QTest::keyClick(v.app->findDialog(), Qt::Key_Escape);
     QVERIFY(!v.app->findDialog()->isVisible());
@@ -439,9 +440,9 @@ void TestAccessibility::escapeClosesDialogsAndPopup() {
     // Escape in the view closes the popup only; the window stays.
     const QPoint note = v.view()->posFromChar(kPopupLinkFirst + 1) + QPoint(1, 4);
     QTest::mouseClick(v.view()->viewport(), Qt::LeftButton, {}, note);
-    QTRY_VERIFY(CPopupWnd::IsOpen());
+    QTRY_VERIFY(CPopupWnd::isOpen());
     QTest::keyClick(v.view(), Qt::Key_Escape);
-    QVERIFY(!CPopupWnd::IsOpen());
+    QVERIFY(!CPopupWnd::isOpen());
     QVERIFY(!v.frame()->isMinimized());
 }
 
@@ -465,7 +466,7 @@ void TestAccessibility::tabAndF6MoveBetweenPanes() {
     QTest::keyClick(tree, Qt::Key_F6, Qt::ShiftModifier);
     QTRY_VERIFY(v.view()->hasFocus());
 
-    v.app->OnAnnotation();
+    v.app->onAnnotation();
     QTRY_VERIFY(notes->isVisible());
     QTest::keyClick(v.view(), Qt::Key_F6);
     QTRY_VERIFY(notes->edit()->hasFocus());
@@ -523,16 +524,16 @@ void TestAccessibility::tabGoesFromLinkToLinkAndEnterFollows() {
     QTest::keyClick(view, Qt::Key_Tab);
     QCOMPARE(view->focusedLink(), 1);
     QTest::keyClick(view, Qt::Key_Return);
-    QVERIFY(CPopupWnd::IsOpen());
+    QVERIFY(CPopupWnd::isOpen());
     QCOMPARE(view->currentArticle(), 1);
     QRect noteRect;
-    for (const QRect& rect : view->linkRects(view->ShownLinks()[1]))
+    for (const QRect& rect : view->linkRects(view->shownLinks()[1]))
         noteRect = noteRect.united(rect);
     QVERIFY(QRect(view->viewport()->mapToGlobal(noteRect.topLeft()), noteRect.size())
                 .adjusted(-2, -2, 2, 2)
                 .contains(CTolvaneView::lastLinkClick()));
     QTest::keyClick(view, Qt::Key_Escape);
-    QVERIFY(!CPopupWnd::IsOpen());
+    QVERIFY(!CPopupWnd::isOpen());
     QVERIFY(!v.frame()->isMinimized());
 
     // Enter on "Double" shows its article; Tab starts again at its links.
@@ -567,11 +568,11 @@ void TestAccessibility::currentLinkFramedInEitherPalette() {
     for (const QPalette& palette : {light, dark}) {
         view->setPalette(palette);
         QVERIFY(!view->showsLightPage());
-        view->SetFocusedLink(-1);
+        view->setFocusedLink(-1);
         const QImage plain = view->viewport()->grab().toImage();
-        QVERIFY(view->SetFocusedLink(3));
+        QVERIFY(view->setFocusedLink(3));
         const QImage framed = view->viewport()->grab().toImage();
-        const std::vector<QRect> rects = view->linkRects(view->ShownLinks()[3]);
+        const std::vector<QRect> rects = view->linkRects(view->shownLinks()[3]);
         QCOMPARE(rects.size(), size_t(1));
         // The frame's left edge, in the page's text colour, where the page
         // was blank.
@@ -582,8 +583,8 @@ void TestAccessibility::currentLinkFramedInEitherPalette() {
         QVERIFY(plain.pixelColor(edge).name() != ink.name());
         QVERIFY(RichTextEdit::contrastRatio(ink, palette.color(QPalette::Base)) >= 4.5);
     }
-    QVERIFY(!view->SetFocusedLink(5));
-    QVERIFY(!view->SetFocusedLink(-2));
+    QVERIFY(!view->setFocusedLink(5));
+    QVERIFY(!view->setFocusedLink(-2));
     QCOMPARE(view->focusedLink(), 3);
 }
 
@@ -625,9 +626,9 @@ void TestAccessibility::f7CaretMovesSelectsAndIsKept() {
         QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
         QCOMPARE(text->cursorPosition(), text->characterCount());
         // With the caret on, Enter in a link follows it.
-        QVERIFY(view->SetFocusedLink(0));
+        QVERIFY(view->setFocusedLink(0));
         QCOMPARE(view->toNumberingPosition(text->cursorPosition()), 8);
-        view->SetFocusedLink(-1);
+        view->setFocusedLink(-1);
         QTest::keyClick(view, Qt::Key_Return);
         QCOMPARE(view->currentArticle(), 2);
     }
@@ -650,10 +651,10 @@ void TestAccessibility::f7CaretMovesSelectsAndIsKept() {
 void TestAccessibility::notesAreToldAsTooltips() {
     Viewer v;
     QVERIFY(v.show());
-    v.view()->SetFocusedLink(1);
+    v.view()->setFocusedLink(1);
     QTest::keyClick(v.view(), Qt::Key_Return);
-    QVERIFY(CPopupWnd::IsOpen());
-    CPopupWnd* popup = CPopupWnd::OpenPopup();
+    QVERIFY(CPopupWnd::isOpen());
+    CPopupWnd* popup = CPopupWnd::openPopup();
     QAccessibleInterface* note = QAccessible::queryAccessibleInterface(popup);
     QCOMPARE(note->role(), QAccessible::ToolTip);
     QCOMPARE(note->text(QAccessible::Name), QStringLiteral("Note : Une note"));
@@ -726,7 +727,7 @@ void TestAccessibility::menusOutlineListsAndInnerParts() {
     }
     QCOMPARE(items + bar->childCount(), 25);
     // Pressing the status bar's item hides the bar, as the menu would.
-    QAction* statusItem = frame->action(cmd::StatusBar);
+    QAction* statusItem = frame->action(cmd::kStatusBar);
     QVERIFY(frame->statusBar()->isVisible());
     QAccessible::queryAccessibleInterface(statusItem)
         ->actionInterface()
@@ -758,10 +759,10 @@ void TestAccessibility::menusOutlineListsAndInnerParts() {
     // A list opens with its row selected: the bookmark buttons work at once.
     CListWindow* bookmarks = v.bookmarks();
     bookmarks->AddRow("Bienvenue", 1);
-    QCOMPARE(bookmarks->SelectedRow(), -1);
+    QCOMPARE(bookmarks->selectedRow(), -1);
     bookmarks->ShowList();
     QTRY_VERIFY(bookmarks->isVisible());
-    QCOMPARE(bookmarks->SelectedRow(), 0);
+    QCOMPARE(bookmarks->selectedRow(), 0);
     bookmarks->hide();
 
     // Parts Qt adds inside the windows carry names too.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command table in the real main window, offscreen: texts, enabling,
 // check marks, shortcuts, the article view's context menu, and the popup
 // closed by the bookmark-name dialog.
@@ -55,29 +56,31 @@ void TestCommands::commandTable_data() {
                                                 QString::fromUtf16(tooltip), toggles,
                                                 QString::fromLatin1(keys)};
     };
-    row(cmd::Home, u"Retourne à la page d'accueil", u"Page d'accueil", false);
-    row(cmd::Sync, u"Synchronise l'article avec l'arborescence", u"Synchroniser l'article", false);
-    row(cmd::AddBookmark, u"Définit un signet pour cette page", u"Définir signet", false);
-    row(cmd::Quit, u"Ferme l'application ; propose d'enregistrer les documents", u"Quitter", false);
-    row(cmd::SelectAll, u"Sélectionne le document entier", u"", false, "Ctrl+A");
-    row(cmd::Find, u"Effectue la recherche d'un mot ou d'un texte", u"Rechercher", true, "Ctrl+F");
-    row(cmd::Annotation, u"Affiche ou masque l'annotation personnalisée relative à l'article",
+    row(cmd::kHome, u"Retourne à la page d'accueil", u"Page d'accueil", false);
+    row(cmd::kSync, u"Synchronise l'article avec l'arborescence", u"Synchroniser l'article", false);
+    row(cmd::kAddBookmark, u"Définit un signet pour cette page", u"Définir signet", false);
+    row(cmd::kQuit, u"Ferme l'application ; propose d'enregistrer les documents", u"Quitter",
+        false);
+    row(cmd::kSelectAll, u"Sélectionne le document entier", u"", false, "Ctrl+A");
+    row(cmd::kFind, u"Effectue la recherche d'un mot ou d'un texte", u"Rechercher", true, "Ctrl+F");
+    row(cmd::kAnnotation, u"Affiche ou masque l'annotation personnalisée relative à l'article",
         u"Annotation", false);
-    row(cmd::ToolBar, u"Affiche ou masque la barre d'outils", u"Barre d'outils", true);
-    row(cmd::StatusBar, u"Affiche ou masque la barre d'état", u"Barre d'état", true);
-    row(cmd::History, u"Affiche ou masque la fenêtre d'historique", u"Historique", true);
-    row(cmd::Bookmarks, u"Affiche ou masque la liste des signets", u"Liste des signets", true);
-    row(cmd::Results, u"Affiche ou masque les résultats de la dernière recherche",
+    row(cmd::kToolBar, u"Affiche ou masque la barre d'outils", u"Barre d'outils", true);
+    row(cmd::kStatusBar, u"Affiche ou masque la barre d'état", u"Barre d'état", true);
+    row(cmd::kHistory, u"Affiche ou masque la fenêtre d'historique", u"Historique", true);
+    row(cmd::kBookmarks, u"Affiche ou masque la liste des signets", u"Liste des signets", true);
+    row(cmd::kResults, u"Affiche ou masque les résultats de la dernière recherche",
         u"Résultats de la recherche", true);
-    row(cmd::Index, u"Affiche ou masque l'index des mots-clés", u"Index", true, "Ctrl+I");
-    row(cmd::About,
+    row(cmd::kIndex, u"Affiche ou masque l'index des mots-clés", u"Index", true, "Ctrl+I");
+    row(cmd::kAbout,
         u"Affiche des informations sur le programme, le numéro de version et le copyright",
         u"A propos de", false);
-    row(cmd::PrintPreview, u"Affiche les pages de l'article telles qu'elles seront imprimées",
+    row(cmd::kPrintPreview, u"Affiche les pages de l'article telles qu'elles seront imprimées",
         u"Aperçu avant impression", false, "Ctrl+Shift+P");
-    row(cmd::NextHit, u"Sélectionne l'occurrence suivante du texte cherché, ou le résultat suivant",
+    row(cmd::kNextHit,
+        u"Sélectionne l'occurrence suivante du texte cherché, ou le résultat suivant",
         u"Occurrence suivante", false, "F3");
-    row(cmd::PreviousHit,
+    row(cmd::kPreviousHit,
         u"Sélectionne l'occurrence précédente du texte cherché, ou le résultat précédent",
         u"Occurrence précédente", false, "Shift+F3");
 }
@@ -87,7 +90,7 @@ void TestCommands::commandTable() {
     QFETCH(ShownCommand, texts);
     const auto& [prompt, tooltip, toggles, keys] = texts;
     CMainFrame* frame = m_viewer.frame();
-    frame->UpdateCommandStates();
+    frame->updateCommandStates();
     QAction* action = frame->action(id);
     QVERIFY(action != nullptr);
     QCOMPARE(action->statusTip(), prompt);
@@ -101,10 +104,10 @@ void TestCommands::commandTable() {
         // The check mark follows the window: shown, then hidden again.
         const bool before = action->isChecked();
         action->trigger();
-        frame->UpdateCommandStates();
+        frame->updateCommandStates();
         QTRY_COMPARE(action->isChecked(), !before);
         action->trigger();
-        frame->UpdateCommandStates();
+        frame->updateCommandStates();
         QTRY_COMPARE(action->isChecked(), before);
     }
 }
@@ -142,12 +145,12 @@ void TestCommands::nameDialogClosesThePopup() {
     CTolvaneView* view = m_viewer.view();
     QVERIFY(m_viewer.app->ShowArticle(1, 0));
     QVERIFY(m_viewer.app->ShowArticle(50, 0));
-    QVERIFY(CPopupWnd::IsOpen());
+    QVERIFY(CPopupWnd::isOpen());
     CBookmarkNameDialog dialog(QStringLiteral("Ajouter un signet"), QStringLiteral("x"),
                                m_viewer.frame());
     dialog.show();
     QApplication::setActiveWindow(&dialog);
-    QTRY_VERIFY(!CPopupWnd::IsOpen());
+    QTRY_VERIFY(!CPopupWnd::isOpen());
     QCOMPARE(view->currentArticle(), 1);
 }
 

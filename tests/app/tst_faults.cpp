@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer's close against a disk that refuses the user files: a full
 // file system and a read-only one (small tmpfs mounts made by the test when
 // it runs as root, a folder without write permission otherwise), and the
@@ -102,7 +103,7 @@ void closeOnABrokenDisk(Files& v, const std::function<bool()>& spoil, const QStr
         typeText(v.bar()->edit(), QStringLiteral("Note tapée avant la panne"));
         QVERIFY(v.app->ShowArticle(1, 0));
         answerNameDialog(QStringLiteral("Nouveau signet"));
-        v.trigger(cmd::AddBookmark);
+        v.trigger(cmd::kAddBookmark);
         QCOMPARE(v.bookmarks()->RowCount(), 2);
         QVERIFY(spoil());
         v.close();
@@ -226,8 +227,8 @@ void TestFaults::dataSourceRemovedOrCutWhileRunning() {
                 continue;
             const QString shown = v.view()->toPlainText();
             QVERIFY2(shown.trimmed().isEmpty() || shown == before, change);
-            if (CPopupWnd::IsOpen())
-                QVERIFY2(CPopupWnd::OpenPopup()->textControl()->toPlainText().trimmed().isEmpty(),
+            if (CPopupWnd::isOpen())
+                QVERIFY2(CPopupWnd::openPopup()->textControl()->toPlainText().trimmed().isEmpty(),
                          change);
         }
         v.app->GoBack();

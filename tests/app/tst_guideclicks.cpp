@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a click follows a link, on the guide's glossary: only a point inside
 // a character's cell on a line of text does, for the character that holds
 // it; the blank right of a line's end, left of its start and below the last
@@ -89,7 +90,7 @@ private slots:
                              (c.follows ? Qt::PointingHandCursor : Qt::ArrowCursor),
                          c.name);
             QTest::mouseClick(viewport, Qt::LeftButton, {}, c.point);
-            QVERIFY2(CPopupWnd::IsOpen() == c.follows, c.name);
+            QVERIFY2(CPopupWnd::isOpen() == c.follows, c.name);
             QCOMPARE(view->currentArticle(), glossary);
             CPopupWnd::ClosePopup();
         }

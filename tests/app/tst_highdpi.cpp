@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The windows at the scale the test runs with (QT_SCALE_FACTOR 1, 1.5 and 2
 // are registered): icons drawn at the screen's pixel ratio, not blown up,
 // and nothing clipped in the toolbar and the dialogs.
@@ -133,7 +134,7 @@ void TestHighDpi::iconsAreDrawnAtTheScreenRatio() {
     }
 
     // The annotation pane's picture.
-    app.OnAnnotation();
+    app.onAnnotation();
     auto* notes = qobject_cast<CAnnotationBar*>(frame->annotationBar());
     QVERIFY(notes != nullptr);
     QLabel* icon = nullptr;

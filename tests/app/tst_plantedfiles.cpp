@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-user files in a folder that other people can write: whatever
 // another user plants at one of their names (a link to a file of the
 // reader's, a file of their own) is never written through, truncated,
@@ -101,7 +102,7 @@ void TestPlantedFiles::plantedNamesNeverWrittenThrough() {
                 QVERIFY(v.app->ShowArticle(2, 0));
                 QCOMPARE(v.note(), QStringLiteral("Note à garder"));
                 answerNameDialog(QStringLiteral("Mon signet"));
-                v.trigger(cmd::AddBookmark);
+                v.trigger(cmd::kAddBookmark);
                 v.close();
                 v.stop();
             }
@@ -189,7 +190,7 @@ void TestPlantedFiles::folderOthersCanWriteNotedOnce() {
         QVERIFY(v.app->ShowArticle(2, 0));
         typeText(v.bar()->edit(), QStringLiteral("Note"));
         answerNameDialog(QStringLiteral("Signet"));
-        v.trigger(cmd::AddBookmark);
+        v.trigger(cmd::kAddBookmark);
         v.close();
         QVERIFY2(v.services.messages.isEmpty(), qPrintable(v.services.messages.join(u'\n')));
         QCOMPARE(BookmarkFile::LoadBookmarks(user + ".SIG").size(), size_t(1));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The print preview in the real viewer on the bundled guide, offscreen: the
 // pages it shows are the pages Ctrl+P prints, whatever the text size on
 // screen; Ctrl+Shift+P opens it titled, with its tools named in French,
@@ -97,7 +98,7 @@ void TestPrintPreview::pagesAreThePrintedPages() {
     const QString pdf = QString::fromStdString(m_viewer->dir.file("article.pdf"));
     QPrinter printer(QPrinter::HighResolution);
     setUpPrinter(printer, pdf);
-    CTolvaneDoc::PrintArticle(*view, printer);
+    CTolvaneDoc::printArticle(*view, printer);
     const int printed = pdfPages(pdf);
     QVERIFY(printed >= 1);
     if (title.toStdString() == kLongArticle)
@@ -106,7 +107,7 @@ void TestPrintPreview::pagesAreThePrintedPages() {
     QPrinter shown(QPrinter::HighResolution);
     setUpPrinter(shown, QString::fromStdString(m_viewer->dir.file("unused.pdf")));
     const std::unique_ptr<QPrintPreviewDialog> dialog =
-        CTolvaneDoc::CreatePreview(*view, shown, m_viewer->frame());
+        CTolvaneDoc::createPreview(*view, shown, m_viewer->frame());
     dialog->show();
     auto* pages = dialog->findChild<QPrintPreviewWidget*>();
     QVERIFY(pages != nullptr);
@@ -119,7 +120,7 @@ void TestPrintPreview::pagesAreThePrintedPages() {
 void TestPrintPreview::shortcutOpensTheTitledWindow() {
     CMainFrame* frame = m_viewer->frame();
     QVERIFY(m_viewer->app->ShowArticle(articleTitled(frame, kLongArticle), 0));
-    QAction* command = frame->action(cmd::PrintPreview);
+    QAction* command = frame->action(cmd::kPrintPreview);
     QVERIFY(command != nullptr);
     QCOMPARE(command->text(), QStringLiteral("Aperçu avant &impression"));
     QCOMPARE(command->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));

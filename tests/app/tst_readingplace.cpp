@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reading place on the guide: what a close leaves in the configuration
 // folder, what the next start gives back (window, panes, text size, but the
 // usual start article), "Reprendre la lecture", and files that a start
@@ -51,20 +52,20 @@ void TestReadingPlace::closeKeepsThePlaceAndTheNextStartGivesItBack() {
         Viewer v(Viewer::guide());
         v.readingFolder = folder();
         QVERIFY(v.show());
-        QVERIFY(!v.frame()->action(cmd::Resume)->isEnabled()); // nothing kept yet
+        QVERIFY(!v.frame()->action(cmd::kResume)->isEnabled()); // nothing kept yet
         article = articleTitled(v.frame(), "Guide de lecture complet");
         QVERIFY(article > 1);
         QVERIFY(v.app->ShowArticle(article, 0));
         v.view()->lineScroll(30);
         v.view()->setZoomPercent(150);
         v.frame()->resize(880, 610);
-        v.app->OnAnnotation();
+        v.app->onAnnotation();
         v.frame()->outlineBar()->sash()->setValue(0.4f);
         notesSash(v.frame())->setValue(90);
         v.frame()->RecalcLayout();
         // The view laid out at its new width before the line is read.
         QCoreApplication::processEvents();
-        top = v.view()->TopPosition();
+        top = v.view()->firstVisiblePosition();
         QVERIFY(top > 0);
         path = v.frame()->readingPlace()->path();
         v.frame()->close();
@@ -92,17 +93,17 @@ void TestReadingPlace::closeKeepsThePlaceAndTheNextStartGivesItBack() {
     QCOMPARE(v.frame()->outlineBar()->sash()->value(), 0.4f);
     QVERIFY(v.frame()->annotationBar()->isVisible());
     QCOMPARE(notesSash(v.frame())->value(), 90.0f);
-    QAction* resume = v.frame()->action(cmd::Resume);
+    QAction* resume = v.frame()->action(cmd::kResume);
     QCOMPARE(resume->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
     QCOMPARE(resume->toolTip(), QStringLiteral("Reprendre la lecture"));
     QVERIFY(resume->isEnabled());
     resume->trigger();
     QCOMPARE(v.view()->currentArticle(), article);
-    QCOMPARE(v.view()->TopPosition(), top);
+    QCOMPARE(v.view()->firstVisiblePosition(), top);
     // Scrolled away on the same article, the command brings the line back.
     v.view()->lineScroll(-20);
     resume->trigger();
-    QCOMPARE(v.view()->TopPosition(), top);
+    QCOMPARE(v.view()->firstVisiblePosition(), top);
     QVERIFY(v.services.messages.isEmpty());
 }
 
@@ -140,7 +141,7 @@ void TestReadingPlace::damagedFilesStartAsIfNoneWere() {
         QVERIFY2(v.services.messages.isEmpty(), c.what);
         QVERIFY2(v.view()->currentArticle() == 1, c.what);
         QVERIFY2(v.view()->zoomPercent() == 100, c.what);
-        QVERIFY2(!v.frame()->action(cmd::Resume)->isEnabled(), c.what);
+        QVERIFY2(!v.frame()->action(cmd::kResume)->isEnabled(), c.what);
         v.frame()->close();
         // The close writes the place whole, except over the folder.
         struct stat st {};

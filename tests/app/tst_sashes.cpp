@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Both sashes of the main window dragged to every edge of the window and
 // beyond, then back, on the guide (registered at 100 % and 200 %): the
 // panes follow their rules (as wide as the frame allows above a value of 1,
@@ -104,7 +105,7 @@ private slots:
 
     void annotationSashToEveryEdgeAndBack() {
         CMainFrame* frame = v.frame();
-        frame->action(cmd::Annotation)->trigger();
+        frame->action(cmd::kAnnotation)->trigger();
         CDlgBar* bar = frame->annotationBar();
         QTRY_VERIFY(bar->isVisible());
         CSash* sash = bar->findChild<CSash*>();
@@ -143,7 +144,7 @@ private slots:
 
     void barsShownAgainBesideAFullPane() {
         CMainFrame* frame = v.frame();
-        frame->action(cmd::Annotation)->trigger();
+        frame->action(cmd::kAnnotation)->trigger();
         CDlgBar* bar = frame->annotationBar();
         CSash* sash = bar->findChild<CSash*>();
         QVERIFY(sash != nullptr);
@@ -152,7 +153,7 @@ private slots:
         QCOMPARE(frame->size(), size);
         // Hiding and showing the tool and status bars gives the room back
         // and takes it again, from the pane, not from the window.
-        for (int id : {cmd::ToolBar, cmd::StatusBar}) {
+        for (int id : {cmd::kToolBar, cmd::kStatusBar}) {
             for (int shown = 0; shown < 2; ++shown) {
                 frame->action(id)->trigger();
                 for (int i = 0; i < 5; ++i)

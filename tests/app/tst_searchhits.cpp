@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A search's hits in the real viewer, offscreen: every occurrence marked in
 // the article opened from the results, in a colour that reads on the light
 // and the dark page, F3 and Shift+F3 from hit to hit and on to the next or
@@ -132,7 +133,7 @@ void TestSearchHits::f3StepsThroughHitsAndResults() {
     const auto press = [&](int direction) {
         QTest::keyClick(results->listBox(), Qt::Key_F3,
                         direction > 0 ? Qt::NoModifier : Qt::ShiftModifier);
-        return std::make_tuple(v.view()->currentArticle(), results->SelectedRow(),
+        return std::make_tuple(v.view()->currentArticle(), results->selectedRow(),
                                v.view()->selection().first);
     };
     using Step = std::tuple<ArticleNumber, int, int>;
@@ -154,7 +155,7 @@ void TestSearchHits::f3StepsThroughHitsAndResults() {
     for (int i = 0; i < 6; ++i)
         press(-1);
     QCOMPARE(v.services.messages, (QStringList{kFinished, kFinished}));
-    QCOMPARE(std::make_tuple(v.view()->currentArticle(), results->SelectedRow(),
+    QCOMPARE(std::make_tuple(v.view()->currentArticle(), results->selectedRow(),
                              v.view()->selection().first),
              (Step{2, 0, 0}));
 }
@@ -189,14 +190,14 @@ void TestSearchHits::hitsGoWithTheNextNavigation() {
 void TestSearchHits::hitColourReads() {
     // The light and dark palettes, the white page a dark desktop gives an
     // article coloured for it, and a black selection colour.
-    QPalette white = DarkPalette();
+    QPalette white = darkPalette();
     white.setColor(QPalette::Base, Qt::white);
     white.setColor(QPalette::Text, Qt::black);
     QPalette black = QApplication::style()->standardPalette();
     black.setColor(QPalette::Highlight, QColor(0, 0, 0));
     for (const QPalette& palette :
-         {QApplication::style()->standardPalette(), DarkPalette(), white, black}) {
-        const QColor hit = RichTextEdit::HitColour(palette);
+         {QApplication::style()->standardPalette(), darkPalette(), white, black}) {
+        const QColor hit = RichTextEdit::hitColour(palette);
         const QColor page = palette.color(QPalette::Base);
         QVERIFY2(RichTextEdit::contrastRatio(palette.color(QPalette::Text), hit) >= 4.5,
                  qPrintable(hit.name()));
@@ -221,13 +222,13 @@ void TestSearchHits::guideHitsPaintedInBothPalettes() {
     QCOMPARE(hits, coreHits(v.view(), u"article", false, false));
     QCOMPARE(v.view()->selection(), hits.front());
     const QPalette original = QApplication::palette();
-    for (const QPalette& palette : {original, DarkPalette()}) {
+    for (const QPalette& palette : {original, darkPalette()}) {
         QApplication::setPalette(palette);
         // A hit other than the selected one, at the top, painted in the
         // colour made for the view's page.
         v.view()->verticalScrollBar()->setValue(0);
         v.view()->lineScroll(v.view()->lineFromChar(hits[1].first));
-        const QColor colour = RichTextEdit::HitColour(v.view()->palette());
+        const QColor colour = RichTextEdit::hitColour(v.view()->palette());
         QTRY_VERIFY2(shareIn(v.view(), hits[1], colour) > 0.3, qPrintable(colour.name()));
     }
     QApplication::setPalette(original);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two runs sharing one user-file base (/A): the first holds the base's lock
 // for its whole run, the second shows the notes and bookmarks but changes
 // and writes nothing, and says so in its status bar. Runs in this process
@@ -155,7 +156,7 @@ void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
         // Bookmarks open, but are neither added, renamed nor deleted.
         CListWindow* list = second.bookmarks();
         QCOMPARE(list->RowCount(), 1);
-        QVERIFY(!second.frame()->action(cmd::AddBookmark)->isEnabled());
+        QVERIFY(!second.frame()->action(cmd::kAddBookmark)->isEnabled());
         QVERIFY(!opensDialog([&] { second.app->AddBookmark(); }));
         list->listBox()->setCurrentRow(0);
         QVERIFY(list->findChild<QPushButton*>(QStringLiteral("showButton"))->isEnabled());
@@ -186,7 +187,7 @@ void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
     QVERIFY(first.app->ShowArticle(3, 0));
     QCOMPARE(first.note(), QStringLiteral("Ancienne note"));
     answerNameDialog(QStringLiteral("Signet de la première"));
-    first.trigger(cmd::AddBookmark);
+    first.trigger(cmd::kAddBookmark);
     QCOMPARE(first.bookmarks()->RowCount(), 2);
     first.close();
     QVERIFY(first.services.messages.isEmpty());
@@ -200,7 +201,7 @@ void TestSharedFiles::secondRunInThisProcessIsReadOnly() {
     first.stop();
     Viewer third(s.second);
     QVERIFY(s.start(third, false));
-    QVERIFY(third.frame()->action(cmd::AddBookmark)->isEnabled());
+    QVERIFY(third.frame()->action(cmd::kAddBookmark)->isEnabled());
     QVERIFY(!third.bar()->edit()->isReadOnly());
 }
 
@@ -221,9 +222,9 @@ void TestSharedFiles::secondRunBesideAnotherProcessWritesNothing() {
     QCOMPARE(s.files(), files);
 
     // The other process then closes normally and keeps its note and the old one.
-    const QString socket = InstanceChannel::SocketPath(
+    const QString socket = InstanceChannel::socketPath(
         MakeInstanceClassName(cp1252::toUpper(cp1252::fromUtf8(s.first))));
-    QCOMPARE(InstanceChannel::Send(socket, {InstanceMessage::Command::Close, 0}, 30000),
+    QCOMPARE(InstanceChannel::send(socket, {InstanceMessage::Command::Close, 0}, 30000),
              InstanceChannel::SendResult::Done);
     QVERIFY(other.process.waitForFinished(20000));
     QCOMPARE(other.process.exitCode(), 0);

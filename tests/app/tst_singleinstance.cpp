@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The single-instance hand-over between real processes: the built viewer
 // started by QProcess talks to an instance running in this test, or to
 // another viewer process, through the per-user local socket.
@@ -32,7 +33,7 @@ namespace {
 const QString kViewer = QStringLiteral(TOLVANE_BINARY_DIR "/tolvane");
 
 QString socketPathFor(const std::string& base) {
-    return InstanceChannel::SocketPath(MakeInstanceClassName(cp1252::toUpper(base)));
+    return InstanceChannel::socketPath(MakeInstanceClassName(cp1252::toUpper(base)));
 }
 
 // Runs the viewer with args and waits for it to end while this process
@@ -100,7 +101,7 @@ private slots:
 void TestSingleInstance::initTestCase() {
     if (!QFile::exists(kViewer))
         QSKIP("the viewer executable is not built");
-    QVERIFY(!InstanceChannel::PrivateDirectory().isEmpty());
+    QVERIFY(!InstanceChannel::privateDirectory().isEmpty());
 }
 
 void TestSingleInstance::secondStartHandsOverItsArticle() {
@@ -310,7 +311,7 @@ void TestSingleInstance::socketAndFolderAreThisUsersOnly() {
     };
 
     // Made for this user alone; the socket in it is this user's alone too.
-    QCOMPARE(InstanceChannel::PrivateDirectory(), QString::fromStdString(folder));
+    QCOMPARE(InstanceChannel::privateDirectory(), QString::fromStdString(folder));
     QCOMPARE(mode(folder).st_mode & 07777, mode_t(0700));
     QCOMPARE(mode(folder).st_uid, ::getuid());
     {
@@ -349,13 +350,13 @@ void TestSingleInstance::socketAndFolderAreThisUsersOnly() {
     for (const Case& c : cases) {
         ::unlink(folder.c_str());
         ::rmdir(folder.c_str());
-        QCOMPARE(InstanceChannel::PrivateDirectory(), QString::fromStdString(folder));
+        QCOMPARE(InstanceChannel::privateDirectory(), QString::fromStdString(folder));
         if (!c.spoil()) {
             qInfo("%s: cannot be set up here, not checked", c.name);
             continue;
         }
-        QVERIFY2(InstanceChannel::PrivateDirectory().isEmpty(), c.name);
-        QVERIFY2(InstanceChannel::SocketPath("AIDE").isEmpty(), c.name);
+        QVERIFY2(InstanceChannel::privateDirectory().isEmpty(), c.name);
+        QVERIFY2(InstanceChannel::socketPath("AIDE").isEmpty(), c.name);
         Running r;
         QVERIFY2(r.start(), c.name);
         QVERIFY2(r.app->channel() == nullptr, c.name);

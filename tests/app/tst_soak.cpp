@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long random session in the real viewer, offscreen, on a generated data
 // source: links, popups, Back, Home, the outline, searches, the list windows,
 // annotations, bookmarks and resizes, with the viewer closed and started again
@@ -284,8 +285,8 @@ bool Session::checkRestoredState() {
 }
 
 void Session::followLink() {
-    const bool inPopup = CPopupWnd::IsOpen() && chance(30);
-    RichTextEdit* edit = inPopup ? CPopupWnd::OpenPopup()->textControl()
+    const bool inPopup = CPopupWnd::isOpen() && chance(30);
+    RichTextEdit* edit = inPopup ? CPopupWnd::openPopup()->textControl()
                                  : static_cast<RichTextEdit*>(m_viewer.view());
     const std::vector<LinkRecord>& links = m_viewer.view()->links();
     if (inPopup || links.empty()) {
@@ -335,7 +336,7 @@ void Session::clickOutline() {
 void Session::search() {
     CTolvaneApp& app = *m_viewer.app;
     if (!app.findDialog() || !app.findDialog()->isVisible())
-        m_viewer.trigger(cmd::Find);
+        m_viewer.trigger(cmd::kFind);
     CFindDialog* find = app.findDialog();
     if (!find || !find->isVisible()) {
         fail(QStringLiteral("the find window did not open"));
@@ -410,7 +411,7 @@ void Session::typeNote() {
     if (article <= 0)
         return;
     if (m_viewer.bar()->isHidden())
-        m_viewer.trigger(cmd::Annotation);
+        m_viewer.trigger(cmd::kAnnotation);
     QPlainTextEdit* edit = m_viewer.bar()->edit();
     std::string expected = m_notes.count(article) ? m_notes.at(article) : std::string();
     if (CAnnotationBar::storedText(edit->toPlainText()) != expected) {
@@ -445,13 +446,13 @@ void Session::typeNote() {
         m_notes[article] = expected;
     if (chance(15)) {
         log("annotation-toggle");
-        m_viewer.trigger(cmd::Annotation);
+        m_viewer.trigger(cmd::kAnnotation);
     }
 }
 
 void Session::addBookmark() {
-    QAction* action = m_viewer.frame()->action(cmd::AddBookmark);
-    m_viewer.frame()->UpdateCommandStates();
+    QAction* action = m_viewer.frame()->action(cmd::kAddBookmark);
+    m_viewer.frame()->updateCommandStates();
     if (!action->isEnabled())
         return;
     const ArticleNumber article = m_viewer.view()->currentArticle();
@@ -553,11 +554,11 @@ void Session::act() {
     case 5:
     case 6:
         log("back");
-        m_viewer.trigger(cmd::Back);
+        m_viewer.trigger(cmd::kBack);
         break;
     case 7:
         log("home");
-        m_viewer.trigger(cmd::Home);
+        m_viewer.trigger(cmd::kHome);
         break;
     case 8:
     case 9:
@@ -568,12 +569,12 @@ void Session::act() {
         search();
         break;
     case 11: {
-        const int commands[] = {cmd::History, cmd::Bookmarks, cmd::Results,  cmd::Find,
-                                cmd::Sync,    cmd::ToolBar,   cmd::StatusBar};
+        const int commands[] = {cmd::kHistory, cmd::kBookmarks, cmd::kResults,  cmd::kFind,
+                                cmd::kSync,    cmd::kToolBar,   cmd::kStatusBar};
         const int command = commands[below(std::size(commands))];
         log("command " + std::to_string(command));
-        m_viewer.frame()->UpdateCommandStates();
-        messagesExpected = command == cmd::Find;
+        m_viewer.frame()->updateCommandStates();
+        messagesExpected = command == cmd::kFind;
         m_viewer.trigger(command);
         break;
     }
@@ -612,8 +613,8 @@ void Session::act() {
     }
     case 21:
         log("copy");
-        view->SelectAllText();
-        m_viewer.trigger(cmd::Copy);
+        view->selectAllText();
+        m_viewer.trigger(cmd::kCopy);
         break;
     default:
         log("scroll");

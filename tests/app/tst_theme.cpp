@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colours: the dark palette the viewer can start with, and the page an
 // article is shown on under a dark palette (its own colours kept).
 
@@ -34,7 +35,7 @@ rtf::RichDocument readRtf(const std::string& body) {
 struct DarkWindow : QWidget {
     RichTextEdit* edit = nullptr;
     DarkWindow() {
-        setPalette(DarkPalette());
+        setPalette(darkPalette());
         edit = new RichTextEdit(this);
         (new QVBoxLayout(this))->addWidget(edit);
         show();
@@ -94,11 +95,11 @@ private slots:
 };
 
 void TestTheme::themeVariableAndDarkPalette() {
-    QVERIFY(WantsDarkTheme(QStringLiteral("sombre")));
-    QVERIFY(WantsDarkTheme(QStringLiteral(" Dark ")));
-    QVERIFY(!WantsDarkTheme(QString()));
-    QVERIFY(!WantsDarkTheme(QStringLiteral("clair")));
-    const QPalette dark = DarkPalette();
+    QVERIFY(wantsDarkTheme(QStringLiteral("sombre")));
+    QVERIFY(wantsDarkTheme(QStringLiteral(" Dark ")));
+    QVERIFY(!wantsDarkTheme(QString()));
+    QVERIFY(!wantsDarkTheme(QStringLiteral("clair")));
+    const QPalette dark = darkPalette();
     // Text, buttons and selection read well on the dark palette.
     for (auto [fg, bg] : {std::pair{QPalette::Text, QPalette::Base},
                           std::pair{QPalette::WindowText, QPalette::Window},
@@ -132,7 +133,7 @@ void TestTheme::lightPageOnlyWhereColoursWouldNotRead() {
     QFETCH(QString, body);
     QFETCH(bool, dark);
     QFETCH(bool, light);
-    const QPalette palette = dark ? DarkPalette() : lightPalette();
+    const QPalette palette = dark ? darkPalette() : lightPalette();
     QCOMPARE(RichTextEdit::needsLightPage(readRtf(body.toStdString()), palette), light);
 }
 
@@ -142,32 +143,32 @@ void TestTheme::viewFollowsThePaletteAndItsArticle() {
 
     edit->loadDocument(readRtf("Texte.\\par"));
     QVERIFY(!edit->showsLightPage());
-    QCOMPARE(edit->palette().color(QPalette::Base), DarkPalette().color(QPalette::Base));
-    QCOMPARE(edit->palette().color(QPalette::Text), DarkPalette().color(QPalette::Text));
+    QCOMPARE(edit->palette().color(QPalette::Base), darkPalette().color(QPalette::Base));
+    QCOMPARE(edit->palette().color(QPalette::Text), darkPalette().color(QPalette::Text));
 
     edit->loadDocument(readRtf("{\\cf1 Titre} et texte.\\par"));
     QVERIFY(edit->showsLightPage());
     QCOMPARE(edit->palette().color(QPalette::Base), QColor(Qt::white));
     QCOMPARE(edit->palette().color(QPalette::Text), QColor(Qt::black));
     // The rest of the palette stays the desktop's.
-    QCOMPARE(edit->palette().color(QPalette::Highlight), DarkPalette().color(QPalette::Highlight));
+    QCOMPARE(edit->palette().color(QPalette::Highlight), darkPalette().color(QPalette::Highlight));
 
     // The desktop turns light: the page is the palette's again.
     window.setPalette(lightPalette());
     QVERIFY(!edit->showsLightPage());
     QCOMPARE(edit->palette().color(QPalette::Base), QColor(Qt::white));
     // And dark again: the navy article gets its white page back.
-    window.setPalette(DarkPalette());
+    window.setPalette(darkPalette());
     QVERIFY(edit->showsLightPage());
     QCOMPARE(edit->palette().color(QPalette::Text), QColor(Qt::black));
 
     edit->loadDocument(readRtf("Texte.\\par"));
     QVERIFY(!edit->showsLightPage());
-    QCOMPARE(edit->palette().color(QPalette::Base), DarkPalette().color(QPalette::Base));
+    QCOMPARE(edit->palette().color(QPalette::Base), darkPalette().color(QPalette::Base));
 }
 
 void TestTheme::iconsReadOnTheDarkBars() {
-    const QColor bar = DarkPalette().color(QPalette::Window);
+    const QColor bar = darkPalette().color(QPalette::Window);
     const QStringList names =
         QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("*.svg")}, QDir::Files);
     QVERIFY(names.size() >= 12);
@@ -176,7 +177,7 @@ void TestTheme::iconsReadOnTheDarkBars() {
         // The program's own icon keeps its colours everywhere.
         if (name == QLatin1String("tolvane"))
             continue;
-        const QString path = IconPath(name, true);
+        const QString path = themedIconPath(name, true);
         const QList<QColor> colours = strokes(path);
         for (const QColor& colour : colours)
             QVERIFY2(RichTextEdit::contrastRatio(colour, bar) >= 4.5,
@@ -197,7 +198,7 @@ void TestTheme::iconsReadOnTheDarkBars() {
 
 void TestTheme::sashesDrawnInThePalettesColours() {
     for (bool dark : {true, false}) {
-        QPalette palette = dark ? DarkPalette() : lightPalette();
+        QPalette palette = dark ? darkPalette() : lightPalette();
         if (!dark) {
             palette.setColor(QPalette::Button, QColor(240, 240, 240));
             palette.setColor(QPalette::Light, Qt::white);
@@ -222,7 +223,7 @@ void TestTheme::linksReadOnTheDarkPage() {
     // on the dark page: it is shown lighter, in its hue; the same green on
     // a highlight of its own, on a light page and on paper stays as given.
     const QColor green(0, 128, 0);
-    const QColor page = DarkPalette().color(QPalette::Base);
+    const QColor page = darkPalette().color(QPalette::Base);
     QVERIFY(RichTextEdit::contrastRatio(green, page) > 3.0);
     QVERIFY(RichTextEdit::contrastRatio(green, page) < 4.5);
     DarkWindow window;
@@ -265,7 +266,7 @@ void TestTheme::guideReadsOnTheDarkPalette() {
     QVERIFY(store.LoadIndex() > 20);
     DarkWindow window;
     RichTextEdit* edit = window.edit;
-    const QColor page = DarkPalette().color(QPalette::Base);
+    const QColor page = darkPalette().color(QPalette::Base);
     int articles = 0;
     store.ForEachArticle(
         [&](ArticleNumber, const std::string& title, ArticleStore::BodyReader& body) {

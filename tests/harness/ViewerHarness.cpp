@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer as it ships, with two controls for the tests and benchmarks
 // that run it as a process:
 //   TOLVANE_TYPE_NOTES="N=text|N=text"  types each text into the annotation
@@ -48,7 +49,7 @@ void typeNotes(CTolvaneApp& app, const QString& notes) {
 } // namespace
 
 int main(int argc, char** argv) {
-    return tolvane::RunViewer(argc, argv, [](CTolvaneApp& app) {
+    return tolvane::runViewer(argc, argv, [](CTolvaneApp& app) {
         CMainFrame* frame = app.mainFrame();
         const QString notes = qEnvironmentVariable("TOLVANE_TYPE_NOTES");
         if (!notes.isEmpty())

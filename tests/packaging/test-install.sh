@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build tree under a temporary prefix and checks what lands
 # there: the programs, the guide the installed viewer finds on its own, the
-# desktop entry, the file type, the icons and the manual pages.
-# Usage: test-install.sh BUILD_DIR
+# desktop entry and its AppStream metadata, the file type, the icons, the
+# manual pages, the copyright file and the changelog, each of them carrying
+# the project's version where it names one.
+# Usage: test-install.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
+version=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+. "$(dirname "$0")/common.sh"
 
 prefix=$work/usr
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || {
@@ -19,11 +20,14 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || {
 }
 ui=$(grep -q '^TOLVANE_UI:BOOL=ON' "$build/CMakeCache.txt" && echo yes || echo no)
 
+app_id=org.tolvane.viewer
+desktop=$prefix/share/applications/$app_id.desktop
+metainfo=$prefix/share/metainfo/$app_id.metainfo.xml
 expected=(bin/tolvane-tool share/tolvane/GUIDE.PGD share/tolvane/GUIDE.PGH share/tolvane/GUIDE.PGL
-    share/tolvane/GUIDE.FIC share/applications/tolvane.desktop share/mime/packages/tolvane.xml
-    share/icons/hicolor/scalable/apps/tolvane.svg share/man/man1/tolvane.1.gz
-    share/man/man1/tolvane-tool.1.gz share/man/fr/man1/tolvane.1.gz
-    share/man/fr/man1/tolvane-tool.1.gz)
+    share/tolvane/GUIDE.FIC share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml
+    share/mime/packages/tolvane.xml share/icons/hicolor/scalable/apps/tolvane.svg
+    share/man/man1/tolvane.1.gz share/man/man1/tolvane-tool.1.gz share/man/fr/man1/tolvane.1.gz
+    share/man/fr/man1/tolvane-tool.1.gz share/doc/tolvane/copyright share/doc/tolvane/changelog.gz)
 sizes=(16 22 24 32 48 64 128 256)
 if [[ $ui == yes ]]; then
     expected+=(bin/tolvane)
@@ -44,17 +48,43 @@ if [[ $ui == yes ]]; then
     done
 fi
 
-# The desktop entry and the file type as the desktop's own tools read them.
+# The desktop entry, its metainfo and the file type as the desktop's own
+# tools read them. The metainfo is checked with the tree it describes (the
+# desktop entry it launches, the icon), with no warning allowed.
 if command -v desktop-file-validate >/dev/null; then
-    out=$(desktop-file-validate "$prefix/share/applications/tolvane.desktop" 2>&1) ||
-        fail "desktop-file-validate: $out"
+    out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
     [[ -z $out ]] || fail "desktop-file-validate: $out"
 else
     echo "note: desktop-file-validate absent (Debian package desktop-file-utils), entry not validated"
 fi
-grep -qx 'Exec=tolvane-tool open %f' "$prefix/share/applications/tolvane.desktop" || fail "Exec line"
-grep -qx 'MimeType=application/x-tolvane-help;' "$prefix/share/applications/tolvane.desktop" ||
-    fail "MimeType line"
+grep -qx 'Exec=tolvane-tool open %f' "$desktop" || fail "Exec line"
+grep -qx 'MimeType=application/x-tolvane-help;' "$desktop" || fail "MimeType line"
+if command -v appstreamcli >/dev/null; then
+    for check in "validate --no-net --pedantic $metainfo" "validate-tree --no-net --pedantic $prefix"; do
+        out=$(appstreamcli $check 2>&1) || fail "appstreamcli $check: $out"
+        grep -E '^(E|W):' <<<"$out" && fail "appstreamcli $check: $out"
+    done
+else
+    echo "note: appstreamcli absent (Debian package appstream), metainfo not validated"
+fi
+grep -q "<id>$app_id</id>" "$metainfo" || fail "the metainfo's id is not $app_id"
+
+# One version everywhere: the tool, the manual pages, the metainfo's
+# release and the changelog's latest entry.
+out=$("$prefix/bin/tolvane-tool" --version) || fail "tolvane-tool --version"
+[[ $(head -n 1 <<<"$out") == "tolvane-tool (Tolvane) $version" ]] || fail "--version: $out"
+grep -q 'GPL-3.0-or-later' <<<"$out" || fail "--version names no licence: $out"
+for page in man1/tolvane man1/tolvane-tool fr/man1/tolvane fr/man1/tolvane-tool; do
+    text=$(zcat "$prefix/share/man/$page.1.gz")
+    grep -q "^\.TH .* \"Tolvane $version\"" <<<"$text" || fail "$page: not version $version"
+done
+grep -q "<release version=\"$version\" date=\"[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]\"" "$metainfo" ||
+    fail "the metainfo's release is not $version"
+text=$(zcat "$prefix/share/doc/tolvane/changelog.gz")
+[[ ${text%%$'\n'*} == "tolvane ($version) "* ]] ||
+    fail "the changelog does not start with $version"
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' \
+    "$prefix/share/doc/tolvane/copyright" || fail "the copyright file is not machine-readable"
 if command -v update-mime-database >/dev/null; then
     update-mime-database "$prefix/share/mime" >"$work/mime.log" 2>&1 || {
         cat "$work/mime.log"

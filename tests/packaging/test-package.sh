@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package, installs it into this system (dpkg -i), runs the
 # installed programs, removes it and checks that nothing is left. Needs root
 # (CI runs the tests as root on a fresh Debian 12); skipped otherwise. The
@@ -6,14 +7,7 @@
 # Usage: test-package.sh BUILD_DIR
 set -euo pipefail
 build=$1
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+. "$(dirname "$0")/common.sh"
 
 [[ $(id -u) -eq 0 ]] || skip "installing a package needs root (run the tests as root to include it)"
 for tool in cpack dpkg dpkg-deb dpkg-shlibdeps apt-get flock; do
@@ -46,20 +40,15 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP # through the EXIT trap, so the package goes too
 
-(cd "$build" && cpack -G DEB -B "$work" >"$work/cpack.log" 2>&1) || {
-    cat "$work/cpack.log"
-    fail "cpack"
-}
-debs=("$work"/tolvane_*.deb)
-[[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || fail "no tolvane_*.deb in $work"
-deb=${debs[0]}
+build_deb "$build" "$work"
 echo "package built in ${SECONDS}s"
 
-# The control file: name, section, maintainer, dependencies worked out by
-# dpkg-shlibdeps plus the platform plugins, the French line, no scripts.
+# The control file: name, section, a maintainer with an address (whoever
+# the build was given), dependencies worked out by dpkg-shlibdeps plus the
+# platform plugins, the French line, no scripts.
 control=$(dpkg-deb -f "$deb")
-for field in 'Package: tolvane' 'Section: utils' 'Maintainer: Tolvane developers'; do
-    grep -q "^$field" <<<"$control" || fail "control file lacks '$field': $control"
+for field in 'Package: tolvane' 'Section: utils' 'Maintainer: [^<>]+ <[^<>@ ]+@[^<>@ ]+>$'; do
+    grep -Eq "^$field" <<<"$control" || fail "control file lacks '$field': $control"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
 for dep in libc6 libstdc++6 libqt6widgets6 libqt6svg6 qt6-qpa-plugins; do
@@ -92,7 +81,8 @@ if ldd /usr/bin/tolvane | grep -q 'not found'; then
     fail "libraries missing for /usr/bin/tolvane: $(ldd /usr/bin/tolvane | grep 'not found')"
 fi
 files=(/usr/bin/tolvane /usr/bin/tolvane-tool /usr/share/tolvane/GUIDE.PGD
-    /usr/share/applications/tolvane.desktop /usr/share/mime/packages/tolvane.xml
+    /usr/share/applications/org.tolvane.viewer.desktop /usr/share/metainfo/org.tolvane.viewer.metainfo.xml
+    /usr/share/mime/packages/tolvane.xml /usr/share/doc/tolvane/copyright
     /usr/share/icons/hicolor/scalable/apps/tolvane.svg /usr/share/icons/hicolor/48x48/apps/tolvane.png
     /usr/share/man/man1/tolvane.1.gz /usr/share/man/fr/man1/tolvane-tool.1.gz)
 for f in "${files[@]}"; do
@@ -103,7 +93,7 @@ if [[ -x /usr/bin/update-mime-database ]]; then
     grep -qF 'application/x-tolvane-help:*.pgd' /usr/share/mime/globs2 || fail "mime database not updated"
 fi
 if [[ -x /usr/bin/update-desktop-database ]]; then
-    grep -q '^application/x-tolvane-help=.*tolvane.desktop' /usr/share/applications/mimeinfo.cache ||
+    grep -q '^application/x-tolvane-help=.*org.tolvane.viewer.desktop' /usr/share/applications/mimeinfo.cache ||
         fail "desktop database not updated"
 fi
 

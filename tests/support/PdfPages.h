@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The number of pages of a PDF file the printing wrote, -1 when it cannot be

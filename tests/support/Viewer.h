@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The window tests' viewer: the real application on a data source (the
@@ -96,7 +97,7 @@ public:
         messages << text;
         return QMessageBox::Ok;
     }
-    QMessageBox::StandardButton Question(QWidget*, const QString&, const QString& text) override {
+    QMessageBox::StandardButton question(QWidget*, const QString&, const QString& text) override {
         questions << text;
         return answer;
     }

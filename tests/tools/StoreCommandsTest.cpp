@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/common/LittleEndian.h"
 #include "core/stores/AnnotationFile.h"
 #include "core/stores/BookmarkFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ToolCommand.h"
 #include "core/common/Cp1252.h"
 #include "core/common/PathResolver.h"

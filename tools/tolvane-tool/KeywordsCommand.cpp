@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ToolCommand.h"
 #include "core/articles/DataSourcePaths.h"
 #include "core/articles/KeywordIndex.h"
@@ -8,26 +9,25 @@
 namespace tolvane::tool {
 
 int RunKeywords(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1)
-        return UsageError(err, "keywords");
-    const DataSourcePaths paths = DataSourcePaths::fromBase(DataSourceBaseArgument(args[0]));
-    KeywordIndex keywords;
-    const KeywordIndex::ReadStatus status = KeywordIndex::read(paths.pgk, keywords);
-    if (status == KeywordIndex::ReadStatus::Absent ||
-        status == KeywordIndex::ReadStatus::Unreadable)
-        return CannotOpen(err, "keywords", paths.pgk);
-    for (const KeywordEntry& e : keywords.entries()) {
-        out << cp1252::toUtf8(e.keyword) << '\t';
-        for (size_t k = 0; k < e.articles.size(); ++k)
-            out << (k ? " " : "") << e.articles[k];
-        out << '\n';
-    }
-    if (status == KeywordIndex::ReadStatus::Damaged) {
-        err << "tolvane-tool keywords : " << paths.pgk << " endommagé, " << keywords.size()
-            << " mot(s)-clé(s) lisible(s)\n";
-        return kNotFound;
-    }
-    return kOk;
+    return OnDataSource(args, err, "keywords", [&](const DataSourcePaths& paths) -> int {
+        KeywordIndex keywords;
+        const KeywordIndex::ReadStatus status = KeywordIndex::read(paths.pgk, keywords);
+        if (status == KeywordIndex::ReadStatus::Absent ||
+            status == KeywordIndex::ReadStatus::Unreadable)
+            return CannotOpen(err, "keywords", paths.pgk);
+        for (const KeywordEntry& e : keywords.entries()) {
+            out << cp1252::toUtf8(e.keyword) << '\t';
+            for (size_t k = 0; k < e.articles.size(); ++k)
+                out << (k ? " " : "") << e.articles[k];
+            out << '\n';
+        }
+        if (status == KeywordIndex::ReadStatus::Damaged) {
+            err << "tolvane-tool keywords : " << paths.pgk << " endommagé, " << keywords.size()
+                << " mot(s)-clé(s) lisible(s)\n";
+            return kNotFound;
+        }
+        return kOk;
+    });
 }
 
 namespace {

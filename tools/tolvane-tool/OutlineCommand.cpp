@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ToolCommand.h"
 #include "core/articles/DataSourcePaths.h"
 #include "core/common/Cp1252.h"
@@ -8,19 +9,18 @@
 namespace tolvane::tool {
 
 int RunOutline(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1)
-        return UsageError(err, "outline");
-    const DataSourcePaths paths = DataSourcePaths::fromBase(DataSourceBaseArgument(args[0]));
-    OutlineModel model;
-    if (!model.LoadOutline(paths.fic))
-        return CannotOpen(err, "outline", paths.fic);
-    int depth = 0;
-    for (OutlineModel::NodeId n = model.firstTopLevel(); n != OutlineModel::kNoNode;
-         n = model.nextInTreeOrder(n, depth)) {
-        out << depth << ' ' << model.image(n) << ' ' << model.ArticleOfNode(n) << ' '
-            << cp1252::toUtf8(model.title(n)) << '\n';
-    }
-    return kOk;
+    return OnDataSource(args, err, "outline", [&](const DataSourcePaths& paths) -> int {
+        OutlineModel model;
+        if (!model.LoadOutline(paths.fic))
+            return CannotOpen(err, "outline", paths.fic);
+        int depth = 0;
+        for (OutlineModel::NodeId n = model.firstTopLevel(); n != OutlineModel::kNoNode;
+             n = model.nextInTreeOrder(n, depth)) {
+            out << depth << ' ' << model.image(n) << ' ' << model.ArticleOfNode(n) << ' '
+                << cp1252::toUtf8(model.title(n)) << '\n';
+        }
+        return kOk;
+    });
 }
 
 namespace {

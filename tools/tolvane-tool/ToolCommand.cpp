@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ToolCommand.h"
 
 #include "core/articles/DataSourceWriter.h"
@@ -65,6 +66,13 @@ std::string DataSourceBaseArgument(const std::string& arg) {
             return arg.substr(0, arg.size() - 4);
     }
     return arg;
+}
+
+int OnDataSource(const std::vector<std::string>& args, std::ostream& err, const char* command,
+                 const std::function<int(const DataSourcePaths&)>& run) {
+    if (args.size() != 1)
+        return UsageError(err, command);
+    return run(DataSourcePaths::fromBase(DataSourceBaseArgument(args[0])));
 }
 
 std::string UserBaseArgument(const std::string& arg) {

@@ -1,6 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/articles/DataSourcePaths.h"
+
 #include <cstddef>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -41,6 +45,10 @@ int CannotOpen(std::ostream& err, const char* command, const std::string& path);
 // A data-source base given on the command line (a base, or a file of it
 // with one of the four extensions), as a native path.
 std::string DataSourceBaseArgument(const std::string& arg);
+// Runs a subcommand whose only argument is a data source on its files; the
+// usage synopsis (kUsage) when there is not exactly one argument.
+int OnDataSource(const std::vector<std::string>& args, std::ostream& err, const char* command,
+                 const std::function<int(const DataSourcePaths&)>& run);
 // A user-file base given on the command line (a base, or its .NOT, .NO$ or
 // .SIG file), as a native path.
 std::string UserBaseArgument(const std::string& arg);

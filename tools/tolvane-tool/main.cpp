@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ToolCommand.h"
 
 #include <iostream>
@@ -13,7 +14,18 @@ void printOverview(std::ostream& out) {
         out << "  " << c.name
             << std::string(14 - std::min<size_t>(13, std::string(c.name).size()), ' ') << c.summary
             << "\n";
-    out << "\n`tolvane-tool COMMANDE --help` décrit chaque commande.\n";
+    out << "\n`tolvane-tool COMMANDE --help` décrit chaque commande ; `tolvane-tool --version` "
+           "donne la version et la licence.\n";
+}
+
+// TOLVANE_VERSION is the project's version, given by the build.
+void printVersion(std::ostream& out) {
+    out << "tolvane-tool (Tolvane) " TOLVANE_VERSION "\n"
+           "Copyright © 2026 Tolvane developers\n"
+           "Licence GPL-3.0-or-later : GNU GPL version 3 ou ultérieure "
+           "<https://www.gnu.org/licenses/gpl.html>.\n"
+           "Ceci est un logiciel libre : vous pouvez le modifier et le redistribuer.\n"
+           "Il n'y a AUCUNE GARANTIE, dans les limites permises par la loi.\n";
 }
 
 } // namespace
@@ -27,6 +39,10 @@ int main(int argc, char** argv) {
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         printOverview(std::cout);
+        return kOk;
+    }
+    if (name == "--version") {
+        printVersion(std::cout);
         return kOk;
     }
     const std::vector<std::string> args(argv + 2, argv + argc);

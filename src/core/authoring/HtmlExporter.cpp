@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/authoring/HtmlExporter.h"
 
 #include "core/articles/ArticleStore.h"
@@ -19,24 +20,6 @@
 namespace tolvane::authoring {
 
 namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // Escaped UTF-8 of UTF-16 text; lone surrogates become U+FFFD.
 std::string Html(std::u16string_view text) {
@@ -69,7 +52,7 @@ std::string Html(std::u16string_view text) {
         default:
             if (c < 0x20)
                 break;
-            AppendUtf8(out, c);
+            cp1252::appendUtf8(out, c);
         }
     }
     return out;
@@ -94,7 +77,7 @@ std::string Json(std::u16string_view text) {
             for (int s = 12; s >= 0; s -= 4)
                 out += hexDigit(c >> s);
         } else {
-            AppendUtf8(out, c);
+            cp1252::appendUtf8(out, c);
         }
     }
     return out + "\"";

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/authoring/TopicParser.h"
 
 #include "core/common/Cp1252.h"
@@ -229,6 +230,18 @@ Token NextToken(std::string_view s, size_t i) {
     return t;
 }
 
+// Steps i over the next token before `to` into t; false at `to`, or where
+// no token could be read.
+bool StepToken(std::string_view s, size_t& i, size_t to, Token& t) {
+    if (i >= to)
+        return false;
+    t = NextToken(s, i);
+    if (t.end <= i)
+        return false;
+    i = t.end;
+    return true;
+}
+
 // The reader's entry for a control word token.
 const rtf::ControlWord& Known(const Token& t) {
     return rtf::LookUpControlWord(t.name, t.hash);
@@ -299,11 +312,7 @@ Rest RestOfGroupAfter(const rtf::ControlWord& w) {
 bool PictureShown(std::string_view s, size_t from, size_t to) {
     size_t i = from;
     bool star = false;
-    while (i < to) {
-        const Token t = NextToken(s, i);
-        if (t.end <= i)
-            break;
-        i = t.end;
+    for (Token t; StepToken(s, i, to, t);) {
         switch (t.kind) {
         case Token::Open:
             i = GroupEnd(s, t.begin);
@@ -423,11 +432,7 @@ int CodePageAfter(const Token& t, int codePage) {
 int CodePageOf(std::string_view words) {
     int codePage = 1252;
     size_t i = 0;
-    while (i < words.size()) {
-        const Token t = NextToken(words, i);
-        if (t.end <= i)
-            break;
-        i = t.end;
+    for (Token t; StepToken(words, i, words.size(), t);) {
         if (t.kind == Token::Word)
             codePage = CodePageAfter(t, codePage);
     }
@@ -1011,11 +1016,7 @@ void Session::captureOpenGroups() {
         int uc = m_levels[k - 1].uc;
         int fallback = 0;
         size_t i = 0;
-        while (i < part.size()) {
-            const Token t = NextToken(part, i);
-            if (t.end <= i)
-                break;
-            i = t.end;
+        for (Token t; StepToken(part, i, part.size(), t);) {
             if (t.kind == Token::Open) {
                 i = GroupEnd(part, t.begin);
                 fallback = 0;
@@ -1175,20 +1176,12 @@ void Session::word(const Token& t, const rtf::ControlWord& known) {
     // A paragraph, row or cell mark ends its paragraph, row or cell in
     // hidden text too, as the reader reads it (a cell after a link's hidden
     // target); a line, page or section break there counts nothing.
-    if (w == Word::Paragraph || w == Word::Row || w == Word::NestedRow) {
+    const bool cell = w == Word::Cell || w == Word::NestedCell;
+    const bool ends = cell || w == Word::Paragraph || w == Word::Row || w == Word::NestedRow;
+    if (ends || w == Word::Line || w == Word::Section) {
         emitRaw(t, false);
-        mark(2);
-        return;
-    }
-    if (w == Word::Line || w == Word::Section) {
-        emitRaw(t, false);
-        if (!c.hidden)
-            mark(2);
-        return;
-    }
-    if (w == Word::Cell || w == Word::NestedCell) {
-        emitRaw(t, false);
-        mark(1);
+        if (ends || !c.hidden)
+            mark(cell ? 1 : 2);
         return;
     }
     if (w == Word::Tab || w == Word::Character) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/rtf/RichTextDump.h"
 
 #include "core/rtf/RtfReader.h"
@@ -211,44 +212,22 @@ std::string RichTextDump::toUtf8(std::u16string_view text) {
 
 namespace {
 
+// The names of an enumeration's values, in its order; "?" for a value
+// outside it.
+template <class Enum, size_t N> const char* nameOf(Enum value, const char* const (&names)[N]) {
+    const auto index = static_cast<size_t>(value);
+    return index < N ? names[index] : "?";
+}
+
 const char* markName(MarkKind mark) {
-    switch (mark) {
-    case MarkKind::None:
-        return "none";
-    case MarkKind::Paragraph:
-        return "par";
-    case MarkKind::Page:
-        return "page";
-    case MarkKind::Line:
-        return "line";
-    case MarkKind::Cell:
-        return "cell";
-    case MarkKind::Row:
-        return "row";
-    }
-    return "?";
+    static const char* const kNames[] = {"none", "par", "page", "line", "cell", "row"};
+    return nameOf(mark, kNames);
 }
 
 const char* underlineName(UnderlineStyle style) {
-    switch (style) {
-    case UnderlineStyle::None:
-        return "none";
-    case UnderlineStyle::Single:
-        return "single";
-    case UnderlineStyle::Double:
-        return "double";
-    case UnderlineStyle::Dotted:
-        return "dotted";
-    case UnderlineStyle::Dashed:
-        return "dashed";
-    case UnderlineStyle::Wave:
-        return "wave";
-    case UnderlineStyle::Thick:
-        return "thick";
-    case UnderlineStyle::Word:
-        return "words";
-    }
-    return "?";
+    static const char* const kNames[] = {"none",   "single", "double", "dotted",
+                                         "dashed", "wave",   "thick",  "words"};
+    return nameOf(style, kNames);
 }
 
 const char* mergeName(CellMerge merge) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/rtf/RichDocument.h"
@@ -900,25 +901,18 @@ template <class Sink> void RtfParser<Sink>::formatWord(Word word, int32_t parame
         c.italic = on;
         break;
     case Word::Underline:
-        c.underline = on ? UnderlineStyle::Single : UnderlineStyle::None;
-        break;
     case Word::UnderlineDouble:
-        c.underline = on ? UnderlineStyle::Double : UnderlineStyle::None;
-        break;
     case Word::UnderlineDotted:
-        c.underline = on ? UnderlineStyle::Dotted : UnderlineStyle::None;
-        break;
     case Word::UnderlineDashed:
-        c.underline = on ? UnderlineStyle::Dashed : UnderlineStyle::None;
-        break;
     case Word::UnderlineWave:
-        c.underline = on ? UnderlineStyle::Wave : UnderlineStyle::None;
-        break;
     case Word::UnderlineThick:
-        c.underline = on ? UnderlineStyle::Thick : UnderlineStyle::None;
-        break;
     case Word::UnderlineWord:
-        c.underline = on ? UnderlineStyle::Word : UnderlineStyle::None;
+        // The underline words come in the order of the styles they set.
+        static_assert(int(Word::UnderlineWord) - int(Word::Underline) ==
+                      int(UnderlineStyle::Word) - int(UnderlineStyle::Single));
+        c.underline = on ? static_cast<UnderlineStyle>(int(UnderlineStyle::Single) + int(word) -
+                                                       int(Word::Underline))
+                         : UnderlineStyle::None;
         break;
     case Word::UnderlineNone:
         c.underline = UnderlineStyle::None;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/rtf/RichDocument.h"
@@ -12,11 +13,32 @@
 
 namespace tolvane::rtf {
 
+// The units that marks, characters and pictures stand for in the displayed
+// text, written through the sink's claim(n), which makes room for n units and
+// returns where they go.
+template <class Sink> class DisplayedUnits {
+public:
+    void character(char16_t unit, const RtfTextState&) { *sink().claim(1) = unit; }
+    void mark(MarkKind kind, const RtfTextState&) {
+        if (kind == MarkKind::Cell) {
+            *sink().claim(1) = u'\t';
+        } else {
+            char16_t* d = sink().claim(2);
+            d[0] = u'\r';
+            d[1] = u'\n';
+        }
+    }
+    void picture(Picture&&, const RtfTextState&) { *sink().claim(1) = u'\uFFFC'; }
+
+private:
+    Sink& sink() { return static_cast<Sink&>(*this); }
+};
+
 // Collects only the displayed text, in the character numbering. Text is
 // decoded straight into the string, which runs ahead of what is written
 // (zeros, by at most kSlack units past the reserved guess); finish() cuts it
 // to what was written.
-class RtfTextSink {
+class RtfTextSink : public DisplayedUnits<RtfTextSink> {
 public:
     static constexpr bool kFull = false;
     // Words with no effect, and the marks, tabs and characters that words
@@ -45,23 +67,6 @@ public:
             d[i] = table[bytes[i]];
         m_used += size;
     }
-    void character(char16_t unit, const State&) {
-        reserve(1);
-        m_out[m_used++] = unit;
-    }
-    void mark(MarkKind kind, const State&) {
-        reserve(2);
-        if (kind == MarkKind::Cell) {
-            m_out[m_used++] = u'\t';
-        } else {
-            m_out[m_used++] = u'\r';
-            m_out[m_used++] = u'\n';
-        }
-    }
-    void picture(Picture&&, const State&) {
-        reserve(1);
-        m_out[m_used++] = u'\uFFFC';
-    }
     void layoutWord(Word, int32_t, const State&) {}
     size_t length() const { return m_used; }
 
@@ -74,11 +79,18 @@ public:
     }
 
 private:
+    friend class DisplayedUnits<RtfTextSink>;
     static constexpr size_t kMinRoom = 64;
 
     void reserve(size_t units) {
         if (m_out.size() - m_used < units)
             grow(units);
+    }
+    char16_t* claim(size_t units) {
+        reserve(units);
+        char16_t* d = &m_out[m_used];
+        m_used += units;
+        return d;
     }
     // Zero-fills in steps, so each step is still in cache when it is
     // overwritten; the reserved guess is used up before growing past it.
@@ -95,7 +107,7 @@ private:
 
 // Hands the displayed text on in blocks as it is read, so that a long
 // document is never held whole; the blocks, joined, are displayedText().
-class RtfBlockSink {
+class RtfBlockSink : public DisplayedUnits<RtfBlockSink> {
 public:
     static constexpr bool kFull = false;
     static constexpr bool kPassWords = true;
@@ -127,23 +139,6 @@ public:
             size -= n;
         }
     }
-    void character(char16_t unit, const State&) {
-        reserve(1);
-        m_block[m_used++] = unit;
-    }
-    void mark(MarkKind kind, const State&) {
-        reserve(2);
-        if (kind == MarkKind::Cell) {
-            m_block[m_used++] = u'\t';
-        } else {
-            m_block[m_used++] = u'\r';
-            m_block[m_used++] = u'\n';
-        }
-    }
-    void picture(Picture&&, const State&) {
-        reserve(1);
-        m_block[m_used++] = u'\uFFFC';
-    }
     void tableWord(Word, int32_t) {}
     void layoutWord(Word, int32_t, const State&) {}
 
@@ -154,11 +149,18 @@ public:
     }
 
 protected:
+    friend class DisplayedUnits<RtfBlockSink>;
     static constexpr size_t kMinRoom = 64;
 
     void reserve(size_t units) {
         if (kBlock - m_used < units)
             flush();
+    }
+    char16_t* claim(size_t units) {
+        reserve(units);
+        char16_t* d = m_block.get() + m_used;
+        m_used += units;
+        return d;
     }
     void flush() {
         if (m_used == 0)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/search/ParallelSearch.h"
 
 #include "core/articles/ArticleStore.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/base/AppServices.h"
 
 #include "core/common/FileOperations.h"
@@ -14,7 +15,7 @@ QMessageBox::StandardButton AppServices::MessageBox(QWidget* owner, const QStrin
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-QMessageBox::StandardButton AppServices::Question(QWidget* owner, const QString& caption,
+QMessageBox::StandardButton AppServices::question(QWidget* owner, const QString& caption,
                                                   const QString& text) {
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
                     owner);
@@ -30,7 +31,7 @@ FileOperations& AppServices::Files() {
 }
 
 QString AppServices::iconPath(const QString& name) const {
-    return IconPath(name, m_darkIcons);
+    return themedIconPath(name, m_darkIcons);
 }
 
 void AppServices::PumpMessages() {

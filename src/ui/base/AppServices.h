@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QMessageBox>
@@ -21,7 +22,7 @@ public:
                                                    const QString& text, QMessageBox::Icon icon);
 
     // A question with the buttons "&Oui" and "&Non"; returns Yes or No.
-    virtual QMessageBox::StandardButton Question(QWidget* owner, const QString& caption,
+    virtual QMessageBox::StandardButton question(QWidget* owner, const QString& caption,
                                                  const QString& text);
 
     // The files the per-user stores write through; tests make them fail.
@@ -36,7 +37,7 @@ public:
     // by the program from the theme it applied.
     void setDarkIcons(bool on) { m_darkIcons = on; }
     bool darkIcons() const { return m_darkIcons; }
-    // The resource path of the icon name in the run's theme (see IconPath).
+    // The resource path of the icon name in the run's theme (see themedIconPath).
     QString iconPath(const QString& name) const;
 
     // Handles every event waiting in the queue, then returns; long loads call

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/base/CDlgBar.h"
 
 #include <QAccessibleWidget>
@@ -28,11 +29,8 @@ QString CDlgBar::objectNameOf(int barId) {
 }
 
 CDlgBar::CDlgBar(QWidget* parent) : QDockWidget(parent) {
-    static bool factoryInstalled = false;
-    if (!factoryInstalled) {
-        factoryInstalled = true;
-        QAccessible::installFactory(paneFactory);
-    }
+    [[maybe_unused]] static const bool factoryInstalled =
+        (QAccessible::installFactory(paneFactory), true);
     connect(this, &QDockWidget::topLevelChanged, this, &CDlgBar::onTopLevelChanged);
 }
 

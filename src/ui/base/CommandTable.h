@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QString>
@@ -6,29 +7,29 @@ namespace tolvane {
 
 // The command identifiers of the menus, the toolbar and the accelerators.
 namespace cmd {
-constexpr int Home = 32774;
-constexpr int Back = 32773;
-constexpr int History = 32775;
-constexpr int SelectAll = 32787;
-constexpr int Sync = 32788;
-constexpr int AddBookmark = 32789;
-constexpr int Bookmarks = 32790;
-constexpr int Find = 32791;
-constexpr int Results = 32792;
-constexpr int Annotation = 32793;
-constexpr int AnnotationPresent = 32795; // lends its image to Annotation only
-constexpr int Forward = 32810;
-constexpr int Resume = 32811;
-constexpr int Index = 32812;
-constexpr int Print = 57607;
-constexpr int PrintPreview = 57609;
-constexpr int NextHit = 57640; // the framework's "repeat the find"
-constexpr int PreviousHit = 32850;
-constexpr int Copy = 57634;
-constexpr int About = 57664;
-constexpr int Quit = 57665;
-constexpr int ToolBar = 59392;
-constexpr int StatusBar = 59393;
+constexpr int kHome = 32774;
+constexpr int kBack = 32773;
+constexpr int kHistory = 32775;
+constexpr int kSelectAll = 32787;
+constexpr int kSync = 32788;
+constexpr int kAddBookmark = 32789;
+constexpr int kBookmarks = 32790;
+constexpr int kFind = 32791;
+constexpr int kResults = 32792;
+constexpr int kAnnotation = 32793;
+constexpr int kAnnotationPresent = 32795; // lends its image to Annotation only
+constexpr int kForward = 32810;
+constexpr int kResume = 32811;
+constexpr int kIndex = 32812;
+constexpr int kPrint = 57607;
+constexpr int kPrintPreview = 57609;
+constexpr int kNextHit = 57640; // the framework's "repeat the find"
+constexpr int kPreviousHit = 32850;
+constexpr int kCopy = 57634;
+constexpr int kAbout = 57664;
+constexpr int kQuit = 57665;
+constexpr int kToolBar = 59392;
+constexpr int kStatusBar = 59393;
 } // namespace cmd
 
 // The texts of a command: the status-bar prompt, the tooltip (empty when
@@ -41,29 +42,29 @@ struct CommandTexts {
 };
 
 // The texts of id; an empty entry for a command without texts.
-CommandTexts FindCommandTexts(int id);
+CommandTexts findCommandTexts(int id);
 
 // The toolbar from left to right; 0 is a separator. The last button only
 // lends its image to the Annotation button and is removed once read.
-inline constexpr int kToolbarButtons[] = {cmd::Home,
+inline constexpr int kToolbarButtons[] = {cmd::kHome,
                                           0,
-                                          cmd::Copy,
+                                          cmd::kCopy,
                                           0,
-                                          cmd::Back,
-                                          cmd::Forward,
-                                          cmd::History,
+                                          cmd::kBack,
+                                          cmd::kForward,
+                                          cmd::kHistory,
                                           0,
-                                          cmd::Sync,
+                                          cmd::kSync,
                                           0,
-                                          cmd::AddBookmark,
-                                          cmd::Bookmarks,
+                                          cmd::kAddBookmark,
+                                          cmd::kBookmarks,
                                           0,
-                                          cmd::Find,
-                                          cmd::Results,
+                                          cmd::kFind,
+                                          cmd::kResults,
                                           0,
-                                          cmd::Annotation,
+                                          cmd::kAnnotation,
                                           0,
-                                          cmd::About,
-                                          cmd::AnnotationPresent};
+                                          cmd::kAbout,
+                                          cmd::kAnnotationPresent};
 
 } // namespace tolvane

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/base/MenuItemAccessible.h"
 
 #include <QAction>
@@ -44,12 +45,10 @@ QAccessibleInterface* menuItemFactory(const QString& className, QObject* object)
 MenuItemAccessible::MenuItemAccessible(QWidget* owner, QAction* action)
     : m_owner(owner), m_action(action) {}
 
-void MenuItemAccessible::Install() {
-    static bool installed = false;
-    if (!installed) {
-        installed = true;
-        QAccessible::installFactory(menuItemFactory);
-    }
+void MenuItemAccessible::install() {
+    // Once per process, however many windows ask.
+    [[maybe_unused]] static const bool installed =
+        (QAccessible::installFactory(menuItemFactory), true);
 }
 
 bool MenuItemAccessible::isValid() const {

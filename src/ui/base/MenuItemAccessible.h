@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QAccessibleInterface>
@@ -18,7 +19,7 @@ public:
 
     // Installs the factory that gives the items of every menu and menu bar
     // this interface; later calls do nothing.
-    static void Install();
+    static void install();
 
     bool isValid() const override;
     QObject* object() const override;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/base/Theme.h"
 
 #include <QApplication>
@@ -14,7 +15,7 @@ static const bool kIconsRegistered = (initResources(), true);
 
 namespace tolvane {
 
-QPalette DarkPalette() {
+QPalette darkPalette() {
     const QColor window(45, 45, 48);
     const QColor base(30, 30, 32);
     const QColor text(230, 230, 230);
@@ -47,22 +48,22 @@ QPalette DarkPalette() {
     return p;
 }
 
-bool WantsDarkTheme(const QString& value) {
+bool wantsDarkTheme(const QString& value) {
     const QString v = value.trimmed().toLower();
     return v == QLatin1String("sombre") || v == QLatin1String("dark");
 }
 
-bool ApplyThemeFromEnvironment(QApplication& application) {
-    if (!WantsDarkTheme(qEnvironmentVariable("TOLVANE_THEME")))
+bool applyThemeFromEnvironment(QApplication& application) {
+    if (!wantsDarkTheme(qEnvironmentVariable("TOLVANE_THEME")))
         return false;
     // Fusion draws every control from the palette, so all of them follow it.
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(fusion);
-    application.setPalette(DarkPalette());
+    application.setPalette(darkPalette());
     return true;
 }
 
-QString IconPath(const QString& name, bool dark) {
+QString themedIconPath(const QString& name, bool dark) {
     if (dark) {
         const QString dark = QStringLiteral(":/icons/sombre/%1.svg").arg(name);
         if (QFile::exists(dark))

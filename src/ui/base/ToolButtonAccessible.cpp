@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/base/ToolButtonAccessible.h"
 
 #include <QToolButton>
@@ -23,12 +24,10 @@ QAccessibleInterface* toolButtonFactory(const QString& className, QObject* objec
 ToolButtonAccessible::ToolButtonAccessible(QToolButton* button)
     : QAccessibleWidget(button, QAccessible::Button) {}
 
-void ToolButtonAccessible::Install() {
-    static bool installed = false;
-    if (!installed) {
-        installed = true;
-        QAccessible::installFactory(toolButtonFactory);
-    }
+void ToolButtonAccessible::install() {
+    // Once per process, however many windows ask.
+    [[maybe_unused]] static const bool installed =
+        (QAccessible::installFactory(toolButtonFactory), true);
 }
 
 QToolButton* ToolButtonAccessible::button() const {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QAccessibleWidget>
@@ -16,7 +17,7 @@ public:
 
     // Installs the factory that gives every plain tool button this
     // interface; later calls do nothing.
-    static void Install();
+    static void install();
 
     QAccessible::Role role() const override;
     QAccessible::State state() const override;

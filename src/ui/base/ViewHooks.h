@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/articles/ArticleRecords.h"
@@ -17,9 +18,9 @@ public:
     virtual bool SaveArticleAnnotation(ArticleNumber article) = 0;
     virtual bool LoadArticleAnnotation(ArticleNumber article) = 0;
     // The caption of the window: window title, " - " and the article title.
-    virtual void SetCaption(const QString& caption) = 0;
+    virtual void setCaption(const QString& caption) = 0;
     // Brings the enabled and checked states of the commands up to date.
-    virtual void UpdateCommandStates() = 0;
+    virtual void updateCommandStates() = 0;
     // The command with this id, or null.
     virtual QAction* action(int id) const = 0;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/panes/CAnnotationBar.h"
 
 #include "core/common/UserFileSafety.h"
@@ -175,7 +176,7 @@ QString CAnnotationBar::shownText(const std::string& stored) {
     return text;
 }
 
-std::map<ArticleNumber, std::string> CAnnotationBar::AnnotationTexts() const {
+std::map<ArticleNumber, std::string> CAnnotationBar::annotationTexts() const {
     std::map<ArticleNumber, std::string> texts = m_store.AnnotationTexts();
     if (m_article > 0) {
         std::string typed = currentText();

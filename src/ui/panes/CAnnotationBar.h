@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/stores/AnnotationStore.h"
@@ -77,7 +78,7 @@ public:
 
     // Every annotation's latest non-empty text, the one in the control
     // included, for a search: nothing is committed or written.
-    std::map<ArticleNumber, std::string> AnnotationTexts() const;
+    std::map<ArticleNumber, std::string> annotationTexts() const;
 
     QPlainTextEdit* edit() const { return m_edit; }
     CSash* sash() const { return m_sash; }

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/panes/CIndexWindow.h"
 
 #include "core/common/FrenchOrder.h"
 #include "ui/base/AppHooks.h"
+#include "ui/base/Keys.h"
 #include "ui/base/QtText.h"
 #include "ui/panes/KeywordListModel.h"
 
@@ -26,7 +28,7 @@ constexpr int kArticleRole = Qt::UserRole;
 // Where the window opens, and its first size.
 constexpr QRect kPlace(150, 150, 320, 360);
 
-QString StatusText(KeywordIndex::ReadStatus status, size_t count) {
+QString statusText(KeywordIndex::ReadStatus status, size_t count) {
     switch (status) {
     case KeywordIndex::ReadStatus::Ok:
         return count == 0 ? QStringLiteral("L'index de cette source de données est vide.")
@@ -43,7 +45,7 @@ QString StatusText(KeywordIndex::ReadStatus status, size_t count) {
     return QString();
 }
 
-QPushButton* MakeButton(const QString& text, const QString& name, const QString& description,
+QPushButton* makeButton(const QString& text, const QString& name, const QString& description,
                         QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
@@ -54,7 +56,7 @@ QPushButton* MakeButton(const QString& text, const QString& name, const QString&
 }
 
 // Keys that move in the list while the reader types in the field.
-bool IsListKey(int key) {
+bool isListKey(int key) {
     return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
            key == Qt::Key_PageDown;
 }
@@ -64,8 +66,8 @@ bool IsListKey(int key) {
 CIndexWindow::CIndexWindow(AppHooks& app, QWidget* parent)
     : QDialog(parent), m_app(app), m_edit(new QLineEdit(this)), m_list(new QListView(this)),
       m_model(new KeywordListModel(this)), m_status(new QLabel(this)),
-      m_btnShow(MakeButton(QStringLiteral("&Afficher"), QStringLiteral("showButton"),
-                           QStringLiteral("Affiche l'article du mot-clé choisi"), this)) {
+      m_showButton(makeButton(QStringLiteral("&Afficher"), QStringLiteral("showButton"),
+                              QStringLiteral("Affiche l'article du mot-clé choisi"), this)) {
     setObjectName(QStringLiteral("indexWindow"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
@@ -93,11 +95,11 @@ CIndexWindow::CIndexWindow(AppHooks& app, QWidget* parent)
     m_status->setWordWrap(true);
     m_status->hide();
 
-    m_btnShow->setDefault(true);
+    m_showButton->setDefault(true);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(m_btnShow);
+    buttons->addWidget(m_showButton);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(prompt);
@@ -106,11 +108,11 @@ CIndexWindow::CIndexWindow(AppHooks& app, QWidget* parent)
     layout->addWidget(m_status);
     layout->addLayout(buttons);
     setTabOrder(m_edit, m_list);
-    setTabOrder(m_list, m_btnShow);
+    setTabOrder(m_list, m_showButton);
 
-    connect(m_edit, &QLineEdit::textChanged, this, &CIndexWindow::SelectTyped);
+    connect(m_edit, &QLineEdit::textChanged, this, &CIndexWindow::selectTyped);
     connect(m_list, &QListView::doubleClicked, this, [this] { OpenSelected(); });
-    connect(m_btnShow, &QPushButton::clicked, this, &CIndexWindow::OpenSelected);
+    connect(m_showButton, &QPushButton::clicked, this, &CIndexWindow::OpenSelected);
     m_edit->installEventFilter(this);
     m_list->installEventFilter(this);
 
@@ -129,7 +131,7 @@ KeywordIndex::ReadStatus CIndexWindow::LoadIndex(const std::string& path) {
 void CIndexWindow::setKeywords(KeywordIndex keywords, KeywordIndex::ReadStatus status) {
     m_model->setKeywords(std::move(keywords));
     const bool some = !m_model->keywords().empty();
-    const QString text = StatusText(status, m_model->keywords().size());
+    const QString text = statusText(status, m_model->keywords().size());
     m_status->setText(text);
     m_status->setVisible(!text.isEmpty());
     m_status->setAccessibleName(text);
@@ -138,17 +140,17 @@ void CIndexWindow::setKeywords(KeywordIndex keywords, KeywordIndex::ReadStatus s
             ? QStringLiteral("Les mots-clés de la source de données, par ordre alphabétique")
             : text);
     for (QWidget* w : {static_cast<QWidget*>(m_edit), static_cast<QWidget*>(m_list),
-                       static_cast<QWidget*>(m_btnShow)})
+                       static_cast<QWidget*>(m_showButton)})
         w->setEnabled(some);
     if (some)
-        SelectTyped(m_edit->text());
+        selectTyped(m_edit->text());
 }
 
 const KeywordIndex& CIndexWindow::keywords() const {
     return m_model->keywords();
 }
 
-bool CIndexWindow::SelectTyped(const QString& text) {
+bool CIndexWindow::selectTyped(const QString& text) {
     const KeywordIndex& keywords = m_model->keywords();
     if (keywords.empty())
         return false;
@@ -159,13 +161,13 @@ bool CIndexWindow::SelectTyped(const QString& text) {
     return found.exact;
 }
 
-int CIndexWindow::SelectedRow() const {
+int CIndexWindow::selectedRow() const {
     const QModelIndexList selected = m_list->selectionModel()->selectedIndexes();
     return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 void CIndexWindow::OpenSelected() {
-    const int row = SelectedRow();
+    const int row = selectedRow();
     const KeywordIndex& keywords = m_model->keywords();
     if (row < 0 || size_t(row) >= keywords.size())
         return;
@@ -173,10 +175,10 @@ void CIndexWindow::OpenSelected() {
     if (entry.articles.size() == 1)
         m_app.ShowArticle(entry.articles.front(), 0);
     else
-        ShowChoice(entry);
+        showChoice(entry);
 }
 
-void CIndexWindow::ShowChoice(const KeywordEntry& entry) {
+void CIndexWindow::showChoice(const KeywordEntry& entry) {
     if (m_choice)
         m_choice->close();
     auto* dialog = new QDialog(this);
@@ -210,9 +212,9 @@ void CIndexWindow::ShowChoice(const KeywordEntry& entry) {
     }
     list->setCurrentRow(0);
 
-    auto* show = MakeButton(QStringLiteral("&Afficher"), QStringLiteral("choiceShowButton"),
+    auto* show = makeButton(QStringLiteral("&Afficher"), QStringLiteral("choiceShowButton"),
                             QStringLiteral("Affiche l'article choisi"), dialog);
-    auto* cancel = MakeButton(QStringLiteral("A&nnuler"), QStringLiteral("choiceCancelButton"),
+    auto* cancel = makeButton(QStringLiteral("A&nnuler"), QStringLiteral("choiceCancelButton"),
                               QStringLiteral("Ferme cette liste sans rien afficher"), dialog);
     show->setDefault(true);
     auto* buttons = new QHBoxLayout;
@@ -248,7 +250,7 @@ bool CIndexWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
-    if (watched == m_edit && IsListKey(key->key())) {
+    if (watched == m_edit && isListKey(key->key())) {
         // The field keeps the focus while the arrows walk the list.
         QApplication::sendEvent(m_list, event);
         return true;
@@ -265,13 +267,12 @@ bool CIndexWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void CIndexWindow::keyPressEvent(QKeyEvent* event) {
     // Enter in the field or the list shows the selected keyword's article.
-    if ((event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) &&
-        (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    if (isPlainEnter(*event)) {
         OpenSelected();
         event->accept();
-        return;
+    } else {
+        QDialog::keyPressEvent(event);
     }
-    QDialog::keyPressEvent(event);
 }
 
 void CIndexWindow::showEvent(QShowEvent* event) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/articles/KeywordIndex.h"
@@ -40,8 +41,8 @@ public:
 
     // Selects the keyword the typed text leads to (the type-ahead of the
     // field); true when one starts with it.
-    bool SelectTyped(const QString& text);
-    int SelectedRow() const;
+    bool selectTyped(const QString& text);
+    int selectedRow() const;
     // Shows the selected keyword's article, or asks which of its articles.
     void OpenSelected();
 
@@ -62,7 +63,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void ShowChoice(const KeywordEntry& entry);
+    void showChoice(const KeywordEntry& entry);
 
     AppHooks& m_app;
     // Children of the window, made by the constructor in this order.
@@ -70,7 +71,7 @@ private:
     QListView* const m_list;
     KeywordListModel* const m_model;
     QLabel* const m_status;
-    QPushButton* const m_btnShow;
+    QPushButton* const m_showButton;
     QPointer<QDialog> m_choice;
 };
 

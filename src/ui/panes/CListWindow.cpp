@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/panes/CListWindow.h"
 
 #include "core/articles/ArticleStore.h"
 #include "core/geometry/DialogPlacement.h"
 #include "core/search/SearchEngine.h"
 #include "ui/base/AppHooks.h"
+#include "ui/base/Keys.h"
 #include "ui/base/QtText.h"
 #include "ui/base/Theme.h"
 
@@ -187,7 +189,7 @@ void CListWindow::AddRow(const std::string& text, ArticleNumber article) {
     UpdateButtons();
 }
 
-bool CListWindow::RemoveRow(int i) {
+bool CListWindow::removeRow(int i) {
     if (i < 0 || i >= RowCount())
         return false;
     delete m_list->takeItem(i);
@@ -197,7 +199,7 @@ bool CListWindow::RemoveRow(int i) {
     return true;
 }
 
-bool CListWindow::ReplaceRow(int i, const std::string& text) {
+bool CListWindow::replaceRow(int i, const std::string& text) {
     if (i < 0 || i >= RowCount())
         return false;
     const ArticleNumber article = RowArticle(i);
@@ -293,7 +295,7 @@ ArticleNumber CListWindow::RowArticle(int i) const {
     return m_list->item(i)->data(kArticleRole).toInt();
 }
 
-int CListWindow::SelectedRow() const {
+int CListWindow::selectedRow() const {
     const QList<QListWidgetItem*> selected = m_list->selectedItems();
     return selected.isEmpty() ? -1 : m_list->row(selected.first());
 }
@@ -301,14 +303,14 @@ int CListWindow::SelectedRow() const {
 void CListWindow::UpdateButtons() {
     if (m_nMode != LISTMODE_BOOKMARKS)
         return;
-    const bool enabled = RowCount() > 0 && SelectedRow() >= 0;
+    const bool enabled = RowCount() > 0 && selectedRow() >= 0;
     m_showButton->setEnabled(enabled);
     for (QPushButton* button : {m_deleteButton, m_renameButton})
         button->setEnabled(enabled && !m_rowsReadOnly);
 }
 
 void CListWindow::OpenSelected() {
-    const int i = SelectedRow();
+    const int i = selectedRow();
     if (i < 0)
         return;
     switch (m_nMode) {
@@ -331,9 +333,9 @@ void CListWindow::OpenSelected() {
     }
 }
 
-bool CListWindow::OpenNeighbour(int direction) {
+bool CListWindow::openNeighbour(int direction) {
     const int count = RowCount();
-    const int selected = SelectedRow();
+    const int selected = selectedRow();
     const int row = selected >= 0 ? selected + direction : (direction > 0 ? 0 : count - 1);
     if (row < 0 || row >= count)
         return false;
@@ -362,13 +364,13 @@ void CListWindow::setRowActions(RowAction rename, RowAction remove) {
 }
 
 void CListWindow::RenameSelected() {
-    const int i = SelectedRow();
+    const int i = selectedRow();
     if (i >= 0 && m_renameAction && !m_rowsReadOnly)
         m_renameAction(*this, i);
 }
 
 void CListWindow::DeleteSelected() {
-    const int i = SelectedRow();
+    const int i = selectedRow();
     if (i >= 0 && m_deleteAction && !m_rowsReadOnly)
         m_deleteAction(*this, i);
 }
@@ -400,14 +402,12 @@ void CListWindow::changeEvent(QEvent* event) {
 void CListWindow::keyPressEvent(QKeyEvent* event) {
     // Enter opens the selected row in every mode, also while the default
     // button is hidden.
-    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            OpenSelected();
-            event->accept();
-            return;
-        }
+    if (isPlainEnter(*event)) {
+        OpenSelected();
+        event->accept();
+    } else {
+        QDialog::keyPressEvent(event);
     }
-    QDialog::keyPressEvent(event);
 }
 
 void CListWindow::showEvent(QShowEvent* event) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/articles/ArticleRecords.h"
@@ -52,10 +53,10 @@ public:
     // A row in its sorted place, with the article attached.
     void AddRow(const std::string& text, ArticleNumber article);
     // Removes row i; the selection is cleared. False when there is no row i.
-    bool RemoveRow(int i);
+    bool removeRow(int i);
     // Gives row i a new text, moved to its sorted place, with the same
     // article; the selection is cleared. False when there is no row i.
-    bool ReplaceRow(int i, const std::string& text);
+    bool replaceRow(int i, const std::string& text);
     // The rows of a whole search at once, ending in the same state as one
     // AddRow per match but captioned once.
     void addRows(const std::vector<SearchMatch>& matches);
@@ -71,16 +72,16 @@ public:
     int RowCount() const;
     std::string RowText(int i) const;
     ArticleNumber RowArticle(int i) const;
-    int SelectedRow() const;
+    int selectedRow() const;
 
     void UpdateButtons();
     void OpenSelected();
     // Selects the row after the selected one (direction 1; the first when
     // none is) or before it (-1; the last when none is) and opens it; false
     // when there is no such row.
-    bool OpenNeighbour(int direction);
+    bool openNeighbour(int direction);
     // Moves the window off the view's selection when it covers it.
-    void KeepOffSelection() { moveOffSelection(); }
+    void keepOffSelection() { moveOffSelection(); }
     // The bookmarks window's rename and delete buttons act on the selected
     // row through the handlers the bookmarks code installs; without one they
     // do nothing.

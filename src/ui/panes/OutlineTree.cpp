@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/panes/OutlineTree.h"
 
 #include "core/common/Cp1252.h"
@@ -70,11 +71,11 @@ void OutlineTree::deleteAllItems() {
 bool OutlineTree::LoadOutline(const std::string& ficPathNative) {
     OutlineModel model;
     const bool opened = model.LoadOutline(ficPathNative);
-    SetOutline(std::move(model));
+    setOutline(std::move(model));
     return opened;
 }
 
-void OutlineTree::SetOutline(OutlineModel model) {
+void OutlineTree::setOutline(OutlineModel model) {
     deleteAllItems();
     m_model = std::move(model);
     m_items.assign(m_model.size(), nullptr);
@@ -105,7 +106,7 @@ void OutlineTree::SetOutline(OutlineModel model) {
     addTopLevelItems(topLevel);
 }
 
-ArticleNumber OutlineTree::ArticleOfNode(const QTreeWidgetItem* node) const {
+ArticleNumber OutlineTree::articleOfNode(const QTreeWidgetItem* node) const {
     if (node == nullptr || node->type() != OutlineItem::kType)
         return 0;
     return m_model.ArticleOfNode(static_cast<const OutlineItem*>(node)->node());
@@ -124,7 +125,7 @@ int OutlineTree::imageOf(const QTreeWidgetItem* item) {
 }
 
 bool OutlineTree::ShowNodeArticle(QTreeWidgetItem* node) {
-    const ArticleNumber article = ArticleOfNode(node);
+    const ArticleNumber article = articleOfNode(node);
     if (article == 0 || !m_showArticle)
         return false;
     return m_showArticle(article);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/outline/OutlineModel.h"
@@ -44,7 +45,7 @@ public:
     // false when it cannot be opened, leaving the tree empty.
     bool LoadOutline(const std::string& ficPathNative);
     // Replaces the tree with the nodes of model.
-    void SetOutline(OutlineModel model);
+    void setOutline(OutlineModel model);
 
     void setShowArticle(ShowArticleFn showArticle) { m_showArticle = std::move(showArticle); }
 
@@ -59,7 +60,7 @@ public:
     const OutlineModel& model() const { return m_model; }
     const OutlineImageList& images() const { return m_images; }
     // The article of node; 0 for a folder heading or no node.
-    ArticleNumber ArticleOfNode(const QTreeWidgetItem* node) const;
+    ArticleNumber articleOfNode(const QTreeWidgetItem* node) const;
     // The item of a model node, null when there is none.
     QTreeWidgetItem* itemOfNode(OutlineModel::NodeId node) const;
     // The image index an item shows now; -1 for an item of another kind.

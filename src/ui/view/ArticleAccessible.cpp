@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/view/ArticleAccessible.h"
 
 #include "ui/view/CPopupWnd.h"
@@ -86,7 +87,7 @@ public:
         s.offscreen = !shown.intersects(rect());
         // Tab reaches every link.
         s.focusable = true;
-        const std::vector<CTolvaneView::ShownLink>& links = m_view->ShownLinks();
+        const std::vector<CTolvaneView::ShownLink>& links = m_view->shownLinks();
         const int focused = m_view->focusedLink();
         s.focused = m_view->hasFocus() && focused >= 0 && size_t(focused) < links.size() &&
                     links[size_t(focused)].first == m_link.first &&
@@ -109,7 +110,7 @@ public:
         // Following the link replaces the article: this interface is then
         // no longer valid, so nothing of it is used afterwards.
         if (name == pressAction() && isValid())
-            m_view->FollowLink(m_link);
+            m_view->followLink(m_link);
     }
     QStringList keyBindingsForAction(const QString& name) const override {
         if (name == pressAction())
@@ -162,18 +163,16 @@ QString shownText(const QTextCursor& cursor) {
 ArticleAccessible::ArticleAccessible(CTolvaneView* view)
     : QAccessibleWidget(view, QAccessible::EditableText) {}
 
-void ArticleAccessible::Install() {
-    static bool installed = false;
-    if (!installed) {
-        installed = true;
-        QAccessible::installFactory(articleFactory);
-    }
+void ArticleAccessible::install() {
+    // Once per process, however many windows ask.
+    [[maybe_unused]] static const bool installed =
+        (QAccessible::installFactory(articleFactory), true);
 }
 
 namespace {
 
 void installAtStart() {
-    ArticleAccessible::Install();
+    ArticleAccessible::install();
 }
 
 } // namespace
@@ -217,7 +216,7 @@ void ArticleAccessible::refreshLinks() const {
             QAccessible::deleteAccessibleInterface(id);
     }
     m_links.clear();
-    for (const CTolvaneView::ShownLink& link : view()->ShownLinks())
+    for (const CTolvaneView::ShownLink& link : view()->shownLinks())
         m_links.push_back(
             QAccessible::registerAccessibleInterface(new ArticleLinkAccessible(view(), link)));
     m_generation = generation;
@@ -362,45 +361,54 @@ bool ArticleAccessible::lineAt(int offset, int* first, int* end) const {
     return true;
 }
 
-QString ArticleAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
-                                        int* startOffset, int* endOffset) const {
+bool ArticleAccessible::lineNear(int offset, int step, int* startOffset, int* endOffset,
+                                 QString* line) const {
     int first = 0;
     int end = 0;
-    if (boundaryType != QAccessible::LineBoundary || !lineAt(offset, &first, &end))
-        return QAccessibleTextInterface::textAtOffset(offset, boundaryType, startOffset, endOffset);
+    if (!lineAt(offset, &first, &end))
+        return false;
+    line->clear();
+    // Before the first line and after the last there is an empty one.
+    if (step < 0) {
+        *startOffset = *endOffset = 0;
+        if (first == 0 || !lineAt(first - 1, &first, &end))
+            return true;
+    } else if (step > 0) {
+        *startOffset = *endOffset = characterCount();
+        if (end >= characterCount() || !lineAt(end, &first, &end))
+            return true;
+    }
     *startOffset = first;
     *endOffset = end;
-    return text(first, end);
+    *line = text(first, end);
+    return true;
+}
+
+QString ArticleAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                        int* startOffset, int* endOffset) const {
+    QString line;
+    if (boundaryType == QAccessible::LineBoundary &&
+        lineNear(offset, 0, startOffset, endOffset, &line))
+        return line;
+    return QAccessibleTextInterface::textAtOffset(offset, boundaryType, startOffset, endOffset);
 }
 
 QString ArticleAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                             int* startOffset, int* endOffset) const {
-    int first = 0;
-    int end = 0;
-    if (boundaryType != QAccessible::LineBoundary || !lineAt(offset, &first, &end))
-        return QAccessibleTextInterface::textBeforeOffset(offset, boundaryType, startOffset,
-                                                          endOffset);
-    *startOffset = *endOffset = 0;
-    if (first == 0 || !lineAt(first - 1, &first, &end))
-        return QString();
-    *startOffset = first;
-    *endOffset = end;
-    return text(first, end);
+    QString line;
+    if (boundaryType == QAccessible::LineBoundary &&
+        lineNear(offset, -1, startOffset, endOffset, &line))
+        return line;
+    return QAccessibleTextInterface::textBeforeOffset(offset, boundaryType, startOffset, endOffset);
 }
 
 QString ArticleAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                            int* startOffset, int* endOffset) const {
-    int first = 0;
-    int end = 0;
-    if (boundaryType != QAccessible::LineBoundary || !lineAt(offset, &first, &end))
-        return QAccessibleTextInterface::textAfterOffset(offset, boundaryType, startOffset,
-                                                         endOffset);
-    *startOffset = *endOffset = characterCount();
-    if (end >= characterCount() || !lineAt(end, &first, &end))
-        return QString();
-    *startOffset = first;
-    *endOffset = end;
-    return text(first, end);
+    QString line;
+    if (boundaryType == QAccessible::LineBoundary &&
+        lineNear(offset, 1, startOffset, endOffset, &line))
+        return line;
+    return QAccessibleTextInterface::textAfterOffset(offset, boundaryType, startOffset, endOffset);
 }
 
 QString ArticleAccessible::attributes(int offset, int* startOffset, int* endOffset) const {

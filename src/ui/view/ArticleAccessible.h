@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QAccessibleWidget>
@@ -21,7 +22,7 @@ public:
 
     // Installs the factory that gives every article view this interface;
     // later calls do nothing.
-    static void Install();
+    static void install();
 
     void* interface_cast(QAccessible::InterfaceType type) override;
     QString text(QAccessible::Text type) const override;
@@ -60,6 +61,9 @@ private:
     // The display line holding offset as [first, end); false before the
     // text is laid out.
     bool lineAt(int offset, int* first, int* end) const;
+    // The line holding offset (step 0), the one before it (-1) or after it
+    // (+1), with its bounds; false when offset is on no line.
+    bool lineNear(int offset, int step, int* startOffset, int* endOffset, QString* line) const;
 
     mutable quint64 m_generation = 0;
     mutable bool m_linksMade = false;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QPoint>
@@ -26,8 +27,8 @@ public:
                           QWidget* owner, int zoomPercent = 100);
     // Closes the open popup, if any.
     static void ClosePopup();
-    static bool IsOpen() { return !s_openPopup.isNull(); }
-    static CPopupWnd* OpenPopup() { return s_openPopup; }
+    static bool isOpen() { return !s_openPopup.isNull(); }
+    static CPopupWnd* openPopup() { return s_openPopup; }
 
     RichTextEdit* textControl() const { return m_text; }
     QPoint anchor() const { return m_anchor; }

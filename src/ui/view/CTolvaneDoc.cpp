@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/view/CTolvaneDoc.h"
 
 #include "ui/view/CTolvaneView.h"
@@ -97,45 +98,45 @@ void nameControls(QPrintPreviewDialog& dialog) {
 
 } // namespace
 
-bool CTolvaneDoc::Print(CTolvaneView& view, QWidget* parent) {
+bool CTolvaneDoc::print(CTolvaneView& view, QWidget* parent) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(view.window()->windowTitle());
-    if (!RunPrintDialog(printer, parent))
+    if (!runPrintDialog(printer, parent))
         return false;
-    PrintArticle(view, printer);
+    printArticle(view, printer);
     return true;
 }
 
-void CTolvaneDoc::PrintArticle(CTolvaneView& view, QPrinter& printer) {
+void CTolvaneDoc::printArticle(CTolvaneView& view, QPrinter& printer) {
     // The article prints at its own sizes, whatever the text size on screen.
     view.buildDocument(100)->print(&printer);
 }
 
-bool CTolvaneDoc::RunPrintDialog(QPrinter& printer, QWidget* parent) {
+bool CTolvaneDoc::runPrintDialog(QPrinter& printer, QWidget* parent) {
     QPrintDialog dialog(&printer, parent);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool CTolvaneDoc::PrintPreview(CTolvaneView& view, QWidget* parent) {
+bool CTolvaneDoc::printPreview(CTolvaneView& view, QWidget* parent) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(view.window()->windowTitle());
-    const std::unique_ptr<QPrintPreviewDialog> dialog = CreatePreview(view, printer, parent);
-    return RunPreviewDialog(*dialog);
+    const std::unique_ptr<QPrintPreviewDialog> dialog = createPreview(view, printer, parent);
+    return runPreviewDialog(*dialog);
 }
 
 std::unique_ptr<QPrintPreviewDialog>
-CTolvaneDoc::CreatePreview(CTolvaneView& view, QPrinter& printer, QWidget* parent) {
+CTolvaneDoc::createPreview(CTolvaneView& view, QPrinter& printer, QWidget* parent) {
     auto dialog = std::make_unique<QPrintPreviewDialog>(&printer, parent);
     dialog->setObjectName(QStringLiteral("printPreview"));
     dialog->setWindowTitle(QStringLiteral("Aperçu avant impression"));
     QObject::connect(dialog.get(), &QPrintPreviewDialog::paintRequested, &view,
-                     [&view](QPrinter* target) { PrintArticle(view, *target); });
+                     [&view](QPrinter* target) { printArticle(view, *target); });
     nameControls(*dialog);
     return dialog;
 }
 
-bool CTolvaneDoc::RunPreviewDialog(QPrintPreviewDialog& dialog) {
+bool CTolvaneDoc::runPreviewDialog(QPrintPreviewDialog& dialog) {
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QObject>
@@ -17,7 +18,7 @@ class CTolvaneView;
 // the current article's formatted text as the view shows it, at the
 // article's own sizes (the text size chosen on screen does not print),
 // paginated by the text's own layout. The print preview shows those same
-// pages: it draws them through PrintArticle, the one page-drawing path.
+// pages: it draws them through printArticle, the one page-drawing path.
 class CTolvaneDoc : public QObject {
     Q_OBJECT
 
@@ -26,24 +27,24 @@ public:
 
     // Opens the print dialog owned by parent and prints the view's article
     // when it is accepted. True when something was printed.
-    bool Print(CTolvaneView& view, QWidget* parent);
+    bool print(CTolvaneView& view, QWidget* parent);
 
     // Prints the view's article on an already set-up printer.
-    static void PrintArticle(CTolvaneView& view, QPrinter& printer);
+    static void printArticle(CTolvaneView& view, QPrinter& printer);
 
     // The window "Aperçu avant impression" over the view's article, owned by
     // parent, with French names for assistive technologies; its pages are
-    // drawn by PrintArticle on printer, and its print button prints them
+    // drawn by printArticle on printer, and its print button prints them
     // there (after the print dialog). Shows it modal; true when it printed.
-    bool PrintPreview(CTolvaneView& view, QWidget* parent);
-    static std::unique_ptr<QPrintPreviewDialog> CreatePreview(CTolvaneView& view, QPrinter& printer,
+    bool printPreview(CTolvaneView& view, QWidget* parent);
+    static std::unique_ptr<QPrintPreviewDialog> createPreview(CTolvaneView& view, QPrinter& printer,
                                                               QWidget* parent);
 
 protected:
     // The modal print dialog; true when the user confirmed it.
-    virtual bool RunPrintDialog(QPrinter& printer, QWidget* parent);
+    virtual bool runPrintDialog(QPrinter& printer, QWidget* parent);
     // The modal preview; true when its print button printed.
-    virtual bool RunPreviewDialog(QPrintPreviewDialog& dialog);
+    virtual bool runPreviewDialog(QPrintPreviewDialog& dialog);
 };
 
 } // namespace tolvane

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/view/CTolvaneView.h"
 
 #include "core/articles/ArticleStore.h"
@@ -46,7 +47,7 @@ CTolvaneView::CTolvaneView(ViewHooks& frame, ArticleStore& store, NavigationHist
       m_services(services) {
     // Before anything asks for this object's interface (setting a name
     // does), or Qt keeps the plain text box's.
-    ArticleAccessible::Install();
+    ArticleAccessible::install();
     setObjectName(QStringLiteral("articleView"));
     setReadOnly(true);
     setMouseTracking(true);
@@ -101,11 +102,11 @@ bool CTolvaneView::ShowArticle(ArticleNumber number, int topPosition) {
     m_frame.SaveArticleAnnotation(m_currentArticle);
     m_frame.LoadArticleAnnotation(number);
     if (m_currentArticle != 0)
-        m_history.UpdateTopPosition(m_currentArticle, TopPosition());
+        m_history.UpdateTopPosition(m_currentArticle, firstVisiblePosition());
     m_currentArticle = number;
     m_title = record.title;
     m_history.RecordVisit(number);
-    m_frame.SetCaption(m_services.windowTitle() + QStringLiteral(" - ") + fromCp1252(record.title));
+    m_frame.setCaption(m_services.windowTitle() + QStringLiteral(" - ") + fromCp1252(record.title));
     // One pass with painting off, so the text is not drawn piecemeal.
     viewport()->setUpdatesEnabled(false);
     setArticleTitle(fromCp1252(record.title));
@@ -135,7 +136,7 @@ std::optional<ArticleNumber> CTolvaneView::LinkAt(int position) const {
     return std::nullopt;
 }
 
-const std::vector<CTolvaneView::ShownLink>& CTolvaneView::ShownLinks() const {
+const std::vector<CTolvaneView::ShownLink>& CTolvaneView::shownLinks() const {
     if (m_shownGeneration == m_generation)
         return m_shownLinks;
     const int length = textLength();
@@ -212,8 +213,8 @@ std::vector<QRect> CTolvaneView::linkRects(const ShownLink& link) const {
     return rects;
 }
 
-bool CTolvaneView::SetFocusedLink(int index) {
-    const std::vector<ShownLink>& links = ShownLinks();
+bool CTolvaneView::setFocusedLink(int index) {
+    const std::vector<ShownLink>& links = shownLinks();
     if (index < -1 || index >= int(links.size()))
         return false;
     CPopupWnd::ClosePopup();
@@ -252,11 +253,11 @@ bool CTolvaneView::SetFocusedLink(int index) {
     return true;
 }
 
-void CTolvaneView::SetCaretBrowsing(bool on) {
+void CTolvaneView::setCaretBrowsing(bool on) {
     s_caretBrowsing = on;
     applyCaretMode();
     if (on && m_focusLink >= 0) {
-        const std::vector<ShownLink>& links = ShownLinks();
+        const std::vector<ShownLink>& links = shownLinks();
         QTextCursor cursor(document());
         cursor.setPosition(toWidgetPosition(links[size_t(m_focusLink)].first));
         setTextCursor(cursor);
@@ -273,14 +274,14 @@ void CTolvaneView::applyCaretMode() {
     viewport()->update();
 }
 
-void CTolvaneView::FollowLink(const ShownLink& link) {
+void CTolvaneView::followLink(const ShownLink& link) {
     // The popup of a note opens next to the link, as after a click on it.
     const QPoint local = posFromChar(link.first) + QPoint(1, fontMetrics().height() / 2);
     s_lastLinkClick = viewport()->mapToGlobal(local);
     ShowArticle(link.target, 0);
 }
 
-int CTolvaneView::TopPosition() const {
+int CTolvaneView::firstVisiblePosition() const {
     return lineIndex(firstVisibleLine());
 }
 
@@ -332,9 +333,33 @@ void CTolvaneView::mousePressEvent(QMouseEvent* event) {
     RichTextEdit::mousePressEvent(event);
 }
 
+// The page keys, Home, End, Left and Right move the view, not a caret.
+void CTolvaneView::scrollForKey(int key) {
+    using Slider = QAbstractSlider;
+    struct KeyScroll {
+        int key;
+        Slider::SliderAction vertical;
+        Slider::SliderAction horizontal;
+    };
+    static const KeyScroll kScrolls[] = {
+        {Qt::Key_PageUp, Slider::SliderPageStepSub, Slider::SliderNoAction},
+        {Qt::Key_PageDown, Slider::SliderPageStepAdd, Slider::SliderNoAction},
+        {Qt::Key_End, Slider::SliderToMaximum, Slider::SliderToMinimum},
+        {Qt::Key_Home, Slider::SliderToMinimum, Slider::SliderToMinimum},
+        {Qt::Key_Left, Slider::SliderNoAction, Slider::SliderSingleStepSub},
+        {Qt::Key_Right, Slider::SliderNoAction, Slider::SliderSingleStepAdd},
+    };
+    for (const KeyScroll& scroll : kScrolls) {
+        if (scroll.key != key)
+            continue;
+        if (scroll.vertical != Slider::SliderNoAction)
+            verticalScrollBar()->triggerAction(scroll.vertical);
+        if (scroll.horizontal != Slider::SliderNoAction)
+            horizontalScrollBar()->triggerAction(scroll.horizontal);
+    }
+}
+
 void CTolvaneView::keyPressEvent(QKeyEvent* event) {
-    QScrollBar* v = verticalScrollBar();
-    QScrollBar* h = horizontalScrollBar();
     const Qt::KeyboardModifiers modifiers =
         event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     // The menu key has the platform's own context-menu event.
@@ -363,19 +388,19 @@ void CTolvaneView::keyPressEvent(QKeyEvent* event) {
     }
     switch (event->key()) {
     case Qt::Key_F7:
-        SetCaretBrowsing(!s_caretBrowsing);
+        setCaretBrowsing(!s_caretBrowsing);
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter: {
-        const std::vector<ShownLink>& links = ShownLinks();
+        const std::vector<ShownLink>& links = shownLinks();
         if (m_focusLink >= 0 && size_t(m_focusLink) < links.size()) {
-            FollowLink(links[size_t(m_focusLink)]);
+            followLink(links[size_t(m_focusLink)]);
         } else if (s_caretBrowsing) {
             // The link the caret stands in.
             const int at = toNumberingPosition(textCursor().position());
             for (const ShownLink& link : links) {
                 if (link.first <= at && at <= link.last) {
-                    FollowLink(link);
+                    followLink(link);
                     break;
                 }
             }
@@ -383,38 +408,19 @@ void CTolvaneView::keyPressEvent(QKeyEvent* event) {
         break;
     }
     case Qt::Key_Escape:
-        if (CPopupWnd::IsOpen())
+        if (CPopupWnd::isOpen())
             CPopupWnd::ClosePopup();
         else
             window()->showMinimized();
         break;
-    case Qt::Key_PageUp:
-        v->triggerAction(QAbstractSlider::SliderPageStepSub);
-        break;
-    case Qt::Key_PageDown:
-        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        break;
-    case Qt::Key_End:
-        v->triggerAction(QAbstractSlider::SliderToMaximum);
-        h->triggerAction(QAbstractSlider::SliderToMinimum);
-        break;
-    case Qt::Key_Home:
-        v->triggerAction(QAbstractSlider::SliderToMinimum);
-        h->triggerAction(QAbstractSlider::SliderToMinimum);
-        break;
-    case Qt::Key_Left:
-        h->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        break;
     case Qt::Key_Up:
         lineScroll(-1);
-        break;
-    case Qt::Key_Right:
-        h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         break;
     case Qt::Key_Down:
         lineScroll(1);
         break;
     default:
+        scrollForKey(event->key());
         break;
     }
     event->accept();
@@ -431,11 +437,11 @@ void CTolvaneView::focusInEvent(QFocusEvent* event) {
     if (event->reason() == Qt::TabFocusReason) {
         m_focusLink = -1;
     } else if (event->reason() == Qt::BacktabFocusReason) {
-        const int count = int(ShownLinks().size());
+        const int count = int(shownLinks().size());
         m_focusLink = -1;
         if (count > 0)
             QMetaObject::invokeMethod(
-                this, [this, count] { SetFocusedLink(count - 1); }, Qt::QueuedConnection);
+                this, [this, count] { setFocusedLink(count - 1); }, Qt::QueuedConnection);
     }
     viewport()->update();
 }
@@ -448,11 +454,11 @@ void CTolvaneView::focusOutEvent(QFocusEvent* event) {
 bool CTolvaneView::focusNextPrevChild(bool next) {
     if (hasFocus()) {
         // The article, then its links in text order, then out.
-        const int count = int(ShownLinks().size());
+        const int count = int(shownLinks().size());
         const int target = next ? m_focusLink + 1 : m_focusLink - 1;
         if (m_focusLink >= 0 || next) {
             if (target < count) {
-                SetFocusedLink(target);
+                setFocusedLink(target);
                 return true;
             }
         }
@@ -466,7 +472,7 @@ void CTolvaneView::paintEvent(QPaintEvent* event) {
     RichTextEdit::paintEvent(event);
     if (m_focusLink < 0 || !hasFocus())
         return;
-    const std::vector<ShownLink>& links = ShownLinks();
+    const std::vector<ShownLink>& links = shownLinks();
     if (size_t(m_focusLink) >= links.size())
         return;
     // The page's own text colour reads on the page in either palette.
@@ -483,7 +489,7 @@ void CTolvaneView::openContextMenuFromKeyboard() {
     // At the current link, else at the caret, else at the article's
     // top-left corner.
     QPoint at(4, 4);
-    const std::vector<ShownLink>& links = ShownLinks();
+    const std::vector<ShownLink>& links = shownLinks();
     if (m_focusLink >= 0 && size_t(m_focusLink) < links.size()) {
         const std::vector<QRect> rects = linkRects(links[size_t(m_focusLink)]);
         if (!rects.empty())
@@ -498,7 +504,7 @@ void CTolvaneView::openContextMenuFromKeyboard() {
 }
 
 void CTolvaneView::contextMenuEvent(QContextMenuEvent* event) {
-    m_frame.UpdateCommandStates();
+    m_frame.updateCommandStates();
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("CLIC_DROIT_SUR_VUE"));
     const auto add = [&](int id, const QString& text) {
@@ -514,15 +520,15 @@ void CTolvaneView::contextMenuEvent(QContextMenuEvent* event) {
             connect(item, &QAction::triggered, frameAction, &QAction::trigger);
         }
     };
-    add(cmd::Copy, QStringLiteral("&Copier"));
-    add(cmd::SelectAll, QStringLiteral("&Tout sélectionner"));
+    add(cmd::kCopy, QStringLiteral("&Copier"));
+    add(cmd::kSelectAll, QStringLiteral("&Tout sélectionner"));
     menu.addSeparator();
-    add(cmd::Find, QStringLiteral("&Rechercher..."));
+    add(cmd::kFind, QStringLiteral("&Rechercher..."));
     menu.addSeparator();
-    add(cmd::History, QStringLiteral("&Historique"));
-    add(cmd::Bookmarks, QStringLiteral("Liste des &signets"));
+    add(cmd::kHistory, QStringLiteral("&Historique"));
+    add(cmd::kBookmarks, QStringLiteral("Liste des &signets"));
     menu.addSeparator();
-    add(cmd::Annotation, QStringLiteral("&Annoter..."));
+    add(cmd::kAnnotation, QStringLiteral("&Annoter..."));
     // The menu opens below the pointer, centred on it across; near a screen
     // edge Qt moves it back onto the screen.
     const QPoint at = event->globalPos();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/articles/ArticleRecords.h"
@@ -59,24 +60,24 @@ public:
     // The article's links in text order, leaving out those that lie outside
     // the text or wholly under earlier links (a click never reaches them).
     // Worked out once per article.
-    const std::vector<ShownLink>& ShownLinks() const;
+    const std::vector<ShownLink>& shownLinks() const;
     // Follows a link as a click on its first character would.
-    void FollowLink(const ShownLink& link);
+    void followLink(const ShownLink& link);
     // Changes each time another article is shown.
     quint64 articleGeneration() const { return m_generation; }
 
-    // The link Tab reached, as an index into ShownLinks(); -1 for none.
+    // The link Tab reached, as an index into shownLinks(); -1 for none.
     int focusedLink() const { return m_focusLink; }
     // Makes a link the current one (-1: none), brings it into view and
     // tells assistive technologies; false when index names no link.
-    bool SetFocusedLink(int index);
+    bool setFocusedLink(int index);
     // The rectangles, in viewport coordinates, that a link covers: one per
     // display line it lies on.
     std::vector<QRect> linkRects(const ShownLink& link) const;
 
     // The caret of F7, for every article view of the run.
     static bool caretBrowsing() { return s_caretBrowsing; }
-    void SetCaretBrowsing(bool on);
+    void setCaretBrowsing(bool on);
 
     // Finds onward from the selection; selects the match and returns its
     // first position, or -1.
@@ -84,9 +85,9 @@ public:
     // The same from the start of the article.
     int FindFromStart(const std::u16string& text, bool matchCase, bool wholeWord);
 
-    void SelectAllText() { setSelection(0, -1); }
+    void selectAllText() { setSelection(0, -1); }
     // The character position of the first visible line's first character.
-    int TopPosition() const;
+    int firstVisiblePosition() const;
 
     // Screen point of the last press on a link: the anchor of the next popup.
     static QPoint lastLinkClick() { return s_lastLinkClick; }
@@ -112,6 +113,7 @@ private:
     void updateLinkCursor(const QPoint& viewportPoint);
     void applyCaretMode();
     void openContextMenuFromKeyboard();
+    void scrollForKey(int key);
 
     ViewHooks& m_frame;
     ArticleStore& m_store;
@@ -124,7 +126,7 @@ private:
     bool m_overLink = false;
     quint64 m_generation = 0;
     int m_focusLink = -1;
-    // ShownLinks() of the article of m_shownGeneration.
+    // shownLinks() of the article of m_shownGeneration.
     mutable std::vector<ShownLink> m_shownLinks;
     mutable quint64 m_shownGeneration = ~quint64(0);
 

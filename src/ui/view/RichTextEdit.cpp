@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/view/RichTextEdit.h"
 
 #include "core/rtf/RtfReader.h"
@@ -787,7 +788,7 @@ int RichTextEdit::markHits(const std::u16string& text, bool matchCase, bool whol
     return static_cast<int>(m_hits.size());
 }
 
-QColor RichTextEdit::HitColour(const QPalette& palette) {
+QColor RichTextEdit::hitColour(const QPalette& palette) {
     const QColor page = palette.color(QPalette::Base);
     const QColor mark = palette.color(QPalette::Highlight);
     const QColor text = palette.color(QPalette::Text);
@@ -807,7 +808,7 @@ QColor RichTextEdit::HitColour(const QPalette& palette) {
 void RichTextEdit::applyHits() {
     QList<QTextEdit::ExtraSelection> marks;
     QTextCharFormat format;
-    format.setBackground(HitColour(palette()));
+    format.setBackground(hitColour(palette()));
     for (const auto& [first, last] : m_hits) {
         QTextEdit::ExtraSelection mark;
         mark.cursor = QTextCursor(document());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/rtf/PositionMap.h"
@@ -97,7 +98,7 @@ public:
     int findNext(const std::u16string& text, bool matchCase, bool wholeWord);
 
     // Marks every occurrence of text (findAll's rules) under the selection,
-    // in HitColour, until the next body; returns how many there are. An
+    // in hitColour, until the next body; returns how many there are. An
     // empty text only clears the marks.
     int markHits(const std::u16string& text, bool matchCase, bool wholeWord);
     // The marked occurrences as [start, end) numbering positions, in text
@@ -114,7 +115,7 @@ public:
     // The background of a marked occurrence on a page of palette: its
     // selection colour mixed into the page, light enough (or dark enough)
     // for the page's text to read at 4.5:1 on it.
-    static QColor HitColour(const QPalette& palette);
+    static QColor hitColour(const QPalette& palette);
 
     // The text size in percent of the article's own sizes.
     int zoomPercent() const { return m_zoom; }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/view/RichTextFormats.h"
 
 #include <QColor>
@@ -152,20 +153,12 @@ QTextBlockFormat RichTextFormats::blockFormat(const rtf::ParaFormat& format) {
         return std::clamp(twipsToPixels(twips, m_dpi), -10000.0, 10000.0);
     };
     QTextBlockFormat block;
-    switch (format.alignment) {
-    case rtf::Alignment::Left:
-        block.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
-        break;
-    case rtf::Alignment::Center:
-        block.setAlignment(Qt::AlignHCenter);
-        break;
-    case rtf::Alignment::Right:
-        block.setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
-        break;
-    case rtf::Alignment::Justify:
-        block.setAlignment(Qt::AlignJustify);
-        break;
-    }
+    // In the order of rtf::Alignment; left and right stay left and right
+    // whatever the layout direction.
+    static const Qt::Alignment kAlignments[] = {Qt::AlignLeft | Qt::AlignAbsolute, Qt::AlignHCenter,
+                                                Qt::AlignRight | Qt::AlignAbsolute,
+                                                Qt::AlignJustify};
+    block.setAlignment(kAlignments[static_cast<size_t>(format.alignment)]);
     block.setLeftMargin(std::max(0.0, clampPixels(format.leftIndentTwips)));
     block.setRightMargin(std::max(0.0, clampPixels(format.rightIndentTwips)));
     block.setTextIndent(clampPixels(format.firstIndentTwips));
@@ -296,28 +289,17 @@ QTextCharFormat RichTextFormats::makeCharFormat(const rtf::CharFormat& format) c
     if (format.italic) {
         out.setFontItalic(true);
     }
-    switch (format.underline) {
-    case rtf::UnderlineStyle::None:
-        break;
-    case rtf::UnderlineStyle::Double:
-        // The second line is the view's to draw.
-        out.setProperty(kDoubleUnderlineProperty, true);
-        out.setUnderlineStyle(QTextCharFormat::SingleUnderline);
-        break;
-    case rtf::UnderlineStyle::Single:
-    case rtf::UnderlineStyle::Thick:
-    case rtf::UnderlineStyle::Word:
-        out.setUnderlineStyle(QTextCharFormat::SingleUnderline);
-        break;
-    case rtf::UnderlineStyle::Dotted:
-        out.setUnderlineStyle(QTextCharFormat::DotLine);
-        break;
-    case rtf::UnderlineStyle::Dashed:
-        out.setUnderlineStyle(QTextCharFormat::DashUnderline);
-        break;
-    case rtf::UnderlineStyle::Wave:
-        out.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-        break;
+    // In the order of rtf::UnderlineStyle; thick and word-only lines are drawn
+    // as single ones, and a double line's second line is the view's to draw.
+    static const QTextCharFormat::UnderlineStyle kUnderlines[] = {
+        QTextCharFormat::NoUnderline,     QTextCharFormat::SingleUnderline,
+        QTextCharFormat::SingleUnderline, QTextCharFormat::DotLine,
+        QTextCharFormat::DashUnderline,   QTextCharFormat::WaveUnderline,
+        QTextCharFormat::SingleUnderline, QTextCharFormat::SingleUnderline};
+    if (format.underline != rtf::UnderlineStyle::None) {
+        out.setUnderlineStyle(kUnderlines[static_cast<size_t>(format.underline)]);
+        if (format.underline == rtf::UnderlineStyle::Double)
+            out.setProperty(kDoubleUnderlineProperty, true);
     }
     if (format.strike) {
         out.setFontStrikeOut(true);

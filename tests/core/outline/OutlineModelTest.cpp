@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/outline/OutlineModel.h"
 
 #include "core/articles/DataSourceWriter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/common/InputFile.h"
 #include "core/rtf/RichTextDump.h"
 #include "core/rtf/RtfReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "SearchFixture.h"
 #include "SearchPhrases.h"
 #include "core/authoring/DataSourceBuilder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The annotation pane in the real main window, offscreen, on a fixture data
 // source: visibility, the text across article changes, the toolbar button's
 // images, the commit after a pause in typing, the height rule, the close
@@ -29,8 +30,8 @@ struct Notes : Viewer {
 };
 
 bool buttonShowsText(const Viewer& v) {
-    const qint64 shown = v.frame()->action(cmd::Annotation)->icon().cacheKey();
-    const qint64 written = v.frame()->action(cmd::AnnotationPresent)->icon().cacheKey();
+    const qint64 shown = v.frame()->action(cmd::kAnnotation)->icon().cacheKey();
+    const qint64 written = v.frame()->action(cmd::kAnnotationPresent)->icon().cacheKey();
     return v.frame()->annotationButtonShowsText() && shown == written;
 }
 
@@ -58,18 +59,18 @@ void TestAnnotationBar::hiddenAtStartAndToggledByTheCommand() {
     Notes v;
     QVERIFY(v.start());
     QVERIFY(v.bar()->isHidden());
-    QVERIFY(v.frame()->action(cmd::Annotation)->isEnabled());
-    QVERIFY(!v.frame()->action(cmd::Annotation)->isCheckable());
+    QVERIFY(v.frame()->action(cmd::kAnnotation)->isEnabled());
+    QVERIFY(!v.frame()->action(cmd::kAnnotation)->isCheckable());
 
     v.view()->setFocus();
     const int fullHeight = v.view()->height();
-    v.trigger(cmd::Annotation);
+    v.trigger(cmd::kAnnotation);
     QVERIFY(v.bar()->isVisible());
     QTRY_VERIFY(v.view()->height() < fullHeight);
     QTRY_COMPARE(v.bar()->height(), CAnnotationBar::kAnnotationMinHeight);
     QCOMPARE(QApplication::focusWidget(), v.view());
 
-    v.trigger(cmd::Annotation);
+    v.trigger(cmd::kAnnotation);
     QVERIFY(v.bar()->isHidden());
     QTRY_COMPARE(v.view()->height(), fullHeight);
     QCOMPARE(QApplication::focusWidget(), v.view());
@@ -80,12 +81,12 @@ void TestAnnotationBar::hiddenAtStartAndToggledByTheCommand() {
 void TestAnnotationBar::textTypedWhileShownIsCommittedAtTheArticleChange() {
     Notes v;
     QVERIFY(v.start());
-    v.trigger(cmd::Annotation);
+    v.trigger(cmd::kAnnotation);
     typeText(v.bar()->edit(), QStringLiteral("Première"));
     QTest::keyClick(v.bar()->edit(), Qt::Key_Return);
     typeText(v.bar()->edit(), QStringLiteral("ligne"));
     QCOMPARE(v.note(), QStringLiteral("Première\nligne"));
-    v.trigger(cmd::Annotation);
+    v.trigger(cmd::kAnnotation);
     QVERIFY(v.bar()->isHidden());
     QCOMPARE(v.note(), QStringLiteral("Première\nligne"));
     QVERIFY(!v.pendingExists());
@@ -114,7 +115,7 @@ void TestAnnotationBar::buttonFollowsTheText() {
     QVERIFY(v.start());
     QVERIFY(!buttonShowsText(v));
 
-    v.trigger(cmd::Annotation);
+    v.trigger(cmd::kAnnotation);
     QTest::keyClick(v.bar()->edit(), Qt::Key_X);
     // The button changes once the typing has been handled, not during it.
     QVERIFY(!buttonShowsText(v));
@@ -123,15 +124,15 @@ void TestAnnotationBar::buttonFollowsTheText() {
     QTRY_VERIFY(!buttonShowsText(v));
 
     // An annotated article shows the written sheet at once, pane hidden.
-    v.trigger(cmd::Annotation);
+    v.trigger(cmd::kAnnotation);
     QVERIFY(v.app->ShowArticle(3, 0));
     QVERIFY(buttonShowsText(v));
     QVERIFY(v.app->ShowArticle(2, 0));
     QVERIFY(!buttonShowsText(v));
     // The menu's update leaves the command enabled and unchecked.
-    v.frame()->UpdateCommandStates();
-    QVERIFY(v.frame()->action(cmd::Annotation)->isEnabled());
-    QVERIFY(!v.frame()->action(cmd::Annotation)->isChecked());
+    v.frame()->updateCommandStates();
+    QVERIFY(v.frame()->action(cmd::kAnnotation)->isEnabled());
+    QVERIFY(!v.frame()->action(cmd::kAnnotation)->isChecked());
 }
 
 void TestAnnotationBar::pauseInTypingCommitsTheText() {
@@ -141,7 +142,7 @@ void TestAnnotationBar::pauseInTypingCommitsTheText() {
     // The pause is ended by the test, not by the clock: while typing goes on
     // the wait is longer than any test run.
     v.bar()->setIdleCommitDelay(3600 * 1000);
-    v.trigger(cmd::Annotation);
+    v.trigger(cmd::kAnnotation);
 
     // Each key starts the wait again: no commit while typing goes on.
     for (const char c : std::string("abcde")) {
@@ -183,7 +184,7 @@ void TestAnnotationBar::heightRule() {
 
     Notes v;
     QVERIFY(v.start());
-    v.trigger(cmd::Annotation);
+    v.trigger(cmd::kAnnotation);
     QTRY_COMPARE(v.bar()->height(), 46);
     v.bar()->sash()->setValue(dragged);
     v.bar()->updateSize();

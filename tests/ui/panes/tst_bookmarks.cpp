@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bookmarks in the real viewer, offscreen: the name dialog, adding,
 // renaming and deleting rows of the bookmarks window, and the .SIG file
 // read at start and written at close, one per user base.
@@ -23,7 +24,7 @@ QPushButton* button(const CListWindow* list, const char* name) {
 void addBookmark(Viewer& v, ArticleNumber article, const QString& name) {
     QVERIFY(v.app->ShowArticle(article, 0));
     answerNameDialog(name);
-    v.trigger(cmd::AddBookmark);
+    v.trigger(cmd::kAddBookmark);
 }
 
 // The standard fixture with the bookmarks "Abricot" (article 2) and
@@ -36,7 +37,7 @@ struct TwoBookmarks : Viewer {
                                                                 "bre",
                                                                 3}}));
         started = start();
-        trigger(cmd::Bookmarks);
+        trigger(cmd::kBookmarks);
     }
 };
 
@@ -60,11 +61,11 @@ void TestBookmarks::addProposesTheTitleAndKeepsTheArticle() {
     const std::string& base = v.base;
     {
         QVERIFY(v.start());
-        QVERIFY(v.frame()->action(cmd::AddBookmark)->isEnabled());
+        QVERIFY(v.frame()->action(cmd::kAddBookmark)->isEnabled());
         QVERIFY(v.app->ShowArticle(3, 0));
         QString caption, proposed;
         answerNameDialog(QStringLiteral("zèbre"), true, &caption, &proposed);
-        v.trigger(cmd::AddBookmark);
+        v.trigger(cmd::kAddBookmark);
         QCOMPARE(caption, QStringLiteral("Ajouter un signet"));
         QCOMPARE(proposed, QStringLiteral("Généralités"));
         addBookmark(v, 2, QStringLiteral("Abricot"));
@@ -73,7 +74,7 @@ void TestBookmarks::addProposesTheTitleAndKeepsTheArticle() {
                  (QStringList{QStringLiteral("Abricot"), QStringLiteral("zèbre")}));
         QCOMPARE(v.bookmarks()->RowArticle(0), 2);
         QCOMPARE(v.bookmarks()->RowArticle(1), 3);
-        QCOMPARE(v.bookmarks()->SelectedRow(), -1);
+        QCOMPARE(v.bookmarks()->selectedRow(), -1);
         QVERIFY(v.bookmarks()->isHidden());
         v.close();
         v.stop();
@@ -89,7 +90,7 @@ void TestBookmarks::cancelChangesNothing() {
     Viewer v;
     QVERIFY(v.start());
     answerNameDialog(QStringLiteral("Jamais"), false);
-    v.trigger(cmd::AddBookmark);
+    v.trigger(cmd::kAddBookmark);
     QCOMPARE(v.bookmarks()->RowCount(), 0);
 }
 
@@ -114,7 +115,7 @@ void TestBookmarks::renameMovesTheRowAndKeepsTheArticle() {
     QCOMPARE(proposed, QStringLiteral("Abricot"));
     QCOMPARE(rowTexts(list), (QStringList{QStringLiteral("zèbre"), QStringLiteral("Zoo")}));
     QCOMPARE(list->RowArticle(1), 2);
-    QCOMPARE(list->SelectedRow(), -1);
+    QCOMPARE(list->selectedRow(), -1);
     for (const char* name : {"renameButton", "deleteButton", "showButton"})
         QVERIFY2(!button(list, name)->isEnabled(), name);
 }
@@ -136,7 +137,7 @@ void TestBookmarks::deleteOnlyOnYes() {
     list->listBox()->setCurrentRow(1);
     QTest::mouseClick(button(list, "deleteButton"), Qt::LeftButton);
     QCOMPARE(rowTexts(list), QStringList{QStringLiteral("Abricot")});
-    QCOMPARE(list->SelectedRow(), -1);
+    QCOMPARE(list->selectedRow(), -1);
     QVERIFY(!button(list, "deleteButton")->isEnabled());
 
     // No selection: no question.

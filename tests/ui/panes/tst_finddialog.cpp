@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The find window inside the real viewer, offscreen, on a small data source:
 // first states and enabling rules, searches over all articles and in the
 // article on screen, the three messages, the list of earlier texts, the
@@ -174,7 +175,7 @@ void TestFindDialog::searchAllArticles() {
     QFETCH(QString, caption);
     Viewer v(smallSource());
     QVERIFY(v.start());
-    v.app->OnFind();
+    v.app->onFind();
     QVERIFY(v.find()->isVisible());
     v.search(text, true, inTitle, inText, false, wholeWord);
     QCOMPARE(rowTexts(v.results()), rows);
@@ -191,7 +192,7 @@ void TestFindDialog::searchAllArticles() {
         QVERIFY(!v.find()->isVisible());
         QVERIFY(v.results()->isVisible());
         // Reopened, the window keeps its text and options.
-        v.app->OnFind();
+        v.app->onFind();
         QCOMPARE(v.combo()->currentText(), text);
         QCOMPARE(v.button("wholeWord")->isChecked(), wholeWord);
         QCOMPARE(v.button("inText")->isChecked(), inText);
@@ -207,7 +208,7 @@ void TestFindDialog::thousandRowsOfTwelveHundredMatches() {
     }
     Viewer v(w);
     QVERIFY(v.start());
-    v.app->OnFind();
+    v.app->onFind();
     PaintClock paint;
     v.results()->listBox()->viewport()->installEventFilter(&paint);
     v.setChecked("inText", false);
@@ -251,14 +252,14 @@ void TestFindDialog::closingWhileTypingInTheField() {
     w.addArticle(1, "Accueil", plainBody("Texte."));
     auto v = std::make_unique<Viewer>(w);
     QVERIFY(v->start());
-    v->app->OnFind();
+    v->app->onFind();
     QVERIFY(v->find()->isVisible());
     // The combo box speaks up on losing the focus only when the field holds
     // an earlier text that is not its current item.
     v->search(QStringLiteral("texte"));
     v->search(QStringLiteral("autre"));
     if (!v->find()->isVisible())
-        v->app->OnFind();
+        v->app->onFind();
     QVERIFY(v->find()->isVisible());
     QApplication::setActiveWindow(v->find());
     v->combo()->lineEdit()->setFocus();
@@ -272,11 +273,11 @@ void TestFindDialog::closingWhileTypingInTheField() {
 void TestFindDialog::noMatchEmptiesVisibleResults() {
     Viewer v(smallSource());
     QVERIFY(v.start());
-    v.app->OnFind();
+    v.app->onFind();
     v.search(QStringLiteral("port"));
     QVERIFY(v.results()->isVisible());
     QCOMPARE(v.results()->RowCount(), 2);
-    v.app->OnFind();
+    v.app->onFind();
     v.search(QStringLiteral("zzz"));
     QCOMPARE(v.services.messages, QStringList{kNotFound});
     QCOMPARE(v.services.captions, QStringList{v.services.windowTitle()});
@@ -289,7 +290,7 @@ void TestFindDialog::noMatchEmptiesVisibleResults() {
 void TestFindDialog::findAndNextInCurrentArticle() {
     Viewer v(smallSource());
     QVERIFY(v.start());
-    v.app->OnFind();
+    v.app->onFind();
     using Sel = std::pair<int, int>;
     v.search(QStringLiteral("chat"), false);
     QVERIFY(v.services.messages.isEmpty());
@@ -351,7 +352,7 @@ void TestFindDialog::earlierTexts() {
     QFETCH(QStringList, list);
     Viewer v(smallSource());
     QVERIFY(v.start());
-    v.app->OnFind();
+    v.app->onFind();
     for (const QString& text : searched)
         v.search(text, false);
     QCOMPARE(v.find()->historyTexts(), list);
@@ -367,29 +368,29 @@ void TestFindDialog::earlierTexts() {
 void TestFindDialog::enterSearchesAndCancelHides() {
     Viewer v(smallSource());
     QVERIFY(v.start());
-    v.app->OnFind();
+    v.app->onFind();
     v.typeFindText(QStringLiteral("Navires"));
     QTest::keyClick(v.combo()->lineEdit(), Qt::Key_Return);
     QCOMPARE(rowTexts(v.results()), QStringList{QStringLiteral("Navires")});
     QVERIFY(!v.find()->isVisible());
 
-    v.app->OnFind();
+    v.app->onFind();
     v.button("cancelButton")->click();
     QVERIFY(!v.find()->isVisible());
     QCOMPARE(v.combo()->currentText(), QStringLiteral("Navires"));
-    v.app->OnFind();
+    v.app->onFind();
     QTest::keyClick(v.find(), Qt::Key_Escape);
     QVERIFY(!v.find()->isVisible());
-    v.app->OnFind();
+    v.app->onFind();
     v.find()->close();
     QVERIFY(!v.find()->isVisible());
-    QVERIFY(!v.frame()->action(cmd::Find)->isChecked());
+    QVERIFY(!v.frame()->action(cmd::kFind)->isChecked());
 }
 
 void TestFindDialog::lettersOfTheScopeAndTheSearch() {
     Viewer v(smallSource());
     QVERIFY(v.start());
-    v.app->OnFind();
+    v.app->onFind();
     v.find()->activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), v.find());
     QAbstractButton* current = v.button("currentArticle");
@@ -426,7 +427,7 @@ void TestFindDialog::lettersOfTheScopeAndTheSearch() {
 void TestFindDialog::findCommandTogglesWithCheckMark() {
     Viewer v(smallSource());
     QVERIFY(v.start());
-    QAction* find = v.frame()->action(cmd::Find);
+    QAction* find = v.frame()->action(cmd::kFind);
     QVERIFY(find->isEnabled());
     QVERIFY(!find->isChecked());
     find->trigger();
@@ -462,10 +463,10 @@ void TestFindDialog::activationClosesPopup() {
     Viewer v(smallSource());
     QVERIFY(v.start());
     v.view()->ShowArticle(kPopupArticle, 0);
-    QVERIFY(CPopupWnd::IsOpen());
-    v.app->OnFind();
+    QVERIFY(CPopupWnd::isOpen());
+    v.app->onFind();
     QApplication::setActiveWindow(v.find());
-    QTRY_VERIFY(!CPopupWnd::IsOpen());
+    QTRY_VERIFY(!CPopupWnd::isOpen());
 }
 
 QTEST_MAIN(TestFindDialog)

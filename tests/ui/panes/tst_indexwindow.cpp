@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keyword index window inside the real viewer, offscreen: Ctrl+I and the
 // check mark, type-ahead in the field and in the list, Enter and double
 // click to an article, the list of a keyword's articles, Escape, and the
@@ -68,7 +69,7 @@ struct IndexViewer : Viewer {
     }
     QString selected() const {
         const QModelIndex current = w->keywordList()->currentIndex();
-        return w->SelectedRow() == current.row() ? current.data().toString() : QString();
+        return w->selectedRow() == current.row() ? current.data().toString() : QString();
     }
     void type(const QString& text) const { typeText(w->keywordEdit(), text); }
     void key(Qt::Key key) const { QTest::keyClick(w->keywordEdit(), key); }
@@ -94,7 +95,7 @@ private slots:
 void TestIndexWindow::commandAndCheckMark() {
     IndexViewer v(indexSource());
     QVERIFY(v.w);
-    QAction* index = v.frame()->action(cmd::Index);
+    QAction* index = v.frame()->action(cmd::kIndex);
     QCOMPARE(index->text(), QStringLiteral("&Index"));
     QVERIFY(
         v.frame()->findChild<QMenu*>(QStringLiteral("menuAffichage"))->actions().contains(index));
@@ -144,7 +145,7 @@ void TestIndexWindow::typeAheadSelects() {
     v.type(typed);
     QCOMPARE(v.w->keywordEdit()->text(), typed);
     QCOMPARE(v.selected(), selected);
-    QCOMPARE(v.w->SelectTyped(typed), exact);
+    QCOMPARE(v.w->selectTyped(typed), exact);
     // Backspace goes back to what the shorter text selects.
     v.key(Qt::Key_Backspace);
     const size_t shorter = v.w->keywords().findPrefix(toCp1252(typed.chopped(1))).row;
@@ -266,14 +267,14 @@ void TestIndexWindow::guideHasAnIndex() {
         QSKIP("guide not built");
     Viewer v(Viewer::guide());
     QVERIFY(v.show());
-    v.app->OnIndex();
+    v.app->onIndex();
     CIndexWindow* w = v.app->indexWindow();
     QVERIFY(w && w->isVisible());
     QVERIFY(w->keywords().size() >= 20);
     for (size_t k = 0; k + 1 < w->keywords().size(); ++k)
         QVERIFY(french::less(w->keywords()[k].keyword, w->keywords()[k + 1].keyword));
     typeText(w->keywordEdit(), QStringLiteral("index"));
-    const KeywordEntry& entry = w->keywords()[size_t(w->SelectedRow())];
+    const KeywordEntry& entry = w->keywords()[size_t(w->selectedRow())];
     QCOMPARE(entry.keyword, std::string("index"));
     QCOMPARE(entry.articles.size(), size_t(1));
     QTest::keyClick(w->keywordEdit(), Qt::Key_Return);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history, results and bookmarks windows inside the real viewer,
 // offscreen: captions and places, sorted rows, history rows following the
 // history, opening rows in each mode, the bookmarks buttons, the layout,
@@ -110,7 +111,7 @@ void TestListWindow::createdHiddenWithCaptionAndPlace() {
 }
 
 void TestListWindow::rowsInFrenchOrder() {
-    v.app->OnFind();
+    v.app->onFind();
     v.search(QStringLiteral("fruit"), true, false, true);
     const QStringList expected{QStringLiteral("abc"), QStringLiteral("ABD"),
                                QStringLiteral("Abricot"), QStringLiteral("zèbre"),
@@ -159,13 +160,13 @@ void TestListWindow::historyRowsFollowHistory() {
 void TestListWindow::openingHistoryRow() {
     v.history()->ShowList();
     v.view()->lineScroll(40);
-    const int topOfHome = v.view()->TopPosition();
+    const int topOfHome = v.view()->firstVisiblePosition();
     QVERIFY(topOfHome > 0);
     v.app->ShowArticle(2, 0);
     v.app->ShowArticle(3, 0);
     openRow(v.history(), 2);
     QCOMPARE(v.view()->currentArticle(), 1);
-    QCOMPARE(v.view()->TopPosition(), topOfHome);
+    QCOMPARE(v.view()->firstVisiblePosition(), topOfHome);
     QCOMPARE(v.app->history().size(), size_t(4));
     QCOMPARE(rowTexts(v.history()),
              (QStringList{QStringLiteral("Accueil"), QStringLiteral("Trois"),
@@ -180,7 +181,7 @@ void TestListWindow::openingHistoryRow() {
 }
 
 void TestListWindow::openingResultSelectsNextOccurrence() {
-    v.app->OnFind();
+    v.app->onFind();
     v.search(QStringLiteral("mot"), true, false, true);
     QCOMPARE(rowTexts(v.results()), QStringList{QStringLiteral("Répétitions")});
     using Sel = std::pair<int, int>;
@@ -201,7 +202,7 @@ void TestListWindow::openingResultSelectsNextOccurrence() {
     QVERIFY(!v.results()->frameGeometry().contains(next));
     QCOMPARE(v.results()->frameGeometry().x(), left);
     QVERIFY(v.results()->isVisible());
-    QCOMPARE(v.results()->SelectedRow(), 0);
+    QCOMPARE(v.results()->selectedRow(), 0);
 }
 
 void TestListWindow::bookmarksButtons() {
@@ -227,7 +228,7 @@ void TestListWindow::bookmarksButtons() {
 
     buttonOf(b, "showButton")->click();
     QCOMPARE(v.view()->currentArticle(), 10);
-    QCOMPARE(v.view()->TopPosition(), 0);
+    QCOMPARE(v.view()->firstVisiblePosition(), 0);
     // Rename and delete act through the handlers installed on the window.
     QList<int> acted;
     b->setRowActions([&](CListWindow&, int row) { acted << row; },
@@ -268,10 +269,10 @@ void TestListWindow::layout() {
 void TestListWindow::activationClosesPopup() {
     for (CListWindow* w : {v.history(), v.results(), v.bookmarks()}) {
         v.view()->ShowArticle(kPopup, 0);
-        QVERIFY(CPopupWnd::IsOpen());
+        QVERIFY(CPopupWnd::isOpen());
         w->ShowList();
         QApplication::setActiveWindow(w);
-        QTRY_VERIFY(!CPopupWnd::IsOpen());
+        QTRY_VERIFY(!CPopupWnd::isOpen());
         QApplication::setActiveWindow(v.frame());
     }
 }
@@ -280,9 +281,9 @@ void TestListWindow::commandsToggleWithCheckMarks_data() {
     QTest::addColumn<int>("command");
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("toolbarPosition");
-    QTest::newRow("history") << cmd::History << 1 << 6;
-    QTest::newRow("bookmarks") << cmd::Bookmarks << 3 << 11;
-    QTest::newRow("results") << cmd::Results << 2 << 14;
+    QTest::newRow("history") << cmd::kHistory << 1 << 6;
+    QTest::newRow("bookmarks") << cmd::kBookmarks << 3 << 11;
+    QTest::newRow("results") << cmd::kResults << 2 << 14;
 }
 
 void TestListWindow::commandsToggleWithCheckMarks() {
@@ -331,7 +332,7 @@ void TestListWindow::commandsToggleWithCheckMarks() {
 }
 
 void TestListWindow::contextMenuShowsCheckMarks() {
-    v.frame()->action(cmd::History)->trigger();
+    v.frame()->action(cmd::kHistory)->trigger();
     QMap<QString, bool> checked;
     QTimer::singleShot(0, [&checked] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());

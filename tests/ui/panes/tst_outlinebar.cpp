@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The outline pane in a real main window, offscreen: opening articles from
 // the tree, the images that follow expansion, sync, and the width rule.
 
@@ -309,7 +310,7 @@ private slots:
             QVERIFY(tree.LoadOutline(m_dir.file("profond.FIC")));
             QCOMPARE(tree.topLevelItemCount(), 1);
             QTreeWidgetItem* last = tree.itemOfNode(depth - 1);
-            QCOMPARE(tree.ArticleOfNode(last), 5);
+            QCOMPARE(tree.articleOfNode(last), 5);
             int shownDepth = 0;
             for (QTreeWidgetItem* p = last->parent(); p; p = p->parent())
                 ++shownDepth;

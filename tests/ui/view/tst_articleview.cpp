@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The article view inside the real main window, offscreen, on a fixture data
 // source: start-up, links, popups, history, keys, copy, printing, close order.
 
@@ -95,7 +96,7 @@ void TestArticleView::startUp() {
     QCOMPARE(v.frame()->windowTitle(),
              QStringLiteral("Aide - ") +
                  (article == 1 ? QStringLiteral("Accueil") : QStringLiteral("Deux")));
-    QVERIFY(!v.frame()->action(cmd::Back)->isEnabled());
+    QVERIFY(!v.frame()->action(cmd::kBack)->isEnabled());
 }
 
 void TestArticleView::clickOnAnchorEdges_data() {
@@ -149,8 +150,8 @@ void TestArticleView::popupLinkOpensPopupAndChangesNothingElse() {
     const auto calls = v.services.files.log;
     const QPoint point = middleOf(v.view(), kPopupLinkFirst);
     click(v, kPopupLinkFirst);
-    QVERIFY(CPopupWnd::IsOpen());
-    CPopupWnd* popup = CPopupWnd::OpenPopup();
+    QVERIFY(CPopupWnd::isOpen());
+    CPopupWnd* popup = CPopupWnd::openPopup();
     QCOMPARE(popup->windowTitle(), QStringLiteral("Une note"));
     QCOMPARE(popup->anchor(), v.view()->viewport()->mapToGlobal(point));
     QVERIFY(popup->isVisible());
@@ -167,9 +168,9 @@ void TestArticleView::popupLinkOpensPopupAndChangesNothingElse() {
 
     // Other keys of the view scroll and leave the popup open.
     QTest::keyClick(v.view(), Qt::Key_Down);
-    QVERIFY(CPopupWnd::IsOpen());
+    QVERIFY(CPopupWnd::isOpen());
     QTest::keyClick(v.view(), Qt::Key_Escape);
-    QVERIFY(!CPopupWnd::IsOpen());
+    QVERIFY(!CPopupWnd::isOpen());
     QVERIFY(!v.frame()->isMinimized());
     QTest::keyClick(v.view(), Qt::Key_Escape);
     QTRY_VERIFY(v.frame()->windowState() & Qt::WindowMinimized);
@@ -177,9 +178,9 @@ void TestArticleView::popupLinkOpensPopupAndChangesNothingElse() {
     // A click on the popup closes it; a new popup replaces the old one.
     v.frame()->showNormal();
     click(v, kPopupLinkFirst);
-    QVERIFY(CPopupWnd::IsOpen());
-    QTest::mouseClick(CPopupWnd::OpenPopup()->textControl()->viewport(), Qt::RightButton);
-    QTRY_VERIFY(!CPopupWnd::IsOpen());
+    QVERIFY(CPopupWnd::isOpen());
+    QTest::mouseClick(CPopupWnd::openPopup()->textControl()->viewport(), Qt::RightButton);
+    QTRY_VERIFY(!CPopupWnd::isOpen());
 }
 
 // Alt+Left and Alt+Right, and the mouse's back and forward buttons, step
@@ -189,13 +190,13 @@ void TestArticleView::forwardByKeysAndMouseButtons() {
     Viewer v;
     QVERIFY(v.start());
     CTolvaneView* view = v.view();
-    QAction* forward = v.frame()->action(cmd::Forward);
+    QAction* forward = v.frame()->action(cmd::kForward);
     QCOMPARE(forward->toolTip(), QStringLiteral("Page suivante"));
     QCOMPARE(forward->statusTip(), QStringLiteral("Page suivante dans l'historique"));
     QVERIFY(!forward->isEnabled());
     QVERIFY(v.app->ShowArticle(2, 0));
     view->lineScroll(40);
-    const int topOfTwo = view->TopPosition();
+    const int topOfTwo = view->firstVisiblePosition();
     QVERIFY(topOfTwo > 0);
     QVERIFY(!forward->isEnabled());
 
@@ -211,7 +212,7 @@ void TestArticleView::forwardByKeysAndMouseButtons() {
         {"Alt+Right", [&] { QTest::keyClick(view, Qt::Key_Right, Qt::AltModifier); }, 2, false},
         {"Back button", [&] { QTest::mouseClick(viewport, Qt::BackButton); }, 1, true},
         {"Forward button", [&] { QTest::mouseClick(viewport, Qt::ForwardButton); }, 2, false},
-        {"Back again", [&] { v.frame()->action(cmd::Back)->trigger(); }, 1, true},
+        {"Back again", [&] { v.frame()->action(cmd::kBack)->trigger(); }, 1, true},
         {"a link followed", [&] { QVERIFY(v.app->ShowArticle(3, 0)); }, 3, false},
         {"Alt+Right with nothing ahead",
          [&] { QTest::keyClick(view, Qt::Key_Right, Qt::AltModifier); }, 3, false},
@@ -223,7 +224,7 @@ void TestArticleView::forwardByKeysAndMouseButtons() {
         QVERIFY2(view->currentArticle() == step.article, step.what);
         QVERIFY2(forward->isEnabled() == step.forwardEnabled, step.what);
         if (step.article == 2)
-            QVERIFY2(view->TopPosition() == topOfTwo, step.what);
+            QVERIFY2(view->firstVisiblePosition() == topOfTwo, step.what);
     }
     QCOMPARE(v.app->history().size(), size_t(2));
 }
@@ -234,13 +235,13 @@ void TestArticleView::backAndHomeRestoreTopLines() {
     QVERIFY(v.start());
     CTolvaneView* view = v.view();
     view->lineScroll(20);
-    const int topOfHome = view->TopPosition();
+    const int topOfHome = view->firstVisiblePosition();
     QVERIFY(topOfHome > 0);
     QVERIFY(v.app->ShowArticle(2, 0));
-    QCOMPARE(view->TopPosition(), 0);
-    QVERIFY(v.frame()->action(cmd::Back)->isEnabled());
+    QCOMPARE(view->firstVisiblePosition(), 0);
+    QVERIFY(v.frame()->action(cmd::kBack)->isEnabled());
     view->lineScroll(60);
-    const int topOfTwo = view->TopPosition();
+    const int topOfTwo = view->firstVisiblePosition();
     QVERIFY(topOfTwo > 0);
     QVERIFY(v.app->ShowArticle(3, 0));
     QCOMPARE(v.app->history().size(), size_t(3));
@@ -248,26 +249,26 @@ void TestArticleView::backAndHomeRestoreTopLines() {
     QCOMPARE(v.app->history().entry(2), (HistoryEntry{1, topOfHome}));
     // Showing the current article again changes nothing, not even the scroll.
     QVERIFY(v.app->ShowArticle(3, 5000));
-    QCOMPARE(view->TopPosition(), 0);
+    QCOMPARE(view->firstVisiblePosition(), 0);
 
-    v.frame()->action(cmd::Back)->trigger();
+    v.frame()->action(cmd::kBack)->trigger();
     QCOMPARE(view->currentArticle(), 2);
-    QCOMPARE(view->TopPosition(), topOfTwo);
-    QVERIFY(v.frame()->action(cmd::Back)->isEnabled());
-    v.frame()->action(cmd::Back)->trigger();
+    QCOMPARE(view->firstVisiblePosition(), topOfTwo);
+    QVERIFY(v.frame()->action(cmd::kBack)->isEnabled());
+    v.frame()->action(cmd::kBack)->trigger();
     QCOMPARE(view->currentArticle(), 1);
-    QCOMPARE(view->TopPosition(), topOfHome);
+    QCOMPARE(view->firstVisiblePosition(), topOfHome);
     QCOMPARE(v.app->history().size(), size_t(1));
-    QVERIFY(!v.frame()->action(cmd::Back)->isEnabled());
+    QVERIFY(!v.frame()->action(cmd::kBack)->isEnabled());
 
     // Home on article 1 adds nothing; from another article it adds article 1.
-    v.frame()->action(cmd::Home)->trigger();
+    v.frame()->action(cmd::kHome)->trigger();
     QCOMPARE(v.app->history().size(), size_t(1));
     QVERIFY(v.app->ShowArticle(2, 0));
-    v.frame()->action(cmd::Home)->trigger();
+    v.frame()->action(cmd::kHome)->trigger();
     QCOMPARE(view->currentArticle(), 1);
     QCOMPARE(v.app->history().size(), size_t(3));
-    QCOMPARE(view->TopPosition(), 0);
+    QCOMPARE(view->firstVisiblePosition(), 0);
     // Annotation hooks ran for each change, leaving before entering.
     const auto& log = v.services.files.log;
     const std::vector<std::string> tail(log.end() - 4, log.end());
@@ -315,12 +316,12 @@ void TestArticleView::copyAndSelectAll() {
     QVERIFY(v.start());
     v.frame()->activateWindow();
     v.view()->setFocus();
-    QVERIFY(!v.frame()->action(cmd::Copy)->isEnabled());
+    QVERIFY(!v.frame()->action(cmd::kCopy)->isEnabled());
     v.view()->setSelection(0, 5);
-    QVERIFY(v.frame()->action(cmd::Copy)->isEnabled());
-    v.frame()->action(cmd::Copy)->trigger();
+    QVERIFY(v.frame()->action(cmd::kCopy)->isEnabled());
+    v.frame()->action(cmd::kCopy)->trigger();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Aller"));
-    v.frame()->action(cmd::SelectAll)->trigger();
+    v.frame()->action(cmd::kSelectAll)->trigger();
     QCOMPARE(v.view()->selection(), std::make_pair(0, v.view()->textLength()));
     v.view()->setSelection(8, 12);
     QTest::keyClick(v.view(), Qt::Key_C, Qt::ControlModifier);
@@ -349,7 +350,7 @@ public:
     QString pdf;
 
 protected:
-    bool RunPrintDialog(QPrinter& printer, QWidget*) override {
+    bool runPrintDialog(QPrinter& printer, QWidget*) override {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         return accept;
@@ -363,16 +364,16 @@ void TestArticleView::printingCancelledOrToPdf() {
     QVERIFY(v.start());
     AnsweredDoc doc;
     doc.pdf = QString::fromStdString(v.dir.file("article.pdf"));
-    QVERIFY(!doc.Print(*v.view(), v.frame()));
+    QVERIFY(!doc.print(*v.view(), v.frame()));
     QVERIFY(!QFile::exists(doc.pdf));
     QCOMPARE(v.view()->currentArticle(), 1);
     doc.accept = true;
-    QVERIFY(doc.Print(*v.view(), v.frame()));
+    QVERIFY(doc.print(*v.view(), v.frame()));
     QFile pdf(doc.pdf);
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY(pdf.read(5) == "%PDF-");
     QVERIFY(pdf.size() > 1000);
-    QCOMPARE(v.frame()->action(cmd::Print)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    QCOMPARE(v.frame()->action(cmd::kPrint)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
 }
 
 void TestArticleView::menusAndToolbarInOrder() {
@@ -405,29 +406,29 @@ void TestArticleView::menusAndToolbarInOrder() {
         buttons << (a->isSeparator() ? 0 : a->data().toInt());
     QList<int> expected(std::begin(kToolbarButtons), std::end(kToolbarButtons) - 1);
     QCOMPARE(buttons, expected);
-    QCOMPARE(v.frame()->action(cmd::Home)->toolTip(), QStringLiteral("Page d'accueil"));
-    QCOMPARE(v.frame()->action(cmd::Back)->statusTip(),
+    QCOMPARE(v.frame()->action(cmd::kHome)->toolTip(), QStringLiteral("Page d'accueil"));
+    QCOMPARE(v.frame()->action(cmd::kBack)->statusTip(),
              QStringLiteral("Page précédente dans l'historique"));
 
-    QVERIFY(v.frame()->action(cmd::ToolBar)->isChecked());
-    v.frame()->action(cmd::ToolBar)->trigger();
+    QVERIFY(v.frame()->action(cmd::kToolBar)->isChecked());
+    v.frame()->action(cmd::kToolBar)->trigger();
     QVERIFY(!v.frame()->toolBar()->isVisible());
-    QVERIFY(!v.frame()->action(cmd::ToolBar)->isChecked());
-    v.frame()->action(cmd::StatusBar)->trigger();
+    QVERIFY(!v.frame()->action(cmd::kToolBar)->isChecked());
+    v.frame()->action(cmd::kStatusBar)->trigger();
     QVERIFY(!v.frame()->statusBar()->isVisible());
-    QVERIFY(!v.frame()->action(cmd::StatusBar)->isChecked());
+    QVERIFY(!v.frame()->action(cmd::kStatusBar)->isChecked());
 }
 
 void TestArticleView::aboutBoxClosesPopup() {
     Viewer v;
     QVERIFY(v.start());
     click(v, kPopupLinkFirst);
-    QVERIFY(CPopupWnd::IsOpen());
+    QVERIFY(CPopupWnd::isOpen());
     CAboutDlg about(v.frame());
     QCOMPARE(about.windowTitle(), QStringLiteral("A propos de VEK-Info"));
     about.show();
     QApplication::setActiveWindow(&about);
-    QTRY_VERIFY(!CPopupWnd::IsOpen());
+    QTRY_VERIFY(!CPopupWnd::isOpen());
 }
 
 void TestArticleView::panesFollowTheirSizeRules() {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "../../../fuzz/RtfTableSeeds.h"
 #include "core/common/InputFile.h"
 #include "ui/view/RichTextEdit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text size in the article view: Ctrl + wheel, its bounds, its keeping
 // across articles and popups, positions under zoom, and printing at the
 // article's own sizes.
@@ -121,8 +122,8 @@ void TestZoom::ctrlWheelZoomsAndTheSizeStaysForTheRun() {
     QCOMPARE(firstPointSize(view->document()), size100 * 1.25);
     QVERIFY(view->ShowArticle(1, 0));
     QVERIFY(view->ShowArticle(50, 0));
-    QVERIFY(CPopupWnd::IsOpen());
-    RichTextEdit* note = CPopupWnd::OpenPopup()->textControl();
+    QVERIFY(CPopupWnd::isOpen());
+    RichTextEdit* note = CPopupWnd::openPopup()->textControl();
     QCOMPARE(note->zoomPercent(), 125);
     QCOMPARE(firstPointSize(note->document()), size100 * 1.25);
     // The popup does not change its size by itself.
@@ -177,14 +178,14 @@ void TestZoom::zoomKeepsTopLineAndSelection() {
     // A line that can still be the top one at 50 %, when the whole article
     // is less than two screens high.
     view->lineScroll(20);
-    const int top = view->TopPosition();
+    const int top = view->firstVisiblePosition();
     QVERIFY(top > 0);
     view->setSelection(top + 2, top + 6);
     view->setZoomPercent(200);
-    QCOMPARE(view->TopPosition(), top);
+    QCOMPARE(view->firstVisiblePosition(), top);
     QCOMPARE(view->selection(), std::make_pair(top + 2, top + 6));
     view->setZoomPercent(50);
-    QCOMPARE(view->TopPosition(), top);
+    QCOMPARE(view->firstVisiblePosition(), top);
     QCOMPARE(view->selection(), std::make_pair(top + 2, top + 6));
 }
 
@@ -198,7 +199,7 @@ void TestZoom::printingIgnoresTheTextSize() {
         printer.setOutputFormat(QPrinter::PdfFormat);
         const QString path = QString::fromStdString(v.dir.file(name));
         printer.setOutputFileName(path);
-        CTolvaneDoc::PrintArticle(*view, printer);
+        CTolvaneDoc::printArticle(*view, printer);
         return pdfPages(path);
     };
     const int pages100 = print("a100.pdf");
